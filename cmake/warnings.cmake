@@ -1,0 +1,10 @@
+# Compiler flags shared by every target of the project.
+add_library(karrowen_flags INTERFACE)
+target_compile_options(karrowen_flags INTERFACE -Wall -Wextra)
+if(KARROWEN_WERROR)
+  target_compile_options(karrowen_flags INTERFACE -Werror)
+endif()
+if(KARROWEN_SANITIZE)
+  target_compile_options(karrowen_flags INTERFACE -fsanitize=address,undefined -fno-omit-frame-pointer -fno-sanitize-recover=undefined)
+  target_link_options(karrowen_flags INTERFACE -fsanitize=address,undefined)
+endif()
