@@ -1,0 +1,61 @@
+#pragma once
+// PCM output, shaped like the handheld's wave-out device: the caller writes
+// whole buffers, they play in order, and the device reports each buffer once it
+// has been played. Backends: SDL audio, a null device paced by the host clock,
+// and a device that records what it plays into a WAV file.
+
+#include <cstddef>
+#include <cstdint>
+#include <memory>
+#include <string>
+
+namespace host {
+
+struct AudioFormat {
+    int rate = 8000;   // frames per second
+    int bits = 8;      // 8 (unsigned) or 16 (signed, little-endian)
+    int channels = 1;  // 1 or 2, interleaved
+
+    int bytesPerFrame() const { return channels * bits / 8; }
+};
+
+class AudioDevice {
+public:
+    // Called from a device thread once per played buffer; it must be quick and
+    // must not call back into the device.
+    using BufferDone = void (*)(void* context);
+
+    virtual ~AudioDevice() = default;  // stops playing; no notice follows
+
+    // Queues a copy of `bytes` bytes (whole frames) behind the buffers already
+    // queued. Returns false when the device has failed.
+    virtual bool write(const uint8_t* data, size_t bytes) = 0;
+    // While paused nothing is consumed and no notice is sent. Devices start
+    // playing.
+    virtual void pause() {}
+    virtual void resume() {}
+    // Drops every queued buffer without notices.
+    virtual void reset() {}
+};
+
+using AudioDeviceOpener = std::unique_ptr<AudioDevice> (*)(const AudioFormat& format, AudioDevice::BufferDone done,
+                                                          void* context);
+
+// Opens the device that the "audio" host option names: "sdl", "null",
+// "wav:FILE", or "auto" (SDL audio when the SDL backend runs, else null).
+// Null when no device can be opened or the format is unusable.
+std::unique_ptr<AudioDevice> OpenAudioDevice(const AudioFormat& format, AudioDevice::BufferDone done, void* context);
+
+// The backends, also usable directly.
+std::unique_ptr<AudioDevice> OpenSdlAudioDevice(const AudioFormat& format, AudioDevice::BufferDone done, void* context);
+std::unique_ptr<AudioDevice> OpenNullAudioDevice(const AudioFormat& format, AudioDevice::BufferDone done, void* context);
+std::unique_ptr<AudioDevice> OpenWavAudioDevice(const std::string& path, const AudioFormat& format,
+                                                AudioDevice::BufferDone done, void* context);
+
+bool IsUsableAudioFormat(const AudioFormat& format);
+
+// Raises the calling thread one priority step above normal where the system
+// allows it; returns false when it does not.
+bool RaiseThreadPriority();
+
+}  // namespace host

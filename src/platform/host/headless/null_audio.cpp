@@ -1,0 +1,92 @@
+#include "platform/host/headless/null_audio.h"
+
+#include <chrono>
+#include <algorithm>
+#include <cstdio>
+
+#include "platform/host/host.h"
+
+namespace host {
+
+namespace {
+// How often the pacing thread looks at the clock, in real milliseconds.
+constexpr int kPollMs = 2;
+// Time the device may owe after a stall; a longer stall is an underrun.
+constexpr int64_t kMaxCreditMs = 500;
+}  // namespace
+
+NullAudioDevice::NullAudioDevice(const AudioFormat& format, BufferDone done, void* context)
+    : format_(format), done_(done), context_(context), thread_(&NullAudioDevice::run, this) {}
+
+NullAudioDevice::~NullAudioDevice() { stopThread(); }
+
+void NullAudioDevice::stopThread() {
+    {
+        std::lock_guard<std::mutex> guard(mutex_);
+        if (stop_) return;
+        stop_ = true;
+    }
+    wake_.notify_all();
+    if (thread_.joinable()) thread_.join();
+}
+
+bool NullAudioDevice::write(const uint8_t* data, size_t bytes) {
+    std::lock_guard<std::mutex> guard(mutex_);
+    queue_.emplace_back(data, data + bytes);
+    return true;
+}
+
+void NullAudioDevice::pause() {
+    std::lock_guard<std::mutex> guard(mutex_);
+    paused_ = true;
+}
+
+void NullAudioDevice::resume() {
+    std::lock_guard<std::mutex> guard(mutex_);
+    paused_ = false;
+}
+
+void NullAudioDevice::reset() {
+    std::lock_guard<std::mutex> guard(mutex_);
+    queue_.clear();
+    credit_ = 0;
+}
+
+void NullAudioDevice::run() {
+    // The clock is read on this thread but never slept on: a virtual clock
+    // advances with the program, not with the device.
+    const int64_t bytesPerSecond = int64_t(format_.rate) * format_.bytesPerFrame();
+    uint32_t lastTick = TickCount();
+    std::unique_lock<std::mutex> lock(mutex_);
+    while (!stop_) {
+        wake_.wait_for(lock, std::chrono::milliseconds(kPollMs));
+        if (stop_) break;
+        uint32_t now = TickCount();
+        uint32_t elapsed = now - lastTick;
+        lastTick = now;
+        if (paused_ || queue_.empty()) {
+            credit_ = 0;
+            continue;
+        }
+        credit_ = std::min(credit_ + int64_t(elapsed) * bytesPerSecond, kMaxCreditMs * bytesPerSecond);
+        while (!stop_ && !paused_ && !queue_.empty() && credit_ >= int64_t(queue_.front().size()) * 1000) {
+            std::vector<uint8_t> buffer = std::move(queue_.front());
+            queue_.pop_front();
+            credit_ -= int64_t(buffer.size()) * 1000;
+            lock.unlock();
+            played(buffer.data(), buffer.size());
+            if (done_) done_(context_);
+            lock.lock();
+        }
+    }
+}
+
+std::unique_ptr<AudioDevice> OpenNullAudioDevice(const AudioFormat& format, AudioDevice::BufferDone done,
+                                                 void* context) {
+    if (!IsUsableAudioFormat(format)) return nullptr;
+    std::fprintf(stderr, "karrowen: audio: null device, %d Hz %d-bit %s, no sound is heard\n", format.rate,
+                 format.bits, format.channels == 2 ? "stereo" : "mono");
+    return std::make_unique<NullAudioDevice>(format, done, context);
+}
+
+}  // namespace host

@@ -1,0 +1,29 @@
+#include "sound/mod_sound.h"
+
+namespace {
+bool IsDigit(uint8_t c) { return c >= '0' && c <= '9'; }
+}  // namespace
+
+int ModuleChannelCount(const uint8_t tag[4]) {
+    if (tag[0] == 'M' && tag[2] == 'K') return 4;  // M.K. and M!K!
+    if (tag[1] != 'C' && tag[2] != 'C') return 0;
+    if (!IsDigit(tag[0])) return 0;
+    int count = tag[0] - '0';
+    if (IsDigit(tag[1])) count = count * 10 + (tag[1] - '0');
+    return count <= kMaxModuleChannels ? count : 0;
+}
+
+int ModSound::loadFromMemory(const uint8_t* file, size_t size) {
+    data_.clear();
+    channels = 0;
+    ownsData = false;
+    if (size < kModulePatternOffset) return kSoundBadStructure;
+    int count = ModuleChannelCount(file + kModuleTagOffset);
+    if (count == 0) return kSoundBadFormat;
+    data_.assign(file, file + size);
+    channels = count;
+    nativeRate = frequency = 44100;
+    pan = 128;
+    ownsData = true;
+    return kSoundOk;
+}

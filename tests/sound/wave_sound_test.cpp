@@ -1,0 +1,218 @@
+// RIFF WAVE loading: PCM layouts, MS-ADPCM decoding and the result codes.
+
+#include <gtest/gtest.h>
+
+#include <vector>
+
+#include "sound/wave_sound.h"
+#include "sound_test_files.h"
+
+using soundtest::MakeWav;
+using soundtest::WavSpec;
+
+namespace {
+
+int Load(WaveSound& sound, const std::vector<uint8_t>& file) { return sound.loadFromMemory(file.data(), file.size()); }
+
+std::vector<int16_t> Samples16(const WaveSound& sound) {
+    std::vector<int16_t> out;
+    for (size_t i = 0; i + 1 < sound.sampleBytes(); i += 2)
+        out.push_back(int16_t(sound.sampleData()[i] | (sound.sampleData()[i + 1] << 8)));
+    return out;
+}
+
+}  // namespace
+
+TEST(WaveSound, Loads8BitMonoPcm) {
+    WavSpec spec;
+    spec.rate = 11025;
+    WaveSound sound;
+    ASSERT_EQ(Load(sound, MakeWav(spec, {0, 128, 255})), kSoundOk);
+    EXPECT_TRUE(sound.eightBit);
+    EXPECT_FALSE(sound.stereo);
+    EXPECT_EQ(sound.frames, 3);
+    EXPECT_EQ(sound.nativeRate, 11025);
+    EXPECT_EQ(sound.frequency, 11025);
+    EXPECT_TRUE(sound.ownsData);
+    EXPECT_EQ(sound.volume, 64);
+    EXPECT_EQ(sound.pan, 128);
+    EXPECT_EQ(sound.maxInstances, -1);
+}
+
+TEST(WaveSound, Stereo16BitWithFourThousandDataBytesHasOneThousandFrames) {
+    WavSpec spec;
+    spec.channels = 2;
+    spec.bits = 16;
+    spec.rate = 22050;
+    WaveSound sound;
+    ASSERT_EQ(Load(sound, MakeWav(spec, std::vector<uint8_t>(4000, 0))), kSoundOk);
+    EXPECT_FALSE(sound.eightBit);
+    EXPECT_TRUE(sound.stereo);
+    EXPECT_EQ(sound.frames, 1000);
+}
+
+TEST(WaveSound, Stereo8BitHalvesTheFrames) {
+    WavSpec spec;
+    spec.channels = 2;
+    WaveSound sound;
+    ASSERT_EQ(Load(sound, MakeWav(spec, std::vector<uint8_t>(10, 128))), kSoundOk);
+    EXPECT_EQ(sound.frames, 5);
+}
+
+TEST(WaveSound, SkipsChunksBeforeTheDataIncludingOddSizedOnes) {
+    WavSpec spec;
+    spec.bits = 16;
+    spec.chunksBeforeData = {{"LIST", {1, 2, 3}}, {"fact", {0, 0, 0, 0}}};
+    WaveSound sound;
+    ASSERT_EQ(Load(sound, MakeWav(spec, {0x34, 0x12, 0xFF, 0xFF})), kSoundOk);
+    EXPECT_EQ(Samples16(sound), (std::vector<int16_t>{0x1234, -1}));
+}
+
+TEST(WaveSound, SkipsTheRestOfALongFormatChunk) {
+    WavSpec spec;
+    spec.fmtExtra = {2, 0, 0xAA, 0xBB};
+    WaveSound sound;
+    ASSERT_EQ(Load(sound, MakeWav(spec, {7, 8})), kSoundOk);
+    EXPECT_EQ(sound.frames, 2);
+    EXPECT_EQ(sound.sampleData()[0], 7);
+}
+
+TEST(WaveSound, TruncatedDataKeepsWhatTheFileHolds) {
+    WavSpec spec;
+    spec.declaredDataSize = 1000;
+    WaveSound sound;
+    ASSERT_EQ(Load(sound, MakeWav(spec, std::vector<uint8_t>(10, 1))), kSoundOk);
+    EXPECT_EQ(sound.frames, 10);
+}
+
+TEST(WaveSound, StructureErrorsGiveMinus300) {
+    WaveSound sound;
+    std::vector<uint8_t> tooShort = {'R', 'I', 'F', 'F', 0, 0, 0, 0, 'W', 'A', 'V'};
+    EXPECT_EQ(Load(sound, tooShort), kSoundBadStructure);
+
+    std::vector<uint8_t> noFmt = MakeWav(WavSpec{}, {1, 2});
+    noFmt[12] = 'X';
+    EXPECT_EQ(Load(sound, noFmt), kSoundBadStructure);
+
+    std::vector<uint8_t> headerOnly = MakeWav(WavSpec{}, {});
+    headerOnly.resize(headerOnly.size() - 8);  // no data chunk at all
+    EXPECT_EQ(Load(sound, headerOnly), kSoundBadStructure);
+
+    EXPECT_EQ(Load(sound, MakeWav(WavSpec{}, {})), kSoundBadStructure);  // empty data chunk
+
+    WavSpec oneByteOf16;
+    oneByteOf16.bits = 16;
+    EXPECT_EQ(Load(sound, MakeWav(oneByteOf16, {1})), kSoundBadStructure);  // no whole frame
+}
+
+TEST(WaveSound, UnsupportedFormatsGiveMinus100) {
+    WaveSound sound;
+    WavSpec bits24;
+    bits24.bits = 24;
+    EXPECT_EQ(Load(sound, MakeWav(bits24, std::vector<uint8_t>(6, 0))), kSoundBadFormat);
+
+    WavSpec threeChannels;
+    threeChannels.channels = 3;
+    EXPECT_EQ(Load(sound, MakeWav(threeChannels, std::vector<uint8_t>(6, 0))), kSoundBadFormat);
+
+    WavSpec fourBitPcm;
+    fourBitPcm.bits = 4;
+    fourBitPcm.blockAlign = 11;
+    EXPECT_EQ(Load(sound, MakeWav(fourBitPcm, std::vector<uint8_t>(11, 0))), kSoundBadFormat);
+
+    WavSpec sixCoefficients;
+    sixCoefficients.formatTag = 2;
+    sixCoefficients.bits = 4;
+    sixCoefficients.blockAlign = 11;
+    sixCoefficients.fmtExtra = soundtest::AdpcmFormatExtra(10, 6);
+    EXPECT_EQ(Load(sound, MakeWav(sixCoefficients, std::vector<uint8_t>(11, 0))), kSoundBadFormat);
+
+    // A rate of zero would hold a voice for ever.
+    WavSpec zeroRate;
+    zeroRate.rate = 0;
+    EXPECT_EQ(Load(sound, MakeWav(zeroRate, {1, 2})), kSoundBadFormat);
+    EXPECT_FALSE(sound.hasData());
+}
+
+TEST(WaveSound, AFailedLoadDropsEarlierData) {
+    WaveSound sound;
+    ASSERT_EQ(Load(sound, MakeWav(WavSpec{}, {1, 2, 3})), kSoundOk);
+    WavSpec bad;
+    bad.bits = 12;
+    EXPECT_EQ(Load(sound, MakeWav(bad, {1, 2, 3})), kSoundBadFormat);
+    EXPECT_FALSE(sound.hasData());
+    EXPECT_FALSE(sound.ownsData);
+}
+
+// Expected samples below are worked by hand from Microsoft's published scheme:
+// predicted = (sample1 x coef1 + sample2 x coef2) / 256, sample = predicted +
+// signed code x delta, delta = delta x table[code] / 256, at least 16.
+TEST(WaveSound, DecodesMsAdpcmMonoBlocksAndAFinalPartialBlock) {
+    std::vector<uint8_t> data = {
+        // Block 1 (11 bytes): predictor 0 (256, 0), delta 16, sample1 100, sample2 50.
+        0, 16, 0, 100, 0, 50, 0,
+        0x17, 0x8F, 0x00, 0x31,
+        // Block 2, cut to 8 bytes: predictor 1 (512, -256), delta 20, sample1 10, sample2 20.
+        1, 20, 0, 10, 0, 20, 0,
+        0x2E,
+    };
+    WavSpec spec;
+    spec.formatTag = 2;
+    spec.bits = 4;
+    spec.blockAlign = 11;
+    spec.fmtExtra = soundtest::AdpcmFormatExtra(10);
+    WaveSound sound;
+    ASSERT_EQ(Load(sound, MakeWav(spec, data)), kSoundOk);
+    EXPECT_FALSE(sound.eightBit);
+    EXPECT_EQ(sound.frames, 14);
+    EXPECT_EQ(Samples16(sound), (std::vector<int16_t>{50, 100, 116, 228, -76, -190, -190, -190, 53, 125,  // block 1
+                                                      20, 10, 40, 36}));                                  // block 2
+}
+
+TEST(WaveSound, DecodesMsAdpcmStereoWithInterleavedCodes) {
+    std::vector<uint8_t> data = {
+        0, 2,          // predictors: left 0 (256, 0), right 2 (0, 0)
+        16, 0, 32, 0,  // deltas
+        100, 0, 0xFB, 0xFF,  // sample1: 100, -5
+        50, 0, 7, 0,         // sample2: 50, 7
+        0x1F, 0x72,          // codes: left 1, right -1, left 7, right 2
+    };
+    WavSpec spec;
+    spec.formatTag = 2;
+    spec.channels = 2;
+    spec.bits = 4;
+    spec.blockAlign = 16;
+    spec.fmtExtra = soundtest::AdpcmFormatExtra(4);
+    WaveSound sound;
+    ASSERT_EQ(Load(sound, MakeWav(spec, data)), kSoundOk);
+    EXPECT_TRUE(sound.stereo);
+    EXPECT_EQ(sound.frames, 4);
+    EXPECT_EQ(Samples16(sound), (std::vector<int16_t>{50, 7, 100, -5, 116, -32, 228, 56}));
+}
+
+TEST(WaveSound, MsAdpcmStopsAtABlockWithAnInvalidPredictor) {
+    std::vector<uint8_t> data = {0, 16, 0, 1, 0, 2, 0, 0x00, 0x00, 0x00, 0x00,
+                                 9, 16, 0, 1, 0, 2, 0, 0x00, 0x00, 0x00, 0x00};
+    WavSpec spec;
+    spec.formatTag = 2;
+    spec.bits = 4;
+    spec.blockAlign = 11;
+    spec.fmtExtra = soundtest::AdpcmFormatExtra(10);
+    WaveSound sound;
+    ASSERT_EQ(Load(sound, MakeWav(spec, data)), kSoundOk);
+    EXPECT_EQ(sound.frames, 10);
+}
+
+TEST(WaveSound, MsAdpcmDeltaCannotOverflow) {
+    // Code 8 repeatedly triples the delta; the samples must stay clamped.
+    std::vector<uint8_t> data = {0, 0xFF, 0x7F, 0, 0, 0, 0};
+    data.resize(7 + 200, 0x88);
+    WavSpec spec;
+    spec.formatTag = 2;
+    spec.bits = 4;
+    spec.blockAlign = int(data.size());
+    spec.fmtExtra = soundtest::AdpcmFormatExtra(0);
+    WaveSound sound;
+    ASSERT_EQ(Load(sound, MakeWav(spec, data)), kSoundOk);
+    for (int16_t s : Samples16(sound)) EXPECT_TRUE(s == -32768 || s == 32767 || s == 0) << s;
+}
