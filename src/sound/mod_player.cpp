@@ -221,12 +221,9 @@ void ModPlayer::startRowEffect(ModChannel& channel, bool hasNote) {
     switch (channel.effect) {
     case 0x0:
         if (channel.param != 0) {
-            channel.arpeggioSteps[0] = channel.step;
-            setPlayedPeriod(channel, periodOf(channel, channel.note + x));
-            channel.arpeggioSteps[1] = channel.step;
-            setPlayedPeriod(channel, periodOf(channel, channel.note + y));
-            channel.arpeggioSteps[2] = channel.step;
-            channel.step = channel.arpeggioSteps[0];
+            channel.arpeggioPeriods[0] = channel.period;
+            channel.arpeggioPeriods[1] = periodOf(channel, channel.note + x);
+            channel.arpeggioPeriods[2] = periodOf(channel, channel.note + y);
             channel.arpeggioCounter = 0;
         }
         break;
@@ -309,7 +306,7 @@ void ModPlayer::runChannelTick(ModChannel& channel) {
     case 0x0:
         if (channel.param != 0) {
             channel.arpeggioCounter = (channel.arpeggioCounter + 1) % 3;
-            channel.step = channel.arpeggioSteps[channel.arpeggioCounter];
+            setPlayedPeriod(channel, channel.arpeggioPeriods[channel.arpeggioCounter]);
         }
         break;
     case 0x1:
@@ -378,6 +375,7 @@ void ModPlayer::triggerNote(ModChannel& channel, int note) {
 }
 
 void ModPlayer::setPlayedPeriod(ModChannel& channel, int period) {
+    channel.playedPeriod = period;
     channel.step = period > 0 ? (kPaulaClock << 16) / (int64_t(period) * output_.rate) : 0;
 }
 

@@ -30,11 +30,12 @@ struct ModChannel {
     int outputVolume = 0;     // volume scaled by the player volume
     int pan = 128;
     int period = 0;           // the stored period
+    int playedPeriod = 0;     // the period sounding now (vibrato and arpeggio vary it)
     int note = 0;             // index into the period table rows
     int effect = 0;
     int param = 0;
 
-    int64_t arpeggioSteps[3] = {};
+    int arpeggioPeriods[3] = {};
     int arpeggioCounter = 0;
     int portaTarget = 0;      // 0: unset
     int portaSpeed = 0;
@@ -69,6 +70,8 @@ public:
     void mix(int32_t* mix, int frames);
     void setMasterVolume(int masterVolume);
     void setPan(int pan);
+    const ModChannel& channel(int index) const { return channels_[index]; }
+    int samplesPerTick() const { return samplesPerTick_; }
 
     bool active = false;
     bool paused = false;

@@ -1,0 +1,430 @@
+// The module player: period table, note lookup, sequencer timing and song end,
+// row and tick effects, and safety against modules that lie about their data.
+
+#include <gtest/gtest.h>
+
+#include <random>
+#include <vector>
+
+#include "sound/mod_player.h"
+#include "sound/mod_sound.h"
+#include "sound/period_table.h"
+#include "sound_test_files.h"
+
+using soundtest::ModSampleSpec;
+using soundtest::ModuleBuilder;
+
+namespace {
+
+constexpr int kRate = 8000;
+
+NoteLookup& Notes() {
+    static NoteLookup* notes = [] {
+        auto* n = new NoteLookup;
+        n->build();
+        return n;
+    }();
+    return *notes;
+}
+
+// A looping sample of constant value, so channels keep playing.
+ModSampleSpec LoopedSample(int volume = 64, int8_t value = 100, int words = 300) {
+    ModSampleSpec s;
+    s.volume = volume;
+    s.loopStartWords = 0;
+    s.loopLengthWords = words;
+    s.data.assign(size_t(words) * 2, value);
+    return s;
+}
+
+struct Fixture {
+    explicit Fixture(const ModuleBuilder& builder, bool loop = false, int frequency = 44100, int masterVolume = 64) {
+        std::vector<uint8_t> file = builder.bytes();
+        EXPECT_EQ(sound.loadFromMemory(file.data(), file.size()), kSoundOk);
+        sound.loop = loop;
+        sound.frequency = frequency;
+        EXPECT_TRUE(player.start(sound, ModOutput{kRate, false, &Notes()}, masterVolume));
+    }
+
+    // Runs whole ticks: the first frame of a tick runs its sequencer step.
+    void runTicks(int ticks) {
+        std::vector<int32_t> mix;
+        for (int i = 0; i < ticks && player.active; ++i) {
+            int32_t first = 0;
+            player.mix(&first, 1);
+            mix.assign(size_t(player.samplesPerTick()), 0);
+            player.mix(mix.data(), player.samplesPerTick() - 1);
+        }
+    }
+
+    // Plays until the song ends (or a limit); returns the frames played.
+    int64_t playToEnd(int64_t limit = 10'000'000) {
+        std::vector<int32_t> mix(4096);
+        while (player.active && player.framesPlayed < limit) {
+            std::fill(mix.begin(), mix.end(), 0);
+            player.mix(mix.data(), int(mix.size()));
+        }
+        return player.framesPlayed;
+    }
+
+    const ModChannel& channel(int i = 0) const { return player.channel(i); }
+
+    ModSound sound;
+    ModPlayer player;
+};
+
+}  // namespace
+
+// ---- Period table and note lookup ----------------------------------------------------
+
+TEST(ModulePeriods, RowsHoldTheStandardPeriods) {
+    const uint16_t* zero = kModulePeriods[0];
+    const std::vector<int> firstOctave = {1712, 1616, 1525, 1440, 1357, 1281, 1209, 1141, 1077, 1017, 961, 907};
+    EXPECT_EQ(std::vector<int>(zero, zero + 12), firstOctave);
+    EXPECT_EQ(std::vector<int>(zero + 12, zero + 16), (std::vector<int>{856, 808, 762, 720}));
+    EXPECT_EQ(zero[23], 453);
+    EXPECT_EQ(zero[47], 113);  // the classic table's last entry
+    EXPECT_EQ(std::vector<int>(zero + 81, zero + 84), (std::vector<int>{15, 14, 13}));
+    EXPECT_EQ(std::vector<int>(kModulePeriods[1], kModulePeriods[1] + 4), (std::vector<int>{1699, 1604, 1514, 1429}));
+    EXPECT_EQ(std::vector<int>(kModulePeriods[8], kModulePeriods[8] + 4), (std::vector<int>{1813, 1711, 1615, 1525}));
+    EXPECT_EQ(std::vector<int>(kModulePeriods[15], kModulePeriods[15] + 4), (std::vector<int>{1724, 1627, 1536, 1450}));
+    for (int row = 0; row < kFinetuneRows; ++row)
+        for (int n = 1; n < kPeriodNotes; ++n) EXPECT_LE(kModulePeriods[row][n], kModulePeriods[row][n - 1]);
+}
+
+TEST(ModulePeriods, LookupFindsTheNearestNote) {
+    const NoteLookup& notes = Notes();
+    EXPECT_EQ(notes.noteOf(1712), 0);
+    EXPECT_EQ(notes.noteOf(856), 12);
+    EXPECT_EQ(notes.noteOf(850), 12);
+    EXPECT_EQ(notes.noteOf(13), 83);
+    EXPECT_EQ(notes.noteOf(1), 83);
+    // 832 lies as far from 856 (note 12) as from 808 (note 13): the lower index wins.
+    EXPECT_EQ(notes.noteOf(832), 12);
+    EXPECT_EQ(notes.noteOf(831), 13);
+    EXPECT_EQ(notes.noteOf(4095), 0);
+}
+
+// ---- Timing and song end ----------------------------------------------------------------
+
+TEST(ModulePlayer, F20SetsTheSpeedAndF21TheTickRate) {
+    Fixture speed(ModuleBuilder().cell(0, 0, 0, 0, 0, 0xF, 0x20));
+    speed.runTicks(1);
+    EXPECT_EQ(speed.player.speed, 32);
+    EXPECT_EQ(speed.player.tickRate, 50);
+
+    Fixture rate(ModuleBuilder().cell(0, 0, 0, 0, 0, 0xF, 0x21));
+    rate.runTicks(1);
+    EXPECT_EQ(rate.player.speed, 6);
+    EXPECT_EQ(rate.player.tickRate, 13);
+    EXPECT_EQ(rate.player.samplesPerTick(), kRate * 44100 / (44100 * 13));
+
+    Fixture nothing(ModuleBuilder().cell(0, 0, 0, 0, 0, 0xF, 0x00));
+    nothing.runTicks(1);
+    EXPECT_EQ(nothing.player.speed, 6);
+    EXPECT_EQ(nothing.player.tickRate, 50);
+}
+
+TEST(ModulePlayer, OnePatternLastsSixtyFourRowsOfSixTicks) {
+    Fixture f(ModuleBuilder{});
+    EXPECT_EQ(f.playToEnd(), 64 * 6 * (kRate / 50));
+    EXPECT_FALSE(f.player.active);
+}
+
+TEST(ModulePlayer, SoundFrequencyChangesTheTempo) {
+    Fixture f(ModuleBuilder{}, false, 22050);
+    EXPECT_EQ(f.player.samplesPerTick(), 2 * kRate / 50);
+    EXPECT_EQ(f.playToEnd(), 64 * 6 * 2 * (kRate / 50));
+}
+
+// Order 0: speed 3 and a break at row 8 into row 10 of order 1; there the tick
+// rate drops to 13; order 2 sets tick rate 40 and jumps back at row 4.
+ModuleBuilder TimedSong() {
+    return ModuleBuilder()
+        .order({0, 1, 2})
+        .cell(0, 0, 0, 0, 0, 0xF, 0x03)
+        .cell(0, 8, 1, 0, 0, 0xD, 0x10)
+        .cell(1, 10, 0, 0, 0, 0xF, 0x21)
+        .cell(2, 0, 0, 0, 0, 0xF, 0x64)
+        .cell(2, 4, 2, 0, 0, 0xB, 0x00);
+}
+
+TEST(ModulePlayer, SongLengthFollowsSpeedsBreaksAndJumps) {
+    Fixture f(TimedSong());
+    const int64_t pattern0 = 9 * 3 * 160;   // rows 0-8, 160 frames per tick at 50 Hz
+    const int64_t pattern1 = 54 * 3 * 615;  // rows 10-63, 615 frames per tick at 13 Hz
+    const int64_t pattern2 = 5 * 3 * 200;   // rows 0-4, 200 frames per tick at 40 Hz
+    EXPECT_EQ(f.playToEnd(), pattern0 + pattern1 + pattern2);
+    EXPECT_DOUBLE_EQ(double(f.player.framesPlayed) / kRate, 13.36875);
+}
+
+TEST(ModulePlayer, ABackwardJumpRestartsALoopingModule) {
+    Fixture f(TimedSong(), true);
+    f.playToEnd(106950 + 10 * 160);
+    EXPECT_TRUE(f.player.active);
+    EXPECT_EQ(f.player.order, 0);
+}
+
+TEST(ModulePlayer, AForwardJumpSkipsOrders) {
+    Fixture f(ModuleBuilder().order({0, 1, 2}).cell(0, 0, 0, 0, 0, 0xB, 0x02));
+    f.runTicks(6);
+    f.runTicks(1);
+    EXPECT_EQ(f.player.order, 2);
+    EXPECT_EQ(f.player.row, 0);
+}
+
+TEST(ModulePlayer, PatternBreakReadsItsParameterAsDecimal) {
+    Fixture f(ModuleBuilder().order({0, 1}).cell(0, 0, 0, 0, 0, 0xD, 0x15));
+    f.runTicks(7);
+    EXPECT_EQ(f.player.order, 1);
+    EXPECT_EQ(f.player.row, 15);
+
+    Fixture tooFar(ModuleBuilder().order({0, 1}).cell(0, 0, 0, 0, 0, 0xD, 0x7F));
+    tooFar.runTicks(7);
+    EXPECT_EQ(tooFar.player.order, 1);
+    EXPECT_EQ(tooFar.player.row, 0);
+}
+
+TEST(ModulePlayer, PatternBreakOnTheLastOrderEndsOrRestarts) {
+    ModuleBuilder song = ModuleBuilder().order({0, 1}).restart(1).cell(1, 2, 0, 0, 0, 0xD, 0x00);
+    Fixture once(song);
+    EXPECT_EQ(once.playToEnd(), (64 + 3) * 6 * 160);
+
+    Fixture looping(song, true);
+    looping.runTicks((64 + 3) * 6 + 1);
+    EXPECT_TRUE(looping.player.active);
+    EXPECT_EQ(looping.player.order, 1);  // the restart position
+    EXPECT_EQ(looping.player.row, 0);
+}
+
+TEST(ModulePlayer, RestartPositionOutsideTheSongMeansTheStart) {
+    Fixture f(ModuleBuilder().order({0, 1}).restart(5), true);
+    f.runTicks(2 * 64 * 6 + 1);
+    EXPECT_EQ(f.player.order, 0);
+}
+
+TEST(ModulePlayer, PatternLoopRepeatsRows) {
+    // Rows 0 and 1 play three times, then rows 2-63 once.
+    Fixture f(ModuleBuilder().cell(0, 0, 1, 0, 0, 0xE, 0x60).cell(0, 1, 1, 0, 0, 0xE, 0x62));
+    EXPECT_EQ(f.playToEnd(), (3 * 2 + 62) * 6 * 160);
+}
+
+TEST(ModulePlayer, PatternDelayRepeatsTheRowsTicks) {
+    Fixture f(ModuleBuilder().cell(0, 0, 3, 0, 0, 0xE, 0xE2));
+    EXPECT_EQ(f.playToEnd(), (64 + 2) * 6 * 160);
+}
+
+// ---- Row and tick effects ---------------------------------------------------------------------
+
+TEST(ModulePlayer, NoteUsesTheSamplesFinetuneRowAndVolume) {
+    ModSampleSpec s = LoopedSample(40);
+    s.finetune = 1;
+    Fixture f(ModuleBuilder().sample(1, s).cell(0, 0, 0, 1, 856, 0, 0));
+    f.runTicks(1);
+    EXPECT_TRUE(f.channel().playing);
+    EXPECT_EQ(f.channel().period, kModulePeriods[1][12]);
+    EXPECT_EQ(f.channel().volume, 40);
+    EXPECT_EQ(f.channel().outputVolume, 40);
+}
+
+TEST(ModulePlayer, ChannelVolumeIsScaledByThePlayerVolume) {
+    Fixture f(ModuleBuilder().sample(1, LoopedSample(64)).cell(0, 0, 0, 1, 428, 0, 0), false, 44100, 32);
+    f.runTicks(1);
+    EXPECT_EQ(f.channel().outputVolume, 32);
+}
+
+TEST(ModulePlayer, EvenAndOddChannelsArePannedApart) {
+    Fixture f(ModuleBuilder{});
+    EXPECT_EQ(f.channel(0).pan, 95);
+    EXPECT_EQ(f.channel(1).pan, 161);
+    EXPECT_EQ(f.channel(2).pan, 95);
+}
+
+TEST(ModulePlayer, PortamentoSlidesEveryLaterTickWithinLimits) {
+    Fixture up(ModuleBuilder().sample(1, LoopedSample()).cell(0, 0, 0, 1, 428, 0x1, 3));
+    up.runTicks(6);
+    EXPECT_EQ(up.channel().period, 428 - 5 * 3);
+
+    Fixture floor(ModuleBuilder().sample(1, LoopedSample()).cell(0, 0, 0, 1, 113, 0x1, 0xFF));
+    floor.runTicks(2);
+    EXPECT_EQ(floor.channel().period, 13);
+
+    Fixture down(ModuleBuilder().sample(1, LoopedSample()).cell(0, 0, 0, 1, 1616, 0x2, 0x40));
+    down.runTicks(2);
+    EXPECT_EQ(down.channel().period, 1680);
+    down.runTicks(1);
+    EXPECT_EQ(down.channel().period, 1712);
+}
+
+TEST(ModulePlayer, TonePortamentoMovesTowardsItsTargetWithoutRetriggering) {
+    Fixture f(ModuleBuilder()
+                  .sample(1, LoopedSample())
+                  .cell(0, 0, 0, 1, 428, 0, 0)
+                  .cell(0, 1, 0, 0, 404, 0x3, 5)
+                  .cell(0, 2, 0, 0, 0, 0x3, 0));
+    f.runTicks(6 + 3);
+    EXPECT_EQ(f.channel().period, 428 - 2 * 5);
+    EXPECT_GT(f.channel().position, 0);  // the sample was not restarted
+    f.runTicks(3);
+    EXPECT_EQ(f.channel().period, 404);  // stops at the target
+    // Without a note the spent target becomes the current note's period again,
+    // and the remembered speed carries the slide back.
+    f.runTicks(6);
+    EXPECT_EQ(f.channel().period, 428);
+}
+
+TEST(ModulePlayer, VibratoSwingsThePlayedPeriodOnly) {
+    Fixture f(ModuleBuilder().sample(1, LoopedSample()).cell(0, 0, 0, 1, 428, 0x4, 0x8F).cell(0, 1, 0, 0, 0, 0x4, 0));
+    // Position 0, 8, 16, 24, 32 on ticks 1-5: + (table[p] x 15) >> 7, then minus.
+    const int expected[] = {428, 428, 428 + 21, 428 + 29, 428 + 21, 428};
+    for (int tick = 0; tick < 6; ++tick) {
+        f.runTicks(1);
+        EXPECT_EQ(f.channel().playedPeriod, expected[tick]) << "tick " << tick;
+        EXPECT_EQ(f.channel().period, 428);
+    }
+    f.runTicks(1);
+    EXPECT_EQ(f.channel().playedPeriod, 428);  // a new row starts from the stored period
+    f.runTicks(1);
+    EXPECT_EQ(f.channel().playedPeriod, 428 - 21);  // position 40
+}
+
+TEST(ModulePlayer, ArpeggioCyclesThroughThreeNotes) {
+    Fixture f(ModuleBuilder().sample(1, LoopedSample()).cell(0, 0, 0, 1, 428, 0x0, 0x47));
+    const int expected[] = {428, kModulePeriods[0][28], kModulePeriods[0][31], 428, kModulePeriods[0][28]};
+    for (int tick = 0; tick < 5; ++tick) {
+        f.runTicks(1);
+        EXPECT_EQ(f.channel().playedPeriod, expected[tick]) << "tick " << tick;
+    }
+}
+
+TEST(ModulePlayer, VolumeEffects) {
+    Fixture up(ModuleBuilder().sample(1, LoopedSample(32)).cell(0, 0, 0, 1, 428, 0xA, 0x20));
+    up.runTicks(6);
+    EXPECT_EQ(up.channel().volume, 32 + 5 * 2);
+
+    Fixture down(ModuleBuilder().sample(1, LoopedSample(6)).cell(0, 0, 0, 1, 428, 0xA, 0x02));
+    down.runTicks(6);
+    EXPECT_EQ(down.channel().volume, 0);
+
+    Fixture set(ModuleBuilder().sample(1, LoopedSample(10)).cell(0, 0, 0, 1, 428, 0xC, 0x50));
+    set.runTicks(1);
+    EXPECT_EQ(set.channel().volume, 64);
+
+    Fixture fine(ModuleBuilder()
+                     .sample(1, LoopedSample(60))
+                     .cell(0, 0, 0, 1, 428, 0xE, 0xA9)
+                     .cell(0, 1, 0, 0, 0, 0xE, 0xB5));
+    fine.runTicks(6);
+    EXPECT_EQ(fine.channel().volume, 64);
+    fine.runTicks(6);
+    EXPECT_EQ(fine.channel().volume, 59);
+
+    Fixture withPortamento(ModuleBuilder()
+                               .sample(1, LoopedSample(20))
+                               .cell(0, 0, 0, 1, 428, 0, 0)
+                               .cell(0, 1, 0, 0, 404, 0x5, 0x10));
+    withPortamento.runTicks(12);
+    EXPECT_EQ(withPortamento.channel().volume, 25);
+}
+
+TEST(ModulePlayer, NoteCutSilencesOnItsTick) {
+    Fixture f(ModuleBuilder().sample(1, LoopedSample()).cell(0, 0, 0, 1, 428, 0xE, 0xC2));
+    f.runTicks(2);
+    EXPECT_EQ(f.channel().outputVolume, 64);
+    f.runTicks(1);
+    EXPECT_EQ(f.channel().outputVolume, 0);
+}
+
+TEST(ModulePlayer, NoteDelayHoldsTheNoteBack) {
+    Fixture f(ModuleBuilder().sample(1, LoopedSample()).cell(0, 0, 0, 1, 428, 0xE, 0xD3));
+    f.runTicks(3);
+    EXPECT_FALSE(f.channel().playing);
+    f.runTicks(1);
+    EXPECT_TRUE(f.channel().playing);
+    EXPECT_EQ(f.channel().period, 428);
+}
+
+TEST(ModulePlayer, SampleOffsetStartsInsideTheSample) {
+    ModSampleSpec plain;
+    plain.data.assign(600, 1);
+    Fixture inside(ModuleBuilder().sample(1, plain).cell(0, 0, 0, 1, 1712, 0x9, 0x02));
+    inside.runTicks(1);
+    EXPECT_TRUE(inside.channel().playing);
+    EXPECT_GE(inside.channel().position >> 16, 512);
+
+    // Past the end: a plain sample is silent, a looped one starts its loop.
+    Fixture past(ModuleBuilder().sample(1, plain).cell(0, 0, 0, 1, 1712, 0x9, 0x03));
+    past.runTicks(1);
+    EXPECT_FALSE(past.channel().playing);
+
+    ModSampleSpec looped = plain;
+    looped.loopStartWords = 100;
+    looped.loopLengthWords = 50;
+    Fixture loop(ModuleBuilder().sample(1, looped).cell(0, 0, 0, 1, 1712, 0x9, 0x03));
+    loop.runTicks(1);
+    EXPECT_TRUE(loop.channel().playing);
+    EXPECT_GE(loop.channel().position >> 16, 200);
+    EXPECT_LT(loop.channel().position >> 16, 300);
+}
+
+TEST(ModulePlayer, UnloopedSampleStopsAtItsEnd) {
+    ModSampleSpec plain;
+    plain.data.assign(100, 1);
+    Fixture f(ModuleBuilder().sample(1, plain).cell(0, 0, 0, 1, 113, 0, 0));
+    f.runTicks(6);
+    EXPECT_FALSE(f.channel().playing);
+}
+
+// ---- Modules that lie about their data --------------------------------------------------------
+
+TEST(ModulePlayer, SampleLengthsAndLoopsBeyondTheFileAreCut) {
+    ModSampleSpec liar;
+    liar.data.assign(10, 50);
+    liar.declaredWords = 65535;
+    liar.loopStartWords = 60000;
+    liar.loopLengthWords = 5000;
+    ModSampleSpec loopBeyond;
+    loopBeyond.data.assign(64, 50);
+    loopBeyond.loopStartWords = 16;
+    loopBeyond.loopLengthWords = 60000;
+    Fixture f(ModuleBuilder()
+                  .sample(1, loopBeyond)
+                  .sample(2, liar)
+                  .cell(0, 0, 0, 1, 113, 0, 0)
+                  .cell(0, 0, 1, 2, 113, 0, 0)
+                  .cell(0, 1, 2, 2, 113, 0x9, 0xFF));
+    f.playToEnd();
+    EXPECT_EQ(f.player.framesPlayed, 64 * 6 * 160);
+}
+
+TEST(ModulePlayer, PatternsMissingFromTheFilePlayAsEmptyRows) {
+    std::vector<uint8_t> file = ModuleBuilder().order({0, 1}).sample(1, LoopedSample()).cell(0, 0, 0, 1, 428, 0, 0).bytes();
+    file[952 + 1] = 127;  // order 1 names a pattern far beyond the file
+    ModSound sound;
+    ASSERT_EQ(sound.loadFromMemory(file.data(), file.size()), kSoundOk);
+    NoteLookup& notes = Notes();
+    ModPlayer player;
+    ASSERT_TRUE(player.start(sound, ModOutput{kRate, true, &notes}, 64));
+    std::vector<int32_t> mix(8192);
+    while (player.active) player.mix(mix.data(), 4096);
+    EXPECT_EQ(player.framesPlayed, 2 * 64 * 6 * 160);
+}
+
+TEST(ModulePlayer, TruncatedAndRandomModulesPlayWithinTheirData) {
+    std::mt19937 random(1234);
+    std::vector<uint8_t> base =
+        ModuleBuilder(8, "8CHN").order({0, 1, 0}).sample(1, LoopedSample()).cell(1, 5, 3, 1, 300, 0x9, 0x40).bytes();
+    for (int round = 0; round < 40; ++round) {
+        std::vector<uint8_t> file = base;
+        for (size_t i = 20; i < file.size(); ++i)
+            if (i < 1080 || i >= 1084) file[i] = uint8_t(random());
+        file.resize(1084 + random() % (file.size() - 1083));
+        ModSound sound;
+        ASSERT_EQ(sound.loadFromMemory(file.data(), file.size()), kSoundOk);
+        sound.loop = round % 2 == 0;
+        ModPlayer player;
+        ASSERT_TRUE(player.start(sound, ModOutput{kRate, round % 3 == 0, &Notes()}, 64));
+        std::vector<int32_t> mix(2 * 4000);
+        for (int second = 0; second < 2 && player.active; ++second) player.mix(mix.data(), 4000);
+    }
+}

@@ -1,0 +1,343 @@
+// The mixer's control operations and render arithmetic, driven without a
+// device: each test renders buffers directly.
+
+#include <gtest/gtest.h>
+
+#include <memory>
+#include <vector>
+
+#include "sound/mod_sound.h"
+#include "sound/sound_mixer.h"
+#include "sound/wave_sound.h"
+#include "sound_test_files.h"
+
+namespace {
+
+constexpr uint32_t kAny = kPlayAnyVoice;
+
+std::unique_ptr<WaveSound> Sound16(int16_t value, int frames, bool stereo = false, int16_t right = 0, int rate = 8000) {
+    std::vector<uint8_t> pcm;
+    for (int i = 0; i < frames; ++i) {
+        soundtest::PutLe(pcm, uint16_t(value), 2);
+        if (stereo) soundtest::PutLe(pcm, uint16_t(right), 2);
+    }
+    auto sound = std::make_unique<WaveSound>();
+    sound->setPcm(std::move(pcm), false, stereo, rate);
+    return sound;
+}
+
+std::unique_ptr<WaveSound> Sound8(uint8_t value, int frames, int rate = 8000) {
+    auto sound = std::make_unique<WaveSound>();
+    sound->setPcm(std::vector<uint8_t>(size_t(frames), value), true, false, rate);
+    return sound;
+}
+
+std::vector<int16_t> Render16(SoundMixer& mixer, int frames) {
+    int channels = mixer.outputStereo() ? 2 : 1;
+    std::vector<uint8_t> bytes(size_t(frames * channels * 2));
+    mixer.render(bytes.data(), bytes.size());
+    std::vector<int16_t> out;
+    for (size_t i = 0; i < bytes.size(); i += 2) out.push_back(int16_t(bytes[i] | (bytes[i + 1] << 8)));
+    return out;
+}
+
+std::vector<uint8_t> Render8(SoundMixer& mixer, int frames) {
+    std::vector<uint8_t> bytes(size_t(frames * (mixer.outputStereo() ? 2 : 1)));
+    mixer.render(bytes.data(), bytes.size());
+    return bytes;
+}
+
+std::unique_ptr<ModSound> ConstantModule(int8_t value) {
+    soundtest::ModSampleSpec sample;
+    sample.loopLengthWords = 100;
+    sample.data.assign(200, value);
+    std::vector<uint8_t> file = soundtest::ModuleBuilder().sample(1, sample).cell(0, 0, 0, 1, 428, 0, 0).bytes();
+    auto module = std::make_unique<ModSound>();
+    module->loadFromMemory(file.data(), file.size());
+    return module;
+}
+
+}  // namespace
+
+// ---- Set-up ---------------------------------------------------------------------------
+
+TEST(SoundMixer, InitClampsPoolsAndRefusesASecondInit) {
+    SoundMixer mixer;
+    ASSERT_EQ(mixer.initOffline(8000, 8, 0, 0, 2), 0);
+    EXPECT_EQ(mixer.modPlayerCount(), 1);
+    EXPECT_EQ(mixer.voiceCount(), 8);
+    EXPECT_EQ(mixer.initOffline(8000, 8, 0, 1, 16), kMixerAlreadyInitialised);
+
+    SoundMixer big;
+    ASSERT_EQ(big.initOffline(44100, 16, 1, 100, 1000), 0);
+    EXPECT_EQ(big.modPlayerCount(), 64);
+    EXPECT_EQ(big.voiceCount(), 128);
+}
+
+TEST(SoundMixer, RefusesPlayBeforeInitAndForSoundsWithoutData) {
+    auto sound = Sound16(1000, 10);
+    SoundMixer mixer;
+    EXPECT_EQ(mixer.play(sound.get(), kAny), kPlayRefused);
+    ASSERT_EQ(mixer.initOffline(8000, 16, 0, 1, 16), 0);
+    WaveSound empty;
+    EXPECT_EQ(mixer.play(&empty, kAny), kPlayRefused);
+    ModSound emptyModule;
+    EXPECT_EQ(mixer.play(&emptyModule, kAny), kPlayRefused);
+    EXPECT_EQ(mixer.play(nullptr, kAny), kPlayRefused);
+    EXPECT_EQ(mixer.play(sound.get(), kAny), 0);
+}
+
+// ---- Render arithmetic ---------------------------------------------------------------------
+
+TEST(SoundMixer, SilenceIs128For8BitAnd0For16Bit) {
+    SoundMixer eight;
+    ASSERT_EQ(eight.initOffline(8000, 8, 0, 1, 16), 0);
+    std::vector<uint8_t> buffer(240, 7);
+    eight.render(buffer.data(), buffer.size());
+    EXPECT_EQ(buffer, std::vector<uint8_t>(240, 128));
+
+    SoundMixer sixteen;
+    ASSERT_EQ(sixteen.initOffline(8000, 16, 1, 1, 16), 0);
+    buffer.assign(240, 7);
+    sixteen.render(buffer.data(), buffer.size());
+    EXPECT_EQ(buffer, std::vector<uint8_t>(240, 0));
+}
+
+TEST(SoundMixer, ThreeFullScaleVoicesClipAt32767) {
+    auto sound = Sound16(32767, 100);
+    SoundMixer mixer;
+    ASSERT_EQ(mixer.initOffline(8000, 16, 0, 1, 16), 0);
+    mixer.play(sound.get(), kAny);
+    EXPECT_EQ(Render16(mixer, 4), std::vector<int16_t>(4, 32767 * 64 / 128));
+    mixer.play(sound.get(), kAny);
+    mixer.play(sound.get(), kAny);
+    EXPECT_EQ(Render16(mixer, 4), std::vector<int16_t>(4, 32767));
+
+    auto negative = Sound16(-32768, 100);
+    mixer.stopAll();
+    for (int i = 0; i < 3; ++i) mixer.play(negative.get(), kAny);
+    EXPECT_EQ(Render16(mixer, 4), std::vector<int16_t>(4, -32768));
+}
+
+TEST(SoundMixer, EightBitOutputScalesAndClips) {
+    auto loud = Sound8(255, 100);  // (255 - 128) x 256 = 32512
+    SoundMixer mixer;
+    ASSERT_EQ(mixer.initOffline(8000, 8, 0, 1, 16), 0);
+    mixer.play(loud.get(), kAny);
+    // 32512 x 64 / 128 = 16256; / 256 = 63; + 128.
+    EXPECT_EQ(Render8(mixer, 3), std::vector<uint8_t>(3, 128 + 63));
+    for (int i = 0; i < 4; ++i) mixer.play(loud.get(), kAny);
+    EXPECT_EQ(Render8(mixer, 3), std::vector<uint8_t>(3, 255));
+}
+
+TEST(SoundMixer, VoiceVolumeIsSoundVolumeTimesMasterVolume) {
+    auto sound = Sound16(12800, 100);
+    sound->volume = 32;
+    SoundMixer mixer;
+    ASSERT_EQ(mixer.initOffline(8000, 16, 0, 1, 16), 0);
+    mixer.play(sound.get(), kAny);
+    EXPECT_EQ(Render16(mixer, 1)[0], 12800 * 32 / 128);
+    mixer.setSampleVolume(16);  // applies to the playing voice at once
+    EXPECT_EQ(Render16(mixer, 1)[0], 12800 * (32 * 16 / 64) / 128);
+    mixer.setSampleVolume(500);
+    EXPECT_EQ(Render16(mixer, 1)[0], 12800 * 32 / 128);
+}
+
+TEST(SoundMixer, StereoOutputPansVoices) {
+    SoundMixer mixer;
+    ASSERT_EQ(mixer.initOffline(8000, 16, 1, 1, 16), 0);
+    auto centre = Sound16(12800, 100);
+    mixer.play(centre.get(), kAny);
+    EXPECT_EQ(Render16(mixer, 1), (std::vector<int16_t>{6400, 6400}));
+    mixer.stopAll();
+
+    auto left = Sound16(12800, 100);
+    left->pan = 0;
+    mixer.play(left.get(), kAny);
+    EXPECT_EQ(Render16(mixer, 1), (std::vector<int16_t>{12800, 0}));
+    mixer.stopAll();
+
+    // Pan 192: right = 2 x 64 x 192 / 256 = 96, left = 128 - 96 = 32.
+    auto right = Sound16(12800, 100);
+    right->pan = 192;
+    mixer.play(right.get(), kAny);
+    EXPECT_EQ(Render16(mixer, 1), (std::vector<int16_t>{12800 * 32 / 128, 12800 * 96 / 128}));
+}
+
+TEST(SoundMixer, StereoDataKeepsItsSidesAndSumsIntoMono) {
+    auto sound = Sound16(12800, 100, true, -6400);
+    SoundMixer stereo;
+    ASSERT_EQ(stereo.initOffline(8000, 16, 1, 1, 16), 0);
+    stereo.play(sound.get(), kAny);
+    EXPECT_EQ(Render16(stereo, 1), (std::vector<int16_t>{6400, -3200}));
+
+    SoundMixer mono;
+    ASSERT_EQ(mono.initOffline(8000, 16, 0, 1, 16), 0);
+    mono.play(sound.get(), kAny);
+    EXPECT_EQ(Render16(mono, 1), (std::vector<int16_t>{6400 - 3200}));
+}
+
+TEST(SoundMixer, VoicesStepByFrequencyAndStopOrLoopAtTheEnd) {
+    // Frames 1000, 2000, 3000 at 4000 Hz on an 8000 Hz output: each twice.
+    std::vector<uint8_t> pcm;
+    for (int v : {2560, 5120, 7680}) soundtest::PutLe(pcm, uint16_t(v), 2);
+    WaveSound sound;
+    sound.setPcm(pcm, false, false, 4000);
+    SoundMixer mixer;
+    ASSERT_EQ(mixer.initOffline(8000, 16, 0, 1, 16), 0);
+    mixer.play(&sound, kAny);
+    EXPECT_EQ(Render16(mixer, 8), (std::vector<int16_t>{1280, 1280, 2560, 2560, 3840, 3840, 0, 0}));
+    EXPECT_FALSE(mixer.isPlaying(&sound));
+
+    sound.loop = true;
+    mixer.play(&sound, kAny);
+    EXPECT_EQ(Render16(mixer, 8), (std::vector<int16_t>{1280, 1280, 2560, 2560, 3840, 3840, 1280, 1280}));
+    EXPECT_TRUE(mixer.isPlaying(&sound));
+}
+
+TEST(SoundMixer, ModuleChannelsMixWithoutTheVoiceScale) {
+    auto module = ConstantModule(100);
+    SoundMixer mono;
+    ASSERT_EQ(mono.initOffline(8000, 16, 0, 1, 16), 0);
+    ASSERT_EQ(mono.play(module.get(), kAny), 0);
+    EXPECT_EQ(Render16(mono, 2), (std::vector<int16_t>{6400, 6400}));
+
+    // Channel 0 has pan 95: right = 64 x 95 / 256 = 23, left = 41, both doubled.
+    SoundMixer stereo;
+    ASSERT_EQ(stereo.initOffline(8000, 16, 1, 1, 16), 0);
+    stereo.play(module.get(), kAny);
+    EXPECT_EQ(Render16(stereo, 1), (std::vector<int16_t>{41 * 100 * 2, 23 * 100 * 2}));
+
+    // Half the master volume: output volume 32, right = 32 x 95 / 256 = 11, left = 21.
+    stereo.setModVolume(32);
+    EXPECT_EQ(Render16(stereo, 1), (std::vector<int16_t>{21 * 100 * 2, 11 * 100 * 2}));
+}
+
+TEST(SoundMixer, ModuleAndVoicesAddUp) {
+    auto module = ConstantModule(100);
+    auto voice = Sound16(12800, 100);
+    SoundMixer mixer;
+    ASSERT_EQ(mixer.initOffline(8000, 8, 0, 1, 16), 0);
+    mixer.play(module.get(), kAny);
+    mixer.play(voice.get(), kAny);
+    // (6400 + 12800 x 64 / 128) / 256 = 50.
+    EXPECT_EQ(Render8(mixer, 1)[0], 128 + 50);
+}
+
+// ---- Voice allocation and control -----------------------------------------------------------
+
+TEST(SoundMixer, AnyVoiceTakesTheFirstFreeVoice) {
+    auto sound = Sound16(100, 1000);
+    SoundMixer mixer;
+    ASSERT_EQ(mixer.initOffline(8000, 16, 0, 1, 8), 0);
+    for (int i = 0; i < 8; ++i) EXPECT_EQ(mixer.play(sound.get(), kAny), i);
+    EXPECT_EQ(mixer.play(sound.get(), kAny), kPlayRefused);
+}
+
+TEST(SoundMixer, MaxInstancesLimitsCopiesAndTakesTheLastFreeVoice) {
+    auto limited = Sound16(100, 1000);
+    limited->maxInstances = 2;
+    auto other = Sound16(100, 1000);
+    SoundMixer mixer;
+    ASSERT_EQ(mixer.initOffline(8000, 16, 0, 1, 8), 0);
+    EXPECT_EQ(mixer.play(other.get(), kAny), 0);
+    EXPECT_EQ(mixer.play(limited.get(), kAny), 7);
+    EXPECT_EQ(mixer.play(limited.get(), kAny), 6);
+    EXPECT_EQ(mixer.play(limited.get(), kAny), kPlayRefused);
+    mixer.stopSound(limited.get());  // frees voice 6, the first one found
+    EXPECT_EQ(mixer.play(limited.get(), kAny), 6);
+}
+
+TEST(SoundMixer, WithoutBit28TheLowBitsNameTheVoice) {
+    auto first = Sound16(100, 1000);
+    auto second = Sound16(100, 1000);
+    SoundMixer mixer;
+    ASSERT_EQ(mixer.initOffline(8000, 16, 0, 1, 8), 0);
+    EXPECT_EQ(mixer.play(first.get(), 5), 5);
+    EXPECT_EQ(mixer.play(second.get(), 5), 5);  // takes the voice over
+    EXPECT_FALSE(mixer.isPlaying(first.get()));
+    EXPECT_EQ(mixer.play(second.get(), 8), kPlayRefused);
+}
+
+TEST(SoundMixer, Bit29StartsPausedUntilResumeAll) {
+    auto sound = Sound16(12800, 100);
+    SoundMixer mixer;
+    ASSERT_EQ(mixer.initOffline(8000, 16, 0, 1, 8), 0);
+    ASSERT_GE(mixer.play(sound.get(), kAny | kPlayPaused), 0);
+    EXPECT_TRUE(mixer.isPlaying(sound.get()));
+    EXPECT_EQ(Render16(mixer, 1)[0], 0);
+    mixer.resumeAll();
+    EXPECT_EQ(Render16(mixer, 1)[0], 6400);
+}
+
+TEST(SoundMixer, PauseAllHoldsVoicesAndModulesInPlace) {
+    auto module = ConstantModule(100);
+    auto sound = Sound16(12800, 100);
+    SoundMixer mixer;
+    ASSERT_EQ(mixer.initOffline(8000, 16, 0, 1, 8), 0);
+    mixer.play(module.get(), kAny);
+    mixer.play(sound.get(), kAny);
+    mixer.pauseAll();
+    EXPECT_EQ(Render16(mixer, 2), (std::vector<int16_t>{0, 0}));
+    EXPECT_TRUE(mixer.isPlaying(module.get()));
+    EXPECT_TRUE(mixer.isPlaying(sound.get()));
+    auto another = Sound16(100, 100);
+    EXPECT_EQ(mixer.play(another.get(), kAny), 1);  // a paused voice is not free
+    mixer.stopSound(another.get());
+    mixer.resumeAll();
+    EXPECT_EQ(Render16(mixer, 1)[0], 6400 + 6400);
+}
+
+TEST(SoundMixer, StopSoundStopsTheFirstVoiceOnly) {
+    auto sound = Sound16(100, 1000);
+    SoundMixer mixer;
+    ASSERT_EQ(mixer.initOffline(8000, 16, 0, 1, 8), 0);
+    mixer.play(sound.get(), kAny);
+    mixer.play(sound.get(), kAny);
+    mixer.stopSound(sound.get());
+    EXPECT_TRUE(mixer.isPlaying(sound.get()));
+    mixer.stopSound(sound.get());
+    EXPECT_FALSE(mixer.isPlaying(sound.get()));
+}
+
+TEST(SoundMixer, DisablingStopsTheMusicAndEnablingDoesNotRestartIt) {
+    auto music = ConstantModule(100);
+    auto effect = Sound16(100, 1000);
+    SoundMixer mixer;
+    ASSERT_EQ(mixer.initOffline(8000, 8, 0, 1, 16), 0);
+    ASSERT_EQ(mixer.playLooped(music.get(), kAny), 0);
+    EXPECT_TRUE(music->loop);
+    mixer.play(effect.get(), kAny);
+    mixer.setEnabled(false);
+    EXPECT_FALSE(mixer.isPlaying(music.get()));
+    EXPECT_FALSE(mixer.isPlaying(effect.get()));
+    EXPECT_EQ(mixer.play(effect.get(), kAny), kPlayRefused);
+    mixer.setEnabled(true);
+    EXPECT_FALSE(mixer.isPlaying(music.get()));
+    EXPECT_EQ(Render8(mixer, 2), (std::vector<uint8_t>{128, 128}));
+    EXPECT_EQ(mixer.playLooped(music.get(), kAny), 0);
+}
+
+TEST(SoundMixer, OneModulePlayerServesOneModuleAtATime) {
+    auto first = ConstantModule(10);
+    auto second = ConstantModule(20);
+    SoundMixer mixer;
+    ASSERT_EQ(mixer.initOffline(8000, 8, 0, 1, 16), 0);
+    EXPECT_EQ(mixer.play(first.get(), kAny), 0);
+    EXPECT_EQ(mixer.play(second.get(), kAny), kPlayRefused);
+    EXPECT_EQ(mixer.play(second.get(), 0), 0);  // named player: replaces the first
+    EXPECT_FALSE(mixer.isPlaying(first.get()));
+    EXPECT_TRUE(mixer.isPlaying(second.get()));
+}
+
+TEST(SoundMixer, DestroyingAPlayingSoundTakesItOffTheMixer) {
+    SoundMixer mixer;
+    ASSERT_EQ(mixer.initOffline(8000, 16, 0, 1, 8), 0);
+    auto sound = Sound16(12800, 100000);
+    auto module = ConstantModule(50);
+    mixer.play(sound.get(), kAny);
+    mixer.play(module.get(), kAny);
+    sound.reset();
+    module.reset();
+    EXPECT_EQ(Render16(mixer, 16), std::vector<int16_t>(16, 0));
+}
