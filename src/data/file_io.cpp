@@ -1,0 +1,143 @@
+#include "data/file_io.h"
+
+#include <fcntl.h>
+#include <sys/stat.h>
+#include <unistd.h>
+
+#include <atomic>
+#include <cerrno>
+#include <climits>
+#include <cstdlib>
+#include <cstring>
+
+#include "platform/host/host.h"
+
+namespace {
+
+bool WriteAll(int fd, std::string_view bytes) {
+    while (!bytes.empty()) {
+        ssize_t n = ::write(fd, bytes.data(), bytes.size());
+        if (n < 0 && errno == EINTR) continue;
+        if (n <= 0) return false;
+        bytes.remove_prefix(size_t(n));
+    }
+    return true;
+}
+
+std::string FolderOf(const std::string& path) {
+    size_t slash = path.rfind('/');
+    if (slash == std::string::npos) return ".";
+    return slash == 0 ? "/" : path.substr(0, slash);
+}
+
+// A link is replaced at the file it points to, so the link itself survives.
+std::string ResolveLink(const std::string& path) {
+    struct stat st;
+    if (::lstat(path.c_str(), &st) != 0 || !S_ISLNK(st.st_mode)) return path;
+    char resolved[PATH_MAX];
+    return ::realpath(path.c_str(), resolved) ? std::string(resolved) : path;
+}
+
+void SyncFolder(const std::string& folder) {
+    int fd = ::open(folder.c_str(), O_RDONLY | O_DIRECTORY | O_CLOEXEC);
+    if (fd < 0) return;
+    ::fsync(fd);
+    ::close(fd);
+}
+
+std::string TemporaryNameBeside(const std::string& target) {
+    static std::atomic<unsigned> counter{0};
+    return target + ".~" + std::to_string(::getpid()) + "-" + std::to_string(counter++);
+}
+
+bool IsReadOnly(const std::string& path, const struct stat& st) {
+    return (st.st_mode & (S_IWUSR | S_IWGRP | S_IWOTH)) == 0 || ::access(path.c_str(), W_OK) != 0;
+}
+
+}  // namespace
+
+std::string ToHostPath(std::u16string_view path) {
+    std::u16string copy(path);
+    for (char16_t& c : copy)
+        if (c == u'\\') c = u'/';
+    return host::ToUtf8(copy);
+}
+
+bool IsWriteMode(const char* mode) {
+    return mode && (std::strchr(mode, 'w') || std::strchr(mode, 'a'));
+}
+
+std::FILE* OpenHostFile(std::u16string_view path, const char* mode) {
+    if (path.empty() || !mode) return nullptr;
+    std::FILE* file = std::fopen(ToHostPath(path).c_str(), mode);
+    if (!file) return nullptr;
+    struct stat st;
+    if (::fstat(::fileno(file), &st) != 0 || S_ISDIR(st.st_mode)) {
+        std::fclose(file);
+        return nullptr;
+    }
+    return file;
+}
+
+std::vector<uint8_t> ReadStream(std::FILE* stream) {
+    std::vector<uint8_t> bytes;
+    uint8_t buffer[8192];
+    size_t n;
+    while ((n = std::fread(buffer, 1, sizeof buffer, stream)) > 0) bytes.insert(bytes.end(), buffer, buffer + n);
+    return bytes;
+}
+
+std::optional<std::vector<uint8_t>> ReadHostFile(std::u16string_view path) {
+    if (path.empty()) return std::nullopt;
+    int fd = ::open(ToHostPath(path).c_str(), O_RDONLY | O_CLOEXEC);
+    if (fd < 0) return std::nullopt;
+    struct stat st;
+    if (::fstat(fd, &st) != 0 || !S_ISREG(st.st_mode)) {
+        ::close(fd);
+        return std::nullopt;
+    }
+    std::vector<uint8_t> bytes;
+    bytes.reserve(size_t(st.st_size));
+    uint8_t buffer[65536];
+    while (true) {
+        ssize_t n = ::read(fd, buffer, sizeof buffer);
+        if (n < 0 && errno == EINTR) continue;
+        if (n < 0) {
+            ::close(fd);
+            return std::nullopt;
+        }
+        if (n == 0) break;
+        bytes.insert(bytes.end(), buffer, buffer + n);
+    }
+    ::close(fd);
+    return bytes;
+}
+
+bool ReplaceFileContent(std::u16string_view path, std::string_view bytes) {
+    if (path.empty()) return false;
+    const std::string target = ResolveLink(ToHostPath(path));
+    struct stat st;
+    const bool exists = ::stat(target.c_str(), &st) == 0;
+    if (exists && (!S_ISREG(st.st_mode) || IsReadOnly(target, st))) return false;
+
+    const std::string temporary = TemporaryNameBeside(target);
+    const mode_t mode = exists ? (st.st_mode & 07777) : 0666;
+    int fd = ::open(temporary.c_str(), O_WRONLY | O_CREAT | O_EXCL | O_NOFOLLOW | O_CLOEXEC, mode);
+    if (fd < 0) return false;
+    bool ok = (!exists || ::fchmod(fd, mode) == 0) && WriteAll(fd, bytes) && ::fsync(fd) == 0;
+    ok = (::close(fd) == 0) && ok;
+    ok = ok && ::rename(temporary.c_str(), target.c_str()) == 0;
+    if (!ok) {
+        ::unlink(temporary.c_str());
+        return false;
+    }
+    SyncFolder(FolderOf(target));
+    return true;
+}
+
+bool IsWritableFolder(std::u16string_view folder) {
+    std::string path = ToHostPath(folder);
+    struct stat st;
+    if (path.empty() || ::stat(path.c_str(), &st) != 0 || !S_ISDIR(st.st_mode)) return false;
+    return !IsReadOnly(path, st);
+}

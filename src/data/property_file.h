@@ -1,0 +1,146 @@
+#pragma once
+// PropertyFile: an in-memory ".properties" file. Lines are key=value; "#" lines
+// and blank lines are kept as pseudo-entries so the file writes back with its
+// layout; "//" starts a trailing comment; a line ending in "\" continues on the
+// next. Values may refer to other entries as {name}, expanded on `get` and
+// cached in place. Values can themselves be lists such as "type:sprite, x:10".
+//
+// The file owns every key and value string. Pointers returned by get and
+// getRaw stay valid until `reset` or destruction, even when a later `get`,
+// `set` or `load` replaces the stored value: replaced values are retired, not
+// freed, because callers routinely hold on to them.
+
+#include <cstdint>
+#include <memory>
+#include <optional>
+#include <string>
+#include <string_view>
+#include <vector>
+
+#include "data/string_map.h"
+
+// Frees a list from PropertyFile::parseList: every item name, value and the map.
+struct ItemListDeleter {
+    void operator()(StringMap* list) const;
+};
+// Item name -> item value (zero-terminated char16_t), in item order.
+using ItemList = std::unique_ptr<StringMap, ItemListDeleter>;
+
+class PropertyFile {
+public:
+    static constexpr size_t kMaxLineLength = 2047;
+    static constexpr int kMaxReferenceDepth = 8;
+    // Expansion stops before a value would grow beyond this many characters, so
+    // that a few lines of nested references cannot demand gigabytes.
+    static constexpr size_t kMaxExpandedLength = 16384;
+
+    explicit PropertyFile(char16_t keyValueSeparator = u'=', char16_t listSeparator = u',',
+                          char16_t itemSeparator = u':');
+    ~PropertyFile();
+    PropertyFile(const PropertyFile&) = delete;
+    PropertyFile& operator=(const PropertyFile&) = delete;
+
+    // Reads folder + "\" + fileName through the resource layer and adds its
+    // entries. `keyList` receives the key of every key=value line in file
+    // order. With keepFirst the first definition of a key wins. The path is
+    // remembered (for `save`) even when the file cannot be opened, in which
+    // case the entries are unchanged and the result is false.
+    bool load(std::u16string_view folder, std::u16string_view fileName, std::vector<std::u16string>* keyList = nullptr,
+              bool skipEmptyLines = false, bool keepFirst = false);
+    // As `load`, with the screen-shape suffix "_P", "_S" or "_L" inserted into
+    // the file name.
+    bool loadVariant(std::u16string_view folder, std::u16string_view fileName,
+                     std::vector<std::u16string>* keyList = nullptr, bool skipEmptyLines = false,
+                     bool keepFirst = false);
+    // Adds the entries of file content already in memory (UTF-8).
+    void loadBytes(const uint8_t* data, size_t size, std::vector<std::u16string>* keyList = nullptr,
+                   bool skipEmptyLines = false, bool keepFirst = false);
+    void loadText(std::u16string_view text, std::vector<std::u16string>* keyList = nullptr,
+                  bool skipEmptyLines = false, bool keepFirst = false);
+    void reset();
+
+    // Writes every entry back to `path()` in key order, replacing the file only
+    // after a complete write. False when the path is empty, the file is
+    // read-only or the write fails; the old file then stays as it was.
+    bool save();
+    // The text `save` writes.
+    std::u16string serialize();
+
+    const std::u16string& path() const { return path_; }
+    void setPath(std::u16string_view path) { path_ = path; }
+
+    // Stored value without expansion, or null.
+    const char16_t* getRaw(std::u16string_view key) const;
+    // Value with {name} references expanded (and cached), or null.
+    const char16_t* get(std::u16string_view key);
+
+    // Typed getters read the raw value; a missing or empty one gives the default.
+    bool getBool(std::u16string_view key, bool defaultValue) const;
+    int32_t getInt(std::u16string_view key, int32_t defaultValue) const;
+    float getFloat(std::u16string_view key, float defaultValue) const;
+    // Copies at most maxLength characters into `buffer`; false (buffer
+    // untouched) for a missing or empty value.
+    bool getString(std::u16string_view key, std::u16string& buffer, size_t maxLength) const;
+    uint32_t getColour(std::u16string_view key, uint32_t defaultValue) const;
+
+    // The item `itemName` of the expanded list value of `key`; with an empty
+    // item name the whole value.
+    std::optional<std::u16string> getItem(std::u16string_view key, std::u16string_view itemName);
+    bool getItemBool(std::u16string_view key, std::u16string_view itemName, bool defaultValue);
+    int32_t getItemInt(std::u16string_view key, std::u16string_view itemName, int32_t defaultValue);
+    float getItemFloat(std::u16string_view key, std::u16string_view itemName, float defaultValue);
+    bool getItemString(std::u16string_view key, std::u16string_view itemName, std::u16string& buffer,
+                       size_t maxLength);
+    uint32_t getItemColour(std::u16string_view key, std::u16string_view itemName, uint32_t defaultValue);
+
+    // Stores a copy of key and value, replacing any earlier value.
+    void set(std::u16string_view key, std::u16string_view value);
+    // Rewrites the list under `key` with `itemName` set to `itemValue`
+    // (appended when new). Nothing happens when the key is missing.
+    void setItem(std::u16string_view key, std::u16string_view itemName, std::u16string_view itemValue);
+
+    // Keys that are not comment or blank-line pseudo-entries, in order.
+    std::vector<std::u16string> dataKeys() const;
+    int32_t dataKeyCount() const { return map_.count() - commentCount_ - emptyLineCount_; }
+    // Number of entries, pseudo-entries included.
+    int32_t count() const { return map_.count(); }
+    const StringMap& map() const { return map_; }
+
+    char16_t keyValueSeparator() const { return keyValueSeparator_; }
+    char16_t listSeparator() const { return listSeparator_; }
+    char16_t itemSeparator() const { return itemSeparator_; }
+
+    // Splits `text` into items by the list rule (see SplitList) and each item
+    // at its first itemSeparator; later duplicates win, items without the
+    // separator are dropped.
+    static ItemList parseList(std::u16string_view text, char16_t listSeparator, char16_t itemSeparator);
+
+private:
+    class LineReader;
+
+    void loadLine(LineReader& reader, std::u16string line, std::vector<std::u16string>* keyList,
+                  bool skipEmptyLines, bool keepFirst);
+    void store(std::u16string_view key, std::u16string_view value, bool overwrite);
+    void storeBlankLine();
+    void storeComment(std::u16string_view line);
+    const char16_t* expand(std::u16string_view key, int depth);
+    std::u16string expandKey(std::u16string key);
+    void retire(char16_t* value);
+
+    StringMap map_{StringMap::kStringKeys};
+    std::u16string path_;
+    int32_t commentCount_ = 0;
+    int32_t emptyLineCount_ = 0;
+    char16_t keyValueSeparator_;
+    char16_t listSeparator_;
+    char16_t itemSeparator_;
+    std::vector<char16_t*> retired_;
+    int expansionSteps_ = 0;  // substitutions left in the current top-level get
+};
+
+// "Cover.properties" -> "Cover_P.properties" on a screen taller than wide, "_S"
+// when square, "_L" when wider; a name without "." is returned unchanged.
+std::u16string ScreenVariantName(std::u16string_view fileName, int screenWidth, int screenHeight);
+// folder, a "\" unless the folder ends in "\" or "/", and the name, with every
+// "\..\" collapsed.
+std::u16string JoinResourcePath(std::u16string_view folder, std::u16string_view fileName);

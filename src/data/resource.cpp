@@ -1,0 +1,163 @@
+#include "data/resource.h"
+
+#include <fcntl.h>
+#include <pwd.h>
+#include <unistd.h>
+
+#include <cstdlib>
+#include <cstring>
+
+#include "data/file_io.h"
+#include "data/resource_local.h"
+#include "data/text_helpers.h"
+#include "platform/host/host.h"
+
+namespace {
+
+std::u16string FolderSpelling(std::u16string_view folder) {
+    std::u16string normalized = NormalizeResourcePath(folder);
+    if (!normalized.empty() && normalized.back() != u'/') normalized.push_back(u'/');
+    return normalized;
+}
+
+// $XDG_DATA_HOME (only when absolute, as the XDG rules say), else ~/.local/share.
+std::u16string UserDataBase() {
+    const char* dataHome = std::getenv("XDG_DATA_HOME");
+    if (dataHome && dataHome[0] == '/') return FolderSpelling(host::FromUtf8(dataHome));
+    const char* home = std::getenv("HOME");
+    if (!home || home[0] != '/') {
+        const passwd* user = ::getpwuid(::geteuid());
+        home = user ? user->pw_dir : nullptr;
+    }
+    if (!home || home[0] != '/') return u"";
+    return FolderSpelling(host::FromUtf8(home)) + u".local/share/";
+}
+
+void EnsureFoldersConfigured() {
+    if (!Resources().foldersConfigured) ConfigureResourceFolder(ResourceFolder());
+}
+
+// The per-user counterpart of `path` when the resource folder is redirected
+// and `path` lies inside it; empty otherwise.
+std::u16string UserCopyPath(std::u16string_view path) {
+    EnsureFoldersConfigured();
+    const ResourceState& state = Resources();
+    if (state.userDataFolder.empty()) return u"";
+    std::u16string normalized = NormalizeResourcePath(path);
+    if (!normalized.starts_with(state.resourceFolder)) return u"";
+    return state.userDataFolder + normalized.substr(state.resourceFolder.size());
+}
+
+// Opens an extracted copy for reading without following a link planted in
+// its place.
+std::FILE* OpenExtractedCopy(const std::u16string& path, const char* mode) {
+    int flags = (std::strchr(mode, '+') ? O_RDWR : O_RDONLY) | O_NOFOLLOW | O_CLOEXEC;
+    int fd = ::open(ToHostPath(path).c_str(), flags);
+    if (fd < 0) return nullptr;
+    std::FILE* file = ::fdopen(fd, mode);
+    if (!file) ::close(fd);
+    return file;
+}
+
+std::FILE* OpenFromArchives(std::u16string_view path, const char* mode) {
+    ResourceState& state = Resources();
+    const std::u16string normalized = NormalizeResourcePath(path);
+    for (auto& archive : state.archives) {
+        if (!normalized.starts_with(archive->prefix)) continue;
+        const std::u16string member = normalized.substr(archive->prefix.size());
+        std::u16string folder = TempFolder();
+        if (folder.empty()) folder = archive->prefix;
+        if (ExtractMember(*archive, member, folder) != 0) continue;
+        const std::u16string copy = folder + FlattenMemberName(member);
+        std::FILE* file = OpenExtractedCopy(copy, mode);
+        if (!file) {
+            ::unlink(ToHostPath(copy).c_str());
+            continue;
+        }
+        state.extractedStreams.insert(file, new std::u16string(copy), true);
+        return file;
+    }
+    return nullptr;
+}
+
+}  // namespace
+
+ResourceState& Resources() {
+    static ResourceState state;
+    return state;
+}
+
+std::u16string NormalizeResourcePath(std::u16string_view path) {
+    std::u16string normalized(path);
+    ReplaceChar(normalized, u'\\', u'/');
+    CollapseDoubled(normalized, u'/');
+    CollapseParentFolders(normalized);
+    return normalized;
+}
+
+std::FILE* OpenResource(std::u16string_view path, const char* mode) {
+    if (path.empty() || !mode) return nullptr;
+    if (IsWriteMode(mode)) return OpenHostFile(ResourceWritePath(path), mode);
+    const std::u16string userCopy = UserCopyPath(path);
+    if (!userCopy.empty())
+        if (std::FILE* file = OpenHostFile(userCopy, mode)) return file;
+    if (std::FILE* file = OpenHostFile(path, mode)) return file;
+    return OpenFromArchives(path, mode);
+}
+
+void CloseResource(std::FILE* stream) {
+    if (!stream) return;
+    StringMap& streams = Resources().extractedStreams;
+    auto* copy = static_cast<std::u16string*>(streams.remove(stream));
+    std::fclose(stream);
+    if (copy) {
+        ::unlink(ToHostPath(*copy).c_str());
+        delete copy;
+    }
+}
+
+std::optional<std::vector<uint8_t>> ReadResourceFile(std::u16string_view path) {
+    if (path.empty()) return std::nullopt;
+    const std::u16string userCopy = UserCopyPath(path);
+    if (!userCopy.empty())
+        if (auto bytes = ReadHostFile(userCopy)) return bytes;
+    if (auto bytes = ReadHostFile(path)) return bytes;
+    const std::u16string normalized = NormalizeResourcePath(path);
+    for (auto& archive : Resources().archives) {
+        if (normalized.starts_with(archive->prefix))
+            return ReadArchiveMember(*archive, std::u16string_view(normalized).substr(archive->prefix.size()));
+    }
+    return std::nullopt;
+}
+
+bool ResourceExists(std::u16string_view path) { return ReadResourceFile(path).has_value(); }
+
+std::u16string ResourceFolder() {
+    std::u16string module = host::ModulePath();
+    size_t slash = module.find_last_of(u"/\\");
+    std::u16string folder = slash == std::u16string::npos ? u"" : module.substr(0, slash + 1);
+    return FolderSpelling(folder + u"../resources/");
+}
+
+void ConfigureResourceFolder(std::u16string_view folder) {
+    ResourceState& state = Resources();
+    state.foldersConfigured = true;
+    state.resourceFolder = FolderSpelling(folder);
+    state.userDataFolder.clear();
+    if (state.resourceFolder.empty() || IsWritableFolder(state.resourceFolder)) return;
+    std::u16string base = UserDataBase();
+    if (!base.empty()) state.userDataFolder = base + u"karrowen/resources/";
+}
+
+std::u16string UserDataFolder() {
+    EnsureFoldersConfigured();
+    return Resources().userDataFolder;
+}
+
+std::u16string ResourceWritePath(std::u16string_view path) {
+    std::u16string userCopy = UserCopyPath(path);
+    if (userCopy.empty()) return std::u16string(path);
+    size_t slash = userCopy.rfind(u'/');
+    MakeFolders(userCopy.substr(0, slash + 1), 0);
+    return userCopy;
+}

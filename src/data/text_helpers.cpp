@@ -1,0 +1,152 @@
+#include "data/text_helpers.h"
+
+#include <algorithm>
+#include <charconv>
+#include <cmath>
+#include <limits>
+
+namespace {
+
+bool IsCSpace(char16_t c) { return c == u' ' || (c >= u'\t' && c <= u'\r'); }
+
+bool IsSeparator(char16_t c) { return c == u'\\' || c == u'/'; }
+
+}  // namespace
+
+void TrimRight(std::u16string& text, std::u16string_view set) {
+    size_t end = text.find_last_not_of(set);
+    text.erase(end == std::u16string::npos ? 0 : end + 1);
+}
+
+void TrimLeft(std::u16string& text, std::u16string_view set) {
+    size_t start = text.find_first_not_of(set);
+    text.erase(0, start == std::u16string::npos ? text.size() : start);
+}
+
+void Trim(std::u16string& text, std::u16string_view set) {
+    TrimRight(text, set);
+    TrimLeft(text, set);
+}
+
+std::u16string_view TrimView(std::u16string_view text, std::u16string_view set) {
+    size_t start = text.find_first_not_of(set);
+    if (start == std::u16string_view::npos) return {};
+    size_t end = text.find_last_not_of(set);
+    return text.substr(start, end - start + 1);
+}
+
+std::vector<std::u16string> SplitList(std::u16string_view text, std::u16string_view separators,
+                                      char16_t itemSeparator) {
+    std::vector<std::u16string> pieces;
+    size_t start = 0;
+    bool pieceHasItem = false;
+    for (size_t i = 0; i < text.size(); ++i) {
+        if (text[i] == itemSeparator) pieceHasItem = true;
+        if (separators.find(text[i]) == std::u16string_view::npos || !pieceHasItem) continue;
+        size_t next = text.find_first_of(separators, i + 1);
+        std::u16string_view following = text.substr(i + 1, next == std::u16string_view::npos ? next : next - i - 1);
+        if (following.find(itemSeparator) == std::u16string_view::npos) continue;
+        pieces.emplace_back(text.substr(start, i - start));
+        start = i + 1;
+        pieceHasItem = false;
+    }
+    pieces.emplace_back(text.substr(start));
+    return pieces;
+}
+
+bool SplitKeyValue(std::u16string_view line, char16_t separator, std::u16string& key, std::u16string& value) {
+    size_t at = line.find(separator);
+    if (at == std::u16string_view::npos) return false;
+    key.assign(line.substr(0, at));
+    TrimRight(key, kBlanks);
+    value.assign(line.substr(at + 1));
+    TrimLeft(value, kBlanks);
+    return true;
+}
+
+void ReplaceChar(std::u16string& text, char16_t from, char16_t to) {
+    for (char16_t& c : text)
+        if (c == from) c = to;
+}
+
+void RemoveChars(std::u16string& text, std::u16string_view set) {
+    std::erase_if(text, [set](char16_t c) { return set.find(c) != std::u16string_view::npos; });
+}
+
+void ReplaceSameLength(std::u16string& text, std::u16string_view from, std::u16string_view to) {
+    if (from.empty() || from.size() != to.size()) return;
+    for (size_t at = text.find(from); at != std::u16string::npos; at = text.find(from, at + to.size()))
+        text.replace(at, from.size(), to);
+}
+
+void CollapseDoubled(std::u16string& text, char16_t c) {
+    auto end = std::unique(text.begin(), text.end(), [c](char16_t a, char16_t b) { return a == c && b == c; });
+    text.erase(end, text.end());
+}
+
+void CollapseParentFolders(std::u16string& text) {
+    size_t from = 0;
+    while (true) {
+        size_t at = std::u16string::npos;
+        for (size_t i = from; i + 3 < text.size(); ++i) {
+            if (IsSeparator(text[i]) && text[i + 1] == u'.' && text[i + 2] == u'.' && IsSeparator(text[i + 3])) {
+                at = i;
+                break;
+            }
+        }
+        if (at == std::u16string::npos) return;
+        size_t start = at;
+        while (start > 0 && !IsSeparator(text[start - 1])) --start;
+        std::u16string_view folder(text.data() + start, at - start);
+        if (folder.empty() || folder == u"..") {
+            from = at + 1;  // nothing to climb out of: keep this ".." as written
+            continue;
+        }
+        text.erase(start, at + 4 - start);
+        from = start > 0 ? start - 1 : 0;
+    }
+}
+
+uint32_t ParseColour(std::u16string_view text) {
+    std::u16string_view inner = TrimView(text, u" \t()");
+    uint32_t channels[3] = {0, 0, 0};
+    for (uint32_t& channel : channels) {
+        size_t semicolon = inner.find(u';');
+        channel = uint32_t(ParseLeadingInt(inner.substr(0, semicolon)));
+        if (semicolon == std::u16string_view::npos) break;
+        inner.remove_prefix(semicolon + 1);
+    }
+    return channels[0] * 65536u + channels[1] * 256u + channels[2];
+}
+
+int32_t ParseLeadingInt(std::u16string_view text) {
+    size_t i = 0;
+    while (i < text.size() && IsCSpace(text[i])) ++i;
+    bool negative = false;
+    if (i < text.size() && (text[i] == u'+' || text[i] == u'-')) negative = text[i++] == u'-';
+    int64_t value = 0;
+    const int64_t limit = negative ? -int64_t(std::numeric_limits<int32_t>::min()) : std::numeric_limits<int32_t>::max();
+    for (; i < text.size() && text[i] >= u'0' && text[i] <= u'9'; ++i) {
+        value = value * 10 + (text[i] - u'0');
+        if (value > limit) value = limit;
+    }
+    return int32_t(negative ? -value : value);
+}
+
+float ParseLeadingFloat(std::u16string_view text) {
+    size_t i = 0;
+    while (i < text.size() && IsCSpace(text[i])) ++i;
+    bool negative = false;
+    if (i < text.size() && (text[i] == u'+' || text[i] == u'-')) negative = text[i++] == u'-';
+    std::string narrow;
+    for (; i < text.size() && text[i] < 0x80; ++i) narrow.push_back(char(text[i]));
+    if (!narrow.empty() && (narrow[0] == '-' || narrow[0] == '+')) return 0.0f;
+    double value = 0.0;
+    auto result = std::from_chars(narrow.data(), narrow.data() + narrow.size(), value);
+    if (result.ec != std::errc()) return 0.0f;
+    // An out-of-range float conversion is undefined, so saturate explicitly.
+    if (value > double(std::numeric_limits<float>::max())) value = double(std::numeric_limits<float>::infinity());
+    return float(negative ? -value : value);
+}
+
+size_t TextLength(const char16_t* text) { return std::char_traits<char16_t>::length(text); }

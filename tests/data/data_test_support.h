@@ -1,0 +1,132 @@
+#pragma once
+// Scratch folders, files and zip archives for the data layer's tests. Every
+// test that touches the resource layer runs inside its own scratch folder, with
+// the temporary and per-user folders pointed there through the environment.
+
+#include <sys/stat.h>
+#include <unistd.h>
+#include <zip.h>
+
+#include <cstdlib>
+#include <filesystem>
+#include <fstream>
+#include <optional>
+#include <sstream>
+#include <string>
+#include <utility>
+#include <vector>
+
+#include <gtest/gtest.h>
+
+#include "data/resource.h"
+#include "platform/host/host.h"
+
+namespace datatest {
+
+namespace fs = std::filesystem;
+
+inline std::u16string U16(const std::string& text) { return host::FromUtf8(text); }
+inline std::string U8(std::u16string_view text) { return host::ToUtf8(std::u16string(text)); }
+
+inline void WriteFile(const fs::path& path, const std::string& bytes) {
+    fs::create_directories(path.parent_path());
+    std::ofstream out(path, std::ios::binary | std::ios::trunc);
+    out << bytes;
+}
+
+inline std::optional<std::string> ReadFile(const fs::path& path) {
+    std::ifstream in(path, std::ios::binary);
+    if (!in) return std::nullopt;
+    std::ostringstream text;
+    text << in.rdbuf();
+    return text.str();
+}
+
+inline std::string Text(const std::vector<uint8_t>& bytes) { return std::string(bytes.begin(), bytes.end()); }
+
+inline int Mode(const fs::path& path) {
+    struct stat st;
+    return ::lstat(path.c_str(), &st) == 0 ? int(st.st_mode & 07777) : -1;
+}
+
+struct ZipMember {
+    std::string name;
+    std::string content;
+    bool deflate = true;
+};
+
+// Writes a zip archive with minizip's zip writer.
+inline void WriteZip(const fs::path& path, const std::vector<ZipMember>& members) {
+    fs::create_directories(path.parent_path());
+    zipFile zip = zipOpen64(path.c_str(), APPEND_STATUS_CREATE);
+    ASSERT_NE(zip, nullptr) << path;
+    for (const ZipMember& member : members) {
+        zip_fileinfo info{};
+        int method = member.deflate ? Z_DEFLATED : 0;
+        ASSERT_EQ(zipOpenNewFileInZip64(zip, member.name.c_str(), &info, nullptr, 0, nullptr, 0, nullptr, method,
+                                        Z_DEFAULT_COMPRESSION, 0),
+                  ZIP_OK);
+        ASSERT_EQ(zipWriteInFileInZip(zip, member.content.data(), unsigned(member.content.size())), ZIP_OK);
+        ASSERT_EQ(zipCloseFileInZip(zip), ZIP_OK);
+    }
+    ASSERT_EQ(zipClose(zip, nullptr), ZIP_OK);
+}
+
+// Sets an environment variable for the lifetime of the object.
+class ScopedEnv {
+public:
+    ScopedEnv(const char* name, const std::string& value) : name_(name) {
+        if (const char* old = std::getenv(name)) old_ = old;
+        ::setenv(name, value.c_str(), 1);
+    }
+    ~ScopedEnv() {
+        if (old_)
+            ::setenv(name_, old_->c_str(), 1);
+        else
+            ::unsetenv(name_);
+    }
+    ScopedEnv(const ScopedEnv&) = delete;
+    ScopedEnv& operator=(const ScopedEnv&) = delete;
+
+private:
+    const char* name_;
+    std::optional<std::string> old_;
+};
+
+// A fresh scratch folder with "resources/", "run/" (the runtime folder that
+// holds the temporary folder), "tmp/" and "share/" (the per-user data home).
+class ResourceTest : public ::testing::Test {
+protected:
+    void SetUp() override {
+        std::string pattern = (fs::temp_directory_path() / "karrowen-data-XXXXXX").string();
+        ASSERT_NE(::mkdtemp(pattern.data()), nullptr);
+        root_ = pattern;
+        fs::create_directories(root_ / "resources");
+        fs::create_directories(root_ / "run");
+        fs::create_directories(root_ / "tmp");
+        fs::permissions(root_ / "run", fs::perms::owner_all, fs::perm_options::replace);
+        runtime_.emplace("XDG_RUNTIME_DIR", (root_ / "run").string());
+        tmpdir_.emplace("TMPDIR", (root_ / "tmp").string());
+        dataHome_.emplace("XDG_DATA_HOME", (root_ / "share").string());
+        CloseAllResources();
+        ConfigureResourceFolder(resources16());
+    }
+
+    void TearDown() override {
+        CloseAllResources();
+        std::error_code ignored;
+        // Undo read-only marks so the scratch folder can be removed.
+        for (auto& entry : fs::recursive_directory_iterator(root_, ignored))
+            if (!entry.is_symlink()) fs::permissions(entry.path(), fs::perms::owner_all, fs::perm_options::add, ignored);
+        fs::remove_all(root_, ignored);
+    }
+
+    fs::path resources() const { return root_ / "resources"; }
+    std::u16string resources16() const { return U16(resources().string() + "/"); }
+    fs::path tempFolderPath() const { return root_ / "run" / "Vendelsoft.tmp"; }
+
+    fs::path root_;
+    std::optional<ScopedEnv> runtime_, tmpdir_, dataHome_;
+};
+
+}  // namespace datatest

@@ -1,0 +1,401 @@
+// PropertyFile: line syntax, references, typed and list getters, write-back and
+// crash-safe saving.
+
+#include "data/property_file.h"
+
+#include <signal.h>
+#include <sys/resource.h>
+
+#include <gtest/gtest.h>
+
+#include "data_test_support.h"
+
+namespace {
+
+using namespace datatest;
+
+std::u16string Raw(const PropertyFile& file, std::u16string_view key) {
+    const char16_t* value = file.getRaw(key);
+    return value ? std::u16string(value) : u"<null>";
+}
+
+std::u16string Get(PropertyFile& file, std::u16string_view key) {
+    const char16_t* value = file.get(key);
+    return value ? std::u16string(value) : u"<null>";
+}
+
+// ---- Line syntax ------------------------------------------------------------------------
+
+TEST(PropertySyntax, CommentBlankAndEntryWriteBackAsTheSameLines) {
+    PropertyFile file;
+    file.loadText(u"# settings\n\na = 1\n");
+    EXPECT_EQ(file.count(), 3);
+    EXPECT_EQ(file.dataKeyCount(), 1);
+    EXPECT_EQ(file.serialize(), u"# settings\n\na=1\n");
+}
+
+TEST(PropertySyntax, TrailingCommentIsCutAtTheLastDoubleSlash) {
+    PropertyFile file;
+    file.loadText(u"url=x//y//z\nplain = value // note\n// only a comment\n");
+    EXPECT_EQ(Raw(file, u"url"), u"x//y");
+    EXPECT_EQ(Raw(file, u"plain"), u"value");
+    EXPECT_EQ(file.count(), 2);  // the "//" line had no "=" left and is dropped
+}
+
+TEST(PropertySyntax, ContinuationJoinsTrimmedLines) {
+    PropertyFile file;
+    file.loadText(u"path=a\\\n  b\nlist = x:1, \\\n\t y:2 \\\n  , z:3\nnext=1\n");
+    EXPECT_EQ(Raw(file, u"path"), u"ab");
+    // Blanks before a continuing "\" stay: only the joined line's ends are trimmed.
+    EXPECT_EQ(Raw(file, u"list"), u"x:1, y:2 , z:3");
+    EXPECT_EQ(Raw(file, u"next"), u"1");
+}
+
+TEST(PropertySyntax, BackslashOnTheLastLineStaysInTheValue) {
+    PropertyFile file;
+    file.loadText(u"a=1\\");
+    EXPECT_EQ(Raw(file, u"a"), u"1\\");
+}
+
+TEST(PropertySyntax, KeepFirstChoosesWhichDefinitionWins) {
+    PropertyFile first, last;
+    std::vector<std::u16string> keys;
+    first.loadText(u"k=one\nk=two\n", &keys, false, true);
+    last.loadText(u"k=one\nk=two\n", nullptr, false, false);
+    EXPECT_EQ(Raw(first, u"k"), u"one");
+    EXPECT_EQ(Raw(last, u"k"), u"two");
+    EXPECT_EQ(first.count(), 1);
+    EXPECT_EQ(keys, (std::vector<std::u16string>{u"k", u"k"}));
+}
+
+TEST(PropertySyntax, KeyListSkipsPseudoEntriesAndDroppedLines) {
+    PropertyFile file;
+    std::vector<std::u16string> keys;
+    file.loadText(u"# c\nb=1\nnonsense\n\na=2\n", &keys);
+    EXPECT_EQ(keys, (std::vector<std::u16string>{u"b", u"a"}));
+    EXPECT_EQ(file.dataKeys(), keys);
+    EXPECT_EQ(file.dataKeyCount(), 2);
+    EXPECT_EQ(file.count(), 4);
+}
+
+TEST(PropertySyntax, SkippingEmptyLinesDropsThemFromTheWriteBack) {
+    PropertyFile file;
+    file.loadText(u"a=1\n   \n\t\nb=2\n", nullptr, true);
+    EXPECT_EQ(file.serialize(), u"a=1\nb=2\n");
+}
+
+TEST(PropertySyntax, WindowsLineBreaksAndByteOrderMarkReadLikePlainText) {
+    PropertyFile file;
+    const std::string bytes = "\xEF\xBB\xBFkey=v\r\n# c\r\n\r\nb=2\r\n";
+    file.loadBytes(reinterpret_cast<const uint8_t*>(bytes.data()), bytes.size());
+    EXPECT_EQ(Raw(file, u"key"), u"v");
+    EXPECT_EQ(file.serialize(), u"key=v\n# c\n\nb=2\n");
+}
+
+TEST(PropertySyntax, ZeroCharacterEndsItsLine) {
+    PropertyFile file;
+    const std::string bytes("a=1\0junk\nb=2\n", 13);
+    file.loadBytes(reinterpret_cast<const uint8_t*>(bytes.data()), bytes.size());
+    EXPECT_EQ(Raw(file, u"a"), u"1");
+    EXPECT_EQ(Raw(file, u"b"), u"2");
+}
+
+TEST(PropertySyntax, OverlongLineIsReadInChunksOf2047) {
+    std::u16string value(3000, u'v');
+    PropertyFile file;
+    file.loadText(u"long=" + value + u"\nafter=1\n");
+    EXPECT_EQ(Raw(file, u"long"), value.substr(0, 2042));  // 2047 minus "long="
+    EXPECT_EQ(Raw(file, u"after"), u"1");
+}
+
+TEST(PropertySyntax, CommentWithoutLineBreakCannotSwallowTheNextEntry) {
+    PropertyFile file;
+    file.loadText(u"a=1\n#last");
+    file.set(u"b", u"2");
+    PropertyFile reread;
+    reread.loadText(file.serialize());
+    EXPECT_EQ(Raw(reread, u"b"), u"2");
+    EXPECT_EQ(reread.serialize(), u"a=1\n#last\nb=2\n");
+}
+
+// ---- References ----------------------------------------------------------------------------
+
+TEST(PropertyReferences, GetExpandsAndCachesInPlace) {
+    PropertyFile file;
+    file.loadText(u"a=1\nb={a}x\n");
+    EXPECT_EQ(Raw(file, u"b"), u"{a}x");
+    EXPECT_EQ(Get(file, u"b"), u"1x");
+    EXPECT_EQ(Raw(file, u"b"), u"1x");
+}
+
+TEST(PropertyReferences, UndefinedNameStopsExpansion) {
+    PropertyFile file;
+    file.loadText(u"a=1\nb={nope}{a}\nc={a}{nope}{a}\nd={a\n");
+    EXPECT_EQ(Get(file, u"b"), u"{nope}{a}");
+    EXPECT_EQ(Get(file, u"c"), u"1{nope}{a}");
+    EXPECT_EQ(Get(file, u"d"), u"{a");
+}
+
+TEST(PropertyReferences, ChainEightDeepExpandsNineDeepStops) {
+    std::u16string eight, nine;
+    for (int i = 0; i < 8; ++i) eight += u"e" + std::u16string(1, char16_t(u'0' + i)) + u"={e" + char16_t(u'1' + i) + u"}\n";
+    eight += u"e8=end\n";
+    for (int i = 0; i < 9; ++i) nine += u"n" + std::u16string(1, char16_t(u'0' + i)) + u"={n" + char16_t(u'1' + i) + u"}\n";
+    nine += u"n9=end\n";
+    PropertyFile file;
+    file.loadText(eight + nine);
+    EXPECT_EQ(Get(file, u"e0"), u"end");
+    EXPECT_EQ(Get(file, u"n0"), u"{n9}");
+}
+
+TEST(PropertyReferences, SelfReferenceEndsAtTheDepthLimitWithItsText) {
+    PropertyFile file;
+    file.loadText(u"a=x{a}\nb={c}\nc={b}\n");
+    // One "x" per level, depths 0 to 8, then the reference that was not followed.
+    EXPECT_EQ(Get(file, u"a"), u"xxxxxxxxx{a}");
+    EXPECT_EQ(Get(file, u"b"), u"{c}");
+}
+
+TEST(PropertyReferences, ExpansionIsBoundedInSize) {
+    // Each level quadruples: 4^8 copies of a 100-character text would be 6.5M.
+    std::u16string text = u"l8=" + std::u16string(100, u'z') + u"\n";
+    for (int i = 7; i >= 0; --i) {
+        std::u16string ref = u"{l" + std::u16string(1, char16_t(u'1' + i)) + u"}";
+        text += u"l" + std::u16string(1, char16_t(u'0' + i)) + u"=" + ref + ref + ref + ref + u"\n";
+    }
+    PropertyFile file;
+    file.loadText(text);
+    EXPECT_LE(Get(file, u"l0").size(), PropertyFile::kMaxExpandedLength);
+}
+
+TEST(PropertyReferences, EarlierPointersSurviveLaterExpansion) {
+    PropertyFile file;
+    file.loadText(u"a=1\nb={a}\n");
+    const char16_t* raw = file.getRaw(u"b");
+    ASSERT_NE(raw, nullptr);
+    file.get(u"b");
+    file.set(u"b", u"other");
+    EXPECT_EQ(std::u16string(raw), u"{a}");  // still readable: retired, not freed
+}
+
+TEST(PropertyReferences, KeyReferenceReplacesTheFirstNameOnce) {
+    PropertyFile file;
+    file.loadText(u"dir=images\n{dir}_{dir}=1\n{none}=2\nx}{dir=3\n");
+    EXPECT_EQ(Raw(file, u"images_{dir}"), u"1");
+    EXPECT_EQ(Raw(file, u"{none}"), u"2");
+    EXPECT_EQ(Raw(file, u"x}{dir"), u"3");
+}
+
+// ---- Typed getters ---------------------------------------------------------------------------
+
+TEST(PropertyGetters, MissingOrEmptyGivesTheDefault) {
+    PropertyFile file;
+    file.loadText(u"empty=\ntext=abc\nnum=42x\nneg=-3\nf=2.5\ncol=(255;128;0)\n");
+    EXPECT_EQ(file.getInt(u"empty", 7), 7);
+    EXPECT_EQ(file.getInt(u"missing", 7), 7);
+    EXPECT_EQ(file.getInt(u"text", 7), 0);
+    EXPECT_EQ(file.getInt(u"num", 0), 42);
+    EXPECT_TRUE(file.getBool(u"neg", false));
+    EXPECT_FALSE(file.getBool(u"text", true));
+    EXPECT_TRUE(file.getBool(u"empty", true));
+    EXPECT_FLOAT_EQ(file.getFloat(u"f", 0), 2.5f);
+    EXPECT_FLOAT_EQ(file.getFloat(u"empty", -1), -1.0f);
+    EXPECT_EQ(file.getColour(u"col", 0xFFFFFFFFu), 0xFF8000u);
+    EXPECT_EQ(file.getColour(u"empty", 0xFFFFFFFFu), 0xFFFFFFFFu);
+}
+
+TEST(PropertyGetters, GetStringCopiesAtMostTheLimit) {
+    PropertyFile file;
+    file.loadText(u"name=Tobbin\nempty=\n");
+    std::u16string buffer = u"kept";
+    EXPECT_FALSE(file.getString(u"empty", buffer, 10));
+    EXPECT_EQ(buffer, u"kept");
+    ASSERT_TRUE(file.getString(u"name", buffer, 3));
+    EXPECT_EQ(buffer, u"Tob");
+}
+
+TEST(PropertyGetters, TypedGettersReadTheRawValue) {
+    PropertyFile file;
+    file.loadText(u"a=5\nb={a}\n");
+    EXPECT_EQ(file.getInt(u"b", 9), 0);
+    file.get(u"b");
+    EXPECT_EQ(file.getInt(u"b", 9), 5);
+}
+
+// ---- Lists -----------------------------------------------------------------------------------------
+
+TEST(PropertyLists, ParseListFollowsTheListRule) {
+    ItemList list = PropertyFile::parseList(u"a:1,2,3, b:4", u',', u':');
+    ASSERT_EQ(list->count(), 2);
+    EXPECT_EQ(std::u16string(static_cast<const char16_t*>(list->lookup(u"a"))), u"1,2,3");
+    EXPECT_EQ(std::u16string(static_cast<const char16_t*>(list->lookup(u"b"))), u"4");
+}
+
+TEST(PropertyLists, LaterDuplicatesWinAndItemlessPiecesDrop) {
+    ItemList list = PropertyFile::parseList(u"x:1, x:2, y : 3 ", u',', u':');
+    EXPECT_EQ(std::u16string(static_cast<const char16_t*>(list->lookup(u"x"))), u"2");
+    EXPECT_EQ(std::u16string(static_cast<const char16_t*>(list->lookup(u"y"))), u"3");
+    EXPECT_EQ(PropertyFile::parseList(u"plain text", u',', u':')->count(), 0);
+}
+
+TEST(PropertyLists, ItemGettersReadExpandedLists) {
+    PropertyFile file;
+    file.loadText(
+        u"base=10\nchkGAPIVideo=GUIType:checkbox, status:{base}, colour:(1;2;3), speed:1.5\n"
+        u"grpName=GUIType:checkboxGroup, selected:0\n");
+    EXPECT_EQ(file.getItemInt(u"chkGAPIVideo", u"status", -1), 10);
+    EXPECT_EQ(file.getItemInt(u"chkGAPIVideo", u"missing", -1), -1);
+    EXPECT_EQ(file.getItemInt(u"nokey", u"status", -1), -1);
+    EXPECT_EQ(file.getItemColour(u"chkGAPIVideo", u"colour", 0), 0x010203u);
+    EXPECT_FLOAT_EQ(file.getItemFloat(u"chkGAPIVideo", u"speed", 0), 1.5f);
+    EXPECT_TRUE(file.getItemBool(u"chkGAPIVideo", u"status", false));
+    EXPECT_EQ(file.getItem(u"grpName", u"GUIType"), u"checkboxGroup");
+    EXPECT_EQ(file.getItem(u"grpName", u""), u"GUIType:checkboxGroup, selected:0");
+    std::u16string buffer;
+    ASSERT_TRUE(file.getItemString(u"grpName", u"GUIType", buffer, 5));
+    EXPECT_EQ(buffer, u"check");
+}
+
+TEST(PropertyLists, SetItemRewritesInOrderAndAppendsNewItems) {
+    PropertyFile file;
+    file.loadText(u"chk=GUIType:checkbox,status:0\nempty=\n");
+    file.setItem(u"chk", u"status", u"1");
+    EXPECT_EQ(Raw(file, u"chk"), u" GUIType:checkbox, status:1");
+    file.setItem(u"chk", u"persistent", u"1");
+    EXPECT_EQ(Raw(file, u"chk"), u" GUIType:checkbox, status:1, persistent:1");
+    file.setItem(u"empty", u"status", u"0");
+    EXPECT_EQ(file.getItem(u"empty", u"status"), u"0");
+    file.setItem(u"missing", u"status", u"1");
+    EXPECT_EQ(file.getRaw(u"missing"), nullptr);
+}
+
+// ---- Set, reset and save ----------------------------------------------------------------------
+
+TEST(PropertyChanges, SetAddsAtTheEndAndReplacesInPlace) {
+    PropertyFile file;
+    file.loadText(u"a=1\nb=2\n");
+    file.set(u"a", u"10");
+    file.set(u"c", u"3");
+    EXPECT_EQ(file.serialize(), u"a=10\nb=2\nc=3\n");
+}
+
+TEST(PropertyChanges, ResetEmptiesEverything) {
+    PropertyFile file;
+    file.setPath(u"/x/y.properties");
+    file.loadText(u"# c\n\na=1\n");
+    file.reset();
+    EXPECT_EQ(file.count(), 0);
+    EXPECT_EQ(file.dataKeyCount(), 0);
+    EXPECT_TRUE(file.path().empty());
+    file.loadText(u"# again\n");
+    EXPECT_EQ(file.serialize(), u"# again\n");
+}
+
+TEST(PropertyPaths, VariantSuffixFollowsTheScreenShape) {
+    EXPECT_EQ(ScreenVariantName(u"Cover.properties", 240, 320), u"Cover_P.properties");
+    EXPECT_EQ(ScreenVariantName(u"Cover.properties", 240, 240), u"Cover_S.properties");
+    EXPECT_EQ(ScreenVariantName(u"Cover.properties", 320, 240), u"Cover_L.properties");
+    EXPECT_EQ(ScreenVariantName(u"a.b.c", 1, 2), u"a.b_P.c");
+    EXPECT_EQ(ScreenVariantName(u"noextension", 1, 2), u"noextension");
+    EXPECT_EQ(JoinResourcePath(u"\\game\\bin\\..\\resources", u"x.properties"), u"\\game\\resources\\x.properties");
+    EXPECT_EQ(JoinResourcePath(u"/game/resources/", u"x.properties"), u"/game/resources/x.properties");
+}
+
+class PropertyFileOnDisk : public ResourceTest {};
+
+TEST_F(PropertyFileOnDisk, LoadAndSaveRoundTripAFile) {
+    const std::string text = "# Karrowen settings\n\nchkSound = GUIType:checkbox, status:1 // on\nname=Ann\n";
+    WriteFile(resources() / "gsettings.properties", text);
+    PropertyFile file;
+    ASSERT_TRUE(file.load(resources16(), u"gsettings.properties"));
+    file.setItem(u"chkSound", u"status", u"0");
+    ASSERT_TRUE(file.save());
+    EXPECT_EQ(ReadFile(resources() / "gsettings.properties"),
+              "# Karrowen settings\n\nchkSound= GUIType:checkbox, status:0\nname=Ann\n");
+}
+
+TEST_F(PropertyFileOnDisk, MissingFileKeepsThePathSoSaveCreatesIt) {
+    PropertyFile file;
+    EXPECT_FALSE(file.load(resources16(), u"scores.properties"));
+    EXPECT_EQ(file.count(), 0);
+    file.set(u"default", u"Ann:5200");
+    ASSERT_TRUE(file.save());
+    EXPECT_EQ(ReadFile(resources() / "scores.properties"), "default=Ann:5200\n");
+}
+
+TEST_F(PropertyFileOnDisk, SaveWithoutPathFails) {
+    PropertyFile file;
+    file.set(u"a", u"1");
+    EXPECT_FALSE(file.save());
+}
+
+TEST_F(PropertyFileOnDisk, ReadOnlyTargetIsRefusedAndKept) {
+    const fs::path target = resources() / "scores.properties";
+    WriteFile(target, "default=Ann:5200\n");
+    fs::permissions(target, fs::perms::owner_read | fs::perms::group_read, fs::perm_options::replace);
+    PropertyFile file;
+    ASSERT_TRUE(file.load(resources16(), u"scores.properties"));
+    file.set(u"default", u"Bob:1");
+    EXPECT_FALSE(file.save());
+    EXPECT_EQ(ReadFile(target), "default=Ann:5200\n");
+    EXPECT_EQ(std::distance(fs::directory_iterator(resources()), fs::directory_iterator()), 1);
+}
+
+TEST_F(PropertyFileOnDisk, WriteThatFailsHalfWayLeavesTheOldFileWhole) {
+    const fs::path target = resources() / "scores.properties";
+    const std::string old = "default=Ann:5200,Bob:900\n";
+    WriteFile(target, old);
+    PropertyFile file;
+    ASSERT_TRUE(file.load(resources16(), u"scores.properties"));
+    for (int i = 0; i < 500; ++i) file.set(u"entry" + U16(std::to_string(i)), std::u16string(40, u'x'));
+
+    // A file-size limit makes the write fail part-way, as a full disk would.
+    rlimit saved;
+    ASSERT_EQ(::getrlimit(RLIMIT_FSIZE, &saved), 0);
+    auto previousHandler = ::signal(SIGXFSZ, SIG_IGN);
+    rlimit small = saved;
+    small.rlim_cur = 4096;
+    ASSERT_EQ(::setrlimit(RLIMIT_FSIZE, &small), 0);
+    const bool savedOk = file.save();
+    ::setrlimit(RLIMIT_FSIZE, &saved);
+    ::signal(SIGXFSZ, previousHandler);
+
+    EXPECT_FALSE(savedOk);
+    EXPECT_EQ(ReadFile(target), old);
+    EXPECT_EQ(std::distance(fs::directory_iterator(resources()), fs::directory_iterator()), 1)
+        << "the temporary file must not be left behind";
+}
+
+TEST_F(PropertyFileOnDisk, SaveKeepsPermissionsAndLinks) {
+    const fs::path real = root_ / "elsewhere" / "real.properties";
+    WriteFile(real, "a=1\n");
+    fs::permissions(real, fs::perms::owner_read | fs::perms::owner_write | fs::perms::others_read,
+                    fs::perm_options::replace);
+    fs::create_symlink(real, resources() / "linked.properties");
+    PropertyFile file;
+    ASSERT_TRUE(file.load(resources16(), u"linked.properties"));
+    file.set(u"a", u"2");
+    ASSERT_TRUE(file.save());
+    EXPECT_TRUE(fs::is_symlink(resources() / "linked.properties"));
+    EXPECT_EQ(ReadFile(real), "a=2\n");
+    EXPECT_EQ(Mode(real), 0604);
+}
+
+TEST_F(PropertyFileOnDisk, SaveIntoAMissingFolderFails) {
+    PropertyFile file;
+    file.setPath(U16((root_ / "no" / "such" / "x.properties").string()));
+    file.set(u"a", u"1");
+    EXPECT_FALSE(file.save());
+}
+
+TEST_F(PropertyFileOnDisk, LoadVariantPicksTheScreenShapeFile) {
+    const int w = host::ScreenWidth(), h = host::ScreenHeight();
+    const std::string suffix = w < h ? "_P" : w == h ? "_S" : "_L";
+    WriteFile(resources() / ("Cover" + suffix + ".properties"), "shape=" + suffix + "\n");
+    WriteFile(resources() / "Cover.properties", "shape=plain\n");
+    PropertyFile file;
+    ASSERT_TRUE(file.loadVariant(resources16(), u"Cover.properties"));
+    EXPECT_EQ(Raw(file, u"shape"), U16(suffix));
+}
+
+}  // namespace

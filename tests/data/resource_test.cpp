@@ -1,0 +1,344 @@
+// The resource layer: folder and archive lookup, extraction into the private
+// temporary folder, its clean-up, and write-back redirection for read-only
+// installs.
+
+#include "data/resource.h"
+
+#include <gtest/gtest.h>
+
+#include "data/property_file.h"
+#include "data/resource_local.h"
+#include "data_test_support.h"
+
+namespace {
+
+using namespace datatest;
+
+size_t EntryCount(const fs::path& folder) {
+    std::error_code ignored;
+    return size_t(std::distance(fs::directory_iterator(folder, ignored), fs::directory_iterator()));
+}
+
+std::string ReadAll(std::FILE* stream) {
+    std::string text;
+    char buffer[256];
+    size_t n;
+    while ((n = std::fread(buffer, 1, sizeof buffer, stream)) > 0) text.append(buffer, n);
+    return text;
+}
+
+class ResourceLayer : public ResourceTest {
+protected:
+    // resources/resources.zip holding a few members, registered for the folder.
+    void registerGameArchive() {
+        WriteZip(resources() / "resources.zip", {{"Cover.properties", "title=from archive\n"},
+                                                  {"images/bg.gif", "GIF89a-bg"},
+                                                  {"a/b.gif", "slash"},
+                                                  {"a_b.gif", "underscore"},
+                                                  {"stored.txt", "not compressed", false}});
+        ASSERT_TRUE(RegisterArchive(u"resources.zip", resources16()));
+    }
+    std::u16string path(const std::string& rest) const { return resources16() + U16(rest); }
+};
+
+// ---- Lookup order ------------------------------------------------------------------
+
+TEST_F(ResourceLayer, ArchiveMemberIsServedUnderItsPrefix) {
+    registerGameArchive();
+    auto bytes = ReadResourceFile(path("images/bg.gif"));
+    ASSERT_TRUE(bytes);
+    EXPECT_EQ(Text(*bytes), "GIF89a-bg");
+    EXPECT_EQ(Text(*ReadResourceFile(path("stored.txt"))), "not compressed");
+    EXPECT_TRUE(ResourceExists(path("Cover.properties")));
+    EXPECT_FALSE(ResourceExists(path("missing.gif")));
+    EXPECT_FALSE(ResourceExists(u"/elsewhere/images/bg.gif"));
+}
+
+TEST_F(ResourceLayer, BackslashDotDotAndDoubledSeparatorsStillFindTheMember) {
+    registerGameArchive();
+    const std::string folder = resources().string();
+    EXPECT_EQ(Text(*ReadResourceFile(U16(folder + "\\images\\bg.gif"))), "GIF89a-bg");
+    EXPECT_EQ(Text(*ReadResourceFile(U16(folder + "\\..\\resources\\images\\\\bg.gif"))), "GIF89a-bg");
+    EXPECT_EQ(Text(*ReadResourceFile(U16(folder + "/images/../images//bg.gif"))), "GIF89a-bg");
+    std::FILE* stream = OpenResource(U16(folder + "\\..\\resources\\\\images\\bg.gif"), "rb");
+    ASSERT_NE(stream, nullptr);
+    EXPECT_EQ(ReadAll(stream), "GIF89a-bg");
+    CloseResource(stream);
+}
+
+TEST_F(ResourceLayer, FileInTheFolderWinsOverTheArchive) {
+    registerGameArchive();
+    WriteFile(resources() / "Cover.properties", "title=from folder\n");
+    EXPECT_EQ(Text(*ReadResourceFile(path("Cover.properties"))), "title=from folder\n");
+    std::FILE* stream = OpenResource(path("Cover.properties"), "r");
+    ASSERT_NE(stream, nullptr);
+    EXPECT_EQ(ReadAll(stream), "title=from folder\n");
+    CloseResource(stream);
+    EXPECT_TRUE(fs::exists(resources() / "Cover.properties"));
+}
+
+TEST_F(ResourceLayer, LongestPrefixIsTriedFirst) {
+    WriteZip(root_ / "outer.zip", {{"levels/level1.properties", "from=outer\n"}});
+    WriteZip(root_ / "levels" / "inner.zip", {{"level1.properties", "from=inner\n"}});
+    const std::u16string root = U16(root_.string() + "/");
+    ASSERT_TRUE(RegisterArchive(u"outer.zip", root));
+    ASSERT_TRUE(RegisterArchive(u"inner.zip", root + u"levels"));
+    ASSERT_TRUE(RegisterArchive(u"outer.zip", root));
+    EXPECT_EQ(Resources().archives.front()->prefix, root + u"levels/");
+    EXPECT_EQ(Text(*ReadResourceFile(root + u"levels/level1.properties")), "from=inner\n");
+}
+
+TEST_F(ResourceLayer, StreamsTryTheNextArchiveWhenAMemberIsMissing) {
+    WriteZip(root_ / "first.zip", {{"only-first.txt", "1"}});
+    WriteZip(root_ / "second.zip", {{"only-second.txt", "2"}});
+    const std::u16string root = U16(root_.string() + "/");
+    ASSERT_TRUE(RegisterArchive(u"first.zip", root));
+    ASSERT_TRUE(RegisterArchive(u"second.zip", root));
+    std::FILE* stream = OpenResource(root + u"only-first.txt", "rb");
+    ASSERT_NE(stream, nullptr);
+    EXPECT_EQ(ReadAll(stream), "1");
+    CloseResource(stream);
+}
+
+TEST_F(ResourceLayer, UnopenableArchiveIsNotRegistered) {
+    WriteFile(resources() / "broken.zip", "this is not a zip file");
+    EXPECT_FALSE(RegisterArchive(u"broken.zip", resources16()));
+    EXPECT_FALSE(RegisterArchive(u"absent.zip", resources16()));
+    EXPECT_TRUE(Resources().archives.empty());
+}
+
+TEST_F(ResourceLayer, WriteModesNeverReachTheArchive) {
+    registerGameArchive();
+    EXPECT_EQ(OpenResource(path("images/bg.gif"), "wb"), nullptr);
+    EXPECT_EQ(OpenResource(path("images/bg.gif"), "a"), nullptr);
+    std::FILE* stream = OpenResource(path("new.properties"), "wb");
+    ASSERT_NE(stream, nullptr);
+    CloseResource(stream);
+    EXPECT_TRUE(fs::exists(resources() / "new.properties"));
+    EXPECT_EQ(EntryCount(tempFolderPath()), 0u);
+}
+
+TEST_F(ResourceLayer, CorruptMemberIsNotServed) {
+    const fs::path zip = resources() / "resources.zip";
+    WriteZip(zip, {{"data.txt", "PAYLOAD-0123456789", false}});
+    std::string bytes = *ReadFile(zip);
+    size_t at = bytes.find("PAYLOAD");
+    ASSERT_NE(at, std::string::npos);
+    bytes[at] = 'X';  // stored data no longer matches its checksum
+    WriteFile(zip, bytes);
+    ASSERT_TRUE(RegisterArchive(u"resources.zip", resources16()));
+    EXPECT_FALSE(ReadResourceFile(path("data.txt")));
+    EXPECT_EQ(OpenResource(path("data.txt"), "rb"), nullptr);
+    EXPECT_EQ(EntryCount(tempFolderPath()), 0u);
+}
+
+// ---- Extraction and the temporary folder ---------------------------------------------------
+
+TEST_F(ResourceLayer, ExtractedCopyLivesUntilItsStreamCloses) {
+    PrepareTempFolder();
+    registerGameArchive();
+    std::FILE* stream = OpenResource(path("images/bg.gif"), "rb");
+    ASSERT_NE(stream, nullptr);
+    const fs::path copy = tempFolderPath() / "images_bg.gif";
+    EXPECT_TRUE(fs::exists(copy));
+    EXPECT_EQ(ReadAll(stream), "GIF89a-bg");
+    CloseResource(stream);
+    EXPECT_FALSE(fs::exists(copy));
+}
+
+TEST_F(ResourceLayer, ClosingAFolderStreamDeletesNothing) {
+    WriteFile(resources() / "plain.txt", "x");
+    std::FILE* stream = OpenResource(path("plain.txt"), "r");
+    ASSERT_NE(stream, nullptr);
+    CloseResource(stream);
+    EXPECT_TRUE(fs::exists(resources() / "plain.txt"));
+}
+
+TEST_F(ResourceLayer, SlashAndUnderscoreMembersShareOneCopyName) {
+    PrepareTempFolder();
+    registerGameArchive();
+    std::FILE* slash = OpenResource(path("a/b.gif"), "rb");
+    ASSERT_NE(slash, nullptr);
+    EXPECT_EQ(*ReadFile(tempFolderPath() / "a_b.gif"), "slash");
+    std::FILE* underscore = OpenResource(path("a_b.gif"), "rb");
+    ASSERT_NE(underscore, nullptr);
+    EXPECT_EQ(*ReadFile(tempFolderPath() / "a_b.gif"), "underscore");
+    EXPECT_EQ(EntryCount(tempFolderPath()), 1u);
+    // The stream opened first still reads its own member.
+    EXPECT_EQ(ReadAll(slash), "slash");
+    EXPECT_EQ(ReadAll(underscore), "underscore");
+    CloseResource(slash);
+    CloseResource(underscore);
+    EXPECT_EQ(EntryCount(tempFolderPath()), 0u);
+}
+
+TEST_F(ResourceLayer, LeftoverTemporaryFolderIsEmptiedAtStartAndRemovedAtExit) {
+    WriteFile(tempFolderPath() / "stale1.gif", "old");
+    WriteFile(tempFolderPath() / "stale2.wav", "old");
+    PrepareTempFolder();
+    EXPECT_EQ(TempFolder(), U16(tempFolderPath().string() + "/"));
+    EXPECT_TRUE(fs::is_directory(tempFolderPath()));
+    EXPECT_EQ(EntryCount(tempFolderPath()), 0u);
+    EXPECT_EQ(Mode(tempFolderPath()), 0700);
+    registerGameArchive();
+    std::FILE* stream = OpenResource(path("images/bg.gif"), "rb");
+    ASSERT_NE(stream, nullptr);
+    CloseAllResources();
+    EXPECT_FALSE(fs::exists(tempFolderPath()));
+    EXPECT_TRUE(Resources().archives.empty());
+    std::fclose(stream);
+}
+
+TEST_F(ResourceLayer, SubFoldersOfTheTemporaryFolderAreLeftAlone) {
+    WriteFile(tempFolderPath() / "keep" / "inner.txt", "x");
+    WriteFile(tempFolderPath() / "stale.txt", "x");
+    PrepareTempFolder();
+    EXPECT_FALSE(fs::exists(tempFolderPath() / "stale.txt"));
+    EXPECT_TRUE(fs::exists(tempFolderPath() / "keep" / "inner.txt"));
+}
+
+TEST_F(ResourceLayer, TemporaryFolderIsMadePrivate) {
+    fs::create_directories(tempFolderPath());
+    fs::permissions(tempFolderPath(), fs::perms::all, fs::perm_options::replace);
+    PrepareTempFolder();
+    EXPECT_EQ(Mode(tempFolderPath()), 0700);
+}
+
+TEST_F(ResourceLayer, PlantedLinkIsNeverFollowed) {
+    const fs::path victim = root_ / "victim";
+    WriteFile(victim / "precious.txt", "keep me");
+    fs::create_directory_symlink(victim, tempFolderPath());
+    PrepareTempFolder();
+    EXPECT_NE(TempFolder(), U16(tempFolderPath().string() + "/"));
+    EXPECT_EQ(ReadFile(victim / "precious.txt"), "keep me");
+
+    registerGameArchive();
+    std::FILE* stream = OpenResource(path("a_b.gif"), "rb");
+    ASSERT_NE(stream, nullptr);
+    EXPECT_FALSE(fs::exists(victim / "a_b.gif"));
+    const fs::path fresh = U8(TempFolder());
+    EXPECT_TRUE(fs::exists(fresh / "a_b.gif"));
+    EXPECT_EQ(Mode(fresh), 0700);
+    CloseResource(stream);
+    CloseAllResources();
+    EXPECT_FALSE(fs::exists(fresh));
+    EXPECT_EQ(ReadFile(victim / "precious.txt"), "keep me");
+}
+
+TEST_F(ResourceLayer, LinkPlantedAtTheCopyNameIsReplacedNotWrittenThrough) {
+    PrepareTempFolder();
+    registerGameArchive();
+    const fs::path victim = root_ / "victim.txt";
+    WriteFile(victim, "keep me");
+    fs::create_symlink(victim, tempFolderPath() / "a_b.gif");
+    std::FILE* stream = OpenResource(path("a_b.gif"), "rb");
+    ASSERT_NE(stream, nullptr);
+    EXPECT_EQ(ReadAll(stream), "underscore");
+    CloseResource(stream);
+    EXPECT_EQ(ReadFile(victim), "keep me");
+}
+
+TEST_F(ResourceLayer, MemberNamesCannotLeaveTheTemporaryFolder) {
+    PrepareTempFolder();
+    WriteZip(resources() / "evil.zip", {{"../escape.txt", "1"},
+                                         {"/absolute.txt", "2"},
+                                         {"..\\..\\backslash.txt", "3"},
+                                         {"..", "4"},
+                                         {"sub/../../up.txt", "5"}});
+    ASSERT_TRUE(RegisterArchive(u"evil.zip", resources16()));
+    ResourceArchive& archive = *Resources().archives.front();
+    const std::u16string folder = TempFolder();
+    EXPECT_EQ(ExtractMember(archive, u"../escape.txt", folder), 0);
+    EXPECT_EQ(ExtractMember(archive, u"/absolute.txt", folder), 0);
+    EXPECT_EQ(ExtractMember(archive, u"..\\..\\backslash.txt", folder), 0);
+    EXPECT_EQ(ExtractMember(archive, u"sub/../../up.txt", folder), 0);
+    EXPECT_LT(ExtractMember(archive, u"..", folder), 0);
+    EXPECT_EQ(ReadFile(tempFolderPath() / ".._escape.txt"), "1");
+    EXPECT_EQ(ReadFile(tempFolderPath() / "_absolute.txt"), "2");
+    EXPECT_EQ(ReadFile(tempFolderPath() / ".._.._backslash.txt"), "3");
+    EXPECT_EQ(ReadFile(tempFolderPath() / "sub_.._.._up.txt"), "5");
+    EXPECT_EQ(EntryCount(tempFolderPath()), 4u);
+    EXPECT_EQ(EntryCount(root_ / "run"), 1u);
+    EXPECT_FALSE(fs::exists(root_ / "escape.txt"));
+    EXPECT_FALSE(fs::exists("/absolute.txt"));
+}
+
+TEST_F(ResourceLayer, OverlongMemberNameIsRefused) {
+    PrepareTempFolder();
+    registerGameArchive();
+    ResourceArchive& archive = *Resources().archives.front();
+    EXPECT_LT(ExtractMember(archive, std::u16string(300, u'a'), TempFolder()), 0);
+    EXPECT_LT(ExtractMember(archive, u"missing.gif", TempFolder()), 0);
+    EXPECT_EQ(EntryCount(tempFolderPath()), 0u);
+}
+
+TEST_F(ResourceLayer, ExtractionRecreatesARemovedTemporaryFolder) {
+    PrepareTempFolder();
+    registerGameArchive();
+    fs::remove(tempFolderPath());
+    std::FILE* stream = OpenResource(path("images/bg.gif"), "rb");
+    ASSERT_NE(stream, nullptr);
+    EXPECT_EQ(Mode(tempFolderPath()), 0700);
+    CloseResource(stream);
+}
+
+TEST_F(ResourceLayer, PropertiesLoadFromTheArchiveWithoutLeavingCopies) {
+    PrepareTempFolder();
+    registerGameArchive();
+    PropertyFile file;
+    ASSERT_TRUE(file.load(resources16(), u"Cover.properties"));
+    EXPECT_EQ(std::u16string(file.getRaw(u"title")), u"from archive");
+    EXPECT_EQ(EntryCount(tempFolderPath()), 0u);
+}
+
+TEST(MakeFolders, CreatesEveryMissingLevel) {
+    std::string pattern = (fs::temp_directory_path() / "karrowen-mkdir-XXXXXX").string();
+    ASSERT_NE(::mkdtemp(pattern.data()), nullptr);
+    const fs::path root = pattern;
+    const std::u16string base = U16(root.string() + "/");
+    EXPECT_TRUE(MakeFolders(base + u"a/b/c/", base.size()));
+    EXPECT_TRUE(fs::is_directory(root / "a" / "b" / "c"));
+    EXPECT_TRUE(MakeFolders(base + u"a\\b\\d", 0));
+    EXPECT_TRUE(fs::is_directory(root / "a" / "b" / "d"));
+    WriteFile(root / "file", "x");
+    EXPECT_FALSE(MakeFolders(base + u"file/sub", base.size()));
+    fs::remove_all(root);
+}
+
+// ---- Write-back for read-only installs -----------------------------------------------------
+
+TEST_F(ResourceLayer, WritableResourceFolderIsNotRedirected) {
+    EXPECT_TRUE(UserDataFolder().empty());
+    EXPECT_EQ(ResourceWritePath(path("scores.properties")), path("scores.properties"));
+}
+
+TEST_F(ResourceLayer, ReadOnlyInstallWritesToThePerUserFolder) {
+    WriteFile(resources() / "scores.properties", "# scores\ndefault=Ann:5200\n");
+    fs::permissions(resources() / "scores.properties", fs::perms::owner_read, fs::perm_options::replace);
+    fs::permissions(resources(), fs::perms::owner_read | fs::perms::owner_exec, fs::perm_options::replace);
+    ConfigureResourceFolder(resources16());
+    const fs::path userFolder = root_ / "share" / "karrowen" / "resources";
+    EXPECT_EQ(UserDataFolder(), U16(userFolder.string() + "/"));
+
+    PropertyFile scores;
+    ASSERT_TRUE(scores.load(resources16(), u"scores.properties"));
+    scores.set(u"default", u"Bob:9000,Ann:5200");
+    ASSERT_TRUE(scores.save());
+    EXPECT_EQ(ReadFile(resources() / "scores.properties"), "# scores\ndefault=Ann:5200\n");
+    EXPECT_EQ(ReadFile(userFolder / "scores.properties"), "# scores\ndefault=Bob:9000,Ann:5200\n");
+
+    // The next run reads the player's copy, through every lookup.
+    PropertyFile reread;
+    ASSERT_TRUE(reread.load(resources16(), u"scores.properties"));
+    EXPECT_EQ(std::u16string(reread.getRaw(u"default")), u"Bob:9000,Ann:5200");
+    EXPECT_EQ(Text(*ReadResourceFile(path("scores.properties"))), "# scores\ndefault=Bob:9000,Ann:5200\n");
+
+    // A file that exists nowhere yet is created in the per-user folder too.
+    PropertyFile settings;
+    EXPECT_FALSE(settings.load(resources16(), u"levels\\gsettings.properties"));
+    settings.set(u"chkSound", u"status:1");
+    ASSERT_TRUE(settings.save());
+    EXPECT_EQ(ReadFile(userFolder / "levels" / "gsettings.properties"), "chkSound=status:1\n");
+}
+
+}  // namespace

@@ -1,0 +1,104 @@
+// The wide-string helpers: the list rule, path collapsing, numbers and colours.
+
+#include "data/text_helpers.h"
+
+#include <gtest/gtest.h>
+
+#include <cmath>
+
+namespace {
+
+using Pieces = std::vector<std::u16string>;
+
+TEST(SplitList, KeepsSeparatorsThatAreNotFollowedByAnItem) {
+    EXPECT_EQ(SplitList(u"a:1,2,3, b:4", u",", u':'), (Pieces{u"a:1,2,3", u" b:4"}));
+    EXPECT_EQ(SplitList(u"GUIType:checkboxGroup, selected:0", u",", u':'),
+              (Pieces{u"GUIType:checkboxGroup", u" selected:0"}));
+}
+
+TEST(SplitList, ASeparatorBeforeTheFirstItemDoesNotSplit) {
+    EXPECT_EQ(SplitList(u"x,a:1", u",", u':'), (Pieces{u"x,a:1"}));
+    EXPECT_EQ(SplitList(u"", u",", u':'), (Pieces{u""}));
+    EXPECT_EQ(SplitList(u"a:1,", u",", u':'), (Pieces{u"a:1,"}));
+    EXPECT_EQ(SplitList(u"a:1,,b:2", u",", u':'), (Pieces{u"a:1,", u"b:2"}));
+}
+
+TEST(SplitList, AnyCharacterOfTheSetSeparates) {
+    EXPECT_EQ(SplitList(u"a:1;b:2,c:3", u",;", u':'), (Pieces{u"a:1", u"b:2", u"c:3"}));
+}
+
+TEST(SplitKeyValue, SplitsAtTheFirstSeparatorAndTrimsTheInnerSides) {
+    std::u16string key = u"unchanged", value = u"unchanged";
+    EXPECT_FALSE(SplitKeyValue(u"no separator", u'=', key, value));
+    EXPECT_EQ(key, u"unchanged");
+    ASSERT_TRUE(SplitKeyValue(u" a \t= b=c ", u'=', key, value));
+    EXPECT_EQ(key, u" a");
+    EXPECT_EQ(value, u"b=c ");
+}
+
+TEST(Trim, RemovesOnlyCharactersOfTheSet) {
+    std::u16string text = u" \t(x y)\t ";
+    Trim(text, u" \t");
+    EXPECT_EQ(text, u"(x y)");
+    Trim(text, u"()");
+    EXPECT_EQ(text, u"x y");
+    std::u16string blank = u" \t ";
+    TrimRight(blank, kBlanks);
+    EXPECT_EQ(blank, u"");
+    EXPECT_EQ(TrimView(u"  a b\n", u" "), u"a b\n");
+}
+
+TEST(TextEdits, ReplaceRemoveAndCollapse) {
+    std::u16string path = u"a\\b\\\\c";
+    ReplaceChar(path, u'\\', u'/');
+    EXPECT_EQ(path, u"a/b//c");
+    CollapseDoubled(path, u'/');
+    EXPECT_EQ(path, u"a/b/c");
+    std::u16string text = u"(1; 2)";
+    RemoveChars(text, u"() ");
+    EXPECT_EQ(text, u"1;2");
+    std::u16string name = u"x.gif.gif";
+    ReplaceSameLength(name, u"gif", u"jpg");
+    EXPECT_EQ(name, u"x.jpg.jpg");
+    ReplaceSameLength(name, u"jpg", u"jpeg");  // lengths differ: refused
+    EXPECT_EQ(name, u"x.jpg.jpg");
+}
+
+TEST(CollapseParentFolders, RemovesEachFolderWithItsDotDot) {
+    auto collapsed = [](std::u16string path) {
+        CollapseParentFolders(path);
+        return path;
+    };
+    EXPECT_EQ(collapsed(u"\\Program Files\\Game\\..\\resources\\"), u"\\Program Files\\resources\\");
+    EXPECT_EQ(collapsed(u"/opt/karrowen/bin/../resources/"), u"/opt/karrowen/resources/");
+    EXPECT_EQ(collapsed(u"/opt/bin/..\\resources\\x.gif"), u"/opt/resources\\x.gif");
+    EXPECT_EQ(collapsed(u"a/b/../../c"), u"c");
+    EXPECT_EQ(collapsed(u"/../x"), u"/../x");
+    EXPECT_EQ(collapsed(u"../../x"), u"../../x");
+    EXPECT_EQ(collapsed(u"a/../../x"), u"../x");
+    EXPECT_EQ(collapsed(u"a/..x/y"), u"a/..x/y");
+}
+
+TEST(ParseColour, ReadsThreeDecimalChannels) {
+    EXPECT_EQ(ParseColour(u"(255;128;0)"), 0xFF8000u);
+    EXPECT_EQ(ParseColour(u" \t( 1; 2 ;3 )"), 0x010203u);
+    EXPECT_EQ(ParseColour(u"255;255;255"), 0xFFFFFFu);
+    EXPECT_EQ(ParseColour(u"(16)"), 0x100000u);
+    EXPECT_EQ(ParseColour(u""), 0u);
+}
+
+TEST(ParseNumbers, ReadTheLeadingNumberLikeTheCLibrary) {
+    EXPECT_EQ(ParseLeadingInt(u"42px"), 42);
+    EXPECT_EQ(ParseLeadingInt(u"  -7"), -7);
+    EXPECT_EQ(ParseLeadingInt(u"+3"), 3);
+    EXPECT_EQ(ParseLeadingInt(u"abc"), 0);
+    EXPECT_EQ(ParseLeadingInt(u"99999999999"), 2147483647);
+    EXPECT_EQ(ParseLeadingInt(u"-99999999999"), -2147483647 - 1);
+    EXPECT_FLOAT_EQ(ParseLeadingFloat(u" 1.5e2x"), 150.0f);
+    EXPECT_FLOAT_EQ(ParseLeadingFloat(u"-0.25"), -0.25f);
+    EXPECT_FLOAT_EQ(ParseLeadingFloat(u"x1"), 0.0f);
+    EXPECT_FLOAT_EQ(ParseLeadingFloat(u"--1"), 0.0f);
+    EXPECT_TRUE(std::isinf(ParseLeadingFloat(u"1e300")));
+}
+
+}  // namespace
