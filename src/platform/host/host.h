@@ -134,9 +134,9 @@ uint8_t* MapDeviceAddress(uint32_t address);
 // Shows what direct output wrote into display memory.
 void CommitDisplayMemory();
 
-void SetFullScreen(WindowHandle window, bool on);
-int QueryOrientation();
-int SetOrientation(int orientation);
+void SetShellFullScreen(WindowHandle window, bool on);
+int QueryDisplayOrientation();
+int SetDisplayOrientation(int orientation);
 
 // ---- Dialogs and system services -------------------------------------------------------
 

@@ -1,0 +1,21 @@
+#pragma once
+// What the command line asks the program to show first: the cover, a named
+// template ("ARG:intro"), or a game resumed at a level ("ARG:",
+// "ARG:Level:3,Score:120,Lifes:2"). "ARG:" may stand anywhere in the line.
+
+#include <string>
+
+struct StartChoice {
+    enum class Kind { Cover, Template, Resume };
+    Kind kind = Kind::Cover;
+    bool hasArg = false;
+    std::u16string templateName;  // "%s.properties" of the text after "ARG:"
+    int level = 1;
+    int score = 0;
+    int lives = 0;
+    // "level%d" with ((level - 1) mod 10) + 1: levels repeat the first ten folders.
+    std::u16string levelFolder;
+};
+
+StartChoice ParseStartChoice(const std::u16string& commandLine);
+std::u16string LevelFolderName(int level);

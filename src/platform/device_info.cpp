@@ -1,0 +1,82 @@
+#include "platform/device_info.h"
+
+#include <cctype>
+
+#include "platform/host/host.h"
+#include "platform/platform_services.h"
+
+namespace {
+DeviceInfo deviceInfo;
+DesignSize designSize;
+
+std::u16string Lower(std::u16string text) {
+    for (char16_t& c : text)
+        if (c < 128) c = char16_t(std::tolower(int(c)));
+    return text;
+}
+}  // namespace
+
+DeviceInfo& Device() { return deviceInfo; }
+DesignSize& Design() { return designSize; }
+
+void DetectDevice() {
+    DeviceInfo& d = deviceInfo;
+    OsVersion version = GetOsVersion();
+    d.osMajor = version.major;
+    d.osMinor = version.minor;
+    d.oemInfo = Lower(GetOemInfo());
+    d.startOrientation = d.osMajor < 4 ? 0 : host::QueryDisplayOrientation();
+    d.screenWidth = host::ScreenWidth();
+    d.screenHeight = host::ScreenHeight();
+    const host::DeviceProfile& p = host::Profile();
+    d.rawWidth = p.rawWidth;
+    d.rawHeight = p.rawHeight;
+    d.highResolution = d.rawWidth * d.rawHeight != 0 && d.rawWidth * d.rawHeight != d.screenWidth * d.screenHeight;
+    d.hasKeyboard = p.hasKeyboard;
+    d.hasTouch = p.hasTouch;
+    d.hasT9 = p.hasT9;
+    d.notT9 = !d.hasT9;
+    d.keypadOnly = !d.hasTouch && !d.hasT9;
+    ComputeScreenClass();
+}
+
+void ComputeScreenClass() {
+    DesignSize& s = designSize;
+    const DeviceInfo& d = deviceInfo;
+    s.screenClass = d.screenWidth < d.screenHeight ? 0 : d.screenWidth == d.screenHeight ? 1 : 2;
+    static const int sizes[3][2] = {{240, 320}, {240, 240}, {320, 240}};
+    s.designWidth = sizes[s.screenClass][0];
+    s.designHeight = sizes[s.screenClass][1];
+    ComputeDesignMapping();
+}
+
+void ComputeDesignMapping() {
+    DesignSize& s = designSize;
+    const DeviceInfo& d = deviceInfo;
+    s.offsetX = s.offsetY = 0;
+    s.contentWidth = d.screenWidth;
+    s.contentHeight = d.screenHeight;
+    if (s.designWidth == d.screenWidth && s.designHeight == d.screenHeight) {
+        s.scale = 65536;
+        return;
+    }
+    int designAspect = (s.designWidth << 16) / s.designHeight;
+    int screenAspect = (d.screenWidth << 16) / d.screenHeight;
+    if (screenAspect > designAspect) {
+        s.scale = (d.screenHeight << 16) / s.designHeight;
+        s.contentWidth = ScaleToScreen(s.designWidth);
+        s.offsetX = (d.screenWidth - s.contentWidth) / 2;
+    } else if (screenAspect == designAspect) {
+        s.scale = (d.screenWidth << 16) / s.designWidth;
+    } else {
+        s.scale = (d.screenWidth << 16) / s.designWidth;
+        s.contentHeight = ScaleToScreen(s.designHeight);
+        s.offsetY = (d.screenHeight - s.contentHeight) / 2;
+    }
+}
+
+int ScaleToScreen(int designValue) { return int((int64_t(designSize.scale) * designValue + 32768) >> 16); }
+
+int ScaleToDesign(int screenValue) {
+    return designSize.scale ? int((int64_t(screenValue) << 16) / designSize.scale) : screenValue;
+}

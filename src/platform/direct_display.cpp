@@ -1,0 +1,250 @@
+#include "platform/direct_display.h"
+
+#include <algorithm>
+#include <cstring>
+
+#include "platform/device_info.h"
+#include "platform/host/host.h"
+
+namespace {
+
+DisplayMode displayMode;
+host::WindowHandle directWindow = nullptr;
+
+constexpr uint32_t kIpaqDisplayAddress = 0xAC0755A0;
+
+bool Contains(const std::u16string& text, const char16_t* part) { return text.find(part) != std::u16string::npos; }
+
+// Picks the display memory and its layout; also run again on resumption.
+void ChooseDisplayMemory() {
+    DisplayMode& m = displayMode;
+    const DeviceInfo& d = Device();
+    const host::DisplayMemory* memory = host::GetDisplayMemory();
+    if (Contains(d.oemInfo, u"ipaq") && Contains(d.oemInfo, u"h38")) {
+        m.width = 240;
+        m.height = 320;
+        m.xPitch = -640;
+        m.yPitch = 2;
+        m.bitsPerPixel = 16;
+        m.format = 0xA8;
+        m.framePointer = host::MapDeviceAddress(kIpaqDisplayAddress);
+    } else if (d.startOrientation == 0 && d.osMajor < 5 && memory && !memory->systemMemory) {
+        // The Game API's own buffer, held from one begin-draw until suspension.
+        m.framePointer = memory->framePointer;
+        m.drawBegun = true;
+    } else if (d.rawWidth * d.rawHeight != 0 && memory) {
+        m.width = d.rawWidth;
+        m.height = d.rawHeight;
+        m.xPitch = memory->xPitch;
+        m.yPitch = memory->yPitch;
+        m.bitsPerPixel = memory->bitsPerPixel;
+        m.format = memory->format;
+        m.framePointer = memory->framePointer;
+    } else {
+        m.framePointer = nullptr;
+    }
+}
+
+int RotationFor(const DeviceInfo& d, const DisplayMode& m) {
+    if (m.width <= m.height) return d.startOrientation;
+    if (!d.hasTouch) return 0;
+    switch (d.startOrientation) {
+        case 1: return 0;
+        case 2: return 1;
+        case 4: return 2;
+        default: return 4;
+    }
+}
+
+}  // namespace
+
+DisplayMode& Display() { return displayMode; }
+
+void OpenDirect(host::WindowHandle window, bool display, bool input) {
+    DisplayMode& m = displayMode;
+    const DeviceInfo& d = Device();
+    directWindow = window;
+    if (display) {
+        m.gameApiOpen = d.startOrientation == 0;
+        if (const host::DisplayMemory* memory = host::GetDisplayMemory()) {
+            m.width = memory->width;
+            m.height = memory->height;
+            m.xPitch = memory->xPitch;
+            m.yPitch = memory->yPitch;
+            m.bitsPerPixel = memory->bitsPerPixel;
+            m.format = memory->format;
+        }
+        m.displayOpen = true;
+        ChooseDisplayMemory();
+        m.rotationMode = RotationFor(d, m);
+    }
+    if (input) {
+        static const int defaults[8] = {host::VK_UP, host::VK_DOWN, host::VK_LEFT, host::VK_RIGHT,
+                                        host::VK_APP1, host::VK_APP2, host::VK_APP3, host::VK_APP4};
+        for (int i = 0; i < 8; ++i) m.keys[i] = DisplayKey{defaults[i], 0, 0};
+        m.inputOpen = true;
+    }
+}
+
+void CloseDirect() {
+    DisplayMode& m = displayMode;
+    if (m.displayOpen) {
+        m.drawBegun = false;
+        m.framePointer = nullptr;
+        m.gameApiOpen = false;
+        m.displayOpen = false;
+    }
+    m.inputOpen = false;
+}
+
+void SuspendDirect() {
+    displayMode.drawBegun = false;
+    displayMode.framePointer = nullptr;
+}
+
+void ResumeDirect() {
+    if (displayMode.displayOpen) ChooseDisplayMemory();
+}
+
+int KeyCodeA() { return displayMode.inputOpen ? displayMode.keys[4].virtualKey : host::VK_APP1; }
+int KeyCodeB() { return displayMode.inputOpen ? displayMode.keys[5].virtualKey : host::VK_APP2; }
+int KeyCodeC() { return displayMode.inputOpen ? displayMode.keys[6].virtualKey : host::VK_APP3; }
+int KeyCodeStart() { return displayMode.inputOpen ? displayMode.keys[7].virtualKey : host::VK_APP4; }
+
+void SetFullScreen(host::WindowHandle window, bool on) { host::SetShellFullScreen(window, on); }
+int QueryOrientation() { return Device().osMajor < 4 ? 0 : host::QueryDisplayOrientation(); }
+int SetOrientation(int orientation) { return Device().osMajor < 4 ? 0 : host::SetDisplayOrientation(orientation); }
+
+// ---- PresentDirect ---------------------------------------------------------------------
+//
+// A source pixel (x, y) lands on display pixel (X, Y) by the rotation table:
+//   mode 0: (ox + x, oy + y)          mode 1: (ox + y, oy + W - 1 - x)
+//   mode 2: (ox + W - 1 - x, oy + H - 1 - y)   mode 4: (ox + H - 1 - y, oy + x)
+// with W, H the surface size. Rows run along x, so a row is one block in
+// memory when the display pitch along x is one pixel either way.
+
+namespace {
+
+struct Mapping {
+    int mode, ox, oy, surfaceW, surfaceH;
+
+    void map(int x, int y, int& X, int& Y) const {
+        switch (mode) {
+            case 1: X = ox + y; Y = oy + surfaceW - 1 - x; break;
+            case 2: X = ox + surfaceW - 1 - x; Y = oy + surfaceH - 1 - y; break;
+            case 4: X = ox + surfaceH - 1 - y; Y = oy + x; break;
+            default: X = ox + x; Y = oy + y; break;
+        }
+    }
+
+    // The source area whose every pixel lands inside a display of dw x dh
+    // pixels: memory beyond the display is never written.
+    host::Rect safeArea(int dw, int dh) const {
+        switch (mode) {
+            case 1: return {oy + surfaceW - dh, -ox, oy + surfaceW, dw - ox};
+            case 2: return {ox + surfaceW - dw, oy + surfaceH - dh, ox + surfaceW, oy + surfaceH};
+            case 4: return {-oy, ox + surfaceH - dw, dh - oy, ox + surfaceH};
+            default: return {-ox, -oy, dw - ox, dh - oy};
+        }
+    }
+};
+
+inline uint16_t SourcePixel(const uint8_t* row, int x, int bitsPerPixel) {
+    if (bitsPerPixel == 16) {
+        uint16_t p;
+        std::memcpy(&p, row + x * 2, 2);
+        return p;
+    }
+    uint32_t p;
+    std::memcpy(&p, row + x * 4, 4);
+    return host::RgbTo565(p);
+}
+
+// One row, pixel by pixel with a step in 16-bit units, four pixels a pass.
+void CopyRowStrided(uint16_t* dst, intptr_t step, const uint8_t* srcRow, int x0, int count, int bitsPerPixel) {
+    int i = 0;
+    if (bitsPerPixel == 16) {
+        const uint16_t* src = reinterpret_cast<const uint16_t*>(srcRow) + x0;
+        for (; i + 4 <= count; i += 4) {
+            dst[0] = src[i];
+            dst[step] = src[i + 1];
+            dst[2 * step] = src[i + 2];
+            dst[3 * step] = src[i + 3];
+            dst += 4 * step;
+        }
+    }
+    for (; i < count; ++i, dst += step) *dst = SourcePixel(srcRow, x0 + i, bitsPerPixel);
+}
+
+// Each source pixel fills the 2 x 2 block at (2X, 2Y); the run advances two pixels.
+void CopyRowDoubled(uint16_t* dst, intptr_t step, intptr_t px, intptr_t py, const uint8_t* srcRow, int x0, int count,
+                    int bitsPerPixel) {
+    for (int i = 0; i < count; ++i, dst += 2 * step) {
+        uint16_t p = SourcePixel(srcRow, x0 + i, bitsPerPixel);
+        dst[0] = dst[px] = dst[py] = dst[px + py] = p;
+    }
+}
+
+}  // namespace
+
+void PresentDirect(const host::PixelSurface& surface, host::Rect* rect) {
+    const DisplayMode& m = displayMode;
+    if (!m.framePointer || !surface.valid()) return;
+    const DesignSize& design = Design();
+    const bool doubled = Device().highResolution;
+
+    // 1. Origin.
+    int ox = design.offsetX, oy = design.offsetY, D = m.height;
+    if (m.width != m.height && (m.width > m.height) != (surface.width > surface.height)) {
+        std::swap(ox, oy);
+        D = m.width;
+    }
+    if (m.rotationMode == 4) ox = D - surface.height - ox;
+
+    // 2. Area, clamped to the surface (and written back), then to the display.
+    host::Rect area{0, 0, surface.width, surface.height};
+    if (rect) {
+        rect->left = std::max(rect->left, 0);
+        rect->top = std::max(rect->top, 0);
+        rect->right = std::min(rect->right, surface.width);
+        rect->bottom = std::min(rect->bottom, surface.height);
+        area = *rect;
+    }
+    Mapping map{m.rotationMode, ox, oy, surface.width, surface.height};
+    int scale = doubled ? 2 : 1;
+    area = host::Intersect(area, map.safeArea(m.width / scale, m.height / scale));
+    if (area.empty()) return;
+
+    // 3. Rows. Pitches count in 16-bit pixels.
+    const intptr_t px = m.xPitch / 2, py = m.yPitch / 2;
+    intptr_t step;  // display step for x + 1
+    switch (m.rotationMode) {
+        case 1: step = -py; break;
+        case 2: step = -px; break;
+        case 4: step = py; break;
+        default: step = px; break;
+    }
+    auto* base = reinterpret_cast<uint16_t*>(m.framePointer);
+    const int count = area.width();
+    for (int y = area.top; y < area.bottom; ++y) {
+        int X, Y;
+        map.map(area.left, y, X, Y);
+        const uint8_t* srcRow = surface.row(y);
+        if (doubled) {
+            uint16_t* dst = base + intptr_t(2 * X) * px + intptr_t(2 * Y) * py;
+            CopyRowDoubled(dst, step, px, py, srcRow, area.left, count, surface.bitsPerPixel);
+            continue;
+        }
+        uint16_t* dst = base + intptr_t(X) * px + intptr_t(Y) * py;
+        if (step == 1 && surface.bitsPerPixel == 16) {
+            std::memcpy(dst, srcRow + area.left * 2, size_t(count) * 2);
+        } else if (step == -1 && surface.bitsPerPixel == 16) {
+            const uint16_t* src = reinterpret_cast<const uint16_t*>(srcRow) + area.left;
+            uint16_t* end = dst - (count - 1);
+            std::reverse_copy(src, src + count, end);
+        } else {
+            CopyRowStrided(dst, step, srcRow, area.left, count, surface.bitsPerPixel);
+        }
+    }
+    host::CommitDisplayMemory();
+}

@@ -1,0 +1,153 @@
+#include "platform/host/device_profile.h"
+
+#include <cstdlib>
+#include <fstream>
+#include <functional>
+#include <map>
+
+namespace host {
+
+namespace {
+
+DeviceProfile Handheld(const char* name, int osMajor, int osMinor, const char* oem, int w, int h) {
+    DeviceProfile p;
+    p.name = name;
+    p.osMajor = osMajor;
+    p.osMinor = osMinor;
+    p.oemInfo = oem;
+    p.screenWidth = p.rawWidth = w;
+    p.screenHeight = p.rawHeight = h;
+    p.hasKeyboard = false;
+    return p;
+}
+
+std::map<std::string, DeviceProfile> BuiltIns() {
+    std::map<std::string, DeviceProfile> all;
+    all["desktop"] = DeviceProfile{};
+
+    // A classic Pocket PC: no raw frame-buffer escape, Game API in video memory.
+    DeviceProfile pocketpc = Handheld("pocketpc", 4, 20, "Pocket PC Reference Device", 240, 320);
+    pocketpc.rawWidth = pocketpc.rawHeight = 0;
+    pocketpc.memoryWidth = 240;
+    pocketpc.memoryHeight = 320;
+    pocketpc.memoryXPitch = 2;
+    pocketpc.memoryYPitch = 480;
+    all["pocketpc"] = pocketpc;
+
+    // A VGA handheld whose system reports a 240 x 320 screen over a 480 x 640 panel.
+    all["vga"] = Handheld("vga", 5, 1, "VGA Pocket PC", 240, 320);
+    all["vga"].rawWidth = 480;
+    all["vga"].rawHeight = 640;
+    all["square"] = Handheld("square", 5, 1, "Square Screen Device", 240, 240);
+    all["landscape"] = Handheld("landscape", 5, 1, "Landscape Device", 320, 240);
+
+    // The iPAQ H3800 series keeps its display memory at a fixed address, landscape
+    // in memory and read right to left.
+    DeviceProfile ipaq = Handheld("ipaq-h3800", 3, 0, "Compaq iPAQ H3800", 240, 320);
+    ipaq.rawWidth = ipaq.rawHeight = 0;
+    ipaq.memoryWidth = 240;
+    ipaq.memoryHeight = 320;
+    ipaq.memoryXPitch = -640;
+    ipaq.memoryYPitch = 2;
+    ipaq.memoryAddress = 0xAC0755A0;
+    all["ipaq-h3800"] = ipaq;
+
+    // Started in landscape: the system screen is turned, the panel memory is not.
+    DeviceProfile rotated = Handheld("rotated", 4, 21, "Rotated Pocket PC", 320, 240);
+    rotated.startOrientation = 1;
+    rotated.rawWidth = 240;
+    rotated.rawHeight = 320;
+    all["rotated"] = rotated;
+    return all;
+}
+
+using Field = std::function<void(DeviceProfile&, const std::string&)>;
+
+const std::map<std::string, Field>& Fields() {
+    auto i = [](int DeviceProfile::*f) { return Field([f](DeviceProfile& p, const std::string& v) { p.*f = std::atoi(v.c_str()); }); };
+    auto b = [](bool DeviceProfile::*f) { return Field([f](DeviceProfile& p, const std::string& v) { p.*f = v == "1" || v == "true"; }); };
+    static const std::map<std::string, Field> fields = {
+        {"name", [](DeviceProfile& p, const std::string& v) { p.name = v; }},
+        {"oemInfo", [](DeviceProfile& p, const std::string& v) { p.oemInfo = v; }},
+        {"osMajor", i(&DeviceProfile::osMajor)},
+        {"osMinor", i(&DeviceProfile::osMinor)},
+        {"osBuild", i(&DeviceProfile::osBuild)},
+        {"startOrientation", i(&DeviceProfile::startOrientation)},
+        {"screenWidth", i(&DeviceProfile::screenWidth)},
+        {"screenHeight", i(&DeviceProfile::screenHeight)},
+        {"depth", i(&DeviceProfile::depth)},
+        {"rawWidth", i(&DeviceProfile::rawWidth)},
+        {"rawHeight", i(&DeviceProfile::rawHeight)},
+        {"memoryWidth", i(&DeviceProfile::memoryWidth)},
+        {"memoryHeight", i(&DeviceProfile::memoryHeight)},
+        {"memoryXPitch", i(&DeviceProfile::memoryXPitch)},
+        {"memoryYPitch", i(&DeviceProfile::memoryYPitch)},
+        {"memoryFormat", [](DeviceProfile& p, const std::string& v) { p.memoryFormat = uint32_t(std::strtoul(v.c_str(), nullptr, 0)); }},
+        {"memoryAddress", [](DeviceProfile& p, const std::string& v) { p.memoryAddress = uint32_t(std::strtoul(v.c_str(), nullptr, 0)); }},
+        {"systemMemoryBuffer", b(&DeviceProfile::systemMemoryBuffer)},
+        {"hasKeyboard", b(&DeviceProfile::hasKeyboard)},
+        {"hasTouch", b(&DeviceProfile::hasTouch)},
+        {"hasT9", b(&DeviceProfile::hasT9)},
+        {"freeMemoryMB", [](DeviceProfile& p, const std::string& v) { p.freeMemoryMB = std::atof(v.c_str()); }},
+    };
+    return fields;
+}
+
+std::string Trim(const std::string& s) {
+    size_t a = s.find_first_not_of(" \t\r"), b = s.find_last_not_of(" \t\r");
+    return a == std::string::npos ? std::string() : s.substr(a, b - a + 1);
+}
+
+bool Plausible(const DeviceProfile& p, std::string& error) {
+    auto inRange = [](int v, int lo, int hi) { return v >= lo && v <= hi; };
+    if (!inRange(p.screenWidth, 16, 8192) || !inRange(p.screenHeight, 16, 8192)) error = "screen size out of range";
+    else if (p.depth != 16 && p.depth != 32) error = "depth must be 16 or 32";
+    else if (!inRange(p.rawWidth, 0, 8192) || !inRange(p.rawHeight, 0, 8192)) error = "raw size out of range";
+    else if (!inRange(p.memoryWidth, 0, 8192) || !inRange(p.memoryHeight, 0, 8192)) error = "memory size out of range";
+    else if (!inRange(std::abs(p.memoryXPitch), 0, 65536) || !inRange(std::abs(p.memoryYPitch), 0, 65536)) error = "pitch out of range";
+    else return true;
+    return false;
+}
+
+}  // namespace
+
+const char* BuiltInProfileNames() { return "desktop, pocketpc, vga, square, landscape, ipaq-h3800, rotated"; }
+
+bool LoadDeviceProfile(const std::string& nameOrPath, DeviceProfile& profile, std::string& error) {
+    auto builtIns = BuiltIns();
+    auto found = builtIns.find(nameOrPath.empty() ? "desktop" : nameOrPath);
+    if (found != builtIns.end()) {
+        profile = found->second;
+        return true;
+    }
+    std::ifstream in(nameOrPath);
+    if (!in) {
+        error = "no device profile '" + nameOrPath + "' (built in: " + BuiltInProfileNames() + ")";
+        return false;
+    }
+    DeviceProfile p;
+    std::string line;
+    while (std::getline(in, line)) {
+        line = Trim(line);
+        if (line.empty() || line[0] == '#') continue;
+        auto eq = line.find('=');
+        if (eq == std::string::npos) continue;
+        std::string key = Trim(line.substr(0, eq)), value = Trim(line.substr(eq + 1));
+        if (key == "base") {
+            auto base = builtIns.find(value);
+            if (base != builtIns.end()) p = base->second;
+            continue;
+        }
+        auto field = Fields().find(key);
+        if (field == Fields().end()) {
+            error = "unknown profile key '" + key + "' in " + nameOrPath;
+            return false;
+        }
+        field->second(p, value);
+    }
+    if (!Plausible(p, error)) return false;
+    profile = p;
+    return true;
+}
+
+}  // namespace host

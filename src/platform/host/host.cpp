@@ -1,0 +1,351 @@
+// Start-up of the host, its clock, the pump that runs at every message poll,
+// and the small system services.
+
+#include "platform/host/host.h"
+
+#include <spawn.h>
+#include <sys/wait.h>
+#include <time.h>
+#include <unistd.h>
+
+#include <cerrno>
+#include <cstdio>
+#include <cstdlib>
+#include <cstring>
+#include <fstream>
+
+#include "platform/host/host_core.h"
+#include "platform/host/host_local.h"
+#include "platform/host/instance_channel.h"
+
+extern char** environ;
+
+namespace host {
+
+namespace {
+HostCore* core = nullptr;
+
+bool HasDisplay() {
+    const char* x11 = std::getenv("DISPLAY");
+    const char* wayland = std::getenv("WAYLAND_DISPLAY");
+    return (x11 && *x11) || (wayland && *wayland);
+}
+
+void Start(const HostOptions& options, bool announce) {
+    HostCore& c = Core();
+    c.options = options;
+    c.mainThread = std::this_thread::get_id();
+    c.realStartMs = RealMilliseconds();
+    std::string error;
+    if (!LoadDeviceProfile(options.profile, c.profile, error)) {
+        std::fprintf(stderr, "karrowen: %s; using the desktop profile\n", error.c_str());
+        c.profile = DeviceProfile{};
+    }
+    if (options.screenWidth > 0) {
+        c.profile.screenWidth = c.profile.rawWidth = options.screenWidth;
+        c.profile.screenHeight = c.profile.rawHeight = options.screenHeight;
+        c.profile.memoryWidth = c.profile.memoryHeight = 0;
+    }
+    if (options.depth) c.profile.depth = options.depth;
+    ResetScreen();
+
+    if (options.backend != "headless") {
+        std::string why = HasDisplay() ? "" : "no display found";
+        if (why.empty()) c.backend = CreateSdlBackend(options, Panel().width, Panel().height, why);
+        if (!c.backend) std::fprintf(stderr, "karrowen: %s; running headless\n", why.c_str());
+    }
+    if (!c.backend) c.backend = CreateHeadlessBackend(options);
+    c.virtualClock = options.clock == "virtual" || (options.clock == "auto" && std::string(c.backend->name()) == "headless");
+    c.virtualMs = options.clockStartMs;
+    c.screenshotTaken.assign(options.screenshots.size(), false);
+    if (!options.inputScript.empty() && !LoadInputScript(options.inputScript, c.script, error))
+        std::fprintf(stderr, "karrowen: %s\n", error.c_str());
+    // Events before the inherited clock belong to the previous process.
+    while (c.nextScriptEvent < c.script.events.size() &&
+           c.script.events[c.nextScriptEvent].atMs < options.clockStartMs)
+        ++c.nextScriptEvent;
+    c.initialized = true;
+    if (announce && std::string(c.backend->name()) == "headless")
+        std::fprintf(stderr, "karrowen: headless backend, %s clock, %dx%d %d-bit screen\n",
+                     c.virtualClock ? "virtual" : "real", c.profile.screenWidth, c.profile.screenHeight,
+                     c.profile.depth);
+}
+
+void RunScriptEvent(const ScriptEvent& e) {
+    if (e.action == "keydown" || e.action == "key") InputKey(e.a, true, false);
+    if (e.action == "keyup" || e.action == "key") InputKey(e.a, false, false);
+    if (e.action == "down" || e.action == "tap") InputStylus(StylusAction::Down, e.a, e.b);
+    if (e.action == "move") InputStylus(StylusAction::Move, e.a, e.b);
+    if (e.action == "up" || e.action == "tap") InputStylus(StylusAction::Up, e.a, e.b);
+    if (e.action == "screenshot" && !Core().windingDown) SaveScreenshot(e.text);
+    if (e.action == "activate") InputActivate(e.a != 0);
+    if (e.action == "close") InputClose();
+    if (e.action == "quit") PostQuitMessage(0);
+    if (e.action == "rotate") ChangeScreenSize(e.a, e.b);
+}
+}  // namespace
+
+HostCore& Core() {
+    if (!core) core = new HostCore();
+    return *core;
+}
+
+void EnsureInitialized() {
+    if (!Core().initialized) {
+        HostOptions options;
+        options.backend = "headless";
+        Start(options, false);
+    }
+}
+
+bool Initialize(int argc, char** argv, std::u16string& commandLine, bool& exitNow) {
+    std::vector<std::string> args(argv + 1, argv + argc);
+    HostOptions options;
+    std::string line, error;
+    bool help = false;
+    exitNow = false;
+    if (!ParseHostOptions(args, options, line, error, help)) {
+        std::fprintf(stderr, "karrowen: %s\n\n%s", error.c_str(), HostOptionsHelp());
+        return false;
+    }
+    if (help) {
+        std::fputs(HostOptionsHelp(), stdout);
+        exitNow = true;
+        return true;
+    }
+    Shutdown();
+    Start(options, true);
+    commandLine = FromUtf8(line);
+    return true;
+}
+
+void InitializeWith(const HostOptions& options) {
+    Shutdown();
+    Start(options, false);
+}
+
+void Shutdown() {
+    if (!core) return;
+    channel::Stop();
+    ResetWindows();
+    delete core;
+    core = nullptr;
+}
+
+const HostOptions& Options() {
+    EnsureInitialized();
+    return Core().options;
+}
+
+const char* BackendName() {
+    EnsureInitialized();
+    return Core().backend->name();
+}
+
+const DeviceProfile& Profile() {
+    EnsureInitialized();
+    return Core().profile;
+}
+
+// ---- Clock --------------------------------------------------------------------
+
+uint64_t RealMilliseconds() {
+    timespec ts{};
+    clock_gettime(CLOCK_MONOTONIC, &ts);
+    return uint64_t(ts.tv_sec) * 1000 + uint64_t(ts.tv_nsec) / 1000000;
+}
+
+void RealSleep(uint32_t ms) {
+    timespec ts{time_t(ms / 1000), long(ms % 1000) * 1000000L};
+    while (nanosleep(&ts, &ts) != 0 && errno == EINTR) {
+    }
+}
+
+uint32_t TickCount() {
+    EnsureInitialized();
+    HostCore& c = Core();
+    if (c.virtualClock) return uint32_t(c.virtualMs.load());
+    return uint32_t(RealMilliseconds() - c.realStartMs + c.options.clockStartMs);
+}
+
+void Sleep(uint32_t ms) {
+    EnsureInitialized();
+    HostCore& c = Core();
+    if (!c.virtualClock) {
+        RealSleep(ms);
+        return;
+    }
+    c.virtualMs += ms;
+    if (c.windingDown) RealSleep(ms);
+}
+
+unsigned RandomSeed() {
+    const HostOptions& o = Options();
+    return o.hasSeed ? o.seed : TickCount();
+}
+
+// ---- The pump ------------------------------------------------------------------------
+
+void PumpHost() {
+    HostCore& c = Core();
+    c.backend->pumpEvents();
+    uint32_t now = TickCount();
+    while (c.nextScriptEvent < c.script.events.size() && c.script.events[c.nextScriptEvent].atMs <= now)
+        RunScriptEvent(c.script.events[c.nextScriptEvent++]);
+    PresentIfDirty();
+    now = TickCount();
+    if (!c.windingDown) {
+        for (size_t i = 0; i < c.options.screenshots.size(); ++i) {
+            if (c.screenshotTaken[i] || c.options.screenshots[i].atMs > now) continue;
+            c.screenshotTaken[i] = true;
+            SaveScreenshot(c.options.screenshots[i].path);
+        }
+    }
+    if (c.options.exitAfterMs >= 0 && int64_t(now) >= c.options.exitAfterMs && !c.quitPosted) {
+        c.quitPosted = true;
+        PostQuitMessage(0);
+    }
+}
+
+// ---- Dialogs and services -----------------------------------------------------------------
+
+void SetMessageBoxHook(MessageBoxHook hook) {
+    EnsureInitialized();
+    Core().messageBoxHook = std::move(hook);
+}
+
+int MessageBox(WindowHandle, const std::u16string& text, const std::u16string& title, uint32_t style) {
+    EnsureInitialized();
+    HostCore& c = Core();
+    if (c.messageBoxHook) return c.messageBoxHook(text, title, style);
+    return c.backend->messageBox(text, title, style);
+}
+
+uint32_t GetLastError() { return Core().lastError; }
+void SetLastError(uint32_t code) { Core().lastError = code; }
+
+std::u16string ErrorText(uint32_t code) {
+    switch (code) {
+        case 0: return u"The operation completed successfully.";
+        case 1400: return u"Invalid window handle.";
+        case 1407: return u"Cannot find window class.";
+        case 1410: return u"Class already exists.";
+        default: return FromUtf8(std::strerror(int(code)));
+    }
+}
+
+std::u16string ModulePath() {
+    char buffer[4096];
+    ssize_t n = readlink("/proc/self/exe", buffer, sizeof buffer - 1);
+    if (n <= 0) return u"";
+    buffer[n] = 0;
+    return FromUtf8(buffer);
+}
+
+uint64_t AvailablePhysicalMemory() {
+    const DeviceProfile& p = Profile();
+    if (p.freeMemoryMB >= 0) return uint64_t(p.freeMemoryMB * 1048576.0);
+    std::ifstream meminfo("/proc/meminfo");
+    std::string key;
+    uint64_t kb = 0;
+    while (meminfo >> key >> kb) {
+        if (key == "MemAvailable:") return kb * 1024;
+        meminfo.ignore(256, '\n');
+    }
+    return uint64_t(sysconf(_SC_AVPHYS_PAGES)) * uint64_t(sysconf(_SC_PAGESIZE));
+}
+
+std::u16string TempPath() {
+    const char* tmp = std::getenv("TMPDIR");
+    std::string path = tmp && *tmp == '/' ? tmp : "/tmp";
+    if (path.back() != '/') path += '/';
+    return FromUtf8(path);
+}
+
+bool StartProcess(const std::u16string& modulePath, const std::u16string& commandLine) {
+    EnsureInitialized();
+    HostCore& c = Core();
+    HostOptions next = c.options;
+    next.clockStartMs = c.virtualClock ? TickCount() : 0;
+    c.backend->addRelaunchOptions(next);
+    std::vector<std::string> words{ToUtf8(modulePath)};
+    for (const std::string& option : FormatHostOptions(next)) words.push_back(option);
+    words.push_back("--");
+    words.push_back(ToUtf8(commandLine));
+    std::vector<char*> argv;
+    for (std::string& w : words) argv.push_back(w.data());
+    argv.push_back(nullptr);
+    pid_t pid = 0;
+    int result = posix_spawn(&pid, argv[0], nullptr, nullptr, argv.data(), environ);
+    if (result != 0) {
+        SetLastError(uint32_t(result));
+        return false;
+    }
+    c.windingDown = true;
+    return true;
+}
+
+// ---- UTF conversion ---------------------------------------------------------------------
+
+std::string ToUtf8(const std::u16string& text) {
+    std::string out;
+    out.reserve(text.size());
+    for (size_t i = 0; i < text.size(); ++i) {
+        uint32_t cp = text[i];
+        if (cp >= 0xD800 && cp <= 0xDBFF && i + 1 < text.size() && text[i + 1] >= 0xDC00 && text[i + 1] <= 0xDFFF) {
+            cp = 0x10000 + ((cp - 0xD800) << 10) + (text[i + 1] - 0xDC00);
+            ++i;
+        } else if (cp >= 0xD800 && cp <= 0xDFFF) {
+            cp = 0xFFFD;  // a lone surrogate
+        }
+        if (cp < 0x80) {
+            out += char(cp);
+        } else if (cp < 0x800) {
+            out += char(0xC0 | (cp >> 6));
+            out += char(0x80 | (cp & 0x3F));
+        } else if (cp < 0x10000) {
+            out += char(0xE0 | (cp >> 12));
+            out += char(0x80 | ((cp >> 6) & 0x3F));
+            out += char(0x80 | (cp & 0x3F));
+        } else {
+            out += char(0xF0 | (cp >> 18));
+            out += char(0x80 | ((cp >> 12) & 0x3F));
+            out += char(0x80 | ((cp >> 6) & 0x3F));
+            out += char(0x80 | (cp & 0x3F));
+        }
+    }
+    return out;
+}
+
+std::u16string FromUtf8(const std::string& text) {
+    std::u16string out;
+    out.reserve(text.size());
+    size_t i = 0;
+    while (i < text.size()) {
+        unsigned char b = static_cast<unsigned char>(text[i]);
+        int extra = b < 0x80 ? 0 : (b >> 5) == 6 ? 1 : (b >> 4) == 14 ? 2 : (b >> 3) == 30 ? 3 : -1;
+        uint32_t cp = extra == 0 ? b : extra == 1 ? (b & 0x1F) : extra == 2 ? (b & 0x0F) : (b & 0x07);
+        bool ok = extra >= 0 && i + size_t(extra) < text.size() + (extra == 0 ? 1 : 0);
+        for (int k = 1; ok && k <= extra; ++k) {
+            unsigned char next = static_cast<unsigned char>(text[i + k]);
+            ok = (next & 0xC0) == 0x80;
+            cp = (cp << 6) | (next & 0x3F);
+        }
+        if (!ok || cp > 0x10FFFF || (cp >= 0xD800 && cp <= 0xDFFF)) {
+            out += char16_t(0xFFFD);
+            ++i;
+            continue;
+        }
+        i += size_t(extra) + 1;
+        if (cp >= 0x10000) {
+            cp -= 0x10000;
+            out += char16_t(0xD800 + (cp >> 10));
+            out += char16_t(0xDC00 + (cp & 0x3FF));
+        } else {
+            out += char16_t(cp);
+        }
+    }
+    return out;
+}
+
+}  // namespace host

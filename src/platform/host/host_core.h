@@ -1,0 +1,55 @@
+#pragma once
+// The host's process-wide state, in one place so tests can start it afresh.
+
+#include <atomic>
+#include <memory>
+#include <string>
+#include <thread>
+#include <vector>
+
+#include "platform/host/backend.h"
+#include "platform/host/device_profile.h"
+#include "platform/host/host.h"
+#include "platform/host/input_script.h"
+
+namespace host {
+
+struct HostCore {
+    bool initialized = false;
+    HostOptions options;
+    DeviceProfile profile;
+    std::unique_ptr<Backend> backend;
+    std::thread::id mainThread;
+
+    bool virtualClock = false;
+    std::atomic<uint64_t> virtualMs{0};
+    uint64_t realStartMs = 0;
+    // Set once this process started its successor: it only winds down from then
+    // on, so it takes no screenshots and its virtual sleeps take real time.
+    bool windingDown = false;
+    bool quitPosted = false;
+
+    InputScript script;
+    size_t nextScriptEvent = 0;
+    std::vector<bool> screenshotTaken;
+
+    uint64_t lastPresentMs = 0;
+    uint32_t lastError = 0;
+    MessageBoxHook messageBoxHook;
+};
+
+HostCore& Core();
+void EnsureInitialized();
+
+// Runs on the main thread at every message poll: backend events, the input
+// script, screenshots, exit time, and the presentation of a changed screen.
+void PumpHost();
+
+// Window manager and screen internals.
+void ResetWindows();
+void ResetScreen();
+void MarkScreenDirty();
+void PresentIfDirty();
+bool SaveScreenshot(const std::string& path);
+
+}  // namespace host

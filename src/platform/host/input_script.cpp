@@ -1,0 +1,93 @@
+#include "platform/host/input_script.h"
+
+#include <algorithm>
+#include <cctype>
+#include <cstdio>
+#include <cstdlib>
+#include <fstream>
+#include <map>
+#include <sstream>
+
+#include "platform/host/win_types.h"
+
+namespace host {
+
+int ParseKeyName(const std::string& name) {
+    static const std::map<std::string, int> names = {
+        {"LEFT", VK_LEFT},     {"UP", VK_UP},         {"RIGHT", VK_RIGHT},   {"DOWN", VK_DOWN},
+        {"RETURN", VK_RETURN}, {"ENTER", VK_RETURN},  {"SPACE", VK_SPACE},   {"ESCAPE", VK_ESCAPE},
+        {"DELETE", VK_DELETE}, {"BACK", VK_BACK},     {"TAB", VK_TAB},       {"END", VK_END},
+        {"HOME", VK_HOME},     {"INSERT", VK_INSERT}, {"PAGEUP", VK_PRIOR},  {"PRIOR", VK_PRIOR},
+        {"PAGEDOWN", VK_NEXT}, {"NEXT", VK_NEXT},     {"APP1", VK_APP1},     {"APP2", VK_APP2},
+        {"APP3", VK_APP3},     {"APP4", VK_APP4},
+    };
+    std::string upper = name;
+    for (char& c : upper) c = char(std::toupper(static_cast<unsigned char>(c)));
+    if (upper.rfind("VK_", 0) == 0) upper = upper.substr(3);
+    auto found = names.find(upper);
+    if (found != names.end()) return found->second;
+    if (upper.size() == 1 && std::isalnum(static_cast<unsigned char>(upper[0]))) return upper[0];
+    if (upper.size() >= 2 && upper[0] == 'F' && std::isdigit(static_cast<unsigned char>(upper[1]))) {
+        int n = std::atoi(upper.c_str() + 1);
+        if (n >= 1 && n <= 24) return VK_F1 + n - 1;
+    }
+    char* end = nullptr;
+    long code = std::strtol(name.c_str(), &end, 0);
+    if (!name.empty() && end && *end == 0 && code > 0 && code < 256) return int(code);
+    return -1;
+}
+
+bool ParseInputScript(const std::string& text, InputScript& script, std::string& error) {
+    std::istringstream in(text);
+    std::string line;
+    int lineNumber = 0;
+    script.events.clear();
+    while (std::getline(in, line)) {
+        ++lineNumber;
+        std::istringstream words(line);
+        std::string first;
+        if (!(words >> first) || first[0] == '#') continue;
+        ScriptEvent e;
+        char* end = nullptr;
+        unsigned long ms = std::strtoul(first.c_str(), &end, 10);
+        bool ok = end && *end == 0 && (words >> e.action);
+        e.atMs = uint32_t(ms);
+        if (ok && (e.action == "keydown" || e.action == "keyup" || e.action == "key")) {
+            std::string key;
+            ok = bool(words >> key) && (e.a = ParseKeyName(key)) > 0;
+        } else if (ok && (e.action == "down" || e.action == "move" || e.action == "up" || e.action == "tap")) {
+            ok = bool(words >> e.a >> e.b);
+        } else if (ok && (e.action == "screenshot" || e.action == "rotate")) {
+            ok = bool(words >> e.text);
+            if (ok && e.action == "rotate") {
+                ok = std::sscanf(e.text.c_str(), "%dx%d", &e.a, &e.b) == 2 && e.a > 0 && e.b > 0 && e.a <= 8192 &&
+                     e.b <= 8192;
+            }
+        } else if (ok && e.action == "activate") {
+            ok = bool(words >> e.a);
+        } else if (ok) {
+            ok = e.action == "close" || e.action == "quit";
+        }
+        if (!ok) {
+            error = "input script line " + std::to_string(lineNumber) + ": cannot read '" + line + "'";
+            return false;
+        }
+        script.events.push_back(e);
+    }
+    std::stable_sort(script.events.begin(), script.events.end(),
+                     [](const ScriptEvent& x, const ScriptEvent& y) { return x.atMs < y.atMs; });
+    return true;
+}
+
+bool LoadInputScript(const std::string& path, InputScript& script, std::string& error) {
+    std::ifstream in(path);
+    if (!in) {
+        error = "cannot open input script " + path;
+        return false;
+    }
+    std::stringstream all;
+    all << in.rdbuf();
+    return ParseInputScript(all.str(), script, error);
+}
+
+}  // namespace host

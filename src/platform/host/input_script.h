@@ -1,0 +1,32 @@
+#pragma once
+// Scripted input for deterministic runs. One event per line:
+//   <ms> keydown|keyup|key <KEY>       KEY: LEFT, RETURN, APP1, A, 7, 0x26 ...
+//   <ms> down|move|up|tap <x> <y>      stylus, in screen pixels
+//   <ms> screenshot <file.png>
+//   <ms> activate 0|1 | close | quit | rotate <W>x<H>
+// Blank lines and lines starting with "#" are ignored.
+
+#include <cstdint>
+#include <string>
+#include <vector>
+
+namespace host {
+
+struct ScriptEvent {
+    uint32_t atMs = 0;
+    std::string action;
+    int a = 0;
+    int b = 0;
+    std::string text;
+};
+
+struct InputScript {
+    std::vector<ScriptEvent> events;  // sorted by time, stable
+};
+
+bool ParseInputScript(const std::string& text, InputScript& script, std::string& error);
+bool LoadInputScript(const std::string& path, InputScript& script, std::string& error);
+// The virtual-key code of a key name or number, or -1.
+int ParseKeyName(const std::string& name);
+
+}  // namespace host

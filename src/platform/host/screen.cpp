@@ -1,0 +1,237 @@
+// The simulated display: the system screen that windows draw on through device
+// contexts, the display memory that direct output writes, and the panel that
+// the backend shows. On a high-resolution profile the panel is the raw frame
+// buffer's size and the system screen is shown pixel-doubled, as such devices do.
+
+#include <algorithm>
+#include <cstdio>
+#include <cstring>
+#include <vector>
+
+#include "platform/host/host_core.h"
+#include "platform/host/host_local.h"
+#include "platform/host/window_manager_local.h"
+
+namespace host {
+
+namespace {
+
+struct Screen {
+    int width = 0, height = 0, depth = 16;
+    int orientation = 0;
+    std::vector<uint8_t> pixels;
+    PixelSurface surface;
+    DeviceContext screenDc;
+    bool dirty = false;
+
+    std::vector<uint32_t> panelPixels;
+    PixelSurface panel;
+    bool panelDirty = false;
+
+    std::vector<uint8_t> memory;
+    DisplayMemory display;
+    bool hasMemory = false;
+};
+
+Screen* screen = nullptr;
+
+void OnScreenDrawn(void*) { screen->dirty = true; }
+
+void AllocateScreen(int width, int height) {
+    Screen& s = *screen;
+    s.width = width;
+    s.height = height;
+    int bytes = s.depth / 8;
+    s.pixels.assign(size_t(width) * height * bytes, 0);
+    s.surface = PixelSurface{s.pixels.data(), width, height, width * bytes, s.depth};
+    s.screenDc.setTarget(s.surface);
+    s.screenDc.setChangeListener(OnScreenDrawn, nullptr);
+    s.dirty = true;
+}
+
+void AllocatePanel(int width, int height) {
+    Screen& s = *screen;
+    s.panelPixels.assign(size_t(width) * height, 0);
+    s.panel = PixelSurface{reinterpret_cast<uint8_t*>(s.panelPixels.data()), width, height, width * 4, 32};
+}
+
+// Display memory laid out by the profile; the frame pointer is placed so that
+// every pixel reachable through negative pitches lies inside the buffer.
+void AllocateDisplayMemory(const DeviceProfile& p) {
+    Screen& s = *screen;
+    DisplayMemory& d = s.display;
+    d.width = p.memoryWidth ? p.memoryWidth : p.rawWidth;
+    d.height = p.memoryWidth ? p.memoryHeight : p.rawHeight;
+    d.xPitch = p.memoryWidth ? p.memoryXPitch : 2;
+    d.yPitch = p.memoryWidth ? p.memoryYPitch : d.width * 2;
+    d.bitsPerPixel = 16;
+    d.format = p.memoryFormat;
+    d.systemMemory = p.systemMemoryBuffer;
+    s.hasMemory = d.width > 0 && d.height > 0 && d.xPitch != 0 && d.yPitch != 0;
+    if (!s.hasMemory) return;
+    size_t span = size_t(std::abs(d.xPitch)) * (d.width - 1) + size_t(std::abs(d.yPitch)) * (d.height - 1) + 2;
+    s.memory.assign(span, 0);
+    size_t base = (d.xPitch < 0 ? size_t(-d.xPitch) * (d.width - 1) : 0) +
+                  (d.yPitch < 0 ? size_t(-d.yPitch) * (d.height - 1) : 0);
+    d.framePointer = s.memory.data() + base;
+}
+
+// Nearest-neighbour copy of the screen onto the panel.
+void ScreenToPanel() {
+    Screen& s = *screen;
+    const PixelSurface& p = s.panel;
+    for (int y = 0; y < p.height; ++y) {
+        int sy = y * s.height / p.height;
+        uint32_t* out = reinterpret_cast<uint32_t*>(p.row(y));
+        for (int x = 0; x < p.width; ++x) out[x] = ReadPixel(s.surface, x * s.width / p.width, sy);
+    }
+    s.dirty = false;
+    s.panelDirty = true;
+}
+
+}  // namespace
+
+void ResetScreen() {
+    delete screen;
+    screen = new Screen();
+    const DeviceProfile& p = Core().profile;
+    screen->depth = p.depth;
+    screen->orientation = p.startOrientation;
+    AllocateScreen(p.screenWidth, p.screenHeight);
+    bool highResolution = p.rawWidth * p.rawHeight != 0 && p.rawWidth * p.rawHeight != p.screenWidth * p.screenHeight;
+    if (highResolution) AllocatePanel(p.rawWidth, p.rawHeight);
+    else AllocatePanel(p.screenWidth, p.screenHeight);
+    AllocateDisplayMemory(p);
+}
+
+const PixelSurface& Panel() { return screen->panel; }
+
+Point PanelToScreen(int panelX, int panelY) {
+    const Screen& s = *screen;
+    return Point{panelX * s.width / std::max(1, s.panel.width), panelY * s.height / std::max(1, s.panel.height)};
+}
+
+const PixelSurface& ScreenSurface() {
+    EnsureInitialized();
+    return screen->surface;
+}
+
+void MarkScreenDirty() { screen->dirty = true; }
+
+int ScreenWidth() {
+    EnsureInitialized();
+    return screen->width;
+}
+int ScreenHeight() {
+    EnsureInitialized();
+    return screen->height;
+}
+int ScreenDepth() {
+    EnsureInitialized();
+    return screen->depth;
+}
+
+DeviceContext* GetScreenDC() {
+    EnsureInitialized();
+    return &screen->screenDc;
+}
+
+const DisplayMemory* GetDisplayMemory() {
+    EnsureInitialized();
+    return screen->hasMemory ? &screen->display : nullptr;
+}
+
+uint8_t* MapDeviceAddress(uint32_t address) {
+    EnsureInitialized();
+    const DeviceProfile& p = Core().profile;
+    if (!screen->hasMemory || p.memoryAddress == 0 || address != p.memoryAddress) return nullptr;
+    return screen->display.framePointer;
+}
+
+// Display memory pixel (X, Y) is what the panel shows at (X, Y); a memory turned
+// against the panel's shape is shown turned back, as the user holds the device.
+void CommitDisplayMemory() {
+    EnsureInitialized();
+    Screen& s = *screen;
+    if (!s.hasMemory) return;
+    if (s.dirty) ScreenToPanel();
+    const DisplayMemory& d = s.display;
+    const PixelSurface& p = s.panel;
+    bool turned = (d.width > d.height) != (p.width > p.height) && d.width != d.height;
+    int shownW = turned ? d.height : d.width, shownH = turned ? d.width : d.height;
+    for (int y = 0; y < p.height; ++y) {
+        uint32_t* out = reinterpret_cast<uint32_t*>(p.row(y));
+        int vy = y * shownH / p.height;
+        for (int x = 0; x < p.width; ++x) {
+            int vx = x * shownW / p.width;
+            int X = turned ? vy : vx, Y = turned ? shownW - 1 - vx : vy;
+            uint16_t pixel;
+            std::memcpy(&pixel, d.framePointer + intptr_t(X) * d.xPitch + intptr_t(Y) * d.yPitch, 2);
+            out[x] = Rgb565ToRgb(pixel);
+        }
+    }
+    s.panelDirty = true;
+}
+
+void PresentIfDirty() {
+    Screen& s = *screen;
+    HostCore& c = Core();
+    if (s.dirty) ScreenToPanel();
+    if (!s.panelDirty) return;
+    if (c.virtualClock) {
+        c.virtualMs += c.options.frameStepMs;
+    } else if (!c.backend->vsync()) {
+        // Without vsync a frame cap keeps a fast machine from running away.
+        uint64_t due = c.lastPresentMs + 16, now = RealMilliseconds();
+        if (now < due) RealSleep(uint32_t(due - now));
+    }
+    c.backend->present(s.panel);
+    c.lastPresentMs = RealMilliseconds();
+    s.panelDirty = false;
+}
+
+bool SaveScreenshot(const std::string& path) {
+    if (screen->dirty) ScreenToPanel();
+    bool ok = WritePng(path, screen->panel);
+    std::fprintf(stderr, ok ? "karrowen: screenshot %s at %u ms\n" : "karrowen: cannot write screenshot %s (%u ms)\n",
+                 path.c_str(), TickCount());
+    return ok;
+}
+
+void ChangeScreenSize(int width, int height) {
+    EnsureInitialized();
+    if (width == screen->width && height == screen->height) return;
+    AllocateScreen(width, height);
+    RetargetWindowContexts();
+    BroadcastToTopLevel(WM_SIZE, SIZE_RESTORED, MakeLParam(width, height));
+    BroadcastToTopLevel(WM_SETTINGCHANGE, SETTINGCHANGE_RESET, 0);
+}
+
+int QueryDisplayOrientation() {
+    EnsureInitialized();
+    return Core().profile.osMajor < 4 ? 0 : screen->orientation;
+}
+
+// Quarter turns swap the screen's sides; the program restores its start
+// orientation this way after the user turned the device.
+int SetDisplayOrientation(int orientation) {
+    EnsureInitialized();
+    const DeviceProfile& p = Core().profile;
+    if (p.osMajor < 4) return 0;
+    auto quarter = [](int o) { return o == 1 || o == 4; };
+    screen->orientation = orientation;
+    bool swapped = quarter(orientation) != quarter(p.startOrientation);
+    int w = swapped ? p.screenHeight : p.screenWidth, h = swapped ? p.screenWidth : p.screenHeight;
+    if (w != screen->width || h != screen->height) {
+        AllocateScreen(w, h);
+        RetargetWindowContexts();
+    }
+    return 0;
+}
+
+// The handheld's shell hides its task bar for a full-screen program. On the
+// desktop the device screen is the whole window already, so there is nothing to
+// hide; desktop full screen is the player's choice (F11), never the program's.
+void SetShellFullScreen(WindowHandle, bool) { EnsureInitialized(); }
+
+}  // namespace host

@@ -1,0 +1,267 @@
+// The SDL backend: one resizable desktop window showing the device panel,
+// sharply scaled by whole multiples (or fitted), with the mouse as the stylus
+// and the keyboard as the device keys.
+//
+// Keys: arrows, Return (the action key), Space, Delete, End, Home, Insert, Page
+// Up/Down, Escape, Backspace, Tab, letters and digits map to the same virtual
+// keys; F1 to F4 are the four application buttons (0xC1 to 0xC4). F11 and
+// Alt+Enter toggle desktop full screen and never reach the game.
+
+#include <SDL.h>
+
+#include <cstdio>
+#include <algorithm>
+#include <cstdlib>
+#include <string>
+
+#include "platform/host/backend.h"
+#include "platform/host/host.h"
+#include "platform/host/host_local.h"
+
+namespace host {
+
+namespace {
+
+int VirtualKey(SDL_Keycode key) {
+    if (key >= SDLK_a && key <= SDLK_z) return 'A' + (key - SDLK_a);
+    if (key >= SDLK_0 && key <= SDLK_9) return '0' + (key - SDLK_0);
+    if (key >= SDLK_F1 && key <= SDLK_F4) return VK_APP1 + (key - SDLK_F1);
+    switch (key) {
+        case SDLK_LEFT: return VK_LEFT;
+        case SDLK_RIGHT: return VK_RIGHT;
+        case SDLK_UP: return VK_UP;
+        case SDLK_DOWN: return VK_DOWN;
+        case SDLK_RETURN:
+        case SDLK_KP_ENTER: return VK_RETURN;
+        case SDLK_SPACE: return VK_SPACE;
+        case SDLK_DELETE: return VK_DELETE;
+        case SDLK_END: return VK_END;
+        case SDLK_HOME: return VK_HOME;
+        case SDLK_INSERT: return VK_INSERT;
+        case SDLK_PAGEUP: return VK_PRIOR;
+        case SDLK_PAGEDOWN: return VK_NEXT;
+        case SDLK_ESCAPE: return VK_ESCAPE;
+        case SDLK_BACKSPACE: return VK_BACK;
+        case SDLK_TAB: return VK_TAB;
+        default: return 0;
+    }
+}
+
+class SdlBackend : public Backend {
+public:
+    ~SdlBackend() override {
+        if (texture_) SDL_DestroyTexture(texture_);
+        if (renderer_) SDL_DestroyRenderer(renderer_);
+        if (window_) SDL_DestroyWindow(window_);
+        SDL_QuitSubSystem(SDL_INIT_VIDEO);
+    }
+
+    bool open(const HostOptions& options, int panelWidth, int panelHeight, std::string& why) {
+        panelWidth_ = panelWidth;
+        panelHeight_ = panelHeight;
+        SDL_SetHint(SDL_HINT_RENDER_SCALE_QUALITY, "nearest");
+        SDL_SetHint(SDL_HINT_VIDEO_MINIMIZE_ON_FOCUS_LOSS, "0");
+        if (SDL_InitSubSystem(SDL_INIT_VIDEO) != 0) {
+            why = std::string("cannot open a display (") + SDL_GetError() + ")";
+            return false;
+        }
+        int x = SDL_WINDOWPOS_CENTERED, y = SDL_WINDOWPOS_CENTERED, w = 0, h = 0, fullscreen = options.fullscreen;
+        // A relaunched process opens where its predecessor was, at once, so the
+        // hand-over shows no empty desktop.
+        bool handedOver = std::sscanf(options.windowGeometry.c_str(), "%d,%d,%d,%d,%d", &x, &y, &w, &h, &fullscreen) == 5;
+        if (!handedOver) initialSize(options.zoom, w, h);
+        Uint32 flags = SDL_WINDOW_RESIZABLE | SDL_WINDOW_ALLOW_HIGHDPI | (handedOver ? 0 : SDL_WINDOW_HIDDEN);
+        if (fullscreen) flags |= SDL_WINDOW_FULLSCREEN_DESKTOP;
+        window_ = SDL_CreateWindow("Karrowen", x, y, w, h, flags);
+        if (!window_) {
+            why = std::string("cannot create a window (") + SDL_GetError() + ")";
+            return false;
+        }
+        SDL_SetWindowMinimumSize(window_, panelWidth, panelHeight);
+        renderer_ = SDL_CreateRenderer(window_, -1, SDL_RENDERER_ACCELERATED | SDL_RENDERER_PRESENTVSYNC);
+        if (!renderer_) renderer_ = SDL_CreateRenderer(window_, -1, SDL_RENDERER_SOFTWARE);
+        if (!renderer_) {
+            why = std::string("cannot draw into the window (") + SDL_GetError() + ")";
+            return false;
+        }
+        SDL_RenderSetLogicalSize(renderer_, panelWidth, panelHeight);
+        SDL_RenderSetIntegerScale(renderer_, options.zoom == "fit" ? SDL_FALSE : SDL_TRUE);
+        texture_ = SDL_CreateTexture(renderer_, SDL_PIXELFORMAT_ARGB8888, SDL_TEXTUREACCESS_STREAMING, panelWidth,
+                                     panelHeight);
+        if (!texture_) {
+            why = std::string("cannot create the screen texture (") + SDL_GetError() + ")";
+            return false;
+        }
+        SDL_SetRenderDrawColor(renderer_, 0, 0, 0, 255);
+        SDL_RenderClear(renderer_);
+        SDL_RenderPresent(renderer_);
+        return true;
+    }
+
+    const char* name() const override { return "sdl"; }
+
+    void pumpEvents() override {
+        SDL_Event e;
+        while (SDL_PollEvent(&e)) handle(e);
+    }
+
+    void present(const PixelSurface& panel) override {
+        SDL_UpdateTexture(texture_, nullptr, panel.pixels, panel.stride);
+        SDL_RenderClear(renderer_);
+        SDL_RenderCopy(renderer_, texture_, nullptr, nullptr);
+        SDL_RenderPresent(renderer_);
+        presented_ = true;
+    }
+
+    int messageBox(const std::u16string& text, const std::u16string& title, uint32_t style) override {
+        std::string t = ToUtf8(title), m = ToUtf8(text);
+        bool yesNo = (style & 0x0F) == MB_YESNO;
+        SDL_MessageBoxButtonData yesNoButtons[] = {
+            {SDL_MESSAGEBOX_BUTTON_RETURNKEY_DEFAULT, IDYES, "Yes"},
+            {SDL_MESSAGEBOX_BUTTON_ESCAPEKEY_DEFAULT, IDNO, "No"},
+        };
+        SDL_MessageBoxButtonData okButton[] = {
+            {SDL_MESSAGEBOX_BUTTON_RETURNKEY_DEFAULT | SDL_MESSAGEBOX_BUTTON_ESCAPEKEY_DEFAULT, IDOK, "OK"},
+        };
+        uint32_t icon = style & 0xF0;
+        SDL_MessageBoxData box{};
+        box.flags = icon == MB_ICONHAND ? SDL_MESSAGEBOX_ERROR
+                    : icon == MB_ICONEXCLAMATION ? SDL_MESSAGEBOX_WARNING
+                                                 : SDL_MESSAGEBOX_INFORMATION;
+        box.window = shown_ ? window_ : nullptr;
+        box.title = t.c_str();
+        box.message = m.c_str();
+        box.numbuttons = yesNo ? 2 : 1;
+        box.buttons = yesNo ? yesNoButtons : okButton;
+        int answer = yesNo ? IDNO : IDOK;
+        if (SDL_ShowMessageBox(&box, &answer) != 0 || answer < 0) {
+            std::fprintf(stderr, "karrowen: [%s] %s\n", t.c_str(), m.c_str());
+            answer = yesNo ? IDNO : IDOK;
+        }
+        return answer;
+    }
+
+    void raise() override {
+        SDL_ShowWindow(window_);
+        SDL_RestoreWindow(window_);
+        SDL_RaiseWindow(window_);
+    }
+
+    void setTitle(const std::u16string& title) override {
+        // The hand-over marker is the program's business, not the player's.
+        if (title.rfind(u"_QL_", 0) == 0) return;
+        SDL_SetWindowTitle(window_, ToUtf8(title).c_str());
+    }
+
+    void showWindow() override {
+        shown_ = true;
+        SDL_ShowWindow(window_);
+    }
+
+    void setFullScreen(bool on) override {
+        SDL_SetWindowFullscreen(window_, on ? SDL_WINDOW_FULLSCREEN_DESKTOP : 0);
+    }
+
+    void addRelaunchOptions(HostOptions& options) override {
+        int x, y, w, h;
+        bool fullscreen = (SDL_GetWindowFlags(window_) & SDL_WINDOW_FULLSCREEN_DESKTOP) != 0;
+        SDL_GetWindowPosition(window_, &x, &y);
+        SDL_GetWindowSize(window_, &w, &h);
+        options.windowGeometry = std::to_string(x) + "," + std::to_string(y) + "," + std::to_string(w) + "," +
+                                 std::to_string(h) + "," + (fullscreen ? "1" : "0");
+        options.fullscreen = false;
+    }
+
+private:
+    // The largest whole multiple of the panel that fits most of the desktop.
+    void initialSize(const std::string& zoom, int& w, int& h) {
+        int factor = std::atoi(zoom.c_str());
+        if (factor < 1) {
+            SDL_Rect usable{0, 0, 1280, 720};
+            SDL_GetDisplayUsableBounds(0, &usable);
+            factor = 1;
+            while (panelWidth_ * (factor + 1) <= usable.w * 9 / 10 && panelHeight_ * (factor + 1) <= usable.h * 9 / 10)
+                ++factor;
+        }
+        w = panelWidth_ * factor;
+        h = panelHeight_ * factor;
+    }
+
+    void toggleFullScreen() {
+        bool on = (SDL_GetWindowFlags(window_) & SDL_WINDOW_FULLSCREEN_DESKTOP) != 0;
+        setFullScreen(!on);
+    }
+
+    // Mouse positions arrive in panel pixels (the renderer's logical size).
+    bool toScreen(int x, int y, Point& p, bool clamp) {
+        if (!clamp && (x < 0 || y < 0 || x >= panelWidth_ || y >= panelHeight_)) return false;
+        x = std::max(0, std::min(x, panelWidth_ - 1));
+        y = std::max(0, std::min(y, panelHeight_ - 1));
+        p = PanelToScreen(x, y);
+        return true;
+    }
+
+    void handle(const SDL_Event& e) {
+        Point p;
+        switch (e.type) {
+            case SDL_QUIT: InputClose(); break;
+            case SDL_WINDOWEVENT:
+                if (e.window.event == SDL_WINDOWEVENT_CLOSE) InputClose();
+                if (e.window.event == SDL_WINDOWEVENT_FOCUS_GAINED) InputActivate(true);
+                if (e.window.event == SDL_WINDOWEVENT_FOCUS_LOST) InputActivate(false);
+                if (e.window.event == SDL_WINDOWEVENT_EXPOSED && presented_) {
+                    SDL_RenderClear(renderer_);
+                    SDL_RenderCopy(renderer_, texture_, nullptr, nullptr);
+                    SDL_RenderPresent(renderer_);
+                }
+                break;
+            case SDL_KEYDOWN:
+            case SDL_KEYUP: {
+                SDL_Keycode key = e.key.keysym.sym;
+                bool down = e.type == SDL_KEYDOWN;
+                if (key == SDLK_F11 || (key == SDLK_RETURN && (e.key.keysym.mod & KMOD_ALT))) {
+                    if (down && !e.key.repeat) toggleFullScreen();
+                    break;
+                }
+                if (int vk = VirtualKey(key)) InputKey(vk, down, e.key.repeat != 0);
+                break;
+            }
+            case SDL_MOUSEBUTTONDOWN:
+                if (e.button.button == SDL_BUTTON_LEFT && toScreen(e.button.x, e.button.y, p, false)) {
+                    stylusDown_ = true;
+                    InputStylus(StylusAction::Down, p.x, p.y);
+                }
+                break;
+            case SDL_MOUSEMOTION:
+                if (stylusDown_ && toScreen(e.motion.x, e.motion.y, p, true)) InputStylus(StylusAction::Move, p.x, p.y);
+                break;
+            case SDL_MOUSEBUTTONUP:
+                if (e.button.button == SDL_BUTTON_LEFT && stylusDown_) {
+                    stylusDown_ = false;
+                    toScreen(e.button.x, e.button.y, p, true);
+                    InputStylus(StylusAction::Up, p.x, p.y);
+                }
+                break;
+            default: break;
+        }
+    }
+
+    SDL_Window* window_ = nullptr;
+    SDL_Renderer* renderer_ = nullptr;
+    SDL_Texture* texture_ = nullptr;
+    int panelWidth_ = 0, panelHeight_ = 0;
+    bool stylusDown_ = false;
+    bool shown_ = false;
+    bool presented_ = false;
+};
+
+}  // namespace
+
+std::unique_ptr<Backend> CreateSdlBackend(const HostOptions& options, int panelWidth, int panelHeight,
+                                          std::string& why) {
+    auto backend = std::make_unique<SdlBackend>();
+    if (!backend->open(options, panelWidth, panelHeight, why)) return nullptr;
+    return backend;
+}
+
+}  // namespace host

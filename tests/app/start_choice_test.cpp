@@ -1,0 +1,56 @@
+#include "app/start_choice.h"
+
+#include <gtest/gtest.h>
+
+namespace {
+
+TEST(StartChoice, WithoutArgShowsTheCover) {
+    StartChoice s = ParseStartChoice(u"");
+    EXPECT_EQ(s.kind, StartChoice::Kind::Cover);
+    EXPECT_FALSE(s.hasArg);
+    EXPECT_EQ(ParseStartChoice(u"intro").kind, StartChoice::Kind::Cover);
+}
+
+TEST(StartChoice, ArgAloneResumesAtLevelOne) {
+    StartChoice s = ParseStartChoice(u"ARG:");
+    EXPECT_EQ(s.kind, StartChoice::Kind::Resume);
+    EXPECT_EQ(s.level, 1);
+    EXPECT_EQ(s.score, 0);
+    EXPECT_EQ(s.lives, 0);
+    EXPECT_EQ(s.levelFolder, u"level1");
+}
+
+TEST(StartChoice, LevelsRepeatTheFirstTenFolders) {
+    StartChoice s = ParseStartChoice(u"ARG:Level:12,Score:500,Lifes:2");
+    EXPECT_EQ(s.kind, StartChoice::Kind::Resume);
+    EXPECT_EQ(s.level, 12);
+    EXPECT_EQ(s.score, 500);
+    EXPECT_EQ(s.lives, 2);
+    EXPECT_EQ(s.levelFolder, u"level2");
+    EXPECT_EQ(LevelFolderName(10), u"level10");
+    EXPECT_EQ(LevelFolderName(11), u"level1");
+    EXPECT_EQ(LevelFolderName(0), u"level10");
+    EXPECT_EQ(LevelFolderName(-3), u"level7");
+}
+
+TEST(StartChoice, TextWithoutAPairNamesATemplate) {
+    StartChoice s = ParseStartChoice(u"ignored words ARG:intro");
+    EXPECT_EQ(s.kind, StartChoice::Kind::Template);
+    EXPECT_EQ(s.templateName, u"intro.properties");
+    EXPECT_EQ(ParseStartChoice(u"ARG:a,b").templateName, u"a,b.properties");
+}
+
+TEST(StartChoice, MalformedResumeTextFallsBackToDefaults) {
+    StartChoice s = ParseStartChoice(u"ARG:Level:,Score:abc,Lifes:-1,:,x:");
+    EXPECT_EQ(s.kind, StartChoice::Kind::Resume);
+    EXPECT_EQ(s.level, 0);
+    EXPECT_EQ(s.score, 0);
+    EXPECT_EQ(s.lives, -1);
+    std::u16string huge = u"ARG:" + std::u16string(200000, u'x');
+    EXPECT_EQ(ParseStartChoice(huge).kind, StartChoice::Kind::Template);
+    std::u16string pairs = u"ARG:";
+    for (int i = 0; i < 20000; ++i) pairs += u"k:1,";
+    EXPECT_EQ(ParseStartChoice(pairs).level, 1);
+}
+
+}  // namespace

@@ -1,0 +1,78 @@
+#include "platform/device_info.h"
+
+#include <gtest/gtest.h>
+
+#include "platform/host_fixture.h"
+
+namespace {
+
+struct Mapping {
+    int screenW, screenH;
+    int designW, designH, scale, offsetX, offsetY, contentW, contentH;
+};
+
+class DesignMapping : public HostTest, public ::testing::WithParamInterface<Mapping> {};
+
+TEST_P(DesignMapping, MapsTheDesignOntoTheScreen) {
+    const Mapping& m = GetParam();
+    Device().screenWidth = m.screenW;
+    Device().screenHeight = m.screenH;
+    ComputeScreenClass();
+    const DesignSize& d = Design();
+    EXPECT_EQ(d.designWidth, m.designW);
+    EXPECT_EQ(d.designHeight, m.designH);
+    EXPECT_EQ(d.scale, m.scale);
+    EXPECT_EQ(d.offsetX, m.offsetX);
+    EXPECT_EQ(d.offsetY, m.offsetY);
+    EXPECT_EQ(d.contentWidth, m.contentW);
+    EXPECT_EQ(d.contentHeight, m.contentH);
+    EXPECT_EQ(ScaleToScreen(d.designWidth), m.contentW);
+    EXPECT_EQ(ScaleToDesign(m.contentH), d.designHeight);
+}
+
+INSTANTIATE_TEST_SUITE_P(Screens, DesignMapping,
+                         ::testing::Values(Mapping{240, 320, 240, 320, 65536, 0, 0, 240, 320},
+                                           Mapping{480, 640, 240, 320, 131072, 0, 0, 480, 640},
+                                           Mapping{240, 240, 240, 240, 65536, 0, 0, 240, 240},
+                                           Mapping{320, 240, 320, 240, 65536, 0, 0, 320, 240},
+                                           Mapping{640, 480, 320, 240, 131072, 0, 0, 640, 480},
+                                           // Wider than the design: bars left and right.
+                                           Mapping{800, 480, 320, 240, 131072, 80, 0, 640, 480},
+                                           // Taller than the design: bars above and below.
+                                           Mapping{480, 800, 240, 320, 131072, 0, 80, 480, 640}));
+
+TEST(ScaleToScreen, RoundsToNearest) {
+    Design().scale = 98304;  // 1.5
+    EXPECT_EQ(ScaleToScreen(3), 5);  // 4.5 rounds up
+    EXPECT_EQ(ScaleToScreen(10), 15);
+    EXPECT_EQ(ScaleToDesign(15), 10);
+    Design().scale = 65536;
+}
+
+class DetectDeviceTest : public HostTest {};
+
+TEST_F(DetectDeviceTest, ReadsTheProfile) {
+    start("vga");
+    EXPECT_EQ(Device().screenWidth, 240);
+    EXPECT_EQ(Device().rawWidth, 480);
+    EXPECT_TRUE(Device().highResolution);
+    EXPECT_EQ(Device().oemInfo, u"vga pocket pc");
+    EXPECT_FALSE(Device().hasKeyboard);
+    EXPECT_FALSE(Device().keypadOnly);
+
+    start("desktop");
+    // The same pixel count as the screen is not high resolution.
+    EXPECT_EQ(Device().rawWidth * Device().rawHeight, Device().screenWidth * Device().screenHeight);
+    EXPECT_FALSE(Device().highResolution);
+    EXPECT_EQ(Design().scale, 131072);
+
+    start("rotated");
+    EXPECT_EQ(Device().startOrientation, 1);
+    EXPECT_EQ(Design().screenClass, 2);
+
+    start("ipaq-h3800");
+    EXPECT_EQ(Device().startOrientation, 0);  // systems before version 4 report none
+    EXPECT_EQ(Device().rawWidth, 0);
+}
+
+}  // namespace

@@ -1,0 +1,109 @@
+#include "platform/host/host_options.h"
+
+#include <gtest/gtest.h>
+
+#include "platform/host/input_script.h"
+#include "platform/host/win_types.h"
+
+using namespace host;
+
+namespace {
+
+bool Parse(const std::vector<std::string>& args, HostOptions& options, std::string& line) {
+    std::string error;
+    bool help = false;
+    return ParseHostOptions(args, options, line, error, help);
+}
+
+TEST(HostOptions, SeparateHostOptionsFromTheGameCommandLine) {
+    HostOptions o;
+    std::string line;
+    ASSERT_TRUE(Parse({"--headless", "--screen=240x320", "--screenshot=a@b.png@500", "ARG:Level:2,Score:5", "--",
+                       "--not-an-option"},
+                      o, line));
+    EXPECT_EQ(o.backend, "headless");
+    EXPECT_EQ(o.screenWidth, 240);
+    ASSERT_EQ(o.screenshots.size(), 1u);
+    EXPECT_EQ(o.screenshots[0].path, "a@b.png");
+    EXPECT_EQ(o.screenshots[0].atMs, 500u);
+    EXPECT_EQ(line, "ARG:Level:2,Score:5 --not-an-option");
+}
+
+TEST(HostOptions, SurviveARelaunch) {
+    HostOptions o;
+    std::string line;
+    ASSERT_TRUE(Parse({"--backend=headless", "--profile=vga", "--depth=32", "--zoom=fit", "--clock=virtual",
+                       "--frame-ms=20", "--seed=7", "--input=in.txt", "--screenshot=x.png@10", "--exit-after=900",
+                       "--instance=run-1", "--answer=no", "--audio=wav:out.wav", "--audio-rate=44100",
+                       "--audio-bits=16", "--audio-stereo=1", "--fullscreen"},
+                      o, line));
+    HostOptions again;
+    std::string line2;
+    ASSERT_TRUE(Parse(FormatHostOptions(o), again, line2));
+    EXPECT_EQ(FormatHostOptions(again), FormatHostOptions(o));
+    EXPECT_EQ(again.seed, 7u);
+    EXPECT_EQ(again.exitAfterMs, 900);
+    EXPECT_EQ(again.audio, "wav:out.wav");
+    EXPECT_TRUE(again.fullscreen);
+    EXPECT_TRUE(line2.empty());
+}
+
+TEST(HostOptions, RefuseMalformedValues) {
+    for (const char* bad : {"--screen=0x5", "--screen=abc", "--screen=99999x2", "--depth=24", "--zoom=0",
+                            "--screenshot=noat", "--screenshot=x@", "--exit-after=-5", "--instance=../x",
+                            "--audio=wav:", "--frame-ms=99999", "--bogus", "--seed=12345678901234"}) {
+        HostOptions o;
+        std::string line;
+        EXPECT_FALSE(Parse({bad}, o, line)) << bad;
+    }
+}
+
+TEST(HostOptions, OddCommandLinesAreKeptAsText) {
+    HostOptions o;
+    std::string line;
+    std::string huge(100000, 'A');
+    ASSERT_TRUE(Parse({"", "-", "--", huge, "ARG:\xff\xfe"}, o, line));
+    EXPECT_EQ(line, "- " + huge + " ARG:\xff\xfe");
+}
+
+TEST(InputScript, ReadsEventsInTimeOrder) {
+    InputScript script;
+    std::string error;
+    ASSERT_TRUE(ParseInputScript("# comment\n200 tap 10 20\n100 key RETURN\n\n150 keydown 0x26\n300 rotate 320x240\n"
+                                 "400 screenshot a.png\n500 quit\n",
+                                 script, error))
+        << error;
+    ASSERT_EQ(script.events.size(), 6u);
+    EXPECT_EQ(script.events[0].action, "key");
+    EXPECT_EQ(script.events[0].a, VK_RETURN);
+    EXPECT_EQ(script.events[1].a, VK_UP);
+    EXPECT_EQ(script.events[2].a, 10);
+    EXPECT_EQ(script.events[2].b, 20);
+    EXPECT_EQ(script.events[3].a, 320);
+    EXPECT_EQ(script.events[4].text, "a.png");
+}
+
+TEST(InputScript, RejectsBadLinesWithTheirNumber) {
+    InputScript script;
+    std::string error;
+    EXPECT_FALSE(ParseInputScript("100 key NOSUCHKEY\n", script, error));
+    EXPECT_NE(error.find("line 1"), std::string::npos);
+    EXPECT_FALSE(ParseInputScript("x tap 1 2\n", script, error));
+    EXPECT_FALSE(ParseInputScript("5 tap 1\n", script, error));
+    EXPECT_FALSE(ParseInputScript("5 rotate 0x0\n", script, error));
+    EXPECT_FALSE(ParseInputScript("5 dance\n", script, error));
+}
+
+TEST(InputScript, KeyNames) {
+    EXPECT_EQ(ParseKeyName("left"), VK_LEFT);
+    EXPECT_EQ(ParseKeyName("VK_RETURN"), VK_RETURN);
+    EXPECT_EQ(ParseKeyName("APP3"), VK_APP3);
+    EXPECT_EQ(ParseKeyName("q"), 'Q');
+    EXPECT_EQ(ParseKeyName("7"), '7');
+    EXPECT_EQ(ParseKeyName("F2"), VK_F1 + 1);
+    EXPECT_EQ(ParseKeyName("200"), 200);
+    EXPECT_EQ(ParseKeyName("300"), -1);
+    EXPECT_EQ(ParseKeyName(""), -1);
+}
+
+}  // namespace

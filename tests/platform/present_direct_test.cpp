@@ -1,0 +1,243 @@
+#include "platform/direct_display.h"
+
+#include <gtest/gtest.h>
+
+#include <cstring>
+#include <vector>
+
+#include "platform/host_fixture.h"
+#include "platform/device_info.h"
+#include "platform/frame_buffer.h"
+#include "platform/host/host_local.h"
+
+namespace {
+
+constexpr uint16_t kUntouched = 0xDEAD;
+
+// Display memory of w x h 16-bit pixels with pitches in bytes, either sign.
+struct Memory {
+    int width, height, xPitch, yPitch;
+    std::vector<uint16_t> buffer;
+    uint16_t* origin = nullptr;
+
+    Memory(int w, int h, int xp, int yp) : width(w), height(h), xPitch(xp), yPitch(yp) {
+        int px = xp / 2, py = yp / 2;
+        buffer.assign(size_t(std::abs(px) * (w - 1) + std::abs(py) * (h - 1) + 1), kUntouched);
+        origin = buffer.data() + (px < 0 ? -px * (w - 1) : 0) + (py < 0 ? -py * (h - 1) : 0);
+    }
+    uint16_t at(int X, int Y) const { return origin[X * (xPitch / 2) + Y * (yPitch / 2)]; }
+};
+
+// Source pixels carry their own coordinates so every landing place is checkable.
+uint16_t Tag(int x, int y) { return uint16_t((y << 9) | x); }
+
+void FillTagged(FrameBuffer& fb) {
+    for (int y = 0; y < fb.height; ++y)
+        for (int x = 0; x < fb.width; ++x) reinterpret_cast<uint16_t*>(fb.pixels + y * fb.rowStride)[x] = Tag(x, y);
+}
+
+class PresentDirectTest : public HostTest {
+protected:
+    void open(Memory& memory, int rotationMode, bool highResolution = false, int offsetX = 0, int offsetY = 0) {
+        DisplayMode& m = Display();
+        m = DisplayMode{};
+        m.displayOpen = true;
+        m.framePointer = reinterpret_cast<uint8_t*>(memory.origin);
+        m.width = memory.width;
+        m.height = memory.height;
+        m.xPitch = memory.xPitch;
+        m.yPitch = memory.yPitch;
+        m.rotationMode = rotationMode;
+        Device().highResolution = highResolution;
+        Design().offsetX = offsetX;
+        Design().offsetY = offsetY;
+    }
+
+    // Every source pixel where the rotation table puts it, nothing elsewhere.
+    void expectRotated(const Memory& memory, int mode, int ox, int oy, int W, int H, int scale = 1) {
+        std::vector<bool> written(size_t(memory.width) * memory.height, false);
+        for (int y = 0; y < H; ++y) {
+            for (int x = 0; x < W; ++x) {
+                int X = ox + x, Y = oy + y;
+                if (mode == 1) X = ox + y, Y = oy + W - 1 - x;
+                if (mode == 2) X = ox + W - 1 - x, Y = oy + H - 1 - y;
+                if (mode == 4) X = ox + H - 1 - y, Y = oy + x;
+                for (int dy = 0; dy < scale; ++dy)
+                    for (int dx = 0; dx < scale; ++dx) {
+                        int mx = X * scale + dx, my = Y * scale + dy;
+                        ASSERT_EQ(memory.at(mx, my), Tag(x, y)) << "source " << x << "," << y << " mode " << mode;
+                        written[size_t(my) * memory.width + mx] = true;
+                    }
+            }
+        }
+        for (int Y = 0; Y < memory.height; ++Y)
+            for (int X = 0; X < memory.width; ++X)
+                if (!written[size_t(Y) * memory.width + X]) {
+                    ASSERT_EQ(memory.at(X, Y), kUntouched) << X << "," << Y;
+                }
+    }
+};
+
+TEST_F(PresentDirectTest, Mode0RowOrderAndBottomUpMemory) {
+    FrameBuffer fb(240, 320, true);
+    FillTagged(fb);
+    for (int yPitch : {480, -480}) {
+        Memory memory(240, 320, 2, yPitch);
+        open(memory, 0);
+        PresentDirect(fb.surface(), nullptr);
+        expectRotated(memory, 0, 0, 0, 240, 320);
+    }
+}
+
+TEST_F(PresentDirectTest, Mode0WithColumnMajorMemoryAndLetterbox) {
+    // The iPAQ H3800 layout: x pitch -640 bytes, y pitch 2 bytes.
+    FrameBuffer fb(200, 300, true);
+    FillTagged(fb);
+    Memory memory(240, 320, -640, 2);
+    open(memory, 0, false, 20, 10);
+    PresentDirect(fb.surface(), nullptr);
+    expectRotated(memory, 0, 20, 10, 200, 300);
+}
+
+TEST_F(PresentDirectTest, Mode1TurnsALandscapeSurfaceIntoPortraitMemory) {
+    FrameBuffer fb(320, 240, true);
+    FillTagged(fb);
+    Memory memory(240, 320, 2, 480);
+    open(memory, 1);
+    PresentDirect(fb.surface(), nullptr);
+    expectRotated(memory, 1, 0, 0, 320, 240);
+    EXPECT_EQ(memory.at(0, 319), Tag(0, 0));  // top-left lands bottom-left
+}
+
+TEST_F(PresentDirectTest, Mode2UpsideDownWithReversedRows) {
+    FrameBuffer fb(240, 320, true);
+    FillTagged(fb);
+    for (int xPitch : {2, -2}) {
+        Memory memory(240, 320, xPitch, xPitch * 240);
+        open(memory, 2);
+        PresentDirect(fb.surface(), nullptr);
+        expectRotated(memory, 2, 0, 0, 240, 320);
+        EXPECT_EQ(memory.at(239, 319), Tag(0, 0));
+    }
+}
+
+TEST_F(PresentDirectTest, Mode4TurnsAPortraitSurfaceIntoLandscapeMemory) {
+    FrameBuffer fb(240, 320, true);
+    FillTagged(fb);
+    Memory memory(320, 240, 2, 640);
+    open(memory, 4);
+    PresentDirect(fb.surface(), nullptr);
+    // The origin's x becomes display width - surface height - x = 0.
+    expectRotated(memory, 4, 0, 0, 240, 320);
+    EXPECT_EQ(memory.at(319, 0), Tag(0, 0));
+}
+
+TEST_F(PresentDirectTest, HighResolutionDoublesEveryPixel) {
+    FrameBuffer fb(240, 320, true);
+    FillTagged(fb);
+    for (int mode : {0, 2}) {
+        Memory memory(480, 640, 2, 960);
+        open(memory, mode, true);
+        PresentDirect(fb.surface(), nullptr);
+        expectRotated(memory, mode, 0, 0, 240, 320, 2);
+    }
+    FrameBuffer wide(320, 240, true);
+    FillTagged(wide);
+    Memory memory(480, 640, 2, 960);
+    open(memory, 1, true);
+    PresentDirect(wide.surface(), nullptr);
+    expectRotated(memory, 1, 0, 0, 320, 240, 2);
+}
+
+TEST_F(PresentDirectTest, RectangleIsClampedAndWrittenBack) {
+    FrameBuffer fb(240, 320, true);
+    FillTagged(fb);
+    Memory memory(240, 320, 2, 480);
+    open(memory, 0);
+    host::Rect rect{-5, 300, 10, 400};
+    PresentDirect(fb.surface(), &rect);
+    EXPECT_EQ(rect.left, 0);
+    EXPECT_EQ(rect.top, 300);
+    EXPECT_EQ(rect.right, 10);
+    EXPECT_EQ(rect.bottom, 320);
+    EXPECT_EQ(memory.at(9, 319), Tag(9, 319));
+    EXPECT_EQ(memory.at(10, 319), kUntouched);
+    EXPECT_EQ(memory.at(0, 299), kUntouched);
+}
+
+TEST_F(PresentDirectTest, NeverWritesOutsideTheDisplay) {
+    // A back buffer larger than the display memory, placed off its edge.
+    FrameBuffer fb(300, 400, true);
+    FillTagged(fb);
+    for (int mode : {0, 1, 2, 4}) {
+        Memory memory(240, 320, 2, 480);
+        open(memory, mode, false, 30, 50);
+        PresentDirect(fb.surface(), nullptr);  // ASan guards the buffer's ends
+        int written = 0;
+        for (uint16_t p : memory.buffer) written += p != kUntouched;
+        EXPECT_GT(written, 0) << "mode " << mode;
+    }
+}
+
+TEST_F(PresentDirectTest, ThirtyTwoBitSurfacesAreConverted) {
+    start("desktop", 240, 320);
+    host::HostOptions options = host::Options();
+    options.depth = 32;
+    host::InitializeWith(options);
+    FrameBuffer fb(4, 2, true);
+    ASSERT_EQ(fb.bitsPerPixel, 32);
+    reinterpret_cast<uint32_t*>(fb.pixels)[1] = 0xFF8000;
+    Memory memory(4, 2, 2, 8);
+    open(memory, 0);
+    PresentDirect(fb.surface(), nullptr);
+    EXPECT_EQ(memory.at(1, 0), host::RgbTo565(0xFF8000));
+    EXPECT_EQ(memory.at(0, 0), 0);
+}
+
+using OpenDirectTest = HostTest;
+
+TEST_F(OpenDirectTest, ChoosesDisplayMemoryAndRotationPerDevice) {
+    start("ipaq-h3800");
+    OpenDirect(nullptr, true, true);
+    EXPECT_EQ(Display().xPitch, -640);
+    EXPECT_EQ(Display().yPitch, 2);
+    EXPECT_EQ(Display().framePointer, host::GetDisplayMemory()->framePointer);
+    EXPECT_EQ(Display().rotationMode, 0);
+    EXPECT_EQ(KeyCodeA(), 0xC1);
+    EXPECT_EQ(KeyCodeStart(), 0xC4);
+    CloseDirect();
+    EXPECT_FALSE(Display().displayOpen);
+    EXPECT_EQ(Display().framePointer, nullptr);
+
+    start("pocketpc");  // system 4, Game API buffer in video memory
+    OpenDirect(nullptr, true, false);
+    EXPECT_TRUE(Display().drawBegun);
+    EXPECT_NE(Display().framePointer, nullptr);
+    SuspendDirect();
+    EXPECT_EQ(Display().framePointer, nullptr);
+    ResumeDirect();
+    EXPECT_NE(Display().framePointer, nullptr);
+    CloseDirect();
+
+    start("rotated");  // started in landscape over a portrait panel
+    OpenDirect(nullptr, true, false);
+    EXPECT_FALSE(Display().gameApiOpen);
+    EXPECT_FALSE(Display().drawBegun);
+    EXPECT_EQ(Display().rotationMode, 1);
+    EXPECT_EQ(Display().width, 240);
+}
+
+TEST_F(OpenDirectTest, PresentedPixelsReachThePanel) {
+    start("pocketpc");
+    OpenDirect(nullptr, true, false);
+    FrameBuffer fb(240, 320, true);
+    reinterpret_cast<uint16_t*>(fb.pixels + 5 * fb.rowStride)[7] = host::RgbTo565(0x00FF00);
+    PresentDirect(fb.surface(), nullptr);
+    EXPECT_EQ(host::ReadPixel(host::Panel(), 7, 5), 0x00FF00u);
+    const host::DisplayMemory* memory = host::GetDisplayMemory();
+    uint16_t pixel;
+    std::memcpy(&pixel, memory->framePointer + 7 * memory->xPitch + 5 * memory->yPitch, 2);
+    EXPECT_EQ(pixel, host::RgbTo565(0x00FF00));
+}
+
+}  // namespace

@@ -1,0 +1,256 @@
+#include "platform/window.h"
+
+#include <gtest/gtest.h>
+
+#include <string>
+#include <vector>
+
+#include "platform/host_fixture.h"
+#include "platform/device_info.h"
+#include "platform/host/host_local.h"
+#include "platform/loop_state.h"
+#include "platform/screen_transition.h"
+
+using namespace host;
+
+namespace {
+
+// Records every hook call by name.
+class ProbeWindow : public Window {
+public:
+    ProbeWindow(const std::u16string& title, bool buffered, std::vector<std::string>& log)
+        : Window(title, nullptr, buffered), log_(log) {}
+    void onCreate() override { log_.push_back("create"); }
+    void onCreated() override { log_.push_back("created"); }
+    void onDestroy() override { log_.push_back("destroy"); }
+    void onDestroyed() override { log_.push_back("destroyed"); }
+    void onActivate(bool active) override { log_.push_back(active ? "activate" : "deactivate"); }
+    void onActivateTree(bool active) override { log_.push_back(active ? "tree+" : "tree-"); }
+    void onKey(uint32_t message, int key) override {
+        log_.push_back((message == WM_KEYDOWN ? "keydown " : "keyup ") + std::to_string(key));
+    }
+    void onMouse(uint32_t message, uint32_t, int x, int y, int phase) override {
+        log_.push_back("mouse " + std::to_string(message) + " " + std::to_string(x) + "," + std::to_string(y) + " " +
+                       std::to_string(phase));
+    }
+    void onAddChild(Window*, int, int, int, int) override { log_.push_back("addchild"); }
+    bool canClose() override { return allowClose; }
+    bool allowClose = true;
+
+private:
+    std::vector<std::string>& log_;
+};
+
+class CountingPainter : public WindowPainter {
+public:
+    void draw() override { ++draws; }
+    void attach(Window*) override { ++attaches; }
+    void detach(Window*) override { ++detaches; }
+    int draws = 0, attaches = 0, detaches = 0;
+};
+
+void Drain() {
+    Message msg;
+    while (PeekMessage(msg, true)) {
+        if (msg.message == WM_QUIT) break;
+        DispatchMessage(msg);
+    }
+}
+
+class WindowTest : public HostTest {
+protected:
+    std::vector<std::string> log;
+    bool logged(const std::string& entry) const { return std::find(log.begin(), log.end(), entry) != log.end(); }
+};
+
+TEST_F(WindowTest, CreateAttachesBufferedContextsAndCallsHooksInOrder) {
+    ProbeWindow window(u"Probe", true, log);
+    ASSERT_TRUE(window.create(0, 0, 120, 80));
+    ASSERT_GE(log.size(), 2u);
+    EXPECT_EQ(log[0], "create");
+    EXPECT_EQ(log[1], "created");
+    EXPECT_EQ(window.clientWidth(), 120);
+    EXPECT_EQ(window.clientHeight(), 80);
+    ASSERT_NE(window.backBuffer(), nullptr);
+    EXPECT_EQ(window.drawDc(), window.backBuffer()->surface().deviceContext.get());
+    EXPECT_EQ(window.drawDc()->bkMode(), TRANSPARENT);
+    EXPECT_EQ(window.drawDc()->textColor(), MakeColorRef(255, 255, 255));
+    EXPECT_TRUE(logged("activate"));  // a visible top-level window becomes active
+}
+
+TEST_F(WindowTest, AddingTheSameChildTwiceFailsWithoutHooks) {
+    ProbeWindow parent(u"Parent", false, log);
+    ASSERT_TRUE(parent.create(0, 0, 200, 200));
+    auto* child = new ProbeWindow(u"Child", false, log);
+    EXPECT_TRUE(parent.addChild(child, 10, 10, 50, 50));
+    log.clear();
+    EXPECT_FALSE(parent.addChild(child, 10, 10, 50, 50));
+    EXPECT_TRUE(log.empty());
+    EXPECT_EQ(parent.children().size(), 1);
+    EXPECT_EQ(child->parent(), &parent);
+}
+
+TEST_F(WindowTest, AddChildScaledUsesTheDesignSizeAndLetterbox) {
+    start("desktop", 800, 480);
+    ProbeWindow main(u"Main", false, log);
+    ASSERT_TRUE(main.create(0, 0, 800, 480));
+    auto* child = new ProbeWindow(u"Canvas", true, log);
+    ASSERT_TRUE(main.addChildScaled(child));
+    Rect r = GetWindowRect(child->handle());
+    EXPECT_EQ(r.left, 80);
+    EXPECT_EQ(r.width(), 640);
+    EXPECT_EQ(r.height(), 480);
+}
+
+TEST_F(WindowTest, StylusAndKeysReachHooksAndListenersInOrder) {
+    struct Listener : MouseListener, KeyListener {
+        std::vector<std::string>* log;
+        void onStylus(Window*, uint32_t message, uint32_t, int x, int y) override {
+            log->push_back("listener " + std::to_string(message) + " " + std::to_string(x) + "," + std::to_string(y));
+        }
+        void onKey(Window*, uint32_t, int key) override { log->push_back("keylistener " + std::to_string(key)); }
+    } listener;
+    listener.log = &log;
+    ProbeWindow window(u"Input", false, log);
+    window.setMouseListener(&listener);
+    window.setKeyListener(&listener);
+    ASSERT_TRUE(window.create(0, 0, 100, 100));
+    log.clear();
+    SendMessage(window.handle(), WM_LBUTTONDOWN, MK_LBUTTON, MakeLParam(-3, 7));
+    SendMessage(window.handle(), WM_LBUTTONDBLCLK, MK_LBUTTON, MakeLParam(1, 1));
+    SendMessage(window.handle(), WM_KEYDOWN, VK_LEFT, 0);
+    std::vector<std::string> expected = {"mouse 513 -3,7 0", "listener 513 -3,7", "mouse 513 -3,7 1",
+                                         "keydown 37", "keylistener 37"};
+    EXPECT_EQ(log, expected);  // the double-click reached no hook
+}
+
+TEST_F(WindowTest, ScriptedStylusIsDeliveredInClientCoordinatesWithCapture) {
+    ProbeWindow main(u"Main", false, log);
+    ASSERT_TRUE(main.create(0, 0, 480, 640));
+    auto* child = new ProbeWindow(u"Child", false, log);
+    ASSERT_TRUE(main.addChild(child, 100, 200, 50, 50));
+    Drain();
+    log.clear();
+    InputStylus(StylusAction::Down, 110, 220);
+    InputStylus(StylusAction::Move, 400, 600);  // dragged out: still the child's
+    InputStylus(StylusAction::Up, 400, 600);
+    Drain();
+    std::vector<std::string> expected = {"mouse 513 10,20 0", "mouse 513 10,20 1", "mouse 512 300,400 0",
+                                         "mouse 512 300,400 1", "mouse 514 300,400 0", "mouse 514 300,400 1"};
+    EXPECT_EQ(log, expected);
+}
+
+TEST_F(WindowTest, ClosingAsksCanCloseAndDestroyPostsQuit) {
+    ProbeWindow window(u"Closing", false, log);
+    ASSERT_TRUE(window.create(0, 0, 10, 10));
+    window.allowClose = false;
+    SendMessage(window.handle(), WM_CLOSE, 0, 0);
+    EXPECT_TRUE(IsWindow(window.handle()));
+    window.allowClose = true;
+    SendMessage(window.handle(), WM_CLOSE, 0, 0);
+    EXPECT_FALSE(IsWindow(window.handle()));
+    EXPECT_TRUE(logged("destroy"));
+    EXPECT_TRUE(logged("destroyed"));
+    Message msg;
+    bool quit = false;
+    while (PeekMessage(msg, true)) quit |= msg.message == WM_QUIT;
+    EXPECT_TRUE(quit);
+}
+
+TEST_F(WindowTest, PaintersRunOnlyOnBufferedWindowsUntilARelaunch) {
+    CountingPainter painter;
+    ProbeWindow plain(u"Plain", false, log);
+    ASSERT_TRUE(plain.create(0, 0, 10, 10));
+    plain.addPainter(&painter);
+    EXPECT_EQ(painter.attaches, 0);
+    plain.paint(nullptr);
+    EXPECT_EQ(painter.draws, 0);
+
+    ProbeWindow buffered(u"Buffered", true, log);
+    ASSERT_TRUE(buffered.create(20, 20, 10, 10));
+    buffered.addPainter(&painter);
+    EXPECT_EQ(painter.attaches, 1);
+    EXPECT_EQ(painter.target(), &buffered.backBuffer()->surface());
+    buffered.paint(nullptr);
+    EXPECT_EQ(painter.draws, 1);
+
+    Loop().restarting = 1;
+    buffered.paint(nullptr);
+    EXPECT_EQ(painter.draws, 1);
+    buffered.removePainter(&painter);
+    EXPECT_EQ(painter.detaches, 1);
+}
+
+TEST_F(WindowTest, PaintCopiesTheBackBufferAndClampsTheRectangle) {
+    ProbeWindow window(u"Paint", true, log);
+    ASSERT_TRUE(window.create(10, 20, 30, 40));
+    FrameBuffer& fb = window.backBuffer()->surface();
+    fb.deviceContext->fillRect(Rect{0, 0, 30, 40}, Brush{false, MakeColorRef(0, 0, 255)});
+    Rect rect{-10, -10, 5, 100};
+    window.paint(&rect);
+    EXPECT_EQ(rect.left, 0);
+    EXPECT_EQ(rect.bottom, 40);
+    DeviceContext* screen = GetScreenDC();
+    EXPECT_EQ(screen->getPixel(10, 20), MakeColorRef(0, 0, 255));
+    EXPECT_EQ(screen->getPixel(14, 59), MakeColorRef(0, 0, 255));
+    EXPECT_EQ(screen->getPixel(15, 20), MakeColorRef(0, 0, 0));  // right of the rectangle
+    window.paint(nullptr);
+    EXPECT_EQ(screen->getPixel(39, 59), MakeColorRef(0, 0, 255));
+    EXPECT_EQ(screen->getPixel(40, 59), MakeColorRef(0, 0, 0));
+}
+
+TEST_F(WindowTest, ScreenTurnPausesFramesUntilTheSettingChangeRestoresIt) {
+    start("rotated");
+    ProbeWindow window(u"Turned", false, log);
+    ASSERT_TRUE(window.create(0, 0, 320, 240));
+    ChangeScreenSize(240, 320);  // the user turns the device
+    EXPECT_EQ(ScreenWidth(), 320);  // the setting change turned it back
+    EXPECT_EQ(Loop().displayChanged, 0);
+    SendMessage(window.handle(), WM_SIZE, SIZE_RESTORED, 0);
+    EXPECT_EQ(Loop().displayChanged, 0);  // the screen is as detected
+}
+
+TEST_F(WindowTest, SecondTopLevelWindowWithTheSameTitleIsRefused) {
+    ProbeWindow first(u"Karrowen", false, log);
+    ASSERT_TRUE(first.create(0, 0, 10, 10));
+    ProbeWindow second(u"Karrowen", false, log);
+    EXPECT_FALSE(second.create(0, 0, 10, 10));
+    EXPECT_EQ(second.handle(), nullptr);
+}
+
+TEST_F(WindowTest, NewWindowDestroysTheOneMarkedForDestruction) {
+    ProbeWindow old(u"Karrowen", false, log);
+    ASSERT_TRUE(old.create(0, 0, 10, 10));
+    SetWindowText(old.handle(), Window::kDestroyMarker);
+    log.clear();
+    ProbeWindow successor(u"Karrowen", false, log);
+    ASSERT_TRUE(successor.create(0, 0, 10, 10));
+    EXPECT_EQ(log.front(), "destroy");
+}
+
+TEST_F(WindowTest, FadeDarkensTowardsTheColour) {
+    ProbeWindow window(u"Fade", true, log);
+    ASSERT_TRUE(window.create(0, 0, 4, 4));
+    FrameBuffer& fb = window.backBuffer()->surface();
+    fb.deviceContext->fillRect(Rect{0, 0, 4, 4}, Brush{false, MakeColorRef(255, 255, 255)});
+    FadePainter half(0x000000);
+    half.setTarget(&fb);
+    half.setLevel(128);
+    half.draw();
+    // 5-6-5 white is (31, 63, 31); c + ((0 - c) * 128 >> 8) rounds down to (15, 31, 15).
+    EXPECT_EQ(reinterpret_cast<uint16_t*>(fb.pixels)[0], (15 << 11) | (31 << 5) | 15);
+
+    ScreenTransition fade;
+    int renders = 0;
+    uint32_t before = TickCount();
+    fade.run(window, false, true, [&] {
+        ++renders;
+        fb.deviceContext->fillRect(Rect{0, 0, 4, 4}, Brush{false, MakeColorRef(255, 255, 255)});
+    });
+    EXPECT_EQ(renders, 11);  // steps 0 to 10
+    EXPECT_EQ(reinterpret_cast<uint16_t*>(fb.pixels)[0], 0);  // level 255 of white is black
+    EXPECT_GE(TickCount() - before, 1000u);
+    EXPECT_TRUE(window.painters().empty());
+}
+
+}  // namespace
