@@ -168,6 +168,7 @@ void PropertyFile::loadLine(LineReader& reader, std::u16string line, std::vector
     Trim(key, kBlanks);
     Trim(value, kBlanks);
     key = expandKey(std::move(key));
+    if (IsPseudoKey(key)) return;
     store(key, value, !keepFirst);
     if (keyList) keyList->push_back(key);
 }
@@ -338,7 +339,11 @@ uint32_t PropertyFile::getItemColour(std::u16string_view key, std::u16string_vie
 
 // ---- Changing and writing -------------------------------------------------------------
 
-void PropertyFile::set(std::u16string_view key, std::u16string_view value) { store(key, value, true); }
+// Keys named like the comment and blank-line entries are refused: write-back
+// would print their value without the key and lose the entry.
+void PropertyFile::set(std::u16string_view key, std::u16string_view value) {
+    if (!IsPseudoKey(key)) store(key, value, true);
+}
 
 // The rebuilt list puts a blank before every item, " a:1, b:2", as the
 // templates write it. An item added to an empty list gets no leading separator,

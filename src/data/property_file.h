@@ -42,9 +42,10 @@ public:
 
     // Reads folder + "\" + fileName through the resource layer and adds its
     // entries. `keyList` receives the key of every key=value line in file
-    // order. With keepFirst the first definition of a key wins. The path is
-    // remembered (for `save`) even when the file cannot be opened, in which
-    // case the entries are unchanged and the result is false.
+    // order; lines with a reserved key (see `set`) are dropped like lines
+    // without a separator. With keepFirst the first definition of a key wins.
+    // The path is remembered (for `save`) even when the file cannot be opened,
+    // in which case the entries are unchanged and the result is false.
     bool load(std::u16string_view folder, std::u16string_view fileName, std::vector<std::u16string>* keyList = nullptr,
               bool skipEmptyLines = false, bool keepFirst = false);
     // As `load`, with the screen-shape suffix "_P", "_S" or "_L" inserted into
@@ -93,7 +94,8 @@ public:
                        size_t maxLength);
     uint32_t getItemColour(std::u16string_view key, std::u16string_view itemName, uint32_t defaultValue);
 
-    // Stores a copy of key and value, replacing any earlier value.
+    // Stores a copy of key and value, replacing any earlier value. Keys that
+    // contain "_COMMENT_LINE_" or "_EMPTY_LINE_" are reserved and ignored.
     void set(std::u16string_view key, std::u16string_view value);
     // Rewrites the list under `key` with `itemName` set to `itemValue`
     // (appended when new). Nothing happens when the key is missing.

@@ -78,6 +78,15 @@ TEST(PropertySyntax, KeyListSkipsPseudoEntriesAndDroppedLines) {
     EXPECT_EQ(file.count(), 4);
 }
 
+TEST(PropertySyntax, KeysNamedLikePseudoEntriesAreRefused) {
+    PropertyFile file;
+    file.loadText(u"# c\n_COMMENT_LINE_0=x\nmy_EMPTY_LINE_=y\ndir=_EMPTY_LINE_\n{dir}=z\na=1\n");
+    file.set(u"_COMMENT_LINE_7", u"v");
+    EXPECT_EQ(file.dataKeys(), (std::vector<std::u16string>{u"dir", u"a"}));
+    EXPECT_EQ(file.dataKeyCount(), 2);
+    EXPECT_EQ(file.serialize(), u"# c\ndir=_EMPTY_LINE_\na=1\n");
+}
+
 TEST(PropertySyntax, SkippingEmptyLinesDropsThemFromTheWriteBack) {
     PropertyFile file;
     file.loadText(u"a=1\n   \n\t\nb=2\n", nullptr, true);
