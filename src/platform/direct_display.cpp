@@ -176,6 +176,20 @@ void CopyRowStrided(uint16_t* dst, intptr_t step, const uint8_t* srcRow, int x0,
     for (; i < count; ++i, dst += step) *dst = SourcePixel(srcRow, x0 + i, bitsPerPixel);
 }
 
+// A row whose display run goes right to left: the block [dst, dst + count)
+// receives the row reversed, four pixels at a time with their lanes swapped.
+void CopyRowReversed(uint16_t* dst, const uint8_t* srcRow, int count) {
+    const auto* src = reinterpret_cast<const uint16_t*>(srcRow);
+    int i = 0;
+    for (; i + 4 <= count; i += 4) {
+        uint64_t four;
+        std::memcpy(&four, src + i, 8);
+        four = (four >> 48) | ((four >> 16) & 0xFFFF0000u) | ((four << 16) & 0xFFFF00000000ull) | (four << 48);
+        std::memcpy(dst + count - 4 - i, &four, 8);
+    }
+    for (; i < count; ++i) dst[count - 1 - i] = src[i];
+}
+
 // Each source pixel fills the 2 x 2 block at (2X, 2Y); the run advances two pixels.
 void CopyRowDoubled(uint16_t* dst, intptr_t step, intptr_t px, intptr_t py, const uint8_t* srcRow, int x0, int count,
                     int bitsPerPixel) {
@@ -211,39 +225,41 @@ void PresentDirect(const host::PixelSurface& surface, host::Rect* rect) {
         area = *rect;
     }
     Mapping map{m.rotationMode, ox, oy, surface.width, surface.height};
-    int scale = doubled ? 2 : 1;
+    const int scale = doubled ? 2 : 1;
     area = host::Intersect(area, map.safeArea(m.width / scale, m.height / scale));
     if (area.empty()) return;
 
-    // 3. Rows. Pitches count in 16-bit pixels.
+    // 3. Rows. Pitches count in 16-bit pixels; `step` moves one source pixel
+    // along a row, `rowStep` one source row down.
     const intptr_t px = m.xPitch / 2, py = m.yPitch / 2;
-    intptr_t step;  // display step for x + 1
+    intptr_t step, rowStep;
     switch (m.rotationMode) {
-        case 1: step = -py; break;
-        case 2: step = -px; break;
-        case 4: step = py; break;
-        default: step = px; break;
+        case 1: step = -py, rowStep = px; break;
+        case 2: step = -px, rowStep = -py; break;
+        case 4: step = py, rowStep = -px; break;
+        default: step = px, rowStep = py; break;
     }
-    auto* base = reinterpret_cast<uint16_t*>(m.framePointer);
-    const int count = area.width();
-    for (int y = area.top; y < area.bottom; ++y) {
-        int X, Y;
-        map.map(area.left, y, X, Y);
-        const uint8_t* srcRow = surface.row(y);
-        if (doubled) {
-            uint16_t* dst = base + intptr_t(2 * X) * px + intptr_t(2 * Y) * py;
-            CopyRowDoubled(dst, step, px, py, srcRow, area.left, count, surface.bitsPerPixel);
-            continue;
-        }
-        uint16_t* dst = base + intptr_t(X) * px + intptr_t(Y) * py;
-        if (step == 1 && surface.bitsPerPixel == 16) {
-            std::memcpy(dst, srcRow + area.left * 2, size_t(count) * 2);
-        } else if (step == -1 && surface.bitsPerPixel == 16) {
-            const uint16_t* src = reinterpret_cast<const uint16_t*>(srcRow) + area.left;
-            uint16_t* end = dst - (count - 1);
-            std::reverse_copy(src, src + count, end);
-        } else {
-            CopyRowStrided(dst, step, srcRow, area.left, count, surface.bitsPerPixel);
+    int X, Y;
+    map.map(area.left, area.top, X, Y);
+    uint16_t* dst = reinterpret_cast<uint16_t*>(m.framePointer) + intptr_t(X * scale) * px + intptr_t(Y * scale) * py;
+    const uint8_t* src = surface.row(area.top) + area.left * (surface.bitsPerPixel / 8);
+    const int count = area.width(), rows = area.height();
+    const bool plain = !doubled && surface.bitsPerPixel == 16;
+
+    if (plain && step == 1 && rowStep * 2 == surface.stride && count == surface.width) {
+        // Whole rows laid out alike on both sides: the area is one block.
+        std::memcpy(dst, src, size_t(surface.stride) * size_t(rows - 1) + size_t(count) * 2);
+    } else {
+        for (int y = 0; y < rows; ++y, dst += rowStep * scale, src += surface.stride) {
+            if (doubled) {
+                CopyRowDoubled(dst, step, px, py, src, 0, count, surface.bitsPerPixel);
+            } else if (plain && step == 1) {
+                std::memcpy(dst, src, size_t(count) * 2);
+            } else if (plain && step == -1) {
+                CopyRowReversed(dst - (count - 1), src, count);
+            } else {
+                CopyRowStrided(dst, step, src, 0, count, surface.bitsPerPixel);
+            }
         }
     }
     host::CommitDisplayMemory();

@@ -307,6 +307,12 @@ TEST(MakeFolders, CreatesEveryMissingLevel) {
 
 // ---- Write-back for read-only installs -----------------------------------------------------
 
+TEST(ResourceFolder, LiesBesideTheProgramFolder) {
+    const fs::path program = U8(host::ModulePath());
+    const fs::path expected = program.parent_path().parent_path() / "resources";
+    EXPECT_EQ(ResourceFolder(), U16(expected.string() + "/"));
+}
+
 TEST_F(ResourceLayer, WritableResourceFolderIsNotRedirected) {
     EXPECT_TRUE(UserDataFolder().empty());
     EXPECT_EQ(ResourceWritePath(path("scores.properties")), path("scores.properties"));

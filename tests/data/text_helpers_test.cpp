@@ -36,34 +36,6 @@ TEST(SplitKeyValue, SplitsAtTheFirstSeparatorAndTrimsTheInnerSides) {
     EXPECT_EQ(value, u"b=c ");
 }
 
-TEST(Trim, RemovesOnlyCharactersOfTheSet) {
-    std::u16string text = u" \t(x y)\t ";
-    Trim(text, u" \t");
-    EXPECT_EQ(text, u"(x y)");
-    Trim(text, u"()");
-    EXPECT_EQ(text, u"x y");
-    std::u16string blank = u" \t ";
-    TrimRight(blank, kBlanks);
-    EXPECT_EQ(blank, u"");
-    EXPECT_EQ(TrimView(u"  a b\n", u" "), u"a b\n");
-}
-
-TEST(TextEdits, ReplaceRemoveAndCollapse) {
-    std::u16string path = u"a\\b\\\\c";
-    ReplaceChar(path, u'\\', u'/');
-    EXPECT_EQ(path, u"a/b//c");
-    CollapseDoubled(path, u'/');
-    EXPECT_EQ(path, u"a/b/c");
-    std::u16string text = u"(1; 2)";
-    RemoveChars(text, u"() ");
-    EXPECT_EQ(text, u"1;2");
-    std::u16string name = u"x.gif.gif";
-    ReplaceSameLength(name, u"gif", u"jpg");
-    EXPECT_EQ(name, u"x.jpg.jpg");
-    ReplaceSameLength(name, u"jpg", u"jpeg");  // lengths differ: refused
-    EXPECT_EQ(name, u"x.jpg.jpg");
-}
-
 TEST(CollapseParentFolders, RemovesEachFolderWithItsDotDot) {
     auto collapsed = [](std::u16string path) {
         CollapseParentFolders(path);

@@ -31,11 +31,20 @@ struct Screen {
     std::vector<uint8_t> memory;
     DisplayMemory display;
     bool hasMemory = false;
+    bool memoryDirty = false;
 };
 
 Screen* screen = nullptr;
 
-void OnScreenDrawn(void*) { screen->dirty = true; }
+void MemoryToPanel();
+
+// The system screen and the display memory are one picture on a real device.
+// Here they are two, so the panel follows whichever was written last: before
+// one takes over, what the other wrote is brought onto the panel.
+void OnScreenDrawn(void*) {
+    if (screen->memoryDirty) MemoryToPanel();
+    screen->dirty = true;
+}
 
 void AllocateScreen(int width, int height) {
     Screen& s = *screen;
@@ -104,7 +113,11 @@ void ResetScreen() {
     AllocateDisplayMemory(p);
 }
 
-const PixelSurface& Panel() { return screen->panel; }
+const PixelSurface& Panel() {
+    if (screen->memoryDirty) MemoryToPanel();
+    if (screen->dirty) ScreenToPanel();
+    return screen->panel;
+}
 
 Point PanelToScreen(int panelX, int panelY) {
     const Screen& s = *screen;
@@ -148,13 +161,19 @@ uint8_t* MapDeviceAddress(uint32_t address) {
     return screen->display.framePointer;
 }
 
-// Display memory pixel (X, Y) is what the panel shows at (X, Y); a memory turned
-// against the panel's shape is shown turned back, as the user holds the device.
 void CommitDisplayMemory() {
     EnsureInitialized();
+    if (!screen->hasMemory) return;
+    if (screen->dirty) ScreenToPanel();
+    screen->memoryDirty = true;
+}
+
+namespace {
+
+// Display memory pixel (X, Y) is what the panel shows at (X, Y); a memory turned
+// against the panel's shape is shown turned back, as the user holds the device.
+void MemoryToPanel() {
     Screen& s = *screen;
-    if (!s.hasMemory) return;
-    if (s.dirty) ScreenToPanel();
     const DisplayMemory& d = s.display;
     const PixelSurface& p = s.panel;
     bool turned = (d.width > d.height) != (p.width > p.height) && d.width != d.height;
@@ -170,12 +189,16 @@ void CommitDisplayMemory() {
             out[x] = Rgb565ToRgb(pixel);
         }
     }
+    s.memoryDirty = false;
     s.panelDirty = true;
 }
+
+}  // namespace
 
 void PresentIfDirty() {
     Screen& s = *screen;
     HostCore& c = Core();
+    if (s.memoryDirty) MemoryToPanel();
     if (s.dirty) ScreenToPanel();
     if (!s.panelDirty) return;
     if (c.virtualClock) {
@@ -191,8 +214,7 @@ void PresentIfDirty() {
 }
 
 bool SaveScreenshot(const std::string& path) {
-    if (screen->dirty) ScreenToPanel();
-    bool ok = WritePng(path, screen->panel);
+    bool ok = WritePng(path, Panel());
     std::fprintf(stderr, ok ? "karrowen: screenshot %s at %u ms\n" : "karrowen: cannot write screenshot %s (%u ms)\n",
                  path.c_str(), TickCount());
     return ok;

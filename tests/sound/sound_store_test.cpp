@@ -1,0 +1,159 @@
+// The sound store, its lower-cased cache, the "Sound"/"WaveSound" template
+// reader and the report of a missing file, over real files in a temporary folder.
+
+#include <gtest/gtest.h>
+
+#include <cstdlib>
+#include <filesystem>
+#include <fstream>
+#include <string>
+#include <vector>
+
+#include "data/property_file.h"
+#include "platform/host/host.h"
+#include "sound/mod_sound.h"
+#include "sound/sound_mixer.h"
+#include "sound/sound_store.h"
+#include "sound/sound_template.h"
+#include "sound/wave_sound.h"
+#include "sound_test_files.h"
+
+namespace {
+
+struct Box {
+    std::u16string text;
+    std::u16string title;
+    uint32_t style = 0;
+};
+
+class SoundStoreTest : public ::testing::Test {
+protected:
+    void SetUp() override {
+        char pattern[] = "/tmp/karrowen-sound-XXXXXX";
+        ASSERT_NE(mkdtemp(pattern), nullptr);
+        dir_ = pattern;
+        folder_ = host::FromUtf8(dir_ + "/");
+        write("bang.wav", soundtest::MakeWav(soundtest::WavSpec{}, {1, 2, 3, 4}));
+        write("Music.MOD", soundtest::ModuleBuilder().bytes());
+        write("broken.wav", {'j', 'u', 'n', 'k'});
+        host::SetMessageBoxHook([this](const std::u16string& text, const std::u16string& title, uint32_t style) {
+            boxes_.push_back(Box{text, title, style});
+            return host::IDOK;
+        });
+    }
+    void TearDown() override {
+        host::SetMessageBoxHook(nullptr);
+        std::filesystem::remove_all(dir_);
+    }
+    void write(const std::string& name, const std::vector<uint8_t>& bytes) {
+        std::ofstream(dir_ + "/" + name, std::ios::binary).write(reinterpret_cast<const char*>(bytes.data()),
+                                                                std::streamsize(bytes.size()));
+    }
+
+    std::string dir_;
+    std::u16string folder_;
+    std::vector<Box> boxes_;
+    SoundStore store_;
+};
+
+}  // namespace
+
+TEST_F(SoundStoreTest, NamesDifferingInCaseShareOneSound) {
+    std::u16string upper = u"BANG.wav";
+    SoundBase* first = loadSound(store_, folder_, upper);
+    ASSERT_NE(first, nullptr);
+    EXPECT_EQ(upper, u"bang.wav");  // lower-cased in place
+    EXPECT_FALSE(store_.lastWasCached);
+    EXPECT_EQ(first->kind, SoundKind::Sample);
+    EXPECT_TRUE(first->hasData());
+
+    std::u16string mixed = u"Bang.WAV";
+    EXPECT_EQ(loadSound(store_, folder_, mixed), first);
+    EXPECT_TRUE(store_.lastWasCached);
+    EXPECT_EQ(store_.size(), 1u);
+}
+
+TEST_F(SoundStoreTest, FindsAFileWhoseNameOnDiskHasCapitals) {
+    std::u16string name = u"Music.MOD";
+    SoundBase* sound = loadSound(store_, folder_, name);
+    ASSERT_NE(sound, nullptr);
+    EXPECT_EQ(sound->kind, SoundKind::Module);
+    EXPECT_TRUE(sound->hasData());
+    EXPECT_EQ(static_cast<ModSound*>(sound)->channels, 4);
+    EXPECT_TRUE(boxes_.empty());
+}
+
+TEST_F(SoundStoreTest, AMissingFileIsReportedAndStoredWithoutData) {
+    std::u16string name = u"missing.wav";
+    SoundBase* sound = loadSound(store_, folder_, name);
+    ASSERT_NE(sound, nullptr);
+    EXPECT_FALSE(sound->hasData());
+    ASSERT_EQ(boxes_.size(), 1u);
+    EXPECT_EQ(boxes_[0].text, u"Error: can not find the sound / music '" + folder_ + u"missing.wav'.");
+    EXPECT_EQ(boxes_[0].title, u"Exception");
+    EXPECT_EQ(boxes_[0].style & 0xF0u, host::MB_ICONEXCLAMATION);
+
+    SoundMixer mixer;
+    ASSERT_EQ(mixer.initOffline(8000, 8, 0, 1, 16), 0);
+    EXPECT_EQ(mixer.play(sound, kPlayAnyVoice), kPlayRefused);
+
+    // Asking again answers from the store without a second message.
+    std::u16string again = u"MISSING.wav";
+    EXPECT_EQ(loadSound(store_, folder_, again), sound);
+    EXPECT_EQ(boxes_.size(), 1u);
+}
+
+TEST_F(SoundStoreTest, LoadersReturnTheirResultCodes) {
+    WaveSound wave;
+    EXPECT_EQ(wave.load(folder_, u"bang.wav"), kSoundOk);
+    EXPECT_EQ(wave.load(folder_, u"broken.wav"), kSoundBadStructure);
+    EXPECT_EQ(wave.load(folder_, u"nothing.wav"), kSoundMissingFile);
+    ModSound module;
+    EXPECT_EQ(module.load(folder_, u"music.mod"), kSoundOk);
+    EXPECT_EQ(module.load(folder_, u"nothing.mod"), kSoundMissingFile);
+    EXPECT_FALSE(module.hasData());
+    EXPECT_EQ(boxes_.size(), 2u);
+}
+
+TEST_F(SoundStoreTest, OnlyWavAndModNamesMakeSounds) {
+    std::u16string name = u"notes.txt";
+    EXPECT_EQ(loadSound(store_, folder_, name), nullptr);
+    EXPECT_EQ(store_.size(), 0u);
+    std::u16string broken = u"broken.wav";
+    SoundBase* sound = loadSound(store_, folder_, broken);
+    ASSERT_NE(sound, nullptr);  // a bad file is still stored, without data
+    EXPECT_FALSE(sound->hasData());
+}
+
+TEST_F(SoundStoreTest, TemplateEntriesWithTheSameSourceShareOneSound) {
+    PropertyFile file(u'=', u',', u':');
+    file.loadText(u"music=type:Sound,src:Music.MOD\n"
+                  u"bang=type:WaveSound,src:BANG.wav\n"
+                  u"bangAgain=type:Sound,src:bang.wav\n"
+                  u"silent=type:Sound\n"
+                  u"notes=type:Sound,src:notes.txt\n");
+    SoundTable table;
+    for (const std::u16string& entry : file.dataKeys()) ReadSoundEntry(file, entry, folder_, store_, table);
+    EXPECT_EQ(table.size(), 3u);
+    EXPECT_EQ(store_.size(), 2u);
+    ASSERT_NE(table.find(u"bang"), nullptr);
+    EXPECT_EQ(table.find(u"bang"), table.find(u"bangAgain"));
+    EXPECT_EQ(table.find(u"music")->kind, SoundKind::Module);
+    EXPECT_EQ(table.find(u"Music"), nullptr);  // entry names keep their case
+    EXPECT_EQ(table.find(u"silent"), nullptr);
+    EXPECT_EQ(table.find(u"notes"), nullptr);
+}
+
+TEST(SoundTable, FirstEntryOfANameWins) {
+    WaveSound a, b;
+    SoundTable table;
+    table.add(u"fx", &a);
+    table.add(u"fx", &b);
+    EXPECT_EQ(table.find(u"fx"), &a);
+}
+
+TEST(SoundPath, InsertsABackslashOnlyWhenNeeded) {
+    EXPECT_EQ(SoundPath(u"res", u"a.wav"), u"res\\a.wav");
+    EXPECT_EQ(SoundPath(u"res\\", u"a.wav"), u"res\\a.wav");
+    EXPECT_EQ(SoundPath(u"res/", u"a.wav"), u"res/a.wav");
+}

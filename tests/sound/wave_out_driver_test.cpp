@@ -1,0 +1,238 @@
+// The wave-out driver and the mixer's output thread, over a scripted device.
+// Run these under ThreadSanitizer too (KARROWEN_TSAN).
+
+#include <gtest/gtest.h>
+
+#include <atomic>
+#include <chrono>
+#include <memory>
+#include <mutex>
+#include <thread>
+#include <vector>
+
+#include "sound/sound_mixer.h"
+#include "sound/wave_out_driver.h"
+#include "sound/wave_sound.h"
+
+namespace {
+
+// What the scripted device saw; the opener is a plain function, so the test
+// reaches its device through this one record.
+struct DeviceScript {
+    std::mutex mutex;
+    std::vector<std::vector<uint8_t>> writes;
+    int pauses = 0;
+    int resumes = 0;
+    bool paused = false;
+    bool failOpen = false;
+    bool instant = false;  // report every buffer played as soon as it is written
+    int heldWhilePaused = 0;
+    uint64_t totalWrites = 0;  // instant buffers written while paused, reported on resume
+    host::AudioFormat format;
+    host::AudioDevice::BufferDone done = nullptr;
+    void* context = nullptr;
+
+    // Reports `count` buffers played, as the device thread would.
+    void complete(int count) {
+        for (int i = 0; i < count; ++i) done(context);
+    }
+    size_t writeCount() {
+        std::lock_guard<std::mutex> guard(mutex);
+        return writes.size();
+    }
+    std::vector<uint8_t> write(size_t index) {
+        std::lock_guard<std::mutex> guard(mutex);
+        return writes.at(index);
+    }
+};
+
+DeviceScript* script = nullptr;
+
+class ScriptedDevice : public host::AudioDevice {
+public:
+    bool write(const uint8_t* data, size_t bytes) override {
+        bool instant;
+        {
+            std::lock_guard<std::mutex> guard(script->mutex);
+            // Instant mode writes without end: count those, keep only the first ones.
+            if (script->writes.size() < 64) script->writes.emplace_back(data, data + bytes);
+            ++script->totalWrites;
+            instant = script->instant && !script->paused;
+            if (script->instant && script->paused) ++script->heldWhilePaused;
+        }
+        if (instant) script->done(script->context);
+        return true;
+    }
+    void pause() override {
+        std::lock_guard<std::mutex> guard(script->mutex);
+        ++script->pauses;
+        script->paused = true;
+    }
+    void resume() override {
+        int held;
+        {
+            std::lock_guard<std::mutex> guard(script->mutex);
+            ++script->resumes;
+            script->paused = false;
+            held = script->heldWhilePaused;
+            script->heldWhilePaused = 0;
+        }
+        script->complete(held);
+    }
+};
+
+std::unique_ptr<host::AudioDevice> OpenScripted(const host::AudioFormat& format, host::AudioDevice::BufferDone done,
+                                                void* context) {
+    if (script->failOpen) return nullptr;
+    script->format = format;
+    script->done = done;
+    script->context = context;
+    return std::make_unique<ScriptedDevice>();
+}
+
+void NoRender(void*, uint8_t*, size_t) {}
+
+template <typename Condition>
+bool WaitFor(Condition condition) {
+    auto deadline = std::chrono::steady_clock::now() + std::chrono::seconds(5);
+    while (!condition()) {
+        if (std::chrono::steady_clock::now() > deadline) return false;
+        std::this_thread::sleep_for(std::chrono::milliseconds(1));
+    }
+    return true;
+}
+
+class WaveOutDriverTest : public ::testing::Test {
+protected:
+    void SetUp() override { script = &record; }
+    void TearDown() override { script = nullptr; }
+    DeviceScript record;
+};
+
+std::unique_ptr<WaveSound> Tone() {
+    auto sound = std::make_unique<WaveSound>();
+    sound->setPcm(std::vector<uint8_t>(8000, 255), true, false, 8000);
+    sound->loop = true;
+    return sound;
+}
+
+}  // namespace
+
+TEST_F(WaveOutDriverTest, At8000Hz8BitMonoItQueuesSixSilentBuffersOf240Bytes) {
+    SoundMixer mixer;
+    ASSERT_EQ(mixer.init(8000, 8, 0, 1, 16, OpenScripted), 0);
+    EXPECT_EQ(mixer.driver()->bufferCount(), 6);
+    EXPECT_EQ(mixer.driver()->bufferBytes(), 240u);
+    EXPECT_EQ(record.format.rate, 8000);
+    EXPECT_EQ(record.format.bits, 8);
+    EXPECT_EQ(record.format.channels, 1);
+    ASSERT_EQ(record.writeCount(), 6u);
+    for (size_t i = 0; i < 6; ++i) EXPECT_EQ(record.write(i), std::vector<uint8_t>(240, 128));
+    EXPECT_EQ(record.pauses, 1);   // paused while the buffers were queued
+    EXPECT_EQ(record.resumes, 1);  // and started by init
+}
+
+TEST_F(WaveOutDriverTest, SixteenBitStereoBuffersAreSilentZeroesRoundedToEightBytes) {
+    SoundMixer mixer;
+    ASSERT_EQ(mixer.init(44100, 16, 1, 1, 16, OpenScripted), 0);
+    EXPECT_EQ(mixer.driver()->bufferCount(), 6);
+    EXPECT_EQ(mixer.driver()->bufferBytes(), 5296u);  // 44100 x 4 x 30 / 1000 = 5292, rounded up
+    EXPECT_EQ(record.write(0), std::vector<uint8_t>(5296, 0));
+}
+
+TEST_F(WaveOutDriverTest, BufferCountIsClamped) {
+    WaveOutDriver small(OpenScripted);
+    ASSERT_EQ(small.open(host::AudioFormat{8000, 8, 1}, 10, NoRender, nullptr), 0);
+    EXPECT_EQ(small.bufferCount(), 4);
+    WaveOutDriver large(OpenScripted);
+    ASSERT_EQ(large.open(host::AudioFormat{8000, 8, 1}, 8000 * 10, NoRender, nullptr), 0);
+    EXPECT_EQ(large.bufferCount(), 32);
+}
+
+TEST_F(WaveOutDriverTest, OpenRefusesBadRequests) {
+    WaveOutDriver driver(OpenScripted);
+    EXPECT_EQ(driver.open(host::AudioFormat{8000, 12, 1}, 1440, NoRender, nullptr), -1);
+    EXPECT_EQ(driver.open(host::AudioFormat{8000, 8, 3}, 1440, NoRender, nullptr), -1);
+    EXPECT_EQ(driver.open(host::AudioFormat{0, 8, 1}, 1440, NoRender, nullptr), -1);
+    EXPECT_EQ(driver.open(host::AudioFormat{8000, 8, 1}, 0, NoRender, nullptr), -1);
+    EXPECT_EQ(driver.open(host::AudioFormat{8000, 8, 1}, 1440, nullptr, nullptr), -1);
+    ASSERT_EQ(driver.open(host::AudioFormat{8000, 8, 1}, 1440, NoRender, nullptr), 0);
+    EXPECT_EQ(driver.open(host::AudioFormat{8000, 8, 1}, 1440, NoRender, nullptr), -2);
+}
+
+TEST_F(WaveOutDriverTest, WithoutADeviceInitFailsAndTheGameRunsSilent) {
+    record.failOpen = true;
+    SoundMixer mixer;
+    EXPECT_EQ(mixer.init(8000, 8, 0, 1, 16, OpenScripted), -1);
+    EXPECT_FALSE(mixer.isInitialised());
+    auto tone = Tone();
+    EXPECT_EQ(mixer.play(tone.get(), kPlayAnyVoice), kPlayRefused);
+    mixer.pauseOutput();
+    mixer.resumeOutput();
+    mixer.stopAll();
+}
+
+TEST_F(WaveOutDriverTest, EachPlayedBufferIsRenderedAndWrittenAgainInRingOrder) {
+    SoundMixer mixer;
+    ASSERT_EQ(mixer.init(8000, 8, 0, 1, 16, OpenScripted), 0);
+    auto tone = Tone();
+    ASSERT_GE(mixer.play(tone.get(), kPlayAnyVoice), 0);
+    record.complete(2);
+    ASSERT_TRUE(WaitFor([&] { return record.writeCount() == 8; }));
+    // (255 - 128) x 256 x 64 / 128 / 256 = 63 above the centre.
+    EXPECT_EQ(record.write(6), std::vector<uint8_t>(240, 128 + 63));
+    EXPECT_EQ(record.write(7), std::vector<uint8_t>(240, 128 + 63));
+    EXPECT_EQ(mixer.driver()->buffersRendered(), 2u);
+}
+
+TEST_F(WaveOutDriverTest, APausedDriverRendersNothingUntilResumed) {
+    SoundMixer mixer;
+    ASSERT_EQ(mixer.init(8000, 8, 0, 1, 16, OpenScripted), 0);
+    mixer.pauseOutput();
+    EXPECT_EQ(record.pauses, 2);
+    record.complete(3);
+    std::this_thread::sleep_for(std::chrono::milliseconds(30));
+    EXPECT_EQ(mixer.driver()->buffersRendered(), 0u);
+    mixer.resumeOutput();
+    ASSERT_TRUE(WaitFor([&] { return mixer.driver()->buffersRendered() == 3; }));
+}
+
+TEST_F(WaveOutDriverTest, ShutdownStopsTheThreadAndUninitialises) {
+    SoundMixer mixer;
+    ASSERT_EQ(mixer.init(8000, 8, 0, 1, 16, OpenScripted), 0);
+    record.instant = true;
+    record.complete(1);
+    mixer.shutdown();
+    EXPECT_FALSE(mixer.isInitialised());
+    EXPECT_EQ(mixer.driver(), nullptr);
+    auto tone = Tone();
+    EXPECT_EQ(mixer.play(tone.get(), kPlayAnyVoice), kPlayRefused);
+    EXPECT_EQ(mixer.init(8000, 8, 0, 1, 16, OpenScripted), 0);  // and it can start again
+}
+
+// The user-interface thread keeps changing the voices, pausing and resuming
+// while the output thread renders as fast as the device accepts buffers.
+TEST_F(WaveOutDriverTest, ControlCallsRaceSafelyWithTheOutputThread) {
+    record.instant = true;
+    SoundMixer mixer;
+    ASSERT_EQ(mixer.init(8000, 16, 1, 1, 16, OpenScripted), 0);
+    auto tone = Tone();
+    auto start = std::chrono::steady_clock::now();
+    int round = 0;
+    while (std::chrono::steady_clock::now() - start < std::chrono::milliseconds(300)) {
+        auto shortLived = Tone();
+        mixer.play(tone.get(), kPlayAnyVoice);
+        mixer.play(shortLived.get(), kPlayAnyVoice | (round % 2 ? kPlayPaused : 0));
+        mixer.isPlaying(tone.get());
+        mixer.setSampleVolume(round % 65);
+        if (round % 3 == 0) mixer.pauseAll();
+        if (round % 3 == 1) mixer.resumeAll();
+        if (round % 5 == 0) mixer.pauseOutput();
+        if (round % 5 == 2) mixer.resumeOutput();
+        if (round % 7 == 0) mixer.stopAll();
+        ++round;
+    }  // shortLived is destroyed while it may still play
+    mixer.resumeOutput();
+    EXPECT_GT(mixer.driver()->buffersRendered(), 0u);
+    mixer.shutdown();
+}
