@@ -13,10 +13,15 @@ int ModuleChannelCount(const uint8_t tag[4]) {
     return count <= kMaxModuleChannels ? count : 0;
 }
 
-int ModSound::loadFromMemory(const uint8_t* file, size_t size) {
+void ModSound::clearData() {
     data_.clear();
+    data_.shrink_to_fit();
     channels = 0;
     ownsData = false;
+}
+
+int ModSound::loadFromMemory(const uint8_t* file, size_t size) {
+    clearData();
     if (size < kModulePatternOffset) return kSoundBadStructure;
     int count = ModuleChannelCount(file + kModuleTagOffset);
     if (count == 0) return kSoundBadFormat;

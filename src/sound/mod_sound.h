@@ -30,6 +30,7 @@ public:
     int loadFromMemory(const uint8_t* file, size_t size);
     int load(const std::u16string& folder, const std::u16string& fileName);
 
+    void clearData();
     bool hasData() const override { return !data_.empty(); }
     const std::vector<uint8_t>& moduleData() const { return data_; }
 

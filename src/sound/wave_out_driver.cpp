@@ -61,6 +61,7 @@ int WaveOutDriver::open(const host::AudioFormat& format, int bufferFrames, Rende
     for (const auto& buffer : buffers_) device_->write(buffer.data(), buffer.size());
 
     threadPaused_ = true;
+    renderingPaused_ = true;
     stop_ = false;
     open_ = true;
     thread_ = std::thread(&WaveOutDriver::threadMain, this);
@@ -80,18 +81,23 @@ void WaveOutDriver::threadMain() {
         }
         if (!semaphore_->acquireFor(3)) continue;
         do {
-            renderNext();
-        } while (semaphore_->tryAcquire());
+            if (!renderNext()) {
+                semaphore_->release();  // not rendered: the buffer is still owed
+                break;
+            }
+        } while (!stop_ && semaphore_->tryAcquire());
     }
 }
 
-void WaveOutDriver::renderNext() {
+bool WaveOutDriver::renderNext() {
     std::lock_guard<std::mutex> guard(lock_);
+    if (renderingPaused_) return false;
     std::vector<uint8_t>& buffer = buffers_[nextBuffer_];
     callback_(context_, buffer.data(), buffer.size());
     device_->write(buffer.data(), buffer.size());
     nextBuffer_ = (nextBuffer_ + 1) % buffers_.size();
     rendered_.fetch_add(1);
+    return true;
 }
 
 void WaveOutDriver::close() {
@@ -120,11 +126,20 @@ void WaveOutDriver::pause() {
         std::lock_guard<std::mutex> gate(gateMutex_);
         threadPaused_ = true;
     }
+    {
+        // Under the lock, so no buffer is rendered once pause has returned.
+        std::lock_guard<std::mutex> guard(lock_);
+        renderingPaused_ = true;
+    }
     device_->pause();
 }
 
 void WaveOutDriver::resume() {
     if (!open_) return;
+    {
+        std::lock_guard<std::mutex> guard(lock_);
+        renderingPaused_ = false;
+    }
     {
         std::lock_guard<std::mutex> gate(gateMutex_);
         threadPaused_ = false;

@@ -62,7 +62,7 @@ public:
 private:
     static void onBufferDone(void* self);
     void threadMain();
-    void renderNext();
+    bool renderNext();  // false while paused
 
     host::AudioDeviceOpener opener_;
     std::unique_ptr<host::AudioDevice> device_;
@@ -78,8 +78,9 @@ private:
     std::mutex lock_;  // the mixer's lock: rendering and every control call
     std::mutex gateMutex_;
     std::condition_variable gate_;
-    bool threadPaused_ = true;
-    bool stop_ = false;
+    bool threadPaused_ = true;    // guarded by gateMutex_
+    bool renderingPaused_ = true; // guarded by lock_
+    std::atomic<bool> stop_{false};
     bool open_ = false;
     std::atomic<uint64_t> rendered_{0};
 };

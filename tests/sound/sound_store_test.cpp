@@ -109,7 +109,7 @@ TEST_F(SoundStoreTest, LoadersReturnTheirResultCodes) {
     EXPECT_EQ(wave.load(folder_, u"broken.wav"), kSoundBadStructure);
     EXPECT_EQ(wave.load(folder_, u"nothing.wav"), kSoundMissingFile);
     ModSound module;
-    EXPECT_EQ(module.load(folder_, u"music.mod"), kSoundOk);
+    EXPECT_EQ(module.load(folder_, u"Music.MOD"), kSoundOk);
     EXPECT_EQ(module.load(folder_, u"nothing.mod"), kSoundMissingFile);
     EXPECT_FALSE(module.hasData());
     EXPECT_EQ(boxes_.size(), 2u);
