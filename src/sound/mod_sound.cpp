@@ -1,5 +1,7 @@
 #include "sound/mod_sound.h"
 
+#include "sound/mixer_registry.h"
+
 namespace {
 bool IsDigit(uint8_t c) { return c >= '0' && c <= '9'; }
 }  // namespace
@@ -13,7 +15,10 @@ int ModuleChannelCount(const uint8_t tag[4]) {
     return count <= kMaxModuleChannels ? count : 0;
 }
 
+ModSound::~ModSound() { ForgetSoundInMixers(this); }
+
 void ModSound::clearData() {
+    ForgetSoundInMixers(this);  // no player may keep reading the old data
     data_.clear();
     data_.shrink_to_fit();
     channels = 0;

@@ -23,6 +23,7 @@ int ModuleChannelCount(const uint8_t tag[4]);
 class ModSound : public SoundBase {
 public:
     ModSound() : SoundBase(SoundKind::Module) { nativeRate = frequency = 44100; }
+    ~ModSound() override;
 
     // Takes a whole module file. Returns kSoundOk, kSoundBadFormat for an
     // unknown tag, kSoundBadStructure for a file too short to hold a tag; on

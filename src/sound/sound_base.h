@@ -17,9 +17,10 @@ class SoundBase {
 public:
     SoundBase(const SoundBase&) = delete;
     SoundBase& operator=(const SoundBase&) = delete;
-    // Stops every voice or module player of every live mixer that still plays
-    // this sound, so the mixer thread never reads freed data.
-    virtual ~SoundBase();
+    // Each derived class stops, in its own destructor and before its data goes,
+    // every voice or module player of every live mixer that plays the sound,
+    // so the mixer thread never reads freed data.
+    virtual ~SoundBase() = default;
 
     virtual bool hasData() const = 0;
 

@@ -6,6 +6,7 @@
 
 #include "sound/adpcm_decoder.h"
 #include "sound/byte_reader.h"
+#include "sound/mixer_registry.h"
 
 namespace {
 
@@ -68,6 +69,8 @@ std::vector<uint8_t> DecodeAdpcm(const uint8_t* data, size_t size, const WaveFor
 
 }  // namespace
 
+WaveSound::~WaveSound() { ForgetSoundInMixers(this); }
+
 int WaveSound::loadFromMemory(const uint8_t* file, size_t size) {
     clearData();
     if (size < kRiffHeaderBytes) return kSoundBadStructure;
@@ -117,6 +120,7 @@ int WaveSound::loadFromMemory(const uint8_t* file, size_t size) {
 }
 
 void WaveSound::setPcm(std::vector<uint8_t> pcm, bool eightBitSamples, bool stereoFrames, int rate) {
+    ForgetSoundInMixers(this);  // no voice may keep reading the old data
     data_ = std::move(pcm);
     eightBit = eightBitSamples;
     stereo = stereoFrames;
@@ -127,6 +131,7 @@ void WaveSound::setPcm(std::vector<uint8_t> pcm, bool eightBitSamples, bool ster
 }
 
 void WaveSound::clearData() {
+    ForgetSoundInMixers(this);
     data_.clear();
     data_.shrink_to_fit();
     frames = 0;

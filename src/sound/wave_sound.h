@@ -12,6 +12,7 @@
 class WaveSound : public SoundBase {
 public:
     WaveSound() : SoundBase(SoundKind::Sample) {}
+    ~WaveSound() override;
 
     // Parses a whole WAV file held in memory. Returns kSoundOk, kSoundBadFormat
     // or kSoundBadStructure; on failure the sound keeps no data.

@@ -341,3 +341,16 @@ TEST(SoundMixer, DestroyingAPlayingSoundTakesItOffTheMixer) {
     module.reset();
     EXPECT_EQ(Render16(mixer, 16), std::vector<int16_t>(16, 0));
 }
+
+TEST(SoundMixer, ReloadingAPlayingSoundStopsItsVoices) {
+    SoundMixer mixer;
+    ASSERT_EQ(mixer.initOffline(8000, 16, 0, 1, 8), 0);
+    auto sound = Sound16(12800, 100000);
+    mixer.play(sound.get(), kAny);
+    sound->setPcm(std::vector<uint8_t>(4, 0), false, false, 8000);
+    EXPECT_FALSE(mixer.isPlaying(sound.get()));
+    auto module = ConstantModule(50);
+    mixer.play(module.get(), kAny);
+    module->clearData();
+    EXPECT_FALSE(mixer.isPlaying(module.get()));
+}
