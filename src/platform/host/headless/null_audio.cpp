@@ -16,7 +16,7 @@ constexpr int64_t kMaxCreditMs = 500;
 }  // namespace
 
 NullAudioDevice::NullAudioDevice(const AudioFormat& format, BufferDone done, void* context)
-    : format_(format), done_(done), context_(context), thread_(&NullAudioDevice::run, this) {}
+    : format_(format), done_(done), context_(context), lastTick_(TickCount()), thread_(&NullAudioDevice::run, this) {}
 
 NullAudioDevice::~NullAudioDevice() { stopThread(); }
 
@@ -56,14 +56,13 @@ void NullAudioDevice::run() {
     // The clock is read on this thread but never slept on: a virtual clock
     // advances with the program, not with the device.
     const int64_t bytesPerSecond = int64_t(format_.rate) * format_.bytesPerFrame();
-    uint32_t lastTick = TickCount();
     std::unique_lock<std::mutex> lock(mutex_);
     while (!stop_) {
         wake_.wait_for(lock, std::chrono::milliseconds(kPollMs));
         if (stop_) break;
         uint32_t now = TickCount();
-        uint32_t elapsed = now - lastTick;
-        lastTick = now;
+        uint32_t elapsed = now - lastTick_;
+        lastTick_ = now;
         if (paused_ || queue_.empty()) {
             credit_ = 0;
             continue;

@@ -44,6 +44,7 @@ private:
     bool paused_ = false;
     bool stop_ = false;
     int64_t credit_ = 0;  // bytes x 1000 the clock has paid for and not yet played
+    uint32_t lastTick_;   // host clock at the last look, taken before the thread starts
     std::thread thread_;
 };
 
