@@ -14,7 +14,7 @@ constexpr char16_t kBlankLineValue[] = u"\n";
 // Substitutions allowed within one top-level `get`. Values that keep
 // unresolvable references are re-examined on every lookup, so without a bound
 // a few lines of fanned-out references cost exponential time.
-constexpr int kMaxExpansionSteps = 1024;
+constexpr int kMaxExpansionSteps = 256;
 
 char16_t* NewText(std::u16string_view text) {
     auto* copy = new char16_t[text.size() + 1];
@@ -101,6 +101,7 @@ void PropertyFile::reset() {
     for (StringMap::Key key : keys) delete[] static_cast<const char16_t*>(key);
     for (char16_t* value : retired_) delete[] value;
     retired_.clear();
+    settled_.clear();
     path_.clear();
     commentCount_ = 0;
     emptyLineCount_ = 0;
@@ -201,16 +202,18 @@ void PropertyFile::storeComment(std::u16string_view line) {
     store(Numbered(kCommentKey, commentCount_++), value, true);
 }
 
-void PropertyFile::store(std::u16string_view key, std::u16string_view value, bool overwrite) {
+const char16_t* PropertyFile::store(std::u16string_view key, std::u16string_view value, bool overwrite) {
     char16_t* keyCopy = NewText(key);
     char16_t* valueCopy = NewText(value);
     void* previous = map_.insert(keyCopy, valueCopy, overwrite);
-    if (!previous) return;
+    if (!previous) return valueCopy;
     delete[] keyCopy;  // the map keeps the key it already had
-    if (overwrite)
-        retire(static_cast<char16_t*>(previous));
-    else
+    if (!overwrite) {
         delete[] valueCopy;
+        return static_cast<const char16_t*>(previous);
+    }
+    retire(static_cast<char16_t*>(previous));
+    return valueCopy;
 }
 
 // ---- Lookup and expansion -------------------------------------------------------------
@@ -221,36 +224,55 @@ const char16_t* PropertyFile::getRaw(std::u16string_view key) const {
 
 const char16_t* PropertyFile::get(std::u16string_view key) {
     expansionSteps_ = kMaxExpansionSteps;
-    return expand(key, 0);
+    limitReached_ = false;
+    expandedInThisGet_.clear();
+    const char16_t* value = expand(key, 0);
+    if (limitReached_) settled_.insert(expandedInThisGet_.begin(), expandedInThisGet_.end());
+    return value;
 }
 
 // Each {name} is replaced by the name's own expansion, one level deeper; the
 // scan then goes on after the inserted text, so a value that refers to itself
-// ends at the depth limit with its reference text intact.
+// ends at the depth limit with its reference text intact. Values cut short by
+// a limit are settled: expanding them again on the next get would make them
+// grow with every lookup.
 const char16_t* PropertyFile::expand(std::u16string_view key, int depth) {
     const char16_t* stored = getRaw(key);
-    if (!stored || AsText(stored).find(u'{') == std::u16string_view::npos) return stored;
-    std::u16string text(stored);
+    if (!stored || settled_.contains(stored) || AsText(stored).find(u'{') == std::u16string_view::npos) return stored;
+    if (depth + 1 > kMaxReferenceDepth || expansionSteps_ <= 0) {
+        limitReached_ = true;
+        return stored;
+    }
+    // Retired values stay readable, so `source` survives a nested expansion
+    // that replaces this very entry.
+    const std::u16string_view source(stored);
+    std::u16string result;
+    size_t position = 0;
     bool replaced = false;
-    size_t from = 0;
-    while (depth + 1 <= kMaxReferenceDepth && expansionSteps_ > 0) {
-        size_t open = text.find(u'{', from);
-        if (open == std::u16string::npos) break;
-        size_t close = text.find(u'}', open);
-        if (close == std::u16string::npos) break;
-        --expansionSteps_;
-        const std::u16string name = text.substr(open + 1, close - open - 1);
-        const char16_t* value = expand(name, depth + 1);
+    for (size_t open = source.find(u'{'); open != std::u16string_view::npos; open = source.find(u'{', position)) {
+        const size_t close = source.find(u'}', open);
+        if (close == std::u16string_view::npos) break;
+        if (expansionSteps_-- <= 0) {
+            limitReached_ = true;
+            break;
+        }
+        const char16_t* value = expand(source.substr(open + 1, close - open - 1), depth + 1);
         if (!value) break;
         const size_t length = TextLength(value);
-        if (text.size() - (close + 1 - open) + length > kMaxExpandedLength) break;
-        text.replace(open, close + 1 - open, value, length);
-        from = open + length;
+        if (result.size() + (open - position) + length + (source.size() - close - 1) > kMaxExpandedLength) {
+            limitReached_ = true;
+            break;
+        }
+        result.append(source.substr(position, open - position));
+        result.append(value, length);
+        position = close + 1;
         replaced = true;
     }
     if (!replaced) return stored;
-    store(key, text, true);
-    return getRaw(key);
+    result.append(source.substr(position));
+    const char16_t* expanded = store(key, result, true);
+    expandedInThisGet_.push_back(expanded);
+    return expanded;
 }
 
 bool PropertyFile::getBool(std::u16string_view key, bool defaultValue) const {

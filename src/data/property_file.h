@@ -3,7 +3,9 @@
 // and blank lines are kept as pseudo-entries so the file writes back with its
 // layout; "//" starts a trailing comment; a line ending in "\" continues on the
 // next. Values may refer to other entries as {name}, expanded on `get` and
-// cached in place. Values can themselves be lists such as "type:sprite, x:10".
+// cached in place; an expansion cut short by the depth, size or work limit is
+// kept as it stood and not expanded again. Values can themselves be lists such
+// as "type:sprite, x:10".
 //
 // The file owns every key and value string. Pointers returned by get and
 // getRaw stay valid until `reset` or destruction, even when a later `get`,
@@ -15,6 +17,7 @@
 #include <optional>
 #include <string>
 #include <string_view>
+#include <unordered_set>
 #include <vector>
 
 #include "data/string_map.h"
@@ -32,7 +35,7 @@ public:
     static constexpr int kMaxReferenceDepth = 8;
     // Expansion stops before a value would grow beyond this many characters, so
     // that a few lines of nested references cannot demand gigabytes.
-    static constexpr size_t kMaxExpandedLength = 16384;
+    static constexpr size_t kMaxExpandedLength = 8192;
 
     explicit PropertyFile(char16_t keyValueSeparator = u'=', char16_t listSeparator = u',',
                           char16_t itemSeparator = u':');
@@ -122,7 +125,8 @@ private:
 
     void loadLine(LineReader& reader, std::u16string line, std::vector<std::u16string>* keyList,
                   bool skipEmptyLines, bool keepFirst);
-    void store(std::u16string_view key, std::u16string_view value, bool overwrite);
+    // Returns the value the map holds for the key afterwards.
+    const char16_t* store(std::u16string_view key, std::u16string_view value, bool overwrite);
     void storeBlankLine();
     void storeComment(std::u16string_view line);
     const char16_t* expand(std::u16string_view key, int depth);
@@ -137,7 +141,12 @@ private:
     char16_t listSeparator_;
     char16_t itemSeparator_;
     std::vector<char16_t*> retired_;
-    int expansionSteps_ = 0;  // substitutions left in the current top-level get
+    // Expanded values that stopped at a limit; they are not expanded again.
+    std::unordered_set<const char16_t*> settled_;
+    // State of the current top-level get.
+    int expansionSteps_ = 0;  // substitutions left
+    bool limitReached_ = false;
+    std::vector<const char16_t*> expandedInThisGet_;
 };
 
 // "Cover.properties" -> "Cover_P.properties" on a screen taller than wide, "_S"

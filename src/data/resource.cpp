@@ -11,6 +11,7 @@
 #include "data/resource_local.h"
 #include "data/text_helpers.h"
 #include "platform/host/host.h"
+#include "platform/platform_services.h"
 
 namespace {
 
@@ -132,12 +133,7 @@ std::optional<std::vector<uint8_t>> ReadResourceFile(std::u16string_view path) {
 
 bool ResourceExists(std::u16string_view path) { return ReadResourceFile(path).has_value(); }
 
-std::u16string ResourceFolder() {
-    std::u16string module = host::ModulePath();
-    size_t slash = module.find_last_of(u"/\\");
-    std::u16string folder = slash == std::u16string::npos ? u"" : module.substr(0, slash + 1);
-    return FolderSpelling(folder + u"../resources/");
-}
+std::u16string ResourceFolder() { return FolderSpelling(GetModuleFolder() + u"../resources/"); }
 
 void ConfigureResourceFolder(std::u16string_view folder) {
     ResourceState& state = Resources();

@@ -1,7 +1,9 @@
 #pragma once
 // Internals of the resource layer, shared by its source files and its tests.
 
+#include <cstdint>
 #include <memory>
+#include <optional>
 #include <string>
 #include <string_view>
 #include <vector>

@@ -21,10 +21,12 @@
 #include "data/resource.h"
 #include "data/resource_local.h"
 #include "platform/host/host.h"
+#include "platform/platform_services.h"
 
 namespace {
 
 constexpr char16_t kTempFolderName[] = u"Vendelsoft.tmp";
+constexpr int kDocumentsFolderId = 5;
 
 std::string WithoutTrailingSlash(std::string path) {
     while (path.size() > 1 && path.back() == '/') path.pop_back();
@@ -33,7 +35,8 @@ std::string WithoutTrailingSlash(std::string path) {
 
 std::u16string SharedTempBase() {
     std::u16string base = host::TempPath();
-    if (base.empty()) base = u"/tmp/";
+    if (base.empty()) base = GetSpecialFolder(kDocumentsFolderId);
+    if (base.empty()) return u"/tmp/";
     if (base.back() != u'/') base.push_back(u'/');
     return base;
 }

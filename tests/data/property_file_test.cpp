@@ -155,6 +155,7 @@ TEST(PropertyReferences, ChainEightDeepExpandsNineDeepStops) {
     file.loadText(eight + nine);
     EXPECT_EQ(Get(file, u"e0"), u"end");
     EXPECT_EQ(Get(file, u"n0"), u"{n9}");
+    EXPECT_EQ(Get(file, u"n0"), u"{n9}");
 }
 
 TEST(PropertyReferences, SelfReferenceEndsAtTheDepthLimitWithItsText) {
@@ -163,6 +164,10 @@ TEST(PropertyReferences, SelfReferenceEndsAtTheDepthLimitWithItsText) {
     // One "x" per level, depths 0 to 8, then the reference that was not followed.
     EXPECT_EQ(Get(file, u"a"), u"xxxxxxxxx{a}");
     EXPECT_EQ(Get(file, u"b"), u"{c}");
+    // Looking again neither grows the value nor moves it.
+    const char16_t* first = file.get(u"a");
+    EXPECT_EQ(file.get(u"a"), first);
+    EXPECT_EQ(Get(file, u"a"), u"xxxxxxxxx{a}");
 }
 
 TEST(PropertyReferences, ExpansionIsBoundedInSize) {

@@ -7,6 +7,7 @@
 // The first input byte holds the load flags (bit 0 skipEmptyLines, bit 1
 // keepFirst); the rest is the file content.
 
+#include <algorithm>
 #include <cstddef>
 #include <cstdint>
 #include <string>
@@ -28,7 +29,10 @@ void QueryEverything(PropertyFile& file, const std::vector<std::u16string>& keys
         file.getFloat(key, 0.0f);
         file.getColour(key, 0);
         ItemList list = PropertyFile::parseList(value, file.listSeparator(), file.itemSeparator());
-        for (StringMap::Key item : list->keys()) {
+        // A few items per key reach every getter; all of them would make the
+        // run quadratic in the value length without finding more.
+        const size_t items = std::min<size_t>(list->keys().size(), 4);
+        for (StringMap::Key item : std::vector<StringMap::Key>(list->keys().begin(), list->keys().begin() + items)) {
             // A self-referencing value grows on every get (up to the size
             // bound), so the item need not be there any more.
             const std::u16string name(static_cast<const char16_t*>(item));
