@@ -287,12 +287,18 @@ void SoundMixer::forgetSound(const SoundBase* sound) {
 
 ModuleStatus SoundMixer::moduleStatus(const SoundBase* sound) {
     Lock lock(*this);
+    const ModPlayer* found = nullptr;
     for (const ModPlayer& player : players_) {
-        if (player.sound == sound && (player.active || player.paused)) {
-            return ModuleStatus{true, player.order, player.row, player.speed, player.tickRate, player.framesPlayed};
+        if (player.sound != sound) continue;
+        if (player.active || player.paused) {
+            found = &player;
+            break;
         }
+        if (!found) found = &player;  // a module that has ended keeps its last position
     }
-    return ModuleStatus{};
+    if (!found) return ModuleStatus{};
+    return ModuleStatus{found->active || found->paused, found->order, found->row, found->speed, found->tickRate,
+                        found->framesPlayed};
 }
 
 // ---- Rendering ----------------------------------------------------------------------

@@ -28,7 +28,7 @@ constexpr int kMixerAlreadyInitialised = -2;
 constexpr int kMixerNoDriver = -5;
 constexpr int kMixerNoMemory = -10;
 
-// Where a playing module stands, for tools and tests.
+// Where a module stands, for tools and tests; after its end, where it ended.
 struct ModuleStatus {
     bool playing = false;
     int order = 0;
