@@ -360,10 +360,11 @@ void ModPlayer::triggerNote(ModChannel& channel, int note) {
     channel.note = std::clamp(note, 0, kPeriodNotes - 1);
     channel.period = periodOf(channel, channel.note);
     setPlayedPeriod(channel, channel.period);
-    const ModSampleInfo& info = samples_[channel.sample];
+    channel.playingSample = channel.sample;
+    const ModSampleInfo& info = samples_[channel.playingSample];
     uint32_t end = info.loopLength ? info.loopStart + info.loopLength : info.length;
     int64_t offset = channel.effect == 0x9 ? channel.sampleOffset : 0;
-    channel.playing = channel.sample != 0 && end > 0;
+    channel.playing = channel.playingSample != 0 && end > 0;
     if (!channel.playing) return;
     if (offset < int64_t(end)) {
         channel.position = offset << 16;
@@ -409,7 +410,7 @@ void ModPlayer::mix(int32_t* mixBuffer, int frames) {
 
 void ModPlayer::mixChannel(ModChannel& channel, int32_t* mixBuffer, int frames) {
     if (!channel.playing) return;
-    const ModSampleInfo& info = samples_[channel.sample];
+    const ModSampleInfo& info = samples_[channel.playingSample];
     const int64_t end = int64_t(info.loopLength ? info.loopStart + info.loopLength : info.length) << 16;
     const int64_t loopStart = int64_t(info.loopStart) << 16;
     const int64_t loopLength = int64_t(info.loopLength) << 16;
@@ -421,6 +422,14 @@ void ModPlayer::mixChannel(ModChannel& channel, int32_t* mixBuffer, int frames) 
     const int64_t step = channel.step;
 
     for (int i = 0; i < frames; ++i) {
+        // Checked before the read, so no path can leave the position outside the data.
+        if (position >= end || position < 0) {
+            if (loopLength == 0 || position < 0) {
+                channel.playing = false;
+                break;
+            }
+            position = loopStart + (position - loopStart) % loopLength;
+        }
         int value = samples[position >> 16];
         if (output_.stereo) {
             mixBuffer[2 * i] += left * value * 2;
@@ -429,13 +438,6 @@ void ModPlayer::mixChannel(ModChannel& channel, int32_t* mixBuffer, int frames) 
             mixBuffer[i] += volume * value;
         }
         position += step;
-        if (position >= end) {
-            if (loopLength == 0) {
-                channel.playing = false;
-                break;
-            }
-            position = loopStart + (position - loopStart) % loopLength;
-        }
     }
     channel.position = position;
 }

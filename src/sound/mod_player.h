@@ -22,7 +22,8 @@ struct ModSampleInfo {
 };
 
 struct ModChannel {
-    int sample = 0;           // 1 ... 31, 0 for none
+    int sample = 0;           // the instrument for the next note: 1 ... 31, 0 for none
+    int playingSample = 0;    // the sample whose data is sounding
     bool playing = false;
     int64_t position = 0;     // 16.16 frames into the sample
     int64_t step = 0;         // 16.16 frames per output frame

@@ -397,6 +397,21 @@ TEST(ModulePlayer, SampleLengthsAndLoopsBeyondTheFileAreCut) {
     EXPECT_EQ(f.player.framesPlayed, 64 * 6 * 160);
 }
 
+TEST(ModulePlayer, ASampleNumberWithoutANoteWaitsForTheNextNote) {
+    ModSampleSpec tiny;
+    tiny.data.assign(4, 1);
+    Fixture f(ModuleBuilder()
+                  .sample(1, LoopedSample(64, 100, 2000))
+                  .sample(2, tiny)
+                  .cell(0, 0, 0, 1, 1712, 0, 0)
+                  .cell(0, 4, 0, 2, 0, 0, 0));
+    f.runTicks(5 * 6);
+    EXPECT_TRUE(f.channel().playing);
+    EXPECT_EQ(f.channel().playingSample, 1);  // still sounding, far past the new sample's end
+    EXPECT_GT(f.channel().position >> 16, 4);
+    EXPECT_EQ(f.channel().sample, 2);
+}
+
 TEST(ModulePlayer, PatternsMissingFromTheFilePlayAsEmptyRows) {
     std::vector<uint8_t> file = ModuleBuilder().order({0, 1}).sample(1, LoopedSample()).cell(0, 0, 0, 1, 428, 0, 0).bytes();
     file[952 + 1] = 127;  // order 1 names a pattern far beyond the file
