@@ -17,6 +17,7 @@
 #include "platform/host/host_core.h"
 #include "platform/host/host_local.h"
 #include "platform/host/instance_channel.h"
+#include "platform/host/text/freetype_text.h"
 
 extern char** environ;
 
@@ -48,6 +49,7 @@ void Start(const HostOptions& options, bool announce) {
     }
     if (options.depth) c.profile.depth = options.depth;
     ResetScreen();
+    SetTextRasterizer(&SystemFontText());
 
     if (options.backend != "headless") {
         std::string why = HasDisplay() ? "" : "no display found";

@@ -1,0 +1,229 @@
+#include "platform/host/text/freetype_text.h"
+
+#include <gtest/gtest.h>
+
+#include <vector>
+
+using namespace host;
+
+namespace {
+
+// A black surface of either depth, read back as 0xRRGGBB.
+struct Surface {
+    std::vector<uint8_t> bytes;
+    PixelSurface surface;
+    DeviceContext dc;
+    Surface(int w, int h, int bits = 32) : bytes(size_t(w) * h * size_t(bits / 8), 0) {
+        surface = PixelSurface{bytes.data(), w, h, w * bits / 8, bits};
+        dc.setTarget(surface);
+        dc.setBkMode(TRANSPARENT);
+        dc.setTextColor(MakeColorRef(255, 255, 255));
+    }
+    uint32_t at(int x, int y) const { return ReadPixel(surface, x, y); }
+    // The bounding box of every pixel that is not black; empty when none.
+    Rect ink() const {
+        Rect box{surface.width, surface.height, 0, 0};
+        for (int y = 0; y < surface.height; ++y)
+            for (int x = 0; x < surface.width; ++x)
+                if (at(x, y) != 0) {
+                    box.left = std::min(box.left, x);
+                    box.top = std::min(box.top, y);
+                    box.right = std::max(box.right, x + 1);
+                    box.bottom = std::max(box.bottom, y + 1);
+                }
+        return box;
+    }
+    int count(uint32_t rgb) const {
+        int n = 0;
+        for (int y = 0; y < surface.height; ++y)
+            for (int x = 0; x < surface.width; ++x) n += at(x, y) == rgb;
+        return n;
+    }
+};
+
+FontSpec Arial(int height, int weight = 400) { return FontSpec{u"Arial", height, weight, false, false}; }
+
+class FreeTypeTextTest : public ::testing::Test {
+protected:
+    void SetUp() override {
+        SetTextRasterizer(&SystemFontText());
+        if (!SystemFontText().fontMatches(Arial(16))) GTEST_SKIP() << "no Arial or metric-compatible font installed";
+    }
+    void TearDown() override { SetTextRasterizer(nullptr); }
+};
+
+TEST_F(FreeTypeTextTest, WhiteLetterStaysInsideItsRectangle) {
+    Surface s(60, 40);
+    s.dc.selectFont(Arial(20));
+    Rect rect{10, 8, 40, 30};
+    int height = s.dc.drawText(u"I", rect, DT_LEFT);
+    EXPECT_EQ(height, 20);
+    Rect ink = s.ink();
+    ASSERT_FALSE(ink.empty());
+    EXPECT_GE(ink.left, rect.left);
+    EXPECT_GE(ink.top, rect.top);
+    EXPECT_LE(ink.right, rect.right);
+    EXPECT_LE(ink.bottom, rect.bottom);
+    EXPECT_GT(s.count(0xFFFFFF), 10) << "the stem of the I is fully covered";
+}
+
+TEST_F(FreeTypeTextTest, GlyphsAreClippedToTheRectangleAndTheContext) {
+    Surface s(60, 40);
+    s.dc.selectFont(Arial(30));
+    Rect rect{0, 0, 12, 10};
+    s.dc.drawText(u"WWW", rect, DT_LEFT);
+    Rect ink = s.ink();
+    ASSERT_FALSE(ink.empty());
+    EXPECT_LE(ink.right, 12);
+    EXPECT_LE(ink.bottom, 10);
+
+    Surface clipped(60, 40);
+    clipped.dc.setTarget(clipped.surface, Point{5, 5}, Rect{5, 5, 20, 20});
+    clipped.dc.selectFont(Arial(30));
+    Rect whole{0, 0, 60, 40};
+    clipped.dc.drawText(u"WWW", whole, DT_LEFT);
+    ink = clipped.ink();
+    ASSERT_FALSE(ink.empty());
+    EXPECT_GE(ink.left, 5);
+    EXPECT_GE(ink.top, 5);
+    EXPECT_LE(ink.right, 20);
+    EXPECT_LE(ink.bottom, 20);
+}
+
+TEST_F(FreeTypeTextTest, AlignmentPlacesTheLine) {
+    Point extent = SystemFontText().textExtent(Arial(16), u"Hi");
+    ASSERT_GT(extent.x, 0);
+    EXPECT_EQ(extent.y, 16);
+    for (uint32_t align : {DT_LEFT, DT_CENTER, DT_RIGHT}) {
+        Surface s(120, 20);
+        s.dc.selectFont(Arial(16));
+        Rect rect{10, 0, 110, 20};
+        s.dc.drawText(u"Hi", rect, align);
+        Rect ink = s.ink();
+        ASSERT_FALSE(ink.empty());
+        int penStart = align == DT_LEFT ? 10 : align == DT_CENTER ? 10 + (100 - extent.x) / 2 : 110 - extent.x;
+        // The ink starts within a couple of pixels of the pen (side bearing).
+        EXPECT_GE(ink.left, penStart) << align;
+        EXPECT_LE(ink.left, penStart + 3) << align;
+        EXPECT_LE(ink.right, penStart + extent.x + 1) << align;
+    }
+}
+
+TEST_F(FreeTypeTextTest, SingleLineCentresVertically) {
+    Surface s(100, 60);
+    s.dc.selectFont(Arial(20));
+    Rect rect{0, 0, 100, 60};
+    s.dc.drawText(u"H", rect, DT_CENTER | DT_VCENTER | DT_SINGLELINE);
+    Rect ink = s.ink();
+    ASSERT_FALSE(ink.empty());
+    EXPECT_GE(ink.top, 20);
+    EXPECT_LE(ink.bottom, 40);
+}
+
+TEST_F(FreeTypeTextTest, CalcRectMeasuresWithoutDrawing) {
+    Surface s(200, 100);
+    s.dc.selectFont(Arial(16));
+    Rect one{5, 5, 200, 100};
+    EXPECT_EQ(s.dc.drawText(u"Hello", one, DT_CALCRECT | DT_SINGLELINE), 16);
+    EXPECT_EQ(one.right - one.left, SystemFontText().textExtent(Arial(16), u"Hello").x);
+    EXPECT_EQ(one.bottom, 5 + 16);
+    EXPECT_TRUE(s.ink().empty());
+
+    // Two words that do not fit side by side go on two lines.
+    int word = SystemFontText().textExtent(Arial(16), u"Hello").x;
+    Rect narrow{0, 0, word + 5, 100};
+    EXPECT_EQ(s.dc.drawText(u"Hello Hello", narrow, DT_CALCRECT | DT_WORDBREAK), 32);
+    EXPECT_EQ(narrow.right, word);
+    EXPECT_EQ(narrow.bottom, 32);
+    EXPECT_TRUE(s.ink().empty());
+}
+
+TEST_F(FreeTypeTextTest, LineFeedAndCarriageReturnMakeOneBreak) {
+    Surface s(200, 100);
+    s.dc.selectFont(Arial(16));
+    Rect rect{0, 0, 200, 100};
+    EXPECT_EQ(s.dc.drawText(u"Score: \n\r10", rect, DT_CALCRECT), 32);
+    rect = Rect{0, 0, 200, 100};
+    EXPECT_EQ(s.dc.drawText(u"a\r\nb\nc", rect, DT_CALCRECT), 48);
+}
+
+TEST_F(FreeTypeTextTest, WordBreakDrawsLinesBelowEachOther) {
+    Surface s(60, 80);
+    s.dc.selectFont(Arial(16));
+    Rect rect{0, 0, 60, 80};
+    s.dc.drawText(u"word word word", rect, DT_LEFT | DT_WORDBREAK);
+    Rect ink = s.ink();
+    ASSERT_FALSE(ink.empty());
+    EXPECT_GT(ink.bottom, 32) << "three lines of 16 pixels";
+    EXPECT_LE(ink.right, 60);
+}
+
+TEST_F(FreeTypeTextTest, BoldIsWiderThanRegular) {
+    int regular = SystemFontText().textExtent(Arial(20, 400), u"Karrowen").x;
+    int bold = SystemFontText().textExtent(Arial(20, 700), u"Karrowen").x;
+    EXPECT_GT(regular, 0);
+    EXPECT_GT(bold, regular);
+}
+
+TEST_F(FreeTypeTextTest, OpaqueBackgroundFillsTheLineBox) {
+    Surface s(100, 30);
+    s.dc.selectFont(Arial(16));
+    s.dc.setBkMode(OPAQUE);
+    s.dc.setBkColor(MakeColorRef(0, 0, 255));
+    s.dc.setTextColor(MakeColorRef(255, 255, 0));
+    Rect rect{0, 0, 100, 30};
+    s.dc.drawText(u"ab", rect, DT_LEFT);
+    int width = SystemFontText().textExtent(Arial(16), u"ab").x;
+    EXPECT_EQ(s.at(0, 0), 0x0000FFu);
+    EXPECT_EQ(s.at(width - 1, 15), 0x0000FFu);
+    EXPECT_EQ(s.at(width, 0), 0u);
+    EXPECT_EQ(s.at(0, 16), 0u);
+    EXPECT_GT(s.count(0xFFFF00), 0);
+}
+
+TEST_F(FreeTypeTextTest, UnderlineRunsUnderTheWholeText) {
+    Surface plain(100, 30), underlined(100, 30);
+    plain.dc.selectFont(Arial(20));
+    FontSpec spec = Arial(20);
+    spec.underline = true;
+    underlined.dc.selectFont(spec);
+    Rect a{0, 0, 100, 30}, b{0, 0, 100, 30};
+    plain.dc.drawText(u"o o", a, DT_LEFT);
+    underlined.dc.drawText(u"o o", b, DT_LEFT);
+    int width = SystemFontText().textExtent(spec, u"o o").x;
+    // A full row of ink under the baseline, across the gap between the letters.
+    int fullRows = 0;
+    for (int y = 0; y < 30; ++y) {
+        bool full = true;
+        for (int x = 0; x < width; ++x) full = full && underlined.at(x, y) == 0xFFFFFF;
+        fullRows += full;
+    }
+    EXPECT_GE(fullRows, 1);
+    EXPECT_GT(underlined.count(0xFFFFFF), plain.count(0xFFFFFF));
+}
+
+TEST_F(FreeTypeTextTest, BlendsOnSixteenBitSurfaces) {
+    Surface s(40, 30, 16);
+    s.dc.selectFont(Arial(20));
+    s.dc.setTextColor(MakeColorRef(255, 0, 0));
+    Rect rect{0, 0, 40, 30};
+    s.dc.drawText(u"O", rect, DT_LEFT);
+    EXPECT_GT(s.count(0xFF0000), 5);
+    int partial = 0;
+    for (int y = 0; y < 30; ++y)
+        for (int x = 0; x < 40; ++x) {
+            uint32_t p = s.at(x, y);
+            partial += p != 0 && p != 0xFF0000;
+            EXPECT_EQ(p & 0x00FFFF, 0u) << "only red is mixed in";
+        }
+    EXPECT_GT(partial, 0) << "edges are anti-aliased";
+}
+
+TEST_F(FreeTypeTextTest, UnknownFaceFallsBackButDoesNotMatch) {
+    EXPECT_TRUE(SystemFontText().fontMatches(Arial(16)));
+    FontSpec unknown{u"No Such Face Karrowen", 16, 400, false, false};
+    EXPECT_FALSE(SystemFontText().fontMatches(unknown));
+    EXPECT_GT(SystemFontText().textExtent(unknown, u"x").x, 0) << "a fallback font still draws";
+}
+
+}  // namespace
