@@ -3,8 +3,12 @@
 #include "app/app_startup.h"
 #include "app/message_loop.h"
 #include "app/start_choice.h"
+#include "platform/direct_display.h"
+#include "platform/device_info.h"
 #include "platform/host/host.h"
 #include "platform/platform_services.h"
+#include "scene/app_canvas.h"
+#include "scene/hot_key_icons.h"
 
 namespace {
 constexpr int kProgramIcon = 101;
@@ -18,7 +22,23 @@ int ProgramEntry(const std::u16string& commandLine) {
     mainWindow.setIcon(kProgramIcon);
     if (!AppStartup(mainWindow, true)) return 0;
 
+    auto* canvas = new AppCanvas(u"gameCanvas", true);
+    mainWindow.addChildScaled(canvas);
+    canvas->setFocus();
     mainWindow.invalidate();
     mainWindow.update();
+
+    SetHotKeyIcons(canvas->resourceDir(), {u"btnLeft.gif", u"btnUp.gif", u"btnRight.gif", u"btnDown.gif", u"btnEnter.gif"});
+
+    bool resumed = start.kind == StartChoice::Kind::Resume;
+    if (start.kind == StartChoice::Kind::Cover) {
+        canvas->loadTemplate(canvas->resourceDir(), u"Cover.properties", false, true);
+    } else if (start.kind == StartChoice::Kind::Template) {
+        canvas->loadTemplate(canvas->resourceDir(), start.templateName, false, true);
+    }
+    canvas->invalidate();
+    canvas->update();
+
+    if (!resumed && Device().highResolution) OpenDirect(canvas->handle(), true, false);
     return RunMessageLoop(mainWindow.handle());
 }

@@ -43,7 +43,7 @@ TEST(StartChoice, TextWithoutAPairNamesATemplate) {
 TEST(StartChoice, MalformedResumeTextFallsBackToDefaults) {
     StartChoice s = ParseStartChoice(u"ARG:Level:,Score:abc,Lifes:-1,:,x:");
     EXPECT_EQ(s.kind, StartChoice::Kind::Resume);
-    EXPECT_EQ(s.level, 0);
+    EXPECT_EQ(s.level, 1);  // an empty value counts as absent
     EXPECT_EQ(s.score, 0);
     EXPECT_EQ(s.lives, -1);
     std::u16string huge = u"ARG:" + std::u16string(200000, u'x');

@@ -1,0 +1,169 @@
+#include "scene/canvas.h"
+
+#include "canvas_fixture.h"
+#include "scene/key_state.h"
+
+using namespace host;
+
+namespace {
+
+const char* kTwoScenes =
+    "# two scenes\n"
+    "\n"
+    "back=type:SceneSprite, x:0, y:0, width:240, height:320\n"
+    "top=type:SceneSprite, x:CENTER, y:100, width:50%, height:100\n"
+    "btnBack=type:Sprite, container:back, GUIType:button, x:0, y:0, width:100, height:100\n"
+    "btnTop=type:Sprite, container:top, GUIType:button, x:10, y:10, width:40, height:40, index:1, index2:a\n"
+    "lost=type:Sprite, container:later, x:0, y:0, width:5, height:5\n"
+    "later=type:SceneSprite\n"
+    "untyped=x:1\n";
+
+TEST_F(CanvasTest, LoadsScenesAndSpritesInFileOrder) {
+    write("two.properties", kTwoScenes);
+    load("two.properties");
+    ASSERT_EQ(canvas->sceneCount(), 3);
+    Scene* top = canvas->findScene(u"top");
+    ASSERT_NE(top, nullptr);
+    EXPECT_EQ(top->width, 120);  // 50% of 240
+    EXPECT_EQ(top->x, 60);       // centred
+    EXPECT_EQ(top->y, 100);
+    Scene* later = canvas->findScene(u"later");
+    EXPECT_EQ(later->width, 240);  // the canvas size by default
+    EXPECT_EQ(later->objectCount(), 0);
+    EXPECT_EQ(canvas->findObject(u"lost"), nullptr);  // its container came later
+    EXPECT_EQ(canvas->templateName(), u"two.properties");
+}
+
+TEST_F(CanvasTest, MissingTemplateSaysSoAndLeavesTheCanvasEmpty) {
+    write("two.properties", kTwoScenes);
+    load("two.properties");
+    load("nothere.properties");
+    EXPECT_EQ(canvas->sceneCount(), 0);
+    ASSERT_EQ(boxes.size(), 1u);
+    EXPECT_EQ(boxes[0], "Error: Can not find the template file: " + folder + "nothere.properties.");
+}
+
+TEST_F(CanvasTest, MergedLoadRedefinesAndWritesBackToTheFirstTemplate) {
+    write("first.properties",
+          "main=type:SceneSprite\n"
+          "a=type:Sprite, container:main, x:1, width:5, height:5\n"
+          "chk=type:Sprite, container:main, GUIType:checkbox, x:100, y:100, width:20, height:20\n");
+    write("second.properties",
+          "a=type:Sprite, container:main, x:7, width:5, height:5\n"
+          "b=type:Sprite, container:main, x:9, width:5, height:5\n");
+    load("first.properties");
+    load("second.properties", false);
+    Scene* main = canvas->findScene(u"main");
+    ASSERT_EQ(main->objectCount(), 4);  // a redefined: a second sprite "a"
+    EXPECT_EQ(static_cast<Sprite*>(main->objectAt(3))->name, u"b");
+    EXPECT_EQ(static_cast<Sprite*>(main->objectAt(2))->x, 7);
+    EXPECT_EQ(canvas->templateName(), u"first.properties");
+    tap(105, 105);  // the check box writes its status back
+    ASSERT_TRUE(canvas->saveTemplate());
+    std::string first = read("first.properties");
+    EXPECT_NE(first.find("status:1"), std::string::npos);
+    EXPECT_NE(first.find("b=type:Sprite"), std::string::npos);  // merged entries stay in memory and file
+    EXPECT_EQ(read("second.properties").find("status"), std::string::npos);
+}
+
+TEST_F(CanvasTest, OnlyTheTopmostVisibleSpriteSceneGetsTheStylusAndKeys) {
+    write("two.properties", kTwoScenes);
+    load("two.properties");
+    tap(5, 5);  // under btnBack, but "later" is topmost and has nothing there
+    EXPECT_TRUE(canvas->events.empty() || canvas->events[0].find("btnBack") == std::string::npos);
+    canvas->findScene(u"later")->visible = false;
+    canvas->events.clear();
+    tap(75, 115);  // btnTop at (60 + 10, 100 + 10)
+    ASSERT_EQ(canvas->events.size(), 2u);
+    EXPECT_EQ(canvas->events[0], "513:btnTop:1");
+    EXPECT_EQ(canvas->events[1], "514:btnTop:0");
+    canvas->events.clear();
+    tap(5, 5);  // top covers nothing at (5, 5): no hit, and back is not tried
+    for (const std::string& e : canvas->events) EXPECT_EQ(e.find("btnBack"), std::string::npos);
+}
+
+TEST_F(CanvasTest, HeldKeyPressesOnceAndReleasesOnce) {
+    write("two.properties", kTwoScenes);
+    load("two.properties");
+    canvas->findScene(u"later")->visible = false;
+    std::vector<std::string> expected = {"513:btnTop:1", "514:btnTop:0"};
+    SetLettersMode(false);  // a keypad: "index" counts
+    key('1', true);
+    key('1', true);  // auto-repeat
+    key('1', true);
+    key('1', false);
+    EXPECT_EQ(canvas->events, expected);
+    EXPECT_EQ(sprite(u"btnTop")->status, 0);
+
+    canvas->events.clear();
+    SetLettersMode(true);  // a keyboard: "index2", upper-cased
+    key('A', true);
+    key('A', true);
+    key('A', false);
+    EXPECT_EQ(canvas->events, expected);
+    key('B', false);  // another letter keeps letters mode
+    EXPECT_TRUE(LettersMode());
+    key('7', false);  // a digit's release switches to the keypad keys and does nothing else
+    EXPECT_FALSE(LettersMode());
+    EXPECT_EQ(canvas->events.size(), 2u);
+}
+
+TEST_F(CanvasTest, KeysSetAndClearStateBits) {
+    write("empty.properties", "s=type:SceneSprite\n");
+    load("empty.properties");
+    key(VK_LEFT, true);
+    key(VK_RETURN, true);
+    EXPECT_EQ(canvas->keyState(), key_bits::Left | key_bits::Action);
+    key(VK_LEFT, false);
+    EXPECT_EQ(canvas->keyState(), key_bits::Action);
+    EXPECT_EQ(canvas->takeLastKey(), VK_LEFT);
+    EXPECT_EQ(canvas->takeLastKey(), 0);
+    canvas->setKeyMap({{'Z', VK_UP}});
+    key('Z', true);
+    EXPECT_TRUE(canvas->keyState() & key_bits::Up);
+}
+
+TEST_F(CanvasTest, NumberMakesNamedCopiesAndTextEscapesApply) {
+    write("copies.properties",
+          "s=type:SceneSprite\n"
+          "star=type:Sprite, container:s, x:3, width:4, height:4, number:3, text:Score^c\\n10\n");
+    load("copies.properties");
+    Scene* s = canvas->findScene(u"s");
+    ASSERT_EQ(s->objectCount(), 3);
+    for (int i = 0; i < 3; ++i) {
+        auto* star = static_cast<Sprite*>(s->objectAt(i));
+        EXPECT_EQ(star->name, u"star" + host::FromUtf8(std::to_string(i)));
+        EXPECT_EQ(star->isCopy, i > 0);
+        EXPECT_EQ(star->text(), u"Score: \n\r10");
+    }
+}
+
+TEST_F(CanvasTest, PageSettingGivesTextDefaultsUntilTheNextLoad) {
+    write("page.properties",
+          "page=type:PageSetting, defaultTextSize:20, defaultTextColor:(255;0;0)\n"
+          "s=type:SceneSprite\n"
+          "t=type:Sprite, container:s, text:hi, width:10, height:10\n");
+    load("page.properties");
+    EXPECT_EQ(sprite(u"t")->textSize, 20);
+    EXPECT_EQ(sprite(u"t")->textColor, 0xFF0000u);
+    EXPECT_EQ(sprite(u"t")->textColorBright, 0xFFFFFFu);
+    write("plain.properties", "s=type:SceneSprite\nt=type:Sprite, container:s, text:hi, width:10, height:10\n");
+    load("plain.properties");
+    EXPECT_EQ(sprite(u"t")->textSize, 16);
+}
+
+TEST_F(CanvasTest, RepaintWhileRunningDrawsNothing) {
+    write("red.properties", "s=type:SceneSprite, bkgColor:(255;0;0)\n");
+    load("red.properties");
+    FrameBuffer* fb = canvas->target();
+    ASSERT_NE(fb, nullptr);
+    canvas->start();
+    canvas->repaint();
+    EXPECT_EQ(ReadPixel(fb->surface(), 5, 5), 0u);
+    canvas->stop();
+    canvas->repaint();
+    EXPECT_EQ(ReadPixel(fb->surface(), 5, 5), 0xFF0000u);
+    EXPECT_EQ(GetIdleHandler(), nullptr);  // stopping put the earlier handler back
+}
+
+}  // namespace
