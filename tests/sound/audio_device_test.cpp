@@ -2,6 +2,7 @@
 // device paced by the (virtual) host clock, and the WAV-recording device.
 
 #include <gtest/gtest.h>
+#include <unistd.h>
 
 #include <atomic>
 #include <chrono>
@@ -112,7 +113,8 @@ TEST_F(AudioDeviceTest, ProgramMixerDefaultsTo8000Hz8BitMono) {
 }
 
 TEST_F(AudioDeviceTest, WavDeviceRecordsWhatTheProgramMixerPlays) {
-    const std::string path = std::filesystem::temp_directory_path() / "karrowen-sound-record.wav";
+    const std::string path =
+        std::filesystem::temp_directory_path() / ("karrowen-sound-record-" + std::to_string(::getpid()) + ".wav");
     host::HostOptions options = VirtualHeadless("wav:" + path);
     options.audioRate = 22050;
     options.audioBits = 16;
