@@ -1,0 +1,174 @@
+#include "art/characters.h"
+
+#include <algorithm>
+#include <cmath>
+
+#include "raster/effects.h"
+#include "raster/rasterize.h"
+
+namespace {
+
+constexpr float kPi = 3.14159265f;
+
+void GroundShadow(Image& image, Vec2 centre, float rx, float ry, float strength) {
+    Mask shadow = Blur(EllipseMask(image.width(), image.height(), centre, rx, ry), ry * 0.6f);
+    FillMask(image, shadow, WithAlpha(Hex(0x05030F), strength));
+}
+
+// An eye: white with a dark outline, a pupil turned by `look`, and a catch
+// light. `lid` closes it from the top (0 open .. 1 shut), in `lidColor`.
+void DrawEye(Image& image, Vec2 c, float rx, float ry, Vec2 look, float lid, Color lidColor, Color iris,
+             float outline) {
+    int w = image.width(), h = image.height();
+    Mask white = EllipseMask(w, h, c, rx, ry);
+    FillMask(image, Dilate(white, outline), Hex(0x1A0B12));
+    FillMask(image, white, LinearGradient({c.x, c.y - ry}, {c.x, c.y + ry}, {{0, Hex(0xFFFFFF)}, {1, Hex(0xD8DCF0)}}));
+    Vec2 pupilAt{c.x + look.x * rx * 0.38f, c.y + look.y * ry * 0.3f + ry * 0.12f};
+    Mask irisMask = Intersect(EllipseMask(w, h, pupilAt, rx * 0.62f, ry * 0.55f), white);
+    FillMask(image, irisMask,
+             RadialGradient(pupilAt, rx * 0.62f, {{0, Shade(iris, 1.25f)}, {1, Shade(iris, 0.7f)}}));
+    FillMask(image, Intersect(EllipseMask(w, h, pupilAt, rx * 0.36f, ry * 0.33f), white), Hex(0x0A0610));
+    FillMask(image, CircleMask(w, h, {pupilAt.x - rx * 0.22f, pupilAt.y - ry * 0.2f}, rx * 0.17f), Hex(0xFFFFFF));
+    FillMask(image, CircleMask(w, h, {pupilAt.x + rx * 0.18f, pupilAt.y + ry * 0.16f}, rx * 0.07f),
+             WithAlpha(Hex(0xFFFFFF), 0.8f));
+    if (lid <= 0) return;
+    // The lid comes down over the eye; its lower rim is a dark lash line.
+    float edgeY = c.y - ry + 2 * ry * std::min(lid, 1.0f);
+    Path lidPath;
+    lidPath.moveTo({c.x - rx * 1.3f, c.y - ry * 1.3f});
+    lidPath.lineTo({c.x + rx * 1.3f, c.y - ry * 1.3f});
+    lidPath.lineTo({c.x + rx * 1.3f, edgeY});
+    lidPath.quadTo({c.x, edgeY + ry * 0.25f * lid}, {c.x - rx * 1.3f, edgeY});
+    lidPath.close();
+    Mask lidMask = Intersect(FillPath(w, h, lidPath), Dilate(white, outline * 0.5f));
+    FillMask(image, lidMask, lidColor);
+    Polygon lash;
+    for (int i = 0; i <= 16; ++i) {
+        float t = i / 16.0f;
+        float x = c.x - rx + 2 * rx * t;
+        float dy = (x - c.x) / rx;
+        float ellipseY = ry * std::sqrt(std::max(0.0f, 1 - dy * dy));
+        float y = std::clamp(edgeY + ry * 0.25f * lid * (1 - dy * dy) * 0.5f, c.y - ellipseY, c.y + ellipseY);
+        lash.push_back({x, y});
+    }
+    FillMask(image, StrokePolyline(w, h, lash, outline * 1.1f), Hex(0x1A0B12));
+}
+
+}  // namespace
+
+void DrawTobbin(Image& image, const TobbinPose& pose) {
+    const int w = image.width(), h = image.height();
+    const Vec2 c = pose.centre;
+    const float r = pose.radius;
+    const float line = std::max(1.5f, r * 0.045f);
+    const Color body = Hex(0xFF9A2E);
+    const Color outline = Hex(0x3A1606);
+
+    GroundShadow(image, {c.x, pose.groundY}, r * 0.85f, r * 0.2f, 0.75f);
+    // Warm glow around him, so he reads as the light of the scene.
+    Mask ball = CircleMask(w, h, c, r);
+    Glow(image, ball, r * 0.05f, r * 0.22f, WithAlpha(Hex(0xFFA040), 0.45f), Blend::Normal);
+
+    // A curl of hair on top.
+    Path curl;
+    curl.moveTo({c.x - r * 0.1f, c.y - r * 0.92f});
+    curl.cubicTo({c.x - r * 0.25f, c.y - r * 1.35f}, {c.x + r * 0.3f, c.y - r * 1.45f}, {c.x + r * 0.22f, c.y - r * 1.18f});
+    curl.cubicTo({c.x + r * 0.16f, c.y - r * 1.05f}, {c.x + r * 0.02f, c.y - r * 1.1f}, {c.x + r * 0.06f, c.y - r * 1.2f});
+    curl.cubicTo({c.x - r * 0.04f, c.y - r * 1.1f}, {c.x + r * 0.05f, c.y - r * 0.95f}, {c.x + r * 0.12f, c.y - r * 0.9f});
+    curl.close();
+    Mask curlMask = FillPath(w, h, curl);
+    FillMask(image, Dilate(curlMask, line), outline);
+    FillMask(image, curlMask, LinearGradient({c.x, c.y - r * 1.4f}, {c.x, c.y - r * 0.9f},
+                                             {{0, Hex(0xFFC060)}, {1, Hex(0xE0701A)}}));
+
+    FillMask(image, Dilate(ball, line), outline);
+    SphereLight light;
+    light.towardLight = {-0.45f, -0.75f, 0.55f};
+    light.ambient = 0.45f;
+    light.diffuse = 0.72f;
+    light.specular = 0.55f;
+    light.shininess = 28;
+    light.rimColor = Hex(0x7FE3FF);
+    light.rim = 0.35f;
+    FillMask(image, ball, SpherePaint(c, r, body, light));
+    // A soft sheen across the upper left.
+    Mask sheen = Intersect(EllipseMask(w, h, {c.x - r * 0.35f, c.y - r * 0.5f}, r * 0.32f, r * 0.18f), ball);
+    FillMask(image, Blur(sheen, r * 0.05f), WithAlpha(Hex(0xFFFFFF), 0.55f));
+
+    // Rosy cheeks.
+    for (float side : {-1.0f, 1.0f})
+        FillMask(image, Blur(EllipseMask(w, h, {c.x + side * r * 0.55f, c.y + r * 0.22f}, r * 0.16f, r * 0.1f), r * 0.05f),
+                 WithAlpha(Hex(0xFF4F5E), 0.55f));
+
+    // A wide open smile with a tongue.
+    Path mouth;
+    Vec2 m{c.x, c.y + r * 0.18f};
+    mouth.moveTo({m.x - r * 0.42f, m.y});
+    mouth.quadTo({m.x, m.y + r * 0.1f}, {m.x + r * 0.42f, m.y});
+    mouth.cubicTo({m.x + r * 0.38f, m.y + r * 0.5f}, {m.x - r * 0.38f, m.y + r * 0.5f}, {m.x - r * 0.42f, m.y});
+    mouth.close();
+    Mask mouthMask = FillPath(w, h, mouth);
+    FillMask(image, Dilate(mouthMask, line), outline);
+    FillMask(image, mouthMask, LinearGradient({m.x, m.y}, {m.x, m.y + r * 0.4f}, {{0, Hex(0x5A0E16)}, {1, Hex(0x2A050A)}}));
+    Mask tongue = Intersect(EllipseMask(w, h, {m.x + r * 0.04f, m.y + r * 0.36f}, r * 0.22f, r * 0.13f), mouthMask);
+    FillMask(image, tongue, Hex(0xFF6B7A));
+    Mask teeth = Intersect(RoundRectMask(w, h, m.x - r * 0.3f, m.y - r * 0.05f, r * 0.6f, r * 0.12f, r * 0.04f), mouthMask);
+    FillMask(image, teeth, Hex(0xFFF8EE));
+
+    // Big eyes and eyebrows.
+    for (float side : {-1.0f, 1.0f}) {
+        Vec2 e{c.x + side * r * 0.3f, c.y - r * 0.22f};
+        DrawEye(image, e, r * 0.2f, r * 0.27f, pose.look, pose.blink, Shade(body, 1.05f), Hex(0x3B7BFF), line);
+        Polygon brow{{e.x - r * 0.15f, e.y - r * 0.38f + side * r * 0.0f},
+                     {e.x, e.y - r * 0.45f},
+                     {e.x + r * 0.15f, e.y - r * 0.4f}};
+        FillMask(image, StrokePolyline(w, h, brow, line * 1.5f), outline);
+    }
+}
+
+void DrawGhost(Image& image, const GhostPose& pose) {
+    const int w = image.width(), h = image.height();
+    const Vec2 c = pose.centre;
+    const float r = pose.radius;
+    const float line = std::max(1.5f, r * 0.05f);
+    const float bottom = c.y + r * 1.15f;
+
+    float shadowScale = 1 / (1 + pose.hover / (r * 1.5f));
+    GroundShadow(image, {c.x, pose.groundY}, r * 0.8f * shadowScale, r * 0.18f * shadowScale, 0.55f * shadowScale);
+
+    // Dome, straight sides, and a skirt of four rippling scallops.
+    Path body;
+    body.moveTo({c.x - r, c.y});
+    body.cubicTo({c.x - r, c.y - r * 0.552f * 1.1f}, {c.x - r * 0.552f, c.y - r * 1.1f}, {c.x, c.y - r * 1.1f});
+    body.cubicTo({c.x + r * 0.552f, c.y - r * 1.1f}, {c.x + r, c.y - r * 0.552f * 1.1f}, {c.x + r, c.y});
+    body.lineTo({c.x + r, bottom});
+    const int scallops = 4;
+    for (int i = 0; i < scallops; ++i) {
+        float x0 = c.x + r - 2 * r * i / scallops, x1 = c.x + r - 2 * r * (i + 1) / scallops;
+        float ripple = std::sin(pose.wave + i * 1.7f) * r * 0.08f;
+        body.quadTo({(x0 + x1) * 0.5f, bottom - r * 0.42f + ripple}, {x1, bottom + ripple * 0.5f});
+    }
+    body.close();
+    Mask bodyMask = FillPath(w, h, body);
+
+    Glow(image, bodyMask, r * 0.08f, r * 0.3f, WithAlpha(pose.body, 0.55f), Blend::Normal);
+    FillMask(image, Dilate(bodyMask, line), Shade(pose.body, 0.25f));
+    // Lit like a rounded cylinder: bright on the left, deep on the right.
+    Paint shading = [&](float x, float y) {
+        float nx = std::clamp((x - c.x) / r, -1.0f, 1.0f);
+        float top = std::clamp((c.y - y) / r, 0.0f, 1.0f);
+        float lambert = 0.55f + 0.45f * (-0.55f * nx + 0.8f * std::sqrt(std::max(0.0f, 1 - nx * nx)) * 0.8f);
+        float lift = 0.15f * top;
+        Color k = Shade(pose.body, lambert + lift);
+        float down = std::clamp((y - c.y) / (bottom - c.y), 0.0f, 1.0f);
+        return Mix(k, Shade(pose.body, 0.55f), down * 0.5f);
+    };
+    FillMask(image, bodyMask, shading);
+    Mask gloss = Intersect(EllipseMask(w, h, {c.x - r * 0.42f, c.y - r * 0.55f}, r * 0.22f, r * 0.32f), bodyMask);
+    FillMask(image, Blur(gloss, r * 0.06f), WithAlpha(Hex(0xFFFFFF), 0.5f));
+
+    for (float side : {-1.0f, 1.0f}) {
+        Vec2 e{c.x + side * r * 0.38f, c.y - r * 0.18f};
+        DrawEye(image, e, r * 0.28f, r * 0.34f, pose.look, 0, pose.body, Hex(0x2244CC), line * 0.8f);
+    }
+}

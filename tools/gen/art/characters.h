@@ -1,0 +1,26 @@
+#pragma once
+// The characters as sprite pictures: Tobbin, the round hero, and the ghosts.
+// Each is drawn around a given centre and size so that the cover can place
+// it on the tile the maze backdrop shows under it.
+
+#include "raster/image.h"
+
+struct TobbinPose {
+    Vec2 centre;      // centre of the ball, pixels
+    float radius;     // pixels
+    float blink = 0;  // 0 eyes open .. 1 closed
+    Vec2 look{0, 0};  // where the pupils turn, -1..1 each
+    float groundY;    // picture row of the ground under him (for the shadow)
+};
+void DrawTobbin(Image& image, const TobbinPose& pose);
+
+struct GhostPose {
+    Vec2 centre;       // centre of the head dome, pixels
+    float radius;      // half the body width, pixels
+    Color body;
+    float wave = 0;    // phase of the skirt's ripple, radians
+    Vec2 look{0, 0};   // where the pupils turn, -1..1 each
+    float groundY;     // picture row of the ground under it
+    float hover = 0;   // height above its resting place, pixels (the shadow shrinks)
+};
+void DrawGhost(Image& image, const GhostPose& pose);

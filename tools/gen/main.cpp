@@ -1,0 +1,91 @@
+// karrowen-gen: makes every generated resource of the game.
+//
+//   karrowen-gen OUTDIR [--preview=DIR] [--template=FILE]
+//
+// writes the pictures into OUTDIR. The same build always writes the same
+// bytes: the art uses fixed seeds and no clock. With --preview it also writes
+// PNG previews into DIR, among them the cover composed as the template FILE
+// (default OUTDIR/Cover.properties) places its sprites.
+
+#include <cstdio>
+#include <fstream>
+#include <memory>
+#include <string>
+#include <vector>
+
+#include "art/cover.h"
+#include "picture_files.h"
+#include "preview.h"
+#include "raster/text.h"
+
+namespace {
+
+struct Options {
+    std::string outputDir;
+    std::string previewDir;
+    std::string templatePath;
+};
+
+bool ParseOptions(int argc, char** argv, Options& options) {
+    for (int i = 1; i < argc; ++i) {
+        std::string arg = argv[i];
+        if (arg.rfind("--preview=", 0) == 0) options.previewDir = arg.substr(10);
+        else if (arg.rfind("--template=", 0) == 0) options.templatePath = arg.substr(11);
+        else if (!arg.empty() && arg[0] != '-' && options.outputDir.empty()) options.outputDir = arg;
+        else return false;
+    }
+    if (options.templatePath.empty()) options.templatePath = options.outputDir + "/Cover.properties";
+    return !options.outputDir.empty();
+}
+
+std::unique_ptr<FontFace> RequireFont(const std::vector<std::string>& patterns) {
+    std::unique_ptr<FontFace> font = FontFace::Find(patterns);
+    if (!font) {
+        std::fprintf(stderr, "karrowen-gen: none of these fonts is installed:");
+        for (const std::string& p : patterns) std::fprintf(stderr, " \"%s\"", p.c_str());
+        std::fprintf(stderr, "\n");
+    }
+    return font;
+}
+
+bool WriteFile(const std::string& path, const std::vector<uint8_t>& bytes) {
+    std::ofstream out(path, std::ios::binary | std::ios::trunc);
+    out.write(reinterpret_cast<const char*>(bytes.data()), static_cast<std::streamsize>(bytes.size()));
+    return static_cast<bool>(out);
+}
+
+}  // namespace
+
+int main(int argc, char** argv) {
+    Options options;
+    if (!ParseOptions(argc, argv, options)) {
+        std::fprintf(stderr, "usage: karrowen-gen OUTDIR [--preview=DIR] [--template=FILE]\n");
+        return 2;
+    }
+    std::unique_ptr<FontFace> titleFont = RequireFont({"DejaVu Sans:bold", "Liberation Sans:bold"});
+    std::unique_ptr<FontFace> labelFont = RequireFont({"DejaVu Sans:bold", "Liberation Sans:bold"});
+    std::unique_ptr<FontFace> textFont = RequireFont({"Liberation Sans", "DejaVu Sans"});
+    std::unique_ptr<FontFace> boldFont = RequireFont({"Liberation Sans:bold", "DejaVu Sans:bold"});
+    if (!titleFont || !labelFont || !textFont || !boldFont) return 1;
+
+    CoverArt cover = MakeCoverArt({*titleFont, *labelFont});
+    std::vector<PictureFile> files;
+    for (const SpritePicture& picture : cover.pictures)
+        for (PictureFile& f : PictureFiles(picture)) files.push_back(std::move(f));
+
+    for (const PictureFile& f : files) {
+        if (!WriteFile(options.outputDir + "/" + f.name, EncodeGifFile(f))) {
+            std::fprintf(stderr, "karrowen-gen: cannot write %s/%s\n", options.outputDir.c_str(), f.name.c_str());
+            return 1;
+        }
+    }
+
+    if (!options.previewDir.empty()) {
+        for (const SpritePlacement& p : cover.placements)
+            std::printf("%s: x:%d, y:%d, width:%d, height:%d\n", p.entry.c_str(), p.x, p.y, p.width, p.height);
+        PreviewInput input{options.previewDir, options.templatePath, &files, &cover.placements, textFont.get(),
+                           boldFont.get()};
+        if (!WritePreviews(input)) return 1;
+    }
+    return 0;
+}
