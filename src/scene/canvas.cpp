@@ -93,6 +93,7 @@ void Canvas::clear() {
     for (int i = 0; i < scenes_.size(); ++i) delete sceneAt(i);
     scenes_.clear();
     imageCache_->clear();
+    if (modelCache_) modelCache_->clear();
     soundTable_.clear();
     soundStore_.clear();
     templateFile_.reset();
@@ -106,6 +107,7 @@ void Canvas::releaseEverything() {
     for (int i = 0; i < scenes_.size(); ++i) delete sceneAt(i);
     scenes_.clear();
     imageCache_->clear();
+    modelCache_.reset();
     soundTable_.clear();
     soundStore_.clear();
     templateFile_.reset();

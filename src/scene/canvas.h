@@ -16,6 +16,7 @@
 #include "platform/loop_state.h"
 #include "platform/window.h"
 #include "scene/key_state.h"
+#include "scene/model_cache.h"
 #include "scene/scene.h"
 #include "sound/sound_store.h"
 
@@ -89,6 +90,10 @@ public:
     SoundStore& soundStore() { return soundStore_; }
     SoundTable& soundTable() { return soundTable_; }
     ImageCache& imageCache() { return *imageCache_; }
+    // The 3D models of this canvas by file name; the 3D engine installs its
+    // cache on first use. Emptied and destroyed with the other caches.
+    ModelCache* modelCache() const { return modelCache_.get(); }
+    void setModelCache(std::unique_ptr<ModelCache> cache) { modelCache_ = std::move(cache); }
 
     // ---- Running ----
     void start();
@@ -162,6 +167,7 @@ private:
     SceneSprite* pressedScene_ = nullptr;
     int idleWindows_ = 0;
     std::unique_ptr<ImageCache> imageCache_;
+    std::unique_ptr<ModelCache> modelCache_;
     SoundStore soundStore_;
     std::unique_ptr<InputPad> inputPad_;
     IdleHandler* previousIdleHandler_;

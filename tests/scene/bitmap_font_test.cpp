@@ -1,0 +1,267 @@
+// Bitmap fonts over a generated glyph picture whose every cell has a colour of
+// its own, so each drawn pixel tells which cell it came from; and the choice
+// between a bitmap font and a system font.
+
+#include "scene/bitmap_font.h"
+
+#include <gtest/gtest.h>
+
+#include "image_fixture.h"
+#include "scene/image_ops.h"
+#include "scene/text_drawing.h"
+
+using namespace imagetest;
+
+namespace {
+
+constexpr uint32_t kKey = 0xFF00FF;
+
+// Cell i is filled with 0x010000 * (i + 1) + 0x40, its top-left pixel with the key.
+uint32_t CellColour(int cell) { return 0x010000u * uint32_t(cell + 1) + 0x40; }
+
+std::unique_ptr<BitmapFont> MakeFont(int cellW, int cellH, int caseConversion = 0, int columns = 16,
+                                     int rows = 6) {
+    auto picture = std::make_unique<FrameBuffer>(columns * cellW, rows * cellH, true);
+    for (int cell = 0; cell < columns * rows; ++cell) {
+        int x = (cell % columns) * cellW, y = (cell / columns) * cellH;
+        fill(*picture, CellColour(cell), x, y, cellW, cellH, true);
+        host::WritePixel(picture->surface(), x, y, kKey);
+    }
+    picture->transparentColor = kKey;
+    return BitmapFont::FromPicture(std::move(picture), columns, rows, caseConversion, 32);
+}
+
+// The cell a drawn pixel came from; -1 for an untouched (black) pixel.
+int CellAt(const FrameBuffer& fb, int x, int y) {
+    uint32_t p = At(fb, x, y);
+    if (p == 0) return -1;
+    EXPECT_EQ(p & 0xFFFF, 0x40u) << x << "," << y << " is not a glyph pixel";
+    return int(p >> 16) - 1;
+}
+
+// The cells of a row of glyphs of width w, read one pixel right of each glyph's
+// key corner; -1 where nothing was drawn.
+std::vector<int> CellsInRow(const FrameBuffer& fb, int x, int y, int w, int count) {
+    std::vector<int> cells;
+    for (int i = 0; i < count; ++i) cells.push_back(CellAt(fb, x + i * w + 1, y));
+    return cells;
+}
+
+class BitmapFontTest : public ImageTest {};
+
+TEST_F(BitmapFontTest, SixteenBySixGridCoversCodes32To127) {
+    auto font = MakeFont(4, 5);
+    ASSERT_NE(font, nullptr);
+    EXPECT_EQ(font->cellWidth, 4);
+    EXPECT_EQ(font->cellHeight, 5);
+    EXPECT_EQ(font->glyphCount, 96);
+    FrameBuffer fb(40, 5, true);
+    font->drawLine(fb, 0, 0, u"!A~\x7F", 0);
+    EXPECT_EQ(CellsInRow(fb, 0, 0, 4, 4), (std::vector<int>{1, 33, 94, 95}));
+    EXPECT_EQ(CellAt(fb, 4, 0), -1) << "the key corner of a glyph is not drawn";
+    EXPECT_EQ(CellAt(fb, 7, 4), 33);
+    EXPECT_EQ(CellAt(fb, 16, 1), -1) << "nothing beyond the four glyphs";
+}
+
+TEST_F(BitmapFontTest, CharactersOutsideTheCellsUseCellZero) {
+    auto font = MakeFont(4, 5);
+    FrameBuffer fb(20, 5, true);
+    font->drawLine(fb, 0, 0, u"\x1F\x80\xFF", 0);
+    EXPECT_EQ(CellsInRow(fb, 0, 0, 4, 3), (std::vector<int>{0, 0, 0}));
+}
+
+TEST_F(BitmapFontTest, CaseConversion) {
+    FrameBuffer fb(12, 5, true);
+    MakeFont(4, 5, 1)->drawLine(fb, 0, 0, u"aZ", 0);
+    EXPECT_EQ(CellsInRow(fb, 0, 0, 4, 2), (std::vector<int>{'A' - 32, 'Z' - 32}));
+    MakeFont(4, 5, 2)->drawLine(fb, 0, 0, u"aZ", 0);
+    EXPECT_EQ(CellsInRow(fb, 0, 0, 4, 2), (std::vector<int>{'a' - 32, 'z' - 32}));
+    MakeFont(4, 5, 0)->drawLine(fb, 0, 0, u"aZ", 0);
+    EXPECT_EQ(CellsInRow(fb, 0, 0, 4, 2), (std::vector<int>{'a' - 32, 'Z' - 32}));
+}
+
+TEST_F(BitmapFontTest, DoubleSizeStretchesEachGlyph) {
+    auto font = MakeFont(4, 5);
+    EXPECT_EQ(font->glyphSize(10).x, 8);
+    EXPECT_EQ(font->glyphSize(10).y, 10);
+    FrameBuffer fb(20, 12, true);
+    font->drawLine(fb, 1, 1, u"AB", 10);
+    EXPECT_EQ(CellAt(fb, 1, 1), -1) << "the key corner, stretched to 2 x 2";
+    EXPECT_EQ(CellAt(fb, 2, 2), -1);
+    EXPECT_EQ(CellAt(fb, 3, 1), 33);
+    EXPECT_EQ(CellAt(fb, 8, 10), 33);
+    EXPECT_EQ(CellAt(fb, 9, 10), 34);
+    EXPECT_EQ(CellAt(fb, 16, 10), 34);
+    EXPECT_EQ(CellAt(fb, 17, 10), -1);
+    EXPECT_EQ(CellAt(fb, 8, 11), -1);
+}
+
+TEST_F(BitmapFontTest, SpaceAdvancesWithoutDrawing) {
+    auto font = MakeFont(4, 5);
+    FrameBuffer fb(12, 5, true);
+    font->drawLine(fb, 0, 0, u"A B", 0);
+    EXPECT_EQ(CellsInRow(fb, 0, 0, 4, 3), (std::vector<int>{33, -1, 34}));
+    for (int x = 4; x < 8; ++x)
+        for (int y = 0; y < 5; ++y) EXPECT_EQ(CellAt(fb, x, y), -1);
+}
+
+TEST_F(BitmapFontTest, BlockBreaksAfterTheLastBlank) {
+    auto font = MakeFont(4, 5);
+    FrameBuffer fb(30, 20, true);
+    // Five glyphs fit. "AB CD" fits, E overflows: back to the blank after B.
+    font->drawBlock(fb, host::Rect{0, 0, 20, 20}, u"AB CDE FG", 0, 0);
+    EXPECT_EQ(CellsInRow(fb, 0, 0, 4, 5), (std::vector<int>{33, 34, -1, -1, -1}));
+    EXPECT_EQ(CellsInRow(fb, 0, 5, 4, 5), (std::vector<int>{35, 36, 37, -1, -1}));
+    EXPECT_EQ(CellsInRow(fb, 0, 10, 4, 5), (std::vector<int>{38, 39, -1, -1, -1}));
+    EXPECT_EQ(CellsInRow(fb, 0, 15, 4, 5), (std::vector<int>{-1, -1, -1, -1, -1}));
+}
+
+TEST_F(BitmapFontTest, LongWordIsBrokenAtTheEdge) {
+    auto font = MakeFont(4, 5);
+    FrameBuffer fb(20, 20, true);
+    font->drawBlock(fb, host::Rect{0, 0, 12, 20}, u"ABCDEFG", 0, 0);
+    EXPECT_EQ(CellsInRow(fb, 0, 0, 4, 4), (std::vector<int>{33, 34, 35, -1}));
+    EXPECT_EQ(CellsInRow(fb, 0, 5, 4, 4), (std::vector<int>{36, 37, 38, -1}));
+    EXPECT_EQ(CellsInRow(fb, 0, 10, 4, 4), (std::vector<int>{39, -1, -1, -1}));
+
+    // Narrower than one glyph, every line still takes a character.
+    FrameBuffer narrow(8, 20, true);
+    font->drawBlock(narrow, host::Rect{0, 0, 2, 20}, u"AB", 0, 0);
+    EXPECT_EQ(CellAt(narrow, 1, 0), 33);
+    EXPECT_EQ(CellAt(narrow, 1, 5), 34);
+}
+
+TEST_F(BitmapFontTest, LineFeedCarriageReturnStartsANewLine) {
+    auto font = MakeFont(4, 5);
+    FrameBuffer fb(20, 10, true);
+    font->drawBlock(fb, host::Rect{2, 0, 20, 10}, u"AB\n\rC", 0, 0);
+    EXPECT_EQ(CellsInRow(fb, 2, 0, 4, 3), (std::vector<int>{33, 34, -1}));
+    EXPECT_EQ(CellsInRow(fb, 2, 5, 4, 2), (std::vector<int>{35, -1}));
+}
+
+TEST_F(BitmapFontTest, LinesStartingAtTheBottomAreLeftOut) {
+    auto font = MakeFont(4, 5);
+    FrameBuffer fb(8, 20, true);
+    font->drawBlock(fb, host::Rect{0, 0, 4, 7}, u"ABC", 0, 0);
+    EXPECT_EQ(CellAt(fb, 1, 0), 33);
+    EXPECT_EQ(CellAt(fb, 1, 9), 34) << "a line starting above the bottom is drawn whole";
+    EXPECT_EQ(CellAt(fb, 1, 10), -1);
+}
+
+TEST_F(BitmapFontTest, CentreAndRightAlignment) {
+    auto font = MakeFont(10, 10);
+    FrameBuffer fb(140, 10, true);
+    font->drawBlock(fb, host::Rect{20, 0, 120, 10}, u"ABC", 0, 1);
+    EXPECT_EQ(CellAt(fb, 54, 5), -1);
+    EXPECT_EQ(CellAt(fb, 55, 5), 33) << "left + (100 - 30) / 2 = left + 35";
+    EXPECT_EQ(CellAt(fb, 84, 5), 35);
+    EXPECT_EQ(CellAt(fb, 85, 5), -1);
+
+    clear(fb, 0);
+    font->drawBlock(fb, host::Rect{20, 0, 120, 10}, u"ABC", 0, 2);
+    EXPECT_EQ(CellAt(fb, 89, 5), -1);
+    EXPECT_EQ(CellAt(fb, 90, 5), 33);
+    EXPECT_EQ(CellAt(fb, 119, 5), 35);
+}
+
+TEST_F(BitmapFontTest, BufferSizeCutsTheText) {
+    auto font = MakeFont(4, 5);
+    FrameBuffer fb(20, 5, true);
+    font->setBufferSize(2);
+    font->setBufferSize(-1);
+    font->drawLine(fb, 0, 0, u"ABC", 0);
+    EXPECT_EQ(CellsInRow(fb, 0, 0, 4, 3), (std::vector<int>{33, 34, -1}));
+}
+
+TEST_F(BitmapFontTest, DrawsOntoADeviceContextLikeOntoABitmap) {
+    auto font = MakeFont(4, 5);
+    FrameBuffer viaBitmap(20, 12, true), viaContext(20, 12, true);
+    font->drawLine(viaBitmap, 1, 1, u"A~", 10);
+    font->drawLine(*viaContext.deviceContext, 1, 1, u"A~", 10);
+    EXPECT_EQ(Pixels(viaContext), Pixels(viaBitmap));
+    font->drawBlock(viaBitmap, host::Rect{0, 0, 10, 12}, u"B C", 0, 2);
+    font->drawBlock(*viaContext.deviceContext, host::Rect{0, 0, 10, 12}, u"B C", 0, 2);
+    EXPECT_EQ(Pixels(viaContext), Pixels(viaBitmap));
+}
+
+TEST_F(BitmapFontTest, GridsWithoutCellsAreRefused) {
+    auto picture = [] { return std::make_unique<FrameBuffer>(64, 30, true); };
+    EXPECT_EQ(BitmapFont::FromPicture(picture(), 0, 6, 1, 32), nullptr);
+    EXPECT_EQ(BitmapFont::FromPicture(picture(), 16, 0, 1, 32), nullptr);
+    EXPECT_EQ(BitmapFont::FromPicture(picture(), -16, 6, 1, 32), nullptr);
+    EXPECT_EQ(BitmapFont::FromPicture(picture(), 65, 6, 1, 32), nullptr) << "cells narrower than a pixel";
+    EXPECT_EQ(BitmapFont::Load(u"/nonexistent/karrowen/font.gif", 16, 6, 1, 32), nullptr);
+    EXPECT_EQ(boxes.size(), 1u);
+    EXPECT_EQ(BitmapFont::Load(u"/nonexistent/karrowen/font.gif", 0, 6, 1, 32), nullptr);
+    EXPECT_EQ(boxes.size(), 1u) << "an empty grid is refused before loading";
+}
+
+TEST(SuitsBitmapFont, BothBytesAtMost127) {
+    EXPECT_TRUE(suitsBitmapFont(u""));
+    EXPECT_TRUE(suitsBitmapFont(u"Score: 10\n\r"));
+    EXPECT_FALSE(suitsBitmapFont(u"caf\u00E9"));
+    EXPECT_TRUE(suitsBitmapFont(u"\u0141"));
+    EXPECT_FALSE(suitsBitmapFont(u"\u8041"));
+}
+
+TEST_F(BitmapFontTest, TextAbove127FallsBackToTheSystemFont) {
+    auto font = MakeFont(4, 5);
+    TextStyle style;
+    style.colour = 0xFFFFFF;
+    FrameBuffer fb(100, 30, true);
+    DrawText(fb, font.get(), u"Caf\u00E9", host::Rect{0, 0, 100, 30}, style);
+    int white = 0;
+    for (int y = 0; y < 30; ++y)
+        for (int x = 0; x < 100; ++x) {
+            uint32_t p = At(fb, x, y);
+            EXPECT_TRUE(p == 0 || (p & 0xFF) != 0x40 || (p >> 8 & 0xFF) != 0) << "no glyph cell drawn";
+            white += p == 0xFFFFFF;
+        }
+    EXPECT_GT(white, 0) << "drawn with the system font";
+
+    clear(fb, 0);
+    style.size = 0;
+    DrawText(fb, font.get(), u"Cafe", host::Rect{0, 0, 100, 30}, style);
+    EXPECT_EQ(CellAt(fb, 1, 0), 'C' - 32);
+}
+
+TEST_F(BitmapFontTest, SingleLineIsNotWrappedToTheBox) {
+    auto font = MakeFont(4, 5);
+    TextStyle style;
+    style.formatted = false;
+    style.size = 0;
+    FrameBuffer fb(40, 10, true);
+    DrawText(fb, font.get(), u"ABCD", host::Rect{2, 1, 6, 10}, style);
+    EXPECT_EQ(CellsInRow(fb, 2, 1, 4, 4), (std::vector<int>{33, 34, 35, 36}));
+    style.formatted = true;
+    clear(fb, 0);
+    DrawText(fb, font.get(), u"ABCD", host::Rect{2, 1, 10, 10}, style);
+    EXPECT_EQ(CellsInRow(fb, 2, 1, 4, 3), (std::vector<int>{33, 34, -1}));
+    EXPECT_EQ(CellAt(fb, 3, 6), 35);
+}
+
+TEST_F(BitmapFontTest, SystemFontsAreMadeAndCompared) {
+    host::FontSpec spec = createFont(18, 700, true, false, u"");
+    EXPECT_EQ(spec.face, u"Arial");
+    EXPECT_EQ(spec.height, 18);
+    EXPECT_EQ(spec.weight, 700);
+    EXPECT_EQ(createFont(10, 400, false, false, u"An extraordinarily long face name here").face.size(), 31u);
+
+    FrameBuffer fb(10, 10, true);
+    fb.deviceContext->selectFont(spec);
+    EXPECT_TRUE(fontMatches(*fb.deviceContext, 18, 700, true, false, u""));
+    EXPECT_TRUE(fontMatches(*fb.deviceContext, 18, 700, true, false, u"Arial"));
+    EXPECT_FALSE(fontMatches(*fb.deviceContext, 18, 400, true, false, u"Arial"));
+    EXPECT_FALSE(fontMatches(*fb.deviceContext, 18, 700, true, true, u"Arial"));
+    EXPECT_FALSE(fontMatches(*fb.deviceContext, 18, 700, true, false, u"Courier New"));
+
+    host::Point extent = textExtent(*fb.deviceContext, u"Hello");
+    EXPECT_GT(extent.x, 0);
+    EXPECT_EQ(extent.y, 18);
+    host::SetTextRasterizer(nullptr);
+    extent = textExtent(*fb.deviceContext, u"Hello");
+    EXPECT_EQ(extent.x, -1);
+    EXPECT_EQ(extent.y, -1);
+}
+
+}  // namespace

@@ -1,0 +1,473 @@
+// The GIF decoder over hand-assembled files: the code streams are written code
+// by code here, and one comes from the format's published worked example, so
+// the decoder is not only checked against our own encoder.
+
+#include "scene/gif_decoder.h"
+
+#include <gtest/gtest.h>
+
+#include <random>
+#include <utility>
+
+#include "image_fixture.h"
+#include "scene/gif_encoder.h"
+#include "scene/image_ops.h"
+
+using namespace imagetest;
+
+namespace {
+
+constexpr uint32_t kBlack = 0x000000, kRed = 0xFF0000, kGreen = 0x00FF00, kBlue = 0x0000FF, kWhite = 0xFFFFFF;
+const std::vector<uint32_t> kFourColours = {kBlack, kRed, kGreen, kBlue};
+
+// Packs LZW codes, each given with its width in bits, least significant bit first.
+std::vector<uint8_t> Pack(const std::vector<std::pair<int, int>>& codes) {
+    std::vector<uint8_t> out;
+    uint32_t pending = 0;
+    int bits = 0;
+    for (auto [code, width] : codes) {
+        pending |= uint32_t(code) << bits;
+        bits += width;
+        for (; bits >= 8; bits -= 8, pending >>= 8) out.push_back(uint8_t(pending));
+    }
+    if (bits > 0) out.push_back(uint8_t(pending));
+    return out;
+}
+
+// The plainest valid stream: a clear code before every pixel, so the table
+// never grows and every code keeps the first width; then the end code.
+std::vector<uint8_t> Literal(const std::vector<uint8_t>& indices, int minimumCodeSize) {
+    int clear = 1 << minimumCodeSize, width = minimumCodeSize + 1;
+    std::vector<std::pair<int, int>> codes;
+    for (uint8_t i : indices) {
+        codes.push_back({clear, width});
+        codes.push_back({i, width});
+    }
+    codes.push_back({clear + 1, width});
+    return Pack(codes);
+}
+
+// Writes a GIF field by field.
+struct GifBytes {
+    std::vector<uint8_t> bytes;
+
+    GifBytes& u8(int v) {
+        bytes.push_back(uint8_t(v));
+        return *this;
+    }
+    GifBytes& u16(int v) { return u8(v & 0xFF).u8(v >> 8); }
+    GifBytes& palette(const std::vector<uint32_t>& colours, int bits) {
+        for (int i = 0; i < (1 << bits); ++i) {
+            uint32_t c = size_t(i) < colours.size() ? colours[size_t(i)] : 0;
+            u8(int(c >> 16) & 0xFF).u8(int(c >> 8) & 0xFF).u8(int(c) & 0xFF);
+        }
+        return *this;
+    }
+    // Signature and logical screen descriptor, with a global palette of 2^bits
+    // entries unless `colours` is empty.
+    GifBytes& screen(int w, int h, const std::vector<uint32_t>& colours, int bits = 2, int background = 0,
+                     const char* signature = "GIF89a") {
+        for (int i = 0; i < 6; ++i) u8(signature[i]);
+        u16(w).u16(h);
+        u8(colours.empty() ? 0 : 0x80 | (bits - 1));  // flags: table present, size
+        u8(background);
+        u8(0);  // aspect
+        if (!colours.empty()) palette(colours, bits);
+        return *this;
+    }
+    GifBytes& control(int disposal, bool transparent, int delay = 0, int transparentIndex = 0) {
+        u8(0x21).u8(0xF9).u8(4);                          // extension, graphic control, block size
+        u8(disposal << 2 | (transparent ? 1 : 0));        // flags
+        u16(delay).u8(transparentIndex).u8(0);            // delay, index, terminator
+        return *this;
+    }
+    GifBytes& image(int left, int top, int w, int h, const std::vector<uint8_t>& stream, int minimumCodeSize = 2,
+                    bool interlaced = false, const std::vector<uint32_t>& local = {}, int localBits = 2) {
+        u8(0x2C).u16(left).u16(top).u16(w).u16(h);
+        u8((interlaced ? 0x40 : 0) | (local.empty() ? 0 : 0x80 | (localBits - 1)));
+        if (!local.empty()) palette(local, localBits);
+        u8(minimumCodeSize);
+        for (size_t at = 0; at < stream.size(); at += 255) {
+            size_t n = std::min<size_t>(255, stream.size() - at);
+            u8(int(n));
+            bytes.insert(bytes.end(), stream.begin() + std::ptrdiff_t(at), stream.begin() + std::ptrdiff_t(at + n));
+        }
+        return u8(0);
+    }
+    GifBytes& trailer() { return u8(0x3B); }
+};
+
+class GifDecoderTest : public ImageTest, public ::testing::WithParamInterface<int> {
+protected:
+    void SetUp() override { startHost(GetParam()); }
+    int bits() const { return GetParam(); }
+    uint32_t stored(uint32_t rgb) const { return Stored(rgb, bits()); }
+
+    int decode(const GifBytes& gif, bool firstOnly = false) {
+        frames.clear();
+        return DecodeGif(gif.bytes, u"test.gif", frames, firstOnly, true);
+    }
+    std::vector<std::u16string> texts() const {
+        std::vector<std::u16string> t;
+        for (const Box& b : boxes) t.push_back(b.text);
+        return t;
+    }
+
+    FrameList frames;
+};
+
+INSTANTIATE_TEST_SUITE_P(Depths, GifDecoderTest, ::testing::Values(16, 32),
+                         [](const auto& info) { return std::to_string(info.param) + "bit"; });
+
+TEST_P(GifDecoderTest, DecodesThePublishedSampleStream) {
+    // The 10 x 10 four-colour example that format write-ups walk through: its
+    // 22 code bytes use growing code widths and reuse table strings.
+    GifBytes gif;
+    gif.screen(10, 10, {kWhite, kRed, kBlue, kBlack}, 2)
+        .control(0, false)
+        .image(0, 0, 10, 10, {0x8C, 0x2D, 0x99, 0x87, 0x2A, 0x1C, 0xDC, 0x33, 0xA0, 0x02, 0x75,
+                              0xEC, 0x95, 0xFA, 0xA8, 0xDE, 0x60, 0x8C, 0x04, 0x91, 0x4C, 0x01})
+        .trailer();
+    ASSERT_EQ(decode(gif), 1);
+    const char* rows[10] = {"1111122222", "1111122222", "1111122222", "1110000222", "1110000222",
+                            "2220000111", "2220000111", "2222211111", "2222211111", "2222211111"};
+    const uint32_t colours[3] = {kWhite, kRed, kBlue};
+    for (int y = 0; y < 10; ++y)
+        for (int x = 0; x < 10; ++x)
+            EXPECT_EQ(At(*frames[0], x, y), stored(colours[rows[y][x] - '0'])) << x << "," << y;
+    EXPECT_TRUE(boxes.empty());
+}
+
+TEST_P(GifDecoderTest, KeptFramesAccumulateUnderEachNewImage) {
+    GifBytes gif;
+    gif.screen(4, 2, kFourColours)
+        .control(1, false, 10)
+        .image(0, 0, 1, 1, Literal({1}, 2))
+        .control(1, false, 20)
+        .image(1, 0, 1, 1, Literal({2}, 2))
+        .control(1, false, 30)
+        .image(2, 1, 1, 1, Literal({3}, 2))
+        .trailer();
+    ASSERT_EQ(decode(gif), 3);
+    for (const auto& frame : frames) {
+        EXPECT_EQ(frame->width, 4);
+        EXPECT_EQ(frame->height, 2);
+    }
+    uint32_t b = stored(kBlack), r = stored(kRed), g = stored(kGreen), u = stored(kBlue);
+    using Rows = std::vector<std::vector<uint32_t>>;
+    EXPECT_EQ(Pixels(*frames[0]), (Rows{{r, b, b, b}, {b, b, b, b}}));
+    EXPECT_EQ(Pixels(*frames[1]), (Rows{{r, g, b, b}, {b, b, b, b}}));
+    EXPECT_EQ(Pixels(*frames[2]), (Rows{{r, g, b, b}, {b, b, u, b}}));
+    EXPECT_FLOAT_EQ(frames[0]->frameDelay, 0.1f);
+    EXPECT_EQ(frames[0]->frameDelay, 0.1f) << "ten hundredths are exactly 0.1f";
+    EXPECT_FLOAT_EQ(frames[2]->frameDelay, 0.3f);
+}
+
+TEST_P(GifDecoderTest, FrameAtAnOffsetLeavesTheRestBlack) {
+    GifBytes gif;
+    gif.screen(4, 3, kFourColours).image(2, 1, 2, 2, Literal({1, 2, 3, 1}, 2)).trailer();
+    ASSERT_EQ(decode(gif), 1);
+    uint32_t b = stored(kBlack), r = stored(kRed), g = stored(kGreen), u = stored(kBlue);
+    using Rows = std::vector<std::vector<uint32_t>>;
+    EXPECT_EQ(Pixels(*frames[0]), (Rows{{b, b, b, b}, {b, b, r, g}, {b, b, u, r}}));
+    EXPECT_EQ(frames[0]->transparentColor, kNoColour);
+}
+
+TEST_P(GifDecoderTest, RestoreToBackgroundFillsWithBackgroundOrKeyColour) {
+    GifBytes gif;
+    gif.screen(2, 1, kFourColours, 2, /*background*/ 2)
+        .control(2, false)
+        .image(0, 0, 2, 1, Literal({1, 1}, 2))
+        .control(2, false)
+        .image(0, 0, 1, 1, Literal({1}, 2))  // the rest shows the background
+        .control(0, true, 0, 3)
+        .image(1, 0, 1, 1, Literal({1}, 2))  // the rest shows the key colour
+        .trailer();
+    ASSERT_EQ(decode(gif), 3);
+    EXPECT_EQ(At(*frames[1], 1, 0), stored(kGreen));
+    EXPECT_EQ(At(*frames[2], 0, 0), stored(kBlue));
+    EXPECT_EQ(frames[2]->transparentColor, kBlue);
+    EXPECT_EQ(At(*frames[2], 1, 0), stored(kRed));
+}
+
+TEST_P(GifDecoderTest, TransparentColourIsSkippedExactlyWhenCopying) {
+    GifBytes gif;
+    gif.screen(4, 1, kFourColours).control(0, true, 0, 2).image(0, 0, 4, 1, Literal({1, 2, 3, 2}, 2)).trailer();
+    ASSERT_EQ(decode(gif), 1);
+    EXPECT_EQ(frames[0]->transparentColor, kGreen);
+    FrameBuffer target(4, 1, true);
+    fill(target, kWhite, 0, 0, -1, -1, true);
+    copyRect(*frames[0], target, 0, 0, -1, -1, -1, -1, false);
+    EXPECT_EQ(At(target, 0, 0), stored(kRed));
+    EXPECT_EQ(At(target, 1, 0), stored(kWhite));
+    EXPECT_EQ(At(target, 2, 0), stored(kBlue));
+    EXPECT_EQ(At(target, 3, 0), stored(kWhite));
+    copyRect(*frames[0], target, 0, 0, -1, -1, -1, -1, true);
+    EXPECT_EQ(At(target, 1, 0), stored(kGreen)) << "an opaque copy keeps the key pixels";
+}
+
+TEST_P(GifDecoderTest, TransparentPixelsOverAKeptFrameShowItThrough) {
+    GifBytes gif;
+    gif.screen(2, 1, kFourColours)
+        .control(1, false)
+        .image(0, 0, 2, 1, Literal({1, 1}, 2))
+        .control(0, true, 0, 0)
+        .image(0, 0, 2, 1, Literal({0, 3}, 2))
+        .trailer();
+    ASSERT_EQ(decode(gif), 2);
+    EXPECT_EQ(At(*frames[1], 0, 0), stored(kRed));
+    EXPECT_EQ(At(*frames[1], 1, 0), stored(kBlue));
+}
+
+TEST_P(GifDecoderTest, InterlacedRowsComeOutInNaturalOrder) {
+    std::vector<uint32_t> greys;
+    for (uint32_t i = 0; i < 16; ++i) greys.push_back(i * 0x111111);
+    // Two pixels per row; row r holds index r. Stored in the four passes.
+    std::vector<uint8_t> passes;
+    for (int row : {0, 8, 4, 2, 6, 1, 3, 5, 7, 9}) passes.insert(passes.end(), {uint8_t(row), uint8_t(row)});
+    GifBytes gif;
+    gif.screen(2, 10, greys, 4).image(0, 0, 2, 10, Literal(passes, 4), 4, true).trailer();
+    ASSERT_EQ(decode(gif), 1);
+    for (int y = 0; y < 10; ++y) {
+        EXPECT_EQ(At(*frames[0], 0, y), stored(uint32_t(y) * 0x111111)) << y;
+        EXPECT_EQ(At(*frames[0], 1, y), stored(uint32_t(y) * 0x111111)) << y;
+    }
+}
+
+TEST_P(GifDecoderTest, LocalPaletteServesOnlyItsImage) {
+    GifBytes gif;
+    gif.screen(2, 1, {kBlack, kRed}, 1)
+        .image(0, 0, 2, 1, Literal({0, 1}, 2), 2, false, {kBlue, kWhite}, 1)
+        .image(0, 0, 2, 1, Literal({0, 1}, 2))
+        .trailer();
+    ASSERT_EQ(decode(gif), 2);
+    EXPECT_EQ(At(*frames[0], 0, 0), stored(kBlue));
+    EXPECT_EQ(At(*frames[0], 1, 0), stored(kWhite));
+    EXPECT_EQ(At(*frames[1], 0, 0), stored(kBlack));
+    EXPECT_EQ(At(*frames[1], 1, 0), stored(kRed));
+}
+
+TEST_P(GifDecoderTest, WithoutAnyPaletteIndicesAreGreyLevels) {
+    GifBytes gif;
+    gif.screen(2, 1, {}).image(0, 0, 2, 1, Literal({200, 7}, 8), 8).trailer();
+    ASSERT_EQ(decode(gif), 1);
+    EXPECT_EQ(At(*frames[0], 0, 0), stored(0xC8C8C8));
+    EXPECT_EQ(At(*frames[0], 1, 0), stored(0x070707));
+}
+
+TEST_P(GifDecoderTest, TruncatedStreamKeepsWhatArrived) {
+    // One byte holds the clear code, one pixel and part of the next clear code.
+    std::vector<uint8_t> stream = Literal({1, 1, 1, 1}, 2);
+    stream.resize(1);
+    GifBytes gif;
+    gif.screen(4, 1, kFourColours).image(0, 0, 4, 1, stream).trailer();
+    ASSERT_EQ(decode(gif), 1);
+    EXPECT_EQ(At(*frames[0], 0, 0), stored(kRed));
+    EXPECT_EQ(At(*frames[0], 1, 0), stored(kBlack));
+    EXPECT_TRUE(boxes.empty());
+
+    // A file cut inside the image: whatever arrived is shown, nothing more read.
+    GifBytes whole;
+    whole.screen(4, 1, kFourColours).image(0, 0, 4, 1, Literal({1, 2, 3, 1}, 2)).trailer();
+    for (size_t cut = 0; cut < whole.bytes.size(); ++cut) {
+        GifBytes part{std::vector<uint8_t>(whole.bytes.begin(), whole.bytes.begin() + std::ptrdiff_t(cut))};
+        decode(part);
+    }
+}
+
+TEST_P(GifDecoderTest, CodeNotInTheTableFailsTheImage) {
+    // Right after the clear code (4) nothing but single pixels exists; 7 is unknown.
+    GifBytes gif;
+    gif.screen(2, 1, kFourColours).image(0, 0, 2, 1, Pack({{4, 3}, {7, 3}, {5, 3}})).trailer();
+    EXPECT_EQ(decode(gif), 0);
+    EXPECT_EQ(texts(), (std::vector<std::u16string>{u"Image File Corrupt", u"Premature End Of Image File"}));
+    EXPECT_EQ(boxes[0].title, u"Error");
+    EXPECT_EQ(boxes[0].style & host::MB_ICONEXCLAMATION, host::MB_ICONEXCLAMATION);
+}
+
+TEST_P(GifDecoderTest, CorruptImageIsDroppedAndTheNextOneKept) {
+    GifBytes gif;
+    gif.screen(2, 1, kFourColours)
+        .image(0, 0, 2, 1, Pack({{4, 3}, {7, 3}}))
+        .image(0, 0, 2, 1, Literal({3, 3}, 2))
+        .trailer();
+    EXPECT_EQ(decode(gif), 1);
+    EXPECT_EQ(At(*frames[0], 1, 0), stored(kBlue));
+    EXPECT_EQ(texts(), (std::vector<std::u16string>{u"Image File Corrupt"}));
+}
+
+// Codes of one pixel each after a clear: every code but the first adds a table
+// entry, and the width grows whenever the table fills it.
+std::vector<std::pair<int, int>> GrowingCodes(int count) {
+    std::vector<std::pair<int, int>> codes{{4, 3}};
+    int width = 3, next = 6;
+    for (int k = 0; k < count; ++k) {
+        codes.push_back({1, width});
+        if (k > 0 && ++next >= (1 << width) && width < 12) ++width;
+    }
+    return codes;
+}
+
+TEST_P(GifDecoderTest, FullTableIsAcceptedButNotOverfilled) {
+    // 4091 codes fill entries 6 .. 4095; then the end code.
+    auto codes = GrowingCodes(4091);
+    codes.push_back({5, 12});
+    GifBytes full;
+    full.screen(64, 64, kFourColours).image(0, 0, 64, 64, Pack(codes)).trailer();
+    ASSERT_EQ(decode(full), 1);
+    for (int i = 0; i < 64 * 64; ++i)
+        ASSERT_EQ(At(*frames[0], i % 64, i / 64), stored(i < 4091 ? kRed : kBlack)) << i;
+    EXPECT_TRUE(boxes.empty());
+
+    // One more code would need entry 4096.
+    GifBytes over;
+    over.screen(64, 64, kFourColours).image(0, 0, 64, 64, Pack(GrowingCodes(4092))).trailer();
+    EXPECT_EQ(decode(over), 0);
+    EXPECT_EQ(texts().front(), u"Image File Corrupt");
+}
+
+TEST_P(GifDecoderTest, MinimumCodeSizeOutsideTheFormatFailsTheImage) {
+    for (int size : {0, 9, 12, 255}) {
+        boxes.clear();
+        GifBytes gif;
+        gif.screen(2, 1, kFourColours).image(0, 0, 2, 1, Literal({1, 1}, 2), size).trailer();
+        EXPECT_EQ(decode(gif), 0) << size;
+        EXPECT_EQ(texts().front(), u"Image File Corrupt") << size;
+    }
+}
+
+TEST_P(GifDecoderTest, ImageReachingPastTheScreenIsClipped) {
+    GifBytes gif;
+    std::vector<uint8_t> ones(16, 1);
+    gif.screen(4, 4, kFourColours).image(2, 3, 4, 4, Literal(ones, 2)).trailer();
+    ASSERT_EQ(decode(gif), 1);
+    uint32_t r = stored(kRed), b = stored(kBlack);
+    using Rows = std::vector<std::vector<uint32_t>>;
+    EXPECT_EQ(Pixels(*frames[0]), (Rows{{b, b, b, b}, {b, b, b, b}, {b, b, b, b}, {b, b, r, r}}));
+
+    GifBytes far;
+    far.screen(4, 4, kFourColours).image(60000, 60000, 4, 4, Literal(ones, 2)).trailer();
+    ASSERT_EQ(decode(far), 1);
+    EXPECT_EQ(Pixels(*frames[0]), Rows(4, std::vector<uint32_t>(4, b)));
+}
+
+TEST_P(GifDecoderTest, OversizedScreenIsRefused) {
+    GifBytes gif;
+    gif.screen(65535, 65535, kFourColours).image(0, 0, 1, 1, Literal({1}, 2)).trailer();
+    EXPECT_EQ(decode(gif), 0);
+    EXPECT_EQ(texts(), (std::vector<std::u16string>{u"Image File Corrupt", u"Premature End Of Image File"}));
+}
+
+TEST_P(GifDecoderTest, WrongSignatureIsToldButDecoded) {
+    GifBytes gif;
+    gif.screen(1, 1, kFourColours, 2, 0, "JIF89a").image(0, 0, 1, 1, Literal({2}, 2)).trailer();
+    EXPECT_EQ(decode(gif), 1);
+    EXPECT_EQ(texts(), (std::vector<std::u16string>{u"Error: test.gif is not a valid image."}));
+    EXPECT_EQ(At(*frames[0], 0, 0), stored(kGreen));
+}
+
+TEST_P(GifDecoderTest, FirstOnlyStopsAfterOneFrame) {
+    GifBytes gif;
+    gif.screen(1, 1, kFourColours)
+        .image(0, 0, 1, 1, Literal({1}, 2))
+        .image(0, 0, 1, 1, Literal({2}, 2))
+        .trailer();
+    EXPECT_EQ(decode(gif, true), 1);
+    EXPECT_EQ(At(*frames[0], 0, 0), stored(kRed));
+}
+
+TEST_P(GifDecoderTest, NothingDecodedIsTold) {
+    EXPECT_EQ(decode(GifBytes{}), 0);
+    EXPECT_EQ(texts(), (std::vector<std::u16string>{u"Error: test.gif is not a valid image.",
+                                                    u"Premature End Of Image File"}));
+    boxes.clear();
+    GifBytes noImage;
+    noImage.screen(4, 4, kFourColours).control(1, false).trailer();
+    EXPECT_EQ(decode(noImage), 0);
+    EXPECT_EQ(texts(), (std::vector<std::u16string>{u"Premature End Of Image File"}));
+}
+
+TEST_P(GifDecoderTest, UnknownExtensionsAndStrayBytesAreSkipped) {
+    GifBytes gif;
+    gif.screen(1, 1, kFourColours);
+    gif.u8(0x21).u8(0xFE).u8(3).u8('a').u8('b').u8('c').u8(0);  // comment extension
+    gif.u8(0x00).u8(0x42);                                       // stray bytes
+    gif.image(0, 0, 1, 1, Literal({3}, 2)).trailer();
+    ASSERT_EQ(decode(gif), 1);
+    EXPECT_EQ(At(*frames[0], 0, 0), stored(kBlue));
+}
+
+TEST_P(GifDecoderTest, MissingFileIsToldAsException) {
+    EXPECT_EQ(LoadGif(u"/nonexistent/karrowen/none.gif", frames, false, true), 0);
+    ASSERT_EQ(boxes.size(), 1u);
+    EXPECT_EQ(boxes[0].title, u"Exception");
+    EXPECT_EQ(boxes[0].text, u"Error: can not find the image '/nonexistent/karrowen/none.gif'.");
+}
+
+TEST_P(GifDecoderTest, FileIsReadThroughTheResourceLayer) {
+    GifBytes gif;
+    gif.screen(1, 1, kFourColours).image(0, 0, 1, 1, Literal({2}, 2)).trailer();
+    std::u16string path = write("one.gif", gif.bytes);
+    EXPECT_EQ(LoadGif(path, frames, false, false), 1);
+    EXPECT_EQ(frames[0]->bitsPerPixel, 32) << "not in the screen depth when asked so";
+    EXPECT_EQ(At(*frames[0], 0, 0), kGreen);
+}
+
+// Our encoder against the decoder: random pictures that need growing code
+// widths, full tables and clear codes, with offsets, interlace and keys.
+TEST_P(GifDecoderTest, EncoderOutputDecodesToTheSameFrames) {
+    std::mt19937 random(7);
+    GifImage image;
+    image.width = 150;
+    image.height = 90;
+    for (int i = 0; i < 256; ++i) image.palette.push_back(uint32_t(random()) & 0xF8FCF8);
+    image.loopCount = 0;
+    std::vector<uint32_t> expected(size_t(150 * 90), 0);
+    std::vector<std::vector<uint32_t>> composed;
+    for (int f = 0; f < 3; ++f) {
+        GifFrame frame;
+        frame.left = f * 10;
+        frame.top = f * 5;
+        frame.width = 150 - f * 10;
+        frame.height = 90 - f * 5;
+        frame.interlaced = f == 1;
+        frame.disposal = 1;
+        frame.delay = 5;
+        int colours = f == 2 ? 4 : 256;  // the last frame compresses well, the others hardly
+        for (int i = 0; i < frame.width * frame.height; ++i) frame.indices.push_back(uint8_t(random() % colours));
+        for (int y = 0; y < frame.height; ++y)
+            for (int x = 0; x < frame.width; ++x)
+                expected[size_t((frame.top + y) * 150 + frame.left + x)] =
+                    image.palette[frame.indices[size_t(y * frame.width + x)]];
+        composed.push_back(expected);
+        image.frames.push_back(frame);
+    }
+    GifBytes gif{EncodeGif(image)};
+    ASSERT_EQ(decode(gif), 3);
+    for (int f = 0; f < 3; ++f)
+        for (int y = 0; y < 90; ++y)
+            for (int x = 0; x < 150; ++x)
+                ASSERT_EQ(At(*frames[size_t(f)], x, y), stored(composed[size_t(f)][size_t(y * 150 + x)]))
+                    << f << ": " << x << "," << y;
+    EXPECT_TRUE(boxes.empty());
+}
+
+TEST(GifEncoder, ExactPaletteIndexesDistinctColours) {
+    std::vector<uint32_t> pixels = {0xFF0000, 0x00FF00, 0xFF0000, 0x123456};
+    std::vector<uint32_t> palette;
+    std::vector<uint8_t> indices;
+    ASSERT_TRUE(BuildExactPalette(pixels.data(), pixels.size(), palette, indices));
+    EXPECT_EQ(palette, (std::vector<uint32_t>{0xFF0000, 0x00FF00, 0x123456}));
+    EXPECT_EQ(indices, (std::vector<uint8_t>{0, 1, 0, 2}));
+    EXPECT_FALSE(BuildExactPalette(pixels.data(), pixels.size(), palette, indices, 2));
+}
+
+TEST(GifEncoder, SingleRunCompressesIntoFewCodes) {
+    std::vector<uint8_t> zeros(1000, 0);
+    std::vector<uint8_t> codes = EncodeGifLzw(zeros.data(), zeros.size(), 2);
+    // A run of n equal pixels needs about sqrt(2n) codes.
+    EXPECT_LT(codes.size(), 80u);
+    EXPECT_EQ(codes.front() & 7, 4) << "starts with the clear code";
+}
+
+}  // namespace

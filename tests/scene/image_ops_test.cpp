@@ -1,0 +1,221 @@
+// Colour arithmetic and the pixel operations of frame buffers, in both depths.
+
+#include "scene/image_ops.h"
+
+#include <gtest/gtest.h>
+
+#include "image_fixture.h"
+
+using namespace imagetest;
+
+namespace {
+
+TEST(Colour, ChannelsAndGreys) {
+    EXPECT_EQ(colour::rgb(0x12, 0x34, 0x56), 0x123456u);
+    EXPECT_EQ(colour::red(0x123456), 0x12);
+    EXPECT_EQ(colour::green(0x123456), 0x34);
+    EXPECT_EQ(colour::blue(0x123456), 0x56);
+    EXPECT_TRUE(colour::isGrey(0x7F7F7F));
+    EXPECT_FALSE(colour::isGrey(0x7F7F7E));
+    EXPECT_EQ(colour::brightness(0xFFFFFF), 254);  // 765 * 2730 >> 13
+    EXPECT_EQ(colour::brightness(0x000000), 0);
+    EXPECT_EQ(colour::greyOf(0xFF0000), 0x4C4C4Cu);  // (0 + 255) * 3 / 10 = 76
+    EXPECT_EQ(colour::greyOf(0x00FF00), 0x999999u);  // 510 * 3 / 10 = 153
+    EXPECT_EQ(colour::invert(0x00FF10), 0xFF00EFu);
+}
+
+TEST(Colour, SaturatingArithmeticDropsTheGuardBits) {
+    EXPECT_EQ(colour::addSaturated(0x808080, 0x808080), 0xFFFFFFu);
+    // Red and green lose their lowest bit on both sides, blue keeps it.
+    EXPECT_EQ(colour::addSaturated(0x010101, 0x010101), 0x000002u);
+    EXPECT_EQ(colour::addSaturated(0x030303, 0x000000), 0x020203u);
+    EXPECT_EQ(colour::subtractSaturated(0x102030, 0x203010), 0x000020u);
+    EXPECT_EQ(colour::subtractSaturated(0x111111, 0x000001), 0x101010u);
+}
+
+TEST(Colour, ScalingAveragingAndBlending) {
+    EXPECT_EQ(colour::scaleColour(0x804020, 128), 0x402010u);
+    EXPECT_EQ(colour::scaleColour(0x804020, 1024), 0xFFFF80u) << "channels saturate instead of spilling";
+    EXPECT_EQ(colour::average(0xFF0000, 0x01FF00), 0x7F7F00u);
+    EXPECT_EQ(colour::blend(0xFFFFFF, 0x000000, 256), 0xFFFFFFu);
+    EXPECT_EQ(colour::blend(0xFFFFFF, 0x000000, 0), 0x000000u);
+    EXPECT_EQ(colour::blend(0x000000, 0xFF8000, 128), 0x7F4000u);
+}
+
+class ImageOpsTest : public ImageTest, public ::testing::WithParamInterface<int> {
+protected:
+    void SetUp() override { startHost(GetParam()); }
+    uint32_t stored(uint32_t rgb) const { return Stored(rgb, GetParam()); }
+    // A w x h buffer whose pixel (x, y) has a colour of its own.
+    std::unique_ptr<FrameBuffer> tagged(int w, int h) {
+        auto fb = std::make_unique<FrameBuffer>(w, h, true);
+        for (int y = 0; y < h; ++y)
+            for (int x = 0; x < w; ++x) host::WritePixel(fb->surface(), x, y, Tag(x, y));
+        return fb;
+    }
+    static uint32_t Tag(int x, int y) { return uint32_t(0x100000 * (x + 1) + 0x1000 * (y + 1)) & 0xF8F8F8; }
+    int count(const FrameBuffer& fb, uint32_t rgb) {
+        int n = 0;
+        for (int y = 0; y < fb.height; ++y)
+            for (int x = 0; x < fb.width; ++x) n += At(fb, x, y) == stored(rgb);
+        return n;
+    }
+};
+
+INSTANTIATE_TEST_SUITE_P(Depths, ImageOpsTest, ::testing::Values(16, 32),
+                         [](const auto& info) { return std::to_string(info.param) + "bit"; });
+
+TEST_P(ImageOpsTest, FillAndOutline) {
+    FrameBuffer fb(8, 6, true);
+    fill(fb, 0xFF0000, 1, 1, 3, 2, true);
+    EXPECT_EQ(count(fb, 0xFF0000), 6);
+    EXPECT_EQ(At(fb, 3, 2), stored(0xFF0000));
+    EXPECT_EQ(At(fb, 4, 2), 0u);
+
+    clear(fb, 0);
+    fill(fb, 0x00FF00, 2, 1, 4, 3, false);
+    EXPECT_EQ(count(fb, 0x00FF00), 10);  // 4 + 4 + 1 + 1
+    EXPECT_EQ(At(fb, 3, 2), 0u) << "inside stays empty";
+
+    // An outline reaching past the buffer keeps its visible edges only.
+    clear(fb, 0);
+    fill(fb, 0x0000FF, 5, 4, 10, 10, false);
+    EXPECT_EQ(count(fb, 0x0000FF), 3 + 1);  // top edge x 5..7, left edge y 5
+
+    fill(fb, 0xFFFFFF, 100, 100, -1, 3, true);
+    EXPECT_EQ(count(fb, 0xFFFFFF), 48) << "a negative size means the whole buffer";
+    clear(fb, 0x123456);
+    EXPECT_EQ(count(fb, 0x123456), 48);
+}
+
+TEST_P(ImageOpsTest, CopyClipsToBothBuffers) {
+    auto src = tagged(4, 4);
+    FrameBuffer dst(5, 5, true);
+    copyRect(*src, dst, -1, 3, -1, 0, 0, 0, true);  // whole source, moved up-left off the edge
+    EXPECT_EQ(At(dst, 0, 3), stored(Tag(1, 0)));
+    EXPECT_EQ(At(dst, 2, 4), stored(Tag(3, 1)));
+    EXPECT_EQ(At(dst, 3, 3), 0u);
+    EXPECT_EQ(At(dst, 0, 2), 0u);
+
+    clear(dst, 0);
+    copyRect(*src, dst, 0, 0, 2, 3, 10, 10, true);  // source rectangle past the source
+    EXPECT_EQ(At(dst, 1, 0), stored(Tag(3, 3)));
+    EXPECT_EQ(At(dst, 2, 0), 0u);
+    EXPECT_EQ(At(dst, 0, 1), 0u);
+
+    clear(dst, 0);
+    copyRect(*src, dst, 5, 0, -1, -1, -1, -1, true);
+    copyRect(*src, dst, 0, -4, -1, -1, -1, -1, true);
+    EXPECT_EQ(count(dst, 0), 25);
+}
+
+TEST_P(ImageOpsTest, KeyedCopyLeavesKeyPixels) {
+    FrameBuffer src(3, 1, true), dst(3, 1, true);
+    host::WritePixel(src.surface(), 0, 0, 0xFF00FF);
+    host::WritePixel(src.surface(), 1, 0, 0x00FF00);
+    host::WritePixel(src.surface(), 2, 0, 0xFF00FF);
+    src.transparentColor = 0xFF00FF;
+    clear(dst, 0x0000FF);
+    copyRect(src, dst, 0, 0, -1, -1, -1, -1, false);
+    EXPECT_EQ(At(dst, 0, 0), stored(0x0000FF));
+    EXPECT_EQ(At(dst, 1, 0), stored(0x00FF00));
+    EXPECT_EQ(At(dst, 2, 0), stored(0x0000FF));
+}
+
+TEST_P(ImageOpsTest, CopyBetweenDepthsConverts) {
+    FrameBuffer wide(2, 1, false);
+    host::WritePixel(wide.surface(), 0, 0, 0xFF8040);
+    FrameBuffer native(2, 1, true);
+    copyRect(wide, native, 0, 0, -1, -1, -1, -1, true);
+    EXPECT_EQ(At(native, 0, 0), stored(0xFF8040));
+}
+
+TEST_P(ImageOpsTest, StretchDoublesAndClips) {
+    auto src = tagged(2, 2);
+    FrameBuffer dst(5, 3, true);
+    stretchRect(*src, dst, 1, -1, 4, 4, -1, -1, -1, -1, false);
+    // Destination rows -1 and 0 map to source row 0, rows 1 and 2 to row 1.
+    EXPECT_EQ(At(dst, 1, 0), stored(Tag(0, 0)));
+    EXPECT_EQ(At(dst, 2, 0), stored(Tag(0, 0)));
+    EXPECT_EQ(At(dst, 3, 0), stored(Tag(1, 0)));
+    EXPECT_EQ(At(dst, 4, 2), stored(Tag(1, 1)));
+    EXPECT_EQ(At(dst, 0, 1), 0u);
+}
+
+TEST_P(ImageOpsTest, StretchTakesTruncatedPositionsAndSkipsTheKey) {
+    auto src = tagged(4, 1);
+    src->transparentColor = Tag(2, 0);
+    FrameBuffer dst(3, 1, true);
+    clear(dst, 0xFFFFFF);
+    // 4 -> 3: step 5461/4096, positions 0, 1.33, 2.67 -> columns 0, 1, 2.
+    stretchRect(*src, dst, 0, 0, 3, 1, 0, 0, 4, 1, false);
+    EXPECT_EQ(At(dst, 0, 0), stored(Tag(0, 0)));
+    EXPECT_EQ(At(dst, 1, 0), stored(Tag(1, 0)));
+    EXPECT_EQ(At(dst, 2, 0), stored(0xFFFFFF)) << "column 2 is the key";
+}
+
+TEST_P(ImageOpsTest, SmoothShrinkAveragesWithTheLeftNeighbour) {
+    FrameBuffer src(4, 1, true), dst(2, 1, true);
+    for (int x = 0; x < 4; ++x) host::WritePixel(src.surface(), x, 0, x % 2 ? 0xF8F8F8 : 0x000000);
+    stretchRect(src, dst, 0, 0, 2, 1, -1, -1, -1, -1, false);
+    EXPECT_EQ(At(dst, 1, 0), 0u) << "plain: column 2";
+    stretchRect(src, dst, 0, 0, 2, 1, -1, -1, -1, -1, true);
+    EXPECT_EQ(At(dst, 0, 0), 0u) << "the first column has no left neighbour inside the source";
+    EXPECT_EQ(At(dst, 1, 0), stored(0x7C7C7C)) << "column 2 averaged with column 1";
+}
+
+TEST_P(ImageOpsTest, BlendMixesByOpacity) {
+    FrameBuffer src(2, 1, true), dst(2, 1, true), alpha(2, 1, true);
+    clear(src, 0xF8FCF8);
+    src.transparentColor = kNoColour;
+    host::WritePixel(alpha.surface(), 0, 0, 0x000000);
+    host::WritePixel(alpha.surface(), 1, 0, 0xFFFFFF);
+    blendRect(src, &alpha, dst, 0, 0, 2, 1, -1, -1, -1, -1, 0);
+    EXPECT_EQ(At(dst, 0, 0), 0u) << "black alpha: invisible";
+    // White alpha: opacity 250 on 5-6-5 (fields), 254 on 32 bits (channels).
+    uint32_t expected = GetParam() == 16 ? host::Rgb565ToRgb(uint16_t((31 * 250 / 256) << 11 | (63 * 250 / 256) << 5 |
+                                                                      (31 * 250 / 256)))
+                                         : colour::rgb(248 * 254 / 256, 252 * 254 / 256, 248 * 254 / 256);
+    EXPECT_EQ(At(dst, 1, 0), expected);
+
+    // Without alpha, half transparency roughly halves the full opacity.
+    clear(dst, 0);
+    blendRect(src, nullptr, dst, 0, 0, 2, 1, -1, -1, -1, -1, 128);
+    int full = GetParam() == 16 ? 250 : 254;
+    int opacity = full * 127 >> 8;
+    uint32_t half = GetParam() == 16 ? host::Rgb565ToRgb(uint16_t((31 * opacity / 256) << 11 |
+                                                                  (63 * opacity / 256) << 5 | (31 * opacity / 256)))
+                                     : colour::rgb(248 * opacity / 256, 252 * opacity / 256, 248 * opacity / 256);
+    EXPECT_EQ(At(dst, 0, 0), half);
+}
+
+TEST_P(ImageOpsTest, BlendSkipsTheKey) {
+    FrameBuffer src(2, 1, true), dst(2, 1, true);
+    host::WritePixel(src.surface(), 0, 0, 0xFF0000);
+    host::WritePixel(src.surface(), 1, 0, 0x00FF00);
+    src.transparentColor = 0x00FF00;
+    clear(dst, 0x0000FF);
+    blendRect(src, nullptr, dst, 0, 0, 2, 1, -1, -1, -1, -1, 0);
+    EXPECT_NE(At(dst, 0, 0), stored(0x0000FF));
+    EXPECT_EQ(At(dst, 1, 0), stored(0x0000FF));
+}
+
+TEST_P(ImageOpsTest, DrawingOntoAContextHonoursTheKey) {
+    FrameBuffer src(2, 2, true), dst(4, 4, true);
+    clear(src, 0xFF0000);
+    host::WritePixel(src.surface(), 1, 1, 0x00FF00);
+    src.transparentColor = 0x00FF00;
+    drawToDC(src, *dst.deviceContext, 1, 1, 0, 0, -1, -1, false);
+    EXPECT_EQ(At(dst, 1, 1), stored(0xFF0000));
+    EXPECT_EQ(At(dst, 2, 2), 0u) << "keyed";
+    drawToDC(src, *dst.deviceContext, 1, 1, 0, 0, -1, -1, true);
+    EXPECT_EQ(At(dst, 2, 2), stored(0x00FF00)) << "opaque";
+
+    FrameBuffer big(4, 4, true);
+    stretchToDC(src, *big.deviceContext, 0, 0, 4, 4, -1, -1, -1, -1, false);
+    EXPECT_EQ(At(big, 1, 1), stored(0xFF0000));
+    EXPECT_EQ(At(big, 3, 3), 0u);
+    EXPECT_EQ(count(big, 0xFF0000), 12);
+}
+
+}  // namespace

@@ -1,0 +1,273 @@
+// Textures (frames, timing, power-of-two sizing, resizing and turning) and the
+// per-canvas image cache, over GIF files written into a temporary folder.
+
+#include "scene/texture.h"
+
+#include <gtest/gtest.h>
+
+#include "image_fixture.h"
+#include "scene/gif_encoder.h"
+#include "scene/image_cache.h"
+#include "scene/image_ops.h"
+
+using namespace imagetest;
+
+namespace {
+
+// A w x h GIF of `frames` frames; frame f is filled with palette colour f + 1,
+// except that the top-left pixel of every frame is white.
+std::vector<uint8_t> SolidGif(int w, int h, int frames = 1, int delay = 10) {
+    GifImage image;
+    image.width = w;
+    image.height = h;
+    image.palette = {0x000000, 0xFF0000, 0x00FF00, 0x0000FF, 0xFFFFFF};
+    for (int f = 0; f < frames; ++f) {
+        GifFrame frame;
+        frame.width = w;
+        frame.height = h;
+        frame.indices.assign(size_t(w * h), uint8_t(f + 1));
+        frame.indices[0] = 4;
+        frame.delay = frames > 1 ? delay : 0;
+        image.frames.push_back(frame);
+    }
+    return EncodeGif(image);
+}
+
+struct RecordingListener : TextureFrameListener {
+    std::vector<int> seen;
+    void frameChanged(Texture&, int newIndex) override { seen.push_back(newIndex); }
+};
+
+class TextureTest : public ImageTest {
+protected:
+    std::u16string gif(const std::string& name, int w, int h, int frames = 1) {
+        return write(name, SolidGif(w, h, frames));
+    }
+};
+
+TEST(PowerOfTwo, RoundsUpOrToTheNearerPower) {
+    EXPECT_EQ(PowerOfTwoExponent(1, true), 0);
+    EXPECT_EQ(PowerOfTwoExponent(1, false), 0);
+    EXPECT_EQ(PowerOfTwoExponent(100, true), 7);
+    EXPECT_EQ(PowerOfTwoExponent(100, false), 7) << "128 is nearer than 64";
+    EXPECT_EQ(PowerOfTwoExponent(96, true), 7);
+    EXPECT_EQ(PowerOfTwoExponent(96, false), 6) << "a tie goes down";
+    EXPECT_EQ(PowerOfTwoExponent(128, false), 7);
+    EXPECT_EQ(PowerOfTwoExponent(3, false), 1);
+}
+
+TEST_F(TextureTest, LoadsEveryFrameOfAGif) {
+    Texture t(gif("three.gif", 4, 2, 3), false, false);
+    EXPECT_EQ(t.name, u"three.gif");
+    EXPECT_EQ(t.frameCount(), 3);
+    EXPECT_TRUE(t.animated);
+    EXPECT_TRUE(t.looping);
+    EXPECT_EQ(t.width, 4);
+    EXPECT_EQ(t.loadedHeight, 2);
+    EXPECT_EQ(t.bitmap(), t.frameBitmap(0));
+    EXPECT_EQ(At(*t.frameBitmap(2), 1, 1), 0x0000FFu);
+    EXPECT_EQ(t.frameBitmap(3), nullptr);
+    EXPECT_FLOAT_EQ(t.frameDelay(1), 0.1f);
+
+    Texture still(gif("still.gif", 4, 2), false, false);
+    EXPECT_EQ(still.frameCount(), 1);
+    EXPECT_FALSE(still.animated);
+    EXPECT_FLOAT_EQ(still.frameDelay(0), 0.0f);
+}
+
+TEST_F(TextureTest, NameIsTheLastPartOfEitherSpelling) {
+    gif("pic.gif", 1, 1);
+    std::u16string backslashed = folder() + u"sub\\..\\pic.gif";
+    EXPECT_EQ(Texture(backslashed, false, false).name, u"pic.gif");
+    EXPECT_EQ(Texture(folder() + u"pic.gif", false, false).name, u"pic.gif");
+}
+
+TEST_F(TextureTest, PowerOfTwoSizing) {
+    Texture one(gif("one.gif", 1, 1), true, true);
+    EXPECT_EQ(one.width, 1);
+    EXPECT_EQ(one.height, 1);
+
+    Texture up(gif("hundred.gif", 100, 2), true, true);
+    EXPECT_EQ(up.width, 128);
+    EXPECT_EQ(up.widthExponent, 7);
+    EXPECT_EQ(up.loadedWidth, 100);
+    // Rounded up, the picture is cropped into the top-left corner.
+    EXPECT_EQ(At(*up.bitmap(), 99, 1), 0xFF0000u);
+    EXPECT_EQ(At(*up.bitmap(), 100, 1), 0x000000u);
+
+    Texture nearest(gif("hundred2.gif", 100, 2), true, false);
+    EXPECT_EQ(nearest.width, 128);
+    EXPECT_EQ(At(*nearest.bitmap(), 127, 1), 0xFF0000u) << "stretched over the whole width";
+
+    Texture ninetySixUp(gif("ninety-six.gif", 96, 2), true, true);
+    EXPECT_EQ(ninetySixUp.width, 128);
+    Texture ninetySixNear(gif("ninety-six2.gif", 96, 2), true, false);
+    EXPECT_EQ(ninetySixNear.width, 64);
+    EXPECT_EQ(ninetySixNear.height, 2);
+}
+
+TEST_F(TextureTest, AdvanceWaitsForEachDelay) {
+    Texture t(gif("two.gif", 2, 2, 2), false, false);
+    t.advance(0.05f);
+    t.advance(0.05f);
+    EXPECT_EQ(t.currentFrame(), 0) << "0.1 s shown is not more than the 0.1 s delay";
+    t.advance(0.05f);
+    EXPECT_EQ(t.currentFrame(), 1);
+    EXPECT_EQ(t.frameElapsed, 0.0f);
+    EXPECT_EQ(t.currentBitmap(), t.frameBitmap(1));
+    t.advance(-1.0f);
+    EXPECT_EQ(t.currentFrame(), 0) << "a negative time moves on at once, and the animation loops";
+
+    t.looping = false;
+    t.setFrame(1);
+    t.advance(-1.0f);
+    EXPECT_EQ(t.currentFrame(), 1) << "without looping the last frame stays";
+
+    Texture still(gif("still.gif", 2, 2), false, false);
+    still.advance(5.0f);
+    still.advance(-1.0f);
+    EXPECT_EQ(still.currentFrame(), 0);
+    EXPECT_EQ(still.frameElapsed, 0.0f);
+}
+
+TEST_F(TextureTest, SetFrameClampsAndTellsTheListener) {
+    Texture t(gif("three.gif", 2, 2, 3), false, false);
+    RecordingListener listener;
+    t.frameListener = &listener;
+    t.setFrame(7);
+    t.setFrame(-2);
+    t.setFrame(1);
+    EXPECT_EQ(listener.seen, (std::vector<int>{2, 0, 1}));
+    for (int i = 0; i < 20; ++i) {
+        t.randomFrame();
+        EXPECT_GE(t.currentFrame(), 0);
+        EXPECT_LT(t.currentFrame(), 3);
+    }
+    t.setFrameDelays(0.25f);
+    EXPECT_FLOAT_EQ(t.frameDelay(2), 0.25f);
+
+    Texture still(gif("still.gif", 2, 2), false, false);
+    still.setFrame(3);
+    EXPECT_EQ(still.currentFrame(), 0);
+}
+
+TEST_F(TextureTest, BlankTextureIsFilled) {
+    Texture t(3, 5, 0x00FF00, false);
+    EXPECT_EQ(t.width, 3);
+    EXPECT_EQ(At(*t.bitmap(), 2, 4), Stored(0x00FF00, 32));
+    Texture p(3, 5, 0x00FF00, true);  // the nearer powers, ties going down
+    EXPECT_EQ(p.width, 2);
+    EXPECT_EQ(p.height, 4);
+    EXPECT_EQ(At(*p.bitmap(), 1, 3), 0x00FF00u);
+}
+
+TEST_F(TextureTest, ResizeCropsOrStretchesOverTheKey) {
+    Texture t(gif("two.gif", 2, 2, 2), false, false);
+    t.frameBitmap(1)->transparentColor = 0x00FF00;
+    t.resize(4, 3, false);
+    EXPECT_EQ(t.width, 4);
+    EXPECT_EQ(t.height, 3);
+    EXPECT_EQ(t.loadedWidth, 2);
+    EXPECT_EQ(t.frameBitmap(1)->width, 4);
+    EXPECT_EQ(t.frameBitmap(1)->transparentColor, 0x00FF00u);
+    EXPECT_FLOAT_EQ(t.frameDelay(1), 0.1f);
+    EXPECT_EQ(At(*t.frameBitmap(0), 1, 1), 0xFFFFFFu) << "the white corner doubled";
+    EXPECT_EQ(At(*t.frameBitmap(0), 3, 2), 0xFF0000u);
+
+    t.resize(5, 5, true);
+    EXPECT_EQ(At(*t.frameBitmap(0), 3, 2), 0xFF0000u);
+    EXPECT_EQ(At(*t.frameBitmap(0), 4, 4), 0x000000u) << "cropping leaves the new part black";
+}
+
+TEST_F(TextureTest, ReorientTurnsAndMirrors) {
+    // 3 x 2, pixel (x, y) tagged x + 3y + 1 in the red channel.
+    auto make = [] {
+        Texture t(3, 2, 0, false);
+        for (int y = 0; y < 2; ++y)
+            for (int x = 0; x < 3; ++x) host::WritePixel(t.bitmap()->surface(), x, y, uint32_t(x + 3 * y + 1) << 19);
+        t.bitmap()->transparentColor = 0x123456;
+        return t;
+    };
+    auto tags = [](const Texture& t) {
+        std::vector<std::vector<int>> rows;
+        for (int y = 0; y < t.height; ++y) {
+            rows.emplace_back();
+            for (int x = 0; x < t.width; ++x) rows.back().push_back(int(At(*t.bitmap(), x, y) >> 19));
+        }
+        return rows;
+    };
+    using Rows = std::vector<std::vector<int>>;
+    // 1 2 3
+    // 4 5 6
+    Texture clockwise = make();
+    clockwise.reorient(true, true);
+    EXPECT_EQ(tags(clockwise), (Rows{{4, 1}, {5, 2}, {6, 3}}));
+    EXPECT_EQ(clockwise.bitmap()->transparentColor, 0x123456u);
+    Texture counter = make();
+    counter.reorient(true, false);
+    EXPECT_EQ(tags(counter), (Rows{{3, 6}, {2, 5}, {1, 4}}));
+    Texture mirrored = make();
+    mirrored.reorient(false, true);
+    EXPECT_EQ(tags(mirrored), (Rows{{3, 2, 1}, {6, 5, 4}}));
+    Texture flipped = make();
+    flipped.reorient(false, false);
+    EXPECT_EQ(tags(flipped), (Rows{{4, 5, 6}, {1, 2, 3}}));
+}
+
+TEST_F(TextureTest, CopyIsDeep) {
+    Texture t(gif("two.gif", 2, 2, 2), false, false);
+    t.frameBitmap(1)->transparentColor = 0x0000FF;
+    t.setFrame(1);
+    Texture copy(t);
+    EXPECT_EQ(copy.frameCount(), 2);
+    EXPECT_EQ(copy.currentFrame(), 1);
+    EXPECT_NE(copy.frameBitmap(1), t.frameBitmap(1));
+    EXPECT_EQ(copy.frameBitmap(1)->transparentColor, 0x0000FFu);
+    EXPECT_FLOAT_EQ(copy.frameDelay(1), 0.1f);
+    EXPECT_EQ(Pixels(*copy.frameBitmap(1)), Pixels(*t.frameBitmap(1)));
+    clear(*copy.frameBitmap(1), 0);
+    EXPECT_EQ(At(*t.frameBitmap(1), 1, 1), 0x00FF00u);
+}
+
+TEST_F(TextureTest, UnreadableFileGivesAnEmptyTexture) {
+    Texture t(folder() + u"missing.gif", true, true);
+    EXPECT_TRUE(t.empty());
+    EXPECT_EQ(t.frameCount(), 1);
+    EXPECT_EQ(t.width, 0) << "not made power-of-two sized";
+    EXPECT_EQ(boxes.size(), 1u);
+}
+
+TEST_F(TextureTest, CacheSharesTexturesByName) {
+    gif("a.gif", 2, 2);
+    ImageCache cache;
+    Texture* first = cache.load(folder(), u"a.gif", false, false);
+    ASSERT_NE(first, nullptr);
+    EXPECT_FALSE(cache.lastLoadCached());
+    // A folder without its final separator gets one.
+    std::u16string bare = folder().substr(0, folder().size() - 1);
+    EXPECT_EQ(cache.load(bare, u"a.gif", true, true), first);
+    EXPECT_TRUE(cache.lastLoadCached());
+    EXPECT_EQ(cache.size(), 1u);
+
+    EXPECT_EQ(cache.load(folder(), u"", false, false), nullptr);
+    EXPECT_FALSE(cache.lastLoadCached());
+
+    EXPECT_TRUE(cache.release(u"a.gif"));
+    EXPECT_FALSE(cache.release(u"a.gif"));
+    Texture* again = cache.load(folder(), u"a.gif", false, false);
+    ASSERT_NE(again, nullptr);
+    EXPECT_FALSE(cache.lastLoadCached());
+    EXPECT_TRUE(cache.release(again));
+    EXPECT_FALSE(cache.release(again));
+    EXPECT_EQ(cache.size(), 0u);
+}
+
+TEST_F(TextureTest, CacheDoesNotKeepFailures) {
+    ImageCache cache;
+    EXPECT_EQ(cache.load(folder(), u"missing.gif", false, false), nullptr);
+    EXPECT_EQ(cache.size(), 0u);
+    gif("missing.gif", 1, 1);
+    EXPECT_NE(cache.load(folder(), u"missing.gif", false, false), nullptr) << "a later load tries again";
+}
+
+}  // namespace
