@@ -20,7 +20,7 @@ struct ChannelState {
 };
 
 int16_t DecodeNibble(ChannelState& state, int code) {
-    int64_t predicted = (int64_t(state.sample1) * state.coefficient1 + int64_t(state.sample2) * state.coefficient2) / 256;
+    int64_t predicted = (int64_t(state.sample1) * state.coefficient1 + int64_t(state.sample2) * state.coefficient2) >> 8;
     int signedCode = code >= 8 ? code - 16 : code;
     int64_t sample = std::clamp<int64_t>(predicted + signedCode * state.delta, -32768, 32767);
     state.sample2 = state.sample1;
