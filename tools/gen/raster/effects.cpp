@@ -88,10 +88,10 @@ Paint SpherePaint(Vec2 centre, float radius, Color base, const SphereLight& ligh
         }
         float nz = std::sqrt(1 - rr);
         float lambert = std::max(0.0f, nx * l.x + ny * l.y + nz * l.z);
-        float spec = std::pow(std::max(0.0f, nx * h.x + ny * h.y + nz * h.z), light.shininess) * light.specular;
+        float highlight = std::pow(std::max(0.0f, nx * h.x + ny * h.y + nz * h.z), light.shininess) * light.specular;
         float rim = std::pow(1 - nz, 3.0f) * light.rim;
         float shade = light.ambient + light.diffuse * lambert;
-        auto channel = [&](float b, float rimC) { return std::min(1.0f, b * shade + spec + rim * rimC); };
+        auto channel = [&](float b, float rimC) { return std::min(1.0f, b * shade + highlight + rim * rimC); };
         return Color{channel(base.r, light.rimColor.r), channel(base.g, light.rimColor.g),
                      channel(base.b, light.rimColor.b), base.a};
     };
@@ -137,7 +137,7 @@ Image Blur(const Image& image, float sigma) {
 
 Mask Dilate(const Mask& mask, float radius) {
     Mask out(mask.width(), mask.height());
-    int r = static_cast<int>(std::ceil(radius));
+    int r = static_cast<int>(std::ceil(radius)) + 1;
     struct Tap {
         int dx, dy;
         float weight;
@@ -145,7 +145,8 @@ Mask Dilate(const Mask& mask, float radius) {
     std::vector<Tap> taps;
     for (int dy = -r; dy <= r; ++dy)
         for (int dx = -r; dx <= r; ++dx) {
-            float w = std::clamp(radius + 0.5f - std::sqrt(static_cast<float>(dx * dx + dy * dy)), 0.0f, 1.0f);
+            // A covered pixel reaches half a pixel beyond its centre.
+            float w = std::clamp(radius + 1.0f - std::sqrt(static_cast<float>(dx * dx + dy * dy)), 0.0f, 1.0f);
             if (w > 0) taps.push_back({dx, dy, w});
         }
     PixelRect region = mask.bounds().grow(r + 1).intersect(mask.area());

@@ -24,7 +24,7 @@ public:
 
     // Curves are cut into straight pieces no longer than about `tolerance`
     // pixels from the true curve.
-    std::vector<Polygon> flatten(float tolerance = 0.2f) const;
+    std::vector<Polygon> flatten(float tolerance = 0.05f) const;
     bool empty() const { return contours_.empty(); }
     // Bounding box of all points, control points included.
     void bounds(float& minX, float& minY, float& maxX, float& maxY) const;

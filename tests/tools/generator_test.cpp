@@ -1,0 +1,192 @@
+// The generator program on the real resources: it writes the same bytes on
+// every run, and the hand-written templates find every picture they name, at
+// the size they draw it.
+
+#include <gtest/gtest.h>
+#include <unistd.h>
+
+#include <cstdlib>
+#include <filesystem>
+#include <fstream>
+#include <iterator>
+#include <map>
+#include <span>
+#include <string>
+#include <vector>
+
+#include "data/property_file.h"
+#include "headless_host.h"
+#include "scene/gif_decoder.h"
+
+namespace fs = std::filesystem;
+
+namespace {
+
+constexpr int kArtScale = 2;  // pictures are made at twice the design size
+
+std::vector<uint8_t> ReadBytes(const fs::path& path) {
+    std::ifstream in(path, std::ios::binary);
+    return {std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>()};
+}
+
+std::string Narrow(const std::u16string& s) {
+    std::string out;
+    for (char16_t c : s) out.push_back(c < 128 ? static_cast<char>(c) : '?');
+    return out;
+}
+
+std::u16string Widen(const std::string& s) { return std::u16string(s.begin(), s.end()); }
+
+// A template as the engine reads it.
+struct TemplateFile {
+    std::string name;
+    std::unique_ptr<PropertyFile> file = std::make_unique<PropertyFile>();
+
+    std::string item(const std::string& entry, const std::string& key) const {
+        std::optional<std::u16string> v = file->getItem(Widen(entry), Widen(key));
+        return v ? Narrow(*v) : std::string();
+    }
+    std::vector<std::string> entries() const {
+        std::vector<std::string> out;
+        for (const std::u16string& k : file->dataKeys()) out.push_back(Narrow(k));
+        return out;
+    }
+};
+
+std::vector<TemplateFile> HandWrittenTemplates() {
+    std::vector<TemplateFile> templates;
+    for (const fs::directory_entry& e : fs::directory_iterator(KARROWEN_HAND_WRITTEN_RESOURCES)) {
+        if (e.path().extension() != ".properties") continue;
+        TemplateFile t;
+        t.name = e.path().filename().string();
+        std::vector<uint8_t> bytes = ReadBytes(e.path());
+        t.file->loadBytes(bytes.data(), bytes.size());
+        templates.push_back(std::move(t));
+    }
+    return templates;
+}
+
+// Logical screen size from a GIF header: "GIF89a", then width and height, little-endian.
+bool GifSize(const fs::path& path, int& width, int& height) {
+    std::vector<uint8_t> b = ReadBytes(path);
+    if (b.size() < 10 || b[0] != 'G' || b[1] != 'I' || b[2] != 'F') return false;
+    width = b[6] | b[7] << 8;
+    height = b[8] | b[9] << 8;
+    return true;
+}
+
+class GeneratedResources : public ::testing::Test {
+protected:
+    static void SetUpTestSuite() { first_ = new fs::path(Run()); }
+    static void TearDownTestSuite() {
+        if (!first_->empty()) fs::remove_all(*first_);
+        delete first_;
+    }
+
+    static fs::path Run() {
+        char pattern[] = "/tmp/karrowen-gen-test-XXXXXX";
+        if (!mkdtemp(pattern)) return {};
+        std::string command = std::string("\"") + KARROWEN_GEN_PROGRAM + "\" \"" + pattern + "\"";
+        EXPECT_EQ(std::system(command.c_str()), 0) << command;
+        return pattern;
+    }
+
+    // Where the game finds a file: generated, or copied from the hand-written folder.
+    static fs::path Find(const std::string& name) {
+        if (fs::exists(*first_ / name)) return *first_ / name;
+        fs::path handWritten = fs::path(KARROWEN_HAND_WRITTEN_RESOURCES) / name;
+        return fs::exists(handWritten) ? handWritten : fs::path();
+    }
+
+    static fs::path* first_;
+};
+
+fs::path* GeneratedResources::first_ = nullptr;
+
+TEST_F(GeneratedResources, TwoRunsWriteTheSameBytes) {
+    fs::path second = Run();
+    std::map<std::string, std::vector<uint8_t>> a, b;
+    for (const fs::directory_entry& e : fs::directory_iterator(*first_)) a[e.path().filename()] = ReadBytes(e.path());
+    for (const fs::directory_entry& e : fs::directory_iterator(second)) b[e.path().filename()] = ReadBytes(e.path());
+    fs::remove_all(second);
+    ASSERT_FALSE(a.empty());
+    ASSERT_EQ(a.size(), b.size());
+    for (const auto& [name, bytes] : a) {
+        ASSERT_TRUE(b.count(name)) << name << " only in the first run";
+        EXPECT_FALSE(bytes.empty()) << name;
+        EXPECT_TRUE(bytes == b[name]) << name << " differs between two runs";
+    }
+}
+
+TEST_F(GeneratedResources, EveryFileATemplateNamesExists) {
+    const char* fileKeys[] = {"texture", "bright", "textureBright", "textureAlpha", "bkgTexture", "bitmap"};
+    std::vector<TemplateFile> templates = HandWrittenTemplates();
+    ASSERT_FALSE(templates.empty());
+    int checked = 0;
+    for (const TemplateFile& t : templates)
+        for (const std::string& entry : t.entries())
+            for (const char* key : fileKeys) {
+                std::string name = t.item(entry, key);
+                if (name.empty()) continue;
+                ++checked;
+                EXPECT_FALSE(Find(name).empty()) << t.name << ": " << entry << " " << key << ":" << name << " is missing";
+            }
+    EXPECT_GT(checked, 0);
+}
+
+TEST_F(GeneratedResources, PicturesAreTwiceTheDesignSizeTheyAreDrawnAt) {
+    for (const TemplateFile& t : HandWrittenTemplates())
+        for (const std::string& entry : t.entries()) {
+            std::string type = t.item(entry, "type");
+            if (type != "Sprite" && type != "SceneSprite") continue;
+            std::string width = t.item(entry, "width"), height = t.item(entry, "height");
+            if (width.empty() || height.empty() || width.find('%') != std::string::npos) continue;
+            for (const char* key : {"texture", "bright", "textureBright", "textureAlpha", "bkgTexture"}) {
+                std::string name = t.item(entry, key);
+                fs::path path = name.empty() ? fs::path() : Find(name);
+                if (path.empty() || path.extension() != ".gif") continue;
+                int w = 0, h = 0;
+                ASSERT_TRUE(GifSize(path, w, h)) << name;
+                EXPECT_EQ(w, std::stoi(width) * kArtScale) << t.name << ": " << entry << " " << key << ":" << name;
+                EXPECT_EQ(h, std::stoi(height) * kArtScale) << t.name << ": " << entry << " " << key << ":" << name;
+            }
+        }
+}
+
+TEST_F(GeneratedResources, EveryPictureDecodesAndItsOpacityMatchesIt) {
+    HeadlessHost host;
+    auto decode = [&](const fs::path& path) {
+        FrameList frames;
+        std::vector<uint8_t> bytes = ReadBytes(path);
+        DecodeGif(std::span<const uint8_t>(bytes), host::FromUtf8(path.string()), frames, false, false);
+        return frames;
+    };
+    int pictures = 0;
+    for (const fs::directory_entry& e : fs::directory_iterator(*first_)) {
+        if (e.path().extension() != ".gif") continue;
+        ++pictures;
+        EXPECT_FALSE(decode(e.path()).empty()) << e.path().filename();
+    }
+    EXPECT_GT(pictures, 0);
+    EXPECT_TRUE(host.messages.empty()) << host.messages.front();
+
+    // The game refuses an opacity picture of another size, and takes the
+    // opacity of each frame from the frame of the same index.
+    for (const TemplateFile& t : HandWrittenTemplates())
+        for (const std::string& entry : t.entries()) {
+            std::string alphaName = t.item(entry, "textureAlpha");
+            if (alphaName.empty()) continue;
+            FrameList alpha = decode(Find(alphaName));
+            for (const char* key : {"texture", "textureBright", "bright"}) {
+                std::string name = t.item(entry, key);
+                if (name.empty()) continue;
+                FrameList picture = decode(Find(name));
+                ASSERT_FALSE(picture.empty() || alpha.empty()) << entry;
+                EXPECT_EQ(picture[0]->width, alpha[0]->width) << entry << " " << key;
+                EXPECT_EQ(picture[0]->height, alpha[0]->height) << entry << " " << key;
+                EXPECT_LE(picture.size(), alpha.size()) << entry << " " << key << ": frames without opacity";
+            }
+        }
+}
+
+}  // namespace

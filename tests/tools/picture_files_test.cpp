@@ -1,0 +1,102 @@
+// The GIF files of generated pictures, read back with the game's own decoder.
+
+#include <gtest/gtest.h>
+
+#include <span>
+
+#include "headless_host.h"
+#include "picture_files.h"
+#include "scene/gif_decoder.h"
+
+namespace {
+
+uint32_t PixelAt(const FrameBuffer& f, int x, int y) {
+    return *reinterpret_cast<const uint32_t*>(f.pixels + static_cast<size_t>(y) * f.rowStride + x * 4) & 0xFFFFFF;
+}
+
+void Put(Image& image, int x, int y, uint32_t rgb, float a = 1) {
+    Color c = Hex(rgb);
+    image.at(x, y) = {c.r * a, c.g * a, c.b * a, a};
+}
+
+FrameList Decode(const PictureFile& file, HeadlessHost& host) {
+    std::vector<uint8_t> bytes = EncodeGifFile(file);
+    FrameList frames;
+    DecodeGif(std::span<const uint8_t>(bytes), u"test.gif", frames, false, false);
+    EXPECT_TRUE(host.messages.empty()) << host.messages.front();
+    return frames;
+}
+
+// Two frames of a small sprite: a dot that moves right, half-opaque edge beside it.
+SpritePicture MovingDot() {
+    SpritePicture picture;
+    picture.file = "dot.gif";
+    picture.alphaFile = "dot_alpha.gif";
+    picture.brightFile = "dot_bright.gif";
+    for (int i = 0; i < 2; ++i) {
+        Image frame(6, 4);
+        Put(frame, 1 + i * 3, 1, 0xFF8000);
+        Put(frame, 2 + i * 3, 1, 0xFF8000, 0.5f);
+        picture.frames.push_back(frame);
+    }
+    picture.delays = {12, 30};
+    picture.bright = Image(6, 4);
+    Put(picture.bright, 1, 1, 0x00FFFF);
+    return picture;
+}
+
+}  // namespace
+
+TEST(PictureFiles, ASpriteBecomesColourPressedAndOpacityFiles) {
+    std::vector<PictureFile> files = PictureFiles(MovingDot());
+    ASSERT_EQ(files.size(), 3u);
+    EXPECT_EQ(files[0].name, "dot.gif");
+    EXPECT_EQ(files[1].name, "dot_bright.gif");
+    EXPECT_EQ(files[2].name, "dot_alpha.gif");
+    EXPECT_EQ(files[0].indexed.frames.size(), 2u);
+    EXPECT_EQ(files[1].indexed.frames.size(), 1u);
+    // The game takes opacity from the alpha frame of the same index.
+    EXPECT_EQ(files[2].indexed.frames.size(), files[0].indexed.frames.size());
+}
+
+TEST(PictureFiles, AnimatedFramesDecodeWithTheirDelaysAndNothingOfThePreviousFrame) {
+    HeadlessHost host;
+    std::vector<PictureFile> files = PictureFiles(MovingDot());
+    FrameList frames = Decode(files[0], host);
+    ASSERT_EQ(frames.size(), 2u);
+    EXPECT_EQ(frames[0]->width, 6);
+    EXPECT_EQ(frames[0]->height, 4);
+    EXPECT_FLOAT_EQ(frames[0]->frameDelay, 0.12f);
+    EXPECT_FLOAT_EQ(frames[1]->frameDelay, 0.30f);
+    const uint32_t key = 0xFF00FF;
+    EXPECT_EQ(frames[0]->transparentColor, key);
+    EXPECT_EQ(PixelAt(*frames[0], 1, 1), 0xFF8000u);
+    EXPECT_EQ(PixelAt(*frames[0], 2, 1), 0xFF8000u);  // straight colour; the alpha file holds the half
+    EXPECT_EQ(PixelAt(*frames[0], 0, 0), key);
+    // The dot has moved on: where it was, frame 1 is clear, not a leftover.
+    EXPECT_EQ(PixelAt(*frames[1], 1, 1), key);
+    EXPECT_EQ(PixelAt(*frames[1], 4, 1), 0xFF8000u);
+}
+
+TEST(PictureFiles, OpacityDecodesAsGreyOfTheSameSize) {
+    HeadlessHost host;
+    std::vector<PictureFile> files = PictureFiles(MovingDot());
+    FrameList alpha = Decode(files[2], host);
+    ASSERT_EQ(alpha.size(), 2u);
+    EXPECT_EQ(alpha[1]->width, 6);
+    EXPECT_EQ(PixelAt(*alpha[0], 1, 1), 0xFFFFFFu);
+    EXPECT_EQ(PixelAt(*alpha[0], 2, 1), 0x808080u);
+    EXPECT_EQ(PixelAt(*alpha[0], 0, 0), 0u);
+    EXPECT_EQ(alpha[0]->transparentColor, 0xFFFFFFFFu);  // no colour key: every pixel counts
+}
+
+TEST(PictureFiles, PressedLookKeepsTheNormalOutline) {
+    HeadlessHost host;
+    std::vector<PictureFile> files = PictureFiles(MovingDot());
+    FrameList bright = Decode(files[1], host);
+    ASSERT_EQ(bright.size(), 1u);
+    EXPECT_EQ(PixelAt(*bright[0], 1, 1), 0x00FFFFu);
+    // Opaque in the normal look but not drawn in the pressed one: the normal colour.
+    EXPECT_EQ(PixelAt(*bright[0], 2, 1), 0xFF8000u);
+    EXPECT_EQ(PixelAt(*bright[0], 3, 3), bright[0]->transparentColor);
+}

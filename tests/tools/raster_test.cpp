@@ -1,0 +1,104 @@
+// The raster library's shapes: exact pixel coverage, holes, blur.
+
+#include <gtest/gtest.h>
+
+#include <cmath>
+
+#include "raster/effects.h"
+#include "raster/rasterize.h"
+
+namespace {
+
+double Total(const Mask& m) {
+    double sum = 0;
+    for (int y = 0; y < m.height(); ++y)
+        for (int x = 0; x < m.width(); ++x) sum += m.at(x, y);
+    return sum;
+}
+
+Polygon Rect(float x0, float y0, float x1, float y1) { return {{x0, y0}, {x1, y0}, {x1, y1}, {x0, y1}}; }
+
+}  // namespace
+
+TEST(RasterFill, RectangleCoversTheExactAreaOfEachPixel) {
+    Mask m = FillPolygons(16, 16, {Rect(2.25f, 3.5f, 7.5f, 9.0f)});
+    EXPECT_NEAR(m.at(2, 5), 0.75f, 1e-4);  // left edge cuts the pixel at a quarter
+    EXPECT_NEAR(m.at(7, 5), 0.5f, 1e-4);   // right edge at a half
+    EXPECT_NEAR(m.at(4, 3), 0.5f, 1e-4);   // top edge at a half
+    EXPECT_NEAR(m.at(2, 3), 0.375f, 1e-4); // corner: both
+    EXPECT_FLOAT_EQ(m.at(5, 6), 1.0f);
+    EXPECT_FLOAT_EQ(m.at(5, 9), 0.0f);
+    EXPECT_FLOAT_EQ(m.at(8, 5), 0.0f);
+    EXPECT_NEAR(Total(m), 5.25 * 5.5, 1e-3);
+}
+
+TEST(RasterFill, SlantedEdgeSplitsPixelsByArea) {
+    // A right triangle whose hypotenuse crosses many pixels: the sum is its area.
+    Mask m = FillPolygons(40, 40, {{{1.3f, 2.1f}, {37.7f, 2.1f}, {1.3f, 30.6f}}});
+    EXPECT_NEAR(Total(m), 0.5 * 36.4 * 28.5, 0.01);
+}
+
+TEST(RasterFill, ReversedInnerContourCutsAHole) {
+    Polygon outer = Rect(2, 2, 18, 18);
+    Polygon inner = Rect(6, 6, 14, 14);
+    std::reverse(inner.begin(), inner.end());
+    Mask m = FillPolygons(20, 20, {outer, inner});
+    EXPECT_FLOAT_EQ(m.at(10, 10), 0.0f);
+    EXPECT_FLOAT_EQ(m.at(3, 3), 1.0f);
+    EXPECT_NEAR(Total(m), 16 * 16 - 8 * 8, 1e-3);
+}
+
+TEST(RasterFill, OverlappingContoursOfOneDirectionMerge) {
+    Mask m = FillPolygons(20, 20, {Rect(2, 2, 12, 12), Rect(8, 8, 18, 18)});
+    EXPECT_FLOAT_EQ(m.at(10, 10), 1.0f);
+    EXPECT_NEAR(Total(m), 100 + 100 - 16, 1e-3);
+}
+
+TEST(RasterFill, ShapesOutsideThePictureAreClipped) {
+    Mask m = FillPolygons(10, 10, {Rect(-5, -5, 4.5f, 3)});
+    EXPECT_FLOAT_EQ(m.at(0, 0), 1.0f);
+    EXPECT_NEAR(m.at(4, 1), 0.5f, 1e-4);
+    EXPECT_NEAR(Total(m), 4.5 * 3, 1e-3);
+    EXPECT_EQ(Total(FillPolygons(10, 10, {Rect(20, 20, 30, 30)})), 0.0);
+}
+
+TEST(RasterFill, CircleAreaMatches) {
+    Mask m = CircleMask(64, 64, {31.7f, 32.2f}, 20.0f);
+    // Curves become chords at most 0.05 pixel inside the circle.
+    EXPECT_NEAR(Total(m), M_PI * 400, M_PI * 400 * 0.005);
+}
+
+TEST(RasterStroke, LineCoversItsLengthTimesWidth) {
+    Mask m = StrokePolyline(60, 20, {{10, 10}, {50, 10}}, 4);
+    // A 40 x 4 body and two round caps of radius 2.
+    EXPECT_NEAR(Total(m), 40 * 4 + M_PI * 4, 1.5);
+    EXPECT_FLOAT_EQ(m.at(30, 10), 1.0f);
+    EXPECT_FLOAT_EQ(m.at(30, 14), 0.0f);
+}
+
+TEST(RasterBlur, KeepsTheTotalAndSpreadsIt) {
+    Mask m = FillPolygons(64, 64, {Rect(28, 28, 36, 36)});
+    Mask b = Blur(m, 3.0f);
+    EXPECT_NEAR(Total(b), Total(m), 0.01);
+    EXPECT_LT(b.at(32, 32), 1.0f);
+    EXPECT_GT(b.at(32, 24), 0.0f);
+    EXPECT_FLOAT_EQ(b.at(32, 4), 0.0f);
+}
+
+TEST(RasterDilate, GrowsAShapeByTheRadius) {
+    Mask m = FillPolygons(40, 40, {Rect(15, 15, 25, 25)});
+    Mask d = Dilate(m, 3.0f);
+    EXPECT_FLOAT_EQ(d.at(13, 20), 1.0f);
+    EXPECT_FLOAT_EQ(d.at(10, 20), 0.0f);
+    EXPECT_NEAR(Total(d), 16 * 16 - (4 - M_PI) * 9, 3.0);
+}
+
+TEST(RasterPaint, NormalBlendOverTransparentKeepsTheColour) {
+    Image image(4, 4);
+    Mask m = FillPolygons(4, 4, {Rect(0, 0, 2.5f, 4)});
+    FillMask(image, m, Hex(0x336699));
+    Color edge = image.colorAt(2, 1);
+    EXPECT_NEAR(edge.a, 0.5f, 1e-4);
+    EXPECT_NEAR(edge.r, 0x33 / 255.0f, 1e-4);  // straight colour, not darkened by coverage
+    EXPECT_NEAR(edge.b, 0x99 / 255.0f, 1e-4);
+}
