@@ -12,6 +12,8 @@ namespace {
 constexpr float kTileDepth = MazeGrid::kTileDepth;
 const Color kNeon = Hex(0x4FD8FF);
 const Color kUnderGlow = Hex(0xC35CFF);
+// Where the moon stands in the picture, and its radius, in pixels.
+constexpr float kMoonX = 62, kMoonY = 60, kMoonPixels = 27;
 
 struct Rgb {
     float r = 0, g = 0, b = 0;
@@ -147,18 +149,18 @@ public:
     Rgb moon(Vec3 d) const {
         float angle = std::acos(std::clamp(Dot3(d, moonDir_), -1.0f, 1.0f));
         float r = angle / moonRadius_;
-        Rgb halo = ToRgb(Hex(0x9FB7FF)) * (0.22f * std::exp(-std::max(0.0f, r - 1) / 1.6f));
+        Rgb halo = ToRgb(Hex(0x9FB7FF)) * (0.3f * std::exp(-std::max(0.0f, r - 1) / 1.6f));
         if (r > 1.0f) return halo;
         // Position on the disc in the picture's axes (x right, y down).
         Vec3 f = world_.camera.forward();
         float sx = (d.x - moonDir_.x) / moonRadius_;
         float sy = -((d.y - moonDir_.y) * f.z - (d.z - moonDir_.z) * f.y) / moonRadius_;
         float nz = std::sqrt(std::max(0.0f, 1 - sx * sx - sy * sy));
-        Vec3 sun = Normalize({0.8f, -0.3f, -0.55f});
+        Vec3 sun = Normalize({0.62f, -0.28f, -0.72f});
         float lit = Clamp01((sx * sun.x + sy * sun.y + nz * sun.z) * 6 + 0.5f);
         float seas = FractalNoise(sx * 2.4f + 5, sy * 2.4f + 9, 41, 4);
         float surface = 0.9f - Clamp01((seas - 0.48f) * 2.4f) * 0.25f;
-        Rgb disc = Blend(ToRgb(Hex(0x1C1E44)) * surface, ToRgb(Hex(0xFFF4D6)) * surface, lit);
+        Rgb disc = Blend(ToRgb(Hex(0x17173E)) * surface, ToRgb(Hex(0xFFF4D6)) * surface, lit);
         return Blend(halo, disc, Clamp01((1 - r) * moonRadius_ * world_.camera.focal));
     }
 
@@ -209,8 +211,6 @@ public:
     }
 
 private:
-    static constexpr float kMoonX = 62, kMoonY = 60, kMoonPixels = 27;
-
     Rgb actorLight(const MazeActor& actor, const Hit& hit) const {
         Vec3 p = world_.grid.cellTop(actor.row, actor.column);
         Vec3 toLight{p.x - hit.position.x, 0.55f - hit.position.y, p.z - hit.position.z};
@@ -232,6 +232,8 @@ void AddStars(Image& image, const Mask& skyShare, float horizonY) {
         float y = random.range(0, horizonY) * random.range(0.35f, 1.0f);
         float brightness = std::pow(random.unit(), 2.2f);
         Color tint = tints[random.below(4)];
+        // The moon hides the stars behind it (it looks larger off the picture's centre).
+        if (Length(Vec2{x - kMoonX, y - kMoonY}) < kMoonPixels * 1.3f) continue;
         float share = skyShare.sample(static_cast<int>(x), static_cast<int>(y));
         float fade = Clamp01((horizonY - y) / (horizonY * 0.25f));
         float alpha = (0.25f + 0.75f * brightness) * share * fade;
@@ -284,7 +286,7 @@ void AddPellets(Image& image, const MazeWorld& world) {
             SphereLight light;
             light.ambient = 0.7f;
             light.diffuse = 0.45f;
-            light.specular = 0.8f;
+            light.highlightStrength = 0.8f;
             light.rim = 0;
             FillMask(image, dot, [&](float x, float y) {
                 Color c = SpherePaint(p, radius, core, light)(x, y);

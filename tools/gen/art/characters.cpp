@@ -86,7 +86,7 @@ void DrawTobbin(Image& image, const TobbinPose& pose) {
     light.towardLight = {-0.45f, -0.75f, 0.55f};
     light.ambient = 0.45f;
     light.diffuse = 0.72f;
-    light.specular = 0.55f;
+    light.highlightStrength = 0.55f;
     light.shininess = 28;
     light.rimColor = Hex(0x7FE3FF);
     light.rim = 0.35f;

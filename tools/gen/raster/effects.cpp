@@ -88,7 +88,7 @@ Paint SpherePaint(Vec2 centre, float radius, Color base, const SphereLight& ligh
         }
         float nz = std::sqrt(1 - rr);
         float lambert = std::max(0.0f, nx * l.x + ny * l.y + nz * l.z);
-        float highlight = std::pow(std::max(0.0f, nx * h.x + ny * h.y + nz * h.z), light.shininess) * light.specular;
+        float highlight = std::pow(std::max(0.0f, nx * h.x + ny * h.y + nz * h.z), light.shininess) * light.highlightStrength;
         float rim = std::pow(1 - nz, 3.0f) * light.rim;
         float shade = light.ambient + light.diffuse * lambert;
         auto channel = [&](float b, float rimC) { return std::min(1.0f, b * shade + highlight + rim * rimC); };

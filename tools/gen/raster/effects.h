@@ -16,12 +16,12 @@ Paint LinearGradient(Vec2 p0, Vec2 p1, Gradient ramp);
 Paint RadialGradient(Vec2 centre, float radius, Gradient ramp, float ry = 0);
 
 // A sphere lit from a direction, shaded per pixel from its normal: ambient,
-// diffuse (Lambert), a Blinn-Phong highlight and a rim light on the edge.
+// diffuse (Lambert), a Blinn-Phong highlight (highlightStrength, shininess) and a rim light on the edge.
 struct SphereLight {
     Vec3 towardLight{-0.5f, -0.7f, 0.6f};  // screen axes: x right, y down, z toward the viewer
     float ambient = 0.35f;
     float diffuse = 0.8f;
-    float specular = 0.7f;
+    float highlightStrength = 0.7f;
     float shininess = 40;
     Color rimColor = Hex(0xFFFFFF);
     float rim = 0.25f;
