@@ -63,7 +63,9 @@ struct SceneBox {
 
 class Composer {
 public:
-    Composer(const PreviewInput& input, int width, int height) : input_(input), screen_(width, height) {
+    // With reportPlacements, sprites placed elsewhere than the art expects are reported.
+    Composer(const PreviewInput& input, bool reportPlacements)
+        : input_(input), report_(reportPlacements), screen_(kDesignWidth * kArtScale, kDesignHeight * kArtScale) {
         screen_.fill(Hex(0x000000));
         for (const PictureFile& f : *input.files) files_[f.name] = &f;
     }
@@ -113,7 +115,7 @@ private:
         const SceneBox& scene = scenes_[*container];
         int x = scene.x + t.integer(entry, "x", 0) * kScale, y = scene.y + t.integer(entry, "y", 0) * kScale;
         int w = t.integer(entry, "width", -1) * kScale, h = t.integer(entry, "height", -1) * kScale;
-        checkPlacement(entry, x / kScale, y / kScale, w / kScale, h / kScale);
+        if (report_) checkPlacement(entry, x / kScale, y / kScale, w / kScale, h / kScale);
 
         bool bright = pressed && t.item(entry, "GUIType").has_value();
         std::optional<std::string> textureName = t.item(entry, "texture");
@@ -170,6 +172,7 @@ private:
     }
 
     const PreviewInput& input_;
+    bool report_;
     Image screen_;
     std::map<std::string, const PictureFile*> files_;
     std::map<std::string, SceneBox> scenes_;
@@ -192,11 +195,11 @@ bool WritePreviews(const PreviewInput& input) {
     std::string base = input.templatePath.substr(input.templatePath.find_last_of('/') + 1);
     base = base.substr(0, base.find('.'));
     for (size_t frame : {0, 2}) {
-        Composer normal(input, kDesignWidth * kArtScale, kDesignHeight * kArtScale);
+        Composer normal(input, frame == 0);
         normal.compose(t, false, frame);
         ok = WritePng(input.outputDir + "/" + base + "." + std::to_string(frame) + ".png", normal.screen()) && ok;
     }
-    Composer pressed(input, kDesignWidth * kArtScale, kDesignHeight * kArtScale);
+    Composer pressed(input, false);
     pressed.compose(t, true, 0);
     ok = WritePng(input.outputDir + "/" + base + ".pressed.png", pressed.screen()) && ok;
     return ok;

@@ -295,17 +295,20 @@ void AddPellets(Image& image, const MazeWorld& world) {
         }
 }
 
-}  // namespace
+// Casts 3 x 3 rays through every pixel: the picture's colour, the light its
+// surfaces emit (for the bloom), and the share of rays that met only sky.
+struct RayPass {
+    Image colour;
+    Image emission;  // premultiplied light, opacity = its strongest channel
+    Mask skyShare;
+};
 
-Image RenderCoverBackdrop(const MazeWorld& world) {
+RayPass CastAllRays(const MazeWorld& world, const BackdropShader& shader) {
     const int w = world.pictureWidth, h = world.pictureHeight;
-    BackdropShader shader(world);
-    Image image(w, h);
-    std::vector<Rgb> emission(static_cast<size_t>(w) * h);
-    Mask skyShare(w, h);
-    skyShare.setBounds(skyShare.area());
+    RayPass pass{Image(w, h), Image(w, h), Mask(w, h)};
+    pass.skyShare.setBounds(pass.skyShare.area());
     constexpr int kSamples = 3;  // per axis
-    Vec3 origin = world.camera.position;
+    const float k = 1.0f / (kSamples * kSamples);
     for (int y = 0; y < h; ++y)
         for (int x = 0; x < w; ++x) {
             Rgb colour, glow;
@@ -314,7 +317,7 @@ Image RenderCoverBackdrop(const MazeWorld& world) {
                 for (int sx = 0; sx < kSamples; ++sx) {
                     Vec3 d = world.camera.rayThrough(x + (sx + 0.5f) / kSamples, y + (sy + 0.5f) / kSamples);
                     Hit hit;
-                    if (CastRay(world.grid, origin, d, hit)) {
+                    if (CastRay(world.grid, world.camera.position, d, hit)) {
                         Rgb c, e;
                         shader.surface(hit, d, c, e);
                         colour = colour + c;
@@ -324,32 +327,35 @@ Image RenderCoverBackdrop(const MazeWorld& world) {
                         ++misses;
                     }
                 }
-            float k = 1.0f / (kSamples * kSamples);
-            image.at(x, y) = {colour.r * k, colour.g * k, colour.b * k, 1};
-            emission[static_cast<size_t>(y) * w + x] = glow * k;
-            skyShare.at(x, y) = misses * k;
+            pass.colour.at(x, y) = {colour.r * k, colour.g * k, colour.b * k, 1};
+            glow = glow * k;
+            pass.emission.at(x, y) = {glow.r, glow.g, glow.b, std::max({glow.r, glow.g, glow.b, 1e-6f})};
+            pass.skyShare.at(x, y) = misses * k;
         }
+    return pass;
+}
 
-    // Bloom: the emitted light spread out twice, added on top.
-    Image light(w, h);
-    for (int y = 0; y < h; ++y)
-        for (int x = 0; x < w; ++x) {
-            Rgb e = emission[static_cast<size_t>(y) * w + x];
-            float a = std::max({e.r, e.g, e.b, 1e-6f});
-            light.at(x, y) = {e.r, e.g, e.b, a};
-        }
-    Image nearGlow = Blur(light, 3.0f), farGlow = Blur(light, 12.0f);
-    for (int y = 0; y < h; ++y)
-        for (int x = 0; x < w; ++x) {
+// Bloom: the emitted light spread out at two widths and added on top.
+void AddBloom(Image& image, const Image& emission) {
+    Image nearGlow = Blur(emission, 3.0f), farGlow = Blur(emission, 12.0f);
+    for (int y = 0; y < image.height(); ++y)
+        for (int x = 0; x < image.width(); ++x) {
             Pixel& p = image.at(x, y);
             const Pixel &n = nearGlow.at(x, y), &f = farGlow.at(x, y);
             p.r = std::min(1.0f, p.r + n.r * 0.8f + f.r * 0.9f);
             p.g = std::min(1.0f, p.g + n.g * 0.8f + f.g * 0.9f);
             p.b = std::min(1.0f, p.b + n.b * 0.8f + f.b * 0.9f);
         }
+}
 
+}  // namespace
+
+Image RenderCoverBackdrop(const MazeWorld& world) {
+    BackdropShader shader(world);
+    RayPass pass = CastAllRays(world, shader);
+    AddBloom(pass.colour, pass.emission);
     float horizonY = world.camera.centre.y - world.camera.focal * std::tan(world.camera.pitch);
-    AddStars(image, skyShare, horizonY);
-    AddPellets(image, world);
-    return image;
+    AddStars(pass.colour, pass.skyShare, horizonY);
+    AddPellets(pass.colour, world);
+    return pass.colour;
 }

@@ -8,8 +8,6 @@
 
 namespace {
 
-constexpr float kPi = 3.14159265f;
-
 void GroundShadow(Image& image, Vec2 centre, float rx, float ry, float strength) {
     Mask shadow = Blur(EllipseMask(image.width(), image.height(), centre, rx, ry), ry * 0.6f);
     FillMask(image, shadow, WithAlpha(Hex(0x05030F), strength));
@@ -54,76 +52,94 @@ void DrawEye(Image& image, Vec2 c, float rx, float ry, Vec2 look, float lid, Col
     FillMask(image, StrokePolyline(w, h, lash, outline * 1.1f), Hex(0x1A0B12));
 }
 
+// Tobbin's parts share his centre, radius, line width and outline colour.
+struct TobbinParts {
+    Image& image;
+    Vec2 c;
+    float r;
+    float line;
+    Color outline;
+
+    int w() const { return image.width(); }
+    int h() const { return image.height(); }
+
+    // A curl of hair on top.
+    void curl() {
+        Path p;
+        p.moveTo({c.x - r * 0.1f, c.y - r * 0.92f});
+        p.cubicTo({c.x - r * 0.25f, c.y - r * 1.35f}, {c.x + r * 0.3f, c.y - r * 1.45f}, {c.x + r * 0.22f, c.y - r * 1.18f});
+        p.cubicTo({c.x + r * 0.16f, c.y - r * 1.05f}, {c.x + r * 0.02f, c.y - r * 1.1f}, {c.x + r * 0.06f, c.y - r * 1.2f});
+        p.cubicTo({c.x - r * 0.04f, c.y - r * 1.1f}, {c.x + r * 0.05f, c.y - r * 0.95f}, {c.x + r * 0.12f, c.y - r * 0.9f});
+        p.close();
+        Mask m = FillPath(w(), h(), p);
+        FillMask(image, Dilate(m, line), outline);
+        FillMask(image, m, LinearGradient({c.x, c.y - r * 1.4f}, {c.x, c.y - r * 0.9f},
+                                          {{0, Hex(0xFFC060)}, {1, Hex(0xE0701A)}}));
+    }
+
+    // The lit ball with a sheen and rosy cheeks.
+    void body(Color colour) {
+        Mask ball = CircleMask(w(), h(), c, r);
+        FillMask(image, Dilate(ball, line), outline);
+        SphereLight light;
+        light.towardLight = {-0.45f, -0.75f, 0.55f};
+        light.ambient = 0.45f;
+        light.diffuse = 0.72f;
+        light.highlightStrength = 0.55f;
+        light.shininess = 28;
+        light.rimColor = Hex(0x7FE3FF);  // the maze's neon behind him
+        light.rim = 0.35f;
+        FillMask(image, ball, SpherePaint(c, r, colour, light));
+        Mask sheen = Intersect(EllipseMask(w(), h(), {c.x - r * 0.35f, c.y - r * 0.5f}, r * 0.32f, r * 0.18f), ball);
+        FillMask(image, Blur(sheen, r * 0.05f), WithAlpha(Hex(0xFFFFFF), 0.55f));
+        for (float side : {-1.0f, 1.0f})
+            FillMask(image,
+                     Blur(EllipseMask(w(), h(), {c.x + side * r * 0.55f, c.y + r * 0.22f}, r * 0.16f, r * 0.1f), r * 0.05f),
+                     WithAlpha(Hex(0xFF4F5E), 0.55f));
+    }
+
+    // A wide open smile with teeth and a tongue.
+    void mouth() {
+        Vec2 m{c.x, c.y + r * 0.18f};
+        Path p;
+        p.moveTo({m.x - r * 0.42f, m.y});
+        p.quadTo({m.x, m.y + r * 0.1f}, {m.x + r * 0.42f, m.y});
+        p.cubicTo({m.x + r * 0.38f, m.y + r * 0.5f}, {m.x - r * 0.38f, m.y + r * 0.5f}, {m.x - r * 0.42f, m.y});
+        p.close();
+        Mask inside = FillPath(w(), h(), p);
+        FillMask(image, Dilate(inside, line), outline);
+        FillMask(image, inside,
+                 LinearGradient({m.x, m.y}, {m.x, m.y + r * 0.4f}, {{0, Hex(0x5A0E16)}, {1, Hex(0x2A050A)}}));
+        FillMask(image, Intersect(EllipseMask(w(), h(), {m.x + r * 0.04f, m.y + r * 0.36f}, r * 0.22f, r * 0.13f), inside),
+                 Hex(0xFF6B7A));
+        FillMask(image,
+                 Intersect(RoundRectMask(w(), h(), m.x - r * 0.3f, m.y - r * 0.05f, r * 0.6f, r * 0.12f, r * 0.04f), inside),
+                 Hex(0xFFF8EE));
+    }
+
+    void eyes(Vec2 look, float blink, Color lid) {
+        for (float side : {-1.0f, 1.0f}) {
+            Vec2 e{c.x + side * r * 0.3f, c.y - r * 0.22f};
+            DrawEye(image, e, r * 0.2f, r * 0.27f, look, blink, lid, Hex(0x3B7BFF), line);
+            Polygon brow{{e.x - r * 0.15f, e.y - r * 0.38f}, {e.x, e.y - r * 0.45f}, {e.x + r * 0.15f, e.y - r * 0.4f}};
+            FillMask(image, StrokePolyline(w(), h(), brow, line * 1.5f), outline);
+        }
+    }
+};
+
 }  // namespace
 
 void DrawTobbin(Image& image, const TobbinPose& pose) {
-    const int w = image.width(), h = image.height();
-    const Vec2 c = pose.centre;
-    const float r = pose.radius;
-    const float line = std::max(1.5f, r * 0.045f);
     const Color body = Hex(0xFF9A2E);
-    const Color outline = Hex(0x3A1606);
-
-    GroundShadow(image, {c.x, pose.groundY}, r * 0.85f, r * 0.2f, 0.75f);
-    // Warm glow around him, so he reads as the light of the scene.
-    Mask ball = CircleMask(w, h, c, r);
-    Glow(image, ball, r * 0.05f, r * 0.22f, WithAlpha(Hex(0xFFA040), 0.45f), Blend::Normal);
-
-    // A curl of hair on top.
-    Path curl;
-    curl.moveTo({c.x - r * 0.1f, c.y - r * 0.92f});
-    curl.cubicTo({c.x - r * 0.25f, c.y - r * 1.35f}, {c.x + r * 0.3f, c.y - r * 1.45f}, {c.x + r * 0.22f, c.y - r * 1.18f});
-    curl.cubicTo({c.x + r * 0.16f, c.y - r * 1.05f}, {c.x + r * 0.02f, c.y - r * 1.1f}, {c.x + r * 0.06f, c.y - r * 1.2f});
-    curl.cubicTo({c.x - r * 0.04f, c.y - r * 1.1f}, {c.x + r * 0.05f, c.y - r * 0.95f}, {c.x + r * 0.12f, c.y - r * 0.9f});
-    curl.close();
-    Mask curlMask = FillPath(w, h, curl);
-    FillMask(image, Dilate(curlMask, line), outline);
-    FillMask(image, curlMask, LinearGradient({c.x, c.y - r * 1.4f}, {c.x, c.y - r * 0.9f},
-                                             {{0, Hex(0xFFC060)}, {1, Hex(0xE0701A)}}));
-
-    FillMask(image, Dilate(ball, line), outline);
-    SphereLight light;
-    light.towardLight = {-0.45f, -0.75f, 0.55f};
-    light.ambient = 0.45f;
-    light.diffuse = 0.72f;
-    light.highlightStrength = 0.55f;
-    light.shininess = 28;
-    light.rimColor = Hex(0x7FE3FF);
-    light.rim = 0.35f;
-    FillMask(image, ball, SpherePaint(c, r, body, light));
-    // A soft sheen across the upper left.
-    Mask sheen = Intersect(EllipseMask(w, h, {c.x - r * 0.35f, c.y - r * 0.5f}, r * 0.32f, r * 0.18f), ball);
-    FillMask(image, Blur(sheen, r * 0.05f), WithAlpha(Hex(0xFFFFFF), 0.55f));
-
-    // Rosy cheeks.
-    for (float side : {-1.0f, 1.0f})
-        FillMask(image, Blur(EllipseMask(w, h, {c.x + side * r * 0.55f, c.y + r * 0.22f}, r * 0.16f, r * 0.1f), r * 0.05f),
-                 WithAlpha(Hex(0xFF4F5E), 0.55f));
-
-    // A wide open smile with a tongue.
-    Path mouth;
-    Vec2 m{c.x, c.y + r * 0.18f};
-    mouth.moveTo({m.x - r * 0.42f, m.y});
-    mouth.quadTo({m.x, m.y + r * 0.1f}, {m.x + r * 0.42f, m.y});
-    mouth.cubicTo({m.x + r * 0.38f, m.y + r * 0.5f}, {m.x - r * 0.38f, m.y + r * 0.5f}, {m.x - r * 0.42f, m.y});
-    mouth.close();
-    Mask mouthMask = FillPath(w, h, mouth);
-    FillMask(image, Dilate(mouthMask, line), outline);
-    FillMask(image, mouthMask, LinearGradient({m.x, m.y}, {m.x, m.y + r * 0.4f}, {{0, Hex(0x5A0E16)}, {1, Hex(0x2A050A)}}));
-    Mask tongue = Intersect(EllipseMask(w, h, {m.x + r * 0.04f, m.y + r * 0.36f}, r * 0.22f, r * 0.13f), mouthMask);
-    FillMask(image, tongue, Hex(0xFF6B7A));
-    Mask teeth = Intersect(RoundRectMask(w, h, m.x - r * 0.3f, m.y - r * 0.05f, r * 0.6f, r * 0.12f, r * 0.04f), mouthMask);
-    FillMask(image, teeth, Hex(0xFFF8EE));
-
-    // Big eyes and eyebrows.
-    for (float side : {-1.0f, 1.0f}) {
-        Vec2 e{c.x + side * r * 0.3f, c.y - r * 0.22f};
-        DrawEye(image, e, r * 0.2f, r * 0.27f, pose.look, pose.blink, Shade(body, 1.05f), Hex(0x3B7BFF), line);
-        Polygon brow{{e.x - r * 0.15f, e.y - r * 0.38f + side * r * 0.0f},
-                     {e.x, e.y - r * 0.45f},
-                     {e.x + r * 0.15f, e.y - r * 0.4f}};
-        FillMask(image, StrokePolyline(w, h, brow, line * 1.5f), outline);
-    }
+    TobbinParts parts{image, pose.centre, pose.radius, std::max(1.5f, pose.radius * 0.045f), Hex(0x3A1606)};
+    GroundShadow(image, {pose.centre.x, pose.groundY}, pose.radius * 0.85f, pose.radius * 0.2f, 0.75f);
+    // A warm glow around him: he is the light of the scene.
+    Glow(image, CircleMask(image.width(), image.height(), pose.centre, pose.radius), pose.radius * 0.05f,
+         pose.radius * 0.22f, WithAlpha(Hex(0xFFA040), 0.45f), Blend::Normal);
+    parts.curl();
+    parts.body(body);
+    parts.mouth();
+    parts.eyes(pose.look, pose.blink, Shade(body, 1.05f));
 }
 
 void DrawGhost(Image& image, const GhostPose& pose) {
