@@ -10,6 +10,7 @@
 #include "scene/input_pad.h"
 #include "scene/scene_sprite.h"
 #include "scene/sprite.h"
+#include "scene/stylus_joystick.h"
 #include "scene/widgets.h"
 #include "sound/sound_mixer.h"
 
@@ -116,9 +117,22 @@ void Canvas::releaseEverything() {
     postFrameListeners_.clear();
     loadedNames_.clear();
     inputPad_.reset();
+    stylusJoystick_.reset();
 }
 
 void Canvas::onDestroyed() { releaseEverything(); }
+
+void Canvas::createStylusJoystick(int penWidth, int deadRadius, int directions) {
+    stylusJoystick_ = std::make_unique<StylusJoystick>(*this, penWidth, ScaleToScreen(deadRadius), directions);
+}
+
+void Canvas::destroyStylusJoystick() { stylusJoystick_.reset(); }
+
+bool Canvas::joystickDragging() const { return stylusJoystick_ && stylusJoystick_->dragging(); }
+
+void Canvas::drawJoystickIfDragged() {
+    if (joystickDragging()) stylusJoystick_->drawJoystick();
+}
 
 void Canvas::createInputPad(uint32_t backgroundColor, const std::u16string& imageDir, const std::u16string& padImage,
                             const std::u16string& keyImage, const std::u16string& wideKeyImage) {
@@ -149,6 +163,7 @@ void Canvas::addPostFrameListener(FrameListener* listener) {
 
 void Canvas::onIdle(const Message&, WindowHandle) {
     frame();
+    drawJoystickIfDragged();
     paint(nullptr);
 }
 
@@ -180,6 +195,7 @@ void Canvas::render(bool forceFull) {
 void Canvas::repaint() {
     if (running_) return;
     render(true);
+    drawJoystickIfDragged();
     paint(nullptr);
     if (!backBuffer()) flushDirectScenes();
 }
@@ -193,7 +209,7 @@ void Canvas::flushDirectScenes() {
 
 void Canvas::drawScenes() {
     bool full = frameTime_ < 0;
-    bool skipDirect = running_ && full;
+    bool skipDirect = running_ && full && !joystickDragging();
     int count = scenes_.size();
     for (int i = 0; i < count && i < scenes_.size(); ++i) {
         Scene* scene = sceneAt(i);
@@ -281,9 +297,15 @@ void Canvas::stylusHitTest(int x, int y) {
     if (Sprite* widget = HitTest(*scene, x, y)) setPressed(widget, scene);
 }
 
-void Canvas::onMouse(uint32_t message, uint32_t, int x, int y, int phase) {
+void Canvas::onMouse(uint32_t message, uint32_t flags, int x, int y, int phase) {
     if (message != WM_MOUSEMOVE && message != WM_LBUTTONDOWN && message != WM_LBUTTONUP) return;
     if (message == WM_MOUSEMOVE) {
+        if (joystickDragging() && flags == MK_LBUTTON) {
+            stylusJoystick_->moveDrag(x, y);
+            stylusJoystick_->applyKeys(true);
+            repaint();
+            return;
+        }
         // Hover feedback only: the press itself stays as it was.
         Sprite* widget = pressedWidget_;
         SceneSprite* scene = pressedScene_;
@@ -291,12 +313,17 @@ void Canvas::onMouse(uint32_t message, uint32_t, int x, int y, int phase) {
         setPressed(widget, scene);
         return;
     }
-    if (phase == 0) {
-        if (message == WM_LBUTTONDOWN) {
-            stylusHitTest(x, y);
-            if (pressedWidget_ && pressedScene_->navigationMode == 1) SetSceneFocus(*pressedScene_, pressedWidget_, false);
+    if (phase == 0 && message == WM_LBUTTONDOWN) {
+        stylusHitTest(x, y);
+        if (pressedWidget_ && pressedScene_->navigationMode == 1) SetSceneFocus(*pressedScene_, pressedWidget_, false);
+    }
+    if (phase != 1 && stylusJoystick_ && !pressedWidget_) {
+        if (message == WM_LBUTTONDOWN && stylusJoystick_->enabled) {
+            stylusJoystick_->beginDrag(x, y);
+        } else if (message == WM_LBUTTONUP && stylusJoystick_->dragging()) {
+            stylusJoystick_->endDrag();
+            repaint();
         }
-        return;
     }
     if (phase == 1 && pressedWidget_ && pressedScene_) {
         RunWidgetAction(*this, *pressedScene_, *pressedWidget_, message);

@@ -23,6 +23,7 @@
 class BitmapFont;
 class ImageCache;
 class InputPad;
+class StylusJoystick;
 class SceneSprite;
 class Sprite;
 class Texture;
@@ -138,6 +139,11 @@ public:
     void createInputPad(uint32_t backgroundColor, const std::u16string& imageDir, const std::u16string& padImage,
                         const std::u16string& keyImage, const std::u16string& wideKeyImage);
 
+    StylusJoystick* stylusJoystick() const { return stylusJoystick_.get(); }
+    // deadRadius in design units; directions 1 four, 0 none, other eight.
+    void createStylusJoystick(int penWidth, int deadRadius, int directions);
+    void destroyStylusJoystick();
+
     // The back buffer the scenes draw on, or null for an unbuffered canvas.
     FrameBuffer* target() const { return backBuffer() ? &backBuffer()->surface() : nullptr; }
 
@@ -146,6 +152,8 @@ protected:
     void stylusHitTest(int x, int y);
     void drawScene(Scene& scene, bool full, bool skipDirect);
     void releaseEverything();
+    bool joystickDragging() const;
+    void drawJoystickIfDragged();
 
 private:
     bool hollowBackground_;
@@ -170,6 +178,7 @@ private:
     std::unique_ptr<ModelCache> modelCache_;
     SoundStore soundStore_;
     std::unique_ptr<InputPad> inputPad_;
+    std::unique_ptr<StylusJoystick> stylusJoystick_;
     IdleHandler* previousIdleHandler_;
     std::u16string templateDir_;
     std::u16string templateName_;

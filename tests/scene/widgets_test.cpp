@@ -1,0 +1,268 @@
+#include "scene/widgets.h"
+
+#include <sys/stat.h>
+
+#include "canvas_fixture.h"
+#include "scene/input_pad.h"
+#include "scene/key_state.h"
+#include "scene/message_box.h"
+#include "scene/stylus_joystick.h"
+
+using namespace host;
+
+namespace {
+
+const char* kRadio =
+    "s=type:SceneSprite\n"
+    "grp=GUIType:checkboxGroup, selected:0\n"
+    "c0=type:Sprite, container:s, GUIType:checkbox, group:grp, x:0, y:0, width:20, height:20, status:1\n"
+    "c1=type:Sprite, container:s, GUIType:checkbox, group:grp, x:0, y:30, width:20, height:20\n"
+    "c2=type:Sprite, container:s, GUIType:checkbox, group:grp, x:0, y:60, width:20, height:20, persistent:1\n"
+    "lone=type:Sprite, container:s, GUIType:checkbox, x:100, y:0, width:20, height:20\n"
+    "orphan=type:Sprite, container:s, GUIType:checkbox, group:nogroup, x:100, y:60, width:20, height:20\n";
+
+using WidgetTest = CanvasTest;
+
+TEST_F(WidgetTest, RadioGroupSelectsTheTappedBoxAndSavesWhenPersistent) {
+    write("radio.properties", kRadio);
+    load("radio.properties");
+    tap(5, 65);
+    EXPECT_EQ(sprite(u"c0")->status, 0);
+    EXPECT_EQ(sprite(u"c1")->status, 0);
+    EXPECT_EQ(sprite(u"c2")->status, 1);
+    EXPECT_EQ(canvas->selectedIndex(u"grp"), 2);
+    tap(5, 65);  // cleared with the group, then toggled from 0
+    EXPECT_EQ(sprite(u"c2")->status, 1);
+    std::string saved = read("radio.properties");
+    EXPECT_NE(saved.find("selected:2"), std::string::npos);
+    std::string c0 = saved.substr(saved.find("c0="));
+    c0 = c0.substr(0, c0.find('\n'));
+    EXPECT_NE(c0.find("status:0"), std::string::npos) << c0;
+    EXPECT_TRUE(boxes.empty());
+}
+
+TEST_F(WidgetTest, LoneBoxTogglesAndMissingGroupEntryIsReported) {
+    write("radio.properties", kRadio);
+    load("radio.properties");
+    std::vector<int> seen;
+    for (int i = 0; i < 3; ++i) {
+        tap(105, 5);
+        seen.push_back(sprite(u"lone")->status);
+    }
+    EXPECT_EQ(seen, (std::vector<int>{1, 0, 1}));
+    EXPECT_TRUE(canvas->isChecked(u"lone"));
+    tap(5, 35);
+    EXPECT_FALSE(canvas->isChecked(u"c0"));
+    EXPECT_TRUE(canvas->isChecked(u"c1"));
+    tap(105, 65);
+    EXPECT_EQ(sprite(u"orphan")->status, 1);  // still toggles
+    ASSERT_EQ(boxes.size(), 1u);
+    EXPECT_EQ(boxes[0],
+              "Error: The property \"grpName=GUIType:checkboxGroup, selected:0\" need to be added into template.");
+}
+
+TEST_F(WidgetTest, ReadOnlyTemplateWarnsAndKeepsTheChangeInMemory) {
+    write("radio.properties", kRadio);
+    load("radio.properties");
+    chmod((folder + "radio.properties").c_str(), 0444);
+    tap(5, 65);  // c2 is persistent
+    chmod((folder + "radio.properties").c_str(), 0644);
+    ASSERT_EQ(boxes.size(), 1u);
+    EXPECT_EQ(boxes[0], "Warning: Can not update the template file: " + folder +
+                            "radio.properties.\nThe file is read-only or the storage media is not available. All "
+                            "changes will be ignored.");
+    EXPECT_EQ(canvas->selectedIndex(u"grp"), 2);
+    EXPECT_EQ(read("radio.properties").find("selected:2"), std::string::npos);
+}
+
+TEST_F(WidgetTest, ButtonReleasedOffItsAreaIsStillReported) {
+    write("b.properties", "s=type:SceneSprite\nbtnGo=type:Sprite, container:s, GUIType:button, x:10, y:10, width:40, height:20\n");
+    load("b.properties");
+    SendMessage(canvas->handle(), WM_LBUTTONDOWN, MK_LBUTTON, MakeLParam(20, 20));
+    EXPECT_EQ(sprite(u"btnGo")->status, 1);
+    SendMessage(canvas->handle(), WM_MOUSEMOVE, MK_LBUTTON, MakeLParam(200, 300));
+    SendMessage(canvas->handle(), WM_LBUTTONUP, 0, MakeLParam(200, 300));
+    EXPECT_EQ(sprite(u"btnGo")->status, 0);
+    std::vector<std::string> expected = {"513:btnGo:1", "512:btnGo:1", "514:btnGo:0"};
+    EXPECT_EQ(canvas->events, expected);
+}
+
+TEST_F(WidgetTest, ArrowsMoveTheFocusByRowsAndColumns) {
+    write("nav.properties",
+          "s=type:SceneSprite, navigationMode:1\n"
+          "a=type:Sprite, container:s, GUIType:button, x:10, y:10, width:10, height:10, defaultFocus:1\n"
+          "b=type:Sprite, container:s, GUIType:button, x:100, y:12, width:10, height:10\n"
+          "c=type:Sprite, container:s, GUIType:button, x:50, y:60, width:10, height:10\n");
+    load("nav.properties");
+    auto* scene = static_cast<SceneSprite*>(canvas->findScene(u"s"));
+    ASSERT_EQ(scene->focus, sprite(u"a"));
+    key(VK_LEFT, true);  // nothing on its row to the left, and nothing above
+    key(VK_LEFT, false);
+    EXPECT_EQ(scene->focus, sprite(u"a"));
+    key(VK_RIGHT, true);
+    key(VK_RIGHT, false);
+    EXPECT_EQ(scene->focus, sprite(u"b"));  // dy 2 is within the row threshold
+    SetSceneFocus(*scene, sprite(u"a"), false);
+    key(VK_DOWN, true);
+    key(VK_DOWN, false);
+    EXPECT_EQ(scene->focus, sprite(u"c"));
+    canvas->events.clear();
+    key(VK_RETURN, true);
+    key(VK_RETURN, false);
+    std::vector<std::string> expected = {"513:c:1", "514:c:0"};
+    EXPECT_EQ(canvas->events, expected);
+}
+
+TEST_F(WidgetTest, EditBoxOpensThePadWithItsLimits) {
+    write("edit.properties",
+          "s=type:SceneSprite\n"
+          "txtName=type:Sprite, container:s, GUIType:editbox, x:10, y:10, width:100, height:20, "
+          "text: Bob (Your name), maxLength:0, allowEmpty:0\n");
+    load("edit.properties");
+    Sprite* box = sprite(u"txtName");
+    EXPECT_EQ(box->text(), u"Bob");
+    EXPECT_EQ(box->widgetParam, u"-1,Your name");
+    tap(20, 20);
+    InputPad* pad = canvas->inputPad();
+    ASSERT_NE(pad, nullptr);
+    EXPECT_TRUE(pad->isOpen());
+    EXPECT_EQ(pad->text(), u"B");  // a limit of 1
+}
+
+class InputPadTest : public CanvasTest {
+protected:
+    void SetUp() override {
+        CanvasTest::SetUp();
+        write("edit.properties",
+              "s=type:SceneSprite\n"
+              "txtName=type:Sprite, container:s, GUIType:editbox, x:10, y:10, width:100, height:20, text:old\n");
+        load("edit.properties");
+        box = sprite(u"txtName");
+        pad = canvas->inputPad();
+        ASSERT_NE(pad, nullptr);
+    }
+    // A tap on a pad widget, where the pad scene places it.
+    void press(const char16_t* name) {
+        Scene* scene = canvas->findScene(InputPad::kSceneName);
+        Sprite* w = sprite(name);
+        ASSERT_NE(w, nullptr);
+        tap(scene->x + w->x + w->width / 2, scene->y + w->y + w->height / 2);
+    }
+    Sprite* box = nullptr;
+    InputPad* pad = nullptr;
+};
+
+TEST_F(InputPadTest, KeepsTwentyCharactersAndTypesUntilTheLimit) {
+    pad->open(box, std::u16string(30, u'x'), u"Name", 50, true);
+    EXPECT_EQ(pad->text().size(), 20u);
+    pad->close(false);
+    pad->open(box, u"ab", u"Name", 3, true);
+    press(u"key_0_MSGBOX");  // "1"
+    press(u"key_1_MSGBOX");  // beyond the limit: ignored
+    EXPECT_EQ(pad->text(), u"ab1");
+    press(u"btnDel_MSGBOX");
+    EXPECT_EQ(pad->text(), u"ab");
+}
+
+TEST_F(InputPadTest, CapsRelabelsTheKeys) {
+    pad->open(box, u"", u"Name", 10, true);
+    EXPECT_EQ(sprite(u"key_0_MSGBOX")->text(), u"1");
+    press(u"btnCaps_MSGBOX");
+    EXPECT_TRUE(pad->capsOn());
+    EXPECT_EQ(sprite(u"btnCaps_MSGBOX")->text(), u"CAPS");
+    EXPECT_EQ(sprite(u"key_0_MSGBOX")->text(), u"!");
+    EXPECT_EQ(sprite(u"key_256_MSGBOX")->text(), u"Q");  // the eleventh key
+    press(u"btnCaps_MSGBOX");
+    EXPECT_EQ(sprite(u"key_256_MSGBOX")->text(), u"q");
+}
+
+TEST_F(InputPadTest, ClosingReportsExactlyOneStylusUpOnTheEditBox) {
+    pad->open(box, u"Ann", u"Name", 10, false);
+    canvas->events.clear();
+    press(u"btnClear_MSGBOX");
+    press(u"btnOk_MSGBOX");  // empty text refused: reported as a cancel
+    EXPECT_FALSE(pad->isOpen());
+    ASSERT_EQ(canvas->events.size(), 1u);
+    EXPECT_EQ(canvas->events[0], "514:txtName:0");
+    EXPECT_EQ(box->text(), u"old");
+
+    pad->open(box, u"Ann", u"Name", 10, true);
+    canvas->events.clear();
+    press(u"key_2_MSGBOX");
+    press(u"btnOk_MSGBOX");
+    ASSERT_EQ(canvas->events.size(), 1u);
+    EXPECT_EQ(canvas->events[0], "514:txtName:1");
+    EXPECT_EQ(box->text(), u"Ann3");
+    EXPECT_EQ(canvas->pressedWidget(), nullptr);
+}
+
+class JoystickTest : public CanvasTest {
+protected:
+    void drag(int fromX, int fromY, int toX, int toY) {
+        SendMessage(canvas->handle(), WM_LBUTTONDOWN, MK_LBUTTON, MakeLParam(fromX, fromY));
+        canvas->stylusJoystick()->drawJoystick();  // the direction is computed when drawn
+        SendMessage(canvas->handle(), WM_MOUSEMOVE, MK_LBUTTON, MakeLParam(toX, toY));
+        canvas->stylusJoystick()->drawJoystick();
+        SendMessage(canvas->handle(), WM_MOUSEMOVE, MK_LBUTTON, MakeLParam(toX, toY));
+    }
+    void lift() { SendMessage(canvas->handle(), WM_LBUTTONUP, 0, MakeLParam(0, 0)); }
+};
+
+TEST_F(JoystickTest, DragsSetDirectionBits) {
+    write("j.properties", "s=type:SceneSprite\n");
+    load("j.properties");
+    canvas->createStylusJoystick(2, 5, 8);
+    drag(100, 100, 103, 103);
+    EXPECT_EQ(canvas->keyState() & key_bits::Directions, 0u);  // inside the dead radius
+    lift();
+    drag(100, 100, 100, 80);
+    EXPECT_EQ(canvas->keyState() & key_bits::Directions, key_bits::Up);
+    lift();
+    EXPECT_EQ(canvas->keyState() & key_bits::Directions, 0u);
+    drag(100, 100, 120, 80);
+    EXPECT_EQ(canvas->keyState() & key_bits::Directions, key_bits::Up | key_bits::Right);
+    EXPECT_EQ(canvas->stylusJoystick()->end().x - 100, 20);  // snapped onto the diagonal
+    lift();
+    canvas->createStylusJoystick(2, 5, 1);
+    drag(100, 100, 120, 80);
+    EXPECT_EQ(canvas->keyState() & key_bits::Directions, key_bits::Right);  // right scores first
+    lift();
+    EXPECT_EQ(canvas->keyState() & key_bits::Directions, 0u);
+}
+
+TEST_F(JoystickTest, MessageBoxShowsItsButtonsAndDisablesTheJoystick) {
+    write("messagebox.properties",
+          "sceneMessageBox_MSGBOX=type:SceneSprite, visible:0\n"
+          "sptBoxBkgTexture_MSGBOX=type:Sprite, container:sceneMessageBox_MSGBOX, width:10, height:10\n"
+          "sptMessageContext_MSGBOX=type:Sprite, container:sceneMessageBox_MSGBOX, visible:0, width:1, height:1\n"
+          "sptMessage_MSGBOX=type:Sprite, container:sceneMessageBox_MSGBOX, width:100, height:40\n"
+          "btnOK_MSGBOX=type:Sprite, container:sceneMessageBox_MSGBOX, GUIType:button, x:10, y:50, width:40, height:20\n"
+          "btnYes_MSGBOX=type:Sprite, container:sceneMessageBox_MSGBOX, GUIType:button, x:60, y:50, width:40, height:20\n"
+          "btnNo_MSGBOX=type:Sprite, container:sceneMessageBox_MSGBOX, GUIType:button, x:110, y:50, width:40, height:20\n");
+    write("j.properties", "s=type:SceneSprite\n");
+    load("j.properties");
+    // The box template is merged from the resource folder; point it at ours.
+    canvas->loadTemplate(FromUtf8(folder), u"messagebox.properties", false, false);
+    canvas->createStylusJoystick(2, 5, 8);
+    EXPECT_FALSE(isMessageBoxOpen(*canvas));
+    showMessageBox(*canvas, u"Quit the Game?", u"QUIT", MessageBoxButtons::YesNo, nullptr);
+    EXPECT_TRUE(isMessageBoxOpen(*canvas));
+    EXPECT_FALSE(sprite(u"btnOK_MSGBOX")->visible);
+    EXPECT_TRUE(sprite(u"btnYes_MSGBOX")->visible);
+    EXPECT_EQ(messageBoxContext(*canvas), u"QUIT");
+    EXPECT_EQ(sprite(u"sptMessage_MSGBOX")->text(), u"Quit the Game?");
+    EXPECT_FALSE(canvas->stylusJoystick()->enabled);
+    showMessageBox(*canvas, u"Loading", u"LOADING", MessageBoxButtons::None, nullptr);
+    EXPECT_FALSE(sprite(u"btnYes_MSGBOX")->visible || sprite(u"btnNo_MSGBOX")->visible ||
+                 sprite(u"btnOK_MSGBOX")->visible);
+    showMessageBox(*canvas, u"Done", u"OK", MessageBoxButtons::Ok, nullptr);
+    EXPECT_TRUE(sprite(u"btnOK_MSGBOX")->visible);
+    tap(30, 60);
+    EXPECT_EQ(canvas->events.back(), "514:btnOK_MSGBOX:0");
+    closeMessageBox(*canvas);
+    EXPECT_FALSE(isMessageBoxOpen(*canvas));
+    EXPECT_TRUE(canvas->stylusJoystick()->enabled);
+    EXPECT_EQ(canvas->templateName(), u"j.properties");
+}
+
+}  // namespace
