@@ -1,6 +1,7 @@
 #include "platform/frame_buffer.h"
 
 #include <cstdlib>
+#include <new>
 
 #include "platform/host/host.h"
 
@@ -19,10 +20,15 @@ FrameBuffer::FrameBuffer(int w, int h, bool inScreenDepth) {
     bytesPerPixel = bitsPerPixel / 8;
     rowStride = ((bitsPerPixel * width + 31) / 32) * 4;
     imageBytes = rowStride * height;
-    storage_.assign(size_t(imageBytes), 0);
-    pixels = storage_.empty() ? nullptr : storage_.data();
+    if (imageBytes > 0) {
+        storage_.reset(static_cast<uint8_t*>(std::calloc(size_t(imageBytes), 1)));
+        if (!storage_) throw std::bad_alloc();
+    }
+    pixels = storage_.get();
     deviceContext = std::make_unique<host::DeviceContext>(surface());
 }
+
+void FrameBuffer::Free::operator()(uint8_t* p) const { std::free(p); }
 
 host::PixelSurface FrameBuffer::surface() const {
     return host::PixelSurface{pixels, width, height, rowStride, bitsPerPixel};

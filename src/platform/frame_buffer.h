@@ -39,5 +39,10 @@ public:
     float frameDelay = 0.0f;                 // seconds, for animation frames
 
 private:
-    std::vector<uint8_t> storage_;
+    // calloc'd: large buffers then come straight from the system as zero pages,
+    // which matters when an animation allocates dozens of them at load time.
+    struct Free {
+        void operator()(uint8_t* p) const;
+    };
+    std::unique_ptr<uint8_t, Free> storage_;
 };

@@ -10,6 +10,7 @@
 
 #include "scene/gif_decoder.h"
 
+#include <algorithm>
 #include <array>
 #include <cstring>
 #include <string>
@@ -75,99 +76,34 @@ struct ImageDescriptor {
     bool interlaced = false;
 };
 
-// Takes the decoded indices in stream order and puts them where they belong:
-// rows top to bottom or in the four interlace passes, clipped to the frame.
-template <typename P>
-class PixelSink {
-public:
-    PixelSink(FrameBuffer& frame, const ImageDescriptor& image, const Palette& palette, int skipIndex)
-        : frame_(frame), image_(image), skipIndex_(skipIndex) {
-        for (size_t i = 0; i < 256; ++i)
-            raw_[i] = sizeof(P) == 2 ? P(host::RgbTo565(palette[i])) : P(palette[i] & 0xFFFFFF);
-        owed_ = int64_t(image.width) * image.height;
-        // The columns of the image that fall inside the frame.
-        columnBegin_ = std::max(0, -image.left);
-        columnEnd_ = std::clamp(frame.width - image.left, 0, image.width);
-        if (owed_ > 0) selectRow();
-    }
-
-    bool done() const { return owed_ <= 0; }
-
-    void put(const uint8_t* indices, size_t count) {
-        while (count > 0 && owed_ > 0) {
-            size_t n = std::min<size_t>(count, size_t(image_.width - x_));
-            if (rowPixels_) writeRun(indices, int(n));
-            indices += n;
-            count -= n;
-            x_ += int(n);
-            owed_ -= int64_t(n);
-            if (x_ == image_.width) nextRow();
-        }
-    }
-
-private:
-    void writeRun(const uint8_t* indices, int n) {
-        int from = std::max(x_, columnBegin_), to = std::min(x_ + n, columnEnd_);
-        for (int x = from; x < to; ++x) {
-            int index = indices[x - x_];
-            if (index != skipIndex_) rowPixels_[image_.left + x] = raw_[size_t(index)];
-        }
-    }
-
-    void nextRow() {
-        x_ = 0;
-        if (!image_.interlaced) {
-            ++row_;
-        } else {
-            static constexpr int kStart[4] = {0, 4, 2, 1};
-            static constexpr int kStep[4] = {8, 8, 4, 2};
-            row_ += kStep[pass_];
-            while (row_ >= image_.height && pass_ < 3) row_ = kStart[++pass_];
-        }
-        if (row_ >= image_.height) owed_ = 0;
-        if (owed_ > 0) selectRow();
-    }
-
-    // The frame row under the current image row, or null outside the frame.
-    void selectRow() {
-        int y = image_.top + row_;
-        rowPixels_ = nullptr;
-        if (y < 0 || y >= frame_.height || columnBegin_ >= columnEnd_) return;
-        rowPixels_ = reinterpret_cast<P*>(frame_.pixels + intptr_t(y) * frame_.rowStride);
-    }
-
-    FrameBuffer& frame_;
-    const ImageDescriptor& image_;
-    int skipIndex_;
-    std::array<P, 256> raw_{};
-    int64_t owed_ = 0;
-    int columnBegin_ = 0, columnEnd_ = 0;
-    int x_ = 0, row_ = 0, pass_ = 0;
-    P* rowPixels_ = nullptr;
-};
-
-enum class LzwResult { Complete, Corrupt };
-
 constexpr int kMaxCodes = 4096;
 
 // The GIF variant of LZW: codes of 3 to 12 bits, least significant bit first,
-// growing by one bit when the table fills the current width. A stream that
-// ends early leaves the rest of the image as it was.
-template <typename P>
-LzwResult DecodeLzw(const std::vector<uint8_t>& stream, size_t streamBytes, int minimumCodeSize,
-                    PixelSink<P>& sink) {
-    if (minimumCodeSize < 1 || minimumCodeSize > 8) return LzwResult::Corrupt;
+// growing by one bit when the table fills the current width. Fills `indices`
+// in stream order and returns how many arrived, or -1 for a corrupt stream.
+// A stream that ends early leaves the rest as it was.
+//
+// Each table entry knows the length of its string, so a string is written
+// straight into place from its last character back to its first.
+int64_t DecodeLzw(const std::vector<uint8_t>& stream, size_t streamBytes, int minimumCodeSize,
+                  std::vector<uint8_t>& indices) {
+    if (minimumCodeSize < 1 || minimumCodeSize > 8) return -1;
     std::array<uint16_t, kMaxCodes> prefix{};
     std::array<uint8_t, kMaxCodes> suffix{};
-    std::array<uint8_t, kMaxCodes> string{};
+    std::array<uint16_t, kMaxCodes> length{};
     const int clear = 1 << minimumCodeSize, end = clear + 1;
+    for (int i = 0; i < clear; ++i) {
+        suffix[size_t(i)] = uint8_t(i);
+        length[size_t(i)] = 1;
+    }
     int nextFree = clear + 2, codeSize = minimumCodeSize + 1;
     int previous = -1;  // none right after a clear code
-    uint8_t previousFirst = 0;
     const uint64_t totalBits = uint64_t(streamBytes) * 8;
     uint64_t bitPosition = 0;
+    const int64_t owed = int64_t(indices.size());
+    int64_t written = 0;
 
-    while (!sink.done()) {
+    while (written < owed) {
         if (bitPosition + uint64_t(codeSize) > totalBits) break;
         const uint8_t* p = stream.data() + bitPosition / 8;  // four bytes, spare ones at the end
         uint32_t gathered = uint32_t(p[0]) | uint32_t(p[1]) << 8 | uint32_t(p[2]) << 16 | uint32_t(p[3]) << 24;
@@ -182,34 +118,82 @@ LzwResult DecodeLzw(const std::vector<uint8_t>& stream, size_t streamBytes, int 
         }
         if (code == end) break;
 
-        // The string is unwound from its last character, filling `string` backwards.
-        size_t start = string.size();
-        int current = code;
-        if (code >= nextFree) {
-            if (previous < 0) return LzwResult::Corrupt;
-            string[--start] = previousFirst;
-            current = previous;
-        }
+        // A code not yet in the table is the previous string and its own
+        // first character: the entry about to be made.
+        bool known = code < nextFree;
+        if (!known && previous < 0) return -1;
+        int current = known ? code : previous;
+        int stringLength = length[size_t(current)] + (known ? 0 : 1);
+        if (stringLength > kMaxCodes) return -1;
+        // Unwind into place, keeping only the characters still owed.
+        int64_t last = written + stringLength - 1;
+        int64_t position = last;
+        if (!known) --position;
         while (current >= clear) {
-            if (start == 0) return LzwResult::Corrupt;
-            string[--start] = suffix[size_t(current)];
+            if (position >= written && position < owed) indices[size_t(position)] = suffix[size_t(current)];
+            --position;
             current = prefix[size_t(current)];
         }
-        if (start == 0) return LzwResult::Corrupt;
-        string[--start] = uint8_t(current);
-        sink.put(string.data() + start, string.size() - start);
+        uint8_t first = uint8_t(current);
+        if (position >= written && position < owed) indices[size_t(position)] = first;
+        if (!known && last < owed) indices[size_t(last)] = first;
+        written = std::min(owed, written + stringLength);
 
         if (previous >= 0) {
-            if (nextFree >= kMaxCodes) return LzwResult::Corrupt;
+            if (nextFree >= kMaxCodes) return -1;
             prefix[size_t(nextFree)] = uint16_t(previous);
-            suffix[size_t(nextFree)] = string[start];
+            suffix[size_t(nextFree)] = first;
+            length[size_t(nextFree)] = uint16_t(length[size_t(previous)] + 1);
             ++nextFree;
             if (nextFree >= (1 << codeSize) && codeSize < 12) ++codeSize;
         }
-        previous = code;
-        previousFirst = string[start];
+        // A code beyond the next free one names the entry just made.
+        previous = known ? code : nextFree - 1;
     }
-    return LzwResult::Complete;
+    return written;
+}
+
+// The frame row of each image row, in stream order: top to bottom, or the
+// four interlace passes (every 8th row from 0, every 8th from 4, every 4th
+// from 2, every 2nd from 1).
+std::vector<int> RowOrder(int height, bool interlaced) {
+    std::vector<int> rows;
+    rows.reserve(size_t(height));
+    if (!interlaced) {
+        for (int y = 0; y < height; ++y) rows.push_back(y);
+        return rows;
+    }
+    static constexpr int kStart[4] = {0, 4, 2, 1}, kStep[4] = {8, 8, 4, 2};
+    for (int pass = 0; pass < 4; ++pass)
+        for (int y = kStart[pass]; y < height; y += kStep[pass]) rows.push_back(y);
+    return rows;
+}
+
+// Puts the first `count` decoded indices of the image on the frame at the
+// image's offset, clipped to the frame, in the frame's pixel format. Pixels of
+// `skipIndex` leave the frame as it was.
+template <typename P>
+void PlaceImage(FrameBuffer& frame, const ImageDescriptor& image, const Palette& palette,
+                const std::vector<uint8_t>& indices, int64_t count, int skipIndex) {
+    std::array<P, 256> raw{};
+    for (size_t i = 0; i < 256; ++i)
+        raw[i] = sizeof(P) == 2 ? P(host::RgbTo565(palette[i])) : P(palette[i] & 0xFFFFFF);
+    int columnEnd = std::clamp(frame.width - image.left, 0, image.width);
+    if (columnEnd == 0) return;
+    std::vector<int> rows = RowOrder(image.height, image.interlaced);
+    for (size_t r = 0; r < rows.size() && int64_t(r) * image.width < count; ++r) {
+        int y = image.top + rows[r];
+        if (y >= frame.height) continue;
+        const uint8_t* from = indices.data() + r * size_t(image.width);
+        int n = int(std::min<int64_t>(columnEnd, count - int64_t(r) * image.width));
+        P* to = reinterpret_cast<P*>(frame.pixels + intptr_t(y) * frame.rowStride) + image.left;
+        if (skipIndex < 0) {
+            for (int x = 0; x < n; ++x) to[x] = raw[from[x]];
+        } else {
+            for (int x = 0; x < n; ++x)
+                if (from[x] != skipIndex) to[x] = raw[from[x]];
+        }
+    }
 }
 
 void Tell(const std::u16string& text) {
@@ -294,7 +278,7 @@ private:
     bool decodeFrame(const ImageDescriptor& image, const Palette& palette, const std::vector<uint8_t>& stream,
                      size_t streamBytes, int minimumCodeSize) {
         int64_t pixels = int64_t(screenWidth_) * screenHeight_;
-        if (pixels > kMaxImagePixels) {
+        if (pixels > kMaxImagePixels || int64_t(image.width) * image.height > kMaxImagePixels) {
             Tell(u"Image File Corrupt");
             return true;
         }
@@ -308,17 +292,17 @@ private:
             frame->frameDelay = float(control_.delay * 0.01);
             if (control_.transparent) frame->transparentColor = palette[size_t(control_.transparentIndex)];
         }
-        LzwResult result;
-        if (frame->bitsPerPixel == 16) {
-            PixelSink<uint16_t> sink(*frame, image, palette, skipIndex);
-            result = DecodeLzw(stream, streamBytes, minimumCodeSize, sink);
-        } else {
-            PixelSink<uint32_t> sink(*frame, image, palette, skipIndex);
-            result = DecodeLzw(stream, streamBytes, minimumCodeSize, sink);
-        }
-        if (result == LzwResult::Corrupt) {
+        // Only the first `count` indices are ever read, so the buffer is reused as it is.
+        indices_.resize(size_t(image.width) * size_t(image.height));
+        int64_t count = DecodeLzw(stream, streamBytes, minimumCodeSize, indices_);
+        if (count < 0) {
             Tell(u"Image File Corrupt");
             return true;
+        }
+        if (frame->bitsPerPixel == 16) {
+            PlaceImage<uint16_t>(*frame, image, palette, indices_, count, skipIndex);
+        } else {
+            PlaceImage<uint32_t>(*frame, image, palette, indices_, count, skipIndex);
         }
         frames_.push_back(std::move(frame));
         ++appended_;
@@ -352,6 +336,7 @@ private:
     int previousDisposal_ = 0;
     int appended_ = 0;
     int64_t totalPixels_ = 0;
+    std::vector<uint8_t> indices_;
 };
 
 }  // namespace
