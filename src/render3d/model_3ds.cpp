@@ -187,8 +187,8 @@ private:
         int64_t count = in_.u16();
         for (int64_t i = 0; i < count && !in_.ended(); ++i) {
             int64_t a = in_.u16(), b = in_.u16(), c = in_.u16();
-            in_.u16();  // edge flags
             if (in_.ended()) break;
+            in_.u16();  // edge flags
             if (mesh_) mesh_->addFace(int(a), int(b), int(c));
         }
     }

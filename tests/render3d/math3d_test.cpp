@@ -1,0 +1,161 @@
+// Vectors, matrices and the trigonometric tables.
+
+#include <gtest/gtest.h>
+
+#include <cmath>
+#include <cstring>
+
+#include "render3d/math3d.h"
+
+namespace {
+
+bool SameBits(const Vector3& a, const Vector3& b) { return std::memcmp(&a, &b, sizeof(Vector3)) == 0; }
+
+void ExpectNear(const Vector3& a, const Vector3& b, float tolerance = 1e-5f) {
+    EXPECT_NEAR(a.x, b.x, tolerance);
+    EXPECT_NEAR(a.y, b.y, tolerance);
+    EXPECT_NEAR(a.z, b.z, tolerance);
+}
+
+TEST(Vector3, NormalizingZeroLeavesItZero) {
+    Vector3 v;
+    v.normalize();
+    EXPECT_TRUE(SameBits(v, Vector3{0, 0, 0}));
+}
+
+TEST(Vector3, NormalizingANearUnitVectorLeavesItBitIdentical) {
+    // Squared length 1 within float rounding: left exactly as it is.
+    Vector3 v{0.6f, 0.8f, 0.0f};
+    ASSERT_LT(std::fabs(v.lengthSquared() - 1.0f), 1e-6f);
+    Vector3 before = v;
+    v.normalize();
+    EXPECT_TRUE(SameBits(v, before));
+}
+
+TEST(Vector3, NormalizeScalesToUnitLength) {
+    Vector3 v{3.0f, 0.0f, 4.0f};
+    v.normalize();
+    ExpectNear(v, {0.6f, 0.0f, 0.8f});
+}
+
+TEST(Vector3, AngleBetweenParallelVectorsIsZeroNotNaN) {
+    // Vectors whose rounded cosine comes out above 1 in float.
+    bool sawRounding = false;
+    for (int i = 1; i < 200; ++i) {
+        Vector3 a{0.1f * float(i), 0.3f * float(i), 0.7f};
+        Vector3 b = a * 3.7f;
+        float c = Dot(a, b) / (a.length() * b.length());
+        sawRounding |= c > 1.0f;
+        float angle = AngleBetween(a, b);
+        ASSERT_FALSE(std::isnan(angle)) << i;
+        if (c >= 1.0f) {
+            EXPECT_EQ(angle, 0.0f) << i;
+        }
+    }
+    EXPECT_TRUE(sawRounding) << "no case exercised the clamp";
+}
+
+TEST(Vector3, MoveTowardOvershootsWithALargeStepAndSnapsWhenClose) {
+    Vector3 a{0, 0, 0};
+    a.moveToward({1, 0, 0}, 3.0f);
+    ExpectNear(a, {3, 0, 0});
+
+    Vector3 b{1.0f, 2.0f, 3.0f};
+    Vector3 goal{1.0f, 2.0f, 3.0f + 1e-11f};
+    b.moveToward(goal, 5.0f);
+    EXPECT_TRUE(SameBits(b, goal));
+}
+
+TEST(Vector3, CrossDotLerpAndTriangleNormal) {
+    ExpectNear(Cross({1, 0, 0}, {0, 1, 0}), {0, 0, 1});
+    EXPECT_FLOAT_EQ(Dot({1, 2, 3}, {4, 5, 6}), 32.0f);
+    Vector3 a{0, 0, 0};
+    a.lerp({10, 20, 30}, 0.25f);
+    ExpectNear(a, {2.5f, 5, 7.5f});
+    // (p2 - p1) x (p3 - p2), normalized.
+    ExpectNear(TriangleNormal({0, 0, 0}, {2, 0, 0}, {2, 2, 0}), {0, 0, 1});
+    Vector3 p{3, 0, 0}, q{0, 0, 2};
+    EXPECT_FLOAT_EQ(DotNormalized(p, q), 0.0f);
+    ExpectNear(p, {1, 0, 0});
+    ExpectNear(Vector3::fromFixed(0x18000, -0x10000, 0x4000), {1.5f, -1.0f, 0.25f}, 0.0f);
+}
+
+Matrix4 Sample() {
+    // A rotation about y by 30 degrees, then a scale of 2 in x, then a translation.
+    float c = std::cos(0.5235988f), s = std::sin(0.5235988f);
+    Matrix4 m;
+    m.m[0] = 2 * c, m.m[2] = s, m.m[3] = 5;
+    m.m[8] = -2 * s, m.m[10] = c, m.m[11] = -3;
+    m.m[7] = 1;
+    return m;
+}
+
+TEST(Matrix4, MultiplyIsCorrectWhenTheOutputIsAnOperand) {
+    Matrix4 a = Sample(), b = Matrix4::translation({1, 2, 3});
+    Matrix4 expected = a * b;
+    Multiply(a, a, b);
+    EXPECT_EQ(a, expected);
+    Matrix4 c = Sample();
+    Multiply(b, c, b);
+    EXPECT_EQ(b, expected);
+    ExpectNear(TransformPoint(expected, {0, 0, 0}), TransformPoint(Sample(), {1, 2, 3}));
+}
+
+TEST(Matrix4, InverseUndoesAnAffineTransform) {
+    Matrix4 m = Sample();
+    Matrix4 product = m * Inverse(m);
+    for (int i = 0; i < 16; ++i) EXPECT_NEAR(product.m[i], Matrix4{}.m[i], 1e-5f) << i;
+    ExpectNear(RotateVector(m, {0, 1, 0}), {0, 1, 0});
+}
+
+TEST(Matrix4, InverseOfASingularMatrixStaysFinite) {
+    Matrix4 m;
+    m.setDiagonal(0, 1, 1);  // determinant 0
+    Matrix4 inv = Inverse(m);
+    bool huge = false;
+    for (float v : inv.m) {
+        EXPECT_TRUE(std::isfinite(v));
+        huge |= std::fabs(v) >= 1e29f;
+    }
+    EXPECT_TRUE(huge);
+    // The sign follows the determinant's: a negative one gives -1e30.
+    m.setDiagonal(-1e-12f, 1, 1);
+    EXPECT_FLOAT_EQ(Inverse(m).m[5], -1e30f * (-1e-12f));
+}
+
+TEST(Matrix4, LookAtViewFormMapsTheTargetOntoThePositiveZAxis) {
+    Vector3 eye{3, 4, -5}, target{1, 1, 1};
+    Matrix4 view = LookAt(eye, target, {0, 1, 0}, true);
+    Vector3 t = TransformPoint(view, target);
+    EXPECT_NEAR(t.x, 0, 1e-5f);
+    EXPECT_NEAR(t.y, 0, 1e-5f);
+    EXPECT_NEAR(t.z, (target - eye).length(), 1e-5f);
+    ExpectNear(TransformPoint(view, eye), {0, 0, 0});
+    // The object form is its inverse.
+    Matrix4 world = LookAt(eye, target, {0, 1, 0}, false);
+    ExpectNear(TransformPoint(world, t), target, 1e-4f);
+}
+
+TEST(TrigTables, NegativeAnglesWrapThroughTheMask) {
+    // trunc(-0.01 * 4096 / 2pi) = trunc(-6.52) = -6, & 4095 = 4090.
+    EXPECT_EQ(TrigTableIndex(-0.01f), 4090);
+    EXPECT_EQ(TableSin(-0.01f), TableSin(4090.0f / (4096.0f / (3.1415927f * 2.0f))));
+    EXPECT_EQ(TrigTableIndex(0.0f), 0);
+    EXPECT_NEAR(TableSin(1.5707964f), 1.0f, 1e-6f);
+    EXPECT_NEAR(TableCos(3.1415927f), -1.0f, 1e-6f);
+    EXPECT_NEAR(TableSin(-1.5707964f), -1.0f, 1e-5f);
+    EXPECT_GE(TrigTableIndex(-1e30f), 0);
+}
+
+TEST(MathHelpers, AnglesClampsAndTruncation) {
+    EXPECT_FLOAT_EQ(DegToRad(180.0f), 3.1415925f);
+    EXPECT_FLOAT_EQ(RadToDeg(1.0f), 57.29578f);
+    EXPECT_EQ(ClampInt(-5, 0, 10), 0);
+    EXPECT_EQ(ClampInt(15, 0, 10), 10);
+    EXPECT_FLOAT_EQ(ClampFloat(0.5f, 0, 1), 0.5f);
+    EXPECT_EQ(TruncToInt(-2.9), -2);
+    EXPECT_EQ(TruncToInt(1e20), INT32_MAX);
+    EXPECT_EQ(TruncToInt(std::nan("")), 0);
+}
+
+}  // namespace

@@ -1,0 +1,449 @@
+// The software renderer: clipping, depth, colour keys, alpha textures, fog,
+// light maps, blending, billboards, culling, levels of detail, wire frames.
+// Every test runs at 16 and at 32 bits per pixel.
+
+#include <gtest/gtest.h>
+
+#include "render3d_fixture.h"
+#include "scene/texture.h"
+
+namespace {
+
+using namespace r3test;
+
+constexpr int kSize = 64;  // scenes are 64 x 64; a unit at depth 10 is 7.7 pixels
+
+class RendererTest : public Render3DTest, public ::testing::WithParamInterface<int> {
+protected:
+    void SetUp() override { startHost(GetParam()); }
+
+    Scene3D* scene() {
+        if (!scene_) scene_ = makeScene(kSize, kSize, 0x000000);
+        return scene_;
+    }
+    Object3D* add(const char16_t* name, std::unique_ptr<Object3D> object) {
+        Object3D* raw = object.release();
+        scene()->addObject(name, raw);
+        return raw;
+    }
+    void frame() { render(scene()); }
+    int depth(int x, int y) { return renderer(scene()).depthAt(x, y); }
+    const RenderStats& stats() { return renderer(scene()).stats; }
+
+    // A texture of the given 0xRRGGBB pixels, owned by the object.
+    Texture* texture(Object3D& owner, int w, int h, const std::vector<uint32_t>& pixels) {
+        auto t = std::make_shared<Texture>(w, h, 0, true);
+        for (int y = 0; y < h; ++y)
+            for (int x = 0; x < w; ++x) host::WritePixel(t->bitmap()->surface(), x, y, pixels[size_t(y * w + x)]);
+        owner.ownedTextures.push_back(t);
+        return t.get();
+    }
+
+    // One triangle, two-sided, in one colour.
+    std::unique_ptr<Object3D> triangle(Vector3 a, Vector3 b, Vector3 c, uint32_t colour) {
+        auto object = std::make_unique<Object3D>();
+        Material3D* m = object->addMaterial(u"m", std::make_unique<Material3D>());
+        m->colour = colour;
+        m->twoSided = true;
+        auto mesh = std::make_unique<Mesh3D>();
+        for (const Vector3& p : {a, b, c}) mesh->addVertex(p.x, p.y, p.z, 0, 0);
+        mesh->addFace(0, 1, 2);
+        mesh->material = m;
+        object->addMesh(u"tri", std::move(mesh));
+        return object;
+    }
+
+    int countPixels(uint32_t rgb) {
+        int n = 0;
+        for (int y = 0; y < kSize; ++y)
+            for (int x = 0; x < kSize; ++x) n += pixel(x, y) == stored(rgb);
+        return n;
+    }
+
+    uint32_t rgb565(int r, int g, int b) { return host::Rgb565ToRgb(uint16_t(r << 11 | g << 5 | b)); }
+
+private:
+    Scene3D* scene_ = nullptr;
+};
+
+INSTANTIATE_TEST_SUITE_P(Depths, RendererTest, ::testing::Values(16, 32),
+                         [](const auto& info) { return std::to_string(info.param) + "bit"; });
+
+TEST_P(RendererTest, AFaceWithOneVertexBehindTheNearPlaneIsDrawnAsTwoTriangles) {
+    Object3D* t = add(u"t", triangle({-1, -1, 0}, {1, -1, 0}, {0, 1, -9.5f}, 0xFF0000));
+    frame();
+    EXPECT_EQ(stats().clipTriangles, 2);
+    EXPECT_EQ(stats().facesDrawn, 2);
+    EXPECT_EQ(stats().clipDroppedTriangles, 0);
+    EXPECT_EQ(pixel(32, 36), stored(0xFF0000));
+    EXPECT_GT(depth(32, 36), 1);  // on the way toward the near vertex
+    EXPECT_LT(depth(32, 36), 10);
+
+    // Two behind: one triangle.
+    t->meshAt(0)->vertices[1].z = -9 * 65536 - 32768;
+    frame();
+    EXPECT_EQ(stats().clipTriangles, 1);
+    EXPECT_EQ(stats().facesDrawn, 1);
+
+    // All three behind: rejected by the shared clip-code bit.
+    t->meshAt(0)->vertices[0].z = -9 * 65536 - 32768;
+    frame();
+    EXPECT_EQ(stats().facesDrawn, 0);
+    EXPECT_EQ(countPixels(0xFF0000), 0);
+}
+
+TEST_P(RendererTest, AVertexExactlyAtTheNearDistanceIsNotClipped) {
+    Object3D* t = add(u"t", triangle({-1, -1, 0}, {1, -1, 0}, {0, 1, -9.0f}, 0xFF0000));
+    frame();
+    const Vertex& atNear = t->meshAt(0)->vertices[2];
+    EXPECT_EQ(atNear.cz, 65536);
+    EXPECT_EQ(atNear.clip & kClipNear, 0);
+    EXPECT_EQ(stats().clipTriangles, 0);
+    EXPECT_EQ(stats().facesDrawn, 1);
+    // A hair nearer is behind the plane.
+    t->meshAt(0)->vertices[2].z -= 1 << 9;
+    frame();
+    EXPECT_EQ(t->meshAt(0)->vertices[2].clip, kClipNear);
+    EXPECT_EQ(stats().clipTriangles, 2);
+}
+
+TEST_P(RendererTest, AnIntersectionTooShallowDropsTheFace) {
+    // The near vertex lies 0.01 behind the plane, the others 0.02 in front:
+    // |dz| < 1/16 on both edges.
+    add(u"t", triangle({-1, -1, -8.98f}, {1, -1, -8.98f}, {0, 1, -9.01f}, 0xFF0000));
+    frame();
+    EXPECT_EQ(stats().clipDroppedTriangles, 1);
+    EXPECT_EQ(stats().facesDrawn, 0);
+}
+
+TEST_P(RendererTest, OfTwoFacesAtTheSameDepthTheFirstDrawnWins) {
+    // One mesh, two coincident quads reading different texels.
+    auto object = MakeQuad(1.0f, 0.0f, 0xFFFFFF);
+    Mesh3D& mesh = *object->meshAt(0);
+    mesh.material->texture = texture(*object, 2, 1, {0xFF0000, 0x0000FF});
+    for (int i = 0; i < 4; ++i) mesh.vertices[size_t(i)].u = 0x4000;  // texel 0
+    for (int i = 0; i < 4; ++i) {
+        Vertex copy = mesh.vertices[size_t(i)];
+        copy.u = 0xC000;  // texel 1
+        mesh.vertices.push_back(copy);
+    }
+    mesh.addFace(4, 5, 6);
+    mesh.addFace(4, 6, 7);
+    add(u"q", std::move(object));
+    frame();
+    EXPECT_EQ(pixel(32, 32), stored(0xFF0000));
+    EXPECT_EQ(countPixels(0x0000FF), 0);
+    // The copies at the same places share the first ones' transforms.
+    EXPECT_FALSE(mesh.shareList.empty());
+    EXPECT_EQ(stats().verticesTransformed, 4);
+}
+
+TEST_P(RendererTest, NearerOpaqueMeshesHideFartherOnesInAnyListOrder) {
+    add(u"far", MakeQuad(2.0f, 5.0f, 0x0000FF));
+    add(u"near", MakeQuad(1.0f, 0.0f, 0xFF0000));
+    add(u"back", MakeQuad(3.0f, 8.0f, 0x00FF00));
+    frame();
+    EXPECT_EQ(pixel(32, 32), stored(0xFF0000));
+    EXPECT_EQ(depth(32, 32), 10);
+    EXPECT_EQ(pixel(32, 41), stored(0x0000FF));
+    EXPECT_EQ(depth(32, 41), 15);
+}
+
+TEST_P(RendererTest, ATriangleOnOneScreenRowDrawsNothing) {
+    add(u"t", triangle({-1, 0, 0}, {1, 0, 0}, {0, 0, 3}, 0xFF0000));
+    frame();
+    EXPECT_EQ(stats().facesDrawn, 1);
+    EXPECT_EQ(countPixels(0xFF0000), 0);
+    for (int x = 0; x < kSize; ++x) ASSERT_EQ(depth(x, 32), 65535) << x;
+}
+
+TEST_P(RendererTest, ATexelOfTheTransparentColourLeavesColourAndDepth) {
+    for (bool fastPath : {true, false}) {
+        SCOPED_TRACE(fastPath ? "fast path" : "full path");
+        if (!fastPath) {
+            auto fog = std::make_unique<Fog>();
+            fog->front = 1000, fog->back = 2000;  // forces the full path, changes nothing
+            scene()->setFog(std::move(fog));
+        }
+        scene()->clearObjects();
+        add(u"back", MakeQuad(4.0f, 10.0f, 0x0000FF));
+        auto front = MakeQuad(1.0f, 0.0f, 0);
+        Material3D& m = *front->materials[0];
+        m.texture = texture(*front, 2, 2, {0xFF00FF, 0x00FF00, 0x00FF00, 0x00FF00});
+        m.texture->bitmap()->transparentColor = 0xFF00FF;
+        m.adoptTextureKey();
+        add(u"front", std::move(front));
+        frame();
+        EXPECT_EQ(pixel(28, 28), stored(0x0000FF));  // the keyed quarter
+        EXPECT_EQ(depth(28, 28), 20);
+        EXPECT_EQ(pixel(36, 36), stored(0x00FF00));
+        EXPECT_EQ(depth(36, 36), 10);
+    }
+}
+
+TEST_P(RendererTest, AlphaTextureWhiteIsOpaqueBlackShowsTheFrameBuffer) {
+    add(u"back", MakeQuad(4.0f, 10.0f, 0x0000FF));
+    auto front = MakeQuad(1.0f, 0.0f, 0);
+    Material3D& m = *front->materials[0];
+    m.texture = texture(*front, 4, 1, std::vector<uint32_t>(4, 0x00FF00));
+    m.alphaTexture = texture(*front, 4, 1, {0xFFFFFF, 0x000000, 0x808080, 0xFFFFFF});
+    add(u"front", std::move(front));
+    frame();
+    // Columns of the quad (x 25..38): white, black, grey, white alpha.
+    EXPECT_EQ(pixel(26, 32), stored(0x00FF00));
+    EXPECT_EQ(pixel(29, 32), stored(0x0000FF));
+    // Grey 0x8410 in 5-6-5 gives opacity 64 + 32 + 32 = 128.
+    EXPECT_EQ(pixel(33, 32), bits() == 16 ? rgb565(0, 31, 15) : 0x007F7Fu);
+    EXPECT_EQ(pixel(37, 32), stored(0x00FF00));
+}
+
+TEST_P(RendererTest, FogAtFrontBackAndBeyond) {
+    auto fog = std::make_unique<Fog>();
+    fog->front = 10, fog->back = 20, fog->colour = 0x808080;
+    scene()->setFog(std::move(fog));
+    Object3D* q = add(u"q", MakeQuad(1.0f, 0.0f, 0xFF0000));
+    q->meshAt(0)->fogEndColour = 0xFF00FF;
+    auto at = [&](float depth) {
+        q->worldMatrix.setTranslation({0, 0, depth - 10.0f});
+        frame();
+        return pixel(32, 32);
+    };
+    EXPECT_EQ(at(10), stored(0xFF0000));   // at front: unfogged
+    EXPECT_EQ(at(20), stored(0x808080));   // at back: the fog colour only
+    EXPECT_EQ(at(25), stored(0xFF00FF));   // beyond: the fog end colour
+    // Half way: weight ((20 - 15) * 6553) >> 8 = 127 of the pixel's colour.
+    EXPECT_EQ(at(15), bits() == 16 ? rgb565(23, 16, 8) : 0xBF4040u);
+    q->meshAt(0)->fogEndColour = 0xFFFFFFFF;
+    EXPECT_EQ(at(25), stored(0x808080));
+    q->meshAt(0)->environment = false;
+    EXPECT_EQ(at(25), stored(0xFF0000));
+}
+
+TEST_P(RendererTest, DepthAtOutsideTheViewportIsMinusOne) {
+    add(u"q", MakeQuad(1.0f, 0.0f, 0xFF0000));
+    frame();
+    EXPECT_EQ(depth(-1, 0), -1);
+    EXPECT_EQ(depth(0, -1), -1);
+    EXPECT_EQ(depth(kSize, 0), -1);
+    EXPECT_EQ(depth(0, kSize), -1);
+    EXPECT_EQ(depth(0, 0), 65535);
+    EXPECT_EQ(depth(32, 32), 10);
+}
+
+TEST_P(RendererTest, WithoutLightsAndAmbientTheLightMapIsBlack) {
+    const uint32_t* map = renderer(scene()).diffuseMap();
+    for (int i = 0; i < 4096; ++i) ASSERT_EQ(map[i], 0u) << i;
+    Object3D* q = add(u"q", MakeQuad(1.0f, 0.0f, 0xFF0000, 3));
+    frame();
+    EXPECT_EQ(pixel(32, 32), 0u);
+    q->setDetailLevel(4);
+    frame();
+    EXPECT_EQ(pixel(32, 32), 0u);
+    // Mode 5 still adds its constant colour.
+    q->setDetailLevel(5);
+    q->materials[0]->secondColour = 0x204060;
+    frame();
+    EXPECT_EQ(pixel(32, 32), stored(0x204060));
+}
+
+TEST_P(RendererTest, LightMapsFollowTheLightAndLightTheFacesTurnedToIt) {
+    auto light = std::make_unique<Light>();
+    light->setDirection({0, 0, 1});  // travelling away from the camera
+    scene()->addLight(u"sun", std::move(light));
+    renderer(scene()).rebuildLightMaps();
+    const uint32_t centre = 32 * 64 + 32;
+    // Straight on: 255 * 255 >> 8 = 254 per channel; specular saturates.
+    EXPECT_EQ(renderer(scene()).diffuseMap()[centre], bits() == 16 ? 0xFFFFu : 0xFEFEFEu);
+    EXPECT_EQ(renderer(scene()).specularMap()[centre], bits() == 16 ? 0xFFFFu : 0xFFFFFFu);
+    Object3D* q = add(u"q", MakeQuad(1.0f, 0.0f, 0xFF0000, 3));
+    frame();
+    // The quad's normals index entry (31, 31), lit at 253.
+    EXPECT_EQ(pixel(32, 32), bits() == 16 ? rgb565(30, 0, 0) : 0xFC0000u);
+    q->materials[0]->flatLighting = true;
+    frame();
+    EXPECT_NE(pixel(32, 32), 0u);
+    scene()->findLight(u"sun")->setDirection({0, 0, -1});
+    renderer(scene()).rebuildLightMaps();
+    frame();
+    EXPECT_EQ(pixel(32, 32), 0u);
+}
+
+TEST_P(RendererTest, BlendedMeshesStopDepthWritesUnlessTheirModeIs1Or3) {
+    add(u"back", MakeQuad(4.0f, 10.0f, 0x0000FF));
+    Object3D* glass = add(u"glass", MakeQuad(1.0f, 0.0f, 0xFF0000, 2));
+    glass->materials[0]->alpha = 128;
+    frame();
+    EXPECT_EQ(pixel(32, 32), bits() == 16 ? rgb565(15, 0, 15) : 0x7F007Fu);
+    EXPECT_EQ(depth(32, 32), 20);
+    glass->setDetailLevel(1);  // not opaque, but mode 1: depth stays written, alpha unused
+    frame();
+    EXPECT_EQ(pixel(32, 32), stored(0xFF0000));
+    EXPECT_EQ(depth(32, 32), 10);
+}
+
+TEST_P(RendererTest, TransparentMeshesAreDrawnFarthestFirst) {
+    Object3D* near = add(u"near", MakeQuad(1.0f, 0.0f, 0xFF0000, 2));
+    Object3D* far = add(u"far", MakeQuad(1.0f, 2.0f, 0x0000FF, 2));
+    near->materials[0]->alpha = far->materials[0]->alpha = 128;
+    frame();
+    EXPECT_EQ(pixel(32, 32), bits() == 16 ? rgb565(15, 0, 7) : 0x7F003Fu);
+}
+
+TEST_P(RendererTest, BackFacesAreDroppedUnlessTwoSided) {
+    Object3D* q = add(u"q", MakeQuad(1.0f, 0.0f, 0xFF0000));
+    Mesh3D& mesh = *q->meshAt(0);
+    for (Face& f : mesh.faces) std::swap(f.b, f.c);
+    mesh.prepared = false;
+    frame();
+    EXPECT_EQ(countPixels(0xFF0000), 0);
+    q->materials[0]->twoSided = true;
+    frame();
+    EXPECT_EQ(pixel(32, 32), stored(0xFF0000));
+}
+
+TEST_P(RendererTest, BillboardsTurnAnEdgeOnChipToTheCamera) {
+    Object3D* chip = add(u"chip", BuildChip(2, 2, 2, 1.0f, false, nullptr, nullptr));
+    chip->materials[0]->colour = 0x00FF00;
+    // Turned a quarter about y: seen edge on.
+    chip->worldMatrix.m[0] = 0, chip->worldMatrix.m[2] = 1, chip->worldMatrix.m[8] = -1, chip->worldMatrix.m[10] = 0;
+    frame();
+    EXPECT_LE(countPixels(0x00FF00), kSize);
+    for (int mode : {1, 2}) {
+        chip->billboard = mode;
+        frame();
+        EXPECT_EQ(pixel(32, 32), stored(0x00FF00)) << "billboard " << mode;
+        EXPECT_GT(countPixels(0x00FF00), 150) << "billboard " << mode;
+    }
+}
+
+TEST_P(RendererTest, CullingPoliciesSkipObjectsAndMeshesOutOfView) {
+    Object3D* q = add(u"q", MakeQuad(1.0f, 0.0f, 0xFF0000));
+    q->worldMatrix.setTranslation({40, 0, 0});
+    q->cullingPolicy = 1;
+    frame();
+    EXPECT_EQ(stats().objectsDrawn, 0);
+    q->cullingPolicy = 0;
+    frame();
+    EXPECT_EQ(stats().objectsDrawn, 1);
+    EXPECT_EQ(stats().verticesTransformed, 4);
+    q->cullingPolicy = 2;
+    frame();
+    EXPECT_EQ(stats().objectsDrawn, 1);
+    EXPECT_EQ(stats().verticesTransformed, 0);
+    q->visible = false;
+    q->worldMatrix.setTranslation({0, 0, 0});
+    frame();
+    EXPECT_EQ(stats().objectsDrawn, 0);
+}
+
+TEST_P(RendererTest, LevelOfDetailFollowsDepthOverSegment) {
+    Object3D* tree = add(u"tree", MakeQuad(1.0f, 0.0f, 0xFF0000));
+    std::vector<std::unique_ptr<Object3D>> levels;
+    levels.push_back(MakeQuad(1.0f, 0.0f, 0x00FF00));
+    levels.push_back(MakeQuad(1.0f, 0.0f, 0x0000FF));
+    tree->attachLevels(std::move(levels), 4.0f);
+    auto at = [&](float depth) {
+        tree->worldMatrix.setTranslation({0, 0, depth - 10.0f});
+        frame();
+        return pixel(32, 32);
+    };
+    EXPECT_EQ(at(3), stored(0xFF0000));   // trunc(3 / 4) - 1 < 0: its own meshes
+    EXPECT_EQ(at(7), stored(0x00FF00));   // level 0
+    EXPECT_EQ(at(10), stored(0x0000FF));  // level 1
+    EXPECT_EQ(at(30), stored(0x0000FF));  // beyond the last: the last
+}
+
+TEST_P(RendererTest, WireFramesDrawEdgesOnly) {
+    Object3D* q = add(u"q", MakeQuad(1.0f, 0.0f, 0xFFFF00));
+    q->materials[0]->wireFrame = true;
+    frame();
+    EXPECT_EQ(pixel(29, 29), 0u);
+    EXPECT_EQ(pixel(25, 32), stored(0xFFFF00));
+    EXPECT_EQ(depth(25, 32), 10);
+    q->materials[0]->wireFrameMask = 0;
+    frame();
+    EXPECT_EQ(countPixels(0xFFFF00), 0);
+}
+
+TEST_P(RendererTest, FaceRangeWrapsAroundTheEndOfTheList) {
+    auto object = MakeQuad(1.0f, 0.0f, 0xFF0000);
+    Mesh3D& mesh = *object->meshAt(0);
+    mesh.addFace(0, 1, 2);  // faces 2 and 3 repeat 0 and 1
+    mesh.addFace(0, 2, 3);
+    mesh.faceFirst = 3;
+    mesh.faceEnd = 1;
+    add(u"q", std::move(object));
+    frame();
+    EXPECT_EQ(stats().facesDrawn, 2);
+    mesh.faceFirst = 1;
+    mesh.faceEnd = 3;
+    frame();
+    EXPECT_EQ(stats().facesDrawn, 2);
+    mesh.faceFirst = -1;
+    frame();
+    EXPECT_EQ(stats().facesDrawn, 4);
+}
+
+TEST_P(RendererTest, EnvironmentMapIsAddedInModeFive) {
+    Object3D* q = add(u"q", MakeQuad(1.0f, 0.0f, 0xFF0000, 5));
+    q->materials[0]->environmentTexture = texture(*q, 4, 4, std::vector<uint32_t>(16, 0x306090));
+    frame();
+    // No lights: the base is black and the environment texel is all there is.
+    EXPECT_EQ(pixel(32, 32), stored(0x306090));
+}
+
+TEST_P(RendererTest, ADepthProviderHidesWhatLiesBehindItsPixels) {
+    Scene3D* provider = scene();
+    add(u"near", MakeQuad(0.5f, 0.0f, 0xFF0000));
+    Scene3D* overlay = makeScene(kSize, kSize, 0x000000);
+    overlay->zBufferProvider = provider;
+    auto far = MakeQuad(3.0f, 5.0f, 0x00FF00);
+    overlay->addObject(u"far", far.release());
+    render(provider);
+    render(overlay);
+    EXPECT_EQ(pixel(32, 32), 0u);  // hidden: the overlay's background shows
+    EXPECT_EQ(pixel(32, 45), stored(0x00FF00));
+    EXPECT_EQ(renderer(overlay).depthAt(32, 32), 10);
+}
+
+// Splits every triangle as deep as allowed and counts the questions.
+class SplitEverything : public FaceDrawer {
+public:
+    int maxDepth(const Mesh3D&, const Vertex&, const Vertex&, const Vertex&) override { return 2; }
+    bool shouldSplit(const Vertex&, const Vertex&, const Vertex&) override {
+        ++asked;
+        deepest = std::max(deepest, depth);
+        return true;
+    }
+    int asked = 0, deepest = 0;
+};
+
+TEST_P(RendererTest, TheSubdivisionDrawerSplitsFacesIntoFour) {
+    Object3D* q = add(u"q", MakeQuad(2.0f, 0.0f, 0x00FFFF));
+    frame();
+    int whole = countPixels(0x00FFFF);
+    SplitEverything drawer;
+    q->meshAt(0)->faceDrawer = &drawer;
+    frame();
+    // Per face: the face itself and its four parts are asked; their parts are at the limit.
+    EXPECT_EQ(drawer.asked, 2 * 5);
+    EXPECT_EQ(drawer.deepest, 1);
+    int split = countPixels(0x00FFFF);
+    EXPECT_NEAR(split, whole, whole / 20);
+    EXPECT_EQ(pixel(32, 32), stored(0x00FFFF));
+}
+
+TEST_P(RendererTest, BackgroundColourNoneFillsWithAllBitsSet) {
+    scene()->bkgColor = 0xFFFFFFFF;
+    frame();
+    uint8_t* row = target().pixels;
+    EXPECT_EQ(row[0], 0xFF);
+    EXPECT_EQ(row[bits() / 8], 0xFF);
+    EXPECT_EQ(pixel(0, 0), 0xFFFFFFu);
+    scene()->bkgColor = 0x102030;
+    frame();
+    EXPECT_EQ(pixel(63, 63), stored(0x102030));
+    EXPECT_EQ(pixel(64, 0), 0u);  // outside the scene the canvas is untouched
+}
+
+}  // namespace
