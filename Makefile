@@ -3,12 +3,15 @@
 
 BUILD      ?= build
 ASAN_BUILD ?= build-asan
+TSAN_BUILD ?= build-tsan
+FUZZ_BUILD ?= build-fuzz
+FUZZ_SECONDS ?= 10
 JOBS       ?= $(shell nproc)
 ARGS       ?=
 
 CONFIGURE = cmake -S . -G Ninja -Wno-dev
 
-.PHONY: all setup build run test test-release test-asan clean
+.PHONY: all setup build run test test-release test-asan test-tsan test-fuzz clean
 
 all: build
 
@@ -22,7 +25,7 @@ build: setup
 run: build
 	$(BUILD)/bin/karrowen $(ARGS)
 
-test: test-release test-asan
+test: test-release test-asan test-tsan test-fuzz
 
 test-release: setup
 	@$(CONFIGURE) -B $(BUILD) -DCMAKE_BUILD_TYPE=RelWithDebInfo -DKARROWEN_WERROR=ON >/dev/null
@@ -34,5 +37,17 @@ test-asan: setup
 	@cmake --build $(ASAN_BUILD) -j $(JOBS)
 	@ctest --test-dir $(ASAN_BUILD) --output-on-failure -j $(JOBS)
 
+# The sound output thread under ThreadSanitizer.
+test-tsan: setup
+	@$(CONFIGURE) -B $(TSAN_BUILD) -DCMAKE_BUILD_TYPE=RelWithDebInfo -DKARROWEN_TSAN=ON -DKARROWEN_WERROR=ON >/dev/null
+	@cmake --build $(TSAN_BUILD) -j $(JOBS) --target karrowen_sound_tests
+	@ctest --test-dir $(TSAN_BUILD) --output-on-failure -j $(JOBS) -R 'WaveOutDriver|AudioDevice'
+
+# The parsers under libFuzzer (clang), FUZZ_SECONDS each.
+test-fuzz: setup
+	@CC=clang CXX=clang++ $(CONFIGURE) -B $(FUZZ_BUILD) -DCMAKE_BUILD_TYPE=RelWithDebInfo -DKARROWEN_FUZZ_SECONDS=$(FUZZ_SECONDS) >/dev/null
+	@cmake --build $(FUZZ_BUILD) -j $(JOBS) --target fuzz_all
+	@ctest --test-dir $(FUZZ_BUILD) --output-on-failure -j $(JOBS) -R '^fuzz_'
+
 clean:
-	rm -rf $(BUILD) $(ASAN_BUILD)
+	rm -rf $(BUILD) $(ASAN_BUILD) $(TSAN_BUILD) $(FUZZ_BUILD)

@@ -7,7 +7,7 @@
 #include "platform/device_info.h"
 #include "platform/host/host.h"
 #include "platform/platform_services.h"
-#include "scene/app_canvas.h"
+#include "game/game_canvas.h"
 #include "scene/hot_key_icons.h"
 
 namespace {
@@ -22,7 +22,7 @@ int ProgramEntry(const std::u16string& commandLine) {
     mainWindow.setIcon(kProgramIcon);
     if (!AppStartup(mainWindow, true)) return 0;
 
-    auto* canvas = new AppCanvas(u"gameCanvas", true);
+    auto* canvas = new GameCanvas();
     mainWindow.addChildScaled(canvas);
     canvas->setFocus();
     mainWindow.invalidate();
@@ -35,6 +35,13 @@ int ProgramEntry(const std::u16string& commandLine) {
         canvas->loadTemplate(canvas->resourceDir(), u"Cover.properties", false, true);
     } else if (start.kind == StartChoice::Kind::Template) {
         canvas->loadTemplate(canvas->resourceDir(), start.templateName, false, true);
+    } else {
+        canvas->level = start.level;
+        canvas->carriedScore = start.score;
+        canvas->carriedLives = start.lives;
+        canvas->levelFolderName = start.levelFolder;
+        canvas->levelImageFolder = canvas->resourceDir() + u"Levels/" + start.levelFolder + u"/";
+        canvas->startLevel();
     }
     canvas->invalidate();
     canvas->update();
