@@ -305,11 +305,11 @@ void SoftwareRenderer::drawBackground() {
     if (!ownsTarget_ && scene.bkgColor == 0xFFFFFFFF) return;
     // The "none" colour is passed on unchanged: every bit set.
     uint32_t c = scene.bkgColor == 0xFFFFFFFF ? 0xFFFFFFFF : ToTargetFormat(bitsPerPixel, scene.bkgColor);
-    for (int y = 0; y < viewHeight_; ++y) {
-        uint8_t* row = state_.pixels + intptr_t(y) * state_.pitch;
-        if (bitsPerPixel == 32) std::fill_n(reinterpret_cast<uint32_t*>(row), viewWidth_, c);
-        else std::fill_n(reinterpret_cast<uint16_t*>(row), viewWidth_, uint16_t(c));
-    }
+    uint8_t* first = state_.pixels;
+    if (bitsPerPixel == 32) std::fill_n(reinterpret_cast<uint32_t*>(first), viewWidth_, c);
+    else std::fill_n(reinterpret_cast<uint16_t*>(first), viewWidth_, uint16_t(c));
+    for (int y = 1; y < viewHeight_; ++y)
+        std::memcpy(first + intptr_t(y) * state_.pitch, first, size_t(viewWidth_) * size_t(bytes));
 }
 
 void SoftwareRenderer::clearDepth() {

@@ -45,22 +45,24 @@ struct Rgb888 {
     }
 };
 
+#define KARROWEN_INLINE inline __attribute__((always_inline))
+
 // to + (from - to) * t >> 8 per channel: t = 0 gives `to`, 256 gives `from`.
 template <typename F>
-inline uint32_t Mix(uint32_t from, uint32_t to, int t) {
+KARROWEN_INLINE uint32_t Mix(uint32_t from, uint32_t to, int t) {
     return F::pack(F::r(to) + (((F::r(from) - F::r(to)) * t) >> 8), F::g(to) + (((F::g(from) - F::g(to)) * t) >> 8),
                    F::b(to) + (((F::b(from) - F::b(to)) * t) >> 8));
 }
 
 template <typename F>
-inline uint32_t Scale(uint32_t c, int t) {
+KARROWEN_INLINE uint32_t Scale(uint32_t c, int t) {
     return F::pack((F::r(c) * t) >> 8, (F::g(c) * t) >> 8, (F::b(c) * t) >> 8);
 }
 
 // The colour of one pixel before fog and the alpha texture. `s` is the texel
 // or the material colour, `fb` the frame-buffer pixel.
 template <typename F, int Mode, bool Textured>
-inline uint32_t Shade(const RasterState& st, uint32_t s, const typename F::Pixel* fbp, int index, int32_t eu,
+KARROWEN_INLINE uint32_t Shade(const RasterState& st, uint32_t s, const typename F::Pixel* fbp, int index, int32_t eu,
                       int32_t ev) {
     if constexpr (Mode == 1) {
         return s;
@@ -102,7 +104,7 @@ inline uint32_t Shade(const RasterState& st, uint32_t s, const typename F::Pixel
 }
 
 // Steps attributes by n pixels (or rows) of their gradient.
-inline void Advance(Attributes& a, const Attributes& step, int n) {
+KARROWEN_INLINE void Advance(Attributes& a, const Attributes& step, int n) {
     a.z += step.z * uint32_t(n);
     a.u += step.u * uint32_t(n);
     a.v += step.v * uint32_t(n);
@@ -113,7 +115,7 @@ inline void Advance(Attributes& a, const Attributes& step, int n) {
 // Walks the rows of a half: calls row(y, x0, x1, attributes at x0) for every
 // non-empty span [x0, x1].
 template <typename RowFunction>
-inline void WalkRows(const RasterState& st, const HalfSpans& h, RowFunction&& row) {
+KARROWEN_INLINE void WalkRows(const RasterState& st, const HalfSpans& h, RowFunction&& row) {
     int32_t xl = h.xLeft, xr = h.xRight;
     Attributes a = h.left;
     for (int y = h.y0; y < h.y1; ++y) {
@@ -132,14 +134,18 @@ inline void WalkRows(const RasterState& st, const HalfSpans& h, RowFunction&& ro
 }
 
 // Plain textured opaque meshes: texel, colour key, depth. Depth is always written.
+// Both fillers work on a local copy of the state: the compiler cannot prove
+// that pixel and depth stores leave the shared state alone, and would reload
+// it for every pixel.
 template <typename F>
-void FillFast(const RasterState& st, const HalfSpans& h) {
+void FillFast(const RasterState& shared, const HalfSpans& h) {
+    const RasterState st = shared;
     using Pixel = typename F::Pixel;
     const Pixel* tex = static_cast<const Pixel*>(st.texture.texels);
     const uint32_t uMask = st.texture.uMask, vMask = st.texture.vMask;
     const int pitchShift = st.texture.pitchShift;
     const uint32_t key = st.transparent;
-    const Attributes& g = h.gradient;
+    const Attributes g = h.gradient;
     WalkRows(st, h, [&](int y, int x0, int x1, Attributes p) {
         Pixel* out = reinterpret_cast<Pixel*>(st.pixels + intptr_t(y) * st.pitch);
         uint32_t* zb = st.depth + intptr_t(y) * st.depthPitch;
@@ -155,7 +161,8 @@ void FillFast(const RasterState& st, const HalfSpans& h) {
 }
 
 template <typename F, int Mode, bool Textured, bool Fog, bool AlphaTex>
-void FillFull(const RasterState& st, const HalfSpans& h) {
+void FillFull(const RasterState& shared, const HalfSpans& h) {
+    const RasterState st = shared;
     using Pixel = typename F::Pixel;
     const Pixel* tex = static_cast<const Pixel*>(st.texture.texels);
     const Pixel* alphaTex = static_cast<const Pixel*>(st.alphaTexels);
@@ -164,7 +171,7 @@ void FillFull(const RasterState& st, const HalfSpans& h) {
     const uint32_t key = st.transparent;
     const bool perPixelLight = Mode >= 3 && !st.flatLighting;
     const bool depthWrite = st.depthWrite;
-    const Attributes& g = h.gradient;
+    const Attributes g = h.gradient;
     WalkRows(st, h, [&](int y, int x0, int x1, Attributes p) {
         Pixel* out = reinterpret_cast<Pixel*>(st.pixels + intptr_t(y) * st.pitch);
         uint32_t* zb = st.depth + intptr_t(y) * st.depthPitch;
