@@ -28,8 +28,16 @@ public:
 
 class CanvasTest : public HostTest {
 protected:
-    void SetUp() override {
+    void SetUp() override { setUpWithDepth(16); }
+
+    void setUpWithDepth(int depth) {
         start("pocketpc");  // 240 x 320: design units are pixels
+        if (depth != 16) {
+            host::HostOptions options = host::Options();
+            options.depth = depth;
+            host::InitializeWith(options);
+            DetectDevice();
+        }
         ResetKeyDispatch();
         folder = ::testing::TempDir() + "canvas-" + std::to_string(::getpid()) + "-" +
                  ::testing::UnitTest::GetInstance()->current_test_info()->name() + "/";
