@@ -4,7 +4,9 @@
 
 #include <gtest/gtest.h>
 
+#include "render3d/subdivision_drawer.h"
 #include "render3d_fixture.h"
+#include "scene/image_cache.h"
 #include "scene/texture.h"
 
 namespace {
@@ -444,6 +446,128 @@ TEST_P(RendererTest, BackgroundColourNoneFillsWithAllBitsSet) {
     frame();
     EXPECT_EQ(pixel(63, 63), stored(0x102030));
     EXPECT_EQ(pixel(64, 0), 0u);  // outside the scene the canvas is untouched
+}
+
+// Records the order meshes reach triangle set-up, splitting nothing.
+class DrawOrder : public FaceDrawer {
+public:
+    int maxDepth(const Mesh3D& mesh, const Vertex&, const Vertex&, const Vertex&) override {
+        if (order.empty() || order.back() != &mesh) order.push_back(&mesh);
+        return 0;
+    }
+    bool shouldSplit(const Vertex&, const Vertex&, const Vertex&) override { return false; }
+    std::vector<const Mesh3D*> order;
+};
+
+TEST_P(RendererTest, OfTwoMeshesAtTheSameDepthTheOneDrawnFirstWins) {
+    DrawOrder order;
+    Object3D* red = add(u"red", MakeQuad(1.0f, 0.0f, 0xFF0000));
+    Object3D* blue = add(u"blue", MakeQuad(1.0f, 0.0f, 0x0000FF));
+    red->meshAt(0)->faceDrawer = blue->meshAt(0)->faceDrawer = &order;
+    frame();
+    ASSERT_EQ(order.order.size(), 2u);
+    const uint32_t first = order.order[0] == red->meshAt(0) ? 0xFF0000 : 0x0000FF;
+    EXPECT_EQ(pixel(32, 32), stored(first));
+    EXPECT_EQ(countPixels(first ^ 0xFF00FF), 0);
+}
+
+TEST_P(RendererTest, SubdivisionBendsTheTextureTowardPerspective) {
+    // A floor from depth 2 to depth 12 below the eye: v = 1 at the near edge,
+    // 0 at the far one, the texture red above v = 0.5 and blue below.
+    auto floor = std::make_unique<Object3D>();
+    Material3D* m = floor->addMaterial(u"m", std::make_unique<Material3D>());
+    m->texture = texture(*floor, 2, 2, {0xFF0000, 0xFF0000, 0x0000FF, 0x0000FF});
+    auto mesh = std::make_unique<Mesh3D>();
+    mesh->addVertex(-1, -1, -8, 0, 0x10000);
+    mesh->addVertex(1, -1, -8, 0x10000, 0x10000);
+    mesh->addVertex(1, -1, 2, 0x10000, 0);
+    mesh->addVertex(-1, -1, 2, 0, 0);
+    mesh->addFace(0, 1, 2);
+    mesh->addFace(0, 2, 3);
+    mesh->material = m;
+    Mesh3D* raw = floor->addMesh(u"floor", std::move(mesh));
+    add(u"floor", std::move(floor));
+    auto boundary = [&] {
+        frame();
+        for (int y = 0; y < kSize; ++y)
+            if (pixel(32, y) == stored(0x0000FF)) return y;
+        return -1;
+    };
+    // The true boundary: the world line half way in depth (7) projects to
+    // 32 + 77 / 7 = 43.
+    const int truth = 43;
+    int affine = boundary();
+    SubdivisionDrawer drawer(3, 8);
+    raw->faceDrawer = &drawer;
+    int split = boundary();
+    EXPECT_GT(std::abs(affine - truth), 5);
+    EXPECT_LT(std::abs(split - truth), std::abs(affine - truth) / 2);
+    // Small faces are left whole.
+    Vertex a, b, c;
+    b.sx = 8, c.sy = 8;
+    EXPECT_FALSE(drawer.shouldSplit(a, b, c));
+    c.sy = 9;
+    EXPECT_TRUE(drawer.shouldSplit(a, b, c));
+}
+
+TEST_P(RendererTest, SharedAnimatedTexturesAdvanceOncePerFrame) {
+    GifImage gif;
+    gif.width = gif.height = 2;
+    gif.palette = {0xFF0000, 0x00FF00};
+    for (uint8_t index : {0, 1}) {
+        GifFrame f;
+        f.width = f.height = 2;
+        f.indices.assign(4, index);
+        f.delay = 5;
+        gif.frames.push_back(f);
+    }
+    write("blink.gif", EncodeGif(gif));
+    Texture* blink = canvas->imageCache().load(host::FromUtf8(folder()), u"blink.gif", true, false);
+    ASSERT_NE(blink, nullptr);
+    ASSERT_EQ(blink->frameCount(), 2);
+    for (const char16_t* name : {u"a", u"b"}) {
+        Object3D* chip = add(name, BuildChip(1, 1, 2, 1.0f, false, blink, nullptr));
+        chip->worldMatrix.setTranslation({0, 0, 0});
+    }
+    render(scene(), 0.06f);
+    EXPECT_EQ(blink->currentFrame(), 1);
+    EXPECT_EQ(pixel(32, 32), stored(0x00FF00));
+    render(scene(), 0.0f);  // a redraw, not a new frame
+    EXPECT_EQ(blink->currentFrame(), 1);
+    render(scene(), 0.06f);
+    EXPECT_EQ(blink->currentFrame(), 0);
+}
+
+TEST_P(RendererTest, TheCanvasDrawsTemplateScenesThroughTheirPipelines) {
+    writeText("t.properties",
+              "flat=type:Scene3D, x:10, y:20, width:40, height:30, bkgColor:(0;0;64)\n"
+              "kept=type:Scene3D, x:100, y:20, width:40, height:30, bkgColor:(64;0;0), buffered:1\n"
+              "dot=type:Chip3D, container:flat, width:2, height:2, radius:1.5\n"
+              "dot2=type:Chip3D, container:kept, width:2, height:2, radius:1.5\n");
+    loadTemplate("t.properties");
+    for (const char16_t* name : {u"flat", u"kept"}) {
+        auto* s = static_cast<Scene3D*>(canvas->findScene(name));
+        createPipeline(s, kSoftwarePipeline);
+        s->findObject(name == std::u16string(u"flat") ? u"dot" : u"dot2")->materials[0]->colour = 0xFFFF00;
+    }
+    canvas->render(true);
+    EXPECT_EQ(pixel(9, 20), 0u);
+    EXPECT_EQ(pixel(10, 20), stored(0x000040));
+    EXPECT_EQ(pixel(30, 35), stored(0xFFFF00));
+    EXPECT_EQ(pixel(100, 20), stored(0x400000));
+    EXPECT_EQ(pixel(120, 35), stored(0xFFFF00));
+    EXPECT_EQ(pixel(140, 35), 0u);
+    // A second call does not build another pipeline; another type builds none.
+    RenderPipeline* before = static_cast<Scene3D*>(canvas->findScene(u"flat"))->pipeline();
+    createPipeline(static_cast<Scene3D*>(canvas->findScene(u"flat")), kSoftwarePipeline);
+    EXPECT_EQ(static_cast<Scene3D*>(canvas->findScene(u"flat"))->pipeline(), before);
+    auto* orphan = new Scene3D(0, 0, 8, 8);
+    canvas->addScene(u"orphan", orphan);
+    createPipeline(orphan, 1);
+    EXPECT_EQ(orphan->pipeline(), nullptr);
+    ASSERT_EQ(boxes.size(), 1u);
+    EXPECT_EQ(boxes[0].title, "Error");
+    EXPECT_EQ(boxes[0].text, "Can not create the 3D rendering pipeline.");
 }
 
 }  // namespace
