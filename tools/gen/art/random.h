@@ -39,7 +39,11 @@ inline float ValueNoise(float x, float y, int seed) {
     float fx = x - ix, fy = y - iy;
     fx = fx * fx * (3 - 2 * fx);
     fy = fy * fy * (3 - 2 * fy);
-    auto corner = [seed](int a, int b) { return Hash01(a * 73856093 ^ seed, b * 19349663 + seed); };
+    auto corner = [seed](int a, int b) {
+        uint32_t u = static_cast<uint32_t>(a) * 73856093u ^ static_cast<uint32_t>(seed);
+        uint32_t v = static_cast<uint32_t>(b) * 19349663u + static_cast<uint32_t>(seed);
+        return Hash01(static_cast<int>(u), static_cast<int>(v));
+    };
     float top = corner(ix, iy) + (corner(ix + 1, iy) - corner(ix, iy)) * fx;
     float bottom = corner(ix, iy + 1) + (corner(ix + 1, iy + 1) - corner(ix, iy + 1)) * fx;
     return top + (bottom - top) * fy;

@@ -57,8 +57,9 @@ struct PixelRect {
     PixelRect grow(int by) const { return {x0 - by, y0 - by, x1 + by, y1 + by}; }
 };
 
-// The pixels touched by the real rectangle [minX, maxX] x [minY, maxY].
+// The pixels touched by the real rectangle [minX, maxX] x [minY, maxY]
+// (coordinates beyond a million pixels count as a million).
 inline PixelRect PixelsCovering(float minX, float minY, float maxX, float maxY) {
-    return {static_cast<int>(std::floor(minX)), static_cast<int>(std::floor(minY)),
-            static_cast<int>(std::ceil(maxX)) + 1, static_cast<int>(std::ceil(maxY)) + 1};
+    auto whole = [](float v) { return static_cast<int>(std::clamp(v, -1e6f, 1e6f)); };
+    return {whole(std::floor(minX)), whole(std::floor(minY)), whole(std::ceil(maxX)) + 1, whole(std::ceil(maxY)) + 1};
 }

@@ -105,6 +105,7 @@ Mask FillPolygons(int width, int height, const std::vector<Polygon>& polygons) {
             maxX = std::max(maxX, p.x);
             maxY = std::max(maxY, p.y);
         }
+    if (maxX < minX || !std::isfinite(minX + minY + maxX + maxY)) return mask;
     PixelRect box = PixelsCovering(minX, minY, maxX, maxY).intersect(mask.area());
     if (box.empty()) return mask;
     AreaAccumulator acc(box.width(), box.height());

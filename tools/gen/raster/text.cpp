@@ -9,14 +9,28 @@
 
 namespace {
 
-FT_Library Library() {
-    static FT_Library library = [] {
-        FT_Library lib = nullptr;
-        if (FT_Init_FreeType(&lib) != 0) return static_cast<FT_Library>(nullptr);
-        return lib;
-    }();
-    return library;
+// FreeType and a fontconfig configuration of our own, for the whole run;
+// fonts must be released before the program ends.
+struct FontLibraries {
+    FT_Library freetype = nullptr;
+    FcConfig* config = nullptr;
+
+    FontLibraries() {
+        if (FT_Init_FreeType(&freetype) != 0) freetype = nullptr;
+        config = FcInitLoadConfigAndFonts();
+    }
+    ~FontLibraries() {
+        if (freetype) FT_Done_FreeType(freetype);
+        if (config) FcConfigDestroy(config);
+    }
+};
+
+FontLibraries& Libraries() {
+    static FontLibraries libraries;
+    return libraries;
 }
+
+FT_Library Library() { return Libraries().freetype; }
 
 // Collects a FreeType outline (font units, y up) into a Path (scaled, y down).
 struct OutlineSink {
@@ -56,10 +70,10 @@ std::string FcString(FcPattern* pattern, const char* object) {
 std::string MatchFont(const std::string& patternText, int& index, std::string& family) {
     FcPattern* pattern = FcNameParse(reinterpret_cast<const FcChar8*>(patternText.c_str()));
     if (!pattern) return {};
-    FcConfigSubstitute(nullptr, pattern, FcMatchPattern);
+    FcConfigSubstitute(Libraries().config, pattern, FcMatchPattern);
     FcDefaultSubstitute(pattern);
     FcResult result = FcResultNoMatch;
-    FcPattern* match = FcFontMatch(nullptr, pattern, &result);
+    FcPattern* match = FcFontMatch(Libraries().config, pattern, &result);
     std::string wanted = FcString(pattern, FC_FAMILY);
     std::string file;
     if (match) {
@@ -96,7 +110,7 @@ struct FontFace::Impl {
 };
 
 std::unique_ptr<FontFace> FontFace::Find(const std::vector<std::string>& patterns) {
-    if (!Library() || !FcInit()) return nullptr;
+    if (!Library() || !Libraries().config) return nullptr;
     for (const std::string& p : patterns) {
         int index = 0;
         std::string family;
