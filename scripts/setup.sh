@@ -11,6 +11,7 @@ packages=(
   zlib1g-dev libminizip-dev
   libjpeg62-turbo-dev
   libfreetype-dev libfontconfig-dev fonts-liberation2
+  libosmesa6-dev  # only for the renderer comparison in karrowen-bench render
   sox
 )
 
