@@ -69,7 +69,6 @@ struct RasterState {
     bool alphaTexture = false;
     uint32_t transparent = 0xFFFFFFFF;  // target format; all ones never matches
     int32_t offsetU = 0, offsetV = 0;
-    bool interpolateLight = false;  // light-map coordinates per pixel
     bool flatLighting = false;
     int alpha = 0;
     int specularLevel = 255;

@@ -10,9 +10,8 @@
 
 #include "render3d/camera.h"
 #include "render3d/object3d.h"
+#include "render3d/render_pipeline.h"
 #include "scene/scene.h"
-
-class RenderPipeline;
 
 class Light {
 public:

@@ -509,7 +509,6 @@ void SoftwareRenderer::setUpMaterial(const Material3D& m) {
     st.transparent = m.hasTransparentColour ? ToTargetFormat(bitsPerPixel, m.transparentColour) : 0xFFFFFFFF;
     st.textured = hasTexture || hasAlpha;
     st.texture = hasTexture ? texture : hasAlpha ? alphaLookup : TextureLookup{};
-    st.interpolateLight = st.mode >= 3;
     st.offsetU = m.offsetU;
     st.offsetV = m.offsetV;
 
