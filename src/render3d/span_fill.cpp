@@ -160,9 +160,9 @@ void FillFast(const RasterState& shared, const HalfSpans& h) {
     });
 }
 
+// One span of the full path, from x0 to x1 with the attributes at x0.
 template <typename F, int Mode, bool Textured, bool Fog, bool AlphaTex>
-void FillFull(const RasterState& shared, const HalfSpans& h) {
-    const RasterState st = shared;
+KARROWEN_INLINE void FullSpan(const RasterState& st, int y, int x0, int x1, Attributes p, const Attributes& g) {
     using Pixel = typename F::Pixel;
     const Pixel* tex = static_cast<const Pixel*>(st.texture.texels);
     const Pixel* alphaTex = static_cast<const Pixel*>(st.alphaTexels);
@@ -171,46 +171,72 @@ void FillFull(const RasterState& shared, const HalfSpans& h) {
     const uint32_t key = st.transparent;
     const bool perPixelLight = Mode >= 3 && !st.flatLighting;
     const bool depthWrite = st.depthWrite;
+    Pixel* out = reinterpret_cast<Pixel*>(st.pixels + intptr_t(y) * st.pitch);
+    uint32_t* zb = st.depth + intptr_t(y) * st.depthPitch;
+    for (int x = x0; x <= x1; ++x) {
+        const uint32_t z = p.z;
+        const uint32_t u = p.u, v = p.v;
+        const int32_t peu = p.eu, pev = p.ev;
+        p.z += g.z, p.u += g.u, p.v += g.v;
+        // Light-map coordinates are only read from mode 3 on.
+        if constexpr (Mode >= 3) p.eu = int32_t(uint32_t(p.eu) + uint32_t(g.eu)), p.ev = int32_t(uint32_t(p.ev) + uint32_t(g.ev));
+        if (z >= zb[x]) continue;
+        uint32_t at = 0;
+        uint32_t s = st.materialColour;
+        if constexpr (Textured || AlphaTex) at = ((u >> 16) & uMask) + (((v >> 16) & vMask) << pitchShift);
+        if constexpr (Textured) {
+            s = tex[at];
+            if (s == key) continue;
+        }
+        int index = st.faceIndex;
+        int32_t eu = st.faceRx, ev = st.faceRy;
+        if (perPixelLight) {
+            index = ((peu >> 18) & 63) + (((pev >> 18) & 63) << 6);
+            eu = peu;
+            ev = pev;
+        }
+        uint32_t c = Shade<F, Mode, Textured>(st, s, out + x, index, eu, ev);
+        if constexpr (Fog) {
+            int zi = int32_t(z) >> 16;
+            if (zi > st.fogBack) {
+                c = st.fogEndColour;
+            } else if (zi > st.fogFront) {
+                int fog = int((int64_t(st.fogBack - zi) * st.fogFactor) >> 8);
+                c = Mix<F>(c, st.fogColour, fog);
+            }
+        }
+        if constexpr (AlphaTex) {
+            uint32_t a = F::to565(alphaTex[at]);
+            if (a != 0xFFFF) {
+                int o = int(((a >> 4) & 126) + ((a >> 10) & 62) + (a & 31) * 2);
+                c = Mix<F>(c, out[x], o);
+            }
+        }
+        out[x] = Pixel(c);
+        if (depthWrite) zb[x] = z;
+    }
+}
+
+// Whether no pixel of the span lies beyond the fog's front. Depth is linear
+// along the span, so its two ends decide, unless the accumulator would wrap.
+KARROWEN_INLINE bool SpanBeforeFog(const RasterState& st, uint32_t z, uint32_t dz, int pixels) {
+    int64_t first = int32_t(z), last = first + int64_t(int32_t(dz)) * pixels;
+    if (last < INT32_MIN || last > INT32_MAX) return false;
+    return std::max(first, last) >> 16 <= st.fogFront;
+}
+
+template <typename F, int Mode, bool Textured, bool Fog, bool AlphaTex>
+void FillFull(const RasterState& shared, const HalfSpans& h) {
+    const RasterState st = shared;
     const Attributes g = h.gradient;
     WalkRows(st, h, [&](int y, int x0, int x1, Attributes p) {
-        Pixel* out = reinterpret_cast<Pixel*>(st.pixels + intptr_t(y) * st.pitch);
-        uint32_t* zb = st.depth + intptr_t(y) * st.depthPitch;
-        for (int x = x0; x <= x1; ++x, Advance(p, g, 1)) {
-            if (p.z >= zb[x]) continue;
-            uint32_t at = 0;
-            uint32_t s = st.materialColour;
-            if constexpr (Textured || AlphaTex) at = ((p.u >> 16) & uMask) + (((p.v >> 16) & vMask) << pitchShift);
-            if constexpr (Textured) {
-                s = tex[at];
-                if (s == key) continue;
+        if constexpr (Fog) {
+            if (SpanBeforeFog(st, p.z, g.z, x1 - x0)) {
+                FullSpan<F, Mode, Textured, false, AlphaTex>(st, y, x0, x1, p, g);
+                return;
             }
-            int index = st.faceIndex;
-            int32_t eu = st.faceRx, ev = st.faceRy;
-            if (perPixelLight) {
-                index = ((p.eu >> 18) & 63) + (((p.ev >> 18) & 63) << 6);
-                eu = p.eu;
-                ev = p.ev;
-            }
-            uint32_t c = Shade<F, Mode, Textured>(st, s, out + x, index, eu, ev);
-            if constexpr (Fog) {
-                int zi = int32_t(p.z) >> 16;
-                if (zi > st.fogBack) {
-                    c = st.fogEndColour;
-                } else if (zi > st.fogFront) {
-                    int fog = int((int64_t(st.fogBack - zi) * st.fogFactor) >> 8);
-                    c = Mix<F>(c, st.fogColour, fog);
-                }
-            }
-            if constexpr (AlphaTex) {
-                uint32_t a = F::to565(alphaTex[at]);
-                if (a != 0xFFFF) {
-                    int o = int(((a >> 4) & 126) + ((a >> 10) & 62) + (a & 31) * 2);
-                    c = Mix<F>(c, out[x], o);
-                }
-            }
-            out[x] = Pixel(c);
-            if (depthWrite) zb[x] = p.z;
         }
+        FullSpan<F, Mode, Textured, Fog, AlphaTex>(st, y, x0, x1, p, g);
     });
 }
 
