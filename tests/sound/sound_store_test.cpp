@@ -33,7 +33,7 @@ protected:
         ASSERT_NE(mkdtemp(pattern), nullptr);
         dir_ = pattern;
         folder_ = host::FromUtf8(dir_ + "/");
-        write("bang.wav", soundtest::MakeWav(soundtest::WavSpec{}, {1, 2, 3, 4}));
+        write("bang.wav", soundtest::MakeWav(soundtest::WavFormat{}, {1, 2, 3, 4}));
         write("Music.MOD", soundtest::ModuleBuilder().bytes());
         write("broken.wav", std::vector<uint8_t>(4, 'j'));
         host::SetMessageBoxHook([this](const std::u16string& text, const std::u16string& title, uint32_t style) {

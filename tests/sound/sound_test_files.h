@@ -18,7 +18,7 @@ inline void PutTag(std::vector<uint8_t>& out, const char* tag) {
     for (int i = 0; i < 4; ++i) out.push_back(uint8_t(tag[i]));
 }
 
-struct WavSpec {
+struct WavFormat {
     int formatTag = 1;
     int channels = 1;
     int rate = 8000;
@@ -30,29 +30,29 @@ struct WavSpec {
 };
 
 // RIFF header, "fmt " chunk, optional chunks, "data" chunk.
-inline std::vector<uint8_t> MakeWav(const WavSpec& spec, const std::vector<uint8_t>& data) {
+inline std::vector<uint8_t> MakeWav(const WavFormat& format, const std::vector<uint8_t>& data) {
     std::vector<uint8_t> out;
     PutTag(out, "RIFF");
     PutLe(out, 0, 4);  // RIFF size: not checked by the reader
     PutTag(out, "WAVE");
     PutTag(out, "fmt ");
-    PutLe(out, uint32_t(16 + spec.fmtExtra.size()), 4);
-    PutLe(out, uint32_t(spec.formatTag), 2);
-    PutLe(out, uint32_t(spec.channels), 2);
-    PutLe(out, uint32_t(spec.rate), 4);
-    int blockAlign = spec.blockAlign ? spec.blockAlign : spec.channels * spec.bits / 8;
-    PutLe(out, uint32_t(spec.rate * blockAlign), 4);
+    PutLe(out, uint32_t(16 + format.fmtExtra.size()), 4);
+    PutLe(out, uint32_t(format.formatTag), 2);
+    PutLe(out, uint32_t(format.channels), 2);
+    PutLe(out, uint32_t(format.rate), 4);
+    int blockAlign = format.blockAlign ? format.blockAlign : format.channels * format.bits / 8;
+    PutLe(out, uint32_t(format.rate * blockAlign), 4);
     PutLe(out, uint32_t(blockAlign), 2);
-    PutLe(out, uint32_t(spec.bits), 2);
-    out.insert(out.end(), spec.fmtExtra.begin(), spec.fmtExtra.end());
-    for (const auto& [tag, body] : spec.chunksBeforeData) {
+    PutLe(out, uint32_t(format.bits), 2);
+    out.insert(out.end(), format.fmtExtra.begin(), format.fmtExtra.end());
+    for (const auto& [tag, body] : format.chunksBeforeData) {
         PutTag(out, tag.c_str());
         PutLe(out, uint32_t(body.size()), 4);
         out.insert(out.end(), body.begin(), body.end());
         if (body.size() & 1) out.push_back(0);
     }
     PutTag(out, "data");
-    PutLe(out, uint32_t(spec.declaredDataSize >= 0 ? spec.declaredDataSize : int(data.size())), 4);
+    PutLe(out, uint32_t(format.declaredDataSize >= 0 ? format.declaredDataSize : int(data.size())), 4);
     out.insert(out.end(), data.begin(), data.end());
     return out;
 }
@@ -102,8 +102,8 @@ public:
         restart_ = position;
         return *this;
     }
-    ModuleBuilder& sample(int number, ModSampleSpec spec) {
-        samples_[size_t(number - 1)] = std::move(spec);
+    ModuleBuilder& sample(int number, ModSampleSpec format) {
+        samples_[size_t(number - 1)] = std::move(format);
         return *this;
     }
     // Sets one cell: sample number, Amiga period, effect and parameter.

@@ -16,7 +16,7 @@
 #include "sound_test_files.h"
 
 using soundtest::MakeWav;
-using soundtest::WavSpec;
+using soundtest::WavFormat;
 
 namespace {
 
@@ -32,7 +32,7 @@ std::vector<int16_t> Samples16(const WaveSound& sound) {
 }  // namespace
 
 TEST(WaveSound, Loads8BitMonoPcm) {
-    WavSpec spec;
+    WavFormat spec;
     spec.rate = 11025;
     WaveSound sound;
     ASSERT_EQ(Load(sound, MakeWav(spec, {0, 128, 255})), kSoundOk);
@@ -48,7 +48,7 @@ TEST(WaveSound, Loads8BitMonoPcm) {
 }
 
 TEST(WaveSound, Stereo16BitWithFourThousandDataBytesHasOneThousandFrames) {
-    WavSpec spec;
+    WavFormat spec;
     spec.channels = 2;
     spec.bits = 16;
     spec.rate = 22050;
@@ -60,7 +60,7 @@ TEST(WaveSound, Stereo16BitWithFourThousandDataBytesHasOneThousandFrames) {
 }
 
 TEST(WaveSound, Stereo8BitHalvesTheFrames) {
-    WavSpec spec;
+    WavFormat spec;
     spec.channels = 2;
     WaveSound sound;
     ASSERT_EQ(Load(sound, MakeWav(spec, std::vector<uint8_t>(10, 128))), kSoundOk);
@@ -68,7 +68,7 @@ TEST(WaveSound, Stereo8BitHalvesTheFrames) {
 }
 
 TEST(WaveSound, SkipsChunksBeforeTheDataIncludingOddSizedOnes) {
-    WavSpec spec;
+    WavFormat spec;
     spec.bits = 16;
     spec.chunksBeforeData = {{"LIST", {1, 2, 3}}, {"fact", {0, 0, 0, 0}}};
     WaveSound sound;
@@ -77,7 +77,7 @@ TEST(WaveSound, SkipsChunksBeforeTheDataIncludingOddSizedOnes) {
 }
 
 TEST(WaveSound, SkipsTheRestOfALongFormatChunk) {
-    WavSpec spec;
+    WavFormat spec;
     spec.fmtExtra = {2, 0, 0xAA, 0xBB};
     WaveSound sound;
     ASSERT_EQ(Load(sound, MakeWav(spec, {7, 8})), kSoundOk);
@@ -86,7 +86,7 @@ TEST(WaveSound, SkipsTheRestOfALongFormatChunk) {
 }
 
 TEST(WaveSound, TruncatedDataKeepsWhatTheFileHolds) {
-    WavSpec spec;
+    WavFormat spec;
     spec.declaredDataSize = 1000;
     WaveSound sound;
     ASSERT_EQ(Load(sound, MakeWav(spec, std::vector<uint8_t>(10, 1))), kSoundOk);
@@ -98,37 +98,37 @@ TEST(WaveSound, StructureErrorsGiveMinus300) {
     std::vector<uint8_t> tooShort = {'R', 'I', 'F', 'F', 0, 0, 0, 0, 'W', 'A', 'V'};
     EXPECT_EQ(Load(sound, tooShort), kSoundBadStructure);
 
-    std::vector<uint8_t> noFmt = MakeWav(WavSpec{}, {1, 2});
+    std::vector<uint8_t> noFmt = MakeWav(WavFormat{}, {1, 2});
     noFmt[12] = 'X';
     EXPECT_EQ(Load(sound, noFmt), kSoundBadStructure);
 
-    std::vector<uint8_t> headerOnly = MakeWav(WavSpec{}, {});
+    std::vector<uint8_t> headerOnly = MakeWav(WavFormat{}, {});
     headerOnly.resize(headerOnly.size() - 8);  // no data chunk at all
     EXPECT_EQ(Load(sound, headerOnly), kSoundBadStructure);
 
-    EXPECT_EQ(Load(sound, MakeWav(WavSpec{}, {})), kSoundBadStructure);  // empty data chunk
+    EXPECT_EQ(Load(sound, MakeWav(WavFormat{}, {})), kSoundBadStructure);  // empty data chunk
 
-    WavSpec oneByteOf16;
+    WavFormat oneByteOf16;
     oneByteOf16.bits = 16;
     EXPECT_EQ(Load(sound, MakeWav(oneByteOf16, {1})), kSoundBadStructure);  // no whole frame
 }
 
 TEST(WaveSound, UnsupportedFormatsGiveMinus100) {
     WaveSound sound;
-    WavSpec bits24;
+    WavFormat bits24;
     bits24.bits = 24;
     EXPECT_EQ(Load(sound, MakeWav(bits24, std::vector<uint8_t>(6, 0))), kSoundBadFormat);
 
-    WavSpec threeChannels;
+    WavFormat threeChannels;
     threeChannels.channels = 3;
     EXPECT_EQ(Load(sound, MakeWav(threeChannels, std::vector<uint8_t>(6, 0))), kSoundBadFormat);
 
-    WavSpec fourBitPcm;
+    WavFormat fourBitPcm;
     fourBitPcm.bits = 4;
     fourBitPcm.blockAlign = 11;
     EXPECT_EQ(Load(sound, MakeWav(fourBitPcm, std::vector<uint8_t>(11, 0))), kSoundBadFormat);
 
-    WavSpec sixCoefficients;
+    WavFormat sixCoefficients;
     sixCoefficients.formatTag = 2;
     sixCoefficients.bits = 4;
     sixCoefficients.blockAlign = 11;
@@ -136,7 +136,7 @@ TEST(WaveSound, UnsupportedFormatsGiveMinus100) {
     EXPECT_EQ(Load(sound, MakeWav(sixCoefficients, std::vector<uint8_t>(11, 0))), kSoundBadFormat);
 
     // A rate of zero would hold a voice for ever.
-    WavSpec zeroRate;
+    WavFormat zeroRate;
     zeroRate.rate = 0;
     EXPECT_EQ(Load(sound, MakeWav(zeroRate, {1, 2})), kSoundBadFormat);
     EXPECT_FALSE(sound.hasData());
@@ -144,8 +144,8 @@ TEST(WaveSound, UnsupportedFormatsGiveMinus100) {
 
 TEST(WaveSound, AFailedLoadDropsEarlierData) {
     WaveSound sound;
-    ASSERT_EQ(Load(sound, MakeWav(WavSpec{}, {1, 2, 3})), kSoundOk);
-    WavSpec bad;
+    ASSERT_EQ(Load(sound, MakeWav(WavFormat{}, {1, 2, 3})), kSoundOk);
+    WavFormat bad;
     bad.bits = 12;
     EXPECT_EQ(Load(sound, MakeWav(bad, {1, 2, 3})), kSoundBadFormat);
     EXPECT_FALSE(sound.hasData());
@@ -164,7 +164,7 @@ TEST(WaveSound, DecodesMsAdpcmMonoBlocksAndAFinalPartialBlock) {
         1, 20, 0, 10, 0, 20, 0,
         0x2E,
     };
-    WavSpec spec;
+    WavFormat spec;
     spec.formatTag = 2;
     spec.bits = 4;
     spec.blockAlign = 11;
@@ -185,7 +185,7 @@ TEST(WaveSound, DecodesMsAdpcmStereoWithInterleavedCodes) {
         50, 0, 7, 0,         // sample2: 50, 7
         0x1F, 0x72,          // codes: left 1, right -1, left 7, right 2
     };
-    WavSpec spec;
+    WavFormat spec;
     spec.formatTag = 2;
     spec.channels = 2;
     spec.bits = 4;
@@ -201,7 +201,7 @@ TEST(WaveSound, DecodesMsAdpcmStereoWithInterleavedCodes) {
 TEST(WaveSound, MsAdpcmStopsAtABlockWithAnInvalidPredictor) {
     std::vector<uint8_t> data = {0, 16, 0, 1, 0, 2, 0, 0x00, 0x00, 0x00, 0x00,
                                  9, 16, 0, 1, 0, 2, 0, 0x00, 0x00, 0x00, 0x00};
-    WavSpec spec;
+    WavFormat spec;
     spec.formatTag = 2;
     spec.bits = 4;
     spec.blockAlign = 11;
@@ -215,7 +215,7 @@ TEST(WaveSound, MsAdpcmDeltaCannotOverflow) {
     // Code 8 repeatedly triples the delta; the samples must stay clamped.
     std::vector<uint8_t> data = {0, 0xFF, 0x7F, 0, 0, 0, 0};
     data.resize(7 + 200, 0x88);
-    WavSpec spec;
+    WavFormat spec;
     spec.formatTag = 2;
     spec.bits = 4;
     spec.blockAlign = int(data.size());
@@ -238,7 +238,7 @@ TEST(WaveSound, MsAdpcmAgreesWithSox) {
         return std::vector<uint8_t>((std::istreambuf_iterator<char>(in)), std::istreambuf_iterator<char>());
     };
     for (int channels : {1, 2}) {
-        WavSpec spec;
+        WavFormat spec;
         spec.channels = channels;
         spec.bits = 16;
         spec.rate = 11025;
