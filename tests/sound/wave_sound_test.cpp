@@ -32,10 +32,10 @@ std::vector<int16_t> Samples16(const WaveSound& sound) {
 }  // namespace
 
 TEST(WaveSound, Loads8BitMonoPcm) {
-    WavFormat spec;
-    spec.rate = 11025;
+    WavFormat format;
+    format.rate = 11025;
     WaveSound sound;
-    ASSERT_EQ(Load(sound, MakeWav(spec, {0, 128, 255})), kSoundOk);
+    ASSERT_EQ(Load(sound, MakeWav(format, {0, 128, 255})), kSoundOk);
     EXPECT_TRUE(sound.eightBit);
     EXPECT_FALSE(sound.stereo);
     EXPECT_EQ(sound.frames, 3);
@@ -48,48 +48,48 @@ TEST(WaveSound, Loads8BitMonoPcm) {
 }
 
 TEST(WaveSound, Stereo16BitWithFourThousandDataBytesHasOneThousandFrames) {
-    WavFormat spec;
-    spec.channels = 2;
-    spec.bits = 16;
-    spec.rate = 22050;
+    WavFormat format;
+    format.channels = 2;
+    format.bits = 16;
+    format.rate = 22050;
     WaveSound sound;
-    ASSERT_EQ(Load(sound, MakeWav(spec, std::vector<uint8_t>(4000, 0))), kSoundOk);
+    ASSERT_EQ(Load(sound, MakeWav(format, std::vector<uint8_t>(4000, 0))), kSoundOk);
     EXPECT_FALSE(sound.eightBit);
     EXPECT_TRUE(sound.stereo);
     EXPECT_EQ(sound.frames, 1000);
 }
 
 TEST(WaveSound, Stereo8BitHalvesTheFrames) {
-    WavFormat spec;
-    spec.channels = 2;
+    WavFormat format;
+    format.channels = 2;
     WaveSound sound;
-    ASSERT_EQ(Load(sound, MakeWav(spec, std::vector<uint8_t>(10, 128))), kSoundOk);
+    ASSERT_EQ(Load(sound, MakeWav(format, std::vector<uint8_t>(10, 128))), kSoundOk);
     EXPECT_EQ(sound.frames, 5);
 }
 
 TEST(WaveSound, SkipsChunksBeforeTheDataIncludingOddSizedOnes) {
-    WavFormat spec;
-    spec.bits = 16;
-    spec.chunksBeforeData = {{"LIST", {1, 2, 3}}, {"fact", {0, 0, 0, 0}}};
+    WavFormat format;
+    format.bits = 16;
+    format.chunksBeforeData = {{"LIST", {1, 2, 3}}, {"fact", {0, 0, 0, 0}}};
     WaveSound sound;
-    ASSERT_EQ(Load(sound, MakeWav(spec, {0x34, 0x12, 0xFF, 0xFF})), kSoundOk);
+    ASSERT_EQ(Load(sound, MakeWav(format, {0x34, 0x12, 0xFF, 0xFF})), kSoundOk);
     EXPECT_EQ(Samples16(sound), (std::vector<int16_t>{0x1234, -1}));
 }
 
 TEST(WaveSound, SkipsTheRestOfALongFormatChunk) {
-    WavFormat spec;
-    spec.fmtExtra = {2, 0, 0xAA, 0xBB};
+    WavFormat format;
+    format.fmtExtra = {2, 0, 0xAA, 0xBB};
     WaveSound sound;
-    ASSERT_EQ(Load(sound, MakeWav(spec, {7, 8})), kSoundOk);
+    ASSERT_EQ(Load(sound, MakeWav(format, {7, 8})), kSoundOk);
     EXPECT_EQ(sound.frames, 2);
     EXPECT_EQ(sound.sampleData()[0], 7);
 }
 
 TEST(WaveSound, TruncatedDataKeepsWhatTheFileHolds) {
-    WavFormat spec;
-    spec.declaredDataSize = 1000;
+    WavFormat format;
+    format.declaredDataSize = 1000;
     WaveSound sound;
-    ASSERT_EQ(Load(sound, MakeWav(spec, std::vector<uint8_t>(10, 1))), kSoundOk);
+    ASSERT_EQ(Load(sound, MakeWav(format, std::vector<uint8_t>(10, 1))), kSoundOk);
     EXPECT_EQ(sound.frames, 10);
 }
 
@@ -164,13 +164,13 @@ TEST(WaveSound, DecodesMsAdpcmMonoBlocksAndAFinalPartialBlock) {
         1, 20, 0, 10, 0, 20, 0,
         0x2E,
     };
-    WavFormat spec;
-    spec.formatTag = 2;
-    spec.bits = 4;
-    spec.blockAlign = 11;
-    spec.fmtExtra = soundtest::AdpcmFormatExtra(10);
+    WavFormat format;
+    format.formatTag = 2;
+    format.bits = 4;
+    format.blockAlign = 11;
+    format.fmtExtra = soundtest::AdpcmFormatExtra(10);
     WaveSound sound;
-    ASSERT_EQ(Load(sound, MakeWav(spec, data)), kSoundOk);
+    ASSERT_EQ(Load(sound, MakeWav(format, data)), kSoundOk);
     EXPECT_FALSE(sound.eightBit);
     EXPECT_EQ(sound.frames, 14);
     EXPECT_EQ(Samples16(sound), (std::vector<int16_t>{50, 100, 116, 228, -76, -190, -190, -190, 53, 125,  // block 1
@@ -185,14 +185,14 @@ TEST(WaveSound, DecodesMsAdpcmStereoWithInterleavedCodes) {
         50, 0, 7, 0,         // sample2: 50, 7
         0x1F, 0x72,          // codes: left 1, right -1, left 7, right 2
     };
-    WavFormat spec;
-    spec.formatTag = 2;
-    spec.channels = 2;
-    spec.bits = 4;
-    spec.blockAlign = 16;
-    spec.fmtExtra = soundtest::AdpcmFormatExtra(4);
+    WavFormat format;
+    format.formatTag = 2;
+    format.channels = 2;
+    format.bits = 4;
+    format.blockAlign = 16;
+    format.fmtExtra = soundtest::AdpcmFormatExtra(4);
     WaveSound sound;
-    ASSERT_EQ(Load(sound, MakeWav(spec, data)), kSoundOk);
+    ASSERT_EQ(Load(sound, MakeWav(format, data)), kSoundOk);
     EXPECT_TRUE(sound.stereo);
     EXPECT_EQ(sound.frames, 4);
     EXPECT_EQ(Samples16(sound), (std::vector<int16_t>{50, 7, 100, -5, 116, -32, 228, 56}));
@@ -201,13 +201,13 @@ TEST(WaveSound, DecodesMsAdpcmStereoWithInterleavedCodes) {
 TEST(WaveSound, MsAdpcmStopsAtABlockWithAnInvalidPredictor) {
     std::vector<uint8_t> data = {0, 16, 0, 1, 0, 2, 0, 0x00, 0x00, 0x00, 0x00,
                                  9, 16, 0, 1, 0, 2, 0, 0x00, 0x00, 0x00, 0x00};
-    WavFormat spec;
-    spec.formatTag = 2;
-    spec.bits = 4;
-    spec.blockAlign = 11;
-    spec.fmtExtra = soundtest::AdpcmFormatExtra(10);
+    WavFormat format;
+    format.formatTag = 2;
+    format.bits = 4;
+    format.blockAlign = 11;
+    format.fmtExtra = soundtest::AdpcmFormatExtra(10);
     WaveSound sound;
-    ASSERT_EQ(Load(sound, MakeWav(spec, data)), kSoundOk);
+    ASSERT_EQ(Load(sound, MakeWav(format, data)), kSoundOk);
     EXPECT_EQ(sound.frames, 10);
 }
 
@@ -215,13 +215,13 @@ TEST(WaveSound, MsAdpcmDeltaCannotOverflow) {
     // Code 8 repeatedly triples the delta; the samples must stay clamped.
     std::vector<uint8_t> data = {0, 0xFF, 0x7F, 0, 0, 0, 0};
     data.resize(7 + 200, 0x88);
-    WavFormat spec;
-    spec.formatTag = 2;
-    spec.bits = 4;
-    spec.blockAlign = int(data.size());
-    spec.fmtExtra = soundtest::AdpcmFormatExtra(0);
+    WavFormat format;
+    format.formatTag = 2;
+    format.bits = 4;
+    format.blockAlign = int(data.size());
+    format.fmtExtra = soundtest::AdpcmFormatExtra(0);
     WaveSound sound;
-    ASSERT_EQ(Load(sound, MakeWav(spec, data)), kSoundOk);
+    ASSERT_EQ(Load(sound, MakeWav(format, data)), kSoundOk);
     for (int16_t s : Samples16(sound)) EXPECT_TRUE(s == -32768 || s == 32767 || s == 0) << s;
 }
 
@@ -238,17 +238,17 @@ TEST(WaveSound, MsAdpcmAgreesWithSox) {
         return std::vector<uint8_t>((std::istreambuf_iterator<char>(in)), std::istreambuf_iterator<char>());
     };
     for (int channels : {1, 2}) {
-        WavFormat spec;
-        spec.channels = channels;
-        spec.bits = 16;
-        spec.rate = 11025;
+        WavFormat format;
+        format.channels = channels;
+        format.bits = 16;
+        format.rate = 11025;
         std::vector<uint8_t> pcm;
         for (int i = 0; i < 5000 * channels; ++i) {
-            double t = double(i / channels) / spec.rate;
+            double t = double(i / channels) / format.rate;
             int v = int(12000 * std::sin(2 * M_PI * 440 * t) + 9000 * std::sin(2 * M_PI * (1300 + 400 * (i % channels)) * t));
             soundtest::PutLe(pcm, uint16_t(int16_t(v)), 2);
         }
-        std::vector<uint8_t> original = MakeWav(spec, pcm);
+        std::vector<uint8_t> original = MakeWav(format, pcm);
         std::ofstream(dir / "tone.wav", std::ios::binary)
             .write(reinterpret_cast<const char*>(original.data()), std::streamsize(original.size()));
         std::string command = "cd '" + dir.string() +
