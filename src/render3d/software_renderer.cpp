@@ -251,9 +251,7 @@ bool SoftwareRenderer::chooseTarget() {
     if (scene.buffered) {
         scene.ensureBuffer();
         target_ = scene.buffer.get();
-        ownsTarget_ = false;
     } else {
-        ownsTarget_ = true;
         FrameBuffer* canvasTarget = scene.target;
         if (canvasTarget && scene.x >= 0 && scene.y >= 0 && scene.x + vw <= canvasTarget->width &&
             scene.y + vh <= canvasTarget->height) {
@@ -302,9 +300,20 @@ void SoftwareRenderer::drawBackground() {
         }
         return;
     }
-    if (!ownsTarget_ && scene.bkgColor == 0xFFFFFFFF) return;
-    // The "none" colour is passed on unchanged: every bit set.
-    uint32_t c = scene.bkgColor == 0xFFFFFFFF ? 0xFFFFFFFF : ToTargetFormat(bitsPerPixel, scene.bkgColor);
+    if (scene.bkgColor == 0xFFFFFFFF) {
+        // No background: the frame is drawn over what the target holds, so a
+        // picture drawn there first (the game's scrolling backdrop) stays.
+        // A private buffer takes the canvas's pixels first; without a canvas
+        // buffer it is filled with the "none" colour, white.
+        if (!drawingOwnBuffer_) return;
+        if (scene.target && scene.target->bitsPerPixel == bitsPerPixel) {
+            fill(*ownTarget_, 0xFFFFFF, 0, 0, -1, -1, true);
+            copyRect(*scene.target, *ownTarget_, -scene.x, -scene.y, 0, 0, -1, -1, true);
+            return;
+        }
+    }
+    // The fill of the image operations: "none" gives white.
+    uint32_t c = bitsPerPixel == 32 ? scene.bkgColor & 0xFFFFFF : host::RgbTo565(scene.bkgColor);
     uint8_t* first = state_.pixels;
     if (bitsPerPixel == 32) std::fill_n(reinterpret_cast<uint32_t*>(first), viewWidth_, c);
     else std::fill_n(reinterpret_cast<uint16_t*>(first), viewWidth_, uint16_t(c));

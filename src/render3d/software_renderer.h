@@ -69,7 +69,6 @@ private:
     int lightMapBits_ = 0;  // pixel format the light maps were built for
     std::unique_ptr<FrameBuffer> ownTarget_;
     FrameBuffer* target_ = nullptr;  // what this frame draws into
-    bool ownsTarget_ = false;        // background and final copy are ours
     bool drawingOwnBuffer_ = false;  // target_ is ownTarget_
     int originX_ = 0, originY_ = 0;  // viewport's position in target_
     int32_t near_ = 0, far_ = 0;     // 16.16, of the object being drawn

@@ -7,6 +7,7 @@
 #include "render3d/subdivision_drawer.h"
 #include "render3d_fixture.h"
 #include "scene/image_cache.h"
+#include "scene/image_ops.h"
 #include "scene/texture.h"
 
 namespace {
@@ -435,17 +436,37 @@ TEST_P(RendererTest, TheSubdivisionDrawerSplitsFacesIntoFour) {
     EXPECT_EQ(pixel(32, 32), stored(0x00FFFF));
 }
 
-TEST_P(RendererTest, BackgroundColourNoneFillsWithAllBitsSet) {
+TEST_P(RendererTest, WithoutABackgroundTheFrameIsDrawnOverWhatTheTargetHolds) {
+    // The game draws its backdrop onto the scene's target before the scene.
     scene()->bkgColor = 0xFFFFFFFF;
+    fill(target(), 0x336699, 0, 0, -1, -1, true);
+    add(u"q", MakeQuad(1.0f, 0.0f, 0xFF0000));
     frame();
-    uint8_t* row = target().pixels;
-    EXPECT_EQ(row[0], 0xFF);
-    EXPECT_EQ(row[bits() / 8], 0xFF);
-    EXPECT_EQ(pixel(0, 0), 0xFFFFFFu);
+    EXPECT_EQ(pixel(0, 0), stored(0x336699));
+    EXPECT_EQ(pixel(32, 32), stored(0xFF0000));
     scene()->bkgColor = 0x102030;
     frame();
+    EXPECT_EQ(pixel(0, 0), stored(0x102030));
     EXPECT_EQ(pixel(63, 63), stored(0x102030));
-    EXPECT_EQ(pixel(64, 0), 0u);  // outside the scene the canvas is untouched
+    EXPECT_EQ(pixel(64, 0), stored(0x336699));  // outside the scene the canvas is untouched
+}
+
+TEST_P(RendererTest, AScenePartlyOffTheCanvasIsClippedToIt) {
+    fill(target(), 0x336699, 0, 0, -1, -1, true);
+    auto* s = new Scene3D(-32, 200, kSize, kSize);
+    canvas->addScene(u"edge", s);
+    createPipeline(s, kSoftwarePipeline);
+    s->addObject(u"q", MakeQuad(1.0f, 0.0f, 0xFF0000).release());
+    render(s);
+    // The quad's centre lands on canvas (0, 232); the scene has no background.
+    EXPECT_EQ(pixel(0, 232), stored(0xFF0000));
+    EXPECT_EQ(pixel(20, 210), stored(0x336699));
+    EXPECT_EQ(pixel(33, 232), stored(0x336699));
+    s->bkgColor = 0x000000;
+    render(s);
+    EXPECT_EQ(pixel(20, 210), 0u);
+    EXPECT_EQ(pixel(32, 210), stored(0x336699));
+    EXPECT_EQ(renderer(s).depthAt(32, 32), 10);
 }
 
 // Records the order meshes reach triangle set-up, splitting nothing.
