@@ -184,13 +184,13 @@ TEST_F(FreeTypeTextTest, OpaqueBackgroundFillsTheLineBox) {
 TEST_F(FreeTypeTextTest, UnderlineRunsUnderTheWholeText) {
     Surface plain(100, 30), underlined(100, 30);
     plain.dc.selectFont(Arial(20));
-    FontSpec spec = Arial(20);
-    spec.underline = true;
-    underlined.dc.selectFont(spec);
+    FontSpec underlinedFont = Arial(20);
+    underlinedFont.underline = true;
+    underlined.dc.selectFont(underlinedFont);
     Rect a{0, 0, 100, 30}, b{0, 0, 100, 30};
     plain.dc.drawText(u"o o", a, DT_LEFT);
     underlined.dc.drawText(u"o o", b, DT_LEFT);
-    int width = SystemFontText().textExtent(spec, u"o o").x;
+    int width = SystemFontText().textExtent(underlinedFont, u"o o").x;
     // A full row of ink under the baseline, across the gap between the letters.
     int fullRows = 0;
     for (int y = 0; y < 30; ++y) {

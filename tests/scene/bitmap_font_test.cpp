@@ -241,14 +241,14 @@ TEST_F(BitmapFontTest, SingleLineIsNotWrappedToTheBox) {
 }
 
 TEST_F(BitmapFontTest, SystemFontsAreMadeAndCompared) {
-    host::FontSpec spec = createFont(18, 700, true, false, u"");
-    EXPECT_EQ(spec.face, u"Arial");
-    EXPECT_EQ(spec.height, 18);
-    EXPECT_EQ(spec.weight, 700);
+    host::FontSpec made = createFont(18, 700, true, false, u"");
+    EXPECT_EQ(made.face, u"Arial");
+    EXPECT_EQ(made.height, 18);
+    EXPECT_EQ(made.weight, 700);
     EXPECT_EQ(createFont(10, 400, false, false, u"An extraordinarily long face name here").face.size(), 31u);
 
     FrameBuffer fb(10, 10, true);
-    fb.deviceContext->selectFont(spec);
+    fb.deviceContext->selectFont(made);
     EXPECT_TRUE(fontMatches(*fb.deviceContext, 18, 700, true, false, u""));
     EXPECT_TRUE(fontMatches(*fb.deviceContext, 18, 700, true, false, u"Arial"));
     EXPECT_FALSE(fontMatches(*fb.deviceContext, 18, 400, true, false, u"Arial"));

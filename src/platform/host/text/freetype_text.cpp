@@ -400,8 +400,8 @@ int FreeTypeText::drawText(DeviceContext& dc, const std::u16string& text, Rect& 
     return height;
 }
 
-Point FreeTypeText::textExtent(const FontSpec& spec, const std::u16string& text) {
-    SizedFont* font = sizedFont(spec);
+Point FreeTypeText::textExtent(const FontSpec& request, const std::u16string& text) {
+    SizedFont* font = sizedFont(request);
     if (!font) return Point{};
     int width = 0;
     for (char32_t c : CodePoints(text)) width += advance(*font, c);
