@@ -7,8 +7,7 @@
 namespace {
 
 int IntOf(const ItemList& pairs, std::u16string_view key, int fallback) {
-    auto* value = pairs ? static_cast<const char16_t*>(pairs->lookup(key)) : nullptr;
-    return value && *value ? ParseLeadingInt(value) : fallback;
+    return IntValueOr(pairs ? static_cast<const char16_t*>(pairs->lookup(key)) : nullptr, fallback);
 }
 
 }  // namespace

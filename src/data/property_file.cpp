@@ -276,18 +276,15 @@ const char16_t* PropertyFile::expand(std::u16string_view key, int depth) {
 }
 
 bool PropertyFile::getBool(std::u16string_view key, bool defaultValue) const {
-    const char16_t* value = getRaw(key);
-    return value && *value ? ParseLeadingInt(value) != 0 : defaultValue;
+    return BoolValueOr(getRaw(key), defaultValue);
 }
 
 int32_t PropertyFile::getInt(std::u16string_view key, int32_t defaultValue) const {
-    const char16_t* value = getRaw(key);
-    return value && *value ? ParseLeadingInt(value) : defaultValue;
+    return IntValueOr(getRaw(key), defaultValue);
 }
 
 float PropertyFile::getFloat(std::u16string_view key, float defaultValue) const {
-    const char16_t* value = getRaw(key);
-    return value && *value ? ParseLeadingFloat(value) : defaultValue;
+    return FloatValueOr(getRaw(key), defaultValue);
 }
 
 bool PropertyFile::getString(std::u16string_view key, std::u16string& buffer, size_t maxLength) const {
@@ -298,8 +295,7 @@ bool PropertyFile::getString(std::u16string_view key, std::u16string& buffer, si
 }
 
 uint32_t PropertyFile::getColour(std::u16string_view key, uint32_t defaultValue) const {
-    const char16_t* value = getRaw(key);
-    return value && *value ? ParseColour(value) : defaultValue;
+    return ColourValueOr(getRaw(key), defaultValue);
 }
 
 // ---- Lists ------------------------------------------------------------------------------
@@ -333,17 +329,17 @@ std::optional<std::u16string> PropertyFile::getItem(std::u16string_view key, std
 
 bool PropertyFile::getItemBool(std::u16string_view key, std::u16string_view itemName, bool defaultValue) {
     auto item = getItem(key, itemName);
-    return item && !item->empty() ? ParseLeadingInt(*item) != 0 : defaultValue;
+    return BoolValueOr(item ? item->c_str() : nullptr, defaultValue);
 }
 
 int32_t PropertyFile::getItemInt(std::u16string_view key, std::u16string_view itemName, int32_t defaultValue) {
     auto item = getItem(key, itemName);
-    return item && !item->empty() ? ParseLeadingInt(*item) : defaultValue;
+    return IntValueOr(item ? item->c_str() : nullptr, defaultValue);
 }
 
 float PropertyFile::getItemFloat(std::u16string_view key, std::u16string_view itemName, float defaultValue) {
     auto item = getItem(key, itemName);
-    return item && !item->empty() ? ParseLeadingFloat(*item) : defaultValue;
+    return FloatValueOr(item ? item->c_str() : nullptr, defaultValue);
 }
 
 bool PropertyFile::getItemString(std::u16string_view key, std::u16string_view itemName, std::u16string& buffer,
@@ -356,7 +352,7 @@ bool PropertyFile::getItemString(std::u16string_view key, std::u16string_view it
 
 uint32_t PropertyFile::getItemColour(std::u16string_view key, std::u16string_view itemName, uint32_t defaultValue) {
     auto item = getItem(key, itemName);
-    return item && !item->empty() ? ParseColour(*item) : defaultValue;
+    return ColourValueOr(item ? item->c_str() : nullptr, defaultValue);
 }
 
 // ---- Changing and writing -------------------------------------------------------------

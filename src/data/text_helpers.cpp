@@ -150,3 +150,19 @@ float ParseLeadingFloat(std::u16string_view text) {
 }
 
 size_t TextLength(const char16_t* text) { return std::char_traits<char16_t>::length(text); }
+
+int32_t IntValueOr(const char16_t* value, int32_t defaultValue) {
+    return value && *value ? ParseLeadingInt(value) : defaultValue;
+}
+
+bool BoolValueOr(const char16_t* value, bool defaultValue) {
+    return value && *value ? ParseLeadingInt(value) != 0 : defaultValue;
+}
+
+float FloatValueOr(const char16_t* value, float defaultValue) {
+    return value && *value ? ParseLeadingFloat(value) : defaultValue;
+}
+
+uint32_t ColourValueOr(const char16_t* value, uint32_t defaultValue) {
+    return value && *value ? ParseColour(value) : defaultValue;
+}

@@ -54,3 +54,10 @@ float ParseLeadingFloat(std::u16string_view text);
 
 // Length of a zero-terminated wide string.
 size_t TextLength(const char16_t* text);
+
+// The typed readings of a stored value: a missing (null) or empty value gives
+// the default; a number is the leading decimal one, a flag a non-zero number.
+int32_t IntValueOr(const char16_t* value, int32_t defaultValue);
+bool BoolValueOr(const char16_t* value, bool defaultValue);
+float FloatValueOr(const char16_t* value, float defaultValue);
+uint32_t ColourValueOr(const char16_t* value, uint32_t defaultValue);

@@ -19,23 +19,19 @@ std::optional<std::u16string> PropertyList::string(std::u16string_view key) cons
 }
 
 int32_t PropertyList::integer(std::u16string_view key, int32_t defaultValue) const {
-    const char16_t* value = raw(key);
-    return value && *value ? ParseLeadingInt(value) : defaultValue;
+    return IntValueOr(raw(key), defaultValue);
 }
 
 bool PropertyList::boolean(std::u16string_view key, bool defaultValue) const {
-    const char16_t* value = raw(key);
-    return value && *value ? ParseLeadingInt(value) != 0 : defaultValue;
+    return BoolValueOr(raw(key), defaultValue);
 }
 
 float PropertyList::number(std::u16string_view key, float defaultValue) const {
-    const char16_t* value = raw(key);
-    return value && *value ? ParseLeadingFloat(value) : defaultValue;
+    return FloatValueOr(raw(key), defaultValue);
 }
 
 uint32_t PropertyList::colour(std::u16string_view key, uint32_t defaultValue) const {
-    const char16_t* value = raw(key);
-    return value && *value ? ParseColour(value) : defaultValue;
+    return ColourValueOr(raw(key), defaultValue);
 }
 
 int32_t PropertyList::scaled(std::u16string_view key, int32_t defaultValue) const {
