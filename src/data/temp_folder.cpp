@@ -118,12 +118,17 @@ void PrepareTempFolder() {
 void CloseAllResources() {
     ResourceState& state = Resources();
     CloseArchives();
-    // Streams still open stay usable; only their bookkeeping is dropped.
-    for (StringMap::Key stream : state.extractedStreams.keys())
-        delete static_cast<std::u16string*>(state.extractedStreams.lookup(stream));
+    // Streams still open stay usable; their copies go. Only this process's own
+    // copies: when the program relaunches itself, the successor already works
+    // in the same folder while this process shuts down. The folder goes when
+    // nothing else is left in it.
+    for (StringMap::Key stream : state.extractedStreams.keys()) {
+        auto* copy = static_cast<std::u16string*>(state.extractedStreams.lookup(stream));
+        ::unlink(ToHostPath(*copy).c_str());
+        delete copy;
+    }
     state.extractedStreams.clear();
     if (state.tempFolder.empty()) return;
-    DeletePlainFiles(state.tempFolder);
     ::rmdir(WithoutTrailingSlash(ToHostPath(state.tempFolder)).c_str());
     state.tempFolder.clear();
 }

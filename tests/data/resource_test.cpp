@@ -189,6 +189,19 @@ TEST_F(ResourceLayer, LeftoverTemporaryFolderIsEmptiedAtStartAndRemovedAtExit) {
     std::fclose(stream);
 }
 
+TEST_F(ResourceLayer, ExitLeavesTheCopiesOfARelaunchedSuccessor) {
+    PrepareTempFolder();
+    registerGameArchive();
+    std::FILE* stream = OpenResource(path("images/bg.gif"), "rb");
+    ASSERT_NE(stream, nullptr);
+    // The successor process extracts into the same folder while this one ends.
+    WriteFile(tempFolderPath() / "successor.gif", "new");
+    CloseAllResources();
+    EXPECT_TRUE(fs::exists(tempFolderPath() / "successor.gif"));
+    EXPECT_EQ(EntryCount(tempFolderPath()), 1u);  // this process's own copy is gone
+    std::fclose(stream);
+}
+
 TEST_F(ResourceLayer, SubFoldersOfTheTemporaryFolderAreLeftAlone) {
     WriteFile(tempFolderPath() / "keep" / "inner.txt", "x");
     WriteFile(tempFolderPath() / "stale.txt", "x");
