@@ -25,7 +25,6 @@ enum ClipCode : int32_t {
     kClipBottom = 8,
     kClipNear = 16,
     kClipFar = 32,
-    kClipMade = 64,  // produced by clipping or subdivision; camera space already set
 };
 
 struct Vertex {
