@@ -86,6 +86,12 @@ TEST(PerspectiveCamera, SphereTestAgainstNearFarAndSides) {
     EXPECT_FALSE(c.sphereVisible({0, 7.5f, 10}, 1.0f, near16, far16));
     EXPECT_FALSE(c.sphereVisible({-6.0f, 0, 10}, 1.0f, near16, far16));
     EXPECT_FALSE(c.sphereVisible({1e30f, 0, 10}, 1.0f, near16, far16));
+    // A wide viewport: the width is the larger extent now.
+    PerspectiveCamera wide = Make(320, 240);
+    EXPECT_TRUE(wide.sphereVisible({7.0f, 0, 10}, 1.0f, near16, far16));
+    EXPECT_FALSE(wide.sphereVisible({7.5f, 0, 10}, 1.0f, near16, far16));
+    EXPECT_TRUE(wide.sphereVisible({0, 5.0f, 10}, 1.0f, near16, far16));
+    EXPECT_FALSE(wide.sphereVisible({0, 6.0f, 10}, 1.0f, near16, far16));
 }
 
 TEST(Navigation, ModeZeroWaitsUntilTheObjectLeavesTheDistance) {
