@@ -7,6 +7,7 @@
 #include "platform/device_info.h"
 #include "platform/host/host.h"
 #include "platform/platform_services.h"
+#include "render3d/object_readers.h"
 #include "game/game_canvas.h"
 #include "scene/hot_key_icons.h"
 
@@ -18,6 +19,7 @@ int ProgramEntry(const std::u16string& commandLine) {
     StartChoice start = ParseStartChoice(commandLine);
     if (CheckFreeMemory(nullptr, start.hasArg ? 1.0f : 3.0f) != host::IDYES) return 0;
 
+    Register3DObjectTypes();
     MainWindow mainWindow(u"Karrowen");
     mainWindow.setIcon(kProgramIcon);
     if (!AppStartup(mainWindow, true)) return 0;
