@@ -4,8 +4,9 @@
 //
 // writes the pictures into OUTDIR. The same build always writes the same
 // bytes: the art uses fixed seeds and no clock. With --preview it also writes
-// PNG previews into DIR, among them the cover composed as the template FILE
-// (default OUTDIR/Cover.properties) places its sprites.
+// PNG previews into DIR, among them every screen composed as its template
+// places its sprites: the cover from FILE (default OUTDIR/Cover.properties),
+// the other screens from their templates in the folder of FILE.
 
 #include <cstdio>
 #include <fstream>
@@ -14,6 +15,7 @@
 #include <vector>
 
 #include "art/cover.h"
+#include "art/front_end.h"
 #include "picture_files.h"
 #include "preview.h"
 #include "raster/text.h"
@@ -68,10 +70,13 @@ int main(int argc, char** argv) {
     std::unique_ptr<FontFace> boldFont = RequireFont({"Liberation Sans:bold", "DejaVu Sans:bold"});
     if (!titleFont || !labelFont || !textFont || !boldFont) return 1;
 
-    CoverArt cover = MakeCoverArt({*titleFont, *labelFont});
+    std::vector<ScreenArt> screens{MakeCoverArt({*titleFont, *labelFont})};
+    screens.front().templateName = "Cover.properties";
+    for (ScreenArt& screen : MakeFrontEndArt({*titleFont, *labelFont})) screens.push_back(std::move(screen));
     std::vector<PictureFile> files;
-    for (const SpritePicture& picture : cover.pictures)
-        for (PictureFile& f : PictureFiles(picture)) files.push_back(std::move(f));
+    for (const ScreenArt& screen : screens)
+        for (const SpritePicture& picture : screen.pictures)
+            for (PictureFile& f : PictureFiles(picture)) files.push_back(std::move(f));
 
     for (const PictureFile& f : files) {
         if (!WriteFile(options.outputDir + "/" + f.name, EncodeGifFile(f))) {
@@ -81,11 +86,18 @@ int main(int argc, char** argv) {
     }
 
     if (!options.previewDir.empty()) {
-        for (const SpritePlacement& p : cover.placements)
-            std::printf("%s: x:%d, y:%d, width:%d, height:%d\n", p.entry.c_str(), p.x, p.y, p.width, p.height);
-        PreviewInput input{options.previewDir, options.templatePath, &files, &cover.placements, textFont.get(),
-                           boldFont.get()};
-        if (!WritePreviews(input)) return 1;
+        if (!WritePicturePreviews(options.previewDir, files)) return 1;
+        std::string templateDir = options.templatePath.substr(0, options.templatePath.find_last_of('/') + 1);
+        for (const ScreenArt& screen : screens) {
+            if (screen.templateName.empty()) continue;
+            for (const SpritePlacement& p : screen.placements)
+                std::printf("%s %s: x:%d, y:%d, width:%d, height:%d\n", screen.templateName.c_str(), p.entry.c_str(),
+                            p.x, p.y, p.width, p.height);
+            std::string path = screen.templateName == "Cover.properties" ? options.templatePath
+                                                                          : templateDir + screen.templateName;
+            PreviewInput input{options.previewDir, path, &files, &screen.placements, textFont.get(), boldFont.get()};
+            if (!WriteScreenPreview(input)) return 1;
+        }
     }
     return 0;
 }

@@ -24,6 +24,7 @@ Image PressedOnNormalOutline(const Image& pressed, const Image& normal) {
 std::vector<PictureFile> PictureFiles(const SpritePicture& picture) {
     QuantizeOptions options;
     options.dither = picture.dither;
+    if (picture.keyed) options.alphaCutoff = 0.5f;
     std::vector<PictureFile> files;
     files.push_back({picture.file, Quantize(picture.frames, options), picture.delays});
     if (!picture.brightFile.empty()) {

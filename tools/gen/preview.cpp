@@ -57,6 +57,16 @@ private:
     PropertyFile file_;
 };
 
+// The part of a picture a sprite's clip keys select, or the whole picture.
+Image Clipped(const Image& picture, Template& t, const std::string& entry) {
+    int cx = t.integer(entry, "clipX", -1), cy = t.integer(entry, "clipY", -1);
+    int cw = t.integer(entry, "clipW", -1), ch = t.integer(entry, "clipH", -1);
+    if (cx < 0 || cy < 0 || cw <= 0 || ch <= 0) return picture;
+    Image part(cw, ch);
+    DrawImage(part, picture, -cx, -cy);
+    return part;
+}
+
 struct SceneBox {
     int x, y, width, height;
 };
@@ -130,7 +140,7 @@ private:
         if (textureName && !texture) std::fprintf(stderr, "preview: %s: no picture %s\n", entry.c_str(), textureName->c_str());
         if (texture) {
             size_t f = std::min(frame, texture->indexed.frames.size() - 1);
-            Image look = SpriteLook(*texture, alpha, f);
+            Image look = Clipped(SpriteLook(*texture, alpha, f), t, entry);
             if (w < 0 || h < 0) {
                 // Without a size the engine takes the texture's size times the scale.
                 w = look.width() * kScale;
@@ -180,13 +190,18 @@ private:
 
 }  // namespace
 
-bool WritePreviews(const PreviewInput& input) {
+bool WritePicturePreviews(const std::string& outputDir, const std::vector<PictureFile>& files) {
     bool ok = true;
-    for (const PictureFile& f : *input.files)
+    for (const PictureFile& f : files)
         for (size_t i = 0; i < f.indexed.frames.size(); ++i) {
-            std::string name = input.outputDir + "/" + f.name + (f.indexed.frames.size() > 1 ? "." + std::to_string(i) : "") + ".png";
+            std::string name = outputDir + "/" + f.name + (f.indexed.frames.size() > 1 ? "." + std::to_string(i) : "") + ".png";
             ok = WritePng(name, ToImage(f.indexed, i)) && ok;
         }
+    return ok;
+}
+
+bool WriteScreenPreview(const PreviewInput& input) {
+    bool ok = true;
     Template t;
     if (!t.load(input.templatePath)) {
         std::fprintf(stderr, "preview: cannot read %s\n", input.templatePath.c_str());

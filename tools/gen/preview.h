@@ -19,6 +19,9 @@ struct PreviewInput {
     const FontFace* boldFont;
 };
 
-// Writes the previews and reports template placements that differ from the
-// art's on stderr. False when a file cannot be written or the template read.
-bool WritePreviews(const PreviewInput& input);
+// Writes every frame of every picture as it decodes. False when a file cannot be written.
+bool WritePicturePreviews(const std::string& outputDir, const std::vector<PictureFile>& files);
+// Writes the screen composed by its template and reports template placements
+// that differ from the art's on stderr. False when a file cannot be written or
+// the template read.
+bool WriteScreenPreview(const PreviewInput& input);

@@ -12,8 +12,6 @@ namespace {
 constexpr float kTileDepth = MazeGrid::kTileDepth;
 const Color kNeon = Hex(0x4FD8FF);
 const Color kUnderGlow = Hex(0xC35CFF);
-// Where the moon stands in the picture, and its radius, in pixels.
-constexpr float kMoonX = 62, kMoonY = 60, kMoonPixels = 27;
 
 struct Rgb {
     float r = 0, g = 0, b = 0;
@@ -105,10 +103,10 @@ bool CastRay(const MazeGrid& grid, Vec3 o, Vec3 d, Hit& hit) {
 class BackdropShader {
 public:
     explicit BackdropShader(const MazeWorld& world) : world_(world) {
-        Vec3 m = world.camera.rayThrough(kMoonX, kMoonY);
+        Vec3 m = world.camera.rayThrough(world.moonAt.x, world.moonAt.y);
         float len = Length3(m);
         moonDir_ = {m.x / len, m.y / len, m.z / len};
-        moonRadius_ = kMoonPixels / world.camera.focal;
+        moonRadius_ = world.moonPixels / world.camera.focal;
     }
 
     // Colour of a ray that meets nothing: sky above the horizon, the misty
@@ -224,7 +222,7 @@ private:
     float moonRadius_;
 };
 
-void AddStars(Image& image, const Mask& skyShare, float horizonY) {
+void AddStars(Image& image, const MazeWorld& world, const Mask& skyShare, float horizonY) {
     Random random(0x53746172ull);
     const Color tints[] = {Hex(0xFFFFFF), Hex(0xCFDBFF), Hex(0xFFE6C4), Hex(0xE0CCFF)};
     for (int i = 0; i < 340; ++i) {
@@ -233,7 +231,7 @@ void AddStars(Image& image, const Mask& skyShare, float horizonY) {
         float brightness = std::pow(random.unit(), 2.2f);
         Color tint = tints[random.below(4)];
         // The moon hides the stars behind it (it looks larger off the picture's centre).
-        if (Length(Vec2{x - kMoonX, y - kMoonY}) < kMoonPixels * 1.3f) continue;
+        if (Length(Vec2{x - world.moonAt.x, y - world.moonAt.y}) < world.moonPixels * 1.3f) continue;
         float share = skyShare.sample(static_cast<int>(x), static_cast<int>(y));
         float fade = Clamp01((horizonY - y) / (horizonY * 0.25f));
         float alpha = (0.25f + 0.75f * brightness) * share * fade;
@@ -355,7 +353,7 @@ Image RenderCoverBackdrop(const MazeWorld& world) {
     RayPass pass = CastAllRays(world, shader);
     AddBloom(pass.colour, pass.emission);
     float horizonY = world.camera.centre.y - world.camera.focal * std::tan(world.camera.pitch);
-    AddStars(pass.colour, pass.skyShare, horizonY);
+    AddStars(pass.colour, world, pass.skyShare, horizonY);
     AddPellets(pass.colour, world);
     return pass.colour;
 }

@@ -13,45 +13,6 @@ void GroundShadow(Image& image, Vec2 centre, float rx, float ry, float strength)
     FillMask(image, shadow, WithAlpha(Hex(0x05030F), strength));
 }
 
-// An eye: white with a dark outline, a pupil turned by `look`, and a catch
-// light. `lid` closes it from the top (0 open .. 1 shut), in `lidColor`.
-void DrawEye(Image& image, Vec2 c, float rx, float ry, Vec2 look, float lid, Color lidColor, Color iris,
-             float outline) {
-    int w = image.width(), h = image.height();
-    Mask white = EllipseMask(w, h, c, rx, ry);
-    FillMask(image, Dilate(white, outline), Hex(0x1A0B12));
-    FillMask(image, white, LinearGradient({c.x, c.y - ry}, {c.x, c.y + ry}, {{0, Hex(0xFFFFFF)}, {1, Hex(0xD8DCF0)}}));
-    Vec2 pupilAt{c.x + look.x * rx * 0.38f, c.y + look.y * ry * 0.3f + ry * 0.12f};
-    Mask irisMask = Intersect(EllipseMask(w, h, pupilAt, rx * 0.62f, ry * 0.55f), white);
-    FillMask(image, irisMask,
-             RadialGradient(pupilAt, rx * 0.62f, {{0, Shade(iris, 1.25f)}, {1, Shade(iris, 0.7f)}}));
-    FillMask(image, Intersect(EllipseMask(w, h, pupilAt, rx * 0.36f, ry * 0.33f), white), Hex(0x0A0610));
-    FillMask(image, CircleMask(w, h, {pupilAt.x - rx * 0.22f, pupilAt.y - ry * 0.2f}, rx * 0.17f), Hex(0xFFFFFF));
-    FillMask(image, CircleMask(w, h, {pupilAt.x + rx * 0.18f, pupilAt.y + ry * 0.16f}, rx * 0.07f),
-             WithAlpha(Hex(0xFFFFFF), 0.8f));
-    if (lid <= 0) return;
-    // The lid comes down over the eye; its lower rim is a dark lash line.
-    float edgeY = c.y - ry + 2 * ry * std::min(lid, 1.0f);
-    Path lidPath;
-    lidPath.moveTo({c.x - rx * 1.3f, c.y - ry * 1.3f});
-    lidPath.lineTo({c.x + rx * 1.3f, c.y - ry * 1.3f});
-    lidPath.lineTo({c.x + rx * 1.3f, edgeY});
-    lidPath.quadTo({c.x, edgeY + ry * 0.25f * lid}, {c.x - rx * 1.3f, edgeY});
-    lidPath.close();
-    Mask lidMask = Intersect(FillPath(w, h, lidPath), Dilate(white, outline * 0.5f));
-    FillMask(image, lidMask, lidColor);
-    Polygon lash;
-    for (int i = 0; i <= 16; ++i) {
-        float t = i / 16.0f;
-        float x = c.x - rx + 2 * rx * t;
-        float dy = (x - c.x) / rx;
-        float ellipseY = ry * std::sqrt(std::max(0.0f, 1 - dy * dy));
-        float y = std::clamp(edgeY + ry * 0.25f * lid * (1 - dy * dy) * 0.5f, c.y - ellipseY, c.y + ellipseY);
-        lash.push_back({x, y});
-    }
-    FillMask(image, StrokePolyline(w, h, lash, outline * 1.1f), Hex(0x1A0B12));
-}
-
 // Tobbin's parts share his centre, radius, line width and outline colour.
 struct TobbinParts {
     Image& image;
@@ -128,6 +89,43 @@ struct TobbinParts {
 };
 
 }  // namespace
+
+void DrawEye(Image& image, Vec2 c, float rx, float ry, Vec2 look, float lid, Color lidColor, Color iris,
+             float outline) {
+    int w = image.width(), h = image.height();
+    Mask white = EllipseMask(w, h, c, rx, ry);
+    FillMask(image, Dilate(white, outline), Hex(0x1A0B12));
+    FillMask(image, white, LinearGradient({c.x, c.y - ry}, {c.x, c.y + ry}, {{0, Hex(0xFFFFFF)}, {1, Hex(0xD8DCF0)}}));
+    Vec2 pupilAt{c.x + look.x * rx * 0.38f, c.y + look.y * ry * 0.3f + ry * 0.12f};
+    Mask irisMask = Intersect(EllipseMask(w, h, pupilAt, rx * 0.62f, ry * 0.55f), white);
+    FillMask(image, irisMask,
+             RadialGradient(pupilAt, rx * 0.62f, {{0, Shade(iris, 1.25f)}, {1, Shade(iris, 0.7f)}}));
+    FillMask(image, Intersect(EllipseMask(w, h, pupilAt, rx * 0.36f, ry * 0.33f), white), Hex(0x0A0610));
+    FillMask(image, CircleMask(w, h, {pupilAt.x - rx * 0.22f, pupilAt.y - ry * 0.2f}, rx * 0.17f), Hex(0xFFFFFF));
+    FillMask(image, CircleMask(w, h, {pupilAt.x + rx * 0.18f, pupilAt.y + ry * 0.16f}, rx * 0.07f),
+             WithAlpha(Hex(0xFFFFFF), 0.8f));
+    if (lid <= 0) return;
+    // The lid comes down over the eye; its lower rim is a dark lash line.
+    float edgeY = c.y - ry + 2 * ry * std::min(lid, 1.0f);
+    Path lidPath;
+    lidPath.moveTo({c.x - rx * 1.3f, c.y - ry * 1.3f});
+    lidPath.lineTo({c.x + rx * 1.3f, c.y - ry * 1.3f});
+    lidPath.lineTo({c.x + rx * 1.3f, edgeY});
+    lidPath.quadTo({c.x, edgeY + ry * 0.25f * lid}, {c.x - rx * 1.3f, edgeY});
+    lidPath.close();
+    Mask lidMask = Intersect(FillPath(w, h, lidPath), Dilate(white, outline * 0.5f));
+    FillMask(image, lidMask, lidColor);
+    Polygon lash;
+    for (int i = 0; i <= 16; ++i) {
+        float t = i / 16.0f;
+        float x = c.x - rx + 2 * rx * t;
+        float dy = (x - c.x) / rx;
+        float ellipseY = ry * std::sqrt(std::max(0.0f, 1 - dy * dy));
+        float y = std::clamp(edgeY + ry * 0.25f * lid * (1 - dy * dy) * 0.5f, c.y - ellipseY, c.y + ellipseY);
+        lash.push_back({x, y});
+    }
+    FillMask(image, StrokePolyline(w, h, lash, outline * 1.1f), Hex(0x1A0B12));
+}
 
 void DrawTobbin(Image& image, const TobbinPose& pose) {
     const Color body = Hex(0xFF9A2E);

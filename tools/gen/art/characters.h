@@ -24,3 +24,8 @@ struct GhostPose {
     float hover = 0;   // height above its resting place, pixels (the shadow shrinks)
 };
 void DrawGhost(Image& image, const GhostPose& pose);
+
+// An eye: white with a dark outline, a pupil turned by `look` (-1..1 each),
+// and a catch light. `lid` closes it from the top (0 open .. 1 shut), in `lidColor`.
+void DrawEye(Image& image, Vec2 c, float rx, float ry, Vec2 look, float lid, Color lidColor, Color iris,
+             float outline);

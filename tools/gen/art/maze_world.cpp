@@ -116,3 +116,41 @@ MazeWorld CoverMazeWorld(int pictureWidth, int pictureHeight) {
     world.powerPellets = {{9, centre - 4}, {15, centre}, {13, centre + 5}, {21, centre - 5}, {25, centre + 7}};
     return world;
 }
+
+namespace {
+
+// A maze with nobody in it: only the moon and the tiles' own neon light it.
+MazeWorld EmptyWorld(uint64_t seed, int pictureWidth, int pictureHeight) {
+    MazeGrid grid(45, 41);
+    grid.generate(seed, 0.14f);
+    MazeWorld world{grid, {}, pictureWidth, pictureHeight, {}, {}, {}, {}};
+    world.hero = {0, 0, Hex(0x000000), 0.0f};
+    world.camera.centre = {pictureWidth * 0.5f, pictureHeight * 0.5f};
+    world.camera.focal = pictureHeight * 0.80f;
+    return world;
+}
+
+}  // namespace
+
+MazeWorld IntroMazeWorld(int pictureWidth, int pictureHeight) {
+    MazeWorld world = EmptyWorld(0x496E74726F4D617Aull, pictureWidth, pictureHeight);
+    world.camera.position = {0.0f, 3.1f, 1.6f};
+    world.camera.pitch = 0.07f;
+    // The moon rises behind the glimmerkin, which floats in front of it.
+    world.moonAt = {pictureWidth * 0.81f, pictureHeight * 0.37f};
+    world.moonPixels = pictureHeight * 0.07f;
+    const int centre = world.grid.centreColumn();
+    world.powerPellets = {{5, centre - 4}, {9, centre + 3}, {15, centre - 7}, {21, centre + 9}, {29, centre - 1}};
+    return world;
+}
+
+MazeWorld PageMazeWorld(int pictureWidth, int pictureHeight) {
+    MazeWorld world = EmptyWorld(0x506167654D617Aull, pictureWidth, pictureHeight);
+    world.camera.position = {0.0f, 1.4f, 1.2f};
+    world.camera.pitch = -0.36f;
+    world.moonAt = {pictureWidth * 0.84f, pictureHeight * 0.085f};
+    world.moonPixels = pictureHeight * 0.03f;
+    const int centre = world.grid.centreColumn();
+    world.powerPellets = {{3, centre - 2}, {5, centre + 3}, {9, centre - 5}};
+    return world;
+}

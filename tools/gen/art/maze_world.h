@@ -72,6 +72,9 @@ struct MazeWorld {
     // Cells whose pellets have been eaten (behind the hero) or that hold a power pellet.
     std::vector<std::pair<int, int>> eaten;
     std::vector<std::pair<int, int>> powerPellets;
+    // Where the moon stands in the picture, and its radius, in pixels.
+    Vec2 moonAt{62, 60};
+    float moonPixels = 27;
 
     bool isEaten(int row, int column) const;
     bool isPowerPellet(int row, int column) const;
@@ -79,3 +82,9 @@ struct MazeWorld {
 
 // The cover's maze world for a picture of the given size (design size x 2).
 MazeWorld CoverMazeWorld(int pictureWidth, int pictureHeight);
+// The introduction's: the whole maze spread out below a low horizon, nobody
+// in it yet, every pellet in place.
+MazeWorld IntroMazeWorld(int pictureWidth, int pictureHeight);
+// The pages' (help, settings, about): looking up into the night, the maze
+// only a glowing band along the bottom, so that text reads on the sky.
+MazeWorld PageMazeWorld(int pictureWidth, int pictureHeight);

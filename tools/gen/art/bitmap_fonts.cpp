@@ -1,0 +1,50 @@
+#include "art/bitmap_fonts.h"
+
+#include <algorithm>
+
+#include "raster/effects.h"
+#include "raster/rasterize.h"
+
+namespace {
+
+// The outline of one character, centred in its cell and squeezed sideways
+// when it would not fit, so that every glyph keeps to its own cell.
+Path GlyphPath(const FontFace& font, char ch, float size, float cellX, float cellWidth, float baseline, float margin) {
+    std::string text(1, ch);
+    float width = font.textWidth(text, size);
+    float room = cellWidth - 2 * margin;
+    float squeeze = width > room ? room / width : 1.0f;
+    Path glyph = font.textPath(text, size, {0, 0});
+    Affine place = Affine::Translate(cellX + cellWidth * 0.5f - width * squeeze * 0.5f, baseline)
+                       .after(Affine::Scale(squeeze, 1.0f));
+    return glyph.transformed(place);
+}
+
+}  // namespace
+
+Image MakeTitleFont(const FontFace& font, const BitmapFontLayout& layout) {
+    const int w = layout.columns * layout.cellWidth, h = layout.rows * layout.cellHeight;
+    const float outline = std::max(1.5f, layout.cellHeight * 0.06f);
+    const float depth = std::max(1.0f, layout.cellHeight * 0.06f);
+    const float margin = outline + 1;
+    // Capitals fill the cell above the extrusion and outline.
+    float size = 100;
+    size *= (layout.cellHeight - 2 * outline - depth - 2) / font.capHeight(size);
+    Image image(w, h);
+    for (int i = 0; i < layout.columns * layout.rows; ++i) {
+        char ch = static_cast<char>(layout.startCode + i);
+        if (ch == ' ') continue;
+        float cellX = static_cast<float>((i % layout.columns) * layout.cellWidth);
+        float cellY = static_cast<float>((i / layout.columns) * layout.cellHeight);
+        float baseline = cellY + outline + 1 + font.capHeight(size);
+        Mask face = FillPath(w, h, GlyphPath(font, ch, size, cellX, static_cast<float>(layout.cellWidth), baseline, margin));
+        Mask solid = face;
+        for (int k = 1; k <= static_cast<int>(depth); ++k) solid = Union(solid, ShiftMask(face, 0, k));
+        FillMask(image, Dilate(solid, outline), Hex(0x170525));
+        FillMask(image, Subtract(solid, face), Hex(0x8C2C8E));
+        float top = baseline - font.capHeight(size);
+        FillMask(image, face, LinearGradient({0, top}, {0, baseline},
+                                             {{0.0f, Hex(0xFFF9C4)}, {0.45f, Hex(0xFFD23A)}, {1.0f, Hex(0xFF8C1A)}}));
+    }
+    return image;
+}
