@@ -1,0 +1,245 @@
+// The front-end screens in two real runs of the program, headless with the
+// virtual clock, in a copy of the build's program and resources (the program
+// finds them at <program folder>/../resources/ and writes the settings back
+// there, so the build's own copy stays untouched).
+//
+// The first run (frontend.input) walks from the cover through the
+// introduction, its notice, the help pages, the about page and the settings
+// page, where it turns sound effects off; the second starts afresh at the
+// introduction (frontend_reread.input) and opens the settings page again.
+// The screenshots are kept in the build's e2e-frontend folder.
+
+#include <gtest/gtest.h>
+#include <png.h>
+#include <sys/wait.h>
+#include <unistd.h>
+
+#include <cmath>
+#include <cstdlib>
+#include <filesystem>
+#include <fstream>
+#include <map>
+#include <mutex>
+#include <sstream>
+#include <string>
+#include <vector>
+
+namespace fs = std::filesystem;
+
+namespace {
+
+constexpr int kScreenWidth = 480, kScreenHeight = 640;  // the desktop profile: the design x 2
+
+std::string ReadText(const fs::path& path) {
+    std::ifstream in(path, std::ios::binary);
+    std::stringstream all;
+    all << in.rdbuf();
+    return all.str();
+}
+
+// The value of one key of a template entry ("entry=key:value, key:value"), or "" when absent.
+std::string EntryItem(const std::string& text, const std::string& entry, const std::string& key) {
+    std::istringstream lines(text);
+    std::string line;
+    while (std::getline(lines, line)) {
+        if (line.rfind(entry + "=", 0) != 0) continue;
+        std::string list = ", " + line.substr(entry.size() + 1);
+        size_t at = list.find(", " + key + ":");
+        if (at == std::string::npos) return "";
+        size_t begin = at + key.size() + 3;
+        return list.substr(begin, list.find(',', begin) - begin);
+    }
+    return "";
+}
+
+struct Screenshot {
+    int width = 0, height = 0;
+    std::vector<uint8_t> rgb;
+
+    bool load(const fs::path& path) {
+        png_image image{};
+        image.version = PNG_IMAGE_VERSION;
+        if (!png_image_begin_read_from_file(&image, path.c_str())) return false;
+        image.format = PNG_FORMAT_RGB;
+        rgb.resize(PNG_IMAGE_SIZE(image));
+        if (!png_image_finish_read(&image, nullptr, rgb.data(), 0, nullptr)) return false;
+        width = static_cast<int>(image.width);
+        height = static_cast<int>(image.height);
+        return true;
+    }
+    // Mean brightness (0..255) of a rectangle of screen pixels.
+    double brightness(int x, int y, int w, int h) const {
+        double sum = 0;
+        for (int j = y; j < y + h; ++j)
+            for (int i = x; i < x + w; ++i) {
+                const uint8_t* p = &rgb[(static_cast<size_t>(j) * width + i) * 3];
+                sum += 0.299 * p[0] + 0.587 * p[1] + 0.114 * p[2];
+            }
+        return sum / (w * h);
+    }
+    // Mean difference of the channels of two screenshots over a rectangle.
+    double difference(const Screenshot& other, int x, int y, int w, int h) const {
+        double sum = 0;
+        for (int j = y; j < y + h; ++j)
+            for (int i = x; i < x + w; ++i)
+                for (int c = 0; c < 3; ++c) {
+                    size_t k = (static_cast<size_t>(j) * width + i) * 3 + c;
+                    sum += std::abs(int(rgb[k]) - int(other.rgb[k]));
+                }
+        return sum / (w * h * 3);
+    }
+};
+
+struct Run {
+    int exitCode = -1;
+    std::string log;
+};
+
+// Both runs, made once per test program in a fresh tree.
+class FrontEndRuns {
+public:
+    static FrontEndRuns& Get() {
+        static FrontEndRuns runs;
+        return runs;
+    }
+
+    fs::path tree;
+    Run first, second;
+
+    fs::path shot(const std::string& name) const { return fs::path(KARROWEN_E2E_SHOTS) / name; }
+    fs::path resource(const std::string& name) const { return tree / "resources" / name; }
+
+private:
+    FrontEndRuns() {
+        tree = fs::temp_directory_path() / ("karrowen-e2e-" + std::to_string(::getpid()));
+        fs::remove_all(tree);
+        fs::create_directories(tree / "bin");
+        fs::create_directories(tree / "shots");
+        fs::copy_file(KARROWEN_PROGRAM, tree / "bin" / "karrowen");
+        fs::copy(KARROWEN_BUILD_RESOURCES, tree / "resources", fs::copy_options::recursive);
+        first = run("frontend.input", "");
+        second = run("frontend_reread.input", "ARG:intro");
+        fs::remove_all(KARROWEN_E2E_SHOTS);
+        fs::create_directories(KARROWEN_E2E_SHOTS);
+        for (const fs::directory_entry& e : fs::directory_iterator(tree / "shots"))
+            fs::copy_file(e.path(), fs::path(KARROWEN_E2E_SHOTS) / e.path().filename(),
+                          fs::copy_options::overwrite_existing);
+    }
+    ~FrontEndRuns() { fs::remove_all(tree); }
+
+    Run run(const std::string& script, const std::string& arguments) {
+        fs::path log = tree / "shots" / (script + ".log");
+        std::string command = "cd '" + (tree / "shots").string() + "' && timeout 120 '" +
+                              (tree / "bin" / "karrowen").string() + "' --headless --instance=e2e-frontend-" +
+                              std::to_string(::getpid()) + " --input='" + KARROWEN_E2E_SCRIPTS + "/" + script +
+                              "' --exit-after=30000" + (arguments.empty() ? "" : " -- " + arguments) + " > '" +
+                              log.string() + "' 2>&1";
+        int status = std::system(command.c_str());
+        Run result;
+        result.exitCode = WIFEXITED(status) ? WEXITSTATUS(status) : -1;
+        result.log = ReadText(log);
+        fs::remove(log);
+        return result;
+    }
+};
+
+class FrontEnd : public ::testing::Test {
+protected:
+    FrontEndRuns& runs = FrontEndRuns::Get();
+
+    Screenshot load(const std::string& name) {
+        Screenshot s;
+        EXPECT_TRUE(s.load(runs.shot(name))) << name;
+        return s;
+    }
+};
+
+// The middle of the two sound options' round boxes on the settings page (design 16,132 and 122,132, 102 x 24).
+constexpr int kOptionY = 288, kSoundOnX = 58, kSoundOffX = 270;
+
+bool Ticked(const Screenshot& s, int x) { return s.brightness(x - 3, kOptionY - 3, 6, 6) > 150; }
+
+TEST_F(FrontEnd, BothRunsEndByTheExitButton) {
+    EXPECT_EQ(runs.first.exitCode, 0) << runs.first.log;
+    EXPECT_EQ(runs.second.exitCode, 0) << runs.second.log;
+    // Each script asks for one more screenshot after tapping Exit: a program
+    // that is still running takes it.
+    EXPECT_FALSE(fs::exists(runs.shot("99-still-running.png")));
+    EXPECT_FALSE(fs::exists(runs.shot("99-still-running-again.png")));
+}
+
+TEST_F(FrontEnd, NoScreenComplains) {
+    // Missing pictures, templates or misfitting opacity pictures would show message boxes.
+    EXPECT_EQ(runs.first.log.find("[message box"), std::string::npos) << runs.first.log;
+    EXPECT_EQ(runs.second.log.find("[message box"), std::string::npos) << runs.second.log;
+}
+
+TEST_F(FrontEnd, EveryScreenshotIsTaken) {
+    const char* names[] = {"01-cover.png",          "02-intro-notice.png",     "03-intro.png",
+                           "04-help-controls.png",  "05-help-treats.png",      "06-help-ghosts.png",
+                           "07-about.png",          "08-about-later.png",      "09-settings.png",
+                           "10-settings-sound-off.png", "11-settings-focus-on-back.png", "12-intro-again.png",
+                           "13-settings-read-back.png"};
+    for (const char* name : names) {
+        Screenshot s;
+        ASSERT_TRUE(s.load(runs.shot(name))) << name;
+        EXPECT_EQ(s.width, kScreenWidth) << name;
+        EXPECT_EQ(s.height, kScreenHeight) << name;
+    }
+}
+
+TEST_F(FrontEnd, EachStepShowsAnotherScreen) {
+    const char* steps[] = {"01-cover.png",         "03-intro.png",       "04-help-controls.png", "05-help-treats.png",
+                           "06-help-ghosts.png",   "07-about.png",       "09-settings.png"};
+    std::vector<Screenshot> shots;
+    for (const char* name : steps) shots.push_back(load(name));
+    for (size_t i = 1; i < shots.size(); ++i)
+        EXPECT_GT(shots[i].difference(shots[i - 1], 0, 0, kScreenWidth, kScreenHeight), 4.0) << steps[i];
+}
+
+TEST_F(FrontEnd, TheTappedSoundOptionIsSavedInTheCopyOnly) {
+    std::string saved = ReadText(runs.resource("gsettings.properties"));
+    EXPECT_EQ(EntryItem(saved, "soundEffect", "selected"), "1");
+    EXPECT_EQ(EntryItem(saved, "optSoundOn", "status"), "0");
+    EXPECT_EQ(EntryItem(saved, "optSoundOff", "status"), "1");
+    // The other settings and the file's comments are as shipped.
+    EXPECT_EQ(EntryItem(saved, "mazeEffect", "selected"), "1");
+    EXPECT_EQ(EntryItem(saved, "chkGAPIVideo", "status"), "1");
+    EXPECT_EQ(saved.rfind("# Settings", 0), 0u);
+    std::string shipped = ReadText(fs::path(KARROWEN_BUILD_RESOURCES) / "gsettings.properties");
+    EXPECT_EQ(EntryItem(shipped, "soundEffect", "selected"), "0");
+}
+
+TEST_F(FrontEnd, TheSettingsPageShowsTheTapAndTheFreshRunReadsItBack) {
+    Screenshot before = load("09-settings.png"), after = load("10-settings-sound-off.png");
+    Screenshot reread = load("13-settings-read-back.png");
+    EXPECT_TRUE(Ticked(before, kSoundOnX));
+    EXPECT_FALSE(Ticked(before, kSoundOffX));
+    EXPECT_FALSE(Ticked(after, kSoundOnX));
+    EXPECT_TRUE(Ticked(after, kSoundOffX));
+    EXPECT_FALSE(Ticked(reread, kSoundOnX));
+    EXPECT_TRUE(Ticked(reread, kSoundOffX));
+}
+
+TEST_F(FrontEnd, TheNoticeStaysAwayOnceToldTo) {
+    EXPECT_EQ(EntryItem(ReadText(runs.resource("intro.properties")), "chkNoMore", "status"), "1");
+    // The notice's shade darkens the whole screen; the fresh run's introduction has none.
+    Screenshot notice = load("02-intro-notice.png"), again = load("12-intro-again.png");
+    double shaded = notice.brightness(0, 590, 120, 50), clear = again.brightness(0, 590, 120, 50);
+    EXPECT_GT(clear, shaded * 1.5) << "shaded " << shaded << ", clear " << clear;
+}
+
+TEST_F(FrontEnd, TheAboutTextRollsUpBehindTheBands) {
+    Screenshot early = load("07-about.png"), later = load("08-about-later.png");
+    // Inside the panel the text has moved on; below it the band hides the text and nothing changes.
+    EXPECT_GT(early.difference(later, 40, 170, 400, 280), 2.0);
+    EXPECT_EQ(early.difference(later, 0, 490, kScreenWidth, 150), 0.0);
+}
+
+TEST_F(FrontEnd, TheFocusFrameFollowsTheArrowKeys) {
+    Screenshot tapped = load("10-settings-sound-off.png"), focused = load("11-settings-focus-on-back.png");
+    // The frame is drawn around Back (design 78,252 84x26): its top edge runs just above the button.
+    EXPECT_GT(focused.difference(tapped, 150, 496, 180, 10), 5.0);
+}
+
+}  // namespace
