@@ -14,57 +14,15 @@
 #include <string>
 #include <vector>
 
-#include "data/property_file.h"
 #include "headless_host.h"
 #include "scene/gif_decoder.h"
+#include "template_files.h"
 
 namespace fs = std::filesystem;
 
 namespace {
 
 constexpr int kArtScale = 2;  // pictures are made at twice the design size
-
-std::vector<uint8_t> ReadBytes(const fs::path& path) {
-    std::ifstream in(path, std::ios::binary);
-    return {std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>()};
-}
-
-std::string Narrow(const std::u16string& s) {
-    std::string out;
-    for (char16_t c : s) out.push_back(c < 128 ? static_cast<char>(c) : '?');
-    return out;
-}
-
-std::u16string Widen(const std::string& s) { return std::u16string(s.begin(), s.end()); }
-
-// A template as the engine reads it.
-struct TemplateFile {
-    std::string name;
-    std::unique_ptr<PropertyFile> file = std::make_unique<PropertyFile>();
-
-    std::string item(const std::string& entry, const std::string& key) const {
-        std::optional<std::u16string> v = file->getItem(Widen(entry), Widen(key));
-        return v ? Narrow(*v) : std::string();
-    }
-    std::vector<std::string> entries() const {
-        std::vector<std::string> out;
-        for (const std::u16string& k : file->dataKeys()) out.push_back(Narrow(k));
-        return out;
-    }
-};
-
-std::vector<TemplateFile> HandWrittenTemplates() {
-    std::vector<TemplateFile> templates;
-    for (const fs::directory_entry& e : fs::directory_iterator(KARROWEN_HAND_WRITTEN_RESOURCES)) {
-        if (e.path().extension() != ".properties") continue;
-        TemplateFile t;
-        t.name = e.path().filename().string();
-        std::vector<uint8_t> bytes = ReadBytes(e.path());
-        t.file->loadBytes(bytes.data(), bytes.size());
-        templates.push_back(std::move(t));
-    }
-    return templates;
-}
 
 // Logical screen size from a GIF header: "GIF89a", then width and height, little-endian.
 bool GifSize(const fs::path& path, int& width, int& height) {
@@ -122,23 +80,50 @@ TEST_F(GeneratedResources, EveryFileATemplateNamesExists) {
     EXPECT_GT(checked, 0);
 }
 
+// A sprite with clip keys draws that part of its picture: the part is at
+// twice the design size and lies inside the picture.
 TEST_F(GeneratedResources, PicturesAreTwiceTheDesignSizeTheyAreDrawnAt) {
+    int checked = 0;
     for (const TemplateFile& t : HandWrittenTemplates())
         for (const std::string& entry : t.entries()) {
             std::string type = t.item(entry, "type");
             if (type != "Sprite" && type != "SceneSprite") continue;
             std::string width = t.item(entry, "width"), height = t.item(entry, "height");
             if (width.empty() || height.empty() || width.find('%') != std::string::npos) continue;
+            int clipX = t.integer(entry, "clipX", -1), clipY = t.integer(entry, "clipY", -1);
+            int clipW = t.integer(entry, "clipW", -1), clipH = t.integer(entry, "clipH", -1);
+            bool clipped = clipX >= 0 && clipY >= 0 && clipW >= 0 && clipH >= 0;
             for (const char* key : {"texture", "bright", "textureBright", "textureAlpha", "bkgTexture"}) {
                 std::string name = t.item(entry, key);
                 fs::path path = name.empty() ? fs::path() : Find(name);
                 if (path.empty() || path.extension() != ".gif") continue;
                 int w = 0, h = 0;
                 ASSERT_TRUE(GifSize(path, w, h)) << name;
-                EXPECT_EQ(w, std::stoi(width) * kArtScale) << t.name << ": " << entry << " " << key << ":" << name;
-                EXPECT_EQ(h, std::stoi(height) * kArtScale) << t.name << ": " << entry << " " << key << ":" << name;
+                ++checked;
+                std::string where = t.name + ": " + entry + " " + key + ":" + name;
+                if (clipped) {
+                    EXPECT_LE(clipX + clipW, w) << where;
+                    EXPECT_LE(clipY + clipH, h) << where;
+                    w = clipW;
+                    h = clipH;
+                }
+                EXPECT_EQ(w, std::stoi(width) * kArtScale) << where;
+                EXPECT_EQ(h, std::stoi(height) * kArtScale) << where;
             }
         }
+    EXPECT_GT(checked, 0);
+}
+
+TEST_F(GeneratedResources, EveryLinkLeadsToATemplate) {
+    int links = 0;
+    for (const TemplateFile& t : HandWrittenTemplates())
+        for (const std::string& entry : t.entries()) {
+            if (t.item(entry, "GUIType") != "hyperlink") continue;
+            ++links;
+            std::string target = t.item(entry, "href");
+            EXPECT_FALSE(target.empty() || Find(target).empty()) << t.name << ": " << entry << " links to '" << target << "'";
+        }
+    EXPECT_GT(links, 0);
 }
 
 TEST_F(GeneratedResources, EveryPictureDecodesAndItsOpacityMatchesIt) {

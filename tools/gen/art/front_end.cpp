@@ -166,7 +166,7 @@ ScreenArt Intro(const FrontEndFonts& fonts) {
     art.pictures.push_back(FromButton(MakeGlassButton(132 * S, 26 * S, CyanGlass()), "menu_button"));
     art.pictures.push_back(FromButton(MakeGlassButton(132 * S, 26 * S, MagentaGlass()), "menu_exit"));
     art.pictures.push_back(WaitingTobbin());
-    art.pictures.push_back(Still("notice_panel", MakeGlassPanel(208 * S, 184 * S, Hex(0xFFC04A), 12.0f * S)));
+    art.pictures.push_back(Still("notice_panel", MakeGlassPanel(208 * S, 184 * S, Hex(0xFFC04A), 12.0f * S, 0.96f)));
     art.pictures.push_back(FromButton(MakeToggleRow(184 * S, 24 * S, ToggleShape::Box), "notice_check"));
     // Where the game sways them from: it moves them every frame around these points.
     art.placements = {{"sptTitle", 25, 8, 190, 58}, {"btnStartGame", 154, 212, 76, 76}, {"sptGlimmerkin", 164, 90, 60, 60}};
@@ -213,7 +213,7 @@ ScreenArt About() {
 
 ScreenArt MessageBox() {
     ScreenArt art{"messagebox.properties", {}, {}};
-    art.pictures.push_back(Still("box_panel", MakeGlassPanel(200 * S, 116 * S, Hex(0x66E8FF), 12.0f * S)));
+    art.pictures.push_back(Still("box_panel", MakeGlassPanel(200 * S, 116 * S, Hex(0x66E8FF), 12.0f * S, 0.96f)));
     return art;
 }
 

@@ -179,7 +179,7 @@ ButtonArt MakeToggleRow(int width, int height, ToggleShape shape) {
     return art;
 }
 
-Image MakeGlassPanel(int width, int height, Color accent, float radius) {
+Image MakeGlassPanel(int width, int height, Color accent, float radius, float opacity) {
     Image image(width, height);
     float pad = std::max(6.0f, radius * 0.5f);
     float border = 2.0f;
@@ -187,7 +187,7 @@ Image MakeGlassPanel(int width, int height, Color accent, float radius) {
     DropShadow(image, panel, {0, pad * 0.35f}, pad * 0.45f, WithAlpha(Hex(0x000000), 0.55f));
     Glow(image, panel, border, pad * 0.35f, WithAlpha(accent, 0.3f), Blend::Normal);
     FillMask(image, panel, LinearGradient({0, pad}, {0, static_cast<float>(height) - pad},
-                                          {{0, WithAlpha(Hex(0x1C1448), 0.86f)}, {1, WithAlpha(Hex(0x0A0720), 0.9f)}}));
+                                          {{0, WithAlpha(Hex(0x1C1448), opacity - 0.02f)}, {1, WithAlpha(Hex(0x0A0720), opacity + 0.02f)}}));
     Mask inner = RoundRectMask(width, height, pad + border, pad + border, width - 2 * (pad + border),
                                height - 2 * (pad + border), radius - border);
     FillMask(image, Subtract(panel, inner), WithAlpha(accent, 0.85f));

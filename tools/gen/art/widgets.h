@@ -31,7 +31,8 @@ ButtonArt MakePlayButton(const std::string& caption, const FontFace& font, int s
 enum class ToggleShape { Box, Round };
 ButtonArt MakeToggleRow(int width, int height, ToggleShape shape);
 
-// A dark glass panel with a neon rim and a soft shadow, `accent` the rim's colour.
-Image MakeGlassPanel(int width, int height, Color accent, float radius);
+// A dark glass panel with a neon rim and a soft shadow, `accent` the rim's
+// colour; `opacity` of its glass (a box over a busy screen wants it near 1).
+Image MakeGlassPanel(int width, int height, Color accent, float radius, float opacity = 0.88f);
 // An even black, laid over a screen at part opacity to push it back.
 Image MakeShade(int width, int height);
