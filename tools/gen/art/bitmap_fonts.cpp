@@ -27,17 +27,21 @@ Image MakeTitleFont(const FontFace& font, const BitmapFontLayout& layout) {
     const float outline = std::max(1.5f, layout.cellHeight * 0.06f);
     const float depth = std::max(1.0f, layout.cellHeight * 0.06f);
     const float margin = outline + 1;
-    // Capitals fill the cell above the extrusion and outline.
+    // Capitals fill the cell above the extrusion and outline, leaving room
+    // for the short descenders of punctuation.
     float size = 100;
-    size *= (layout.cellHeight - 2 * outline - depth - 2) / font.capHeight(size);
+    size *= (layout.cellHeight - 2 * margin - depth) / (font.capHeight(size) - 0.75f * font.descender(size));
     Image image(w, h);
     for (int i = 0; i < layout.columns * layout.rows; ++i) {
         char ch = static_cast<char>(layout.startCode + i);
         if (ch == ' ') continue;
         float cellX = static_cast<float>((i % layout.columns) * layout.cellWidth);
         float cellY = static_cast<float>((i / layout.columns) * layout.cellHeight);
-        float baseline = cellY + outline + 1 + font.capHeight(size);
-        Mask face = FillPath(w, h, GlyphPath(font, ch, size, cellX, static_cast<float>(layout.cellWidth), baseline, margin));
+        float baseline = cellY + margin + font.capHeight(size);
+        // Whatever would still reach past the cell is cut off: the game copies whole cells.
+        Mask cell = RoundRectMask(w, h, cellX + margin, cellY + margin, layout.cellWidth - 2 * margin,
+                                  layout.cellHeight - 2 * margin - depth, 0);
+        Mask face = Intersect(FillPath(w, h, GlyphPath(font, ch, size, cellX, static_cast<float>(layout.cellWidth), baseline, margin)), cell);
         Mask solid = face;
         for (int k = 1; k <= static_cast<int>(depth); ++k) solid = Union(solid, ShiftMask(face, 0, k));
         FillMask(image, Dilate(solid, outline), Hex(0x170525));
