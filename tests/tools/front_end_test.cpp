@@ -11,6 +11,8 @@
 #include <string>
 #include <vector>
 
+#include "data/language_table.h"
+#include "headless_host.h"
 #include "template_files.h"
 
 namespace fs = std::filesystem;
@@ -84,13 +86,13 @@ const std::set<std::string>& KnownKeys(const std::string& type) {
     return found == known.end() ? none : found->second;
 }
 
-// The language table: identifier to text, and identifiers given twice.
-struct LanguageTable {
+// The language table line by line: identifier to text, and identifiers given twice.
+struct TableLines {
     std::map<std::string, std::string> texts;
     std::vector<std::string> repeated;
 
-    static LanguageTable Read() {
-        LanguageTable table;
+    static TableLines Read() {
+        TableLines table;
         std::vector<uint8_t> bytes = ReadBytes(fs::path(KARROWEN_HAND_WRITTEN_RESOURCES) / "LanguageTable.txt");
         std::istringstream lines(std::string(bytes.begin(), bytes.end()));
         std::string line;
@@ -222,20 +224,33 @@ TEST(FrontEndTemplates, TheMessageBoxHasEveryNamedPart) {
 }
 
 TEST(FrontEndTemplates, TheLanguageTableHasEveryTextOfTheGameAndTheTemplates) {
-    LanguageTable table = LanguageTable::Read();
+    TableLines table = TableLines::Read();
     EXPECT_TRUE(table.repeated.empty()) << table.repeated.front();
-    for (const char* id : {"MG_POW", "NEW_LF", "MG_KILL", "LV_CLR", "INPUT_NAME", "QT_GM", "LDING", "LD_LVL", "LD_LVL50",
-                           "LD_LVL80"})
-        EXPECT_FALSE(table.texts[id].empty()) << id;
-    // The loading notes keep their line break, written as the two characters \n.
-    for (const char* id : {"LD_LVL", "LD_LVL50", "LD_LVL80"})
-        EXPECT_NE(table.texts[id].find("\\n"), std::string::npos) << id;
+    // Read as the game reads it, the English table says what the game says without it.
+    HeadlessHost host;
+    LoadLanguageTable(Widen(KARROWEN_HAND_WRITTEN_RESOURCES), u"LanguageTable.txt");
+    const std::pair<const char16_t*, const char16_t*> game[] = {
+        {u"MG_POW", u"MAGIC POWER!"},
+        {u"NEW_LF", u"NEW LIFE!"},
+        {u"MG_KILL", u"MAGIC KILL!"},
+        {u"LV_CLR", u"Level Cleared"},
+        {u"INPUT_NAME", u"Please Input Your Name:"},
+        {u"QT_GM", u"Quit the Game?"},
+        {u"LDING", u"Loading ..."},
+        // The loading notes break their line with the two characters \n, which the message box turns into a break.
+        {u"LD_LVL", u"Loading Level ...\\n10%"},
+        {u"LD_LVL50", u"Loading Level ...\\n50%"},
+        {u"LD_LVL80", u"Loading Level ...\\n80%"},
+    };
+    for (const auto& [id, text] : game) EXPECT_EQ(GetLanguageText(id, u"(missing)"), text) << Narrow(id);
     for (const TemplateFile& t : HandWrittenTemplates())
         for (const std::string& entry : t.entries()) {
             std::string id = t.item(entry, "LTID");
             if (id.empty()) continue;
-            EXPECT_FALSE(table.texts[id].empty()) << t.name << ": " << entry << " LTID:" << id;
+            EXPECT_NE(GetLanguageText(Widen(id), u""), u"") << t.name << ": " << entry << " LTID:" << id;
         }
+    FreeLanguageTable();
+    EXPECT_TRUE(host.messages.empty()) << host.messages.front();
 }
 
 // A text with a stray ", word:" in it is cut into a key of its own; a
