@@ -1,7 +1,7 @@
 // The front-end screens in two real runs of the program, headless with the
-// virtual clock, in a copy of the build's program and resources (the program
-// finds them at <program folder>/../resources/ and writes the settings back
-// there, so the build's own copy stays untouched).
+// virtual clock, in a copy of the build's program and resources with the
+// templates as shipped (the program finds them at <program folder>/../resources/
+// and writes the settings back there, so the build's own copy stays untouched).
 //
 // The first run (frontend.input) walks from the cover through the
 // introduction, its notice, the help pages, the about page and the settings
@@ -105,6 +105,7 @@ public:
 
     fs::path tree;
     Run first, second;
+    bool buildSettingsUntouched = false;
 
     fs::path shot(const std::string& name) const { return fs::path(KARROWEN_E2E_SHOTS) / name; }
     fs::path resource(const std::string& name) const { return tree / "resources" / name; }
@@ -117,8 +118,14 @@ private:
         fs::create_directories(tree / "shots");
         fs::copy_file(KARROWEN_PROGRAM, tree / "bin" / "karrowen");
         fs::copy(KARROWEN_BUILD_RESOURCES, tree / "resources", fs::copy_options::recursive);
+        // Playing the build writes ticks and settings into its templates: start from the ones shipped.
+        for (const fs::directory_entry& e : fs::directory_iterator(KARROWEN_HAND_WRITTEN_RESOURCES))
+            fs::copy_file(e.path(), tree / "resources" / e.path().filename(), fs::copy_options::overwrite_existing);
+        fs::path buildSettings = fs::path(KARROWEN_BUILD_RESOURCES) / "gsettings.properties";
+        fs::file_time_type before = fs::last_write_time(buildSettings);
         first = run("frontend.input", "");
         second = run("frontend_reread.input", "ARG:intro");
+        buildSettingsUntouched = fs::last_write_time(buildSettings) == before;
         fs::remove_all(KARROWEN_E2E_SHOTS);
         fs::create_directories(KARROWEN_E2E_SHOTS);
         for (const fs::directory_entry& e : fs::directory_iterator(tree / "shots"))
@@ -206,8 +213,9 @@ TEST_F(FrontEnd, TheTappedSoundOptionIsSavedInTheCopyOnly) {
     EXPECT_EQ(EntryItem(saved, "mazeEffect", "selected"), "1");
     EXPECT_EQ(EntryItem(saved, "chkGAPIVideo", "status"), "1");
     EXPECT_EQ(saved.rfind("# Settings", 0), 0u);
-    std::string shipped = ReadText(fs::path(KARROWEN_BUILD_RESOURCES) / "gsettings.properties");
+    std::string shipped = ReadText(fs::path(KARROWEN_HAND_WRITTEN_RESOURCES) / "gsettings.properties");
     EXPECT_EQ(EntryItem(shipped, "soundEffect", "selected"), "0");
+    EXPECT_TRUE(runs.buildSettingsUntouched) << "the runs wrote into the build's resources";
 }
 
 TEST_F(FrontEnd, TheSettingsPageShowsTheTapAndTheFreshRunReadsItBack) {
