@@ -175,6 +175,7 @@ ScreenArt Intro(const FrontEndFonts& fonts) {
 
 // ---- Help, settings, about, message box -------------------------------------------------
 
+// The pictures of all three help pages.
 ScreenArt Help() {
     ScreenArt art{"help1.properties", {}, {}};
     art.pictures.push_back(Still("help_arrows", ArrowKeysIcon()));
@@ -220,5 +221,7 @@ ScreenArt MessageBox() {
 }  // namespace
 
 std::vector<ScreenArt> MakeFrontEndArt(const FrontEndFonts& fonts) {
-    return {Shared(fonts), Intro(fonts), Help(), Settings(), About(), MessageBox()};
+    // The other help pages use the first one's pictures; they are listed for their previews.
+    return {Shared(fonts), Intro(fonts), Help(), {"help2.properties", {}, {}}, {"help3.properties", {}, {}},
+            Settings(), About(), MessageBox()};
 }
