@@ -10,8 +10,10 @@ namespace {
 
 constexpr const char16_t* kScene = u"sceneMessageBox_MSGBOX";
 
+// Looked up inside the box's scene: the input pad uses some of the same names.
 Sprite* Find(const Canvas& canvas, const char16_t* name) {
-    return dynamic_cast<Sprite*>(canvas.findObject(name));
+    Scene* scene = canvas.findScene(kScene);
+    return scene ? dynamic_cast<Sprite*>(scene->findObject(name)) : nullptr;
 }
 
 void Show(Sprite* sprite, bool visible) {
