@@ -90,11 +90,16 @@ BitmapFont* Canvas::findFont(const std::u16string& name) const {
 
 void Canvas::clear() {
     beforeClear();
+    dropContent();
+    if (modelCache_) modelCache_->clear();
+}
+
+// Everything a template brought: scenes, pictures, sounds, fonts, entries.
+void Canvas::dropContent() {
     setPressed(nullptr, nullptr);
     for (int i = 0; i < scenes_.size(); ++i) delete sceneAt(i);
     scenes_.clear();
     imageCache_->clear();
-    if (modelCache_) modelCache_->clear();
     soundTable_.clear();
     soundStore_.clear();
     templateFile_.reset();
@@ -104,18 +109,10 @@ void Canvas::clear() {
 
 void Canvas::releaseEverything() {
     if (running_) stop();
-    setPressed(nullptr, nullptr);
-    for (int i = 0; i < scenes_.size(); ++i) delete sceneAt(i);
-    scenes_.clear();
-    imageCache_->clear();
+    dropContent();
     modelCache_.reset();
-    soundTable_.clear();
-    soundStore_.clear();
-    templateFile_.reset();
-    fontTable_.clear();
     preFrameListeners_.clear();
     postFrameListeners_.clear();
-    loadedNames_.clear();
     inputPad_.reset();
     stylusJoystick_.reset();
 }

@@ -151,6 +151,7 @@ protected:
     void loadEntry(const std::u16string& entryName);
     void stylusHitTest(int x, int y);
     void drawScene(Scene& scene, bool full, bool skipDirect);
+    void dropContent();
     void releaseEverything();
     bool joystickDragging() const;
     void drawJoystickIfDragged();

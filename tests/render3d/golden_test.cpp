@@ -13,7 +13,7 @@
 #include <tuple>
 
 #include "model_bytes.h"
-#include "png_io.h"
+#include "support/png_io.h"
 #include "render3d/model_3ds.h"
 #include "render3d_fixture.h"
 #include "scene/image_cache.h"

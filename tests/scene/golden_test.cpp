@@ -7,7 +7,7 @@
 #include <fstream>
 
 #include "canvas_fixture.h"
-#include "render3d/png_io.h"
+#include "support/png_io.h"
 #include "scene/gif_encoder.h"
 
 namespace {
