@@ -108,6 +108,12 @@ const std::map<std::string, Setter>& Setters() {
          }},
         {"audio-bits", [](HostOptions& o, const std::string& v) { o.audioBits = std::atoi(v.c_str()); return OneOf(v, {"8", "16"}); }},
         {"audio-stereo", [](HostOptions& o, const std::string& v) { o.audioStereo = std::atoi(v.c_str()); return OneOf(v, {"0", "1"}); }},
+        {"stop-at-level", [](HostOptions& o, const std::string& v) {
+             int64_t n;
+             if (!ParseUnsigned(v, n) || n < 1 || n > 1000000) return false;
+             o.stopAtLevel = int(n);
+             return true;
+         }},
         {"window-geometry", [](HostOptions& o, const std::string& v) { o.windowGeometry = v; return v.size() < 64; }},
     };
     return setters;
@@ -151,6 +157,10 @@ bool ParseHostOptions(const std::vector<std::string>& args, HostOptions& options
             options.fullscreen = true;
             continue;
         }
+        if (name == "autoplay" && eq == std::string::npos) {
+            options.autoplay = true;
+            continue;
+        }
         auto setter = Setters().find(name);
         if (setter == Setters().end()) {
             error = "unknown option --" + name;
@@ -188,6 +198,8 @@ std::vector<std::string> FormatHostOptions(const HostOptions& o) {
     if (o.audioStereo >= 0) add("audio-stereo", std::to_string(o.audioStereo));
     if (!o.windowGeometry.empty()) add("window-geometry", o.windowGeometry);
     if (o.fullscreen) out.push_back("--fullscreen");
+    if (o.autoplay) out.push_back("--autoplay");
+    if (o.stopAtLevel > 0) add("stop-at-level", std::to_string(o.stopAtLevel));
     return out;
 }
 
@@ -218,6 +230,8 @@ const char* HostOptionsHelp() {
            "  --instance=NAME            keeps parallel runs apart (single instance per name)\n"
            "  --audio=auto|sdl|null|wav:FILE   sound output; wav records what plays\n"
            "  --audio-rate=8000|11025|22050|44100  --audio-bits=8|16  --audio-stereo=0|1\n"
+           "  --autoplay                 the built-in player plays the game (demos, tests)\n"
+           "  --stop-at-level=N          end the run cleanly as level N starts\n"
            "  --help                     this text\n";
 }
 

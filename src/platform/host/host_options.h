@@ -36,6 +36,8 @@ struct HostOptions {
     int audioStereo = -1;
     std::string windowGeometry;     // x,y,w,h,fullscreen of the previous process's window
     bool fullscreen = false;
+    bool autoplay = false;          // the built-in player presses the keys
+    int stopAtLevel = 0;            // > 0: end cleanly as that level starts
 };
 
 // Parses host options from argv. Host options are the "--name[=value]" words
