@@ -1,22 +1,47 @@
 #include "game/game_canvas.h"
 
 #include <cmath>
+#include <cstdio>
+#include <string>
 
 #include "app/restart.h"
 #include "data/language_table.h"
+#include "data/property_file.h"
 #include "data/resource.h"
+#include "game/autoplayer.h"
+#include "game/game_level.h"
+#include "game/game_view.h"
+#include "game/score_list.h"
 #include "platform/device_info.h"
 #include "platform/direct_display.h"
 #include "platform/host/host.h"
+#include "render3d/scene3d.h"
+#include "scene/bitmap_font.h"
+#include "scene/image_cache.h"
+#include "scene/image_file.h"
+#include "scene/image_ops.h"
+#include "scene/input_pad.h"
 #include "scene/message_box.h"
 #include "scene/scene_sprite.h"
 #include "scene/sprite.h"
+#include "scene/text_drawing.h"
+#include "sound/sound_mixer.h"
 
 namespace {
 
 bool Contains(const std::u16string& text, const char16_t* part) { return text.find(part) != std::u16string::npos; }
 
 int S(float designValue) { return ScaleToScreen(int(designValue)); }
+
+std::u16string Decimal(int value) { return host::FromUtf8(std::to_string(value)); }
+
+std::u16string Text(const char16_t* key, const char16_t* fallback) {
+    return std::u16string(GetLanguageText(key, fallback));
+}
+
+// The game's seed: --seed or the clock, varied by level so that every level
+// of a seeded run has its own maze.
+uint32_t LevelSeed(int level) { return host::RandomSeed() + uint32_t(level) * 2654435761u; }
 
 }  // namespace
 
@@ -26,8 +51,9 @@ GameCanvas::~GameCanvas() = default;
 
 void GameCanvas::onCreate() {
     AppCanvas::onCreate();
-    LoadLanguageTable(resourceDir(), u"LanguageTable.txt");
+    // The archive first, so that a language table shipped only in it is found.
     RegisterArchive(u"resources.zip", resourceDir());
+    LoadLanguageTable(resourceDir(), u"LanguageTable.txt");
     setMouseListener(this);
     fade_ = std::make_unique<ScreenTransition>();
     fade_->duration = 1.0f;
@@ -45,12 +71,24 @@ void GameCanvas::onDestroy() {
 
 void GameCanvas::afterTemplateLoaded() {
     const std::u16string& name = templateName();
-    if (Contains(name, u"scoreList") || Contains(name, u"Cover")) return;
+    if (Contains(name, u"scoreList")) {
+        if (InputPad* pad = inputPad()) {
+            auto* edit = dynamic_cast<Sprite*>(findObject(u"txtPlayerName"));
+            if (edit) pad->open(edit, playerName_, Text(u"INPUT_NAME", u"Please Input Your Name:"), 10, true);
+        }
+        if (autoPlayer_) autoPlayer_->enterName(*this);
+        return;
+    }
+    if (Contains(name, u"Cover")) return;
     if (Contains(name, u"intro")) {
         if (templateFile().getItemInt(u"chkNoMore", u"status", 0) != 0) {
             if (Scene* notice = findScene(u"sceneGAPI")) notice->visible = false;
         }
         start();
+        // A built-in player's run ends where a new game would begin.
+        if (host::Options().autoplay) {
+            if (Window* top = parent()) host::DestroyWindow(top->handle());
+        }
         return;
     }
     if (!Contains(name, u"back")) {
@@ -68,11 +106,44 @@ void GameCanvas::afterTemplateLoaded() {
     start();
 }
 
+void GameCanvas::drawScenes() {
+    if (gameOverShow_) drawGameOver();
+    else Canvas::drawScenes();
+}
+
 void GameCanvas::beforeDraw(float frameTime) {
-    if (gameRunning) return;
-    const std::u16string& name = templateName();
-    if (Contains(name, u"intro")) animateIntro(frameTime);
-    else if (Contains(name, u"back")) scrollPrompt(frameTime);
+    if (!gameRunning) {
+        const std::u16string& name = templateName();
+        if (Contains(name, u"intro")) animateIntro(frameTime);
+        else if (Contains(name, u"back")) scrollPrompt(frameTime);
+        return;
+    }
+    if (autoPlayer_) autoPlayer_->play(*game_, handle());
+    game_->update(frameTime, keyState());
+    Hero& hero = game_->hero();
+    if (camera_) {
+        ZoomOut(*camera_, frameTime);
+        if (!hero.dying && hero.visible())
+            FollowHero(*camera_, game_->mazeGroup()->radius, frameTime, swayCamera_ && !gameOverShow_,
+                       game_->elapsed);
+    }
+    if (background_ && scene3D_ && scene3D_->target) {
+        const Vector3 p = hero.position();
+        DrawBackdrop(*background_, *scene3D_->target, p.x, p.z, game_->maze().halfSize());
+    }
+}
+
+void GameCanvas::afterDraw(float frameTime) {
+    if (!gameRunning) return;
+    LevelOutcome outcome = game_->afterDraw(frameTime);
+    if (outcome == LevelOutcome::GameOver) endGame(GameEnd::GameOver);
+    else if (outcome == LevelOutcome::Cleared) endGame(GameEnd::LevelCleared);
+}
+
+void GameCanvas::everyWindow(float) {
+    if (!gameRunning || game_->endTimer != 0.0f) return;
+    game_->reviveTick();
+    if (!isMessageBoxOpen(*this)) playMusic();
 }
 
 // The title, the start button and the glimmerkin sway against each other.
@@ -105,20 +176,38 @@ void GameCanvas::onStylus(Window*, uint32_t message, uint32_t flags, int, int) {
     else onWidgetReleased(*widget, flags);
 }
 
-void GameCanvas::onWidgetReleased(Sprite& widget, uint32_t) {
+void GameCanvas::onWidgetReleased(Sprite& widget, uint32_t flags) {
     const std::u16string name = widget.name;
     if (Contains(name, u"btnStartGame")) {
         RestartProgram(*static_cast<Window*>(parent()), u"ARG:");
     } else if (Contains(name, u"btnCloseGAPIMsg")) {
         if (Scene* notice = findScene(u"sceneGAPI")) notice->visible = false;
+    } else if (Contains(name, u"btnWantToQuit")) {
+        if (gameRunning) {
+            stop();
+            if (music_) GetSoundMixer()->stopSound(music_);
+            showMessageBox(*this, Text(u"QT_GM", u"Quit the Game?"), u"QUIT", MessageBoxButtons::YesNo, nullptr);
+            repaint();
+        }
+    } else if (Contains(name, u"txtPlayerName")) {
+        finishNameEntry(flags != 0);
+    } else if (Contains(name, u"btnCloseScoreBoard")) {
+        stop();
+        RestartProgram(*static_cast<Window*>(parent()), u"ARG:intro");
     }
     if (Contains(name, u"cmdExit")) {
         if (Window* top = parent()) host::DestroyWindow(top->handle());
     }
 }
 
-void GameCanvas::answerMessageBox(Sprite&) {
+void GameCanvas::answerMessageBox(Sprite& widget) {
+    std::optional<std::u16string> tag = messageBoxContext(*this);
     closeMessageBox(*this);
+    if (Contains(widget.name, u"btnYes") && tag && *tag == u"QUIT") {
+        endGame(GameEnd::Quit);
+        return;
+    }
+    if (gameRunning) playMusic();
     start();
 }
 
@@ -130,15 +219,246 @@ void GameCanvas::drawLoadingBand(const std::u16string& text) {
     host::DeviceContext& dc = *fb->deviceContext;
     host::Rect band{0, S(60), clientWidth(), S(100)};
     dc.fillRect(band, host::Brush{false, 0});
-    host::FontSpec font;
-    font.height = S(16);
-    host::FontSpec old = dc.selectFont(font);
-    dc.setTextColor(host::MakeColorRef(255, 255, 255));
-    dc.drawText(text, band, host::DT_CENTER | host::DT_VCENTER | host::DT_SINGLELINE);
-    dc.selectFont(old);
+    if (!text.empty()) {
+        host::FontSpec font;
+        font.height = S(16);
+        host::FontSpec old = dc.selectFont(font);
+        dc.setTextColor(host::MakeColorRef(255, 255, 255));
+        dc.drawText(text, band, host::DT_CENTER | host::DT_VCENTER | host::DT_SINGLELINE);
+        dc.selectFont(old);
+    }
     paint(nullptr);
 }
 
+void GameCanvas::showLoadingBox(const char16_t* key, const char16_t* text) {
+    showMessageBox(*this, Text(key, text), u"LOADING", MessageBoxButtons::None, nullptr);
+    repaint();
+}
+
+void GameCanvas::applySettings() {
+    PropertyFile settings(u'=', u',', u':');
+    settings.load(resourceDir(), u"gsettings.properties");
+    OpenDirect(handle(), settings.getItemInt(u"chkGAPIVideo", u"status", -1) != 0, Device().hasTouch);
+    const bool sound = settings.getItemInt(u"soundEffect", u"selected", -1) == 0;
+    if (SoundMixer* mixer = GetSoundMixer()) {
+        if (!sound) mixer->stopAll();
+        mixer->setEnabled(sound);
+    }
+    swayCamera_ = settings.getItemInt(u"mazeEffect", u"selected", 1) == 0;
+}
+
+// Portrait screens have room below the square play area; landscape ones
+// beside it.
+void GameCanvas::layOutGameScreen() {
+    const int d = S(40);
+    if (Design().screenClass == 0) {
+        if (sceneGUI_) sceneGUI_->y += d;
+        if (sceneConsole_) sceneConsole_->y += 2 * d;
+        for (const char16_t* name : {u"sptLifes", u"sptFlash", u"sptTobbin", u"btnWantToQuit"})
+            if (Sprite* s = guiSprite(name)) s->y -= d;
+        if (Sprite* score = guiSprite(u"sptScore")) score->y += d;
+    } else if (Design().screenClass == 2) {
+        if (sceneGUI_) sceneGUI_->x += d;
+        if (sceneConsole_) sceneConsole_->x += d;
+    }
+}
+
+void GameCanvas::loadBackdrop() {
+    std::unique_ptr<FrameBuffer> picture = LoadFrameBuffer(levelImageFolder + u"bkg.jpg", true);
+    if (picture->empty()) {
+        background_.reset();
+        return;
+    }
+    const int w = S(float(picture->width)), h = S(float(picture->height));
+    background_ = std::make_unique<FrameBuffer>(w, h, true);
+    stretchRect(*picture, *background_, 0, 0, w, h, 0, 0, picture->width, picture->height, true);
+}
+
 void GameCanvas::startLevel() {
-    drawLoadingBand(std::u16string(GetLanguageText(u"LDING", u"Loading ...")));
+    drawLoadingBand(Text(u"LDING", u"Loading ..."));
+    applySettings();
+    loadTemplate(resourceDir(), u"GameCanvas.properties", false, true);
+    drawLoadingBand(u"");
+    showLoadingBox(u"LD_LVL", u"Loading Level ...\n10%");
+    loadTemplate(resourceDir() + u"Levels/", levelFolderName + u".properties", false, false);
+
+    sceneConsole_ = dynamic_cast<SceneSprite*>(findScene(u"sceneConsole"));
+    sceneGUI_ = dynamic_cast<SceneSprite*>(findScene(u"sceneGUI"));
+    Scene* three = findScene(u"scene3D");
+    scene3D_ = three && three->kind == SceneKind::ThreeD ? static_cast<Scene3D*>(three) : nullptr;
+    layOutGameScreen();
+    if (!scene3D_) {
+        // Without its 3D scene there is no game to show: say so and go on
+        // with the introduction.
+        host::MessageBox(handle(), u"The game screen has no 3D scene \"scene3D\".", u"Error", host::MB_OK);
+        RestartProgram(*static_cast<Window*>(parent()), u"ARG:intro");
+        return;
+    }
+    scene3D_->x = scene3D_->y = 0;
+    scene3D_->width = clientWidth();
+    scene3D_->height = clientHeight();
+    if (!scene3D_->fog()) scene3D_->setFog(std::make_unique<Fog>());
+    scene3D_->fog()->front = 120;
+    scene3D_->fog()->back = 150;
+    if (Sprite* levelText = dynamic_cast<Sprite*>(sceneConsole_ ? sceneConsole_->findObject(u"txtLevel") : nullptr)) {
+        levelText->setText(u"Level" + Decimal(level));
+        levelText->visible = true;
+    }
+    if (Sprite* scoreText = dynamic_cast<Sprite*>(sceneConsole_ ? sceneConsole_->findObject(u"txtScore") : nullptr))
+        scoreText->visible = true;
+    loadBackdrop();
+
+    game_ = std::make_unique<GameLevel>(level, carriedScore, carriedLives, LevelSeed(level), *scene3D_, *this);
+    LevelPictures pictures;
+    auto levelImage = [&](const char16_t* name) { return imageCache().load(levelImageFolder, name, true, false); };
+    pictures.cell = levelImage(u"cell.gif");
+    pictures.decor = {levelImage(u"decor1.gif"), levelImage(u"decor2.gif")};
+    pictures.tomb = imageCache().load(resourceDir(), u"tomb.gif", true, false);
+    game_->buildMaze(pictures);
+    showLoadingBox(u"LD_LVL50", u"Loading Level ...\n50%");
+
+    static constexpr const char16_t* kHeadings[4] = {u"east", u"north", u"west", u"south"};
+    for (int d = 0; d < 4; ++d) {
+        pictures.hero[size_t(d)] =
+            imageCache().load(resourceDir(), u"characters/man_" + std::u16string(kHeadings[d]) + u".gif", true, false);
+        pictures.ghost[size_t(d)] = imageCache().load(
+            resourceDir(), u"characters/ghost_" + std::u16string(kHeadings[d]) + u".gif", true, false);
+    }
+    game_->createCharacters(pictures);
+    showLoadingBox(u"LD_LVL80", u"Loading Level ...\n80%");
+
+    for (int t = 0; t < kItemTypes; ++t) pictures.items[size_t(t)] = levelImage(kItemImageNames[t]);
+    game_->placeItems(pictures);
+
+    if (sceneGUI_) sceneGUI_->visible = true;
+    scene3D_->visible = true;
+    createPipeline(scene3D_, kSoftwarePipeline);
+    camera_ = scene3D_->camera();
+    heroAppeared();
+    game_->addScore(0);
+    closeMessageBox(*this);
+    music_ = findSound(u"music");
+    if (Device().hasTouch) createStylusJoystick(1, 5, 1);
+    if (host::Options().autoplay) autoPlayer_ = std::make_unique<AutoPlayer>();
+    gameRunning = true;
+    start();
+
+    std::fprintf(stderr, "karrowen: level %d started (score %d, lives %d)\n", level, carriedScore, carriedLives);
+    std::fflush(stderr);
+    if (host::Options().stopAtLevel > 0 && level >= host::Options().stopAtLevel) {
+        if (Window* top = parent()) host::DestroyWindow(top->handle());
+    }
+}
+
+void GameCanvas::playMusic() {
+    SoundMixer* mixer = GetSoundMixer();
+    if (music_ && mixer && !mixer->isPlaying(music_)) mixer->playLooped(music_, kPlayAnyVoice);
+}
+
+void GameCanvas::endGame(GameEnd mode) {
+    stopAllSounds();
+    stop();
+    if (Device().hasTouch) destroyStylusJoystick();
+    gameRunning = false;
+    if (game_) finalScore_ = game_->hero().score;
+    if (mode == GameEnd::LevelCleared) {
+        const std::string args = "ARG:Level:" + std::to_string(level + 1) + ",Score:" + std::to_string(finalScore_) +
+                                 ",Lifes:" + std::to_string(game_->hero().lives);
+        RestartProgram(*static_cast<Window*>(parent()), host::FromUtf8(args));
+        return;
+    }
+    if (mode == GameEnd::GameOver) {
+        gameOverShow_ = true;
+        repaint();
+    }
+    if (backBuffer()) fade_->run(*this, false, false, {});
+    camera_ = nullptr;
+    scene3D_ = nullptr;
+    sceneGUI_ = sceneConsole_ = nullptr;
+    loadTemplate(resourceDir(), u"scoreList.properties", false, true);
+}
+
+// The iris of circles closing over the last picture, around "GAME OVER".
+void GameCanvas::drawGameOver() {
+    FrameBuffer* fb = target();
+    if (!fb || !sceneGUI_) {
+        gameOverShow_ = false;
+        return;
+    }
+    host::DeviceContext& dc = *fb->deviceContext;
+    host::Pen oldPen = dc.selectPen(host::Pen{false, 7, host::MakeColorRef(0, 0, 0)});
+    host::Brush oldBrush = dc.selectBrush(host::Brush{true, 0});
+    host::Rect box{sceneGUI_->x, sceneGUI_->y + S(100), sceneGUI_->x + S(240), sceneGUI_->y + S(140)};
+    int viewportW = clientWidth(), viewportH = clientHeight();
+    if (camera_) camera_->getViewport(viewportW, viewportH);
+    const int cx = viewportW / 2, cy = viewportH / 2;
+    TextStyle style;
+    style.size = S(20);
+    style.alignment = 1;
+    const BitmapFont* font = findFont(u"fontBright");
+    for (int r = std::min(clientWidth(), clientHeight()); r > S(36); r -= std::max(S(2), 1)) {
+        dc.ellipse(cx - r, cy - r, cx + r, cy + r);
+        DrawText(*fb, font, u"GAME OVER", box, style);
+        paint(nullptr);
+    }
+    dc.selectPen(oldPen);
+    dc.selectBrush(oldBrush);
+    gameOverShow_ = false;
+    host::Sleep(1000);
+}
+
+// ---- The score list --------------------------------------------------------------------
+
+void GameCanvas::finishNameEntry(bool confirmed) {
+    if (Sprite* close = dynamic_cast<Sprite*>(findObject(u"btnCloseScoreBoard"))) close->visible = true;
+    if (InputPad* pad = inputPad()) playerName_ = pad->text();
+    ScoreTable table = LoadScores(resourceDir());
+    if (confirmed && !playerName_.empty()) {
+        table.insert(playerName_, finalScore_);
+        SaveScores(resourceDir(), table);
+    }
+    ShowScores(*this, table);
+    if (autoPlayer_) autoPlayer_->closeScoreList(*this);
+}
+
+// ---- GameHost ------------------------------------------------------------------------
+
+void GameCanvas::playSound(std::u16string_view name) {
+    SoundMixer* mixer = GetSoundMixer();
+    SoundBase* sound = findSound(std::u16string(name));
+    if (mixer && sound) mixer->play(sound, kPlayAnyVoice);
+}
+
+bool GameCanvas::isSoundPlaying(std::u16string_view name) {
+    SoundMixer* mixer = GetSoundMixer();
+    SoundBase* sound = findSound(std::u16string(name));
+    return mixer && sound && mixer->isPlaying(sound);
+}
+
+void GameCanvas::stopAllSounds() {
+    if (SoundMixer* mixer = GetSoundMixer()) mixer->stopAll();
+}
+
+Sprite* GameCanvas::guiSprite(std::u16string_view name) const {
+    return sceneGUI_ ? sceneGUI_->findSprite(std::u16string(name)) : nullptr;
+}
+
+void GameCanvas::setSpriteText(std::u16string_view sprite, const std::u16string& text) {
+    if (Sprite* s = guiSprite(sprite)) s->setText(text);
+}
+
+void GameCanvas::setSpriteVisible(std::u16string_view sprite, bool visible) {
+    if (Sprite* s = guiSprite(sprite)) s->visible = visible;
+}
+
+void GameCanvas::heroAppeared() {
+    if (camera_ && game_) AimCamera(*camera_, game_->hero().chip()->worldMatrix, game_->maze().rows());
+}
+
+void GameCanvas::drawPopupText(FrameBuffer& image, std::u16string_view text, int height) {
+    TextStyle style;
+    style.size = height;
+    style.alignment = 1;
+    style.weight = 700;
+    DrawText(image, findFont(u"fontBright"), text, host::Rect{0, 3, image.width, image.height - 4}, style);
 }

@@ -1,23 +1,38 @@
 #pragma once
 // The one canvas of the program. Every screen is a template loaded into it;
-// the game canvas adds the reactions to the screens' widgets and the motion of
-// the front-end pages. Starting a game, every next level and the return to the
-// introduction relaunch the program.
+// the game canvas adds the reactions to the screens' widgets, the motion of
+// the front-end pages, the loading of a level and the frame of a running
+// game, whose rules live in GameLevel. Starting a game, every next level and
+// the return to the introduction relaunch the program.
 
 #include <memory>
 #include <string>
 
+#include "game/game_host.h"
 #include "platform/screen_transition.h"
 #include "scene/app_canvas.h"
 
-class GameCanvas : public AppCanvas {
+class AutoPlayer;
+class Camera;
+class GameLevel;
+class Scene3D;
+class SceneSprite;
+class SoundBase;
+class Sprite;
+
+enum class GameEnd { GameOver = 0, LevelCleared = 1, Quit = 2 };
+
+class GameCanvas : public AppCanvas, public GameHost {
 public:
     GameCanvas();
     ~GameCanvas() override;
 
     void onCreate() override;
     void onDestroy() override;
+    void drawScenes() override;
     void beforeDraw(float frameTime) override;
+    void afterDraw(float frameTime) override;
+    void everyWindow(float windowSeconds) override;
     void afterTemplateLoaded() override;
     void beforeClear() override {}
 
@@ -26,6 +41,18 @@ public:
 
     // Loads the level named by the fields below (set from the command line).
     void startLevel();
+    void endGame(GameEnd mode);
+
+    GameLevel* game() const { return game_.get(); }
+
+    // ---- GameHost ----
+    void playSound(std::u16string_view name) override;
+    bool isSoundPlaying(std::u16string_view name) override;
+    void stopAllSounds() override;
+    void setSpriteText(std::u16string_view sprite, const std::u16string& text) override;
+    void setSpriteVisible(std::u16string_view sprite, bool visible) override;
+    void heroAppeared() override;
+    void drawPopupText(FrameBuffer& image, std::u16string_view text, int height) override;
 
     int level = 0;
     int carriedScore = 0;
@@ -40,7 +67,27 @@ private:
     void animateIntro(float frameTime);
     void scrollPrompt(float frameTime);
     void drawLoadingBand(const std::u16string& text);
+    void showLoadingBox(const char16_t* key, const char16_t* text);
+    void applySettings();
+    void layOutGameScreen();
+    void loadBackdrop();
+    void playMusic();
+    void drawGameOver();
+    void finishNameEntry(bool confirmed);
+    Sprite* guiSprite(std::u16string_view name) const;
 
     std::unique_ptr<ScreenTransition> fade_;
     float introClock_ = 0.0f;
+    std::unique_ptr<GameLevel> game_;
+    std::unique_ptr<AutoPlayer> autoPlayer_;
+    SceneSprite* sceneGUI_ = nullptr;
+    SceneSprite* sceneConsole_ = nullptr;
+    Scene3D* scene3D_ = nullptr;
+    Camera* camera_ = nullptr;
+    std::unique_ptr<FrameBuffer> background_;
+    SoundBase* music_ = nullptr;
+    bool swayCamera_ = false;
+    bool gameOverShow_ = false;
+    int finalScore_ = 0;  // the score of the game that ended, for the score list
+    std::u16string playerName_;
 };

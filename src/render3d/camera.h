@@ -65,6 +65,11 @@ public:
     // near and far planes, given in 16.16.
     bool sphereVisible(const Vector3& centre, float radius, int32_t near16, int32_t far16) const;
 
+    // Adjust a running follow without resetting it (no normalisation).
+    void setFollowDirection(const Vector3& d) { direction_ = d; }
+    void setTargetOffset(const Vector3& offset) { targetOffset_ = offset; }
+    const Vector3& targetOffset() const { return targetOffset_; }
+
     int navigationMode() const { return navigationMode_; }
     float smoothing() const { return smoothing_; }
     float followDistance() const { return distance_; }

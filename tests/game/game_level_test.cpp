@@ -1,0 +1,406 @@
+// The rules of a level: items, keys, the hero's step, ghosts, goodtime,
+// popups, lives and the end of a level.
+
+#include <set>
+
+#include "game_fixture.h"
+
+namespace {
+
+int CountItems(GameLevel& game, int type) {
+    int n = 0;
+    for (int x = 0; x < game.maze().rows(); ++x)
+        for (int y = 0; y < game.maze().columns(); ++y)
+            if (Item* item = game.itemAt({x, y}); item && item->type == type) ++n;
+    return n;
+}
+
+// Eats every counted item but the one given, hiding them as if eaten.
+void EatAllCountedBut(GameLevel& game, Item* keep) {
+    for (int x = 0; x < game.maze().rows(); ++x)
+        for (int y = 0; y < game.maze().columns(); ++y) {
+            Item* item = game.itemAt({x, y});
+            if (item && item != keep && ItemCounts(item->type)) game.eatAt({x, y});
+        }
+}
+
+Item* FirstItemOf(GameLevel& game, int type) {
+    for (int x = 0; x < game.maze().rows(); ++x)
+        for (int y = 0; y < game.maze().columns(); ++y)
+            if (Item* item = game.itemAt({x, y}); item && item->type == type) return item;
+    return nullptr;
+}
+
+}  // namespace
+
+TEST_F(GameLevelTest, ItemsOfASevenBySevenFirstLevel) {
+    for (uint32_t seed : {1u, 2u, 3u, 77u, 4242u}) {
+        host = RecordingHost();
+        scene.clearObjects();
+        GameLevel& level = makeLevel(1, 2, seed);
+        const Maze& maze = level.maze();
+        ASSERT_EQ(maze.rows(), 7);
+        const Cell home = level.ghostHome;
+        int passages = 0, items = 0;
+        for (int x = 0; x < 7; ++x)
+            for (int y = 0; y < 7; ++y) {
+                if (maze.cell(x, y) != 1) {
+                    EXPECT_EQ(level.itemAt({x, y}), nullptr);
+                    continue;
+                }
+                ++passages;
+                const bool excluded = Cell{x, y} == level.heroStart || (x == home.x + 1 && std::abs(y - home.y) <= 1);
+                EXPECT_EQ(level.itemAt({x, y}) == nullptr, excluded) << x << "," << y;
+                items += level.itemAt({x, y}) ? 1 : 0;
+            }
+        EXPECT_GT(items, passages - 5);
+        for (Cell corner : {Cell{1, 1}, Cell{5, 5}, Cell{5, 1}, Cell{1, 5}}) {
+            // A corner may have become the life item; otherwise it is goodtime.
+            Item* item = level.itemAt(corner);
+            ASSERT_NE(item, nullptr);
+            EXPECT_TRUE(item->type == kGoodtime) << corner.x << "," << corner.y;
+        }
+        EXPECT_EQ(CountItems(level, kLife), 1);
+        EXPECT_EQ(CountItems(level, kSpeed), 0);
+        EXPECT_EQ(level.remaining(), items - 1);
+    }
+}
+
+TEST_F(GameLevelTest, LifeAndKillItemsByLevel) {
+    struct Case {
+        int level, lives, kills;
+    };
+    for (Case c : {Case{2, 1, 0}, Case{3, 1, 1}, Case{6, 2, 1}, Case{8, 2, 2}, Case{30, 2, 2}}) {
+        scene.clearObjects();
+        GameLevel& level = makeLevel(c.level);
+        EXPECT_EQ(CountItems(level, kLife), c.lives) << "level " << c.level;
+        EXPECT_EQ(CountItems(level, kSpeed), c.kills) << "level " << c.level;
+    }
+}
+
+TEST_F(GameLevelTest, GhostCountAndSpeedByLevel) {
+    EXPECT_EQ(GhostCountForLevel(1), 2);
+    EXPECT_EQ(GhostCountForLevel(2), 3);
+    EXPECT_EQ(GhostCountForLevel(9), 6);
+    EXPECT_FLOAT_EQ(GhostSpeedForLevel(1), 0.55f);
+    EXPECT_FLOAT_EQ(GhostSpeedForLevel(30), 2.0f);
+    EXPECT_FLOAT_EQ(GhostSpeedForLevel(60), 2.0f);
+    GameLevel& level = makeLevel(9);
+    ASSERT_EQ(level.ghosts().size(), 6u);
+    EXPECT_FLOAT_EQ(level.ghosts()[0]->speed, 0.95f);
+}
+
+TEST_F(GameLevelTest, DirectionKeysActWhenReleasedAndOnlyTheFirst) {
+    EXPECT_EQ(DirectionForReleasedKeys(key_bits::Up | key_bits::Right), 1);
+    EXPECT_EQ(DirectionForReleasedKeys(key_bits::Left | key_bits::Right), 2);
+    EXPECT_EQ(DirectionForReleasedKeys(key_bits::ButtonA), 2);
+    EXPECT_EQ(DirectionForReleasedKeys(key_bits::ButtonStart), 3);
+    EXPECT_EQ(DirectionForReleasedKeys(key_bits::Action | key_bits::ButtonC), -2);
+
+    // Two keys let go in one frame, one toward a passage and one toward a
+    // wall: only the first in the test order counts, so the hero walks only
+    // when the open one comes first.
+    static constexpr struct {
+        KeyState bit;
+        int direction;
+    } kOrder[] = {{key_bits::Up, 1}, {key_bits::Down, 3}, {key_bits::Left, 2}, {key_bits::Right, 0}};
+    for (int first = 0; first < 4; ++first) {
+        for (int second = 0; second < 4; ++second) {
+            if (first == second) continue;
+            scene.clearObjects();
+            GameLevel& level = makeLevel(1);
+            settleHero();
+            Hero& hero = level.hero();
+            const Cell start = hero.cell;
+            const bool firstOpen = level.maze().cell(start.step(kOrder[first].direction)) == 1;
+            const bool secondOpen = level.maze().cell(start.step(kOrder[second].direction)) == 1;
+            if (firstOpen == secondOpen) continue;
+            const KeyState both = kOrder[first].bit | kOrder[second].bit;
+            for (int i = 0; i < 5; ++i) level.update(0.05f, both);
+            EXPECT_EQ(hero.cell, start) << "holding keys does nothing";
+            level.update(0.05f, 0);
+            const bool walked = !(hero.cell == start);
+            EXPECT_EQ(walked, first < second ? firstOpen : secondOpen) << first << " " << second;
+        }
+    }
+}
+
+TEST_F(GameLevelTest, AStepLastsHalfASecondWhateverTheFrameRate) {
+    for (float dt : {0.1f, 0.005f}) {
+        scene.clearObjects();
+        GameLevel& level = makeLevel(1);
+        settleHero();
+        Hero& hero = level.hero();
+        const Cell start = hero.cell;
+        // Row 1 of a maze is all rooms and segments: some direction is open.
+        int open = -1;
+        for (int d = 0; d < 4 && open < 0; ++d)
+            if (level.maze().cell(start.step(d)) == 1) open = d;
+        ASSERT_GE(open, 0);
+        const KeyState keys[4] = {key_bits::Right, key_bits::Up, key_bits::Left, key_bits::Down};
+        level.update(dt, keys[open]);
+        int frames = 0;
+        const Vector3 from = hero.position();
+        while (!(hero.cell == start.step(open) && !hero.moving && hero.stepping) && frames < 500) {
+            level.update(dt, 0);
+            ++frames;
+            if (hero.moving && hero.stepFrames == 0) break;
+        }
+        // The first frame after the release starts the step; the step ends
+        // with the snap onto the cell on its last frame.
+        EXPECT_EQ(frames, dt > 0.05f ? 5 : 50) << "dt " << dt;
+        const Vector3 target = level.maze().cellCenter(start.step(open));
+        EXPECT_NEAR(hero.position().x, target.x, 1e-3);
+        EXPECT_NEAR(hero.position().z, target.z, 1e-3);
+        EXPECT_GT((hero.position() - from).length(), 1.0f);
+    }
+}
+
+TEST_F(GameLevelTest, TheOppositeKeyTurnsTheHeroBackAtOnce) {
+    GameLevel& level = makeLevel(1);
+    settleHero();
+    Hero& hero = level.hero();
+    const Cell start = hero.cell;
+    int open = -1;
+    for (int d : {0, 2})
+        if (open < 0 && level.maze().cell(start.step(d)) == 1) open = d;
+    ASSERT_GE(open, 0);
+    tapKey(open == 0 ? key_bits::Right : key_bits::Left, 0.1f);
+    ASSERT_TRUE(hero.moving);
+    const Cell entering = hero.cell;
+    EXPECT_EQ(entering, start.step(open));
+    tapKey(open == 0 ? key_bits::Left : key_bits::Right, 0.1f);
+    // Placed on the cell it was entering, then walking back.
+    EXPECT_EQ(hero.current, (open + 2) % 4);
+    EXPECT_EQ(hero.cell, start);
+}
+
+TEST_F(GameLevelTest, EatingScoresAndCountsDown) {
+    GameLevel& level = makeLevel(1);
+    settleHero();
+    Item* pellet = FirstItemOf(level, kPickable);
+    if (!pellet) pellet = FirstItemOf(level, kBonus);
+    ASSERT_NE(pellet, nullptr);
+    const int before = level.remaining(), points = pellet->points;
+    level.eatAt(pellet->cell);
+    EXPECT_TRUE(pellet->eaten());
+    EXPECT_EQ(level.remaining(), before - 1);
+    EXPECT_EQ(level.hero().score, points);
+    EXPECT_EQ(host.texts[u"sptScore"], points == 100 ? u"100" : u"500");
+    level.eatAt(pellet->cell);
+    EXPECT_EQ(level.hero().score, points) << "an eaten item stays eaten";
+}
+
+TEST_F(GameLevelTest, GoodtimeAddsUp) {
+    GameLevel& level = makeLevel(1);
+    settleHero();
+    level.goodtimeTimer = 3.0f;
+    Item* orb = FirstItemOf(level, kGoodtime);
+    ASSERT_NE(orb, nullptr);
+    level.eatAt(orb->cell);
+    EXPECT_FLOAT_EQ(level.goodtimeTimer, 8.25f);
+    EXPECT_EQ(level.hero().material()->shadingMode, 5);
+    EXPECT_EQ(host.texts[u"sptFlash"], u"MAGIC POWER!");
+    // It runs down after drawing and the glow ends with it.
+    for (int i = 0; i < 90; ++i) level.afterDraw(0.1f);
+    EXPECT_EQ(level.goodtimeTimer, 0.0f);
+    EXPECT_EQ(level.hero().material()->shadingMode, 1);
+}
+
+TEST_F(GameLevelTest, LifeAndKillItems) {
+    GameLevel& level = makeLevel(3, 0);
+    settleHero();
+    EXPECT_EQ(host.texts[u"sptLifes"], u"X0");
+    Item* heart = FirstItemOf(level, kLife);
+    ASSERT_NE(heart, nullptr);
+    const int remaining = level.remaining();
+    level.eatAt(heart->cell);
+    EXPECT_EQ(host.texts[u"sptLifes"], u"X1");
+    EXPECT_EQ(level.remaining(), remaining) << "life items do not count";
+    EXPECT_EQ(host.popups.back(), u"LIFE!");
+
+    // The kill item: no points, no popup, every ghost dies, even in goodtime.
+    level.goodtimeTimer = 4.0f;
+    Item* kill = FirstItemOf(level, kSpeed);
+    ASSERT_NE(kill, nullptr);
+    const size_t popups = host.popups.size();
+    const int score = level.hero().score;
+    level.eatAt(kill->cell);
+    EXPECT_EQ(level.hero().score, score);
+    EXPECT_EQ(host.popups.size(), popups);
+    for (auto& ghost : level.ghosts()) EXPECT_TRUE(ghost->dying);
+    EXPECT_EQ(host.texts[u"sptFlash"], u"MAGIC KILL!");
+}
+
+TEST_F(GameLevelTest, TheLastCountedItemClearsTheLevel) {
+    GameLevel& level = makeLevel(3);
+    settleHero();
+    Item* last = FirstItemOf(level, kPickable);
+    ASSERT_NE(last, nullptr);
+    EatAllCountedBut(level, last);
+    ASSERT_EQ(level.remaining(), 1);
+    ASSERT_NE(FirstItemOf(level, kLife), nullptr);
+    level.eatAt(last->cell);
+    EXPECT_EQ(level.remaining(), 0);
+    EXPECT_FLOAT_EQ(level.endTimer, 3.5f);
+    EXPECT_EQ(host.texts[u"sptMessage"], u"Level Cleared");
+    LevelOutcome outcome = LevelOutcome::Playing;
+    int frames = 0;
+    while (outcome == LevelOutcome::Playing && frames < 100) outcome = level.afterDraw(0.125f), ++frames;
+    EXPECT_EQ(outcome, LevelOutcome::Cleared);
+    EXPECT_EQ(frames, 28);
+}
+
+TEST_F(GameLevelTest, ANinthPopupReusesTheOldest) {
+    GameLevel& level = makeLevel(1);
+    for (int i = 0; i < 8; ++i) {
+        level.showPopup({1, 1}, 100, u"");
+        level.update(0.01f, 0);
+    }
+    const ScorePopup* oldest = level.popups()[0].get();
+    for (auto& popup : level.popups()) ASSERT_TRUE(popup->shown());
+    ASSERT_GT(oldest->elapsed, level.popups()[7]->elapsed);
+    level.showPopup({1, 1}, 2000, u"");
+    EXPECT_EQ(oldest->elapsed, 0.0f);
+    EXPECT_FLOAT_EQ(oldest->chip->worldMatrix[0], 1.7f);
+    EXPECT_NE(level.popups()[1]->elapsed, 0.0f);
+    // Popups fade away after 1.2 seconds.
+    for (int i = 0; i < 13; ++i) level.update(0.1f, 0);
+    for (auto& popup : level.popups()) EXPECT_FALSE(popup->shown());
+}
+
+TEST_F(GameLevelTest, PopupSizeFollowsThePoints) {
+    EXPECT_FLOAT_EQ(PopupScale(100), 0.7f);
+    EXPECT_NEAR(PopupScale(200), 1.0f, 0.01f);
+    EXPECT_NEAR(PopupScale(500), 1.4f, 0.01f);
+    EXPECT_FLOAT_EQ(PopupScale(2000), 1.7f);
+    EXPECT_FLOAT_EQ(PopupScale(0), 1.5f);
+}
+
+TEST_F(GameLevelTest, GhostTouchKillsTheHeroOrTheGhostInGoodtime) {
+    for (bool goodtime : {false, true}) {
+        scene.clearObjects();
+        host = RecordingHost();
+        GameLevel& level = makeLevel(1, 1);
+        settleHero();
+        Ghost& ghost = *level.ghosts()[0];
+        ghost.appear(0.0f, level.hero().cell, 0.0f);
+        level.goodtimeTimer = goodtime ? 5.0f : 0.0f;
+        level.update(0.01f, 0);
+        if (goodtime) {
+            EXPECT_TRUE(ghost.dying);
+            EXPECT_EQ(level.hero().score, 2000);
+            EXPECT_FALSE(level.hero().dying);
+        } else {
+            EXPECT_TRUE(level.hero().dying);
+            EXPECT_EQ(level.hero().lives, 0);
+            EXPECT_EQ(host.texts[u"sptLifes"], u"X0");
+            EXPECT_EQ(host.sounds.back(), u"killed");
+        }
+    }
+}
+
+TEST_F(GameLevelTest, AppearingCharactersAreHarmless) {
+    GameLevel& level = makeLevel(1, 1);
+    Ghost& ghost = *level.ghosts()[0];
+    settleHero();
+    ghost.appear(2.0f, level.hero().cell, 0.0f);
+    for (int i = 0; i < 10; ++i) level.update(0.1f, 0);
+    EXPECT_FALSE(level.hero().dying) << "a revived ghost is harmless for 2 seconds";
+}
+
+TEST_F(GameLevelTest, DeathWithNoLifeLeftEndsTheGame) {
+    GameLevel& level = makeLevel(1, 0);
+    settleHero();
+    Hero& hero = level.hero();
+    const Cell where = hero.cell;
+    hero.kill();
+    EXPECT_EQ(hero.lives, -1);
+    EXPECT_FLOAT_EQ(level.endTimer, 2.0f);
+    // He rises, then shows again, still, where he fell.
+    LevelOutcome outcome = LevelOutcome::Playing;
+    for (int i = 0; i < 40 && outcome == LevelOutcome::Playing; ++i) {
+        level.update(0.1f, 0);
+        outcome = level.afterDraw(0.1f);
+    }
+    EXPECT_EQ(outcome, LevelOutcome::GameOver);
+    EXPECT_TRUE(hero.visible());
+    EXPECT_EQ(hero.cell, where);
+}
+
+TEST_F(GameLevelTest, ADeadHeroDropsBackInWhenLivesRemain) {
+    GameLevel& level = makeLevel(2, 1);
+    settleHero();
+    Hero& hero = level.hero();
+    hero.kill();
+    for (int i = 0; i < 40 && hero.visible(); ++i) level.update(0.1f, 0);
+    ASSERT_FALSE(hero.visible());
+    const int aims = host.heroAppearances;
+    level.reviveTick();
+    EXPECT_TRUE(hero.visible());
+    EXPECT_TRUE(hero.falling);
+    EXPECT_FLOAT_EQ(hero.appearTimer, 4.4f);
+    EXPECT_EQ(host.heroAppearances, aims + 1);
+    // While dropping he cannot be steered.
+    tapKey(key_bits::Up);
+    EXPECT_EQ(hero.requested, -1);
+}
+
+TEST_F(GameLevelTest, GhostsRiseFromTheTombAndNeverHang) {
+    for (uint32_t seed = 1; seed <= 25; ++seed) {
+        scene.clearObjects();
+        GameLevel& level = makeLevel(int(seed % 12) + 1, 3, seed);
+        settleHero();
+        for (int tick = 0; tick < 6; ++tick) {
+            level.reviveTick();
+            for (int i = 0; i < 40; ++i) level.update(0.05f, 0);
+        }
+        int out = 0;
+        for (auto& ghost : level.ghosts()) out += ghost->visible() ? 1 : 0;
+        EXPECT_GT(out, 0) << "seed " << seed;
+    }
+}
+
+TEST_F(GameLevelTest, AWalledInGhostFindsAPassage) {
+    GameLevel& level = makeLevel(1);
+    Maze& maze = level.maze();
+    // A pillar whose four neighbours are all walls.
+    Cell pillar{-1, -1};
+    for (int x = 2; x < maze.rows() - 1 && pillar.x < 0; x += 2)
+        for (int y = 2; y < maze.columns() - 1; y += 2) {
+            int walls = 0;
+            for (int d = 0; d < 4; ++d) walls += maze.cell(Cell{x, y}.step(d)) == 0;
+            if (walls == 4) {
+                pillar = {x, y};
+                break;
+            }
+        }
+    if (pillar.x < 0) {
+        for (int d = 0; d < 4; ++d) maze.setCell(2 + (d == 1) - (d == 3), 2 + (d == 0) - (d == 2), 0);
+        pillar = {2, 2};
+    }
+    Ghost& ghost = *level.ghosts()[0];
+    ghost.appear(0.0f, pillar, 0.0f);
+    for (int i = 0; i < 200; ++i) level.update(0.05f, 0);
+    EXPECT_EQ(maze.cell(ghost.cell), 1);
+}
+
+TEST_F(GameLevelTest, OneSeedOneGame) {
+    auto play = [this](uint32_t seed) {
+        scene.clearObjects();
+        GameLevel& level = makeLevel(4, 2, seed);
+        std::vector<int> trace;
+        for (int frame = 0; frame < 600; ++frame) {
+            if (frame % 40 == 0) level.reviveTick();
+            const KeyState keys[4] = {key_bits::Right, key_bits::Up, key_bits::Left, key_bits::Down};
+            level.update(0.05f, frame % 20 == 0 ? keys[(frame / 20) % 4] : 0);
+            level.afterDraw(0.05f);
+        }
+        for (auto& ghost : level.ghosts()) trace.push_back(ghost->cell.x * 100 + ghost->cell.y);
+        trace.push_back(level.hero().score);
+        trace.push_back(level.hero().cell.x * 100 + level.hero().cell.y);
+        return trace;
+    };
+    EXPECT_EQ(play(5), play(5));
+    EXPECT_NE(play(5), play(6));
+}

@@ -1,0 +1,202 @@
+// The maze: sizes by level, the generator's spanning tree, the extra openings,
+// the start cells and the world geometry.
+
+#include <gtest/gtest.h>
+
+#include <deque>
+#include <set>
+
+#include "game/game_random.h"
+#include "game/maze.h"
+
+namespace {
+
+// Passage cells reachable from the first room.
+int ReachablePassages(const Maze& maze) {
+    std::set<std::pair<int, int>> seen{{1, 1}};
+    std::deque<Cell> queue{{1, 1}};
+    while (!queue.empty()) {
+        Cell c = queue.front();
+        queue.pop_front();
+        for (int d = 0; d < 4; ++d) {
+            Cell n = c.step(d);
+            if (maze.cell(n) == 1 && seen.insert({n.x, n.y}).second) queue.push_back(n);
+        }
+    }
+    return int(seen.size());
+}
+
+int CountCells(const Maze& maze, int value) {
+    int count = 0;
+    for (int x = 0; x < maze.rows(); ++x)
+        for (int y = 0; y < maze.columns(); ++y) count += maze.cell(x, y) == value ? 1 : 0;
+    return count;
+}
+
+}  // namespace
+
+TEST(GameRandom, FollowsTheClassicFifteenBitSequence) {
+    // The published first outputs of the classic C library generator, seed 1.
+    GameRandom random(1);
+    for (int expected : {41, 18467, 6334, 26500, 19169, 15724, 11478, 29358}) EXPECT_EQ(random.next(), expected);
+}
+
+TEST(GameRandom, RangeGivesTheEndsHalfTheWeight) {
+    GameRandom random(7);
+    int counts[4] = {};
+    const int draws = 60000;
+    for (int i = 0; i < draws; ++i) {
+        int v = random.range(0, 3);
+        ASSERT_GE(v, 0);
+        ASSERT_LE(v, 3);
+        ++counts[v];
+    }
+    // Expected shares 1/6, 1/3, 1/3, 1/6.
+    EXPECT_NEAR(counts[0] / double(draws), 1.0 / 6, 0.01);
+    EXPECT_NEAR(counts[1] / double(draws), 1.0 / 3, 0.01);
+    EXPECT_NEAR(counts[3] / double(draws), 1.0 / 6, 0.01);
+}
+
+TEST(Maze, SizeFollowsTheLevel) {
+    GameRandom random;
+    auto side = [&](int level) {
+        int n = Maze::DimensionForLevel(level);
+        return Maze(n, n, level, random).rows();
+    };
+    EXPECT_EQ(side(1), 7);
+    EXPECT_EQ(side(2), 9);
+    EXPECT_EQ(side(3), 9);
+    EXPECT_EQ(side(5), 9);
+    EXPECT_EQ(side(6), 11);
+    EXPECT_EQ(side(13), 13);
+    EXPECT_EQ(side(42), 29);
+    EXPECT_EQ(side(100), 29);
+    EXPECT_EQ(Maze(2, 4, 1, random).columns(), 5);
+}
+
+TEST(Maze, OutsideAndBorderAreWalls) {
+    GameRandom random(3);
+    Maze maze(9, 9, 1, random);
+    maze.generate();
+    EXPECT_EQ(maze.cell(-1, 0), 0);
+    EXPECT_EQ(maze.cell(9, 0), 0);
+    EXPECT_EQ(maze.cell(4, 9), 0);
+    for (int i = 0; i < 9; ++i) {
+        EXPECT_EQ(maze.cell(0, i), 0);
+        EXPECT_EQ(maze.cell(8, i), 0);
+        EXPECT_EQ(maze.cell(i, 0), 0);
+        EXPECT_EQ(maze.cell(i, 8), 0);
+    }
+}
+
+TEST(Maze, GenerationIsASpanningTreeOfTheRoomsForManySeeds) {
+    for (int n : {5, 7, 9, 15, 29}) {
+        for (uint32_t seed = 1; seed <= 40; ++seed) {
+            GameRandom random(seed * 7919u);
+            Maze maze(n, n, 1, random);
+            maze.generate();
+            const int rooms = ((n - 1) / 2) * ((n - 1) / 2);
+            // A tree over the rooms opens exactly rooms - 1 segments; every
+            // room is a passage, no pillar is, and all are connected.
+            ASSERT_EQ(CountCells(maze, 1), rooms + rooms - 1) << "n " << n << " seed " << seed;
+            ASSERT_EQ(ReachablePassages(maze), 2 * rooms - 1) << "n " << n << " seed " << seed;
+            for (int x = 1; x < n - 1; ++x)
+                for (int y = 1; y < n - 1; ++y) {
+                    if (x % 2 && y % 2) {
+                        ASSERT_EQ(maze.cell(x, y), 1);
+                    } else if (x % 2 == 0 && y % 2 == 0) {
+                        ASSERT_EQ(maze.cell(x, y), 0);
+                    }
+                }
+        }
+    }
+}
+
+TEST(Maze, SameSeedSameMaze) {
+    GameRandom a(99), b(99);
+    Maze first(15, 15, 3, a), second(15, 15, 3, b);
+    first.generate();
+    second.generate();
+    first.addLoops(59);
+    second.addLoops(59);
+    for (int x = 0; x < 15; ++x)
+        for (int y = 0; y < 15; ++y) ASSERT_EQ(first.cell(x, y), second.cell(x, y));
+}
+
+TEST(Maze, LoopsOpenOnlyStraightWallsAndNoneFromLevelSeventeen) {
+    GameRandom random(5);
+    Maze maze(15, 15, 1, random);
+    maze.generate();
+    Maze before = maze;
+    maze.addLoops(0);
+    int opened = 0;
+    for (int x = 1; x < 14; ++x)
+        for (int y = 1; y < 14; ++y) {
+            if (before.cell(x, y) == maze.cell(x, y)) continue;
+            ++opened;
+            EXPECT_EQ(x % 2 + y % 2, 1) << "only segments lie between two passages in a line";
+        }
+    EXPECT_GT(opened, 0);
+
+    // Threshold 101 opens nothing but still draws one number per inner wall.
+    GameRandom r1(11), r2(11);
+    Maze closed(15, 15, 17, r1);
+    closed.generate();
+    const int walls = CountCells(closed, 0) - (15 * 4 - 4);
+    r2 = r1;
+    Maze copy = closed;
+    closed.addLoops(101);
+    for (int x = 0; x < 15; ++x)
+        for (int y = 0; y < 15; ++y) ASSERT_EQ(closed.cell(x, y), copy.cell(x, y));
+    for (int i = 0; i < walls; ++i) r2.next();
+    EXPECT_EQ(r1.next(), r2.next());
+}
+
+TEST(Maze, StartCells) {
+    GameRandom random(21);
+    Maze small(7, 7, 1, random);
+    small.generate();
+    Cell hero{1, 3};
+    ASSERT_TRUE(small.findCellNear(hero, 1));
+    EXPECT_EQ(hero, (Cell{1, 3}));  // a room
+    Cell home{3, 3};
+    ASSERT_TRUE(small.findCellNear(home, 0));
+    EXPECT_EQ(home, (Cell{2, 2}));  // the first pillar of the scan
+
+    Maze nine(9, 9, 2, random);
+    nine.generate();
+    Cell centre{4, 4};
+    ASSERT_TRUE(nine.findCellNear(centre, 0));
+    EXPECT_EQ(centre, (Cell{4, 4}));
+
+    // Ties go to the smallest row offset, then the smallest column offset.
+    Maze blank(9, 9, 1, random);
+    blank.setCell(3, 5, 1);
+    blank.setCell(5, 3, 1);
+    Cell from{4, 4};
+    ASSERT_TRUE(blank.findCellNear(from, 1));
+    EXPECT_EQ(from, (Cell{3, 5}));
+    Cell none{4, 4};
+    EXPECT_FALSE(blank.findCellNear(none, 7));
+    EXPECT_EQ(none, (Cell{4, 4}));
+}
+
+TEST(Maze, WorldGeometry) {
+    GameRandom random;
+    Maze seven(7, 7, 1, random);
+    seven.setWorldSize(35.0f);
+    EXPECT_FLOAT_EQ(seven.halfSize(), 35.0f);
+    EXPECT_FLOAT_EQ(seven.cellX(), 14.0f);
+    Vector3 c = seven.cellCenter(1, 1);
+    EXPECT_FLOAT_EQ(c.x, -28.0f);
+    EXPECT_FLOAT_EQ(c.z, -28.0f);
+    // The middle cell sits on the origin.
+    EXPECT_FLOAT_EQ(seven.cellCenter(3, 3).x, 0.0f);
+
+    Maze large(29, 29, 42, random);
+    large.setWorldSize(29 * 5.0f);
+    EXPECT_FLOAT_EQ(large.halfSize(), 135.0f);  // trunc(145 / 27) * 27
+    EXPECT_FLOAT_EQ(large.cellX(), 10.0f);
+    Vector3 east = large.cellCenter(2, 6), west = large.cellCenter(2, 5);
+    EXPECT_FLOAT_EQ(east.x - west.x, 10.0f);
+}
