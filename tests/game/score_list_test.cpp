@@ -1,0 +1,109 @@
+// The score list: ordering, duplicates, the ten kept, names that would break
+// the stored list, and the file's other entries.
+
+#include <gtest/gtest.h>
+
+#include <cstdlib>
+#include <filesystem>
+#include <fstream>
+#include <sstream>
+
+#include "data/property_file.h"
+#include "game/score_list.h"
+#include "platform/host/host.h"
+
+namespace {
+
+std::u16string U(const char* text) { return host::FromUtf8(text); }
+
+ScoreTable TenScores() {
+    return ScoreTable::Parse(U("A:1000,B:900,C:800,D:700,E:600,F:500,G:400,H:300,I:200,J:100"));
+}
+
+}  // namespace
+
+TEST(ScoreList, ParsesAndFormatsTheStoredList) {
+    ScoreTable table = ScoreTable::Parse(U("Ann:5200,Bob:900"));
+    ASSERT_EQ(table.entries().size(), 2u);
+    EXPECT_EQ(table.entries()[1].name, U("Bob"));
+    EXPECT_EQ(table.entries()[1].value, U("900"));
+    EXPECT_EQ(table.format(), U("Ann:5200,Bob:900"));
+    EXPECT_TRUE(ScoreTable::Parse(U("")).entries().empty());
+}
+
+TEST(ScoreList, SameNameAndScoreTwiceIsKeptOnce) {
+    ScoreTable table = ScoreTable::Parse(U("Ann:5200,Bob:900"));
+    table.insert(U("Bob"), 900);
+    EXPECT_EQ(table.format(), U("Ann:5200,Bob:900"));
+    table.insert(U("Bob"), 1000);
+    EXPECT_EQ(table.format(), U("Ann:5200,Bob:1000,Bob:900"));
+}
+
+TEST(ScoreList, ANewScoreGoesAfterEqualOlderOnes) {
+    ScoreTable table = ScoreTable::Parse(U("Ann:500,Bob:500,Cy:100"));
+    table.insert(U("Dee"), 500);
+    EXPECT_EQ(table.format(), U("Ann:500,Bob:500,Dee:500,Cy:100"));
+}
+
+TEST(ScoreList, OnlyTheTenBestAreKept) {
+    ScoreTable low = TenScores();
+    low.insert(U("Zed"), 50);
+    EXPECT_EQ(low.format(), TenScores().format()) << "a score below all ten is not written";
+
+    ScoreTable tie = TenScores();
+    tie.insert(U("Zed"), 100);
+    EXPECT_EQ(tie.format(), TenScores().format()) << "equal to the tenth, it goes after it and drops off";
+
+    ScoreTable high = TenScores();
+    high.insert(U("Zed"), 750);
+    EXPECT_EQ(high.format(), U("A:1000,B:900,C:800,Zed:750,D:700,E:600,F:500,G:400,H:300,I:200"));
+}
+
+TEST(ScoreList, NamesCannotBreakTheList) {
+    ScoreTable table = ScoreTable::Parse(U("Ann:5200,Bob:900"));
+    table.insert(U("x,Eve:99999"), 10);
+    table.insert(U("a\\"), 5);
+    table.insert(U("b//c{d}"), 4);
+    ScoreTable again = ScoreTable::Parse(table.format());
+    ASSERT_EQ(again.entries().size(), 5u);
+    EXPECT_EQ(again.entries()[0].name, U("Ann"));
+    EXPECT_EQ(again.entries()[2].value, U("10"));
+    for (const ScoreEntry& e : again.entries())
+        EXPECT_EQ(e.name.find_first_of(u",:\\/{}"), std::u16string::npos);
+}
+
+TEST(ScoreList, APartWithoutAColonSurvives) {
+    ScoreTable table = ScoreTable::Parse(U("Ann:5200,legacy,Bob:900"));
+    table.insert(U("Cy"), 1000);
+    EXPECT_EQ(table.format(), U("Ann:5200,Cy:1000,Bob:900,legacy"));
+}
+
+TEST(ScoreList, WritesTheListAndLeavesOtherEntriesAlone) {
+    namespace fs = std::filesystem;
+    fs::path dir = fs::temp_directory_path() / ("karrowen-scores-" + std::to_string(::getpid()));
+    fs::create_directories(dir);
+    {
+        std::ofstream out(dir / "scores.properties");
+        out << "# the best of all\nother=keep me\ndefault=Ann:5200,Bob:900\n";
+    }
+    const std::u16string folder = host::FromUtf8(dir.string() + "/");
+    ScoreTable table = LoadScores(folder);
+    ASSERT_EQ(table.entries().size(), 2u);
+    table.insert(U("Cy"), 1000);
+    ASSERT_TRUE(SaveScores(folder, table));
+    EXPECT_EQ(LoadScores(folder).format(), U("Ann:5200,Cy:1000,Bob:900"));
+    std::ifstream in(dir / "scores.properties");
+    std::stringstream text;
+    text << in.rdbuf();
+    EXPECT_NE(text.str().find("# the best of all"), std::string::npos);
+    EXPECT_NE(text.str().find("keep me"), std::string::npos);
+
+    // A missing file reads as an empty list and is created on the first save.
+    fs::remove(dir / "scores.properties");
+    ScoreTable fresh = LoadScores(folder);
+    EXPECT_TRUE(fresh.entries().empty());
+    fresh.insert(U("Dee"), 7);
+    ASSERT_TRUE(SaveScores(folder, fresh));
+    EXPECT_EQ(LoadScores(folder).format(), U("Dee:7"));
+    fs::remove_all(dir);
+}
