@@ -16,6 +16,7 @@
 
 #include "art/cover.h"
 #include "art/front_end.h"
+#include "music/sound_files.h"
 #include "picture_files.h"
 #include "preview.h"
 #include "raster/text.h"
@@ -84,6 +85,7 @@ int main(int argc, char** argv) {
             return 1;
         }
     }
+    if (!WriteSoundFiles(options.outputDir)) return 1;
 
     if (!options.previewDir.empty()) {
         if (!WritePicturePreviews(options.previewDir, files)) return 1;
