@@ -53,12 +53,13 @@ TEST_F(GeneratedResources, AnotherRunWritesTheSameBytes) {
     std::string command = std::string("\"") + KARROWEN_GEN_PROGRAM + "\" \"" + fresh.string() + "\"";
     EXPECT_EQ(std::system(command.c_str()), 0) << command;
     int files = 0;
-    for (const fs::directory_entry& e : fs::directory_iterator(fresh)) {
+    for (const fs::directory_entry& e : fs::recursive_directory_iterator(fresh)) {
+        if (!e.is_regular_file()) continue;
         ++files;
+        fs::path relative = fs::relative(e.path(), fresh);
         std::vector<uint8_t> bytes = ReadBytes(e.path());
-        EXPECT_FALSE(bytes.empty()) << e.path().filename();
-        EXPECT_TRUE(bytes == ReadBytes(BuildResources() / e.path().filename()))
-            << e.path().filename() << " differs from the build's copy";
+        EXPECT_FALSE(bytes.empty()) << relative;
+        EXPECT_TRUE(bytes == ReadBytes(BuildResources() / relative)) << relative << " differs from the build's copy";
     }
     EXPECT_GT(files, 0);
     fs::remove_all(fresh);

@@ -68,11 +68,9 @@ bool ReadSuffixes(const std::string& head, size_t pos, const SongScore& song, Ev
     while (pos < head.size()) {
         char kind = head[pos++];
         bool ok = true;
-        if (kind == '~') {
-            size_t save = pos;
-            int param = ReadHex(head, pos, 2);
-            if (param < 0) param = song.vibrato, pos = save;
-            ok = SetEffect(event.second, 0x4, param) && SetEffect(event.later, 0x4, 0);
+        if (kind == '~' || kind == 'w') {
+            int param = kind == '~' ? song.vibrato : ReadHex(head, pos, 2);
+            ok = param > 0 && SetEffect(event.second, 0x4, param) && SetEffect(event.later, 0x4, 0);
         } else if (kind == 'a') {
             int param = ReadHex(head, pos, 2);
             int highest = note + std::max(param >> 4, param & 0x0F);

@@ -10,8 +10,8 @@
 //   ^            the note stops (volume 0)
 //   @n           the following notes use instrument n
 // A note or drum may carry effects, written after it (before or after ":n"):
-//   ~ or ~xy     vibrato from its second row on (xy: speed and depth, default
-//                the song's)
+//   ~            vibrato from its second row on, at the song's speed and depth
+//   wxy          the same at speed x and depth y
 //   axy          arpeggio over +x and +y semitones on all its rows
 //   >xx          tone portamento to this note at speed xx instead of a new note
 //   uxx dxx      portamento up or down by xx on all its rows
