@@ -10,32 +10,22 @@
 // The screenshots are kept in the build's e2e-frontend folder.
 
 #include <gtest/gtest.h>
-#include <png.h>
 #include <sys/wait.h>
 #include <unistd.h>
 
-#include <cmath>
-#include <cstdlib>
-#include <filesystem>
-#include <fstream>
 #include <map>
 #include <mutex>
-#include <sstream>
-#include <string>
-#include <vector>
+
+#include "e2e_support.h"
 
 namespace fs = std::filesystem;
 
 namespace {
 
-constexpr int kScreenWidth = 480, kScreenHeight = 640;  // the desktop profile: the design x 2
+using e2e::ReadText;
+using e2e::Screenshot;
 
-std::string ReadText(const fs::path& path) {
-    std::ifstream in(path, std::ios::binary);
-    std::stringstream all;
-    all << in.rdbuf();
-    return all.str();
-}
+constexpr int kScreenWidth = 480, kScreenHeight = 640;  // the desktop profile: the design x 2
 
 // The value of one key of a template entry ("entry=key:value, key:value"), or "" when absent.
 std::string EntryItem(const std::string& text, const std::string& entry, const std::string& key) {
@@ -51,44 +41,6 @@ std::string EntryItem(const std::string& text, const std::string& entry, const s
     }
     return "";
 }
-
-struct Screenshot {
-    int width = 0, height = 0;
-    std::vector<uint8_t> rgb;
-
-    bool load(const fs::path& path) {
-        png_image image{};
-        image.version = PNG_IMAGE_VERSION;
-        if (!png_image_begin_read_from_file(&image, path.c_str())) return false;
-        image.format = PNG_FORMAT_RGB;
-        rgb.resize(PNG_IMAGE_SIZE(image));
-        if (!png_image_finish_read(&image, nullptr, rgb.data(), 0, nullptr)) return false;
-        width = static_cast<int>(image.width);
-        height = static_cast<int>(image.height);
-        return true;
-    }
-    // Mean brightness (0..255) of a rectangle of screen pixels.
-    double brightness(int x, int y, int w, int h) const {
-        double sum = 0;
-        for (int j = y; j < y + h; ++j)
-            for (int i = x; i < x + w; ++i) {
-                const uint8_t* p = &rgb[(static_cast<size_t>(j) * width + i) * 3];
-                sum += 0.299 * p[0] + 0.587 * p[1] + 0.114 * p[2];
-            }
-        return sum / (w * h);
-    }
-    // Mean difference of the channels of two screenshots over a rectangle.
-    double difference(const Screenshot& other, int x, int y, int w, int h) const {
-        double sum = 0;
-        for (int j = y; j < y + h; ++j)
-            for (int i = x; i < x + w; ++i)
-                for (int c = 0; c < 3; ++c) {
-                    size_t k = (static_cast<size_t>(j) * width + i) * 3 + c;
-                    sum += std::abs(int(rgb[k]) - int(other.rgb[k]));
-                }
-        return sum / (w * h * 3);
-    }
-};
 
 struct Run {
     int exitCode = -1;

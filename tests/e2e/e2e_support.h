@@ -1,0 +1,65 @@
+#pragma once
+// What the end-to-end runs share: reading the files a run leaves and
+// comparing its screenshots.
+
+#include <png.h>
+
+#include <cmath>
+#include <cstdint>
+#include <cstdlib>
+#include <filesystem>
+#include <fstream>
+#include <sstream>
+#include <string>
+#include <vector>
+
+namespace e2e {
+
+namespace fs = std::filesystem;
+
+inline std::string ReadText(const fs::path& path) {
+    std::ifstream in(path, std::ios::binary);
+    std::stringstream all;
+    all << in.rdbuf();
+    return all.str();
+}
+
+struct Screenshot {
+    int width = 0, height = 0;
+    std::vector<uint8_t> rgb;
+
+    bool load(const fs::path& path) {
+        png_image image{};
+        image.version = PNG_IMAGE_VERSION;
+        if (!png_image_begin_read_from_file(&image, path.c_str())) return false;
+        image.format = PNG_FORMAT_RGB;
+        rgb.resize(PNG_IMAGE_SIZE(image));
+        if (!png_image_finish_read(&image, nullptr, rgb.data(), 0, nullptr)) return false;
+        width = static_cast<int>(image.width);
+        height = static_cast<int>(image.height);
+        return true;
+    }
+    // Mean brightness (0..255) of a rectangle of screen pixels.
+    double brightness(int x, int y, int w, int h) const {
+        double sum = 0;
+        for (int j = y; j < y + h; ++j)
+            for (int i = x; i < x + w; ++i) {
+                const uint8_t* p = &rgb[(static_cast<size_t>(j) * width + i) * 3];
+                sum += 0.299 * p[0] + 0.587 * p[1] + 0.114 * p[2];
+            }
+        return sum / (w * h);
+    }
+    // Mean difference of the channels of two screenshots over a rectangle.
+    double difference(const Screenshot& other, int x, int y, int w, int h) const {
+        double sum = 0;
+        for (int j = y; j < y + h; ++j)
+            for (int i = x; i < x + w; ++i)
+                for (int c = 0; c < 3; ++c) {
+                    size_t k = (static_cast<size_t>(j) * width + i) * 3 + c;
+                    sum += std::abs(int(rgb[k]) - int(other.rgb[k]));
+                }
+        return sum / (w * h * 3);
+    }
+};
+
+}  // namespace e2e

@@ -1,0 +1,120 @@
+// The game in real runs of the program, headless with the virtual clock, in a
+// copy of the build's program and resources: the built-in player through the
+// relaunch chain, a game over with the score list, and a level played by an
+// input script through the quit question. Relaunched processes keep the
+// standard streams, so a run's log holds the whole chain; the shell pipe ends
+// only when the last process of the chain has ended.
+
+#include <gtest/gtest.h>
+#include <sys/wait.h>
+#include <unistd.h>
+
+#include <regex>
+
+#include "e2e_support.h"
+
+namespace fs = std::filesystem;
+
+namespace {
+
+using e2e::ReadText;
+using e2e::Screenshot;
+
+constexpr int kWidth = 480, kHeight = 640;
+
+struct LevelStart {
+    int level, score, lives;
+    bool operator==(const LevelStart&) const = default;
+};
+
+std::vector<LevelStart> LevelStarts(const std::string& log) {
+    std::vector<LevelStart> starts;
+    std::regex line(R"(karrowen: level (\d+) started \(score (\d+), lives (-?\d+)\))");
+    for (auto it = std::sregex_iterator(log.begin(), log.end(), line); it != std::sregex_iterator(); ++it)
+        starts.push_back({std::stoi((*it)[1]), std::stoi((*it)[2]), std::stoi((*it)[3])});
+    return starts;
+}
+
+class GameRuns : public ::testing::Test {
+protected:
+    static void SetUpTestSuite() {
+        tree_ = fs::temp_directory_path() / ("karrowen-e2e-game-" + std::to_string(::getpid()));
+        fs::remove_all(tree_);
+        fs::create_directories(tree_ / "bin");
+        fs::copy_file(KARROWEN_PROGRAM, tree_ / "bin" / "karrowen");
+        fs::copy(KARROWEN_BUILD_RESOURCES, tree_ / "resources", fs::copy_options::recursive);
+        fs::remove(tree_ / "resources" / "scores.properties");
+        fs::remove_all(KARROWEN_E2E_SHOTS);
+        fs::create_directories(KARROWEN_E2E_SHOTS);
+    }
+    static void TearDownTestSuite() { fs::remove_all(tree_); }
+
+    // Runs the program (and every process it relaunches) in the shots folder.
+    static std::string run(const std::string& name, const std::string& options, const std::string& arguments) {
+        fs::path log = fs::path(KARROWEN_E2E_SHOTS) / (name + ".log");
+        std::string command = "cd '" + std::string(KARROWEN_E2E_SHOTS) + "' && timeout 240 '" +
+                              (tree_ / "bin" / "karrowen").string() + "' --headless --instance=e2e-game-" + name +
+                              "-" + std::to_string(::getpid()) + " " + options + " -- " + arguments + " 2>&1 | cat > '" +
+                              log.string() + "'";
+        EXPECT_EQ(std::system(command.c_str()), 0) << command;
+        return ReadText(log);
+    }
+    static Screenshot shot(const std::string& name) {
+        Screenshot s;
+        EXPECT_TRUE(s.load(fs::path(KARROWEN_E2E_SHOTS) / name)) << name;
+        return s;
+    }
+    static fs::path tree_;
+};
+
+fs::path GameRuns::tree_;
+
+TEST_F(GameRuns, TheBuiltInPlayerClearsLevelsAndOneSeedGivesOneGame) {
+    const std::string options = "--seed=5 --autoplay --stop-at-level=3 --screenshot=auto-level1.png@7000";
+    const std::string first = run("auto1", options, "ARG:"), second = run("auto2", "--seed=5 --autoplay --stop-at-level=3", "ARG:");
+    std::vector<LevelStart> starts = LevelStarts(first);
+    ASSERT_EQ(starts.size(), 3u) << first;
+    EXPECT_EQ(starts[0], (LevelStart{1, 0, 0}));
+    EXPECT_EQ(starts[1].level, 2);
+    EXPECT_GT(starts[1].score, 0) << "items were eaten";
+    EXPECT_GE(starts[2].score, starts[1].score);
+    EXPECT_EQ(starts, LevelStarts(second));
+    EXPECT_EQ(first.find("[message box"), std::string::npos) << first;
+    // A level shows the maze, not a black screen.
+    Screenshot level = shot("auto-level1.png");
+    EXPECT_GT(level.brightness(0, 200, kWidth, 300), 20.0);
+}
+
+TEST_F(GameRuns, GameOverEndsInTheScoreListWithTheNameEntered) {
+    const std::string log =
+        run("gameover", "--seed=3 --autoplay --screenshot=gameover-list.png@60000", "ARG:Level:30,Score:1234,Lifes:0");
+    std::vector<LevelStart> starts = LevelStarts(log);
+    ASSERT_EQ(starts.size(), 1u) << log;
+    EXPECT_EQ(starts[0], (LevelStart{30, 1234, 0}));
+    // The player types AUTO, closes the list, and the run ends at the introduction.
+    const std::string scores = ReadText(tree_ / "resources" / "scores.properties");
+    std::smatch entry;
+    ASSERT_TRUE(std::regex_search(scores, entry, std::regex(R"(default\s*=\s*AUTO:(\d+))"))) << scores << log;
+    EXPECT_GE(std::stoi(entry[1]), 1234);
+}
+
+TEST_F(GameRuns, TheQuitQuestionFreezesResumesAndQuits) {
+    const fs::path scoreFile = tree_ / "resources" / "scores.properties";
+    const std::string scoresBefore = fs::exists(scoreFile) ? ReadText(scoreFile) : "";
+    const std::string log = run("quit", "--seed=9 --input='" + std::string(KARROWEN_E2E_SCRIPTS) +
+                                            "/game.input' --exit-after=14000", "ARG:");
+    ASSERT_EQ(LevelStarts(log).size(), 1u) << log;
+    Screenshot level = shot("01-level.png"), question = shot("02-quit-question.png"),
+               frozen = shot("03-quit-frozen.png"), resumed = shot("04-resumed.png"),
+               later = shot("05-resumed-later.png"), keyboard = shot("06-score-list-keyboard.png"),
+               list = shot("07-score-list.png");
+    EXPECT_GT(question.difference(level, 0, 0, kWidth, kHeight), 2.0) << "the question shows";
+    EXPECT_EQ(question.difference(frozen, 0, 0, kWidth, kHeight), 0.0) << "the game stands still under it";
+    EXPECT_GT(resumed.difference(later, 0, 0, kWidth, kHeight), 0.5) << "No resumes the game";
+    EXPECT_GT(keyboard.difference(list, 0, 0, kWidth, kHeight), 2.0) << "the keyboard closes";
+    // Cancelling the name inserts nothing; Done relaunched into the introduction.
+    EXPECT_EQ(fs::exists(scoreFile) ? ReadText(scoreFile) : "", scoresBefore);
+    EXPECT_EQ(log.find("screenshot 99"), std::string::npos);
+}
+
+}  // namespace
