@@ -139,8 +139,9 @@ int64_t DecodeLzw(const std::vector<uint8_t>& stream, size_t streamBytes, int mi
         if (!known && last < owed) indices[size_t(last)] = first;
         written = std::min(owed, written + stringLength);
 
-        if (previous >= 0) {
-            if (nextFree >= kMaxCodes) return -1;
+        // A full table stays as it is until the next clear code (the
+        // "deferred clear" that lossy optimisers write): codes keep 12 bits.
+        if (previous >= 0 && nextFree < kMaxCodes) {
             prefix[size_t(nextFree)] = uint16_t(previous);
             suffix[size_t(nextFree)] = first;
             length[size_t(nextFree)] = uint16_t(length[size_t(previous)] + 1);
