@@ -319,8 +319,10 @@ private:
             return true;
         }
         if (previousDisposal_ == 2) {
-            int index = control_.pending && control_.transparent ? control_.transparentIndex : background_;
-            clear(frame, palette[size_t(index)]);
+            // The background index belongs to the global table; the key colour
+            // to the table the new image is drawn with, as its transparentColor.
+            clear(frame, control_.pending && control_.transparent ? palette[size_t(control_.transparentIndex)]
+                                                                 : global_[size_t(background_)]);
         }
         return false;
     }

@@ -179,7 +179,9 @@ TEST_P(GifDecoderTest, RestoreToBackgroundFillsWithBackgroundOrKeyColour) {
         .control(2, false)
         .image(0, 0, 2, 1, Literal({1, 1}, 2))
         .control(2, false)
-        .image(0, 0, 1, 1, Literal({1}, 2))  // the rest shows the background
+        // The rest shows the background: an index into the global table, even
+        // under a local one.
+        .image(0, 0, 1, 1, Literal({1}, 2), 2, false, {kBlack, kRed, kWhite, kBlue})
         .control(0, true, 0, 3)
         .image(1, 0, 1, 1, Literal({1}, 2))  // the rest shows the key colour
         .trailer();
