@@ -204,8 +204,9 @@ void Tell(const std::u16string& text) {
 class GifDecoder {
 public:
     GifDecoder(std::span<const uint8_t> data, std::u16string_view path, FrameList& frames, bool firstOnly,
-               bool screenDepth)
-        : in_(data), path_(path), frames_(frames), firstOnly_(firstOnly), screenDepth_(screenDepth) {}
+               bool screenDepth, int64_t pixelBudget)
+        : in_(data), path_(path), frames_(frames), firstOnly_(firstOnly), screenDepth_(screenDepth),
+          pixelBudget_(pixelBudget) {}
 
     int run() {
         readScreen();
@@ -283,7 +284,13 @@ private:
             Tell(u"Image File Corrupt");
             return true;
         }
-        if (totalPixels_ + pixels > kGifMaxTotalPixels) return false;
+        if (totalPixels_ + pixels > pixelBudget_) {
+            host::MessageBox(nullptr,
+                             u"The animation '" + std::u16string(path_) + u"' is too large: only its first " +
+                                 host::FromUtf8(std::to_string(appended_)) + u" frames are shown.",
+                             u"Warning", host::MB_OK | host::MB_ICONEXCLAMATION);
+            return false;
+        }
         totalPixels_ += pixels;
 
         auto frame = std::make_unique<FrameBuffer>(screenWidth_, screenHeight_, screenDepth_);
@@ -332,6 +339,7 @@ private:
     FrameList& frames_;
     bool firstOnly_;
     bool screenDepth_;
+    int64_t pixelBudget_;
     int screenWidth_ = 0, screenHeight_ = 0;
     int background_ = 0;
     Palette global_{};
@@ -345,8 +353,8 @@ private:
 }  // namespace
 
 int DecodeGif(std::span<const uint8_t> data, std::u16string_view path, FrameList& frames, bool firstOnly,
-              bool screenDepth) {
-    return GifDecoder(data, path, frames, firstOnly, screenDepth).run();
+              bool screenDepth, int64_t pixelBudget) {
+    return GifDecoder(data, path, frames, firstOnly, screenDepth, pixelBudget).run();
 }
 
 int LoadGif(std::u16string_view path, FrameList& frames, bool firstOnly, bool screenDepth) {

@@ -327,6 +327,17 @@ TEST_P(GifDecoderTest, FullTableKeepsDecodingUntilTheNextClearCode) {
     EXPECT_TRUE(boxes.empty());
 }
 
+TEST_P(GifDecoderTest, AnimationPastThePixelBudgetIsCutAndTold) {
+    GifBytes gif;
+    gif.screen(2, 2, kFourColours);
+    for (int f = 0; f < 5; ++f) gif.image(0, 0, 1, 1, Literal({uint8_t(f % 4)}, 2));
+    gif.trailer();
+    EXPECT_EQ(DecodeGif(gif.bytes, u"long.gif", frames, false, true, 3 * 4), 3);
+    ASSERT_EQ(boxes.size(), 1u);
+    EXPECT_EQ(boxes[0].title, u"Warning");
+    EXPECT_EQ(boxes[0].text, u"The animation 'long.gif' is too large: only its first 3 frames are shown.");
+}
+
 TEST_P(GifDecoderTest, MinimumCodeSizeOutsideTheFormatFailsTheImage) {
     for (int size : {0, 9, 12, 255}) {
         boxes.clear();
