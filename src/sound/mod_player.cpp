@@ -203,6 +203,9 @@ void ModPlayer::startChannelRow(ModChannel& channel, const uint8_t* cellData) {
         bool tonePortamento = channel.effect == 0x3 || channel.effect == 0x5;
         bool delayed = channel.effect == 0xE && (channel.param >> 4) == 0xD && (channel.param & 0x0F) != 0;
         if (tonePortamento) {
+            // The note becomes the channel's note (later slides and arpeggios
+            // count from it); only its period is reached by sliding.
+            channel.note = note;
             channel.portaTarget = periodOf(channel, note);
         } else if (delayed) {
             channel.heldNote = note;

@@ -268,16 +268,19 @@ TEST(ModulePlayer, TonePortamentoMovesTowardsItsTargetWithoutRetriggering) {
                   .sample(1, LoopedSample())
                   .cell(0, 0, 0, 1, 428, 0, 0)
                   .cell(0, 1, 0, 0, 404, 0x3, 5)
-                  .cell(0, 2, 0, 0, 0, 0x3, 0));
+                  .cell(0, 2, 0, 0, 0, 0x3, 0)
+                  .cell(0, 3, 0, 0, 0, 0x0, 0x04));
     f.runTicks(6 + 3);
     EXPECT_EQ(f.channel().period, 428 - 2 * 5);
     EXPECT_GT(f.channel().position, 0);  // the sample was not restarted
     f.runTicks(3);
     EXPECT_EQ(f.channel().period, 404);  // stops at the target
-    // Without a note the spent target becomes the current note's period again,
-    // and the remembered speed carries the slide back.
+    // The slide's note became the channel's note: a later 3xx without a note
+    // holds it, and an arpeggio counts from it (404 is note 25, +4 is 320).
     f.runTicks(6);
-    EXPECT_EQ(f.channel().period, 428);
+    EXPECT_EQ(f.channel().period, 404);
+    f.runTicks(3);
+    EXPECT_EQ(f.channel().playedPeriod, kModulePeriods[0][29]);
 }
 
 TEST(ModulePlayer, VibratoSwingsThePlayedPeriodOnly) {
