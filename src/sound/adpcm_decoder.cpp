@@ -32,15 +32,16 @@ int16_t DecodeNibble(ChannelState& state, int code) {
 int16_t ReadS16(const uint8_t* p) { return int16_t(p[0] | (p[1] << 8)); }
 
 // One block (possibly cut short by the end of the data). Returns false when its
-// header is incomplete or invalid.
+// header is incomplete.
 bool DecodeBlock(const uint8_t* block, size_t size, const MsAdpcmFormat& format, int samplesPerBlock,
                  std::vector<int16_t>& out) {
     const int channels = format.channels;
     if (size < size_t(MsAdpcmHeaderBytes(channels))) return false;
     ChannelState state[2];
     for (int c = 0; c < channels; ++c) {
-        int predictor = block[c];
-        if (predictor >= kMsAdpcmCoefficientCount) return false;
+        // A damaged block still decodes, with the first pair, rather than
+        // ending the sound there.
+        int predictor = block[c] < kMsAdpcmCoefficientCount ? block[c] : 0;
         state[c].coefficient1 = format.coefficients[predictor][0];
         state[c].coefficient2 = format.coefficients[predictor][1];
         state[c].delta = ReadS16(block + channels + 2 * c);

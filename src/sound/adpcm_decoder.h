@@ -22,6 +22,7 @@ constexpr int MsAdpcmHeaderBytes(int channels) { return 7 * channels; }
 
 // Decodes every block of `data` into interleaved signed 16-bit samples,
 // appended to `out`. A final partial block yields the samples its bytes hold.
-// Decoding stops at a block whose header is cut short or names a predictor
-// outside the table. Returns false when the format cannot be decoded at all.
+// Decoding stops at a block whose header is cut short; a block naming a
+// predictor outside the table uses the first one. Returns false when the
+// format cannot be decoded at all.
 bool DecodeMsAdpcm(const uint8_t* data, size_t size, const MsAdpcmFormat& format, std::vector<int16_t>& out);

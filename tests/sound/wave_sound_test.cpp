@@ -198,9 +198,10 @@ TEST(WaveSound, DecodesMsAdpcmStereoWithInterleavedCodes) {
     EXPECT_EQ(Samples16(sound), (std::vector<int16_t>{50, 7, 100, -5, 116, -32, 228, 56}));
 }
 
-TEST(WaveSound, MsAdpcmStopsAtABlockWithAnInvalidPredictor) {
+TEST(WaveSound, MsAdpcmBlockWithAnInvalidPredictorIsDecodedWithTheFirst) {
     std::vector<uint8_t> data = {0, 16, 0, 1, 0, 2, 0, 0x00, 0x00, 0x00, 0x00,
-                                 9, 16, 0, 1, 0, 2, 0, 0x00, 0x00, 0x00, 0x00};
+                                 9, 16, 0, 1, 0, 2, 0, 0x10, 0x00, 0x00, 0x00,
+                                 0, 16, 0, 5, 0, 6, 0, 0x00, 0x00, 0x00, 0x00};
     WavFormat format;
     format.formatTag = 2;
     format.bits = 4;
@@ -208,7 +209,12 @@ TEST(WaveSound, MsAdpcmStopsAtABlockWithAnInvalidPredictor) {
     format.fmtExtra = soundtest::AdpcmFormatExtra(10);
     WaveSound sound;
     ASSERT_EQ(Load(sound, MakeWav(format, data)), kSoundOk);
-    EXPECT_EQ(sound.frames, 10);
+    ASSERT_EQ(sound.frames, 30);
+    // Predictor 0 is (256, 0): code 1 gives 1 + 16, code 0 holds it.
+    std::vector<int16_t> samples = Samples16(sound);
+    EXPECT_EQ(std::vector<int16_t>(samples.begin() + 10, samples.begin() + 20),
+              (std::vector<int16_t>{2, 1, 17, 17, 17, 17, 17, 17, 17, 17}));
+    EXPECT_EQ(samples[20], 6);
 }
 
 TEST(WaveSound, MsAdpcmDeltaCannotOverflow) {
