@@ -37,9 +37,11 @@ struct Rgb888 {
     static uint32_t modulate(uint32_t l, uint32_t c) {
         return pack((r(l) * r(c)) >> 8, (g(l) * g(c)) >> 8, (b(l) * b(c)) >> 8);
     }
-    // Whole-pixel addition with the lowest bits of red and green cleared: no
-    // per-channel saturation.
-    static uint32_t add(uint32_t x, uint32_t y) { return (x & 0xFEFEFF) + (y & 0xFEFEFF); }
+    // Saturates each channel, as the 16-bit form does: a whole-pixel sum
+    // would carry a bright channel into its neighbour and wrap to dark.
+    static uint32_t add(uint32_t x, uint32_t y) {
+        return pack(std::min(r(x) + r(y), 255), std::min(g(x) + g(y), 255), std::min(b(x) + b(y), 255));
+    }
     static uint16_t to565(uint32_t p) {
         return uint16_t(((p >> 8) & 0xF800) | ((p >> 5) & 0x07E0) | ((p >> 3) & 0x001F));
     }

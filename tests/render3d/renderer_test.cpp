@@ -265,6 +265,15 @@ TEST_P(RendererTest, LightMapsFollowTheLightAndLightTheFacesTurnedToIt) {
     q->materials[0]->flatLighting = true;
     frame();
     EXPECT_NE(pixel(32, 32), 0u);
+    // A highlight on a bright surface saturates each channel: white, not a
+    // sum carried from one channel into the next.
+    q->materials[0]->colour = 0xFFFFFF;
+    q->materials[0]->flatLighting = false;
+    for (int mode : {4, 5}) {
+        q->setDetailLevel(mode);
+        frame();
+        EXPECT_EQ(pixel(32, 32), stored(0xFFFFFF)) << "mode " << mode;
+    }
     scene()->findLight(u"sun")->setDirection({0, 0, -1});
     renderer(scene()).rebuildLightMaps();
     frame();
