@@ -46,7 +46,8 @@ enum ChunkId : int {
     kPercentFloat = 0x0031,
 };
 
-constexpr size_t kMaxString = 30;
+// Longer names keep their first bytes; the rest is still read up to the 0.
+constexpr size_t kMaxString = 1024;
 
 // Reads little-endian values; past the end every read gives -1 and sets the
 // end condition.
@@ -76,14 +77,13 @@ public:
         }
         pos_ += size_t(n);
     }
-    // Bytes up to and including a 0, at most 30 of them.
+    // Bytes up to and including a 0 (or the end of the data), of which at
+    // most kMaxString are kept. Tools write names longer than the 8.3 ones
+    // old files hold, so there is no short limit on what is consumed.
     std::string string() {
         std::string s;
-        for (size_t i = 0; i < kMaxString; ++i) {
-            int64_t c = u8();
-            if (c <= 0) break;
-            s.push_back(char(c));
-        }
+        for (int64_t c = u8(); c > 0; c = u8())
+            if (s.size() < kMaxString) s.push_back(char(c));
         return s;
     }
 

@@ -178,15 +178,19 @@ TEST_F(Model3dsTest, TruncatedDataKeepsWhatWasReadBeforeTheEnd) {
     EXPECT_EQ(half->meshAt(0)->faceCount(), 1);
 }
 
-TEST_F(Model3dsTest, LongNamesAreCutAfterThirtyBytes) {
-    // A 34-byte name: the loader takes 30, the rest is read as chunks.
-    Bytes file = Model({Chunk(0x4000, Str(std::string(34, 'n')))});
-    auto object = parse(file);
+TEST_F(Model3dsTest, LongNamesAreReadToTheirEnd) {
+    const std::string skin = "a texture named at length by a modern tool.gif";
+    write(skin, MakeGif(2, 2, {1, 2, 3, 4}));
+    auto object = parse(Model({Material(std::string(40, 'm'), {Map(0xA200, skin)}),
+                               NamedMesh(std::string(40, 'n'), {VertexList({{0, 0, 0}, {1, 0, 0}, {0, 1, 0}})})}));
     ASSERT_NE(object, nullptr);
-    Bytes mesh = Model({Chunk(0x4000, Str(std::string(31, 'q')), {Chunk(0x4100)})});
-    auto cut = parse(mesh);
-    ASSERT_NE(cut, nullptr);
-    ASSERT_EQ(cut->meshCount(), 0);  // the header was eaten as the name's tail
+    ASSERT_EQ(object->materials.size(), 1u);
+    EXPECT_EQ(object->materials[0]->name, std::u16string(40, u'm'));
+    ASSERT_NE(object->materials[0]->texture, nullptr);
+    EXPECT_EQ(object->materials[0]->texture->name, host::FromUtf8(skin));
+    ASSERT_EQ(object->meshCount(), 1);
+    EXPECT_EQ(object->meshAt(0)->name, std::u16string(40, u'n'));
+    EXPECT_EQ(object->meshAt(0)->vertexCount(), 3);
 }
 
 TEST_F(Model3dsTest, NamesUseTheWindowsCodePage) {
