@@ -224,13 +224,14 @@ private:
         else material_->name = name;
     }
 
-    // A colour sub-chunk: three floats rounded to whole numbers, or three bytes.
+    // A colour sub-chunk: three floats from 0 to 1, or three bytes.
     uint32_t colour() {
         int64_t id = in_.u16();
         in_.u32();
         if (id == kColourFloat) {
             uint32_t c = 0;
-            for (int i = 0; i < 3; ++i) c = c << 8 | uint32_t(ClampInt(TruncToInt(double(in_.f32()) + 0.5), 0, 255));
+            for (int i = 0; i < 3; ++i)
+                c = c << 8 | uint32_t(ClampInt(TruncToInt(double(in_.f32()) * 255.0 + 0.5), 0, 255));
             return c;
         }
         if (id == kColourBytes) {

@@ -54,7 +54,7 @@ TEST_F(Model3dsTest, TextureCoordinatesFlipV) {
 TEST_F(Model3dsTest, MaterialsColoursPercentagesAndFlags) {
     auto object = parse(Model({
         Material("glass", {Chunk(0xA020, {}, {ColourBytes(10, 20, 30)}), Chunk(0xA050, {}, {PercentInt(50)}),
-                           Chunk(0xA041, {}, {PercentFloat(0.5f)}), Chunk(0xA080, {}, {ColourFloats(0.4f, 0.6f, 254.7f)}),
+                           Chunk(0xA041, {}, {PercentFloat(0.5f)}), Chunk(0xA080, {}, {ColourFloats(0.8f, 0.5f, 1.5f)}),
                            Chunk(0xA081), Chunk(0xA085), Chunk(0xA100, Bytes{1, 0}),
                            Chunk(0xA010, {}, {ColourBytes(1, 1, 1)}), Chunk(0xA040, {}, {PercentInt(80)})}),
         Material("odd", {Chunk(0xA020, {}, {Chunk(0x0012, Bytes{1, 2, 3})}), Chunk(0xA100, Bytes{3, 0})}),
@@ -64,7 +64,7 @@ TEST_F(Model3dsTest, MaterialsColoursPercentagesAndFlags) {
     EXPECT_EQ(glass.colour, 0x0A141Eu);
     EXPECT_EQ(glass.alpha, 127);          // 50 * 255 / 100
     EXPECT_EQ(glass.specularLevel, 127);  // trunc(0.5 * 255)
-    EXPECT_EQ(glass.secondColour, 0x0001FFu);  // floats rounded to whole numbers
+    EXPECT_EQ(glass.secondColour, 0xCC80FFu);  // 0 ... 1 scaled to 0 ... 255, rounded, clamped
     EXPECT_TRUE(glass.twoSided);
     EXPECT_TRUE(glass.wireFrame);
     EXPECT_TRUE(glass.flatLighting);
