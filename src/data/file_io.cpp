@@ -1,9 +1,11 @@
 #include "data/file_io.h"
 
+#include <dirent.h>
 #include <fcntl.h>
 #include <sys/stat.h>
 #include <unistd.h>
 
+#include <algorithm>
 #include <atomic>
 #include <cerrno>
 #include <climits>
@@ -50,6 +52,28 @@ std::string TemporaryNameBeside(const std::string& target) {
     return target + ".~" + std::to_string(::getpid()) + "-" + std::to_string(counter++);
 }
 
+char AsciiLower(char c) { return c >= 'A' && c <= 'Z' ? char(c - 'A' + 'a') : c; }
+
+bool SameIgnoringCase(std::string_view a, std::string_view b) {
+    return a.size() == b.size() &&
+           std::equal(a.begin(), a.end(), b.begin(), [](char x, char y) { return AsciiLower(x) == AsciiLower(y); });
+}
+
+// The entry of `folder` ("" for the working folder) that matches `name` up to
+// case; the first in byte order, so the choice does not depend on the
+// folder's listing order.
+std::optional<std::string> EntryIgnoringCase(const std::string& folder, const std::string& name) {
+    DIR* dir = ::opendir(folder.empty() ? "." : folder.c_str());
+    if (!dir) return std::nullopt;
+    std::optional<std::string> found;
+    while (const dirent* entry = ::readdir(dir)) {
+        std::string_view candidate = entry->d_name;
+        if (SameIgnoringCase(candidate, name) && (!found || candidate < *found)) found = std::string(candidate);
+    }
+    ::closedir(dir);
+    return found;
+}
+
 bool IsReadOnly(const std::string& path, const struct stat& st) {
     return (st.st_mode & (S_IWUSR | S_IWGRP | S_IWOTH)) == 0 || ::access(path.c_str(), W_OK) != 0;
 }
@@ -61,6 +85,27 @@ std::string ToHostPath(std::u16string_view path) {
     for (char16_t& c : copy)
         if (c == u'\\') c = u'/';
     return host::ToUtf8(copy);
+}
+
+std::optional<std::u16string> FindPathIgnoringCase(std::u16string_view path) {
+    const std::string wanted = ToHostPath(path);
+    std::string resolved;
+    size_t start = 0;
+    while (start <= wanted.size()) {
+        size_t end = std::min(wanted.find('/', start), wanted.size());
+        const std::string part = wanted.substr(start, end - start);
+        struct stat st;
+        if (part.empty() || part == "." || part == ".." || ::lstat((resolved + part).c_str(), &st) == 0) {
+            resolved += part;
+        } else if (std::optional<std::string> entry = EntryIgnoringCase(resolved, part)) {
+            resolved += *entry;
+        } else {
+            return std::nullopt;
+        }
+        if (end < wanted.size()) resolved += '/';
+        start = end + 1;
+    }
+    return host::FromUtf8(resolved);
 }
 
 bool IsWriteMode(const char* mode) {

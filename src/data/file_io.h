@@ -12,6 +12,12 @@
 // The UTF-8 path the operating system understands; "\" separators become "/".
 std::string ToHostPath(std::u16string_view path);
 
+// The existing file or folder that `path` names when letter case is ignored
+// (ASCII letters), as on the handheld's file system: each missing part of the
+// path is looked up in its folder, the exact name first, otherwise the first
+// match in byte order. Empty when some part has no match.
+std::optional<std::u16string> FindPathIgnoringCase(std::u16string_view path);
+
 // fopen of a file (never a folder); null on failure.
 std::FILE* OpenHostFile(std::u16string_view path, const char* mode);
 // The whole content of a regular file.

@@ -60,12 +60,28 @@ std::FILE* OpenExtractedCopy(const std::u16string& path, const char* mode) {
     return file;
 }
 
-std::FILE* OpenFromArchives(std::u16string_view path, const char* mode) {
+// The name of the archive's member that matches `member` up to letter case
+// (minizip's case-insensitive search); empty when there is none.
+std::optional<std::u16string> MemberIgnoringCase(ResourceArchive& archive, std::u16string_view member) {
+    const std::string name = host::ToUtf8(std::u16string(member));
+    char found[256];
+    if (name.size() >= sizeof found || unzLocateFile(archive.handle, name.c_str(), 2) != UNZ_OK ||
+        unzGetCurrentFileInfo64(archive.handle, nullptr, found, sizeof found, nullptr, 0, nullptr, 0) != UNZ_OK)
+        return std::nullopt;
+    return host::FromUtf8(found);
+}
+
+std::FILE* OpenFromArchives(std::u16string_view path, const char* mode, bool ignoreCase) {
     ResourceState& state = Resources();
     const std::u16string normalized = NormalizeResourcePath(path);
     for (auto& archive : state.archives) {
         if (!normalized.starts_with(archive->prefix)) continue;
-        const std::u16string member = normalized.substr(archive->prefix.size());
+        std::u16string member = normalized.substr(archive->prefix.size());
+        if (ignoreCase) {
+            std::optional<std::u16string> found = MemberIgnoringCase(*archive, member);
+            if (!found) continue;
+            member = *found;
+        }
         std::u16string folder = TempFolder();
         if (folder.empty()) folder = archive->prefix;
         if (ExtractMember(*archive, member, folder) != 0) continue;
@@ -103,7 +119,11 @@ std::FILE* OpenResource(std::u16string_view path, const char* mode) {
     if (!userCopy.empty())
         if (std::FILE* file = OpenHostFile(userCopy, mode)) return file;
     if (std::FILE* file = OpenHostFile(path, mode)) return file;
-    return OpenFromArchives(path, mode);
+    if (std::FILE* file = OpenFromArchives(path, mode, false)) return file;
+    // Only when no exact name exists: one that differs in letter case.
+    if (std::optional<std::u16string> folded = FindPathIgnoringCase(path))
+        if (std::FILE* file = OpenHostFile(*folded, mode)) return file;
+    return OpenFromArchives(path, mode, true);
 }
 
 void CloseResource(std::FILE* stream) {
@@ -124,10 +144,22 @@ std::optional<std::vector<uint8_t>> ReadResourceFile(std::u16string_view path) {
         if (auto bytes = ReadHostFile(userCopy)) return bytes;
     if (auto bytes = ReadHostFile(path)) return bytes;
     const std::u16string normalized = NormalizeResourcePath(path);
-    for (auto& archive : Resources().archives) {
-        if (normalized.starts_with(archive->prefix))
-            return ReadArchiveMember(*archive, std::u16string_view(normalized).substr(archive->prefix.size()));
+    ResourceArchive* archive = nullptr;
+    for (auto& candidate : Resources().archives) {
+        if (normalized.starts_with(candidate->prefix)) {
+            archive = candidate.get();
+            break;
+        }
     }
+    const std::u16string_view member = std::u16string_view(normalized).substr(archive ? archive->prefix.size() : 0);
+    if (archive)
+        if (auto bytes = ReadArchiveMember(*archive, member)) return bytes;
+    // Only when no exact name exists: one that differs in letter case.
+    if (std::optional<std::u16string> folded = FindPathIgnoringCase(path))
+        if (auto bytes = ReadHostFile(*folded)) return bytes;
+    if (archive)
+        if (std::optional<std::u16string> found = MemberIgnoringCase(*archive, member))
+            return ReadArchiveMember(*archive, *found);
     return std::nullopt;
 }
 

@@ -5,7 +5,9 @@
 // (streams) or read straight into memory (ReadResourceFile).
 //
 // Paths may use "\" or "/" and may contain "\..\" and doubled separators; both
-// spellings name the same file or archive member.
+// spellings name the same file or archive member. Reads find a file or member
+// whose name differs only in letter case when no exact one exists anywhere,
+// as templates are written for a file system that ignores case.
 //
 // When the resource folder cannot be written by the user (a system-wide
 // install), files written back go to a per-user copy of the folder under

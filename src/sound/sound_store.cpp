@@ -70,13 +70,6 @@ bool ReadSoundFile(const std::u16string& folder, const std::u16string& fileName,
     std::u16string path = SoundPath(folder, fileName);
     std::optional<std::vector<uint8_t>> content = ReadResourceFile(path);
     if (!content) {
-        // Templates were written for a file system that ignores case; the store
-        // lower-cases its names, so try that spelling before giving up.
-        std::u16string lowerName = fileName;
-        LowerCaseInPlace(lowerName);
-        if (lowerName != fileName) content = ReadResourceFile(SoundPath(folder, lowerName));
-    }
-    if (!content) {
         host::MessageBox(nullptr, u"Error: can not find the sound / music '" + path + u"'.", u"Exception",
                          host::MB_OK | host::MB_ICONEXCLAMATION);
         return false;
