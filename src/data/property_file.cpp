@@ -1,5 +1,7 @@
 #include "data/property_file.h"
 
+#include <algorithm>
+
 #include "data/file_io.h"
 #include "data/resource.h"
 #include "data/text_helpers.h"
@@ -101,7 +103,7 @@ void PropertyFile::reset() {
     for (StringMap::Key key : keys) delete[] static_cast<const char16_t*>(key);
     for (char16_t* value : retired_) delete[] value;
     retired_.clear();
-    settled_.clear();
+    sources_.clear();
     path_.clear();
     commentCount_ = 0;
     emptyLineCount_ = 0;
@@ -224,55 +226,70 @@ const char16_t* PropertyFile::getRaw(std::u16string_view key) const {
 
 const char16_t* PropertyFile::get(std::u16string_view key) {
     expansionSteps_ = kMaxExpansionSteps;
-    limitReached_ = false;
-    expandedInThisGet_.clear();
-    const char16_t* value = expand(key, 0);
-    if (limitReached_) settled_.insert(expandedInThisGet_.begin(), expandedInThisGet_.end());
-    return value;
+    return expand(key, 0).text;
 }
 
 // Each {name} is replaced by the name's own expansion, one level deeper; the
 // scan then goes on after the inserted text, so a value that refers to itself
-// ends at the depth limit with its reference text intact. Values cut short by
-// a limit are settled: expanding them again on the next get would make them
-// grow with every lookup.
-const char16_t* PropertyFile::expand(std::u16string_view key, int depth) {
+// ends at the depth limit with its reference text intact. Only complete
+// expansions are stored: a cut one is kept aside (retired), so the next get
+// starts again from the same source and gives the same text.
+PropertyFile::Expanded PropertyFile::expand(std::u16string_view key, int depth) {
     const char16_t* stored = getRaw(key);
-    if (!stored || settled_.contains(stored) || AsText(stored).find(u'{') == std::u16string_view::npos) return stored;
-    if (depth + 1 > kMaxReferenceDepth || expansionSteps_ <= 0) {
-        limitReached_ = true;
-        return stored;
+    if (!stored) return {};
+    const char16_t* sourceText = stored;
+    if (auto cached = sources_.find(stored); cached != sources_.end()) {
+        const Source& from = cached->second;
+        if (depth + from.height <= kMaxReferenceDepth && from.steps <= expansionSteps_) {
+            expansionSteps_ -= from.steps;
+            return {stored, from.height, from.steps, false};
+        }
+        sourceText = from.text;
     }
     // Retired values stay readable, so `source` survives a nested expansion
     // that replaces this very entry.
-    const std::u16string_view source(stored);
-    std::u16string result;
+    const std::u16string_view source(sourceText);
+    if (source.find(u'{') == std::u16string_view::npos) return {sourceText};
+    if (depth + 1 > kMaxReferenceDepth || expansionSteps_ <= 0) return {sourceText, 0, 0, true};
+    const int stepsBefore = expansionSteps_;
+    Expanded result{nullptr, 0, 0, false};
+    std::u16string text;
     size_t position = 0;
-    bool replaced = false;
     for (size_t open = source.find(u'{'); open != std::u16string_view::npos; open = source.find(u'{', position)) {
         const size_t close = source.find(u'}', open);
         if (close == std::u16string_view::npos) break;
         if (expansionSteps_-- <= 0) {
-            limitReached_ = true;
+            result.cut = true;
             break;
         }
-        const char16_t* value = expand(source.substr(open + 1, close - open - 1), depth + 1);
-        if (!value) break;
-        const size_t length = TextLength(value);
-        if (result.size() + (open - position) + length + (source.size() - close - 1) > kMaxExpandedLength) {
-            limitReached_ = true;
+        const Expanded value = expand(source.substr(open + 1, close - open - 1), depth + 1);
+        if (!value.text) break;
+        result.cut |= value.cut;
+        const size_t length = TextLength(value.text);
+        if (text.size() + (open - position) + length + (source.size() - close - 1) > kMaxExpandedLength) {
+            result.cut = true;
             break;
         }
-        result.append(source.substr(position, open - position));
-        result.append(value, length);
+        text.append(source.substr(position, open - position));
+        text.append(value.text, length);
         position = close + 1;
-        replaced = true;
+        result.height = std::max(result.height, value.height + 1);
     }
-    if (!replaced) return stored;
-    result.append(source.substr(position));
-    const char16_t* expanded = store(key, result, true);
-    expandedInThisGet_.push_back(expanded);
-    return expanded;
+    result.steps = stepsBefore - expansionSteps_;
+    if (result.height == 0) {
+        result.text = sourceText;
+        return result;
+    }
+    text.append(source.substr(position));
+    if (result.cut) {
+        char16_t* aside = NewText(text);
+        retired_.push_back(aside);
+        result.text = aside;
+        return result;
+    }
+    result.text = store(key, text, true);
+    sources_[result.text] = Source{sourceText, result.height, result.steps};
+    return result;
 }
 
 bool PropertyFile::getBool(std::u16string_view key, bool defaultValue) const {

@@ -3,9 +3,10 @@
 // and blank lines are kept as pseudo-entries so the file writes back with its
 // layout; "//" starts a trailing comment; a line ending in "\" continues on the
 // next. Values may refer to other entries as {name}, expanded on `get` and
-// cached in place; an expansion cut short by the depth, size or work limit is
-// kept as it stood and not expanded again. Values can themselves be lists such
-// as "type:sprite, x:10".
+// cached in place. A value's expansion is the same whatever was looked up
+// before: a cached expansion is used only where it fits within the depth and
+// work limits left, and an expansion cut short by a limit is not cached.
+// Values can themselves be lists such as "type:sprite, x:10".
 //
 // The file owns every key and value string. Pointers returned by get and
 // getRaw stay valid until `reset` or destruction, even when a later `get`,
@@ -17,7 +18,7 @@
 #include <optional>
 #include <string>
 #include <string_view>
-#include <unordered_set>
+#include <unordered_map>
 #include <vector>
 
 #include "data/string_map.h"
@@ -129,7 +130,15 @@ private:
     const char16_t* store(std::u16string_view key, std::u16string_view value, bool overwrite);
     void storeBlankLine();
     void storeComment(std::u16string_view line);
-    const char16_t* expand(std::u16string_view key, int depth);
+    // A finished expansion: its text, the nesting levels and substitutions it
+    // took (0 when nothing was replaced), and whether a limit cut it short.
+    struct Expanded {
+        const char16_t* text = nullptr;
+        int height = 0;
+        int steps = 0;
+        bool cut = false;
+    };
+    Expanded expand(std::u16string_view key, int depth);
     std::u16string expandKey(std::u16string key);
     void retire(char16_t* value);
 
@@ -141,12 +150,15 @@ private:
     char16_t listSeparator_;
     char16_t itemSeparator_;
     std::vector<char16_t*> retired_;
-    // Expanded values that stopped at a limit; they are not expanded again.
-    std::unordered_set<const char16_t*> settled_;
-    // State of the current top-level get.
-    int expansionSteps_ = 0;  // substitutions left
-    bool limitReached_ = false;
-    std::vector<const char16_t*> expandedInThisGet_;
+    // A stored expansion -> the text it came from and what it took, so that
+    // a lookup with fewer levels or steps left expands the source again.
+    struct Source {
+        const char16_t* text;
+        int height;
+        int steps;
+    };
+    std::unordered_map<const char16_t*, Source> sources_;
+    int expansionSteps_ = 0;  // substitutions left in the current top-level get
 };
 
 // "Cover.properties" -> "Cover_P.properties" on a screen taller than wide, "_S"
