@@ -134,8 +134,9 @@ bool PropertyFile::loadVariant(std::u16string_view folder, std::u16string_view f
 
 void PropertyFile::loadBytes(const uint8_t* data, size_t size, std::vector<std::u16string>* keyList,
                              bool skipEmptyLines, bool keepFirst) {
-    std::string utf8(reinterpret_cast<const char*>(data), size);
-    loadText(host::FromUtf8(utf8), keyList, skipEmptyLines, keepFirst);
+    // Bytes that are not UTF-8 survive the round trip to `save` unchanged.
+    loadText(DecodeUtf8KeepingBytes(std::string_view(reinterpret_cast<const char*>(data), size)), keyList,
+             skipEmptyLines, keepFirst);
 }
 
 void PropertyFile::loadText(std::u16string_view text, std::vector<std::u16string>* keyList, bool skipEmptyLines,
@@ -431,7 +432,7 @@ std::u16string PropertyFile::serialize() {
 
 bool PropertyFile::save() {
     if (path_.empty()) return false;
-    return ReplaceFileContent(ResourceWritePath(path_), host::ToUtf8(serialize()));
+    return ReplaceFileContent(ResourceWritePath(path_), EncodeUtf8KeepingBytes(serialize()));
 }
 
 // ---- Paths --------------------------------------------------------------------------------

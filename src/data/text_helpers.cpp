@@ -4,6 +4,7 @@
 #include <charconv>
 #include <cmath>
 #include <limits>
+#include <utility>
 
 namespace {
 
@@ -165,4 +166,85 @@ float FloatValueOr(const char16_t* value, float defaultValue) {
 
 uint32_t ColourValueOr(const char16_t* value, uint32_t defaultValue) {
     return value && *value ? ParseColour(value) : defaultValue;
+}
+
+namespace {
+
+constexpr char16_t kByteEscape = 0xDC00;
+
+// The code point of the UTF-8 sequence at `at` and its length, or length 0
+// when the bytes there are not valid UTF-8 (overlong forms, surrogates and
+// values beyond U+10FFFF included).
+std::pair<uint32_t, size_t> Utf8SequenceAt(std::string_view bytes, size_t at) {
+    const auto byte = [&](size_t i) { return uint8_t(bytes[i]); };
+    const uint8_t lead = byte(at);
+    if (lead < 0x80) return {lead, 1};
+    const size_t length = lead >= 0xC2 && lead <= 0xDF ? 2 : lead >= 0xE0 && lead <= 0xEF ? 3
+                        : lead >= 0xF0 && lead <= 0xF4 ? 4 : 0;
+    if (length == 0 || at + length > bytes.size()) return {0, 0};
+    uint32_t cp = lead & (0x7F >> length);
+    for (size_t k = 1; k < length; ++k) {
+        if ((byte(at + k) & 0xC0) != 0x80) return {0, 0};
+        cp = cp << 6 | (byte(at + k) & 0x3F);
+    }
+    static constexpr uint32_t kSmallest[5] = {0, 0, 0x80, 0x800, 0x10000};
+    if (cp < kSmallest[length] || cp > 0x10FFFF || (cp >= 0xD800 && cp <= 0xDFFF)) return {0, 0};
+    return {cp, length};
+}
+
+void AppendUtf8(std::string& out, uint32_t cp) {
+    if (cp < 0x80) {
+        out += char(cp);
+    } else if (cp < 0x800) {
+        out += char(0xC0 | (cp >> 6));
+        out += char(0x80 | (cp & 0x3F));
+    } else if (cp < 0x10000) {
+        out += char(0xE0 | (cp >> 12));
+        out += char(0x80 | ((cp >> 6) & 0x3F));
+        out += char(0x80 | (cp & 0x3F));
+    } else {
+        out += char(0xF0 | (cp >> 18));
+        out += char(0x80 | ((cp >> 12) & 0x3F));
+        out += char(0x80 | ((cp >> 6) & 0x3F));
+        out += char(0x80 | (cp & 0x3F));
+    }
+}
+
+}  // namespace
+
+std::u16string DecodeUtf8KeepingBytes(std::string_view bytes) {
+    std::u16string text;
+    text.reserve(bytes.size());
+    for (size_t at = 0; at < bytes.size();) {
+        auto [cp, length] = Utf8SequenceAt(bytes, at);
+        if (length == 0) {
+            text += char16_t(kByteEscape + uint8_t(bytes[at++]));
+            continue;
+        }
+        at += length;
+        if (cp >= 0x10000) {
+            text += char16_t(0xD800 + ((cp - 0x10000) >> 10));
+            text += char16_t(0xDC00 + ((cp - 0x10000) & 0x3FF));
+        } else {
+            text += char16_t(cp);
+        }
+    }
+    return text;
+}
+
+std::string EncodeUtf8KeepingBytes(std::u16string_view text) {
+    std::string bytes;
+    bytes.reserve(text.size());
+    for (size_t i = 0; i < text.size(); ++i) {
+        const uint32_t unit = text[i];
+        if (unit >= 0xD800 && unit <= 0xDBFF && i + 1 < text.size() && text[i + 1] >= 0xDC00 && text[i + 1] <= 0xDFFF) {
+            AppendUtf8(bytes, 0x10000 + ((unit - 0xD800) << 10) + (text[i + 1] - 0xDC00u));
+            ++i;
+        } else if (unit >= kByteEscape + 0x80u && unit <= kByteEscape + 0xFFu) {
+            bytes += char(unit - kByteEscape);
+        } else {
+            AppendUtf8(bytes, unit >= 0xD800 && unit <= 0xDFFF ? 0xFFFD : unit);
+        }
+    }
+    return bytes;
 }

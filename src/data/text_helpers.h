@@ -61,3 +61,10 @@ int32_t IntValueOr(const char16_t* value, int32_t defaultValue);
 bool BoolValueOr(const char16_t* value, bool defaultValue);
 float FloatValueOr(const char16_t* value, float defaultValue);
 uint32_t ColourValueOr(const char16_t* value, uint32_t defaultValue);
+
+// UTF-8 that keeps every byte: a byte that is not part of valid UTF-8 (a file
+// in another 8-bit encoding) reads as the lone surrogate U+DC00 + byte, and
+// writes back as that byte, so text read and written unchanged stays the same
+// bytes. Other lone surrogates are written as U+FFFD.
+std::u16string DecodeUtf8KeepingBytes(std::string_view bytes);
+std::string EncodeUtf8KeepingBytes(std::u16string_view text);

@@ -324,14 +324,18 @@ TEST(PropertyPaths, VariantSuffixFollowsTheScreenShape) {
 class PropertyFileOnDisk : public ResourceTest {};
 
 TEST_F(PropertyFileOnDisk, LoadAndSaveRoundTripAFile) {
-    const std::string text = "# Karrowen settings\n\nchkSound = GUIType:checkbox, status:1 // on\nname=Ann\n";
+    // Latin-1 and Windows-1252 bytes (not UTF-8) beside UTF-8: untouched
+    // entries and comments keep their bytes.
+    const std::string text =
+        "# R\xE9glages \x80 caf\xC3\xA9\n\nchkSound = GUIType:checkbox, status:1 // on\nname=Zo\xEB\xC3\n";
     WriteFile(resources() / "gsettings.properties", text);
     PropertyFile file;
     ASSERT_TRUE(file.load(resources16(), u"gsettings.properties"));
+    EXPECT_EQ(Get(file, u"name").size(), 4u);
     file.setItem(u"chkSound", u"status", u"0");
     ASSERT_TRUE(file.save());
     EXPECT_EQ(ReadFile(resources() / "gsettings.properties"),
-              "# Karrowen settings\n\nchkSound= GUIType:checkbox, status:0\nname=Ann\n");
+              "# R\xE9glages \x80 caf\xC3\xA9\n\nchkSound= GUIType:checkbox, status:0\nname=Zo\xEB\xC3\n");
 }
 
 TEST_F(PropertyFileOnDisk, MissingFileKeepsThePathSoSaveCreatesIt) {
