@@ -3,23 +3,22 @@
 Texture* ImageCache::load(std::u16string_view dir, std::u16string_view name, bool powerOfTwo, bool roundUp) {
     lastLoadCached_ = false;
     if (name.empty()) return nullptr;
-    if (Texture* cached = find(name)) {
+    if (auto cached = textures_.find(name); cached != textures_.end()) {
         lastLoadCached_ = true;
-        return cached;
+        return cached->second->empty() ? nullptr : cached->second.get();
     }
     std::u16string path(dir);
     if (!path.empty() && path.back() != u'\\' && path.back() != u'/') path += u'\\';
     path += name;
     auto texture = std::make_unique<Texture>(path, powerOfTwo, roundUp);
-    if (texture->empty()) return nullptr;
-    Texture* result = texture.get();
+    Texture* result = texture->empty() ? nullptr : texture.get();
     textures_.emplace(std::u16string(name), std::move(texture));
     return result;
 }
 
 Texture* ImageCache::find(std::u16string_view name) const {
     auto it = textures_.find(name);
-    return it == textures_.end() ? nullptr : it->second.get();
+    return it == textures_.end() || it->second->empty() ? nullptr : it->second.get();
 }
 
 bool ImageCache::release(std::u16string_view name) {

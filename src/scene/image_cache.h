@@ -13,11 +13,13 @@ class ImageCache {
 public:
     // The texture cached under `name`, exactly as written; otherwise loads it
     // from dir + "\" + name and caches it. Null for an empty name and for a
-    // picture that could not be loaded (not cached, so a later load tries again).
+    // picture that could not be loaded; the failure is cached too, so a name
+    // used by several sprites is reported once (`release` forgets it).
     Texture* load(std::u16string_view dir, std::u16string_view name, bool powerOfTwo, bool roundUp);
     // Whether the last load was answered from the cache.
     bool lastLoadCached() const { return lastLoadCached_; }
 
+    // The loaded texture cached under `name`; null for none or a failure.
     Texture* find(std::u16string_view name) const;
     // Remove and destroy one entry; false when it is not there.
     bool release(std::u16string_view name);

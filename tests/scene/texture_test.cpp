@@ -264,12 +264,16 @@ TEST_F(TextureTest, CacheSharesTexturesByName) {
     EXPECT_EQ(cache.size(), 0u);
 }
 
-TEST_F(TextureTest, CacheDoesNotKeepFailures) {
+TEST_F(TextureTest, CacheKeepsFailuresSoEachIsToldOnce) {
     ImageCache cache;
-    EXPECT_EQ(cache.load(folder(), u"missing.gif", false, false), nullptr);
-    EXPECT_EQ(cache.size(), 0u);
+    for (int sprite = 0; sprite < 3; ++sprite) EXPECT_EQ(cache.load(folder(), u"missing.gif", false, false), nullptr);
+    EXPECT_EQ(boxes.size(), 1u);
+    EXPECT_TRUE(cache.lastLoadCached());
+    EXPECT_EQ(cache.find(u"missing.gif"), nullptr);
     gif("missing.gif", 1, 1);
-    EXPECT_NE(cache.load(folder(), u"missing.gif", false, false), nullptr) << "a later load tries again";
+    EXPECT_EQ(cache.load(folder(), u"missing.gif", false, false), nullptr) << "answered by the cache";
+    EXPECT_TRUE(cache.release(u"missing.gif"));
+    EXPECT_NE(cache.load(folder(), u"missing.gif", false, false), nullptr);
 }
 
 }  // namespace
