@@ -51,8 +51,10 @@ void Sprite::setTextures(Texture* normal, Texture* bright, Texture* alpha, int c
         height = picture->loadedHeight;
     }
     if (alpha && (alpha->width != picture->width || alpha->height != picture->height)) {
-        host::MessageBox(nullptr, u"The alpha channel texture does not match original texture in deminsion.",
-                         u"Error", host::MB_OK | host::MB_ICONINFORMATION);
+        host::MessageBox(nullptr,
+                         u"The texture alpha image \"" + alpha->name +
+                             u"\" has different dimension to the texture image.",
+                         u"Error", host::MB_OK | host::MB_ICONHAND);
         textureAlpha = nullptr;
     }
     if (cx >= 0 && cy >= 0 && cw >= 0 && ch >= 0) {

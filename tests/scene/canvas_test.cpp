@@ -1,6 +1,7 @@
 #include "scene/canvas.h"
 
 #include "canvas_fixture.h"
+#include "scene/gif_encoder.h"
 #include "scene/key_state.h"
 
 using namespace host;
@@ -41,6 +42,36 @@ TEST_F(CanvasTest, MissingTemplateSaysSoAndLeavesTheCanvasEmpty) {
     EXPECT_EQ(canvas->sceneCount(), 0);
     ASSERT_EQ(boxes.size(), 1u);
     EXPECT_EQ(boxes[0], "Error: Can not find the template file: " + folder + "nothere.properties.");
+}
+
+TEST_F(CanvasTest, PictureProblemsAreToldOncePerFileWithTheirOwnText) {
+    auto gif = [&](const std::string& name, int w, int h) {
+        GifImage image;
+        image.width = w, image.height = h;
+        image.palette = {0xFFFFFF};
+        image.frames.push_back(GifFrame{});
+        image.frames[0].width = w, image.frames[0].height = h;
+        std::vector<uint8_t> bytes = EncodeGif(image);
+        std::ofstream(folder + name, std::ios::binary).write(reinterpret_cast<const char*>(bytes.data()), long(bytes.size()));
+    };
+    gif("pic.gif", 2, 2);
+    gif("alpha.gif", 4, 2);
+    write("pics.properties",
+          "s=type:SceneSprite\n"
+          "a=type:Sprite, container:s, texture:pic.gif, textureAlpha:alpha.gif\n"
+          "m=type:Sprite, container:s, texture:none.gif, number:3\n");
+    std::vector<uint32_t> icons;
+    host::SetMessageBoxHook([&](const std::u16string& text, const std::u16string& title, uint32_t style) {
+        boxes.push_back(host::ToUtf8(title) + ": " + host::ToUtf8(text));
+        icons.push_back(style & 0xF0);
+        return host::IDOK;
+    });
+    load("pics.properties");
+    ASSERT_EQ(boxes.size(), 2u);
+    EXPECT_EQ(boxes[0], "Error: The texture alpha image \"alpha.gif\" has different dimension to the texture image.");
+    EXPECT_EQ(icons[0], host::MB_ICONHAND);
+    EXPECT_EQ(sprite(u"a")->textureAlpha, nullptr);
+    EXPECT_EQ(boxes[1], "Exception: Error: can not find the image '" + folder + "none.gif'.");
 }
 
 TEST_F(CanvasTest, MergedLoadRedefinesAndWritesBackToTheFirstTemplate) {
