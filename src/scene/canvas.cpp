@@ -220,14 +220,7 @@ void Canvas::drawScene(Scene& scene, bool full, bool skipDirect) {
         return;
     }
     scene.ensureBuffer();
-    if (full) {
-        if (scene.renderHook) {
-            scene.renderHook->render(scene, true, 0.0f);
-        } else {
-            if (scene.bkgColor == Sprite::kNone && !scene.bkgTexture) ::clear(*scene.buffer, scene.transparentColor);
-            if (scene.renderer) scene.renderer->draw(0.0f);
-        }
-    }
+    if (full) scene.renderBuffer();
     if (scene.presentHook) {
         scene.presentHook->present(scene);
         return;

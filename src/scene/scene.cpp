@@ -1,5 +1,7 @@
 #include "scene/scene.h"
 
+#include "scene/image_ops.h"
+
 Scene::~Scene() {
     renderer.reset();
     clearObjects();
@@ -35,4 +37,15 @@ SceneObject* Scene::findObject(const std::u16string& objectName) const {
 void Scene::ensureBuffer() {
     if (buffered && (!buffer || buffer->width != width || buffer->height != height))
         buffer = std::make_unique<FrameBuffer>(width, height, true);
+}
+
+void Scene::renderBuffer() {
+    if (!buffered) return;
+    ensureBuffer();
+    if (renderHook) {
+        renderHook->render(*this, true, 0.0f);
+        return;
+    }
+    if (bkgColor == 0xFFFFFFFF && !bkgTexture) ::clear(*buffer, transparentColor);
+    if (renderer) renderer->draw(0.0f);
 }

@@ -66,6 +66,11 @@ public:
     SceneObject* findObject(const std::u16string& objectName) const;
     // Creates the off-screen buffer at the scene's size (buffered scenes).
     void ensureBuffer();
+    // Redraws a buffered scene's buffer from scratch: through renderHook, or
+    // cleared to transparentColor (unless a background covers it) and drawn
+    // by the renderer, so nothing of the previous content (an old focus
+    // frame) stays.
+    void renderBuffer();
 
     bool visible = true;
     bool buffered = false;

@@ -73,10 +73,7 @@ void OpenEditBox(Canvas& canvas, Sprite& box) {
 }
 
 void Redraw(SceneSprite& scene) {
-    if (scene.buffered && scene.renderer) {
-        scene.ensureBuffer();
-        scene.renderer->draw(0.0f);
-    }
+    scene.renderBuffer();
     if (scene.canvas) scene.canvas->repaint();
 }
 
@@ -116,10 +113,7 @@ void SetSceneFocus(SceneSprite& scene, Sprite* widget, bool redraw) {
     if (scene.focusListener) scene.focusListener->focusChanged(scene.focus, widget);
     scene.focus = widget;
     if (redraw) {
-        if (scene.buffered && scene.renderer) {
-            scene.ensureBuffer();
-            scene.renderer->draw(0.0f);
-        }
+        scene.renderBuffer();
         if (scene.canvas && !scene.canvas->isRunning()) scene.canvas->repaint();
     }
 }

@@ -89,19 +89,29 @@ TEST_F(WidgetTest, ButtonReleasedOffItsAreaIsStillReported) {
 
 TEST_F(WidgetTest, ArrowsMoveTheFocusByRowsAndColumns) {
     write("nav.properties",
-          "s=type:SceneSprite, navigationMode:1\n"
+          "s=type:SceneSprite, navigationMode:1, buffered:1\n"
           "a=type:Sprite, container:s, GUIType:button, x:10, y:10, width:10, height:10, defaultFocus:1\n"
           "b=type:Sprite, container:s, GUIType:button, x:100, y:12, width:10, height:10\n"
           "c=type:Sprite, container:s, GUIType:button, x:50, y:60, width:10, height:10\n");
     load("nav.properties");
     auto* scene = static_cast<SceneSprite*>(canvas->findScene(u"s"));
     ASSERT_EQ(scene->focus, sprite(u"a"));
+    // Pixels of the focus frame around a, in the scene's buffer.
+    auto frameAroundA = [&] {
+        int drawn = 0;
+        for (int y = 0; y < 30; ++y)
+            for (int x = 0; x < 30; ++x) drawn += host::ReadPixel(scene->buffer->surface(), x, y) != 0;
+        return drawn;
+    };
+    scene->renderBuffer();
+    EXPECT_GT(frameAroundA(), 0);
     key(VK_LEFT, true);  // nothing on its row to the left, and nothing above
     key(VK_LEFT, false);
     EXPECT_EQ(scene->focus, sprite(u"a"));
     key(VK_RIGHT, true);
     key(VK_RIGHT, false);
     EXPECT_EQ(scene->focus, sprite(u"b"));  // dy 2 is within the row threshold
+    EXPECT_EQ(frameAroundA(), 0) << "the buffer is redrawn from scratch";
     SetSceneFocus(*scene, sprite(u"a"), false);
     key(VK_DOWN, true);
     key(VK_DOWN, false);
