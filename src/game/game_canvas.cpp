@@ -228,11 +228,13 @@ void GameCanvas::drawLoadingBand(const std::u16string& text) {
         dc.selectFont(old);
     }
     paint(nullptr);
+    update();
 }
 
 void GameCanvas::showLoadingBox(const char16_t* key, const char16_t* text) {
     showMessageBox(*this, Text(key, text), u"LOADING", MessageBoxButtons::None, nullptr);
     repaint();
+    update();
 }
 
 void GameCanvas::applySettings() {

@@ -50,6 +50,8 @@ void ResetWindows();
 void ResetScreen();
 void MarkScreenDirty();
 void PresentIfDirty();
+// Writes the --screenshot pictures whose time has come.
+void TakeDueScreenshots();
 bool SaveScreenshot(const std::string& path);
 
 }  // namespace host

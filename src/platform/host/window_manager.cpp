@@ -586,12 +586,22 @@ bool InvalidateRect(WindowHandle window, const Rect* rect) {
     return true;
 }
 
-bool UpdateWindow(WindowHandle window) {
-    if (!LiveLocal(window)) return false;
+namespace {
+void PaintTree(WindowHandle window) {
     if (window->invalid && window->visible) Deliver(window, WM_PAINT, 0, 0);
     std::vector<HostWindow*> children = window->children;
     for (HostWindow* c : children)
-        if (Live(c)) UpdateWindow(c);
+        if (Live(c)) PaintTree(c);
+}
+}  // namespace
+
+// Painting a window at once reaches the screen at once, as it does on the
+// handheld: a program busy loading shows its progress before the next pump.
+bool UpdateWindow(WindowHandle window) {
+    if (!LiveLocal(window)) return false;
+    PaintTree(window);
+    PresentIfDirty();
+    TakeDueScreenshots();
     return true;
 }
 
