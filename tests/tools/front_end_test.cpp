@@ -79,6 +79,15 @@ const std::set<std::string>& KnownKeys(const std::string& type) {
           "indexTextOffsetX", "indexTextOffsetY", "navigationMode"}},
         {"BitmapFont", {"type", "bitmap", "columns", "rows", "caseConvertion", "startCode"}},
         {"PageSetting", {"type", "defaultTextColor", "defaultTextColorBright", "defaultTextSize"}},
+        {"Scene3D",
+         {"type", "x", "y", "width", "height", "containerWidth", "containerHeight", "bkgColor", "bkgTexture", "visible",
+          "buffered", "transparentColor", "ambient", "zBufferProviderScene"}},
+        {"Fog", {"type", "container", "front", "back", "color"}},
+        {"Light", {"type", "container", "dir", "color"}},
+        {"Group3D",
+         {"type", "container", "model", "radius", "wantedObjectsWhenNormalize", "unwantedObjectsWhenNormalize", "visible",
+          "detailLevel", "environmentEnabled", "billboard", "cullingPolicy", "number"}},
+        {"Sound", {"type", "src"}},
         {"", {"GUIType", "selected"}},
     };
     static const std::set<std::string> none;

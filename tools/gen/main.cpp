@@ -16,6 +16,7 @@
 
 #include "art/cover.h"
 #include "art/front_end.h"
+#include "art/game_art.h"
 #include "music/sound_files.h"
 #include "picture_files.h"
 #include "preview.h"
@@ -74,6 +75,8 @@ int main(int argc, char** argv) {
     std::vector<ScreenArt> screens{MakeCoverArt({*titleFont, *labelFont})};
     screens.front().templateName = "Cover.properties";
     for (ScreenArt& screen : MakeFrontEndArt({*titleFont, *labelFont})) screens.push_back(std::move(screen));
+    GameArt game = MakeGameArt({*labelFont});
+    for (ScreenArt& screen : game.screens) screens.push_back(std::move(screen));
     std::vector<PictureFile> files;
     for (const ScreenArt& screen : screens)
         for (const SpritePicture& picture : screen.pictures)
@@ -85,6 +88,8 @@ int main(int argc, char** argv) {
             return 1;
         }
     }
+
+    if (!WriteGameArt(game, options.outputDir, options.previewDir)) return 1;
     if (!WriteSoundFiles(options.outputDir)) return 1;
 
     if (!options.previewDir.empty()) {

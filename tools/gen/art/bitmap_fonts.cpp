@@ -52,3 +52,27 @@ Image MakeTitleFont(const FontFace& font, const BitmapFontLayout& layout) {
     }
     return image;
 }
+
+Image MakeBrightFont(const FontFace& font, const BitmapFontLayout& layout) {
+    const int w = layout.columns * layout.cellWidth, h = layout.rows * layout.cellHeight;
+    const float outline = std::max(1.5f, layout.cellHeight * 0.07f);
+    const float margin = outline + 1;
+    float size = 100;
+    size *= (layout.cellHeight - 2 * margin) / (font.capHeight(size) - 0.6f * font.descender(size));
+    Image image(w, h);
+    for (int i = 0; i < layout.columns * layout.rows; ++i) {
+        char ch = static_cast<char>(layout.startCode + i);
+        if (ch == ' ') continue;
+        float cellX = static_cast<float>((i % layout.columns) * layout.cellWidth);
+        float cellY = static_cast<float>((i / layout.columns) * layout.cellHeight);
+        float baseline = cellY + margin + font.capHeight(size);
+        Mask cell = RoundRectMask(w, h, cellX + margin, cellY + margin, layout.cellWidth - 2 * margin,
+                                  layout.cellHeight - 2 * margin, 0);
+        Mask face = Intersect(FillPath(w, h, GlyphPath(font, ch, size, cellX, static_cast<float>(layout.cellWidth), baseline, margin)), cell);
+        FillMask(image, Dilate(face, outline), Hex(0x12061E));
+        float top = baseline - font.capHeight(size);
+        FillMask(image, face, LinearGradient({0, top}, {0, baseline},
+                                             {{0.0f, Hex(0xFFFFFF)}, {0.5f, Hex(0xFFF3A8)}, {1.0f, Hex(0xFFC640)}}));
+    }
+    return image;
+}

@@ -17,3 +17,6 @@ struct BitmapFontLayout {
 
 // Gold capitals with a purple extrusion, in the title's colours.
 Image MakeTitleFont(const FontFace& font, const BitmapFontLayout& layout);
+// White-gold capitals with a dark outline that read over the 3D maze: the
+// game's score popups, its messages and "GAME OVER".
+Image MakeBrightFont(const FontFace& font, const BitmapFontLayout& layout);

@@ -20,6 +20,9 @@ struct TobbinParts {
     float r;
     float line;
     Color outline;
+    float turn = 0;  // shifts the face toward the side he looks to
+
+    float faceX(float offset) const { return c.x + turn * r * 0.38f + offset * (1 - 0.3f * std::fabs(turn)); }
 
     int w() const { return image.width(); }
     int h() const { return image.height(); }
@@ -39,7 +42,7 @@ struct TobbinParts {
     }
 
     // The lit ball with a sheen and rosy cheeks.
-    void body(Color colour) {
+    void body(Color colour, bool cheeks) {
         Mask ball = CircleMask(w(), h(), c, r);
         FillMask(image, Dilate(ball, line), outline);
         SphereLight light;
@@ -53,15 +56,16 @@ struct TobbinParts {
         FillMask(image, ball, SpherePaint(c, r, colour, light));
         Mask sheen = Intersect(EllipseMask(w(), h(), {c.x - r * 0.35f, c.y - r * 0.5f}, r * 0.32f, r * 0.18f), ball);
         FillMask(image, Blur(sheen, r * 0.05f), WithAlpha(Hex(0xFFFFFF), 0.55f));
+        if (!cheeks) return;
         for (float side : {-1.0f, 1.0f})
             FillMask(image,
-                     Blur(EllipseMask(w(), h(), {c.x + side * r * 0.55f, c.y + r * 0.22f}, r * 0.16f, r * 0.1f), r * 0.05f),
+                     Blur(EllipseMask(w(), h(), {faceX(side * r * 0.55f), c.y + r * 0.22f}, r * 0.16f, r * 0.1f), r * 0.05f),
                      WithAlpha(Hex(0xFF4F5E), 0.55f));
     }
 
     // A wide open smile with teeth and a tongue.
     void mouth() {
-        Vec2 m{c.x, c.y + r * 0.18f};
+        Vec2 m{faceX(0), c.y + r * 0.18f};
         Path p;
         p.moveTo({m.x - r * 0.42f, m.y});
         p.quadTo({m.x, m.y + r * 0.1f}, {m.x + r * 0.42f, m.y});
@@ -80,7 +84,7 @@ struct TobbinParts {
 
     void eyes(Vec2 look, float blink, Color lid) {
         for (float side : {-1.0f, 1.0f}) {
-            Vec2 e{c.x + side * r * 0.3f, c.y - r * 0.22f};
+            Vec2 e{faceX(side * r * 0.3f), c.y - r * 0.22f};
             DrawEye(image, e, r * 0.2f, r * 0.27f, look, blink, lid, Hex(0x3B7BFF), line);
             Polygon brow{{e.x - r * 0.15f, e.y - r * 0.38f}, {e.x, e.y - r * 0.45f}, {e.x + r * 0.15f, e.y - r * 0.4f}};
             FillMask(image, StrokePolyline(w(), h(), brow, line * 1.5f), outline);
@@ -129,13 +133,14 @@ void DrawEye(Image& image, Vec2 c, float rx, float ry, Vec2 look, float lid, Col
 
 void DrawTobbin(Image& image, const TobbinPose& pose) {
     const Color body = Hex(0xFF9A2E);
-    TobbinParts parts{image, pose.centre, pose.radius, std::max(1.5f, pose.radius * 0.045f), Hex(0x3A1606)};
+    TobbinParts parts{image, pose.centre, pose.radius, std::max(1.5f, pose.radius * 0.045f), Hex(0x3A1606), pose.turn};
     GroundShadow(image, {pose.centre.x, pose.groundY}, pose.radius * 0.85f, pose.radius * 0.2f, 0.75f);
     // A warm glow around him: he is the light of the scene.
     Glow(image, CircleMask(image.width(), image.height(), pose.centre, pose.radius), pose.radius * 0.05f,
          pose.radius * 0.22f, WithAlpha(Hex(0xFFA040), 0.45f), Blend::Normal);
     parts.curl();
-    parts.body(body);
+    parts.body(body, !pose.fromBehind);
+    if (pose.fromBehind) return;
     parts.mouth();
     parts.eyes(pose.look, pose.blink, Shade(body, 1.05f));
 }
@@ -181,8 +186,9 @@ void DrawGhost(Image& image, const GhostPose& pose) {
     Mask gloss = Intersect(EllipseMask(w, h, {c.x - r * 0.42f, c.y - r * 0.55f}, r * 0.22f, r * 0.32f), bodyMask);
     FillMask(image, Blur(gloss, r * 0.06f), WithAlpha(Hex(0xFFFFFF), 0.5f));
 
+    if (pose.fromBehind) return;
     for (float side : {-1.0f, 1.0f}) {
-        Vec2 e{c.x + side * r * 0.38f, c.y - r * 0.18f};
+        Vec2 e{c.x + pose.turn * r * 0.4f + side * r * 0.38f * (1 - 0.3f * std::fabs(pose.turn)), c.y - r * 0.18f};
         DrawEye(image, e, r * 0.28f, r * 0.34f, pose.look, 0, pose.body, Hex(0x2244CC), line * 0.8f);
     }
 }

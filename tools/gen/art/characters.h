@@ -11,6 +11,8 @@ struct TobbinPose {
     float blink = 0;  // 0 eyes open .. 1 closed
     Vec2 look{0, 0};  // where the pupils turn, -1..1 each
     float groundY;    // picture row of the ground under him (for the shadow)
+    float turn = 0;   // where he faces: -1 his left (the picture's left) .. 1 the picture's right
+    bool fromBehind = false;  // seen from the back: no face
 };
 void DrawTobbin(Image& image, const TobbinPose& pose);
 
@@ -22,6 +24,8 @@ struct GhostPose {
     Vec2 look{0, 0};   // where the pupils turn, -1..1 each
     float groundY;     // picture row of the ground under it
     float hover = 0;   // height above its resting place, pixels (the shadow shrinks)
+    float turn = 0;    // where it faces: -1 the picture's left .. 1 its right
+    bool fromBehind = false;  // seen from the back: no eyes
 };
 void DrawGhost(Image& image, const GhostPose& pose);
 

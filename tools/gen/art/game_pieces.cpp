@@ -1,0 +1,123 @@
+#include "art/game_pieces.h"
+
+#include <cmath>
+#include <cstring>
+
+#include "art/characters.h"
+#include "art/glimmerkin.h"
+#include "art/items.h"
+#include "art/sprite_picture.h"
+#include "art/widgets.h"
+#include "raster/effects.h"
+#include "raster/rasterize.h"
+
+namespace {
+
+constexpr float kPi = 3.14159265f;
+constexpr int kSuper = 4;  // small pictures are drawn larger and shrunk
+
+Image Shrunk(const Image& big, int width, int height) {
+    Image out(width, height);
+    DrawImageScaled(out, big, 0, 0, static_cast<float>(width), static_cast<float>(height));
+    return out;
+}
+
+}  // namespace
+
+const char* HeadingName(Heading heading) {
+    static const char* names[] = {"east", "north", "west", "south"};
+    return names[static_cast<int>(heading)];
+}
+
+std::vector<Image> TobbinWalk(Heading heading) {
+    std::vector<Image> frames;
+    const float s = kCharacterSize;
+    for (int i = 0; i < kWalkFrames; ++i) {
+        float hop = std::sin(i * kPi / kWalkFrames);  // 0 on the ground, 1 at the top of the hop
+        Image frame(kCharacterSize, kCharacterSize);
+        TobbinPose pose{{s * 0.5f, s * 0.56f - hop * s * 0.07f}, s * 0.32f, 0, {0, 0.2f}, s * 0.94f};
+        if (heading == Heading::East) pose.turn = 0.8f, pose.look = {0.9f, 0};
+        if (heading == Heading::West) pose.turn = -0.8f, pose.look = {-0.9f, 0};
+        if (heading == Heading::North) pose.fromBehind = true;
+        DrawTobbin(frame, pose);
+        frames.push_back(frame);
+    }
+    return frames;
+}
+
+std::vector<Image> GhostFloat(Heading heading) {
+    std::vector<Image> frames;
+    const float s = kCharacterSize;
+    for (int i = 0; i < kWalkFrames; ++i) {
+        float phase = i * 2 * kPi / kWalkFrames;
+        float hover = (0.5f + 0.5f * std::sin(phase)) * s * 0.05f;
+        Image frame(kCharacterSize, kCharacterSize);
+        GhostPose pose{{s * 0.5f, s * 0.42f - hover}, s * 0.3f, Hex(0xFF4D6D), phase, {0, 0.3f}, s * 0.95f, hover};
+        if (heading == Heading::East) pose.turn = 0.7f, pose.look = {1, 0.1f};
+        if (heading == Heading::West) pose.turn = -0.7f, pose.look = {-1, 0.1f};
+        if (heading == Heading::North) pose.fromBehind = true;
+        DrawGhost(frame, pose);
+        frames.push_back(frame);
+    }
+    return frames;
+}
+
+Image MakeTomb() {
+    const int size = 32 * kSuper;
+    Image big(size, size);
+    const float s = size, line = 1.6f * kSuper;
+    Path stone;
+    stone.moveTo({s * 0.22f, s * 0.92f});
+    stone.lineTo({s * 0.22f, s * 0.38f});
+    stone.cubicTo({s * 0.22f, s * 0.06f}, {s * 0.78f, s * 0.06f}, {s * 0.78f, s * 0.38f});
+    stone.lineTo({s * 0.78f, s * 0.92f});
+    stone.close();
+    Mask m = FillPath(size, size, stone);
+    Glow(big, m, s * 0.02f, s * 0.05f, WithAlpha(Hex(0xB07CFF), 0.8f), Blend::Normal);
+    FillMask(big, Dilate(m, line), Hex(0x0A0614));
+    FillMask(big, m, LinearGradient({s * 0.2f, 0}, {s * 0.8f, 0}, {{0, Hex(0x9A94C0)}, {0.5f, Hex(0x6A6490)}, {1, Hex(0x3A3460)}}));
+    // A small ghost carved into the stone, lit from inside.
+    Path rune;
+    rune.moveTo({s * 0.4f, s * 0.66f});
+    rune.lineTo({s * 0.4f, s * 0.42f});
+    rune.cubicTo({s * 0.4f, s * 0.28f}, {s * 0.6f, s * 0.28f}, {s * 0.6f, s * 0.42f});
+    rune.lineTo({s * 0.6f, s * 0.66f});
+    rune.lineTo({s * 0.55f, s * 0.61f});
+    rune.lineTo({s * 0.5f, s * 0.66f});
+    rune.lineTo({s * 0.45f, s * 0.61f});
+    rune.close();
+    Mask carved = FillPath(size, size, rune);
+    FillMask(big, Blur(carved, s * 0.02f), Hex(0xE0C8FF));
+    FillMask(big, CircleMask(size, size, {s * 0.46f, s * 0.44f}, s * 0.025f), Hex(0x2A1A40));
+    FillMask(big, CircleMask(size, size, {s * 0.54f, s * 0.44f}, s * 0.025f), Hex(0x2A1A40));
+    FillMask(big, RoundRectMask(size, size, s * 0.14f, s * 0.86f, s * 0.72f, s * 0.1f, s * 0.03f), Hex(0x3A3460));
+    return Shrunk(big, 32, 32);
+}
+
+Image MakeItemPicture(const char* itemName) {
+    const bool dot = std::strcmp(itemName, "pickable") == 0;
+    const int size = dot ? 16 : 32;
+    const int big = size * kSuper;
+    Image image(big, big);
+    Vec2 c{big * 0.5f, big * 0.5f};
+    float r = big * 0.47f;
+    if (dot) DrawPellet(image, c, r);
+    else if (std::strcmp(itemName, "bonus") == 0) DrawBonusGem(image, c, r * 0.75f);  // smaller than its picture: worth less than the orb
+    else if (std::strcmp(itemName, "goodtime") == 0) DrawPowerOrb(image, c, r);
+    else if (std::strcmp(itemName, "life") == 0) DrawHeart(image, c, r);
+    else DrawGlimmerkin(image, {c, r * 0.95f, 0, 0, 0, false});
+    return Shrunk(image, size, size);
+}
+
+Image MakeLivesCapsule() {
+    const int w = 62 * kArtScale, h = 24 * kArtScale;
+    Image image = MakeGlassPanel(w, h, Hex(0xFFB04A), h * 0.5f, 0.75f);
+    TobbinPose pose{{h * 0.5f, h * 0.52f}, h * 0.34f, 0, {0.6f, -0.1f}, h * 0.95f};
+    DrawTobbin(image, pose);
+    return image;
+}
+
+Image MakeConsoleBar() {
+    const int w = 240 * kArtScale, h = 28 * kArtScale;
+    return MakeGlassPanel(w, h, Hex(0x66E8FF), 8.0f * kArtScale, 0.72f);
+}

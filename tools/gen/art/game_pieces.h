@@ -1,0 +1,32 @@
+#pragma once
+// The game's own pictures besides the levels': the characters as the maze
+// shows them from each side, the tomb at the ghosts' home, the items, and
+// the status pictures drawn over the maze.
+
+#include <vector>
+
+#include "raster/image.h"
+
+// Where a character walks, as the camera behind and above the hero sees it.
+enum class Heading { East, North, West, South };
+constexpr Heading kHeadings[] = {Heading::East, Heading::North, Heading::West, Heading::South};
+const char* HeadingName(Heading heading);  // "east", "north", "west", "south"
+
+constexpr int kCharacterSize = 64;  // pixels, square
+constexpr int kWalkFrames = 4;
+constexpr int kWalkDelay = 12;      // hundredths of a second per frame
+// One loop of Tobbin bouncing along, and of a ghost floating, facing `heading`.
+std::vector<Image> TobbinWalk(Heading heading);
+std::vector<Image> GhostFloat(Heading heading);
+
+// The gravestone the ghosts rise from, 32 x 32.
+Image MakeTomb();
+
+// The items of the passages at their 3D picture sizes (the help pages draw
+// the same shapes): the dot 16 x 16, the others 32 x 32.
+Image MakeItemPicture(const char* itemName);  // "pickable", "bonus", "goodtime", "life", "speed"
+
+// Status pictures at twice the design size: Tobbin's capsule beside the
+// lives (design 62 x 24), and the bar under the level and score (design 240 x 28).
+Image MakeLivesCapsule();
+Image MakeConsoleBar();
