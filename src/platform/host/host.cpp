@@ -188,6 +188,17 @@ unsigned RandomSeed() {
 
 // ---- The pump ------------------------------------------------------------------------
 
+void TakeDueScreenshots() {
+    HostCore& c = Core();
+    if (c.windingDown) return;
+    const uint32_t now = TickCount();
+    for (size_t i = 0; i < c.options.screenshots.size(); ++i) {
+        if (c.screenshotTaken[i] || c.options.screenshots[i].atMs > now) continue;
+        c.screenshotTaken[i] = true;
+        SaveScreenshot(c.options.screenshots[i].path);
+    }
+}
+
 void PumpHost() {
     HostCore& c = Core();
     c.backend->pumpEvents();
@@ -195,14 +206,8 @@ void PumpHost() {
     while (c.nextScriptEvent < c.script.events.size() && c.script.events[c.nextScriptEvent].atMs <= now)
         RunScriptEvent(c.script.events[c.nextScriptEvent++]);
     PresentIfDirty();
+    TakeDueScreenshots();
     now = TickCount();
-    if (!c.windingDown) {
-        for (size_t i = 0; i < c.options.screenshots.size(); ++i) {
-            if (c.screenshotTaken[i] || c.options.screenshots[i].atMs > now) continue;
-            c.screenshotTaken[i] = true;
-            SaveScreenshot(c.options.screenshots[i].path);
-        }
-    }
     if (c.options.exitAfterMs >= 0 && int64_t(now) >= c.options.exitAfterMs && !c.quitPosted) {
         c.quitPosted = true;
         PostQuitMessage(0);
