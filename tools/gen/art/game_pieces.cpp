@@ -55,7 +55,9 @@ std::vector<Image> GhostFloat(Heading heading) {
         GhostPose pose{{s * 0.5f, s * 0.42f - hover}, s * 0.3f, Hex(0xFF4D6D), phase, {0, 0.3f}, s * 0.95f, hover};
         if (heading == Heading::East) pose.turn = 0.7f, pose.look = {1, 0.1f};
         if (heading == Heading::West) pose.turn = -0.7f, pose.look = {-1, 0.1f};
-        if (heading == Heading::North) pose.fromBehind = true;
+        // Floating away it still shows its eyes, turned up the passage: a
+        // faceless blob does not read as a ghost at the size the maze shows it.
+        if (heading == Heading::North) pose.look = {0, -1};
         DrawGhost(frame, pose);
         frames.push_back(frame);
     }

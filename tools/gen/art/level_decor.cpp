@@ -118,25 +118,26 @@ void Rock(Canvas& c, Color stone, Color accent) {
 
 void Fern(Canvas& c, Color leaf) {
     const float W = static_cast<float>(c.w()), H = static_cast<float>(c.h());
-    for (int f = 0; f < 5; ++f) {
-        float angle = -kPi / 2 + (f - 2) * 0.32f;
-        Vec2 foot{W * 0.5f, H * 0.97f};
-        float len = H * (f == 2 ? 0.92f : 0.7f);
-        Polygon spine;
-        for (int i = 0; i <= 12; ++i) {
-            float t = i / 12.0f;
-            float bend = (f - 2) * 0.35f * t * t;
-            spine.push_back({foot.x + std::cos(angle + bend) * len * t, foot.y + std::sin(angle + bend) * len * t});
-        }
-        Mask frond = StrokePolyline(c.w(), c.h(), spine, W * 0.04f);
-        for (int i = 2; i < 12; i += 1) {
-            float t = i / 12.0f;
-            Vec2 p = spine[static_cast<size_t>(i)];
-            float leafLen = W * 0.22f * (1 - t * 0.7f);
-            for (float s : {-1.0f, 1.0f})
-                frond = Union(frond, StrokePolyline(c.w(), c.h(), {p, {p.x + s * leafLen, p.y - leafLen * 0.5f}}, W * 0.05f));
-        }
-        c.shape(frond, LinearGradient({0, H}, {0, 0}, {{0, Shade(leaf, 0.5f)}, {1, Shade(leaf, 1.2f)}}));
+    // Broad blades fanning out of one clump, the tallest in front: thin
+    // leaves would vanish under their outline once the picture is shrunk.
+    const int order[] = {0, 4, 1, 3, 2};
+    for (int f : order) {
+        float angle = -kPi / 2 + (f - 2) * 0.3f;
+        float len = H * (f == 2 ? 0.92f : (f == 1 || f == 3 ? 0.78f : 0.6f));
+        float half = W * 0.17f;
+        Vec2 foot{W * 0.5f + (f - 2) * W * 0.06f, H * 0.98f};
+        Vec2 dir{std::cos(angle), std::sin(angle)};
+        Vec2 across{-dir.y * half, dir.x * half};
+        Vec2 tip = foot + dir * len;
+        Vec2 belly = foot + dir * (len * 0.45f);
+        Path blade;
+        blade.moveTo(foot);
+        blade.quadTo(belly + across * 2.0f, tip);
+        blade.quadTo(belly - across * 2.0f, foot);
+        blade.close();
+        Mask m = FillPath(c.w(), c.h(), blade);
+        c.shape(m, LinearGradient(foot, tip, {{0, Shade(leaf, 0.65f)}, {1, Mix(leaf, Hex(0xFFFFFF), 0.35f)}}));
+        FillMask(c.image, Intersect(StrokePolyline(c.w(), c.h(), {foot, tip}, c.line * 0.7f), m), WithAlpha(Shade(leaf, 0.45f), 0.9f));
     }
 }
 
