@@ -76,6 +76,8 @@ void GameCanvas::afterTemplateLoaded() {
             auto* edit = dynamic_cast<Sprite*>(findObject(u"txtPlayerName"));
             if (edit) pad->open(edit, playerName_, Text(u"INPUT_NAME", u"Please Input Your Name:"), 10, true);
         }
+        music_ = findSound(u"music");
+        playMusic();
         if (autoPlayer_) autoPlayer_->enterName(*this);
         return;
     }
