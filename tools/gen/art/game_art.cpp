@@ -45,6 +45,7 @@ ScreenArt GameScreen(const GameArtFonts& fonts) {
 ScreenArt ScoreList() {
     ScreenArt art{"scoreList.properties", {}, {}};
     art.pictures.push_back(WithOpacity("score_field", {MakeGlassPanel(150 * S, 24 * S, Hex(0xFFC04A), 12.0f * S, 0.9f)}, {0}));
+    art.pictures.push_back(WithOpacity("score_row", {MakeScoreRowBand()}, {0}));
     return art;
 }
 

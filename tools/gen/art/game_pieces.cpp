@@ -123,3 +123,13 @@ Image MakeConsoleBar() {
     const int w = 240 * kArtScale, h = 28 * kArtScale;
     return MakeGlassPanel(w, h, Hex(0x66E8FF), 8.0f * kArtScale, 0.72f);
 }
+
+Image MakeScoreRowBand() {
+    const int w = 208 * kArtScale, h = 14 * kArtScale;
+    Image image(w, h);
+    Mask band = RoundRectMask(w, h, 0, 1.0f * kArtScale, static_cast<float>(w), 12.0f * kArtScale, 6.0f * kArtScale);
+    FillMask(image, band, LinearGradient({0, 0}, {static_cast<float>(w), 0},
+                                         {{0, WithAlpha(Hex(0x66E8FF), 0.22f)}, {0.5f, WithAlpha(Hex(0x66E8FF), 0.12f)},
+                                          {1, WithAlpha(Hex(0x66E8FF), 0.04f)}}));
+    return image;
+}

@@ -30,3 +30,5 @@ Image MakeItemPicture(const char* itemName);  // "pickable", "bonus", "goodtime"
 // lives (design 62 x 24), and the bar under the level and score (design 240 x 28).
 Image MakeLivesCapsule();
 Image MakeConsoleBar();
+// A faint band behind every other row of the score list (design 208 x 14).
+Image MakeScoreRowBand();
