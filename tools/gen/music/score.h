@@ -41,7 +41,7 @@ struct SongScore {
     std::string title;
     int bpm = 125;                // 33 ... 255
     int speed = 6;                // ticks per row, 1 ... 32
-    int vibrato = 0x54;           // default vibrato speed and depth
+    int vibrato = 0x52;           // default vibrato speed and depth
     std::array<int, kModChannels> instruments = {1, 2, 3, 4};
     std::vector<DrumSound> drums;
     std::vector<PatternScore> patterns;

@@ -30,7 +30,7 @@ const std::string kChorusChords = Offbeats("G1a37") + Offbeats("D2a37") + Offbea
 Song CatacombChase() {
     Song song{"Levels/song2.mod", StandardScore("Catacomb Chase", 140, 6), {}};
     SongScore& s = song.score;
-    s.vibrato = 0x63;
+    s.vibrato = 0x62;
     s.patterns = {
         {"intro", {"k:4 k:4 k:4 k:2 k:2 " + Repeat(kBeat, 2) + kFill, kVerseBass, "-:64", kVerseChords}},
         {"verse",

@@ -22,7 +22,7 @@ std::string Drums() { return Repeat(kBeat, 3) + kTurn; }
 Song HallOfNames() {
     Song song{"scores.mod", StandardScore("Hall of Names", 113, 6), {}};
     SongScore& s = song.score;
-    s.vibrato = 0x44;
+    s.vibrato = 0x43;
     s.instruments[kChordChannel] = kPad;
     const std::string firstBass =
         Walk("C1", "E1", "G1", "E1") + Walk("A1", "E1", "A1", "C2") + Walk("F1", "A1", "C2", "A1") +
