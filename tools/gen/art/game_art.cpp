@@ -112,7 +112,7 @@ Image LevelSheet(const GameArt& art) {
         float x = 210;
         for (const char* name : {"cell", "decor1", "decor2", "pickable", "bonus", "goodtime", "life", "speed"}) {
             const Image& look = looks[folder + name + ".gif"];
-            float scale = look.height() >= 128 ? 1.8f : (look.height() >= 64 ? 3.0f : (look.height() >= 32 ? 3.0f : 4.0f));
+            float scale = look.height() >= 128 ? 1.8f : (look.height() >= 32 ? 3.0f : 4.0f);
             DrawImageScaled(sheet, look, x, static_cast<float>(y + 4), look.width() * scale, look.height() * scale);
             x += look.width() * scale + 10;
         }
