@@ -117,4 +117,41 @@ TEST_F(GameRuns, TheQuitQuestionFreezesResumesAndQuits) {
     EXPECT_EQ(log.find("screenshot 99"), std::string::npos);
 }
 
+// The loudest 8-bit sample of a recording (0 for silence), -1 when it is no WAV.
+int LoudestSample(const fs::path& path) {
+    const std::string bytes = ReadText(path);
+    if (bytes.size() < 12 || bytes.compare(0, 4, "RIFF") != 0) return -1;
+    size_t at = 12;
+    while (at + 8 <= bytes.size()) {
+        const uint32_t size = uint8_t(bytes[at + 4]) | uint8_t(bytes[at + 5]) << 8 | uint8_t(bytes[at + 6]) << 16 |
+                              uint32_t(uint8_t(bytes[at + 7])) << 24;
+        if (bytes.compare(at, 4, "data") == 0) {
+            int loudest = 0;
+            for (size_t i = at + 8; i < std::min(bytes.size(), at + 8 + size); ++i)
+                loudest = std::max(loudest, std::abs(int(uint8_t(bytes[i])) - 128));
+            return loudest;
+        }
+        at += 8 + size + (size & 1);
+    }
+    return -1;
+}
+
+void SetSoundSetting(const fs::path& settings, int selected) {
+    std::string text = ReadText(settings);
+    const std::regex group(R"(soundEffect=GUIType:checkboxGroup, selected:\d+)");
+    text = std::regex_replace(text, group, "soundEffect=GUIType:checkboxGroup, selected:" + std::to_string(selected));
+    std::ofstream(settings, std::ios::binary | std::ios::trunc) << text;
+}
+
+TEST_F(GameRuns, TheSoundSettingSilencesTheNextLevelAndBringsItBack) {
+    const fs::path settings = tree_ / "resources" / "gsettings.properties";
+    const std::string shots = KARROWEN_E2E_SHOTS;
+    SetSoundSetting(settings, 1);
+    run("silent", "--seed=5 --autoplay --audio=wav:" + shots + "/silent.wav --exit-after=8000", "ARG:");
+    SetSoundSetting(settings, 0);
+    run("sound", "--seed=5 --autoplay --audio=wav:" + shots + "/sound.wav --exit-after=8000", "ARG:");
+    EXPECT_EQ(LoudestSample(fs::path(shots) / "silent.wav"), 0);
+    EXPECT_GT(LoudestSample(fs::path(shots) / "sound.wav"), 10) << "music and the landing play";
+}
+
 }  // namespace
