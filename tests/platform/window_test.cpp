@@ -2,6 +2,8 @@
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
+#include <memory>
 #include <string>
 #include <vector>
 
@@ -199,15 +201,23 @@ TEST_F(WindowTest, PaintCopiesTheBackBufferAndClampsTheRectangle) {
     EXPECT_EQ(screen->getPixel(40, 59), MakeColorRef(0, 0, 0));
 }
 
-TEST_F(WindowTest, ScreenTurnPausesFramesUntilTheSettingChangeRestoresIt) {
+TEST_F(WindowTest, ScreenTurnPausesFramesUntilTheScreenIsBackToItsStartSize) {
     start("rotated");
     ProbeWindow window(u"Turned", false, log);
     ASSERT_TRUE(window.create(0, 0, 320, 240));
     ChangeScreenSize(240, 320);  // the user turns the device
     EXPECT_EQ(ScreenWidth(), 320);  // the setting change turned it back
     EXPECT_EQ(Loop().displayChanged, 0);
-    SendMessage(window.handle(), WM_SIZE, SIZE_RESTORED, 0);
-    EXPECT_EQ(Loop().displayChanged, 0);  // the screen is as detected
+
+    // A system before version 4 cannot set the orientation: frames stay paused
+    // until the user turns the device back.
+    start("ipaq-h3800");
+    ProbeWindow old(u"Old", false, log);
+    ASSERT_TRUE(old.create(0, 0, 240, 320));
+    ChangeScreenSize(320, 240);
+    EXPECT_EQ(Loop().displayChanged, 1);
+    ChangeScreenSize(240, 320);
+    EXPECT_EQ(Loop().displayChanged, 0);
 }
 
 TEST_F(WindowTest, SecondTopLevelWindowWithTheSameTitleIsRefused) {
@@ -228,29 +238,81 @@ TEST_F(WindowTest, NewWindowDestroysTheOneMarkedForDestruction) {
     EXPECT_EQ(log.front(), "destroy");
 }
 
-TEST_F(WindowTest, FadeDarkensTowardsTheColour) {
-    ProbeWindow window(u"Fade", true, log);
-    ASSERT_TRUE(window.create(0, 0, 4, 4));
-    FrameBuffer& fb = window.backBuffer()->surface();
-    fb.deviceContext->fillRect(Rect{0, 0, 4, 4}, Brush{false, MakeColorRef(255, 255, 255)});
+// Red channel of the 5-6-5 top-left pixel.
+int Red(const FrameBuffer& fb) { return reinterpret_cast<const uint16_t*>(fb.pixels)[0] >> 11; }
+
+// Records the top-left pixel each time the window presents, before the fade
+// of that step is applied.
+class PixelRecorder : public WindowPainter {
+public:
+    void draw() override { reds.push_back(Red(*target())); }
+    std::vector<int> reds;
+};
+
+class FadeTest : public WindowTest {
+protected:
+    void SetUp() override {
+        WindowTest::SetUp();
+        window = std::make_unique<ProbeWindow>(u"Fade", true, log);
+        ASSERT_TRUE(window->create(0, 0, 4, 4));
+        window->addPainter(&recorder);
+        fillWhite();
+    }
+    void TearDown() override {
+        window.reset();
+        WindowTest::TearDown();
+    }
+    FrameBuffer& fb() { return window->backBuffer()->surface(); }
+    void fillWhite() { fb().deviceContext->fillRect(Rect{0, 0, 4, 4}, Brush{false, MakeColorRef(255, 255, 255)}); }
+
+    std::unique_ptr<ProbeWindow> window;
+    PixelRecorder recorder;
+    ScreenTransition fade;
+    int renders = 0;
+};
+
+TEST_F(FadeTest, PainterMovesEachChannelByItsLevel) {
     FadePainter half(0x000000);
-    half.setTarget(&fb);
+    half.setTarget(&fb());
     half.setLevel(128);
     half.draw();
     // 5-6-5 white is (31, 63, 31); c + ((0 - c) * 128 >> 8) rounds down to (15, 31, 15).
-    EXPECT_EQ(reinterpret_cast<uint16_t*>(fb.pixels)[0], (15 << 11) | (31 << 5) | 15);
+    EXPECT_EQ(reinterpret_cast<uint16_t*>(fb().pixels)[0], (15 << 11) | (31 << 5) | 15);
+}
 
-    ScreenTransition fade;
-    int renders = 0;
+TEST_F(FadeTest, ForwardRerenderFadesTheLivePictureOutInTime) {
     uint32_t before = TickCount();
-    fade.run(window, false, true, [&] {
-        ++renders;
-        fb.deviceContext->fillRect(Rect{0, 0, 4, 4}, Brush{false, MakeColorRef(255, 255, 255)});
-    });
+    fade.run(*window, false, true, [&] { ++renders, fillWhite(); });
     EXPECT_EQ(renders, 11);  // steps 0 to 10
-    EXPECT_EQ(reinterpret_cast<uint16_t*>(fb.pixels)[0], 0);  // level 255 of white is black
+    EXPECT_EQ(Red(fb()), 0);  // level 255 of white is black
     EXPECT_GE(TickCount() - before, 1000u);
-    EXPECT_TRUE(window.painters().empty());
+    EXPECT_EQ(window->painters().size(), 1);  // the fade's painter is gone
+}
+
+TEST_F(FadeTest, ReverseRerendersAndFadesInFromTheColour) {
+    std::vector<int> shown;
+    fade.run(*window, true, false, [&] {
+        if (renders++) shown.push_back(Red(fb()));
+        fillWhite();
+    });
+    EXPECT_EQ(renders, 11);  // reverse renders even when asked not to
+    shown.push_back(Red(fb()));
+    ASSERT_EQ(shown.size(), 11u);
+    EXPECT_EQ(shown.front(), 0);   // starts at the colour
+    EXPECT_EQ(shown.back(), 31);   // ends on the untouched picture
+    EXPECT_TRUE(std::is_sorted(shown.begin(), shown.end())) << ::testing::PrintToString(shown);
+}
+
+TEST_F(FadeTest, WithoutRerenderTheBlendAccumulatesOnTheSamePicture) {
+    fade.run(*window, false, false, [&] { ++renders; });
+    EXPECT_EQ(renders, 0);
+    ASSERT_EQ(recorder.reds.size(), 11u);
+    // Each step moves a quarter (64 / 256) of the way from what is shown:
+    // 31 + ((0 - 31) * 64 >> 8) = 23.
+    EXPECT_EQ(recorder.reds[0], 31);
+    EXPECT_EQ(recorder.reds[1], 23);
+    for (size_t i = 2; i < recorder.reds.size(); ++i) EXPECT_LE(recorder.reds[i], recorder.reds[i - 1]);
+    EXPECT_EQ(Red(fb()), 0);
 }
 
 }  // namespace
