@@ -8,6 +8,8 @@
 #include <algorithm>
 #include <cmath>
 #include <filesystem>
+#include <map>
+#include <set>
 #include <string>
 #include <vector>
 
@@ -240,6 +242,33 @@ TEST(ShippedSounds, EverySoundATemplateNamesIsInTheResourceFolder) {
         EXPECT_TRUE(fs::exists(fs::path(KARROWEN_BUILD_RESOURCES) / file.name)) << file.name;
     for (const SoundFile& file : ShippedSongs())
         EXPECT_TRUE(fs::exists(fs::path(KARROWEN_BUILD_RESOURCES) / file.name)) << file.name;
+}
+
+// The sounds of one template as (entry, file path from the resource root).
+std::map<std::string, std::string> TemplateSounds(const std::string& relativePath) {
+    fs::path root = KARROWEN_HAND_WRITTEN_RESOURCES;
+    TemplateFile t = ReadTemplate(root / relativePath);
+    fs::path folder = fs::path(relativePath).parent_path();
+    std::map<std::string, std::string> sounds;
+    for (const std::string& entry : t.ofType("Sound")) sounds[entry] = (folder / t.item(entry, "src")).string();
+    return sounds;
+}
+
+TEST(ShippedSounds, EveryLevelHasTheGameSoundsAndTheThemeGroupsDifferInMusic) {
+    const std::map<std::string, std::string> game = TemplateSounds("GameCanvas.properties");
+    std::set<std::string> songs;
+    for (int level = 1; level <= 10; ++level) {
+        std::string name = "Levels/level" + std::to_string(level) + ".properties";
+        std::map<std::string, std::string> merged = TemplateSounds(name);
+        merged.insert(game.begin(), game.end());  // the level's own entries win
+        for (const char* sound : {"music", "bang", "killed", "ghostKilled", "goodtime", "eatspecial"}) {
+            ASSERT_TRUE(merged.count(sound)) << name << " with GameCanvas.properties has no \"" << sound << "\"";
+            EXPECT_TRUE(fs::exists(fs::path(KARROWEN_BUILD_RESOURCES) / merged[sound])) << name << ": " << merged[sound];
+        }
+        songs.insert(merged["music"]);
+    }
+    EXPECT_EQ(songs.size(), 3u) << "the three theme groups each have their own song";
+    EXPECT_EQ(TemplateSounds("scoreList.properties")["music"], "scores.mod");
 }
 
 }  // namespace
