@@ -20,8 +20,9 @@ Window::Window(const std::u16string& title, WindowHandle parentHandle, bool buff
 }
 
 Window::~Window() {
-    // The host must not call back into a freed object.
-    if (handle_ && IsWindow(handle_)) {
+    // The host must not call back into a freed object. A handle whose window
+    // is gone may have been reused by another window, which is not ours to end.
+    if (handle_ && IsWindow(handle_) && GetWindowUserData(handle_) == reinterpret_cast<uintptr_t>(this)) {
         SetWindowUserData(handle_, 0);
         DestroyWindow(handle_);
     }
@@ -70,8 +71,12 @@ bool Window::removeChild(Window* child) {
     if (!child || !children_.contains(child)) return false;
     onRemoveChild(child);
     children_.remove(child);
+    // The child still knows its parent while it hears WM_DESTROY, so it does
+    // not take itself for the main window and end the program.
+    bool destroyed = child->handle_ && DestroyWindow(child->handle_);
     child->parent_ = nullptr;
-    return child->handle_ && DestroyWindow(child->handle_);
+    if (destroyed) child->handle_ = nullptr;
+    return destroyed;
 }
 
 void Window::addPainter(WindowPainter* painter) {

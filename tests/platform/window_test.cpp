@@ -59,6 +59,17 @@ void Drain() {
     }
 }
 
+// Dispatches what is queued; true when a quit message was among it.
+bool QuitPending() {
+    Message msg;
+    bool quit = false;
+    while (PeekMessage(msg, true)) {
+        if (msg.message == WM_QUIT) quit = true;
+        else DispatchMessage(msg);
+    }
+    return quit;
+}
+
 class WindowTest : public HostTest {
 protected:
     std::vector<std::string> log;
@@ -153,10 +164,31 @@ TEST_F(WindowTest, ClosingAsksCanCloseAndDestroyPostsQuit) {
     EXPECT_FALSE(IsWindow(window.handle()));
     EXPECT_TRUE(logged("destroy"));
     EXPECT_TRUE(logged("destroyed"));
-    Message msg;
-    bool quit = false;
-    while (PeekMessage(msg, true)) quit |= msg.message == WM_QUIT;
-    EXPECT_TRUE(quit);
+    EXPECT_TRUE(QuitPending());
+}
+
+TEST_F(WindowTest, RemovedChildEndsNothingElse) {
+    ProbeWindow parent(u"Parent", false, log);
+    ASSERT_TRUE(parent.create(0, 0, 100, 100));
+    auto* child = new ProbeWindow(u"Child", false, log);
+    ASSERT_TRUE(parent.addChild(child, 0, 0, 10, 10));
+    QuitPending();
+    log.clear();
+    EXPECT_TRUE(parent.removeChild(child));
+    EXPECT_TRUE(logged("destroyed"));
+    EXPECT_FALSE(QuitPending());  // only a top-level window ends the program
+    EXPECT_TRUE(parent.children().empty());
+
+    // Windows made afterwards may reuse the removed child's handle; deleting
+    // the child object must not take any of them down.
+    std::vector<std::unique_ptr<ProbeWindow>> later;
+    for (int i = 0; i < 4; ++i) {
+        later.push_back(std::make_unique<ProbeWindow>(u"Later", false, log));
+        ASSERT_TRUE(parent.addChild(later.back().get(), 0, 0, 5, 5));
+    }
+    delete child;
+    for (auto& window : later) EXPECT_TRUE(IsWindow(window->handle()));
+    for (auto& window : later) parent.removeChild(window.get());
 }
 
 TEST_F(WindowTest, PaintersRunOnlyOnBufferedWindowsUntilARelaunch) {
