@@ -17,6 +17,7 @@
 #include "platform/host/backend.h"
 #include "platform/host/host.h"
 #include "platform/host/host_local.h"
+#include "platform/host/sdl/full_screen_keys.h"
 
 namespace host {
 
@@ -218,12 +219,15 @@ private:
             case SDL_KEYDOWN:
             case SDL_KEYUP: {
                 SDL_Keycode key = e.key.keysym.sym;
-                bool down = e.type == SDL_KEYDOWN;
-                if (key == SDLK_F11 || (key == SDLK_RETURN && (e.key.keysym.mod & KMOD_ALT))) {
-                    if (down && !e.key.repeat) toggleFullScreen();
-                    break;
+                bool down = e.type == SDL_KEYDOWN, repeat = e.key.repeat != 0;
+                int vk = key == SDLK_F11 ? VK_F11 : VirtualKey(key);
+                switch (fullScreenKeys_.onKey(vk, down, (e.key.keysym.mod & KMOD_ALT) != 0, repeat)) {
+                    case FullScreenKeys::Action::Toggle: toggleFullScreen(); break;
+                    case FullScreenKeys::Action::Swallow: break;
+                    case FullScreenKeys::Action::Pass:
+                        if (vk && vk != VK_F11) InputKey(vk, down, repeat);
+                        break;
                 }
-                if (int vk = VirtualKey(key)) InputKey(vk, down, e.key.repeat != 0);
                 break;
             }
             case SDL_MOUSEBUTTONDOWN:
@@ -250,6 +254,7 @@ private:
     SDL_Renderer* renderer_ = nullptr;
     SDL_Texture* texture_ = nullptr;
     int panelWidth_ = 0, panelHeight_ = 0;
+    FullScreenKeys fullScreenKeys_;
     bool stylusDown_ = false;
     bool shown_ = false;
     bool presented_ = false;
