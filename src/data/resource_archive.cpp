@@ -35,9 +35,13 @@ int CreateCopy(const std::string& path) {
     return ::open(path.c_str(), O_WRONLY | O_CREAT | O_EXCL | O_NOFOLLOW | O_CLOEXEC, 0600);
 }
 
+// The temporary folder is a process's subfolder of a private shared folder;
+// either may have been removed since start-up.
 bool EnsureTargetFolder(std::u16string_view folder) {
-    if (folder == Resources().tempFolder) return EnsurePrivateFolder(folder);
-    return MakeFolders(folder, 0);
+    if (folder != Resources().tempFolder) return MakeFolders(folder, 0);
+    if (EnsurePrivateFolder(folder)) return true;
+    std::u16string_view parent = folder.substr(0, folder.find_last_of(u'/', folder.size() - 2) + 1);
+    return !parent.empty() && EnsurePrivateFolder(parent) && EnsurePrivateFolder(folder);
 }
 
 bool WriteAll(int fd, const char* data, size_t size) {

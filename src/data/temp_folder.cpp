@@ -6,16 +6,25 @@
 // folder is per user (under $XDG_RUNTIME_DIR, or named with the user id), is
 // created with mode 0700, and is used only when it is a real folder owned by
 // this user; otherwise a fresh one is made with mkdtemp.
+//
+// Several copies of the program may run at once (other instance names, or a
+// relaunched successor while its predecessor winds down), so each process
+// extracts into its own subfolder named by its process id. Start-up clears
+// only the subfolders of processes that no longer run.
 
 #include <dirent.h>
 #include <fcntl.h>
 #include <sys/stat.h>
 #include <unistd.h>
 
+#include <signal.h>
+
 #include <algorithm>
 #include <cerrno>
 #include <cstdlib>
 #include <string>
+#include <string_view>
+#include <vector>
 
 #include "data/file_io.h"
 #include "data/resource.h"
@@ -49,7 +58,7 @@ std::u16string FreshPrivateFolder() {
     return host::FromUtf8(pattern) + u"/";
 }
 
-std::u16string ChooseTempFolder() {
+std::u16string ChooseSharedFolder() {
     const char* runtime = std::getenv("XDG_RUNTIME_DIR");
     if (runtime && runtime[0] == '/') {
         std::u16string folder = host::FromUtf8(runtime);
@@ -59,8 +68,40 @@ std::u16string ChooseTempFolder() {
         if (EnsurePrivateFolder(folder)) return folder;
     }
     std::u16string folder = SharedTempBase() + kTempFolderName + UserSuffix() + u"/";
-    if (EnsurePrivateFolder(folder)) return folder;
+    return EnsurePrivateFolder(folder) ? folder : u"";
+}
+
+std::u16string ProcessFolderName(pid_t pid) { return host::FromUtf8(std::to_string(pid)) + u"/"; }
+
+std::u16string ChooseTempFolder() {
+    std::u16string shared = ChooseSharedFolder();
+    if (!shared.empty()) {
+        std::u16string own = shared + ProcessFolderName(::getpid());
+        if (EnsurePrivateFolder(own)) return own;
+    }
     return FreshPrivateFolder();
+}
+
+bool ProcessRuns(pid_t pid) { return ::kill(pid, 0) == 0 || errno == EPERM; }
+
+// The folders of processes that ended without cleaning up. Other entries, and
+// the folders of running processes, are not this process's to touch.
+void RemoveFoldersOfEndedProcesses(const std::u16string& shared) {
+    DIR* dir = ::opendir(WithoutTrailingSlash(ToHostPath(shared)).c_str());
+    if (!dir) return;
+    std::vector<pid_t> ended;
+    while (dirent* entry = ::readdir(dir)) {
+        std::string_view name = entry->d_name;
+        if (name.empty() || name.size() > 9 || name.find_first_not_of("0123456789") != std::string_view::npos) continue;
+        pid_t pid = pid_t(std::atol(entry->d_name));
+        if (pid > 0 && pid != ::getpid() && !ProcessRuns(pid)) ended.push_back(pid);
+    }
+    ::closedir(dir);
+    for (pid_t pid : ended) {
+        std::u16string folder = shared + ProcessFolderName(pid);
+        DeletePlainFiles(folder);
+        ::rmdir(WithoutTrailingSlash(ToHostPath(folder)).c_str());
+    }
 }
 
 bool IsFolder(const std::string& path) {
@@ -111,17 +152,19 @@ std::u16string TempFolder() {
 
 void PrepareTempFolder() {
     ResourceState& state = Resources();
+    std::u16string shared = ChooseSharedFolder();
+    if (!shared.empty()) RemoveFoldersOfEndedProcesses(shared);
     state.tempFolder = ChooseTempFolder();
+    // A process of the same id may have left files behind.
     if (!state.tempFolder.empty()) DeletePlainFiles(state.tempFolder);
 }
 
 void CloseAllResources() {
     ResourceState& state = Resources();
     CloseArchives();
-    // Streams still open stay usable; their copies go. Only this process's own
-    // copies: when the program relaunches itself, the successor already works
-    // in the same folder while this process shuts down. The folder goes when
-    // nothing else is left in it.
+    // Streams still open stay usable; their copies go. The folder goes when
+    // nothing else is left in it, and the shared folder above it when no other
+    // process has a folder there.
     for (StringMap::Key stream : state.extractedStreams.keys()) {
         auto* copy = static_cast<std::u16string*>(state.extractedStreams.lookup(stream));
         ::unlink(ToHostPath(*copy).c_str());
@@ -129,7 +172,10 @@ void CloseAllResources() {
     }
     state.extractedStreams.clear();
     if (state.tempFolder.empty()) return;
-    ::rmdir(WithoutTrailingSlash(ToHostPath(state.tempFolder)).c_str());
+    const std::string folder = WithoutTrailingSlash(ToHostPath(state.tempFolder));
+    const size_t slash = folder.rfind('/');
+    bool perProcess = slash != std::string::npos && folder.substr(slash + 1) == std::to_string(::getpid());
+    if (::rmdir(folder.c_str()) == 0 && perProcess && slash > 0) ::rmdir(folder.substr(0, slash).c_str());
     state.tempFolder.clear();
 }
 

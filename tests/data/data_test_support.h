@@ -123,7 +123,8 @@ protected:
 
     fs::path resources() const { return root_ / "resources"; }
     std::u16string resources16() const { return U16(resources().string() + "/"); }
-    fs::path tempFolderPath() const { return root_ / "run" / "Vendelsoft.tmp"; }
+    // This process's own folder under the per-user shared one.
+    fs::path tempFolderPath() const { return root_ / "run" / "Vendelsoft.tmp" / std::to_string(::getpid()); }
 
     fs::path root_;
     std::optional<ScopedEnv> runtime_, tmpdir_, dataHome_;

@@ -4,6 +4,9 @@
 
 #include "data/resource.h"
 
+#include <sys/wait.h>
+#include <unistd.h>
+
 #include <gtest/gtest.h>
 
 #include "data/property_file.h"
@@ -189,17 +192,50 @@ TEST_F(ResourceLayer, LeftoverTemporaryFolderIsEmptiedAtStartAndRemovedAtExit) {
     std::fclose(stream);
 }
 
-TEST_F(ResourceLayer, ExitLeavesTheCopiesOfARelaunchedSuccessor) {
-    PrepareTempFolder();
+TEST_F(ResourceLayer, EachProcessExtractsIntoItsOwnFolderAndClearsOnlyEndedOnes) {
     registerGameArchive();
-    std::FILE* stream = OpenResource(path("images/bg.gif"), "rb");
+    int toParent[2], toChild[2];
+    ASSERT_EQ(::pipe(toParent), 0);
+    ASSERT_EQ(::pipe(toChild), 0);
+    pid_t other = ::fork();
+    ASSERT_GE(other, 0);
+    if (other == 0) {
+        // Another copy of the program: its own archive handle, its own start-up,
+        // a copy held open while the first copy starts.
+        CloseArchives();
+        RegisterArchive(u"resources.zip", resources16());
+        PrepareTempFolder();
+        std::FILE* stream = OpenResource(path("a/b.gif"), "rb");
+        std::string folder = U8(TempFolder());
+        ssize_t sent = ::write(toParent[1], folder.data(), folder.size());
+        char go;
+        bool ok = stream && sent == ssize_t(folder.size()) && ::read(toChild[0], &go, 1) == 1;
+        ::_exit(ok && ReadAll(stream) == "slash" ? 0 : 1);  // ends without clean-up
+    }
+    char buffer[4096];
+    ssize_t got = ::read(toParent[0], buffer, sizeof buffer);
+    ASSERT_GT(got, 0);
+    const fs::path otherFolder = std::string(buffer, size_t(got));
+
+    PrepareTempFolder();
+    std::FILE* stream = OpenResource(path("a_b.gif"), "rb");  // the same copy name
     ASSERT_NE(stream, nullptr);
-    // The successor process extracts into the same folder while this one ends.
-    WriteFile(tempFolderPath() / "successor.gif", "new");
+    EXPECT_NE(otherFolder, tempFolderPath());
+    EXPECT_EQ(ReadFile(otherFolder / "a_b.gif"), "slash");
+    EXPECT_EQ(ReadFile(tempFolderPath() / "a_b.gif"), "underscore");
+    EXPECT_EQ(::write(toChild[1], "g", 1), 1);
+    int status = 0;
+    ::waitpid(other, &status, 0);
+    EXPECT_TRUE(WIFEXITED(status) && WEXITSTATUS(status) == 0);
+
+    // The next start-up clears what the ended process left, and only that.
+    PrepareTempFolder();
+    EXPECT_FALSE(fs::exists(otherFolder));
+    EXPECT_EQ(ReadAll(stream), "underscore");
+    CloseResource(stream);
     CloseAllResources();
-    EXPECT_TRUE(fs::exists(tempFolderPath() / "successor.gif"));
-    EXPECT_EQ(EntryCount(tempFolderPath()), 1u);  // this process's own copy is gone
-    std::fclose(stream);
+    EXPECT_FALSE(fs::exists(tempFolderPath().parent_path()));  // nobody else left
+    for (int fd : {toParent[0], toParent[1], toChild[0], toChild[1]}) ::close(fd);
 }
 
 TEST_F(ResourceLayer, SubFoldersOfTheTemporaryFolderAreLeftAlone) {
@@ -220,6 +256,7 @@ TEST_F(ResourceLayer, TemporaryFolderIsMadePrivate) {
 TEST_F(ResourceLayer, PlantedLinkIsNeverFollowed) {
     const fs::path victim = root_ / "victim";
     WriteFile(victim / "precious.txt", "keep me");
+    fs::create_directories(tempFolderPath().parent_path());
     fs::create_directory_symlink(victim, tempFolderPath());
     PrepareTempFolder();
     EXPECT_NE(TempFolder(), U16(tempFolderPath().string() + "/"));
