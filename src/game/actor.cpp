@@ -41,11 +41,13 @@ void Actor::setHeading(int direction) {
     material_->transparentColour = image ? image->bitmap()->transparentColor : 0xFFFFFFFF;
 }
 
+// Every heading stands still, so that only a walking character animates.
 void Actor::stopAnimation() {
-    Texture* image = images_[size_t(heading)];
-    if (!image) return;
-    image->animated = false;
-    image->setFrame(0);
+    for (Texture* image : images_) {
+        if (!image) continue;
+        image->animated = false;
+        image->setFrame(0);
+    }
 }
 
 Vector3 Actor::position() const { return chip_->worldMatrix.getTranslation(); }

@@ -404,6 +404,7 @@ void GameCanvas::drawGameOver() {
         dc.ellipse(cx - r, cy - r, cx + r, cy + r);
         DrawText(*fb, font, u"GAME OVER", box, style);
         paint(nullptr);
+        update();
     }
     dc.selectPen(oldPen);
     dc.selectBrush(oldBrush);

@@ -61,6 +61,7 @@ void ScreenTransition::run(Window& window, bool reverse, bool rerender, const st
                 painter.setLevel(640 / steps);
             }
             window.paint(nullptr);
+            window.update();
             // Measured after the sleep, so that every step lasts stepMs even
             // when drawing is quick; measured before it, every other step would
             // skip its sleep and the fade would run short.
