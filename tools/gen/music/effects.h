@@ -1,7 +1,7 @@
 #pragma once
-// The game's sound effects, synthesised. Each keeps its energy below 4 kHz so
-// that it stays clear when the game mixes at 8000 Hz, and fades in and out
-// within a few milliseconds so that it never clicks.
+// The game's sound effects, synthesised. Each keeps nearly all its energy
+// below 4 kHz so that it stays clear when the game mixes at 8000 Hz, and fades
+// in and out within a few milliseconds so that it never clicks.
 
 #include <cstdint>
 #include <vector>

@@ -9,9 +9,8 @@
 namespace {
 
 std::string Bounce(const std::string& root, const std::string& fifth, const std::string& octave) {
-    return Repeat(root + ":2 " + root + ":2 " + fifth + ":2 " + root + ":2 " + octave + ":2 " + root + ":2 " +
-                      fifth + ":2 " + root + ":2",
-                  1);
+    return root + ":2 " + root + ":2 " + fifth + ":2 " + root + ":2 " + octave + ":2 " + root + ":2 " + fifth +
+           ":2 " + root + ":2 ";
 }
 // Chords on the beat and the "and" of two and four.
 std::string Pulse(const std::string& chord) {
