@@ -129,9 +129,11 @@ void GameCanvas::beforeDraw(float frameTime) {
             FollowHero(*camera_, game_->mazeGroup()->radius, frameTime, swayCamera_ && !gameOverShow_,
                        game_->elapsed);
     }
-    if (background_ && scene3D_ && scene3D_->target) {
+    if (scene3D_ && scene3D_->target) {
+        // Without its picture the level still needs a clean sky every frame.
         const Vector3 p = hero.position();
-        DrawBackdrop(*background_, *scene3D_->target, p.x, p.z, game_->maze().halfSize());
+        if (background_) DrawBackdrop(*background_, *scene3D_->target, p.x, p.z, game_->maze().halfSize());
+        else ::clear(*scene3D_->target, scene3D_->fog()->colour);
     }
 }
 

@@ -41,5 +41,8 @@ void DrawBackdrop(const FrameBuffer& backdrop, FrameBuffer& target, float heroX,
     const float W = float(target.width), Hp = float(target.height);
     const int x = -int((w - W) * (heroX + halfSize) / (2.0f * halfSize));
     const int y = int((heroZ + halfSize) * (h - Hp) / (2.0f * halfSize)) + int(Hp - h);
+    // A picture smaller than the screen leaves a border that must not keep
+    // the last frame.
+    if (w < W || h < Hp) clear(target, 0);
     copyRect(backdrop, target, x, y, 0, 0, backdrop.width, backdrop.height, true);
 }

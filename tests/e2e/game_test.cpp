@@ -154,4 +154,35 @@ TEST_F(GameRuns, TheSoundSettingSilencesTheNextLevelAndBringsItBack) {
     EXPECT_GT(LoudestSample(fs::path(shots) / "sound.wav"), 10) << "music and the landing play";
 }
 
+TEST_F(GameRuns, MissingPicturesAndObjectsAreToldAndTheGameGoesOn) {
+    // A tree of its own, with pictures and template entries taken away.
+    const fs::path broken = fs::temp_directory_path() / ("karrowen-e2e-broken-" + std::to_string(::getpid()));
+    fs::remove_all(broken);
+    fs::create_directories(broken / "bin");
+    fs::copy_file(tree_ / "bin" / "karrowen", broken / "bin" / "karrowen");
+    fs::copy(KARROWEN_BUILD_RESOURCES, broken / "resources", fs::copy_options::recursive);
+    for (const char* picture : {"Levels/level1/bkg.jpg", "Levels/level1/pickable.gif", "characters/ghost_east.gif"})
+        fs::remove(broken / "resources" / picture);
+    const fs::path screen = broken / "resources" / "GameCanvas.properties";
+    std::string text = ReadText(screen);
+    text = std::regex_replace(text, std::regex(R"((^|\n)(sptScore|fontBright|fog)=[^\n]*)"), "$1");
+    std::ofstream(screen, std::ios::binary | std::ios::trunc) << text;
+
+    const std::string command = "cd '" + broken.string() + "' && timeout 240 bin/karrowen --headless --instance=e2e-broken-" +
+                                std::to_string(::getpid()) + " --seed=5 --autoplay --stop-at-level=2 -- ARG: 2>&1";
+    std::string log;
+    if (FILE* pipe = popen(command.c_str(), "r")) {
+        char buffer[4096];
+        size_t n;
+        while ((n = fread(buffer, 1, sizeof buffer, pipe)) > 0) log.append(buffer, n);
+        pclose(pipe);
+    }
+    fs::remove_all(broken);
+    EXPECT_NE(log.find("bkg.jpg"), std::string::npos) << log;
+    EXPECT_NE(log.find("pickable.gif"), std::string::npos) << log;
+    std::vector<LevelStart> starts = LevelStarts(log);
+    ASSERT_EQ(starts.size(), 2u) << log;
+    EXPECT_GT(starts[1].score, 0);
+}
+
 }  // namespace
