@@ -422,7 +422,12 @@ void GameCanvas::finishNameEntry(bool confirmed) {
     ScoreTable table = LoadScores(resourceDir());
     if (confirmed && !playerName_.empty()) {
         table.insert(playerName_, finalScore_);
-        SaveScores(resourceDir(), table);
+        // The list is shown all the same; the old file stays whole.
+        if (!SaveScores(resourceDir(), table))
+            host::MessageBox(handle(),
+                             u"Can not update the score file: " + resourceDir() +
+                                 u"scores.properties.\nThe file is read-only or the storage media is not available.",
+                             u"Warning", host::MB_OK | host::MB_ICONEXCLAMATION);
     }
     ShowScores(*this, table);
     if (autoPlayer_) autoPlayer_->closeScoreList(*this);
