@@ -1,6 +1,7 @@
 #include "platform/window.h"
 
 #include <algorithm>
+#include <cstdio>
 
 #include "platform/device_info.h"
 #include "platform/direct_display.h"
@@ -35,6 +36,8 @@ bool Window::create(int x, int y, int width, int height) {
     if (!parentHandle_) {
         if (WindowHandle running = FindWindow(windowClass_.name, title_)) {
             SetForegroundWindow(running);
+            std::fprintf(stderr, "karrowen: \"%s\" is already running (instance \"%s\"); brought it to the front\n",
+                         ToUtf8(title_).c_str(), Options().instance.c_str());
             return false;
         }
         if (WindowHandle predecessor = FindWindow(windowClass_.name, kDestroyMarker))
