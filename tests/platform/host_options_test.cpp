@@ -33,9 +33,9 @@ TEST(HostOptions, SurviveARelaunch) {
     HostOptions o;
     std::string line;
     ASSERT_TRUE(Parse({"--backend=headless", "--profile=vga", "--depth=32", "--zoom=fit", "--clock=virtual",
-                       "--frame-ms=20", "--seed=7", "--input=in.txt", "--screenshot=x.png@10", "--exit-after=900",
+                       "--frame-ms=20", "--seed=7", "--input=in.txt", "--input-from=2", "--screenshot=x.png@10", "--exit-after=900",
                        "--instance=run-1", "--answer=no", "--audio=wav:out.wav", "--audio-rate=44100",
-                       "--audio-bits=16", "--audio-stereo=1", "--fullscreen", "--autoplay", "--stop-at-level=3"},
+                       "--audio-bits=16", "--audio-stereo=1", "--fullscreen", "--autoplay", "--stop-at-level=3", "--relaunched"},
                       o, line));
     HostOptions again;
     std::string line2;
@@ -47,6 +47,7 @@ TEST(HostOptions, SurviveARelaunch) {
     EXPECT_TRUE(again.fullscreen);
     EXPECT_TRUE(again.autoplay);
     EXPECT_EQ(again.stopAtLevel, 3);
+    EXPECT_TRUE(again.relaunched);
     EXPECT_TRUE(line2.empty());
 }
 

@@ -8,6 +8,7 @@
 #include <time.h>
 #include <unistd.h>
 
+#include <algorithm>
 #include <cerrno>
 #include <cstdio>
 #include <cstdlib>
@@ -62,8 +63,9 @@ void Start(const HostOptions& options, bool announce) {
     c.screenshotTaken.assign(options.screenshots.size(), false);
     if (!options.inputScript.empty() && !LoadInputScript(options.inputScript, c.script, error))
         std::fprintf(stderr, "karrowen: %s\n", error.c_str());
-    // Events before the inherited clock belong to the previous process.
-    while (c.nextScriptEvent < c.script.events.size() &&
+    // Events the previous process ran are not run again.
+    if (options.inputFrom >= 0) c.nextScriptEvent = std::min(size_t(options.inputFrom), c.script.events.size());
+    while (options.inputFrom < 0 && c.nextScriptEvent < c.script.events.size() &&
            c.script.events[c.nextScriptEvent].atMs < options.clockStartMs)
         ++c.nextScriptEvent;
     c.initialized = true;
@@ -71,6 +73,13 @@ void Start(const HostOptions& options, bool announce) {
         std::fprintf(stderr, "karrowen: headless backend, %s clock, %dx%d %d-bit screen\n",
                      c.virtualClock ? "virtual" : "real", c.profile.screenWidth, c.profile.screenHeight,
                      c.profile.depth);
+}
+
+// A headless run is watched only through its script, screenshots, exit time or
+// the built-in player; without any of them it would run unseen for ever. A
+// relaunched process continues a run that passed this test.
+bool HasSomethingToDo(const HostOptions& o) {
+    return o.relaunched || !o.inputScript.empty() || !o.screenshots.empty() || o.exitAfterMs >= 0 || o.autoplay;
 }
 
 void RunScriptEvent(const ScriptEvent& e) {
@@ -117,6 +126,11 @@ bool Initialize(int argc, char** argv, std::u16string& commandLine, bool& exitNo
     }
     Shutdown();
     Start(options, true);
+    if (std::string(Core().backend->name()) == "headless" && !HasSomethingToDo(options)) {
+        std::fprintf(stderr, "karrowen: nothing to do without a window\n\n%s", HostOptionsHelp());
+        Shutdown();
+        return false;
+    }
     commandLine = FromUtf8(line);
     return true;
 }
@@ -273,7 +287,14 @@ bool StartProcess(const std::u16string& modulePath, const std::u16string& comman
     EnsureInitialized();
     HostCore& c = Core();
     HostOptions next = c.options;
+    next.relaunched = true;
     next.clockStartMs = c.virtualClock ? TickCount() : 0;
+    // The successor runs only the events and takes only the screenshots that
+    // this process has not.
+    next.inputFrom = int64_t(c.nextScriptEvent);
+    next.screenshots.clear();
+    for (size_t i = 0; i < c.options.screenshots.size(); ++i)
+        if (!c.screenshotTaken[i]) next.screenshots.push_back(c.options.screenshots[i]);
     c.backend->addRelaunchOptions(next);
     std::vector<std::string> words{ToUtf8(modulePath)};
     for (const std::string& option : FormatHostOptions(next)) words.push_back(option);

@@ -78,6 +78,7 @@ const std::map<std::string, Setter>& Setters() {
              return true;
          }},
         {"input", [](HostOptions& o, const std::string& v) { o.inputScript = v; return !v.empty(); }},
+        {"input-from", [](HostOptions& o, const std::string& v) { return ParseUnsigned(v, o.inputFrom); }},
         {"screenshot", [](HostOptions& o, const std::string& v) {
              Screenshot s;
              if (!ParseScreenshot(v, s)) return false;
@@ -131,6 +132,10 @@ bool ParseHostOptions(const std::vector<std::string>& args, HostOptions& options
         commandLine += word;
     };
     for (const std::string& arg : args) {
+        if (!optionsEnded && arg == "-h") {
+            help = true;
+            continue;
+        }
         if (optionsEnded || arg.size() < 3 || arg.compare(0, 2, "--") != 0) {
             if (arg == "--") {
                 optionsEnded = true;
@@ -161,6 +166,10 @@ bool ParseHostOptions(const std::vector<std::string>& args, HostOptions& options
             options.autoplay = true;
             continue;
         }
+        if (name == "relaunched" && eq == std::string::npos) {
+            options.relaunched = true;
+            continue;
+        }
         auto setter = Setters().find(name);
         if (setter == Setters().end()) {
             error = "unknown option --" + name;
@@ -188,6 +197,7 @@ std::vector<std::string> FormatHostOptions(const HostOptions& o) {
     if (o.clockStartMs) add("clock-start", std::to_string(o.clockStartMs));
     if (o.hasSeed) add("seed", std::to_string(o.seed));
     if (!o.inputScript.empty()) add("input", o.inputScript);
+    if (o.inputFrom >= 0) add("input-from", std::to_string(o.inputFrom));
     for (const Screenshot& s : o.screenshots) add("screenshot", s.path + "@" + std::to_string(s.atMs));
     if (o.exitAfterMs >= 0) add("exit-after", std::to_string(o.exitAfterMs));
     if (o.instance != d.instance) add("instance", o.instance);
@@ -199,6 +209,7 @@ std::vector<std::string> FormatHostOptions(const HostOptions& o) {
     if (!o.windowGeometry.empty()) add("window-geometry", o.windowGeometry);
     if (o.fullscreen) out.push_back("--fullscreen");
     if (o.autoplay) out.push_back("--autoplay");
+    if (o.relaunched) out.push_back("--relaunched");
     if (o.stopAtLevel > 0) add("stop-at-level", std::to_string(o.stopAtLevel));
     return out;
 }
@@ -232,7 +243,11 @@ const char* HostOptionsHelp() {
            "  --audio-rate=8000|11025|22050|44100  --audio-bits=8|16  --audio-stereo=0|1\n"
            "  --autoplay                 the built-in player plays the game (demos, tests)\n"
            "  --stop-at-level=N          end the run cleanly as level N starts\n"
-           "  --help                     this text\n";
+           "  -h, --help                 this text\n"
+           "  --version                  the name and version\n"
+           "\n"
+           "Without a display the game runs headless, and needs something to do:\n"
+           "--input, --screenshot, --exit-after or --autoplay.\n";
 }
 
 }  // namespace host

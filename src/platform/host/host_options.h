@@ -26,6 +26,7 @@ struct HostOptions {
     bool hasSeed = false;
     unsigned seed = 0;
     std::string inputScript;
+    int64_t inputFrom = -1;         // index of the first script event to run; -1: by the clock
     std::vector<Screenshot> screenshots;
     int64_t exitAfterMs = -1;       // -1: never
     std::string instance = "default";
@@ -35,6 +36,7 @@ struct HostOptions {
     int audioBits = 0;
     int audioStereo = -1;
     std::string windowGeometry;     // x,y,w,h,fullscreen of the previous process's window
+    bool relaunched = false;        // started by the program itself, not by the user
     bool fullscreen = false;
     bool autoplay = false;          // the built-in player presses the keys
     int stopAtLevel = 0;            // > 0: end cleanly as that level starts
