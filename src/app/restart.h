@@ -8,4 +8,6 @@
 
 #include "platform/window.h"
 
+// True once the successor runs. False when it could not be started: the player
+// is told, and this instance keeps its window and goes on running.
 bool RestartProgram(Window& window, const std::u16string& arguments);

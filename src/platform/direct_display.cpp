@@ -86,6 +86,8 @@ void OpenDirect(host::WindowHandle window, bool display, bool input) {
     }
 }
 
+host::WindowHandle DirectWindow() { return directWindow; }
+
 void CloseDirect() {
     DisplayMode& m = displayMode;
     if (m.displayOpen) {

@@ -30,6 +30,8 @@ struct DisplayMode {
 DisplayMode& Display();
 
 void OpenDirect(host::WindowHandle window, bool display, bool input);
+// The window direct output was last opened for.
+host::WindowHandle DirectWindow();
 void CloseDirect();
 void SuspendDirect();
 void ResumeDirect();

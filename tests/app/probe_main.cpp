@@ -1,7 +1,8 @@
 // karrowen-probe: the program's start-up, message loop and relaunch without the
 // game. It appends its life to the file named by KARROWEN_PROBE_LOG:
-//   start <pid> <command line> | ready <pid> | refused <pid> | end <pid> <code>
-// The key R relaunches it with "ARG:second".
+//   start [<command line>] <pid> | ready <pid> | refused <pid> | end <code> <pid>
+// The key R relaunches it with "ARG:second"; the first idle pass after that
+// logs "idle <window title> <pid>", which only happens when the relaunch failed.
 
 #include <unistd.h>
 
@@ -12,6 +13,7 @@
 #include "app/app_startup.h"
 #include "app/message_loop.h"
 #include "app/restart.h"
+#include "platform/loop_state.h"
 #include "platform/host/host.h"
 
 namespace {
@@ -25,15 +27,20 @@ void Log(const std::string& line) {
     }
 }
 
-class Relauncher : public KeyListener {
+class Relauncher : public KeyListener, public IdleHandler {
 public:
     explicit Relauncher(Window& window) : window_(window) {}
     void onKey(Window*, uint32_t message, int key) override {
-        if (message == host::WM_KEYUP && key == 'R') RestartProgram(window_, u"ARG:second");
+        if (message == host::WM_KEYUP && key == 'R') relaunched_ = true, RestartProgram(window_, u"ARG:second");
+    }
+    void onIdle(const host::Message&, host::WindowHandle main) override {
+        if (relaunched_) Log("idle " + host::ToUtf8(host::GetWindowText(main)));
+        relaunched_ = false;
     }
 
 private:
     Window& window_;
+    bool relaunched_ = false;
 };
 
 }  // namespace
@@ -52,6 +59,7 @@ int main(int argc, char** argv) {
         return 0;
     }
     window.setFocus();
+    SetIdleHandler(&relauncher);
     Log("ready");
     int code = RunMessageLoop(window.handle());
     Log("end " + std::to_string(code));
