@@ -2,9 +2,13 @@
 //
 // Plays a .wav or .mod file through the game's mixer, or with --wav renders it
 // into a WAV file as fast as the machine allows. A module plays to its song's
-// end, and its length is printed in seconds.
+// end, and its length is printed in seconds. Ctrl+C or SIGTERM stops playing
+// (a rendering keeps what it has) and ends with status 128 + the signal.
+
+#include <signal.h>
 
 #include <algorithm>
+#include <atomic>
 #include <chrono>
 #include <cstdio>
 #include <cstdlib>
@@ -25,6 +29,30 @@ namespace {
 
 // A song that never ends (one that jumps back on itself) stops here.
 constexpr double kMaxSeconds = 3600;
+
+// The signal that asked to stop, or 0.
+std::atomic<int> stopSignal{0};
+static_assert(std::atomic<int>::is_always_lock_free);
+
+void OnStopSignal(int signal) { stopSignal = signal; }
+
+// Installed for the whole process, so whichever thread the signal lands on
+// only sets the flag that the playing loop reads.
+void CatchStopSignals() {
+    struct sigaction action {};
+    action.sa_handler = OnStopSignal;
+    sigemptyset(&action.sa_mask);
+    sigaction(SIGINT, &action, nullptr);
+    sigaction(SIGTERM, &action, nullptr);
+}
+
+int ExitStatus(int status) {
+    if (int signal = stopSignal.load()) {
+        std::printf("stopped by signal %d\n", signal);
+        return 128 + signal;
+    }
+    return status;
+}
 
 struct Options {
     std::string file;
@@ -158,7 +186,7 @@ bool WriteWav(const std::string& path, const Options& options, const std::vector
 }
 
 void ReportEnd(SoundMixer& mixer, const SoundBase& sound, double seconds) {
-    if (sound.kind == SoundKind::Module) {
+    if (sound.kind == SoundKind::Module && !stopSignal) {
         ModuleStatus status = mixer.moduleStatus(&sound);
         if (status.playing) std::printf("stopped after %.0f seconds: the song does not end\n", kMaxSeconds);
         else std::printf("song length: %.3f s\n", double(status.framesPlayed) / mixer.outputRate());
@@ -176,7 +204,7 @@ int Render(const Options& options, SoundBase& sound) {
     std::vector<uint8_t> buffer(size_t(options.rate) * 30 / 1000 * bytesPerFrame);
     std::vector<uint8_t> pcm;
     const size_t limit = size_t(kMaxSeconds * options.rate) * bytesPerFrame;
-    while (mixer.isPlaying(&sound) && pcm.size() < limit) {
+    while (mixer.isPlaying(&sound) && pcm.size() < limit && !stopSignal) {
         mixer.render(buffer.data(), buffer.size());
         pcm.insert(pcm.end(), buffer.begin(), buffer.end());
     }
@@ -210,13 +238,13 @@ int Play(const Options& options, SoundBase& sound) {
         } else {
             auto start = std::chrono::steady_clock::now();
             double seconds = 0;
-            while (mixer.isPlaying(&sound) && seconds < kMaxSeconds) {
+            while (mixer.isPlaying(&sound) && seconds < kMaxSeconds && !stopSignal) {
                 std::this_thread::sleep_for(std::chrono::milliseconds(20));
                 seconds = std::chrono::duration<double>(std::chrono::steady_clock::now() - start).count();
             }
             ReportEnd(mixer, sound, seconds);
             // The device still holds what the driver queued last.
-            std::this_thread::sleep_for(std::chrono::milliseconds(SoundMixer::kLatencyMs + 30));
+            if (!stopSignal) std::this_thread::sleep_for(std::chrono::milliseconds(SoundMixer::kLatencyMs + 30));
         }
     }
     host::Shutdown();
@@ -233,5 +261,6 @@ int main(int argc, char** argv) {
     }
     std::unique_ptr<SoundBase> sound = LoadSound(options.file);
     if (!sound) return 1;
-    return options.wavOut.empty() ? Play(options, *sound) : Render(options, *sound);
+    CatchStopSignals();
+    return ExitStatus(options.wavOut.empty() ? Play(options, *sound) : Render(options, *sound));
 }
