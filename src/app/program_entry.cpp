@@ -3,6 +3,7 @@
 #include "app/app_startup.h"
 #include "app/message_loop.h"
 #include "app/start_choice.h"
+#include "data/resource.h"
 #include "platform/direct_display.h"
 #include "platform/device_info.h"
 #include "platform/host/host.h"
@@ -13,11 +14,25 @@
 
 namespace {
 constexpr int kProgramIcon = 101;
+
+// Without its resources the game could show only an empty window; it says once
+// where it looked and how to get them.
+bool ResourcesFound() {
+    std::u16string folder = ResourceFolder();
+    if (ResourceExists(folder + u"Cover.properties") || ResourceExists(folder + u"resources.zip")) return true;
+    host::MessageBox(nullptr,
+                     u"The game's resources were not found in\n" + folder +
+                         u"\n\nBuild them with \"make\" (or \"cmake --build build\"), which puts them in "
+                         u"build/resources/ beside build/bin/, or install the game.",
+                     u"Error", host::MB_OK | host::MB_ICONHAND);
+    return false;
 }
+}  // namespace
 
 int ProgramEntry(const std::u16string& commandLine) {
     StartChoice start = ParseStartChoice(commandLine);
     if (CheckFreeMemory(nullptr, start.hasArg ? 1.0f : 3.0f) != host::IDYES) return 0;
+    if (!ResourcesFound()) return 1;
 
     Register3DObjectTypes();
     MainWindow mainWindow(u"Karrowen");

@@ -3,4 +3,5 @@
 
 #include <string>
 
+// The loop's exit code; 0 when start-up is refused, 1 when the resources are missing.
 int ProgramEntry(const std::u16string& commandLine);
