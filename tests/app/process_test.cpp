@@ -1,13 +1,17 @@
 // Real processes: the relaunch hand-over, the single-instance rule and the
 // program's own command line.
 
+#include <fcntl.h>
+#include <signal.h>
 #include <spawn.h>
 #include <sys/wait.h>
 #include <unistd.h>
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <chrono>
+#include <filesystem>
 #include <fstream>
 #include <sstream>
 #include <string>
@@ -16,9 +20,13 @@
 
 extern char** environ;
 
+namespace fs = std::filesystem;
+
 namespace {
 
-pid_t Spawn(const std::vector<std::string>& args, const std::string& logPath) {
+// Starts a program with KARROWEN_PROBE_LOG set; its standard output and error
+// go to `outputPath` when one is given.
+pid_t Spawn(const std::vector<std::string>& args, const std::string& logPath, const std::string& outputPath = "") {
     std::vector<std::string> env;
     for (char** e = environ; *e; ++e)
         if (std::string(*e).rfind("KARROWEN_PROBE_LOG=", 0) != 0) env.push_back(*e);
@@ -28,14 +36,30 @@ pid_t Spawn(const std::vector<std::string>& args, const std::string& logPath) {
     argv.push_back(nullptr);
     for (std::string& e : env) envp.push_back(e.data());
     envp.push_back(nullptr);
+    posix_spawn_file_actions_t actions;
+    posix_spawn_file_actions_init(&actions);
+    if (!outputPath.empty()) {
+        posix_spawn_file_actions_addopen(&actions, 1, outputPath.c_str(), O_WRONLY | O_CREAT | O_APPEND, 0600);
+        posix_spawn_file_actions_adddup2(&actions, 1, 2);
+    }
     pid_t pid = 0;
-    if (posix_spawn(&pid, argv[0], nullptr, nullptr, argv.data(), envp.data()) != 0) return -1;
-    return pid;
+    int result = posix_spawn(&pid, argv[0], &actions, nullptr, argv.data(), envp.data());
+    posix_spawn_file_actions_destroy(&actions);
+    return result == 0 ? pid : -1;
 }
 
-int Wait(pid_t pid) {
+// The exit status, or -1 when the process had to be killed after the timeout.
+int Wait(pid_t pid, int timeoutMs = 30000) {
+    auto deadline = std::chrono::steady_clock::now() + std::chrono::milliseconds(timeoutMs);
     int status = 0;
-    waitpid(pid, &status, 0);
+    while (waitpid(pid, &status, WNOHANG) == 0) {
+        if (std::chrono::steady_clock::now() > deadline) {
+            kill(pid, SIGKILL);
+            waitpid(pid, &status, 0);
+            return -1;
+        }
+        std::this_thread::sleep_for(std::chrono::milliseconds(10));
+    }
     return WIFEXITED(status) ? WEXITSTATUS(status) : -1;
 }
 
@@ -44,6 +68,12 @@ std::vector<std::string> ReadLog(const std::string& path) {
     std::vector<std::string> lines;
     for (std::string line; std::getline(in, line);) lines.push_back(line);
     return lines;
+}
+
+int CountLines(const std::string& path, const std::string& part) {
+    std::vector<std::string> lines = ReadLog(path);
+    return int(std::count_if(lines.begin(), lines.end(),
+                             [&](const std::string& line) { return line.find(part) != std::string::npos; }));
 }
 
 bool WaitForLine(const std::string& path, const std::string& prefix, int count = 1, int timeoutMs = 20000) {
@@ -62,19 +92,36 @@ protected:
     void SetUp() override {
         dir = ::testing::TempDir() + "karrowen-process-" + std::to_string(getpid()) + "-" +
               ::testing::UnitTest::GetInstance()->current_test_info()->name();
-        std::string cmd = "rm -rf '" + dir + "' && mkdir -p '" + dir + "'";
-        ASSERT_EQ(std::system(cmd.c_str()), 0);
+        fs::remove_all(dir);
+        fs::create_directories(dir);
         log = dir + "/life.log";
-        instance = "--instance=proc" + std::to_string(getpid()) +
-                   ::testing::UnitTest::GetInstance()->current_test_info()->name();
+        output = dir + "/output.txt";
+        std::string name = "proc" + std::to_string(getpid()) + ::testing::UnitTest::GetInstance()->current_test_info()->name();
+        instance = "--instance=" + name.substr(0, 56);
     }
-    std::string dir, log, instance;
+    void TearDown() override { fs::remove_all(dir); }
+
+    // A copy of a program at `relative` under the test folder.
+    std::string copyProgram(const std::string& program, const std::string& relative) {
+        fs::path target = fs::path(dir) / relative;
+        fs::create_directories(target.parent_path());
+        fs::copy_file(program, target);
+        return target.string();
+    }
+
+    std::string dir, log, output, instance;
 };
 
-TEST_F(ProcessTest, RelaunchedProcessEndsItsPredecessor) {
-    std::string script = dir + "/input.txt";
+TEST_F(ProcessTest, RelaunchFromADeepFolderEndsItsPredecessorAndTakesEachScreenshotOnce) {
+    // A path well beyond the handheld's 260 characters.
+    std::string probe = copyProgram(PROBE_PATH, std::string(100, 'a') + "/" + std::string(100, 'b') + "/" +
+                                                    std::string(100, 'c') + "/karrowen-probe");
+    ASSERT_GT(probe.size(), 300u);
+    std::string script = dir + "/input.txt", early = dir + "/early.png", late = dir + "/late.png";
     std::ofstream(script) << "100 key R\n";
-    pid_t first = Spawn({PROBE_PATH, "--headless", instance, "--input=" + script, "--exit-after=4000"}, log);
+    pid_t first = Spawn({probe, "--headless", instance, "--input=" + script, "--screenshot=" + early + "@50",
+                         "--screenshot=" + late + "@3000", "--exit-after=4000"},
+                        log, output);
     ASSERT_GT(first, 0);
     EXPECT_EQ(Wait(first), 0);
     ASSERT_TRUE(WaitForLine(log, "end", 2));
@@ -93,17 +140,39 @@ TEST_F(ProcessTest, RelaunchedProcessEndsItsPredecessor) {
     EXPECT_LT(position("end 0 " + firstPid), position("end 0 " + secondPid));
     EXPECT_LT(position("ready " + secondPid), long(lines.size()));
     EXPECT_LT(position("end 0 " + secondPid), long(lines.size()));
+    // The key that relaunched the first is not pressed again in the second.
+    EXPECT_EQ(CountLines(log, "start ["), 2);
+    // The early one by the first process only, the late one by the second.
+    EXPECT_EQ(CountLines(output, "screenshot " + early), 1);
+    EXPECT_EQ(CountLines(output, "screenshot " + late), 1);
 }
 
-TEST_F(ProcessTest, SecondInstanceIsRefused) {
+TEST_F(ProcessTest, FailedRelaunchIsToldAndTheProgramRunsOn) {
+    std::string probe = copyProgram(PROBE_PATH, "karrowen-probe");
+    std::string script = dir + "/input.txt";
+    std::ofstream(script) << "1000 key R\n";
+    pid_t first = Spawn({probe, "--headless", "--clock=real", instance, "--input=" + script, "--exit-after=2500"},
+                        log, output);
+    ASSERT_GT(first, 0);
+    ASSERT_TRUE(WaitForLine(log, "ready"));
+    fs::remove(probe);  // nothing left to start
+    EXPECT_EQ(Wait(first), 0);
+    EXPECT_EQ(CountLines(log, "start [ARG:second]"), 0);
+    // Frames run again, under the window's own title.
+    EXPECT_EQ(CountLines(log, "idle Karrowen " + std::to_string(first)), 1);
+    EXPECT_EQ(CountLines(output, "[message box \"Error\"]"), 1);
+}
+
+TEST_F(ProcessTest, SecondInstanceIsRefusedWithAWord) {
     std::string script = dir + "/quit.txt";
     std::ofstream(script) << "3000 quit\n";
     pid_t first = Spawn({PROBE_PATH, "--headless", "--clock=real", instance, "--input=" + script}, log);
     ASSERT_GT(first, 0);
     ASSERT_TRUE(WaitForLine(log, "ready"));
-    pid_t second = Spawn({PROBE_PATH, "--headless", "--clock=real", instance, "--exit-after=2000"}, log);
+    pid_t second = Spawn({PROBE_PATH, "--headless", "--clock=real", instance, "--exit-after=2000"}, log, output);
     EXPECT_EQ(Wait(second), 0);
     EXPECT_TRUE(WaitForLine(log, "refused " + std::to_string(second), 1, 1));
+    EXPECT_EQ(CountLines(output, "already running"), 1);
     EXPECT_EQ(Wait(first), 0);
 
     // Another instance name is another game: both run.
@@ -117,13 +186,59 @@ TEST_F(ProcessTest, ProgramRunsHeadlessAndWritesAScreenshot) {
     pid_t game = Spawn({KARROWEN_PATH, "--headless", instance, "--screenshot=" + shot + "@500", "--exit-after=1000"},
                        log);
     EXPECT_EQ(Wait(game), 0);
-    std::ifstream png(shot, std::ios::binary);
-    char magic[8] = {};
-    png.read(magic, 8);
-    EXPECT_EQ(std::string(magic + 1, 3), "PNG");
+    EXPECT_TRUE(fs::file_size(shot) > 0);
+}
 
-    EXPECT_EQ(Wait(Spawn({KARROWEN_PATH, "--help"}, log)), 0);
-    EXPECT_EQ(Wait(Spawn({KARROWEN_PATH, "--no-such-option"}, log)), 2);
+TEST_F(ProcessTest, CommandLinesThatRunNoGame) {
+    EXPECT_EQ(Wait(Spawn({KARROWEN_PATH, "--help"}, log, output), 5000), 0);
+    EXPECT_EQ(Wait(Spawn({KARROWEN_PATH, "-h"}, log, output), 5000), 0);
+    EXPECT_EQ(CountLines(output, "Usage: karrowen"), 2);
+    EXPECT_EQ(Wait(Spawn({KARROWEN_PATH, "--no-such-option"}, log), 5000), 2);
+    // Headless with nothing to watch it by: says how to use it and ends.
+    EXPECT_EQ(Wait(Spawn({KARROWEN_PATH, "--headless", instance}, log, output), 5000), 2);
+    EXPECT_EQ(CountLines(output, "Usage: karrowen"), 3);
+}
+
+TEST_F(ProcessTest, MissingResourcesAreNamedOnceAndEndTheProgram) {
+    std::string game = copyProgram(KARROWEN_PATH, "bin/karrowen");
+    EXPECT_EQ(Wait(Spawn({game, "--headless", instance, "--exit-after=2000"}, log, output)), 1);
+    EXPECT_EQ(CountLines(output, "[message box"), 1);
+    EXPECT_EQ(CountLines(output, fs::weakly_canonical(fs::path(dir) / "resources").string()), 1);
+}
+
+// A mono 8-bit WAV of silence, long enough that only a stop ends its playing.
+void WriteSilentWav(const std::string& path, uint32_t rate, uint32_t seconds) {
+    auto le = [](std::string& out, uint32_t value, int bytes) {
+        for (int i = 0; i < bytes; ++i) out += char(value >> (8 * i));
+    };
+    uint32_t frames = rate * seconds;
+    std::string wav = "RIFF";
+    le(wav, 36 + frames, 4);
+    wav += "WAVEfmt ";
+    le(wav, 16, 4);
+    le(wav, 1, 2);         // PCM
+    le(wav, 1, 2);         // mono
+    le(wav, rate, 4);
+    le(wav, rate, 4);      // bytes per second
+    le(wav, 1, 2);         // block align
+    le(wav, 8, 2);         // bits
+    wav += "data";
+    le(wav, frames, 4);
+    wav.append(frames, char(0x80));
+    std::ofstream(path, std::ios::binary) << wav;
+}
+
+TEST_F(ProcessTest, PlayerStopsCleanlyOnInterruptAndTerminate) {
+    std::string wav = dir + "/long.wav";
+    WriteSilentWav(wav, 8000, 60);
+    for (int signal : {SIGINT, SIGTERM}) {
+        pid_t player = Spawn({PLAY_PATH, wav, "--audio", "null"}, log, output);
+        ASSERT_GT(player, 0);
+        std::this_thread::sleep_for(std::chrono::milliseconds(500));
+        kill(player, signal);
+        EXPECT_EQ(Wait(player, 5000), 128 + signal) << "signal " << signal;
+    }
+    EXPECT_EQ(CountLines(output, "stopped by signal"), 2);
 }
 
 }  // namespace
