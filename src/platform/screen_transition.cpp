@@ -44,6 +44,9 @@ void FadePainter::draw() {
 }
 
 void ScreenTransition::run(Window& window, bool reverse, bool rerender, const std::function<void()>& render) {
+    // Every step presents the whole window. A repaint still pending would run
+    // inside the first step and blend that step twice.
+    host::ValidateRect(window.handle());
     FadePainter painter(colour);
     window.addPainter(&painter);
     if (reverse) rerender = true;

@@ -96,6 +96,8 @@ struct PaintStruct {
 };
 
 bool InvalidateRect(WindowHandle window, const Rect* rect);
+// Drops a pending repaint of the whole window: its owner draws it all itself.
+bool ValidateRect(WindowHandle window);
 bool UpdateWindow(WindowHandle window);
 DeviceContext* BeginPaint(WindowHandle window, PaintStruct& paint);
 void EndPaint(WindowHandle window, const PaintStruct& paint);

@@ -586,6 +586,12 @@ bool InvalidateRect(WindowHandle window, const Rect* rect) {
     return true;
 }
 
+bool ValidateRect(WindowHandle window) {
+    if (!LiveLocal(window)) return false;
+    window->invalid = false;
+    return true;
+}
+
 namespace {
 void PaintTree(WindowHandle window) {
     if (window->invalid && window->visible) Deliver(window, WM_PAINT, 0, 0);
