@@ -104,7 +104,8 @@ Image MakeItemPicture(const char* itemName) {
     Vec2 c{big * 0.5f, big * 0.5f};
     float r = big * 0.47f;
     if (dot) DrawPellet(image, c, r);
-    else if (std::strcmp(itemName, "bonus") == 0) DrawBonusGem(image, c, r * 0.75f);  // smaller than its picture: worth less than the orb
+    // The gem keeps a margin inside its picture: at the items' common scale it stands a size below the orb.
+    else if (std::strcmp(itemName, "bonus") == 0) DrawBonusGem(image, c, r * 0.75f);
     else if (std::strcmp(itemName, "goodtime") == 0) DrawPowerOrb(image, c, r);
     else if (std::strcmp(itemName, "life") == 0) DrawHeart(image, c, r);
     else DrawGlimmerkin(image, {c, r * 0.95f, 0, 0, 0, false});
