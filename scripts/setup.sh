@@ -13,6 +13,7 @@ packages=(
   libfreetype-dev libfontconfig-dev fonts-liberation2
   libosmesa6-dev  # only for the renderer comparison in karrowen-bench render
   sox
+  desktop-file-utils appstream  # validate the installed desktop entry and metainfo
 )
 
 missing=()

@@ -6,6 +6,9 @@
 
 #include <cstdlib>
 #include <cstring>
+#include <filesystem>
+
+#include "build_info.h"
 
 #include "data/file_io.h"
 #include "data/resource_local.h"
@@ -165,7 +168,20 @@ std::optional<std::vector<uint8_t>> ReadResourceFile(std::u16string_view path) {
 
 bool ResourceExists(std::u16string_view path) { return ReadResourceFile(path).has_value(); }
 
-std::u16string ResourceFolder() { return FolderSpelling(GetModuleFolder() + u"../resources/"); }
+namespace {
+bool IsFolder(std::u16string_view path) {
+    std::error_code error;
+    return std::filesystem::is_directory(ToHostPath(path), error);
+}
+}  // namespace
+
+std::u16string ResourceFolder() {
+    std::u16string beside = FolderSpelling(GetModuleFolder() + u"../resources/");
+    if (IsFolder(beside)) return beside;
+    // Relative to the program too, so that DESTDIR and a moved prefix work.
+    std::u16string installed = FolderSpelling(GetModuleFolder() + host::FromUtf8(KARROWEN_INSTALLED_RESOURCES));
+    return IsFolder(installed) ? installed : beside;
+}
 
 void ConfigureResourceFolder(std::u16string_view folder) {
     ResourceState& state = Resources();

@@ -51,7 +51,9 @@ void CloseAllResources();
 // PrepareTempFolder has not run. Empty when no private folder can be made.
 std::u16string TempFolder();
 
-// The program's resource folder, "<program folder>/../resources/", normalised.
+// The program's resource folder, normalised: "<program folder>/../resources/"
+// (a build tree), else the installed data folder relative to the program
+// ("<program folder>/../share/karrowen/resources/"); the first when neither exists.
 std::u16string ResourceFolder();
 // Chooses the resource folder that write-back redirection applies to, and
 // whether it is redirected (only when that folder is not writable). Called

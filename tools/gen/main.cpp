@@ -1,12 +1,14 @@
 // karrowen-gen: makes every generated resource of the game.
 //
 //   karrowen-gen OUTDIR [--preview=DIR] [--template=FILE]
+//   karrowen-gen --icons=DIR
 //
 // writes the pictures into OUTDIR. The same build always writes the same
 // bytes: the art uses fixed seeds and no clock. With --preview it also writes
 // PNG previews into DIR, among them every screen composed as its template
 // places its sprites: the cover from FILE (default OUTDIR/Cover.properties),
-// the other screens from their templates in the folder of FILE.
+// the other screens from their templates in the folder of FILE. With --icons
+// it writes only the program's icon, DIR/icon_N.png at each size N.
 
 #include <cstdio>
 #include <fstream>
@@ -14,12 +16,14 @@
 #include <string>
 #include <vector>
 
+#include "art/app_icon.h"
 #include "art/cover.h"
 #include "art/front_end.h"
 #include "art/game_art.h"
 #include "music/sound_files.h"
 #include "picture_files.h"
 #include "preview.h"
+#include "raster/png_writer.h"
 #include "raster/text.h"
 
 namespace {
@@ -28,6 +32,7 @@ struct Options {
     std::string outputDir;
     std::string previewDir;
     std::string templatePath;
+    std::string iconDir;
 };
 
 bool ParseOptions(int argc, char** argv, Options& options) {
@@ -35,11 +40,12 @@ bool ParseOptions(int argc, char** argv, Options& options) {
         std::string arg = argv[i];
         if (arg.rfind("--preview=", 0) == 0) options.previewDir = arg.substr(10);
         else if (arg.rfind("--template=", 0) == 0) options.templatePath = arg.substr(11);
+        else if (arg.rfind("--icons=", 0) == 0) options.iconDir = arg.substr(8);
         else if (!arg.empty() && arg[0] != '-' && options.outputDir.empty()) options.outputDir = arg;
         else return false;
     }
     if (options.templatePath.empty()) options.templatePath = options.outputDir + "/Cover.properties";
-    return !options.outputDir.empty();
+    return options.outputDir.empty() != options.iconDir.empty();
 }
 
 std::unique_ptr<FontFace> RequireFont(const std::vector<std::string>& patterns) {
@@ -58,14 +64,27 @@ bool WriteFile(const std::string& path, const std::vector<uint8_t>& bytes) {
     return static_cast<bool>(out);
 }
 
+bool WriteAppIcons(const std::string& dir) {
+    for (int size : AppIconSizes()) {
+        std::string path = dir + "/icon_" + std::to_string(size) + ".png";
+        if (!WritePng(path, MakeAppIcon(size))) {
+            std::fprintf(stderr, "karrowen-gen: cannot write %s\n", path.c_str());
+            return false;
+        }
+    }
+    return true;
+}
+
 }  // namespace
 
 int main(int argc, char** argv) {
     Options options;
     if (!ParseOptions(argc, argv, options)) {
-        std::fprintf(stderr, "usage: karrowen-gen OUTDIR [--preview=DIR] [--template=FILE]\n");
+        std::fprintf(stderr, "usage: karrowen-gen OUTDIR [--preview=DIR] [--template=FILE]\n"
+                             "       karrowen-gen --icons=DIR\n");
         return 2;
     }
+    if (!options.iconDir.empty()) return WriteAppIcons(options.iconDir) ? 0 : 1;
     std::unique_ptr<FontFace> titleFont = RequireFont({"DejaVu Sans:bold", "Liberation Sans:bold"});
     std::unique_ptr<FontFace> labelFont = RequireFont({"DejaVu Sans:bold", "Liberation Sans:bold"});
     std::unique_ptr<FontFace> textFont = RequireFont({"Liberation Sans", "DejaVu Sans"});
