@@ -71,8 +71,12 @@ private:
         fs::copy_file(KARROWEN_PROGRAM, tree / "bin" / "karrowen");
         fs::copy(KARROWEN_BUILD_RESOURCES, tree / "resources", fs::copy_options::recursive);
         // Playing the build writes ticks and settings into its templates: start from the ones shipped.
+        // The build fills the version into some, which the game never writes: those stay the build's.
+        const std::string versioned = ";" KARROWEN_VERSIONED_RESOURCES ";";
         for (const fs::directory_entry& e : fs::directory_iterator(KARROWEN_HAND_WRITTEN_RESOURCES))
-            fs::copy_file(e.path(), tree / "resources" / e.path().filename(), fs::copy_options::overwrite_existing);
+            if (versioned.find(";" + e.path().filename().string() + ";") == std::string::npos)
+                fs::copy(e.path(), tree / "resources" / e.path().filename(),
+                         fs::copy_options::recursive | fs::copy_options::overwrite_existing);
         fs::path buildSettings = fs::path(KARROWEN_BUILD_RESOURCES) / "gsettings.properties";
         fs::file_time_type before = fs::last_write_time(buildSettings);
         first = run("frontend.input", "");
