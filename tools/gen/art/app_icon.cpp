@@ -43,12 +43,10 @@ Image DrawIcon(int size) {
     Mask tile = RoundRectMask(size, size, margin, margin, s - 2 * margin, s - 2 * margin, s * 0.18f);
     FillMask(image, tile,
              RadialGradient({s * 0.5f, s * 0.42f}, s * 0.7f, {{0, Hex(0x3A2478)}, {1, Hex(0x0E0A24)}}));
-    // The maze's neon edge, only where it stays thicker than a pixel.
-    if (size >= 32) {
-        float inset = margin + s * 0.035f;
-        Mask inner = RoundRectMask(size, size, inset, inset, s - 2 * inset, s - 2 * inset, s * 0.15f);
-        FillMask(image, Subtract(Dilate(inner, s * 0.012f), inner), WithAlpha(Hex(0x7FE3FF), 0.8f));
-    }
+    // The maze's neon edge.
+    const float inset = margin + s * 0.035f;
+    Mask inner = RoundRectMask(size, size, inset, inset, s - 2 * inset, s - 2 * inset, s * 0.15f);
+    FillMask(image, Subtract(Dilate(inner, s * 0.012f), inner), WithAlpha(Hex(0x7FE3FF), 0.8f));
     TobbinPose pose;
     pose.centre = {s * 0.5f, s * 0.56f};
     pose.radius = s * 0.3f;
