@@ -3,6 +3,7 @@
 
 #include <gtest/gtest.h>
 
+#include <numeric>
 #include <random>
 #include <vector>
 
@@ -85,17 +86,21 @@ TEST(ModulePeriods, RowsHoldTheStandardPeriods) {
     EXPECT_EQ(std::vector<int>(kModulePeriods[1], kModulePeriods[1] + 4), (std::vector<int>{1699, 1604, 1514, 1429}));
     EXPECT_EQ(std::vector<int>(kModulePeriods[8], kModulePeriods[8] + 4), (std::vector<int>{1813, 1711, 1615, 1525}));
     EXPECT_EQ(std::vector<int>(kModulePeriods[15], kModulePeriods[15] + 4), (std::vector<int>{1724, 1627, 1536, 1450}));
-    // C-1, F#-2 and B-3 of the standard ProTracker table, finetune 0 ... 7, -8 ... -1.
-    // No scaling formula gives them all: they are the table's own roundings.
-    const int standard[kFinetuneRows][3] = {
-        {856, 302, 113}, {850, 300, 113}, {844, 298, 112}, {838, 296, 111}, {832, 294, 110}, {826, 292, 109},
-        {820, 290, 109}, {814, 288, 108}, {907, 320, 120}, {900, 318, 119}, {894, 316, 118}, {887, 314, 118},
-        {881, 312, 117}, {875, 309, 116}, {868, 307, 115}, {862, 305, 114}};
+    // C-1, F#-2 and B-3 of the standard ProTracker table, finetune 0 ... 7, -8 ... -1,
+    // and the sum of the row's 36 periods there. No scaling formula gives them
+    // all: they are the table's own roundings.
+    const int standard[kFinetuneRows][4] = {
+        {856, 302, 113, 13330}, {850, 300, 113, 13250}, {844, 298, 112, 13156}, {838, 296, 111, 13061},
+        {832, 294, 110, 12967}, {826, 292, 109, 12874}, {820, 290, 109, 12781}, {814, 288, 108, 12688},
+        {907, 320, 120, 14125}, {900, 318, 119, 14034}, {894, 316, 118, 13937}, {887, 314, 118, 13837},
+        {881, 312, 117, 13736}, {875, 309, 116, 13640}, {868, 307, 115, 13540}, {862, 305, 114, 13441}};
     for (int row = 0; row < kFinetuneRows; ++row) {
-        EXPECT_EQ(kModulePeriods[row][12], standard[row][0]) << "row " << row;
-        EXPECT_EQ(kModulePeriods[row][30], standard[row][1]) << "row " << row;
-        EXPECT_EQ(kModulePeriods[row][47], standard[row][2]) << "row " << row;
-        for (int n = 1; n < kPeriodNotes; ++n) EXPECT_LE(kModulePeriods[row][n], kModulePeriods[row][n - 1]);
+        const uint16_t* periods = kModulePeriods[row];
+        EXPECT_EQ(periods[12], standard[row][0]) << "row " << row;
+        EXPECT_EQ(periods[30], standard[row][1]) << "row " << row;
+        EXPECT_EQ(periods[47], standard[row][2]) << "row " << row;
+        EXPECT_EQ(std::accumulate(periods + 12, periods + 48, 0), standard[row][3]) << "row " << row;
+        for (int n = 1; n < kPeriodNotes; ++n) EXPECT_LE(periods[n], periods[n - 1]);
     }
 }
 
@@ -343,6 +348,10 @@ TEST(ModulePlayer, NoteCutSilencesOnItsTick) {
     EXPECT_EQ(f.channel().outputVolume, 64);
     f.runTicks(1);
     EXPECT_EQ(f.channel().outputVolume, 0);
+
+    Fixture atOnce(ModuleBuilder().sample(1, LoopedSample()).cell(0, 0, 0, 1, 428, 0xE, 0xC0));
+    atOnce.runTicks(1);
+    EXPECT_EQ(atOnce.channel().outputVolume, 0);
 }
 
 TEST(ModulePlayer, NoteDelayHoldsTheNoteBack) {
@@ -357,10 +366,13 @@ TEST(ModulePlayer, NoteDelayHoldsTheNoteBack) {
 TEST(ModulePlayer, SampleOffsetStartsInsideTheSample) {
     ModSampleSpec plain;
     plain.data.assign(600, 1);
-    Fixture inside(ModuleBuilder().sample(1, plain).cell(0, 0, 0, 1, 1712, 0x9, 0x02));
+    Fixture inside(
+        ModuleBuilder().sample(1, plain).cell(0, 0, 0, 1, 1712, 0x9, 0x02).cell(0, 1, 0, 1, 1712, 0x9, 0x00));
     inside.runTicks(1);
     EXPECT_TRUE(inside.channel().playing);
     EXPECT_GE(inside.channel().position >> 16, 512);
+    inside.runTicks(6);
+    EXPECT_GE(inside.channel().position >> 16, 512) << "900 uses the remembered offset";
 
     // Past the end: a plain sample is silent, a looped one starts its loop.
     Fixture past(ModuleBuilder().sample(1, plain).cell(0, 0, 0, 1, 1712, 0x9, 0x03));
@@ -377,12 +389,24 @@ TEST(ModulePlayer, SampleOffsetStartsInsideTheSample) {
     EXPECT_LT(loop.channel().position >> 16, 300);
 }
 
-TEST(ModulePlayer, UnloopedSampleStopsAtItsEnd) {
+TEST(ModulePlayer, SamplesStopAtTheirEndOrWrapInsideTheirLoop) {
     ModSampleSpec plain;
     plain.data.assign(100, 1);
     Fixture f(ModuleBuilder().sample(1, plain).cell(0, 0, 0, 1, 113, 0, 0));
     f.runTicks(6);
     EXPECT_FALSE(f.channel().playing);
+
+    ModSampleSpec looped = plain;
+    looped.data.assign(200, 1);
+    looped.loopStartWords = 50;
+    looped.loopLengthWords = 50;
+    Fixture loop(ModuleBuilder().sample(1, looped).cell(0, 0, 0, 1, 113, 0, 0));
+    for (int tick = 0; tick < 12; ++tick) {
+        loop.runTicks(1);
+        ASSERT_TRUE(loop.channel().playing);
+        EXPECT_GE(loop.channel().position >> 16, 100) << "tick " << tick;
+        EXPECT_LT(loop.channel().position >> 16, 200) << "tick " << tick;
+    }
 }
 
 // ---- Modules that lie about their data --------------------------------------------------------

@@ -128,6 +128,11 @@ TEST(SoundMixer, EightBitOutputScalesAndClips) {
     EXPECT_EQ(Render8(mixer, 3), std::vector<uint8_t>(3, 128 + 63));
     for (int i = 0; i < 4; ++i) mixer.play(loud.get(), kAny);
     EXPECT_EQ(Render8(mixer, 3), std::vector<uint8_t>(3, 255));
+    // Division truncates towards zero: -16256 / 256 is -63, not -64.
+    auto low = Sound8(1, 100);
+    mixer.stopAll();
+    mixer.play(low.get(), kAny);
+    EXPECT_EQ(Render8(mixer, 3), std::vector<uint8_t>(3, 128 - 63));
 }
 
 TEST(SoundMixer, VoiceVolumeIsSoundVolumeTimesMasterVolume) {
@@ -170,6 +175,11 @@ TEST(SoundMixer, StereoDataKeepsItsSidesAndSumsIntoMono) {
     ASSERT_EQ(stereo.initOffline(8000, 16, 1, 1, 16), 0);
     stereo.play(sound.get(), kAny);
     EXPECT_EQ(Render16(stereo, 1), (std::vector<int16_t>{6400, -3200}));
+    // Panned, each side still takes its own value: gains 32 and 96 at pan 192.
+    stereo.stopAll();
+    sound->pan = 192;
+    stereo.play(sound.get(), kAny);
+    EXPECT_EQ(Render16(stereo, 1), (std::vector<int16_t>{12800 * 32 / 128, -6400 * 96 / 128}));
 
     SoundMixer mono;
     ASSERT_EQ(mono.initOffline(8000, 16, 0, 1, 16), 0);
@@ -193,6 +203,15 @@ TEST(SoundMixer, VoicesStepByFrequencyAndStopOrLoopAtTheEnd) {
     mixer.play(&sound, kAny);
     EXPECT_EQ(Render16(mixer, 8), (std::vector<int16_t>{1280, 1280, 2560, 2560, 3840, 3840, 1280, 1280}));
     EXPECT_TRUE(mixer.isPlaying(&sound));
+
+    // At 5000 Hz the step is 160/256 of a frame: a wrap keeps what passed the
+    // end (800 - 768 = 32), so the third frame comes one output frame earlier.
+    sound.setPcm(pcm, false, false, 5000);
+    sound.loop = true;
+    mixer.stopAll();
+    mixer.play(&sound, kAny);
+    EXPECT_EQ(Render16(mixer, 10),
+              (std::vector<int16_t>{1280, 1280, 2560, 2560, 3840, 1280, 1280, 2560, 3840, 3840}));
 }
 
 TEST(SoundMixer, ModuleChannelsMixWithoutTheVoiceScale) {

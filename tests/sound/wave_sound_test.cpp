@@ -175,6 +175,10 @@ TEST(WaveSound, DecodesMsAdpcmMonoBlocksAndAFinalPartialBlock) {
     EXPECT_EQ(sound.frames, 14);
     EXPECT_EQ(Samples16(sound), (std::vector<int16_t>{50, 100, 116, 228, -76, -190, -190, -190, 53, 125,  // block 1
                                                       20, 10, 40, 36}));                                  // block 2
+    // Six samples per block: the codes beyond them are padding.
+    format.fmtExtra = soundtest::AdpcmFormatExtra(6);
+    ASSERT_EQ(Load(sound, MakeWav(format, data)), kSoundOk);
+    EXPECT_EQ(Samples16(sound), (std::vector<int16_t>{50, 100, 116, 228, -76, -190, 20, 10, 40, 36}));
 }
 
 TEST(WaveSound, DecodesMsAdpcmStereoWithInterleavedCodes) {
