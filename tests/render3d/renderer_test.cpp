@@ -4,6 +4,8 @@
 
 #include <gtest/gtest.h>
 
+#include <tuple>
+
 #include "render3d/subdivision_drawer.h"
 #include "render3d_fixture.h"
 #include "scene/image_cache.h"
@@ -56,10 +58,10 @@ protected:
         return object;
     }
 
-    int countPixels(uint32_t rgb) {
+    int countPixels(uint32_t rgb, int x0 = 0, int y0 = 0, int x1 = kSize, int y1 = kSize) {
         int n = 0;
-        for (int y = 0; y < kSize; ++y)
-            for (int x = 0; x < kSize; ++x) n += pixel(x, y) == stored(rgb);
+        for (int y = y0; y < y1; ++y)
+            for (int x = x0; x < x1; ++x) n += pixel(x, y) == stored(rgb);
         return n;
     }
 
@@ -291,6 +293,11 @@ TEST_P(RendererTest, BlendedMeshesStopDepthWritesUnlessTheirModeIs1Or3) {
     frame();
     EXPECT_EQ(pixel(32, 32), stored(0xFF0000));
     EXPECT_EQ(depth(32, 32), 10);
+    // Mode 4 blends its lit colour (black without lights) with what lies behind.
+    glass->setDetailLevel(4);
+    frame();
+    EXPECT_EQ(pixel(32, 32), bits() == 16 ? rgb565(0, 0, 15) : 0x00007Fu);
+    EXPECT_EQ(depth(32, 32), 20);
 }
 
 TEST_P(RendererTest, TransparentMeshesAreDrawnFarthestFirst) {
@@ -299,6 +306,46 @@ TEST_P(RendererTest, TransparentMeshesAreDrawnFarthestFirst) {
     near->materials[0]->alpha = far->materials[0]->alpha = 128;
     frame();
     EXPECT_EQ(pixel(32, 32), bits() == 16 ? rgb565(15, 0, 7) : 0x7F003Fu);
+    // At one depth, a positive bias sorts a mesh as farther: blue first again.
+    far->worldMatrix.setTranslation({0, 0, -2.0f});
+    far->meshAt(0)->depthBias = 0.5f;
+    frame();
+    EXPECT_EQ(pixel(32, 32), bits() == 16 ? rgb565(15, 0, 7) : 0x7F003Fu);
+}
+
+TEST_P(RendererTest, TheObjectsOwnNearAndFarClipIt) {
+    Object3D* q = add(u"q", MakeQuad(1.0f, 0.0f, 0xFF0000));
+    for (auto [nearOverride, farOverride, drawn] : {std::tuple{0.0f, 9.5f, false}, std::tuple{0.0f, 10.5f, true},
+                                                    std::tuple{10.5f, 0.0f, false}, std::tuple{9.5f, 0.0f, true}}) {
+        q->nearOverride = nearOverride;
+        q->farOverride = farOverride;
+        frame();
+        EXPECT_EQ(countPixels(0xFF0000) > 0, drawn) << "near " << nearOverride << ", far " << farOverride;
+    }
+}
+
+TEST_P(RendererTest, TextureOffsetsShiftTheTexture) {
+    // A 4 x 4 texture of distinct texels; the quad shows it once, so the
+    // pixels near its corners read texels (0, 0) and (3, 3).
+    auto colour = [](int column, int row) { return uint32_t(column * 60) << 16 | uint32_t(row * 60) << 8 | 0x40; };
+    std::vector<uint32_t> texels;
+    for (int row = 0; row < 4; ++row)
+        for (int column = 0; column < 4; ++column) texels.push_back(colour(column, row));
+    auto object = MakeQuad(1.0f, 0.0f, 0);
+    Material3D& m = *object->materials[0];
+    m.texture = texture(*object, 4, 4, texels);
+    add(u"q", std::move(object));
+    auto corners = [&] {
+        frame();
+        return std::vector<uint32_t>{pixel(26, 26), pixel(38, 38)};
+    };
+    auto texel = [&](int column, int row) { return stored(colour(column, row)); };
+    EXPECT_EQ(corners(), (std::vector<uint32_t>{texel(0, 0), texel(3, 3)}));
+    m.offsetU = 0x4000;  // a quarter of the texture: one texel, wrapping around
+    EXPECT_EQ(corners(), (std::vector<uint32_t>{texel(1, 0), texel(0, 3)}));
+    m.offsetU = 0;
+    m.offsetV = 0x4000;
+    EXPECT_EQ(corners(), (std::vector<uint32_t>{texel(0, 1), texel(3, 0)}));
 }
 
 TEST_P(RendererTest, BackFacesAreDroppedUnlessTwoSided) {
@@ -375,6 +422,15 @@ TEST_P(RendererTest, WireFramesDrawEdgesOnly) {
     q->materials[0]->wireFrameMask = 0;
     frame();
     EXPECT_EQ(countPixels(0xFFFF00), 0);
+    // Bit 0 is each triangle's edge P1-P2: the right side of face (0, 1, 2) and
+    // the top of face (0, 2, 3); not the left, the bottom or the diagonal.
+    q->materials[0]->wireFrameMask = 1;
+    frame();
+    EXPECT_GT(countPixels(0xFFFF00, 37, 28, 43, 37), 0);
+    EXPECT_GT(countPixels(0xFFFF00, 28, 21, 37, 28), 0);
+    EXPECT_EQ(countPixels(0xFFFF00, 21, 28, 28, 37), 0);
+    EXPECT_EQ(countPixels(0xFFFF00, 28, 37, 37, 43), 0);
+    EXPECT_EQ(countPixels(0xFFFF00, 29, 29, 36, 36), 0);
 }
 
 TEST_P(RendererTest, FaceRangeWrapsAroundTheEndOfTheList) {
@@ -398,9 +454,13 @@ TEST_P(RendererTest, FaceRangeWrapsAroundTheEndOfTheList) {
 
 TEST_P(RendererTest, EnvironmentMapIsAddedInModeFive) {
     Object3D* q = add(u"q", MakeQuad(1.0f, 0.0f, 0xFF0000, 5));
-    q->materials[0]->environmentTexture = texture(*q, 4, 4, std::vector<uint32_t>(16, 0x306090));
+    std::vector<uint32_t> map(16, 0x102030);
+    map[2 * 4 + 2] = 0x306090;
+    q->materials[0]->environmentTexture = texture(*q, 4, 4, map);
     frame();
     // No lights: the base is black and the environment texel is all there is.
+    // Normals facing the camera give light-map coordinates (127, 127); the
+    // mask min(min(4 - 1, 4) - 1, 255) = 2 keeps texel (2, 2).
     EXPECT_EQ(pixel(32, 32), stored(0x306090));
 }
 
