@@ -32,6 +32,9 @@ TEST(PropertySyntax, CommentBlankAndEntryWriteBackAsTheSameLines) {
     EXPECT_EQ(file.count(), 3);
     EXPECT_EQ(file.dataKeyCount(), 1);
     EXPECT_EQ(file.serialize(), u"# settings\n\na=1\n");
+    PropertyFile skipping;
+    skipping.loadText(u"a=1\n   \n\t\nb=2\n", nullptr, true);
+    EXPECT_EQ(skipping.serialize(), u"a=1\nb=2\n");
 }
 
 TEST(PropertySyntax, TrailingCommentIsCutAtTheLastDoubleSlash) {
@@ -49,12 +52,9 @@ TEST(PropertySyntax, ContinuationJoinsTrimmedLines) {
     // Blanks before a continuing "\" stay: only the joined line's ends are trimmed.
     EXPECT_EQ(Raw(file, u"list"), u"x:1, y:2 , z:3");
     EXPECT_EQ(Raw(file, u"next"), u"1");
-}
-
-TEST(PropertySyntax, BackslashOnTheLastLineStaysInTheValue) {
-    PropertyFile file;
-    file.loadText(u"a=1\\");
-    EXPECT_EQ(Raw(file, u"a"), u"1\\");
+    PropertyFile last;
+    last.loadText(u"a=1\\");
+    EXPECT_EQ(Raw(last, u"a"), u"1\\") << "nothing to continue with";
 }
 
 TEST(PropertySyntax, KeepFirstChoosesWhichDefinitionWins) {
@@ -85,12 +85,6 @@ TEST(PropertySyntax, KeysNamedLikePseudoEntriesAreRefused) {
     EXPECT_EQ(file.dataKeys(), (std::vector<std::u16string>{u"dir", u"a"}));
     EXPECT_EQ(file.dataKeyCount(), 2);
     EXPECT_EQ(file.serialize(), u"# c\ndir=_EMPTY_LINE_\na=1\n");
-}
-
-TEST(PropertySyntax, SkippingEmptyLinesDropsThemFromTheWriteBack) {
-    PropertyFile file;
-    file.loadText(u"a=1\n   \n\t\nb=2\n", nullptr, true);
-    EXPECT_EQ(file.serialize(), u"a=1\nb=2\n");
 }
 
 TEST(PropertySyntax, WindowsLineBreaksAndByteOrderMarkReadLikePlainText) {
@@ -245,16 +239,17 @@ TEST(PropertyGetters, TypedGettersReadTheRawValue) {
 // ---- Lists -----------------------------------------------------------------------------------------
 
 TEST(PropertyLists, ParseListFollowsTheListRule) {
+    auto item = [](const ItemList& list, const char16_t* name) {
+        return std::u16string(static_cast<const char16_t*>(list->lookup(name)));
+    };
     ItemList list = PropertyFile::parseList(u"a:1,2,3, b:4", u',', u':');
     ASSERT_EQ(list->count(), 2);
-    EXPECT_EQ(std::u16string(static_cast<const char16_t*>(list->lookup(u"a"))), u"1,2,3");
-    EXPECT_EQ(std::u16string(static_cast<const char16_t*>(list->lookup(u"b"))), u"4");
-}
-
-TEST(PropertyLists, LaterDuplicatesWinAndItemlessPiecesDrop) {
-    ItemList list = PropertyFile::parseList(u"x:1, x:2, y : 3 ", u',', u':');
-    EXPECT_EQ(std::u16string(static_cast<const char16_t*>(list->lookup(u"x"))), u"2");
-    EXPECT_EQ(std::u16string(static_cast<const char16_t*>(list->lookup(u"y"))), u"3");
+    EXPECT_EQ(item(list, u"a"), u"1,2,3");
+    EXPECT_EQ(item(list, u"b"), u"4");
+    // Later duplicates win, items are trimmed, pieces without a ':' drop.
+    ItemList duplicates = PropertyFile::parseList(u"x:1, x:2, y : 3 ", u',', u':');
+    EXPECT_EQ(item(duplicates, u"x"), u"2");
+    EXPECT_EQ(item(duplicates, u"y"), u"3");
     EXPECT_EQ(PropertyFile::parseList(u"plain text", u',', u':')->count(), 0);
 }
 
