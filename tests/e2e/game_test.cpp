@@ -21,6 +21,9 @@ using e2e::ReadText;
 using e2e::Screenshot;
 
 constexpr int kWidth = 480, kHeight = 640;
+// A small screen and long frames keep the unscripted runs short (also under
+// the sanitizers); the rules run on the frame time, so the game is the same kind.
+const std::string kQuick = "--screen=240x320 --frame-ms=100";
 
 struct LevelStart {
     int level, score, lives;
@@ -70,9 +73,9 @@ protected:
 fs::path GameRuns::tree_;
 
 TEST_F(GameRuns, TheBuiltInPlayerClearsLevelsAndOneSeedGivesOneGame) {
-    const std::string options = "--seed=5 --autoplay --stop-at-level=3 --screenshot=auto-level1.png@7000";
-    const std::string first = run("auto1", options, "ARG:");
-    const std::string second = run("auto2", "--seed=5 --autoplay --stop-at-level=3", "ARG:");
+    const std::string options = "--seed=5 --autoplay --stop-at-level=3 " + kQuick;
+    const std::string first = run("auto1", options + " --screenshot=auto-level1.png@7000", "ARG:");
+    const std::string second = run("auto2", options, "ARG:");
     std::vector<LevelStart> starts = LevelStarts(first);
     ASSERT_EQ(starts.size(), 3u) << first;
     EXPECT_EQ(starts[0], (LevelStart{1, 0, 0}));
@@ -83,13 +86,11 @@ TEST_F(GameRuns, TheBuiltInPlayerClearsLevelsAndOneSeedGivesOneGame) {
     EXPECT_EQ(first.find("[message box"), std::string::npos) << first;
     // A level shows the maze, not a black screen.
     Screenshot level = shot("auto-level1.png");
-    EXPECT_GT(level.brightness(0, 200, kWidth, 300), 20.0);
+    EXPECT_GT(level.brightness(0, 100, level.width, 150), 20.0);
 }
 
 TEST_F(GameRuns, GameOverEndsInTheScoreListWithTheNameEntered) {
-    // A small screen and long frames keep the run short; the rules run on the frame time.
-    const std::string log = run("gameover", "--seed=3 --autoplay --screen=240x320 --frame-ms=100",
-                                "ARG:Level:30,Score:1234,Lifes:0");
+    const std::string log = run("gameover", "--seed=3 --autoplay " + kQuick, "ARG:Level:30,Score:1234,Lifes:0");
     std::vector<LevelStart> starts = LevelStarts(log);
     ASSERT_EQ(starts.size(), 1u) << log;
     EXPECT_EQ(starts[0], (LevelStart{30, 1234, 0}));
@@ -101,7 +102,7 @@ TEST_F(GameRuns, GameOverEndsInTheScoreListWithTheNameEntered) {
     EXPECT_GE(first, 1234);
 
     // A better game later goes in above it; the list keeps both, best first.
-    run("gameover2", "--seed=4 --autoplay --screen=240x320 --frame-ms=100", "ARG:Level:30,Score:900000,Lifes:0");
+    run("gameover2", "--seed=4 --autoplay " + kQuick, "ARG:Level:30,Score:900000,Lifes:0");
     const std::string again = ReadText(tree_ / "resources" / "scores.properties");
     ASSERT_TRUE(std::regex_search(again, entry, std::regex(R"(default\s*=\s*AUTO:(\d+),AUTO:(\d+)\s)"))) << again;
     EXPECT_GE(std::stoi(entry[1]), 900000);
@@ -157,9 +158,9 @@ TEST_F(GameRuns, TheSoundSettingSilencesTheNextLevelAndBringsItBack) {
     const fs::path settings = tree_ / "resources" / "gsettings.properties";
     const std::string shots = KARROWEN_E2E_SHOTS;
     SetSoundSetting(settings, 1);
-    run("silent", "--seed=5 --autoplay --audio=wav:" + shots + "/silent.wav --exit-after=8000", "ARG:");
+    run("silent", "--seed=5 --autoplay --audio=wav:" + shots + "/silent.wav --exit-after=8000 " + kQuick, "ARG:");
     SetSoundSetting(settings, 0);
-    run("sound", "--seed=5 --autoplay --audio=wav:" + shots + "/sound.wav --exit-after=8000", "ARG:");
+    run("sound", "--seed=5 --autoplay --audio=wav:" + shots + "/sound.wav --exit-after=8000 " + kQuick, "ARG:");
     EXPECT_EQ(LoudestSample(fs::path(shots) / "silent.wav"), 0);
     EXPECT_GT(LoudestSample(fs::path(shots) / "sound.wav"), 10) << "music and the landing play";
 }
@@ -179,7 +180,7 @@ TEST_F(GameRuns, MissingPicturesAndObjectsAreToldAndTheGameGoesOn) {
     std::ofstream(screen, std::ios::binary | std::ios::trunc) << text;
 
     const std::string command = "cd '" + broken.string() + "' && timeout 240 bin/karrowen --headless --instance=e2e-broken-" +
-                                std::to_string(::getpid()) + " --seed=5 --autoplay --stop-at-level=2 -- ARG: 2>&1";
+                                std::to_string(::getpid()) + " --seed=5 --autoplay --stop-at-level=2 " + kQuick + " -- ARG: 2>&1";
     std::string log;
     if (FILE* pipe = popen(command.c_str(), "r")) {
         char buffer[4096];
