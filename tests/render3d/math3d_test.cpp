@@ -17,25 +17,19 @@ void ExpectNear(const Vector3& a, const Vector3& b, float tolerance = 1e-5f) {
     EXPECT_NEAR(a.z, b.z, tolerance);
 }
 
-TEST(Vector3, NormalizingZeroLeavesItZero) {
-    Vector3 v;
-    v.normalize();
-    EXPECT_TRUE(SameBits(v, Vector3{0, 0, 0}));
-}
-
-TEST(Vector3, NormalizingANearUnitVectorLeavesItBitIdentical) {
-    // Squared length 1 within float rounding: left exactly as it is.
-    Vector3 v{0.6f, 0.8f, 0.0f};
-    ASSERT_LT(std::fabs(v.lengthSquared() - 1.0f), 1e-6f);
-    Vector3 before = v;
-    v.normalize();
-    EXPECT_TRUE(SameBits(v, before));
-}
-
-TEST(Vector3, NormalizeScalesToUnitLength) {
+TEST(Vector3, NormalizeScalesToUnitLengthAndLeavesZeroAndUnitVectorsAlone) {
     Vector3 v{3.0f, 0.0f, 4.0f};
     v.normalize();
     ExpectNear(v, {0.6f, 0.0f, 0.8f});
+    Vector3 zero;
+    zero.normalize();
+    EXPECT_TRUE(SameBits(zero, Vector3{0, 0, 0}));
+    // Squared length 1 within float rounding: left exactly as it is.
+    Vector3 unit{0.6f, 0.8f, 0.0f};
+    ASSERT_LT(std::fabs(unit.lengthSquared() - 1.0f), 1e-6f);
+    Vector3 before = unit;
+    unit.normalize();
+    EXPECT_TRUE(SameBits(unit, before));
 }
 
 TEST(Vector3, AngleBetweenParallelVectorsIsZeroNotNaN) {

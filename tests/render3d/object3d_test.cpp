@@ -134,13 +134,9 @@ TEST(Object3D, CloneCopiesMeshesAndMaterialsAndRepointsThem) {
     EXPECT_EQ(copy->findMesh(u"hat"), copy->meshAt(1));
 }
 
-TEST(Object3D, DetailLevelEnvironmentAndLevels) {
+TEST(Object3D, LevelsOfDetailKeepTheirMaterialsInTheContainer) {
     auto object = TwoMeshes();
     object->addMaterial(u"a", std::make_unique<Material3D>());
-    object->setDetailLevel(4);
-    object->setEnvironment(false);
-    EXPECT_EQ(object->materials[0]->shadingMode, 4);
-    EXPECT_FALSE(object->meshAt(1)->environment);
 
     std::vector<std::unique_ptr<Object3D>> none;
     none.push_back(TwoMeshes());
