@@ -281,6 +281,14 @@ void GameCanvas::loadBackdrop() {
 }
 
 void GameCanvas::startLevel() {
+    if (!loadGameScreen()) return;
+    buildLevel();
+    beginPlay();
+}
+
+// The game screen's templates, laid out for the screen, with the level's
+// number and sky. False when there is no 3D scene to play in.
+bool GameCanvas::loadGameScreen() {
     drawLoadingBand(Text(u"LDING", u"Loading ..."));
     applySettings();
     loadTemplate(resourceDir(), u"GameCanvas.properties", false, true);
@@ -298,7 +306,7 @@ void GameCanvas::startLevel() {
         // with the introduction.
         host::MessageBox(handle(), u"The game screen has no 3D scene \"scene3D\".", u"Error", host::MB_OK);
         RestartProgram(*static_cast<Window*>(parent()), u"ARG:intro");
-        return;
+        return false;
     }
     scene3D_->x = scene3D_->y = 0;
     scene3D_->width = clientWidth();
@@ -313,7 +321,11 @@ void GameCanvas::startLevel() {
     if (Sprite* scoreText = dynamic_cast<Sprite*>(sceneConsole_ ? sceneConsole_->findObject(u"txtScore") : nullptr))
         scoreText->visible = true;
     loadBackdrop();
+    return true;
+}
 
+// The maze, the characters and the items, with the loading boxes between.
+void GameCanvas::buildLevel() {
     game_ = std::make_unique<GameLevel>(level, carriedScore, carriedLives, LevelSeed(level), *scene3D_, *this);
     LevelPictures pictures;
     auto levelImage = [&](const char16_t* name) { return imageCache().load(levelImageFolder, name, true, false); };
@@ -325,17 +337,19 @@ void GameCanvas::startLevel() {
 
     static constexpr const char16_t* kHeadings[4] = {u"east", u"north", u"west", u"south"};
     for (int d = 0; d < 4; ++d) {
-        pictures.hero[size_t(d)] =
-            imageCache().load(resourceDir(), u"characters/man_" + std::u16string(kHeadings[d]) + u".gif", true, false);
-        pictures.ghost[size_t(d)] = imageCache().load(
-            resourceDir(), u"characters/ghost_" + std::u16string(kHeadings[d]) + u".gif", true, false);
+        const std::u16string heading = kHeadings[d];
+        pictures.hero[size_t(d)] = imageCache().load(resourceDir(), u"characters/man_" + heading + u".gif", true, false);
+        pictures.ghost[size_t(d)] =
+            imageCache().load(resourceDir(), u"characters/ghost_" + heading + u".gif", true, false);
     }
     game_->createCharacters(pictures);
     showLoadingBox(u"LD_LVL80", u"Loading Level ...\n80%");
 
     for (int t = 0; t < kItemTypes; ++t) pictures.items[size_t(t)] = levelImage(kItemImageNames[t]);
     game_->placeItems(pictures);
+}
 
+void GameCanvas::beginPlay() {
     if (sceneGUI_) sceneGUI_->visible = true;
     scene3D_->visible = true;
     createPipeline(scene3D_, kSoftwarePipeline);

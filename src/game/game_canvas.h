@@ -68,6 +68,9 @@ private:
     void scrollPrompt(float frameTime);
     void drawLoadingBand(const std::u16string& text);
     void showLoadingBox(const char16_t* key, const char16_t* text);
+    bool loadGameScreen();
+    void buildLevel();
+    void beginPlay();
     void applySettings();
     void layOutGameScreen();
     void loadBackdrop();
