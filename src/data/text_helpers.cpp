@@ -6,6 +6,8 @@
 #include <limits>
 #include <utility>
 
+#include "platform/host/host.h"
+
 namespace {
 
 bool IsCSpace(char16_t c) { return c == u' ' || (c >= u'\t' && c <= u'\r'); }
@@ -192,24 +194,6 @@ std::pair<uint32_t, size_t> Utf8SequenceAt(std::string_view bytes, size_t at) {
     return {cp, length};
 }
 
-void AppendUtf8(std::string& out, uint32_t cp) {
-    if (cp < 0x80) {
-        out += char(cp);
-    } else if (cp < 0x800) {
-        out += char(0xC0 | (cp >> 6));
-        out += char(0x80 | (cp & 0x3F));
-    } else if (cp < 0x10000) {
-        out += char(0xE0 | (cp >> 12));
-        out += char(0x80 | ((cp >> 6) & 0x3F));
-        out += char(0x80 | (cp & 0x3F));
-    } else {
-        out += char(0xF0 | (cp >> 18));
-        out += char(0x80 | ((cp >> 12) & 0x3F));
-        out += char(0x80 | ((cp >> 6) & 0x3F));
-        out += char(0x80 | (cp & 0x3F));
-    }
-}
-
 }  // namespace
 
 std::u16string DecodeUtf8KeepingBytes(std::string_view bytes) {
@@ -238,12 +222,12 @@ std::string EncodeUtf8KeepingBytes(std::u16string_view text) {
     for (size_t i = 0; i < text.size(); ++i) {
         const uint32_t unit = text[i];
         if (unit >= 0xD800 && unit <= 0xDBFF && i + 1 < text.size() && text[i + 1] >= 0xDC00 && text[i + 1] <= 0xDFFF) {
-            AppendUtf8(bytes, 0x10000 + ((unit - 0xD800) << 10) + (text[i + 1] - 0xDC00u));
+            host::AppendUtf8(bytes, 0x10000 + ((unit - 0xD800) << 10) + (text[i + 1] - 0xDC00u));
             ++i;
         } else if (unit >= kByteEscape + 0x80u && unit <= kByteEscape + 0xFFu) {
             bytes += char(unit - kByteEscape);
         } else {
-            AppendUtf8(bytes, unit >= 0xD800 && unit <= 0xDFFF ? 0xFFFD : unit);
+            host::AppendUtf8(bytes, unit >= 0xD800 && unit <= 0xDFFF ? 0xFFFD : unit);
         }
     }
     return bytes;

@@ -162,6 +162,8 @@ bool StartProcess(const std::u16string& modulePath, const std::u16string& comman
 // ---- Text conversion at the operating-system boundary --------------------------------
 
 std::string ToUtf8(const std::u16string& text);
+// One code point (at most 0x10FFFF) as UTF-8.
+void AppendUtf8(std::string& out, uint32_t codePoint);
 std::u16string FromUtf8(const std::string& text);
 
 }  // namespace host

@@ -35,23 +35,23 @@ Signal Render(double seconds, double rate, Voice voice) {
 
 }  // namespace
 
-ModSample MakeTone(const ToneSpec& spec) {
+ModSample MakeTone(const ToneSpec& tone) {
     Signal signal;
-    const int loopFrom = spec.cycles - spec.loopCycles;
-    for (int c = 0; c < spec.cycles; ++c) {
+    const int loopFrom = tone.cycles - tone.loopCycles;
+    for (int c = 0; c < tone.cycles; ++c) {
         // The loop repeats the state reached where it begins.
         double at = std::min(c, loopFrom);
-        float mix = float(std::exp2(-at / spec.timbreHalfLife));
-        for (int i = 0; i < spec.cycleLength; ++i) {
-            double t = at + double(i) / spec.cycleLength;
+        float mix = float(std::exp2(-at / tone.timbreHalfLife));
+        for (int i = 0; i < tone.cycleLength; ++i) {
+            double t = at + double(i) / tone.cycleLength;
             if (c >= loopFrom) t = loopFrom;
-            double phase = double(i) / spec.cycleLength;
-            float wave = mix * Harmonics(phase, spec.bright) + (1 - mix) * Harmonics(phase, spec.dark);
-            signal.push_back(wave * AttackDecay(t, spec.attackCycles, spec.decayHalfLife, spec.sustain));
+            double phase = double(i) / tone.cycleLength;
+            float wave = mix * Harmonics(phase, tone.bright) + (1 - mix) * Harmonics(phase, tone.dark);
+            signal.push_back(wave * AttackDecay(t, tone.attackCycles, tone.decayHalfLife, tone.sustain));
         }
     }
-    ModSample sample = SampleOf(spec.name, signal, spec.volume);
-    sample.loopLength = size_t(spec.loopCycles * spec.cycleLength);
+    ModSample sample = SampleOf(tone.name, signal, tone.volume);
+    sample.loopLength = size_t(tone.loopCycles * tone.cycleLength);
     sample.loopStart = sample.data.size() - sample.loopLength;
     return sample;
 }

@@ -31,7 +31,7 @@ struct ToneSpec {
     int volume = 48;
 };
 
-ModSample MakeTone(const ToneSpec& spec);
+ModSample MakeTone(const ToneSpec& tone);
 
 // A held chord-pad voice: two waves a little apart in pitch beat slowly
 // against each other; the loop holds a whole number of periods of both.
