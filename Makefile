@@ -22,8 +22,12 @@ build: setup
 	@$(CONFIGURE) -B $(BUILD) -DCMAKE_BUILD_TYPE=RelWithDebInfo >/dev/null
 	@cmake --build $(BUILD) -j $(JOBS)
 
+# Without a display (and without ARGS) there is no one to play: the built-in
+# player shows the first levels instead, printing each as it starts.
+HEADLESS_DEMO = $(if $(ARGS)$(DISPLAY)$(WAYLAND_DISPLAY),,--autoplay --stop-at-level=3 -- ARG:)
+
 run: build
-	$(BUILD)/bin/karrowen $(ARGS)
+	$(BUILD)/bin/karrowen $(ARGS) $(HEADLESS_DEMO)
 
 test: test-release test-asan test-tsan test-fuzz
 
