@@ -1,6 +1,7 @@
 #include "art/bitmap_fonts.h"
 
 #include <algorithm>
+#include <functional>
 
 #include "raster/effects.h"
 #include "raster/rasterize.h"
@@ -20,6 +21,25 @@ Path GlyphPath(const FontFace& font, char ch, float size, float cellX, float cel
     return glyph.transformed(place);
 }
 
+// Calls `paint` with each printable character's glyph, cut to its cell
+// (less `bottom` pixels at the foot), and its baseline. The cut keeps whatever
+// would reach past the cell out: the game copies whole cells.
+void ForEachGlyph(const FontFace& font, const BitmapFontLayout& layout, float size, float margin, float bottom,
+                  const std::function<void(const Mask& face, float baseline)>& paint) {
+    const int w = layout.columns * layout.cellWidth, h = layout.rows * layout.cellHeight;
+    for (int i = 0; i < layout.columns * layout.rows; ++i) {
+        char ch = static_cast<char>(layout.startCode + i);
+        if (ch == ' ') continue;
+        float cellX = static_cast<float>((i % layout.columns) * layout.cellWidth);
+        float cellY = static_cast<float>((i / layout.columns) * layout.cellHeight);
+        float baseline = cellY + margin + font.capHeight(size);
+        Mask cell = RoundRectMask(w, h, cellX + margin, cellY + margin, layout.cellWidth - 2 * margin,
+                                  layout.cellHeight - 2 * margin - bottom, 0);
+        Path glyph = GlyphPath(font, ch, size, cellX, static_cast<float>(layout.cellWidth), baseline, margin);
+        paint(Intersect(FillPath(w, h, glyph), cell), baseline);
+    }
+}
+
 }  // namespace
 
 Image MakeTitleFont(const FontFace& font, const BitmapFontLayout& layout) {
@@ -32,16 +52,7 @@ Image MakeTitleFont(const FontFace& font, const BitmapFontLayout& layout) {
     float size = 100;
     size *= (layout.cellHeight - 2 * margin - depth) / (font.capHeight(size) - 0.75f * font.descender(size));
     Image image(w, h);
-    for (int i = 0; i < layout.columns * layout.rows; ++i) {
-        char ch = static_cast<char>(layout.startCode + i);
-        if (ch == ' ') continue;
-        float cellX = static_cast<float>((i % layout.columns) * layout.cellWidth);
-        float cellY = static_cast<float>((i / layout.columns) * layout.cellHeight);
-        float baseline = cellY + margin + font.capHeight(size);
-        // Whatever would still reach past the cell is cut off: the game copies whole cells.
-        Mask cell = RoundRectMask(w, h, cellX + margin, cellY + margin, layout.cellWidth - 2 * margin,
-                                  layout.cellHeight - 2 * margin - depth, 0);
-        Mask face = Intersect(FillPath(w, h, GlyphPath(font, ch, size, cellX, static_cast<float>(layout.cellWidth), baseline, margin)), cell);
+    ForEachGlyph(font, layout, size, margin, depth, [&](const Mask& face, float baseline) {
         Mask solid = face;
         for (int k = 1; k <= static_cast<int>(depth); ++k) solid = Union(solid, ShiftMask(face, 0, k));
         FillMask(image, Dilate(solid, outline), Hex(0x170525));
@@ -49,7 +60,7 @@ Image MakeTitleFont(const FontFace& font, const BitmapFontLayout& layout) {
         float top = baseline - font.capHeight(size);
         FillMask(image, face, LinearGradient({0, top}, {0, baseline},
                                              {{0.0f, Hex(0xFFF9C4)}, {0.45f, Hex(0xFFD23A)}, {1.0f, Hex(0xFF8C1A)}}));
-    }
+    });
     return image;
 }
 
@@ -60,19 +71,11 @@ Image MakeBrightFont(const FontFace& font, const BitmapFontLayout& layout) {
     float size = 100;
     size *= (layout.cellHeight - 2 * margin) / (font.capHeight(size) - 0.6f * font.descender(size));
     Image image(w, h);
-    for (int i = 0; i < layout.columns * layout.rows; ++i) {
-        char ch = static_cast<char>(layout.startCode + i);
-        if (ch == ' ') continue;
-        float cellX = static_cast<float>((i % layout.columns) * layout.cellWidth);
-        float cellY = static_cast<float>((i / layout.columns) * layout.cellHeight);
-        float baseline = cellY + margin + font.capHeight(size);
-        Mask cell = RoundRectMask(w, h, cellX + margin, cellY + margin, layout.cellWidth - 2 * margin,
-                                  layout.cellHeight - 2 * margin, 0);
-        Mask face = Intersect(FillPath(w, h, GlyphPath(font, ch, size, cellX, static_cast<float>(layout.cellWidth), baseline, margin)), cell);
+    ForEachGlyph(font, layout, size, margin, 0, [&](const Mask& face, float baseline) {
         FillMask(image, Dilate(face, outline), Hex(0x12061E));
         float top = baseline - font.capHeight(size);
         FillMask(image, face, LinearGradient({0, top}, {0, baseline},
                                              {{0.0f, Hex(0xFFFFFF)}, {0.5f, Hex(0xFFF3A8)}, {1.0f, Hex(0xFFC640)}}));
-    }
+    });
     return image;
 }
