@@ -232,3 +232,5 @@ std::string EncodeUtf8KeepingBytes(std::u16string_view text) {
     }
     return bytes;
 }
+
+std::u16string Decimal(long long value) { return host::FromUtf8(std::to_string(value)); }

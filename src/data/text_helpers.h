@@ -51,6 +51,8 @@ uint32_t ParseColour(std::u16string_view text);
 int32_t ParseLeadingInt(std::u16string_view text);
 // The leading decimal floating-point number of `text`; 0 when there is none.
 float ParseLeadingFloat(std::u16string_view text);
+// The value as decimal text ("-12").
+std::u16string Decimal(long long value);
 
 // Length of a zero-terminated wide string.
 size_t TextLength(const char16_t* text);

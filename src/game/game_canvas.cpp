@@ -8,6 +8,7 @@
 #include "data/language_table.h"
 #include "data/property_file.h"
 #include "data/resource.h"
+#include "data/text_helpers.h"
 #include "game/autoplayer.h"
 #include "game/game_level.h"
 #include "game/game_view.h"
@@ -32,8 +33,6 @@ namespace {
 bool Contains(const std::u16string& text, const char16_t* part) { return text.find(part) != std::u16string::npos; }
 
 int S(float designValue) { return ScaleToScreen(int(designValue)); }
-
-std::u16string Decimal(int value) { return host::FromUtf8(std::to_string(value)); }
 
 std::u16string Text(const char16_t* key, const char16_t* fallback) {
     return std::u16string(GetLanguageText(key, fallback));

@@ -4,13 +4,12 @@
 #include <string>
 
 #include "data/language_table.h"
+#include "data/text_helpers.h"
 #include "game/maze_scene.h"
 #include "platform/host/host.h"
 #include "render3d/scene3d.h"
 
 namespace {
-
-std::u16string Decimal(int value) { return host::FromUtf8(std::to_string(value)); }
 
 std::u16string Text(const char16_t* key, const char16_t* fallback) {
     return std::u16string(GetLanguageText(key, fallback));

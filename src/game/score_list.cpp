@@ -16,8 +16,6 @@ constexpr const char16_t* kListEntry = u"default";
 
 int ScoreValue(const ScoreEntry& entry) { return ParseLeadingInt(entry.value); }
 
-std::u16string Decimal(size_t value) { return host::FromUtf8(std::to_string(value)); }
-
 Sprite* RowSprite(Canvas& canvas, const char16_t* prefix, size_t row) {
     return dynamic_cast<Sprite*>(canvas.findObject(prefix + Decimal(row)));
 }

@@ -31,8 +31,6 @@ Texture* Load3DTexture(Canvas& canvas, const PropertyList& props, const char16_t
 
 std::optional<std::u16string> NameList(const PropertyList& props, const char16_t* key) { return props.string(key); }
 
-std::u16string Decimal(int value) { return host::FromUtf8(std::to_string(value)); }
-
 // Places the object, or "number" copies of it named name0, name1, ...
 void PlaceObject(Scene3D& scene, const std::u16string& entryName, const PropertyList& props,
                  std::unique_ptr<Object3D> object) {

@@ -24,8 +24,6 @@ std::u16string Lower(std::u16string text) {
     return text;
 }
 
-std::u16string Decimal(int value) { return host::FromUtf8(std::to_string(value)); }
-
 // "50%" is half the canvas; anything else a scaled design length.
 int SizeOf(const PropertyList& props, const char16_t* key, int canvasSize) {
     auto value = props.string(key);

@@ -29,8 +29,6 @@ void ShowMissingGroup() {
                u"Error", MB_OK | MB_ICONHAND);
 }
 
-std::u16string Decimal(int value) { return FromUtf8(std::to_string(value)); }
-
 // A tapped box of a group clears the others first; the group entry records
 // which one in scene order was tapped.
 void ToggleCheckBox(Canvas& canvas, Sprite& box) {
