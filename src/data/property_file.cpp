@@ -104,6 +104,8 @@ void PropertyFile::reset() {
     for (char16_t* value : retired_) delete[] value;
     retired_.clear();
     sources_.clear();
+    shipped_.clear();
+    changes_.clear();
     path_.clear();
     commentCount_ = 0;
     emptyLineCount_ = 0;
@@ -118,12 +120,18 @@ void PropertyFile::retire(char16_t* value) {
 bool PropertyFile::load(std::u16string_view folder, std::u16string_view fileName,
                         std::vector<std::u16string>* keyList, bool skipEmptyLines, bool keepFirst) {
     path_ = JoinResourcePath(folder, fileName);
-    std::FILE* file = OpenResource(path_, "r");
-    if (!file) return false;
-    std::vector<uint8_t> bytes = ReadStream(file);
-    CloseResource(file);
-    loadBytes(bytes.data(), bytes.size(), keyList, skipEmptyLines, keepFirst);
-    return true;
+    bool shipped = false;
+    if (std::FILE* file = OpenResource(path_, "r")) {
+        std::vector<uint8_t> bytes = ReadStream(file);
+        CloseResource(file);
+        std::vector<std::u16string> keys;
+        loadBytes(bytes.data(), bytes.size(), &keys, skipEmptyLines, keepFirst);
+        rememberShipped(keys);
+        if (keyList) keyList->insert(keyList->end(), keys.begin(), keys.end());
+        shipped = true;
+    }
+    const bool overlayEntries = loadPlayerChanges(shipped);
+    return shipped || overlayEntries;
 }
 
 bool PropertyFile::loadVariant(std::u16string_view folder, std::u16string_view fileName,
@@ -378,13 +386,16 @@ uint32_t PropertyFile::getItemColour(std::u16string_view key, std::u16string_vie
 // Keys named like the comment and blank-line entries are refused: write-back
 // would print their value without the key and lose the entry.
 void PropertyFile::set(std::u16string_view key, std::u16string_view value) {
-    if (!IsPseudoKey(key)) store(key, value, true);
+    if (IsPseudoKey(key)) return;
+    store(key, value, true);
+    noteChange(key, u"");
 }
 
 // The rebuilt list puts a blank before every item, " a:1, b:2", as the
 // templates write it. An item added to an empty list gets no leading separator,
 // which would otherwise glue it to an empty first piece on the next read.
 void PropertyFile::setItem(std::u16string_view key, std::u16string_view itemName, std::u16string_view itemValue) {
+    if (IsPseudoKey(key)) return;
     const char16_t* current = get(key);
     if (!current) return;
     ItemList list = parseList(current, listSeparator_, itemSeparator_);
@@ -403,7 +414,8 @@ void PropertyFile::setItem(std::u16string_view key, std::u16string_view itemName
         append(AsText(item), named ? itemValue : AsText(list->lookup(item)));
     }
     if (!found) append(itemName, itemValue);
-    set(key, text);
+    store(key, text, true);
+    noteChange(key, itemName);
 }
 
 std::vector<std::u16string> PropertyFile::dataKeys() const {
@@ -432,7 +444,9 @@ std::u16string PropertyFile::serialize() {
 
 bool PropertyFile::save() {
     if (path_.empty()) return false;
-    return ReplaceFileContent(ResourceWritePath(path_), EncodeUtf8KeepingBytes(serialize()));
+    const std::u16string overlay = OverlayPath(path_, overlayKind_);
+    if (!overlay.empty()) return saveOverlay(overlay);
+    return ReplaceFileContent(path_, EncodeUtf8KeepingBytes(serialize()));
 }
 
 // ---- Paths --------------------------------------------------------------------------------

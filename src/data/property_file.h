@@ -8,6 +8,15 @@
 // work limits left, and an expansion cut short by a limit is not cached.
 // Values can themselves be lists such as "type:sprite, x:10".
 //
+// In an installed game the shipped file is never rewritten: `load` reads the
+// player's overlay (see OverlayPath) over it, and `save` writes into the
+// overlay only what the player changed through `set` and `setItem` and what
+// still differs from the shipped file, so a later version's template shows
+// through everywhere else. An overlay line "entry=value" replaces a whole
+// entry; "entry:item=value" (with the file's item separator) changes one item
+// of the entry's list. A full copy that earlier versions wrote instead is
+// turned into an overlay the first time the file loads.
+//
 // The file owns every key and value string. Pointers returned by get and
 // getRaw stay valid until `reset` or destruction, even when a later `get`,
 // `set` or `load` replaces the stored value: replaced values are retired, not
@@ -21,6 +30,7 @@
 #include <unordered_map>
 #include <vector>
 
+#include "data/resource.h"
 #include "data/string_map.h"
 
 // Frees a list from PropertyFile::parseList: every item name, value and the map.
@@ -44,12 +54,14 @@ public:
     PropertyFile(const PropertyFile&) = delete;
     PropertyFile& operator=(const PropertyFile&) = delete;
 
-    // Reads folder + "\" + fileName through the resource layer and adds its
-    // entries. `keyList` receives the key of every key=value line in file
-    // order; lines with a reserved key (see `set`) are dropped like lines
-    // without a separator. With keepFirst the first definition of a key wins.
+    // Reads folder + "\" + fileName through the resource layer, then the
+    // player's overlay of it, and adds their entries. `keyList` receives the
+    // key of every key=value line of the file in order; lines with a reserved
+    // key (see `set`) are dropped like lines without a separator. With keepFirst the first definition of a key wins.
     // The path is remembered (for `save`) even when the file cannot be opened,
-    // in which case the entries are unchanged and the result is false.
+    // in which case the entries are unchanged and the result is false (an
+    // overlay alone loads when it holds whole entries: a file the game makes
+    // itself, such as the score list, ships with no file).
     bool load(std::u16string_view folder, std::u16string_view fileName, std::vector<std::u16string>* keyList = nullptr,
               bool skipEmptyLines = false, bool keepFirst = false);
     // As `load`, with the screen-shape suffix "_P", "_S" or "_L" inserted into
@@ -65,11 +77,20 @@ public:
     void reset();
 
     // Writes every entry back to `path()` in key order, replacing the file only
-    // after a complete write. False when the path is empty, the file is
-    // read-only or the write fails; the old file then stays as it was.
+    // after a complete write, or, where overlays apply, replaces the overlay
+    // the same way (and deletes it once nothing differs). False when the path
+    // is empty, the file is read-only or the write fails; the old file then
+    // stays as it was.
     bool save();
-    // The text `save` writes.
+    // The text `save` writes in place.
     std::u16string serialize();
+
+    // The text of the overlay `save` would write: the changed entries and
+    // items that differ from the shipped file, in key order.
+    std::u16string serializeOverlay();
+    // Which player folder keeps this file's overlay (settings by default);
+    // kept over `reset`.
+    void setOverlayKind(OverlayKind kind) { overlayKind_ = kind; }
 
     const std::u16string& path() const { return path_; }
     void setPath(std::u16string_view path) { path_ = path; }
@@ -124,6 +145,14 @@ public:
 private:
     class LineReader;
 
+    // Overlays (property_overlay.cpp).
+    void rememberShipped(const std::vector<std::u16string>& keys);
+    bool applyOverlay(const std::vector<uint8_t>& bytes);
+    bool migrateLegacyCopy(const std::u16string& legacyPath, const std::u16string& overlayPath, bool shippedLoaded);
+    bool loadPlayerChanges(bool shippedLoaded);
+    bool saveOverlay(const std::u16string& overlayPath);
+    void noteChange(std::u16string_view key, std::u16string_view item);
+
     void loadLine(LineReader& reader, std::u16string line, std::vector<std::u16string>* keyList,
                   bool skipEmptyLines, bool keepFirst);
     // Returns the value the map holds for the key afterwards.
@@ -159,6 +188,13 @@ private:
     };
     std::unordered_map<const char16_t*, Source> sources_;
     int expansionSteps_ = 0;  // substitutions left in the current top-level get
+
+    OverlayKind overlayKind_ = OverlayKind::Settings;
+    // Raw values as the shipped files gave them, before any overlay.
+    std::unordered_map<std::u16string, std::u16string> shipped_;
+    // What `set` (an empty item: the whole entry) and `setItem` changed since
+    // loading, the overlay's own lines included; items in the order changed.
+    std::unordered_map<std::u16string, std::vector<std::u16string>> changes_;
 };
 
 // "Cover.properties" -> "Cover_P.properties" on a screen taller than wide, "_S"

@@ -1,7 +1,6 @@
 #include "data/resource.h"
 
 #include <fcntl.h>
-#include <pwd.h>
 #include <unistd.h>
 
 #include <cstdlib>
@@ -14,6 +13,7 @@
 #include "data/resource_local.h"
 #include "data/text_helpers.h"
 #include "platform/host/host.h"
+#include "platform/host/user_folders.h"
 #include "platform/platform_services.h"
 
 namespace {
@@ -24,32 +24,24 @@ std::u16string FolderSpelling(std::u16string_view folder) {
     return normalized;
 }
 
-// $XDG_DATA_HOME (only when absolute, as the XDG rules say), else ~/.local/share.
-std::u16string UserDataBase() {
-    const char* dataHome = std::getenv("XDG_DATA_HOME");
-    if (dataHome && dataHome[0] == '/') return FolderSpelling(host::FromUtf8(dataHome));
-    const char* home = std::getenv("HOME");
-    if (!home || home[0] != '/') {
-        const passwd* user = ::getpwuid(::geteuid());
-        home = user ? user->pw_dir : nullptr;
-    }
-    if (!home || home[0] != '/') return u"";
-    return FolderSpelling(host::FromUtf8(home)) + u".local/share/";
-}
-
 void EnsureFoldersConfigured() {
     if (!Resources().foldersConfigured) ConfigureResourceFolder(ResourceFolder());
 }
 
-// The per-user counterpart of `path` when the resource folder is redirected
-// and `path` lies inside it; empty otherwise.
-std::u16string UserCopyPath(std::u16string_view path) {
+// `path` relative to the resource folder when overlays apply to it; empty
+// otherwise.
+std::u16string PathInsideRedirectedFolder(std::u16string_view path) {
     EnsureFoldersConfigured();
     const ResourceState& state = Resources();
-    if (state.userDataFolder.empty()) return u"";
+    if (!state.readOnlyResources) return u"";
     std::u16string normalized = NormalizeResourcePath(path);
-    if (!normalized.starts_with(state.resourceFolder)) return u"";
-    return state.userDataFolder + normalized.substr(state.resourceFolder.size());
+    if (!normalized.starts_with(state.resourceFolder) || normalized.size() == state.resourceFolder.size()) return u"";
+    return normalized.substr(state.resourceFolder.size());
+}
+
+std::u16string InPlayerFolder(const std::string& folder, std::u16string_view relative) {
+    if (folder.empty() || relative.empty()) return u"";
+    return FolderSpelling(host::FromUtf8(folder)) + std::u16string(relative);
 }
 
 // Opens an extracted copy for reading without following a link planted in
@@ -117,10 +109,7 @@ std::u16string NormalizeResourcePath(std::u16string_view path) {
 
 std::FILE* OpenResource(std::u16string_view path, const char* mode) {
     if (path.empty() || !mode) return nullptr;
-    if (IsWriteMode(mode)) return OpenHostFile(ResourceWritePath(path), mode);
-    const std::u16string userCopy = UserCopyPath(path);
-    if (!userCopy.empty())
-        if (std::FILE* file = OpenHostFile(userCopy, mode)) return file;
+    if (IsWriteMode(mode)) return OpenHostFile(path, mode);
     if (std::FILE* file = OpenHostFile(path, mode)) return file;
     if (std::FILE* file = OpenFromArchives(path, mode, false)) return file;
     // Only when no exact name exists: one that differs in letter case.
@@ -142,9 +131,6 @@ void CloseResource(std::FILE* stream) {
 
 std::optional<std::vector<uint8_t>> ReadResourceFile(std::u16string_view path) {
     if (path.empty()) return std::nullopt;
-    const std::u16string userCopy = UserCopyPath(path);
-    if (!userCopy.empty())
-        if (auto bytes = ReadHostFile(userCopy)) return bytes;
     if (auto bytes = ReadHostFile(path)) return bytes;
     const std::u16string normalized = NormalizeResourcePath(path);
     ResourceArchive* archive = nullptr;
@@ -187,21 +173,15 @@ void ConfigureResourceFolder(std::u16string_view folder) {
     ResourceState& state = Resources();
     state.foldersConfigured = true;
     state.resourceFolder = FolderSpelling(folder);
-    state.userDataFolder.clear();
-    if (state.resourceFolder.empty() || IsWritableFolder(state.resourceFolder)) return;
-    std::u16string base = UserDataBase();
-    if (!base.empty()) state.userDataFolder = base + u"karrowen/resources/";
+    state.readOnlyResources = !state.resourceFolder.empty() && !IsWritableFolder(state.resourceFolder);
 }
 
-std::u16string UserDataFolder() {
-    EnsureFoldersConfigured();
-    return Resources().userDataFolder;
+std::u16string OverlayPath(std::u16string_view path, OverlayKind kind) {
+    const std::string folder = kind == OverlayKind::Settings ? host::UserConfigFolder() : host::UserDataFolder();
+    return InPlayerFolder(folder, PathInsideRedirectedFolder(path));
 }
 
-std::u16string ResourceWritePath(std::u16string_view path) {
-    std::u16string userCopy = UserCopyPath(path);
-    if (userCopy.empty()) return std::u16string(path);
-    size_t slash = userCopy.rfind(u'/');
-    MakeFolders(userCopy.substr(0, slash + 1), 0);
-    return userCopy;
+std::u16string LegacyUserCopyPath(std::u16string_view path) {
+    const std::string folder = host::UserDataFolder();
+    return InPlayerFolder(folder.empty() ? folder : folder + "resources/", PathInsideRedirectedFolder(path));
 }

@@ -10,8 +10,9 @@
 // as templates are written for a file system that ignores case.
 //
 // When the resource folder cannot be written by the user (a system-wide
-// install), files written back go to a per-user copy of the folder under
-// $XDG_DATA_HOME/karrowen/resources/, and reads look there first.
+// install), the shipped files are never rewritten: what the player changes is
+// kept in small overlay files in the player's own folders (see OverlayPath),
+// which PropertyFile reads over the shipped file.
 //
 // Everything here runs on the user-interface thread; the layer has no locks.
 
@@ -55,16 +56,26 @@ std::u16string TempFolder();
 // (a build tree), else the installed data folder relative to the program
 // ("<program folder>/../share/karrowen/resources/"); the first when neither exists.
 std::u16string ResourceFolder();
-// Chooses the resource folder that write-back redirection applies to, and
-// whether it is redirected (only when that folder is not writable). Called
-// implicitly with ResourceFolder() on first use.
+// Chooses the resource folder that overlays apply to, and whether they do
+// (only when that folder is not writable). Called implicitly with
+// ResourceFolder() on first use.
 void ConfigureResourceFolder(std::u16string_view folder);
-// The per-user folder that receives written files, or empty when the resource
-// folder is writable and nothing is redirected.
-std::u16string UserDataFolder();
-// Where a write to `path` really goes: the per-user copy for files of a
-// redirected resource folder (its folders created), else `path` itself.
-std::u16string ResourceWritePath(std::u16string_view path);
+
+// What an overlay holds: the player's settings (template entries such as the
+// state of the settings page's boxes) or the game's records for the player
+// (the score list).
+enum class OverlayKind { Settings, PlayerData };
+// Where the player's changes to the resource file at `path` are kept: the
+// file's path inside the resource folder, under UserConfigFolder() for
+// settings or UserDataFolder() for player data. Empty when the resource folder
+// is writable (files are written in place), when `path` lies outside it, or
+// when the player has no home folder.
+std::u16string OverlayPath(std::u16string_view path, OverlayKind kind);
+// The full copy of `path` that earlier versions wrote under
+// $XDG_DATA_HOME/karrowen/resources/ for a read-only resource folder; empty
+// when overlays do not apply to `path`. Such copies are never read as they
+// are, since they would hide every later version of the file.
+std::u16string LegacyUserCopyPath(std::u16string_view path);
 
 // "\" turned into "/", doubled separators collapsed and every "<folder>/../"
 // removed: the spelling archive prefixes and members are compared in.

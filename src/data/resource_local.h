@@ -29,7 +29,7 @@ struct ResourceState {
 
     bool foldersConfigured = false;
     std::u16string resourceFolder;  // normalised, ending in "/"
-    std::u16string userDataFolder;  // empty unless write-back is redirected
+    bool readOnlyResources = false;  // the player's changes go to overlays
 };
 
 ResourceState& Resources();

@@ -79,6 +79,7 @@ std::u16string ScoreTable::format() const {
 
 ScoreTable LoadScores(const std::u16string& folder) {
     PropertyFile file(u'=', u',', u':');
+    file.setOverlayKind(OverlayKind::PlayerData);
     if (!file.load(folder, kScoreFile)) return {};
     const char16_t* list = file.getRaw(kListEntry);
     return list ? ScoreTable::Parse(list) : ScoreTable{};
@@ -86,6 +87,7 @@ ScoreTable LoadScores(const std::u16string& folder) {
 
 bool SaveScores(const std::u16string& folder, const ScoreTable& table) {
     PropertyFile file(u'=', u',', u':');
+    file.setOverlayKind(OverlayKind::PlayerData);
     file.load(folder, kScoreFile);
     file.set(kListEntry, table.format());
     return file.save();

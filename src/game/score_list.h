@@ -36,7 +36,8 @@ private:
 // "_", so a typed name never breaks the list or hides other players' scores.
 std::u16string StorableName(std::u16string_view name);
 
-// Reads "scores.properties" from the folder; empty when it cannot be read.
+// Reads "scores.properties" from the folder; empty when it cannot be read. In
+// an installed game the list is the player's data, kept apart from settings.
 ScoreTable LoadScores(const std::u16string& folder);
 // Writes the first ten back into "default", leaving the file's other entries
 // as they were. False (the old file whole) when it cannot be written.

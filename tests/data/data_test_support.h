@@ -94,7 +94,8 @@ private:
 };
 
 // A fresh scratch folder with "resources/", "run/" (the runtime folder that
-// holds the temporary folder), "tmp/" and "share/" (the per-user data home).
+// holds the temporary folder), "tmp/", "share/" (the per-user data home) and
+// "config/" (the per-user config home).
 class ResourceTest : public ::testing::Test {
 protected:
     void SetUp() override {
@@ -108,6 +109,7 @@ protected:
         runtime_.emplace("XDG_RUNTIME_DIR", (root_ / "run").string());
         tmpdir_.emplace("TMPDIR", (root_ / "tmp").string());
         dataHome_.emplace("XDG_DATA_HOME", (root_ / "share").string());
+        configHome_.emplace("XDG_CONFIG_HOME", (root_ / "config").string());
         CloseAllResources();
         ConfigureResourceFolder(resources16());
     }
@@ -127,7 +129,7 @@ protected:
     fs::path tempFolderPath() const { return root_ / "run" / "Vendelsoft.tmp" / std::to_string(::getpid()); }
 
     fs::path root_;
-    std::optional<ScopedEnv> runtime_, tmpdir_, dataHome_;
+    std::optional<ScopedEnv> runtime_, tmpdir_, dataHome_, configHome_;
 };
 
 }  // namespace datatest

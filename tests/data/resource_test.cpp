@@ -1,6 +1,6 @@
 // The resource layer: folder and archive lookup, extraction into the private
-// temporary folder, its clean-up, and write-back redirection for read-only
-// installs.
+// temporary folder, its clean-up, and where the player's changes go for
+// read-only installs.
 
 #include "data/resource.h"
 
@@ -355,7 +355,7 @@ TEST(MakeFolders, CreatesEveryMissingLevel) {
     fs::remove_all(root);
 }
 
-// ---- Write-back for read-only installs -----------------------------------------------------
+// ---- Read-only installs ------------------------------------------------------------------------
 
 TEST(ResourceFolder, LiesBesideTheProgramFolder) {
     const fs::path program = U8(host::ModulePath());
@@ -363,38 +363,31 @@ TEST(ResourceFolder, LiesBesideTheProgramFolder) {
     EXPECT_EQ(ResourceFolder(), U16(expected.string() + "/"));
 }
 
-TEST_F(ResourceLayer, WritableResourceFolderIsNotRedirected) {
-    EXPECT_TRUE(UserDataFolder().empty());
-    EXPECT_EQ(ResourceWritePath(path("scores.properties")), path("scores.properties"));
-}
+TEST_F(ResourceLayer, OverlaysApplyOnlyToAReadOnlyResourceFolder) {
+    EXPECT_TRUE(OverlayPath(path("scores.properties"), OverlayKind::PlayerData).empty());
 
-TEST_F(ResourceLayer, ReadOnlyInstallWritesToThePerUserFolder) {
-    WriteFile(resources() / "scores.properties", "# scores\ndefault=Ann:5200\n");
-    fs::permissions(resources() / "scores.properties", fs::perms::owner_read, fs::perm_options::replace);
     fs::permissions(resources(), fs::perms::owner_read | fs::perms::owner_exec, fs::perm_options::replace);
     ConfigureResourceFolder(resources16());
-    const fs::path userFolder = root_ / "share" / "karrowen" / "resources";
-    EXPECT_EQ(UserDataFolder(), U16(userFolder.string() + "/"));
+    EXPECT_EQ(OverlayPath(path("Levels\\level1.properties"), OverlayKind::Settings),
+              U16((root_ / "config" / "karrowen" / "Levels" / "level1.properties").string()));
+    EXPECT_EQ(OverlayPath(path("scores.properties"), OverlayKind::PlayerData),
+              U16((root_ / "share" / "karrowen" / "scores.properties").string()));
+    EXPECT_EQ(LegacyUserCopyPath(path("scores.properties")),
+              U16((root_ / "share" / "karrowen" / "resources" / "scores.properties").string()));
+    EXPECT_TRUE(OverlayPath(U16((root_ / "elsewhere.properties").string()), OverlayKind::Settings).empty());
+    EXPECT_TRUE(OverlayPath(resources16(), OverlayKind::Settings).empty());
+}
 
-    PropertyFile scores;
-    ASSERT_TRUE(scores.load(resources16(), u"scores.properties"));
-    scores.set(u"default", u"Bob:9000,Ann:5200");
-    ASSERT_TRUE(scores.save());
-    EXPECT_EQ(ReadFile(resources() / "scores.properties"), "# scores\ndefault=Ann:5200\n");
-    EXPECT_EQ(ReadFile(userFolder / "scores.properties"), "# scores\ndefault=Bob:9000,Ann:5200\n");
-
-    // The next run reads the player's copy, through every lookup.
-    PropertyFile reread;
-    ASSERT_TRUE(reread.load(resources16(), u"scores.properties"));
-    EXPECT_EQ(std::u16string(reread.getRaw(u"default")), u"Bob:9000,Ann:5200");
-    EXPECT_EQ(Text(*ReadResourceFile(path("scores.properties"))), "# scores\ndefault=Bob:9000,Ann:5200\n");
-
-    // A file that exists nowhere yet is created in the per-user folder too.
-    PropertyFile settings;
-    EXPECT_FALSE(settings.load(resources16(), u"levels\\gsettings.properties"));
-    settings.set(u"chkSound", u"status:1");
-    ASSERT_TRUE(settings.save());
-    EXPECT_EQ(ReadFile(userFolder / "levels" / "gsettings.properties"), "chkSound=status:1\n");
+TEST_F(ResourceLayer, EarlierFullCopiesNoLongerHideTheShippedFiles) {
+    WriteFile(resources() / "Cover.properties", "title=new version\n");
+    WriteFile(root_ / "share" / "karrowen" / "resources" / "Cover.properties", "title=old copy\n");
+    fs::permissions(resources(), fs::perms::owner_read | fs::perms::owner_exec, fs::perm_options::replace);
+    ConfigureResourceFolder(resources16());
+    EXPECT_EQ(Text(*ReadResourceFile(path("Cover.properties"))), "title=new version\n");
+    std::FILE* stream = OpenResource(path("Cover.properties"), "r");
+    ASSERT_NE(stream, nullptr);
+    EXPECT_EQ(ReadAll(stream), "title=new version\n");
+    CloseResource(stream);
 }
 
 }  // namespace
