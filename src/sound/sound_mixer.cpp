@@ -11,8 +11,6 @@
 
 namespace {
 
-constexpr int kDefaultRate = 8000;
-constexpr int kDefaultBits = 8;
 constexpr int kDefaultModPlayers = 1;
 constexpr int kDefaultVoices = 16;
 // Frames mixed per pass of the render loop.
@@ -357,12 +355,10 @@ void SoundMixer::writeOutput(const int32_t* moduleSum, const int32_t* voiceSum, 
 int CreateSoundMixer() {
     SoundState& state = State();
     if (state.programMixer) return kMixerAlreadyInitialised;
-    const host::HostOptions& options = host::Options();
-    int rate = options.audioRate > 0 ? options.audioRate : kDefaultRate;
-    int bits = options.audioBits > 0 ? options.audioBits : kDefaultBits;
-    int stereo = options.audioStereo >= 0 ? options.audioStereo : 0;
+    const host::AudioFormat format = host::PreferredAudioFormat();
     state.programMixer = std::make_unique<SoundMixer>();
-    return state.programMixer->init(rate, bits, stereo, kDefaultModPlayers, kDefaultVoices);
+    return state.programMixer->init(format.rate, format.bits, format.channels == 2, kDefaultModPlayers,
+                                    kDefaultVoices);
 }
 
 SoundMixer* GetSoundMixer() { return State().programMixer.get(); }

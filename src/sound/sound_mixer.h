@@ -119,9 +119,10 @@ private:
 
 // ---- The process-wide mixer ----------------------------------------------------------
 
-// Creates the program's mixer and initialises it for 8000 Hz, 8-bit, mono, one
-// module player and 16 voices, unless the host options ask for another rate,
-// width or channel count. Returns init's result; when it fails the mixer still
+// Creates the program's mixer with one module player and 16 voices, for the
+// output the host prefers: the handheld's 8000 Hz, 8-bit, mono on the handheld
+// profiles, 44100 Hz 16-bit stereo on the desktop, or what the audio options
+// ask for. Returns init's result; when it fails the mixer still
 // exists, uninitialised, and refuses every play (the game runs silent).
 int CreateSoundMixer();
 // The program's mixer, or null before CreateSoundMixer and after DestroySoundMixer.

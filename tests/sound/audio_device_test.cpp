@@ -1,5 +1,6 @@
 // The headless audio devices and the program's mixer over them: the null
-// device paced by the (virtual) host clock, and the WAV-recording device.
+// device paced by the (virtual) host clock, the WAV-recording device, the
+// output format the program asks for, and the player's volume.
 
 #include <gtest/gtest.h>
 #include <unistd.h>
@@ -7,6 +8,7 @@
 #include <atomic>
 #include <chrono>
 #include <cstdio>
+#include <cstdlib>
 #include <filesystem>
 #include <fstream>
 #include <iterator>
@@ -44,6 +46,41 @@ host::HostOptions VirtualHeadless(const std::string& audio) {
 
 uint32_t U32(const std::vector<uint8_t>& b, size_t at) {
     return uint32_t(b[at]) | uint32_t(b[at + 1]) << 8 | uint32_t(b[at + 2]) << 16 | uint32_t(b[at + 3]) << 24;
+}
+
+constexpr size_t kToneBufferBytes = 2648;  // 22050 x 4 x 30 / 1000 = 2646, rounded up to 8
+// Six silent buffers are queued before anything plays.
+constexpr size_t kToneAt = 44 + 6 * kToneBufferBytes;
+
+// The program mixer, at 22050 Hz 16-bit stereo and the given options, playing
+// a constant 16384 for ten buffers into a WAV recording; the file's bytes.
+std::vector<uint8_t> RecordTone(host::HostOptions options) {
+    const std::string path =
+        std::filesystem::temp_directory_path() / ("karrowen-sound-record-" + std::to_string(::getpid()) + ".wav");
+    options.audio = "wav:" + path;
+    options.audioRate = 22050;
+    options.audioBits = 16;
+    options.audioStereo = 1;
+    host::InitializeWith(options);
+    if (CreateSoundMixer() != 0) return {};
+    SoundMixer* mixer = GetSoundMixer();
+    WaveSound tone;
+    std::vector<uint8_t> pcm;
+    for (int i = 0; i < 2205; ++i) pcm.insert(pcm.end(), {0x00, 0x40});  // 16384
+    tone.setPcm(pcm, false, false, 22050);
+    tone.loop = true;
+    if (mixer->play(&tone, kPlayAnyVoice) >= 0) {
+        for (uint64_t played = 1; played <= 10; ++played) {
+            host::Sleep(31);  // a buffer lasts a little over 30 ms
+            if (!WaitFor([&] { return mixer->driver()->buffersRendered() >= played; })) break;
+        }
+    }
+    DestroySoundMixer();
+    host::Shutdown();
+    std::ifstream in(path, std::ios::binary);
+    std::vector<uint8_t> file((std::istreambuf_iterator<char>(in)), std::istreambuf_iterator<char>());
+    std::filesystem::remove(path);
+    return file;
 }
 
 class AudioDeviceTest : public ::testing::Test {
@@ -96,65 +133,96 @@ TEST_F(AudioDeviceTest, TheAudioOptionChoosesTheDevice) {
     EXPECT_EQ(host::OpenAudioDevice(host::AudioFormat{8000, 8, 1}, nullptr, nullptr), nullptr);
 }
 
-TEST_F(AudioDeviceTest, ProgramMixerDefaultsTo8000Hz8BitMono) {
-    host::InitializeWith(VirtualHeadless("null"));
-    ASSERT_EQ(CreateSoundMixer(), 0);
-    SoundMixer* mixer = GetSoundMixer();
-    ASSERT_NE(mixer, nullptr);
-    EXPECT_EQ(mixer->outputRate(), 8000);
-    EXPECT_EQ(mixer->outputBits(), 8);
-    EXPECT_FALSE(mixer->outputStereo());
-    EXPECT_EQ(mixer->modPlayerCount(), 1);
-    EXPECT_EQ(mixer->voiceCount(), 16);
-    PauseSoundOutput();
-    ResumeSoundOutput();
-    DestroySoundMixer();
-    EXPECT_EQ(GetSoundMixer(), nullptr);
+// The handheld's 8000 Hz 8-bit mono on a handheld profile, desktop quality on
+// the desktop, and each audio option over the profile's choice.
+TEST_F(AudioDeviceTest, ProgramMixerOutputFollowsTheProfileAndTheOptions) {
+    struct Case {
+        const char* profile;
+        int rate, bits, stereo;  // options; 0 or -1: not given
+        int wantRate, wantBits;
+        bool wantStereo;
+        size_t wantBufferBytes;
+    };
+    for (const Case& c : {Case{"pocketpc", 0, 0, -1, 8000, 8, false, 240},
+                          Case{"desktop", 0, 0, -1, 44100, 16, true, 5296},  // 44100 x 4 x 30 / 1000, to 8
+                          Case{"desktop", 48000, 0, 0, 48000, 16, false, 2880},
+                          Case{"square", 22050, 16, -1, 22050, 16, false, 1328}}) {
+        host::HostOptions options = VirtualHeadless("null");
+        options.profile = c.profile;
+        options.audioRate = c.rate;
+        options.audioBits = c.bits;
+        options.audioStereo = c.stereo;
+        host::InitializeWith(options);
+        ASSERT_EQ(CreateSoundMixer(), 0) << c.profile;
+        SoundMixer* mixer = GetSoundMixer();
+        EXPECT_EQ(mixer->outputRate(), c.wantRate) << c.profile;
+        EXPECT_EQ(mixer->outputBits(), c.wantBits) << c.profile;
+        EXPECT_EQ(mixer->outputStereo(), c.wantStereo) << c.profile;
+        EXPECT_EQ(mixer->driver()->bufferBytes(), c.wantBufferBytes) << c.profile;
+        EXPECT_EQ(mixer->modPlayerCount(), 1);
+        EXPECT_EQ(mixer->voiceCount(), 16);
+        PauseSoundOutput();
+        ResumeSoundOutput();
+        DestroySoundMixer();
+        EXPECT_EQ(GetSoundMixer(), nullptr);
+        host::Shutdown();
+    }
 }
 
 TEST_F(AudioDeviceTest, WavDeviceRecordsWhatTheProgramMixerPlays) {
-    const std::string path =
-        std::filesystem::temp_directory_path() / ("karrowen-sound-record-" + std::to_string(::getpid()) + ".wav");
-    host::HostOptions options = VirtualHeadless("wav:" + path);
-    options.audioRate = 22050;
-    options.audioBits = 16;
-    options.audioStereo = 1;
-    host::InitializeWith(options);
-    ASSERT_EQ(CreateSoundMixer(), 0);
-    SoundMixer* mixer = GetSoundMixer();
-    EXPECT_EQ(mixer->outputRate(), 22050);
-
-    WaveSound tone;
-    std::vector<uint8_t> pcm;
-    for (int i = 0; i < 2205; ++i) pcm.insert(pcm.end(), {0x00, 0x40});  // 16384
-    tone.setPcm(pcm, false, false, 22050);
-    tone.loop = true;
-    ASSERT_GE(mixer->play(&tone, kPlayAnyVoice), 0);
-    for (uint64_t played = 1; played <= 10; ++played) {
-        host::Sleep(31);  // a buffer of 2648 bytes lasts a little over 30 ms
-        ASSERT_TRUE(WaitFor([&] { return mixer->driver()->buffersRendered() >= played; }));
-    }
-    DestroySoundMixer();
-
-    std::ifstream in(path, std::ios::binary);
-    std::vector<uint8_t> file((std::istreambuf_iterator<char>(in)), std::istreambuf_iterator<char>());
-    std::filesystem::remove(path);
+    host::HostOptions options = VirtualHeadless("");
+    options.volume = 100;
+    const std::vector<uint8_t> file = RecordTone(options);
     ASSERT_GE(file.size(), 44u);
     EXPECT_EQ(std::string(file.begin(), file.begin() + 4), "RIFF");
     EXPECT_EQ(U32(file, 4), file.size() - 8);
     EXPECT_EQ(U32(file, 24), 22050u);
     EXPECT_EQ(file[22], 2);   // channels
     EXPECT_EQ(file[34], 16);  // bits
-    const size_t bufferBytes = 2648;  // 22050 x 4 x 30 / 1000 = 2646, rounded up to 8
     const size_t dataBytes = U32(file, 40);
     EXPECT_EQ(dataBytes, file.size() - 44);
-    EXPECT_EQ(dataBytes % bufferBytes, 0u);
-    ASSERT_GE(dataBytes, 10 * bufferBytes);
+    EXPECT_EQ(dataBytes % kToneBufferBytes, 0u);
+    ASSERT_GE(dataBytes, 10 * kToneBufferBytes);
     // Six silent buffers were queued before anything played; the tone follows:
     // 16384 x 64 / 128 on both sides.
-    for (size_t i = 44; i < 44 + 6 * bufferBytes; ++i) ASSERT_EQ(file[i], 0) << i;
-    size_t toneAt = 44 + 6 * bufferBytes;
-    EXPECT_EQ(file[toneAt], 0x00);
-    EXPECT_EQ(file[toneAt + 1], 0x20);
-    EXPECT_EQ(file[toneAt + 3], 0x20);
+    for (size_t i = 44; i < kToneAt; ++i) ASSERT_EQ(file[i], 0) << i;
+    EXPECT_EQ(file[kToneAt], 0x00);
+    EXPECT_EQ(file[kToneAt + 1], 0x20);
+    EXPECT_EQ(file[kToneAt + 3], 0x20);
+}
+
+// The player's volume scales what the device plays: --volume over the
+// karrowen.conf in the player's config folder, over full volume.
+TEST_F(AudioDeviceTest, VolumeScalesWhatIsPlayed) {
+    const std::filesystem::path config =
+        std::filesystem::temp_directory_path() / ("karrowen-volume-" + std::to_string(::getpid()));
+    std::filesystem::create_directories(config / "karrowen");
+    std::ofstream(config / "karrowen" / "karrowen.conf") << "volume=50\n";
+    const char* oldConfig = std::getenv("XDG_CONFIG_HOME");
+    const std::string savedConfig = oldConfig ? oldConfig : "";
+    ::setenv("XDG_CONFIG_HOME", config.c_str(), 1);
+
+    auto toneSample = [](int volume) {
+        host::HostOptions options = VirtualHeadless("");
+        options.volume = volume;
+        const std::vector<uint8_t> file = RecordTone(options);
+        return file.size() > kToneAt + 1 ? int16_t(file[kToneAt] | file[kToneAt + 1] << 8) : -1;
+    };
+    const int fromFile = toneSample(-1), full = toneSample(100), quarter = toneSample(25), silent = toneSample(0);
+
+    if (oldConfig) ::setenv("XDG_CONFIG_HOME", savedConfig.c_str(), 1);
+    else ::unsetenv("XDG_CONFIG_HOME");
+    std::filesystem::remove_all(config);
+    EXPECT_EQ(full, 0x2000);
+    EXPECT_EQ(fromFile, 0x1000);
+    EXPECT_EQ(quarter, 0x0800);
+    EXPECT_EQ(silent, 0);
+
+    // 8-bit data is unsigned around 128.
+    const host::AudioFormat eightBit{8000, 8, 1};
+    uint8_t samples[] = {0, 128, 255, 200};
+    host::ScaleToVolume(eightBit, samples, sizeof samples, 50);
+    EXPECT_EQ(std::vector<uint8_t>(samples, samples + 4), (std::vector<uint8_t>{64, 128, 191, 164}));
+    host::ScaleToVolume(eightBit, samples, sizeof samples, 0);
+    EXPECT_EQ(std::vector<uint8_t>(samples, samples + 4), (std::vector<uint8_t>(4, 128)));
 }

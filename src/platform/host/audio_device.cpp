@@ -7,8 +7,10 @@
 #include <cerrno>
 #include <cstdio>
 #include <cstring>
+#include <vector>
 
 #include "platform/host/host.h"
+#include "platform/host/port_options.h"
 
 namespace host {
 
@@ -17,8 +19,53 @@ bool IsUsableAudioFormat(const AudioFormat& format) {
            (format.channels == 1 || format.channels == 2);
 }
 
-std::unique_ptr<AudioDevice> OpenAudioDevice(const AudioFormat& format, AudioDevice::BufferDone done, void* context) {
-    if (!IsUsableAudioFormat(format)) return nullptr;
+AudioFormat PreferredAudioFormat() {
+    const HostOptions& options = Options();
+    const DeviceProfile& profile = Profile();
+    AudioFormat format{profile.audioRate, profile.audioBits, profile.audioChannels};
+    if (options.audioRate > 0) format.rate = options.audioRate;
+    if (options.audioBits > 0) format.bits = options.audioBits;
+    if (options.audioStereo >= 0) format.channels = options.audioStereo ? 2 : 1;
+    return format;
+}
+
+void ScaleToVolume(const AudioFormat& format, uint8_t* data, size_t bytes, int volume) {
+    if (format.bits == 16) {
+        for (size_t i = 0; i + 1 < bytes; i += 2) {
+            const int sample = int16_t(uint16_t(data[i] | data[i + 1] << 8)) * volume / 100;
+            data[i] = uint8_t(sample & 0xFF);
+            data[i + 1] = uint8_t((sample >> 8) & 0xFF);
+        }
+    } else {
+        for (size_t i = 0; i < bytes; ++i) data[i] = uint8_t((int(data[i]) - 128) * volume / 100 + 128);
+    }
+}
+
+namespace {
+
+// Scales every buffer before the device plays it.
+class VolumeControl : public AudioDevice {
+public:
+    VolumeControl(std::unique_ptr<AudioDevice> device, const AudioFormat& format, int volume)
+        : device_(std::move(device)), format_(format), volume_(volume) {}
+
+    bool write(const uint8_t* data, size_t bytes) override {
+        scaled_.assign(data, data + bytes);
+        ScaleToVolume(format_, scaled_.data(), bytes, volume_);
+        return device_->write(scaled_.data(), bytes);
+    }
+    void pause() override { device_->pause(); }
+    void resume() override { device_->resume(); }
+    void reset() override { device_->reset(); }
+
+private:
+    std::unique_ptr<AudioDevice> device_;
+    AudioFormat format_;
+    int volume_;
+    std::vector<uint8_t> scaled_;  // written from the output thread only
+};
+
+std::unique_ptr<AudioDevice> OpenChosenDevice(const AudioFormat& format, AudioDevice::BufferDone done, void* context) {
     const std::string& choice = Options().audio;
     if (choice == "null") return OpenNullAudioDevice(format, done, context);
     if (choice.rfind("wav:", 0) == 0) return OpenWavAudioDevice(choice.substr(4), format, done, context);
@@ -29,6 +76,16 @@ std::unique_ptr<AudioDevice> OpenAudioDevice(const AudioFormat& format, AudioDev
     }
     std::fprintf(stderr, "karrowen: unknown audio device \"%s\"; running silent\n", choice.c_str());
     return nullptr;
+}
+
+}  // namespace
+
+std::unique_ptr<AudioDevice> OpenAudioDevice(const AudioFormat& format, AudioDevice::BufferDone done, void* context) {
+    if (!IsUsableAudioFormat(format)) return nullptr;
+    std::unique_ptr<AudioDevice> device = OpenChosenDevice(format, done, context);
+    const int volume = OutputVolume();
+    if (!device || volume >= 100) return device;
+    return std::make_unique<VolumeControl>(std::move(device), format, volume);
 }
 
 bool RaiseThreadPriority() {

@@ -42,8 +42,9 @@ using AudioDeviceOpener = std::unique_ptr<AudioDevice> (*)(const AudioFormat& fo
                                                           void* context);
 
 // Opens the device that the "audio" host option names: "sdl", "null",
-// "wav:FILE", or "auto" (SDL audio when the SDL backend runs, else null).
-// Null when no device can be opened or the format is unusable.
+// "wav:FILE", or "auto" (SDL audio when the SDL backend runs, else null),
+// playing at the player's output volume (OutputVolume). Null when no device
+// can be opened or the format is unusable.
 std::unique_ptr<AudioDevice> OpenAudioDevice(const AudioFormat& format, AudioDevice::BufferDone done, void* context);
 
 // The backends, also usable directly.
@@ -53,6 +54,16 @@ std::unique_ptr<AudioDevice> OpenWavAudioDevice(const std::string& path, const A
                                                 AudioDevice::BufferDone done, void* context);
 
 bool IsUsableAudioFormat(const AudioFormat& format);
+
+// The output the program asks for: the device profile's (44100 Hz 16-bit
+// stereo on the desktop, the handheld's 8000 Hz 8-bit mono on the others),
+// with each of rate, width and channels replaced by its audio option when
+// given.
+AudioFormat PreferredAudioFormat();
+
+// Scales whole frames of `format` in place to `volume` percent; 0 gives
+// silence (128 for 8-bit data).
+void ScaleToVolume(const AudioFormat& format, uint8_t* data, size_t bytes, int volume);
 
 // Raises the calling thread one priority step above normal where the system
 // allows it; returns false when it does not.

@@ -18,6 +18,9 @@ DeviceProfile Handheld(const char* name, int osMajor, int osMinor, const char* o
     p.screenWidth = p.rawWidth = w;
     p.screenHeight = p.rawHeight = h;
     p.hasKeyboard = false;
+    p.audioRate = 8000;
+    p.audioBits = 8;
+    p.audioChannels = 1;
     return p;
 }
 
@@ -89,6 +92,9 @@ const std::map<std::string, Field>& Fields() {
         {"hasTouch", b(&DeviceProfile::hasTouch)},
         {"hasT9", b(&DeviceProfile::hasT9)},
         {"freeMemoryMB", [](DeviceProfile& p, const std::string& v) { p.freeMemoryMB = std::atof(v.c_str()); }},
+        {"audioRate", i(&DeviceProfile::audioRate)},
+        {"audioBits", i(&DeviceProfile::audioBits)},
+        {"audioChannels", i(&DeviceProfile::audioChannels)},
     };
     return fields;
 }
@@ -105,6 +111,9 @@ bool Plausible(const DeviceProfile& p, std::string& error) {
     else if (!inRange(p.rawWidth, 0, 8192) || !inRange(p.rawHeight, 0, 8192)) error = "raw size out of range";
     else if (!inRange(p.memoryWidth, 0, 8192) || !inRange(p.memoryHeight, 0, 8192)) error = "memory size out of range";
     else if (!inRange(std::abs(p.memoryXPitch), 0, 65536) || !inRange(std::abs(p.memoryYPitch), 0, 65536)) error = "pitch out of range";
+    else if (!inRange(p.audioRate, 1000, 384000) || (p.audioBits != 8 && p.audioBits != 16) ||
+             !inRange(p.audioChannels, 1, 2))
+        error = "audio format must be 1000 to 384000 Hz, 8 or 16 bits, 1 or 2 channels";
     else return true;
     return false;
 }

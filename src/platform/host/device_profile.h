@@ -34,6 +34,11 @@ struct DeviceProfile {
     bool hasTouch = true;
     bool hasT9 = false;
     double freeMemoryMB = -1;    // -1: the machine's real available memory
+    // Sound output: desktop quality here, the handheld's 8000 Hz 8-bit mono on
+    // the handheld profiles.
+    int audioRate = 44100;
+    int audioBits = 16;
+    int audioChannels = 2;
 };
 
 // Loads a built-in profile by name ("desktop", "pocketpc", "vga", "square",

@@ -105,10 +105,16 @@ const std::map<std::string, Setter>& Setters() {
          }},
         {"audio-rate", [](HostOptions& o, const std::string& v) {
              o.audioRate = std::atoi(v.c_str());
-             return OneOf(v, {"8000", "11025", "22050", "44100"});
+             return OneOf(v, {"8000", "11025", "22050", "44100", "48000"});
          }},
         {"audio-bits", [](HostOptions& o, const std::string& v) { o.audioBits = std::atoi(v.c_str()); return OneOf(v, {"8", "16"}); }},
         {"audio-stereo", [](HostOptions& o, const std::string& v) { o.audioStereo = std::atoi(v.c_str()); return OneOf(v, {"0", "1"}); }},
+        {"volume", [](HostOptions& o, const std::string& v) {
+             int64_t n;
+             if (!ParseUnsigned(v, n) || n > 100) return false;
+             o.volume = int(n);
+             return true;
+         }},
         {"stop-at-level", [](HostOptions& o, const std::string& v) {
              int64_t n;
              if (!ParseUnsigned(v, n) || n < 1 || n > 1000000) return false;
@@ -206,6 +212,7 @@ std::vector<std::string> FormatHostOptions(const HostOptions& o) {
     if (o.audioRate) add("audio-rate", std::to_string(o.audioRate));
     if (o.audioBits) add("audio-bits", std::to_string(o.audioBits));
     if (o.audioStereo >= 0) add("audio-stereo", std::to_string(o.audioStereo));
+    if (o.volume >= 0) add("volume", std::to_string(o.volume));
     if (!o.windowGeometry.empty()) add("window-geometry", o.windowGeometry);
     if (o.fullscreen) out.push_back("--fullscreen");
     if (o.autoplay) out.push_back("--autoplay");
@@ -240,7 +247,10 @@ const char* HostOptionsHelp() {
            "  --answer=yes|no            headless answer to Yes/No message boxes\n"
            "  --instance=NAME            keeps parallel runs apart (single instance per name)\n"
            "  --audio=auto|sdl|null|wav:FILE   sound output; wav records what plays\n"
-           "  --audio-rate=8000|11025|22050|44100  --audio-bits=8|16  --audio-stereo=0|1\n"
+           "  --audio-rate=8000|11025|22050|44100|48000  --audio-bits=8|16  --audio-stereo=0|1\n"
+           "                             sound format; the desktop profile plays 44100 Hz\n"
+           "                             16-bit stereo, the handheld ones 8000 Hz 8-bit mono\n"
+           "  --volume=N                 sound volume 0 to 100 (over volume= in karrowen.conf)\n"
            "  --autoplay                 the built-in player plays the game (demos, tests)\n"
            "  --stop-at-level=N          end the run cleanly as level N starts\n"
            "  -h, --help                 this text\n"

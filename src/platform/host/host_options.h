@@ -35,6 +35,7 @@ struct HostOptions {
     int audioRate = 0;              // 0: the program's own choice
     int audioBits = 0;
     int audioStereo = -1;
+    int volume = -1;                // 0 to 100 percent; -1: karrowen.conf's, else 100
     std::string windowGeometry;     // x,y,w,h,fullscreen of the previous process's window
     bool relaunched = false;        // started by the program itself, not by the user
     bool fullscreen = false;

@@ -1,0 +1,72 @@
+#include "platform/host/port_options.h"
+
+#include <cstdio>
+#include <fstream>
+#include <sstream>
+
+#include "platform/host/host.h"
+#include "platform/host/user_folders.h"
+
+namespace host {
+
+namespace {
+
+std::string Trim(const std::string& text) {
+    const size_t first = text.find_first_not_of(" \t\r");
+    if (first == std::string::npos) return "";
+    return text.substr(first, text.find_last_not_of(" \t\r") - first + 1);
+}
+
+bool ParsePercent(const std::string& text, int& value) {
+    if (text.empty() || text.size() > 3 || text.find_first_not_of("0123456789") != std::string::npos) return false;
+    const int parsed = std::stoi(text);
+    if (parsed > 100) return false;
+    value = parsed;
+    return true;
+}
+
+}  // namespace
+
+PortOptions ParsePortOptions(const std::string& text, const std::string& source, std::vector<std::string>& warnings) {
+    PortOptions options;
+    std::istringstream lines(text);
+    std::string line;
+    for (int number = 1; std::getline(lines, line); ++number) {
+        line = Trim(line);
+        if (line.empty() || line[0] == '#') continue;
+        const std::string where = source + ":" + std::to_string(number) + ": ";
+        const size_t equals = line.find('=');
+        if (equals == std::string::npos) {
+            warnings.push_back(where + "expected key=value");
+            continue;
+        }
+        const std::string key = Trim(line.substr(0, equals)), value = Trim(line.substr(equals + 1));
+        if (key != "volume") warnings.push_back(where + "unknown option '" + key + "'");
+        else if (!ParsePercent(value, options.volume))
+            warnings.push_back(where + "volume must be a whole number from 0 to 100, not '" + value + "'");
+    }
+    return options;
+}
+
+PortOptions LoadPortOptions(std::vector<std::string>& warnings) {
+    const std::string folder = UserConfigFolder();
+    if (folder.empty()) return {};
+    const std::string path = folder + "karrowen.conf";
+    std::ifstream in(path);
+    if (!in) return {};
+    std::ostringstream text;
+    text << in.rdbuf();
+    return ParsePortOptions(text.str(), path, warnings);
+}
+
+int OutputVolume() {
+    const HostOptions& options = Options();
+    if (options.volume >= 0) return options.volume;
+    std::vector<std::string> warnings;
+    const PortOptions file = LoadPortOptions(warnings);
+    if (!options.relaunched)
+        for (const std::string& warning : warnings) std::fprintf(stderr, "karrowen: %s\n", warning.c_str());
+    return file.volume;
+}
+
+}  // namespace host

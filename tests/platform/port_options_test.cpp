@@ -1,0 +1,29 @@
+#include "platform/host/port_options.h"
+
+#include <gtest/gtest.h>
+
+using namespace host;
+
+namespace {
+
+TEST(PortOptions, VolumeIsReadAndEveryBadLineIsNamedOnce) {
+    std::vector<std::string> warnings;
+    const PortOptions options = ParsePortOptions(
+        "# the player's options\n\n  volume = 35  \nvolume=101\nvolume=-4\nvolume=\nloudness=3\nvolume 20\n", "k.conf",
+        warnings);
+    EXPECT_EQ(options.volume, 35);
+    EXPECT_EQ(warnings, (std::vector<std::string>{
+                            "k.conf:4: volume must be a whole number from 0 to 100, not '101'",
+                            "k.conf:5: volume must be a whole number from 0 to 100, not '-4'",
+                            "k.conf:6: volume must be a whole number from 0 to 100, not ''",
+                            "k.conf:7: unknown option 'loudness'",
+                            "k.conf:8: expected key=value",
+                        }));
+
+    warnings.clear();
+    EXPECT_EQ(ParsePortOptions("volume=0\r\n", "k.conf", warnings).volume, 0);
+    EXPECT_EQ(ParsePortOptions("", "k.conf", warnings).volume, 100);
+    EXPECT_TRUE(warnings.empty());
+}
+
+}  // namespace
