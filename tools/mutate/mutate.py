@@ -1,0 +1,477 @@
+#!/usr/bin/env python3
+"""Mutation testing for one module: how many small faults do its tests catch?
+
+Each mutant is one small change to one source line (an operator, a constant,
+a negated condition, a deleted statement). The mutated copy is compiled into
+the module's object file in the mutation build folder, the module's test
+binary is relinked and run, and the mutant counts as killed when the tests
+fail, crash or hang. The source tree itself is never written: the copy lives
+in the build folder, so people building from the tree never see a mutant.
+
+Usage: mutate.py MODULE [--sample N] [--seed S] [--filter GTEST_FILTER]
+                        [--ctest REGEX] [--build DIR] [--list]
+"""
+
+import argparse
+import json
+import os
+import random
+import re
+import shlex
+import signal
+import subprocess
+import sys
+import time
+from dataclasses import dataclass
+from pathlib import Path
+
+ROOT = Path(__file__).resolve().parents[2]
+EQUIVALENTS = Path(__file__).resolve().parent / "equivalent.txt"
+
+# A module: its source files, the test target that covers them and the tests
+# worth running (a gtest filter; "*" runs the whole binary).
+MODULES = {
+    "data": {
+        "files": ["src/data/property_file.cpp", "src/data/string_map.cpp", "src/data/resource.cpp",
+                  "src/data/resource_archive.cpp", "src/data/language_table.cpp", "src/data/text_helpers.cpp"],
+        "target": "karrowen_data_tests",
+        "filter": "*",
+    },
+    "gif": {
+        "files": ["src/scene/gif_decoder.cpp"],
+        "target": "karrowen_scene_tests",
+        "filter": "Gif*:Golden2D*",
+    },
+    "modplayer": {
+        "files": ["src/sound/mod_player.cpp"],
+        "target": "karrowen_sound_tests",
+        "filter": "ModulePlayer*:ModulePeriods*:ModSound*",
+    },
+    "spanfill": {
+        "files": ["src/render3d/span_fill.cpp", "src/render3d/triangle_setup.cpp",
+                  "src/render3d/subdivision_drawer.cpp"],
+        "target": "karrowen_render3d_tests",
+        "filter": "*RendererTest*:*GoldenTest*:Chip*",
+    },
+    "window": {
+        "files": ["src/platform/window.cpp"],
+        "target": "karrowen_platform_tests",
+        "filter": "WindowTest*:FullScreenKeys*:PresentDirect*:DeviceContext*:Fade*",
+    },
+    "game": {
+        "files": ["src/game/game_level.cpp", "src/game/actor.cpp", "src/game/maze.cpp", "src/game/items.cpp",
+                  "src/game/score_list.cpp"],
+        "target": "karrowen_game_tests",
+        "filter": "*",
+    },
+}
+
+
+@dataclass
+class Mutant:
+    path: str  # relative to the repository
+    line: int  # 1-based
+    original: str  # the whole original line
+    mutated: str  # the whole mutated line ("" for a deleted statement)
+    kind: str
+
+    def key(self):
+        return (self.path, self.original.strip(), self.mutated.strip())
+
+    def describe(self):
+        if not self.mutated.strip():
+            return f"{self.path}:{self.line}: delete `{self.original.strip()}`"
+        return f"{self.path}:{self.line}: `{self.original.strip()}` -> `{self.mutated.strip()}`"
+
+
+# ---------------------------------------------------------------- scanning
+
+def mask_code(lines):
+    """Per line, the text with comments, strings and character literals
+    blanked to spaces (same length), so that operators found in the mask are
+    code. Preprocessor lines come back blank."""
+    masked = []
+    in_block = False
+    for raw in lines:
+        out = []
+        i = 0
+        n = len(raw)
+        if not in_block and raw.lstrip().startswith("#"):
+            masked.append(" " * n)
+            continue
+        while i < n:
+            if in_block:
+                end = raw.find("*/", i)
+                if end < 0:
+                    out.append(" " * (n - i))
+                    i = n
+                else:
+                    out.append(" " * (end + 2 - i))
+                    i = end + 2
+                    in_block = False
+                continue
+            c = raw[i]
+            if raw.startswith("//", i):
+                out.append(" " * (n - i))
+                break
+            if raw.startswith("/*", i):
+                in_block = True
+                out.append("  ")
+                i += 2
+                continue
+            if c in "\"'":
+                # A digit separator (1'000) is not a character literal.
+                if c == "'" and i > 0 and raw[i - 1].isalnum():
+                    out.append(c)
+                    i += 1
+                    continue
+                j = i + 1
+                while j < n and raw[j] != c:
+                    j += 2 if raw[j] == "\\" else 1
+                j = min(j + 1, n)
+                out.append(" " * (j - i))
+                i = j
+                continue
+            out.append(c)
+            i += 1
+        masked.append("".join(out))
+    return masked
+
+
+# Binary operators need spaces on both sides (the house format): that keeps
+# template brackets, pointers, references and unary signs out.
+SWAPS = [
+    (" + ", [" - "], "arith"), (" - ", [" + "], "arith"), (" * ", [" / "], "arith"), (" / ", [" * "], "arith"),
+    (" % ", [" * "], "arith"), (" << ", [" >> "], "arith"), (" >> ", [" << "], "arith"),
+    (" & ", [" | "], "arith"), (" | ", [" & "], "arith"), (" ^ ", [" | "], "arith"),
+    (" += ", [" -= "], "arith"), (" -= ", [" += "], "arith"), (" |= ", [" &= "], "arith"),
+    (" < ", [" <= "], "rel"), (" <= ", [" < "], "rel"), (" > ", [" >= "], "rel"), (" >= ", [" > "], "rel"),
+    (" == ", [" != "], "rel"), (" != ", [" == "], "rel"),
+    (" && ", [" || "], "logic"), (" || ", [" && "], "logic"),
+]
+INCDEC = re.compile(r"\+\+|--")
+NUMBER = re.compile(r"(?<![\w.])(0[xX][0-9a-fA-F]+|\d+\.\d*|\d*\.\d+|\d+)([uUlLfF]*)(?![\w.])")
+CONDITION = re.compile(r"\b(if|while)\s*\(")
+DECLARATION = re.compile(r"^(const\s+|static\s+|constexpr\s+)*[A-Za-z_][\w:]*(<[^;=]*>)?[\s*&]+[A-Za-z_]\w*\s*([=({\[;,]|$)")
+NOT_DELETABLE = re.compile(r"^(return|case|default|using|typedef|template|namespace|struct|class|enum|public|"
+                           r"private|protected|friend|static_assert|else|do|goto)\b")
+
+
+def bump(number, suffix):
+    """The constant changes: 0 <-> 1, any other n -> n + 1 (floats too)."""
+    if number.lower().startswith("0x"):
+        value = int(number, 16)
+        return [hex(value + 1 if value > 1 else 1 - value) + suffix]
+    if "." in number:
+        value = float(number)
+        return [repr(value + 1.0) + suffix if "f" in suffix.lower() else repr(value + 1.0)]
+    value = int(number)
+    if value == 0:
+        return ["1" + suffix]
+    if value == 1:
+        return ["0" + suffix, "2" + suffix]
+    return [str(value + 1) + suffix]
+
+
+def matching_paren(text, open_index):
+    depth = 0
+    for i in range(open_index, len(text)):
+        if text[i] == "(":
+            depth += 1
+        elif text[i] == ")":
+            depth -= 1
+            if depth == 0:
+                return i
+    return -1
+
+
+def previous_code(masked, index):
+    for j in range(index - 1, -1, -1):
+        if masked[j].strip():
+            return masked[j].rstrip()
+    return ""
+
+
+def enumerate_mutants(path, lines):
+    masked = mask_code(lines)
+    mutants = []
+    for index, (raw, code) in enumerate(zip(lines, masked)):
+        stripped = code.strip()
+        if not stripped or stripped.startswith("template"):
+            continue
+
+        def add(start, end, replacement, kind):
+            mutated = raw[:start] + replacement + raw[end:]
+            mutants.append(Mutant(path, index + 1, raw, mutated, kind))
+
+        for token, replacements, kind in SWAPS:
+            start = code.find(token)
+            while start >= 0:
+                # " < " inside " << " or " <= " is another token.
+                for replacement in replacements:
+                    add(start, start + len(token), replacement, kind)
+                start = code.find(token, start + 1)
+        for m in INCDEC.finditer(code):
+            add(m.start(), m.end(), "--" if m.group() == "++" else "++", "arith")
+        for m in NUMBER.finditer(code):
+            # Array sizes and template arguments of declarations would only
+            # change the layout; bit widths of fixed types are names.
+            before = code[:m.start()]
+            if before.endswith(("int", "int8_", "int16_", "int32_", "int64_")):
+                continue
+            for replacement in bump(m.group(1), m.group(2)):
+                add(m.start(), m.end(), replacement, "const")
+        for m in CONDITION.finditer(code):
+            open_index = m.end() - 1
+            close = matching_paren(code, open_index)
+            if close < 0:
+                continue
+            inner = raw[open_index + 1:close]
+            if inner.lstrip().startswith(("constexpr", "auto", "const ")) or ";" in inner:
+                continue
+            add(open_index + 1, close, f"!({inner})", "negate")
+        prev = previous_code(masked, index)
+        if (stripped.endswith(";") and stripped.count("(") == stripped.count(")") and
+                stripped.count("{") == stripped.count("}") and not NOT_DELETABLE.match(stripped) and
+                not DECLARATION.match(stripped) and prev.endswith((";", "{", "}", ":"))
+                and not prev.endswith("::")):
+            mutants.append(Mutant(path, index + 1, raw, "", "delete"))
+    return [m for m in mutants if m.mutated != m.original]
+
+
+# ---------------------------------------------------------------- equivalents
+
+def load_equivalents():
+    """Blocks of `file:`, `from:`, `to:` and `why:` lines, blank-separated.
+    A deleted statement has an empty `to:`."""
+    entries = {}
+    if not EQUIVALENTS.exists():
+        return entries
+    block = {}
+    for line in EQUIVALENTS.read_text().splitlines() + [""]:
+        if line.startswith("#"):
+            continue
+        if not line.strip():
+            if block:
+                if not all(k in block for k in ("file", "from", "to", "why")) or not block["why"]:
+                    sys.exit(f"{EQUIVALENTS}: incomplete entry {block}")
+                entries[(block["file"], block["from"], block["to"])] = block["why"]
+                block = {}
+            continue
+        field, _, value = line.partition(":")
+        block[field.strip()] = value.strip()
+    return entries
+
+
+# ---------------------------------------------------------------- building
+
+class Runner:
+    def __init__(self, build, target, filter_, ctest, timeout_factor=5.0):
+        self.build = build
+        self.target = target
+        self.filter = filter_
+        self.ctest = ctest
+        self.timeout = None
+        self.timeout_factor = timeout_factor
+        self.workdir = build / "mutate"
+        self.workdir.mkdir(exist_ok=True)
+        self.dirty = self.workdir / "mutated_objects"
+        self.archives = {}
+        commands = json.loads((build / "compile_commands.json").read_text())
+        self.commands = {str(Path(c["file"]).resolve()): c for c in commands}
+
+    def ninja(self):
+        r = subprocess.run(["nice", "-n", "10", "ninja", "-C", str(self.build), "-j2", self.target],
+                           stdout=subprocess.PIPE, stderr=subprocess.STDOUT, text=True)
+        return r.returncode == 0, r.stdout
+
+    def restore(self):
+        """Objects built from a mutant are removed, so that the next build
+        compiles them from the tree again."""
+        if self.dirty.exists():
+            for name in self.dirty.read_text().split():
+                Path(name).unlink(missing_ok=True)
+            self.dirty.unlink()
+
+    def compile_mutant(self, source, text):
+        entry = self.commands[str((ROOT / source).resolve())]
+        args = shlex.split(entry["command"]) if "command" in entry else list(entry["arguments"])
+        out = args[args.index("-o") + 1]
+        obj = Path(entry["directory"]) / out
+        copy = self.workdir / Path(source).name
+        copy.write_text(text)
+        src_abs = str((ROOT / source).resolve())
+        cleaned = []
+        skip = 0
+        for a in args:
+            if skip:
+                skip -= 1
+                continue
+            if a in ("-MT", "-MF"):
+                skip = 1
+                continue
+            if a in ("-MD", "-MMD"):
+                continue
+            cleaned.append(str(copy) if a in (src_abs, entry["file"]) else a)
+        # Quoted includes resolve from the original folder first.
+        cleaned[1:1] = ["-iquote", str((ROOT / source).parent)]
+        # Ninja trusts its recorded dependencies only while the object is no
+        # newer than they are: the mutant object keeps the old time stamp,
+        # and the archive that holds it is removed so that it is rebuilt.
+        stamp = obj.stat().st_mtime_ns
+        with self.dirty.open("a") as f:
+            f.write(f"{obj}\n")
+        r = subprocess.run(["nice", "-n", "10"] + cleaned, cwd=entry["directory"],
+                           stdout=subprocess.PIPE, stderr=subprocess.STDOUT, text=True)
+        if r.returncode != 0:
+            obj.unlink(missing_ok=True)
+            return False, obj
+        os.utime(obj, ns=(stamp, stamp))
+        for archive in self.users(obj):
+            (self.build / archive).unlink(missing_ok=True)
+        return True, obj
+
+    def users(self, obj):
+        if obj not in self.archives:
+            r = subprocess.run(["ninja", "-C", str(self.build), "-t", "query", str(obj.relative_to(self.build))],
+                               stdout=subprocess.PIPE, text=True, check=True)
+            outputs = r.stdout.split("outputs:")[-1].split()
+            self.archives[obj] = [o for o in outputs if o.endswith(".a")]
+        return self.archives[obj]
+
+    def run_tests(self, timeout):
+        if self.ctest:
+            cmd = ["ctest", "--test-dir", str(self.build), "-R", self.ctest, "--stop-on-failure", "-j1"]
+        else:
+            binary = self.build / "bin" / self.target
+            if not binary.exists():
+                binary = next(self.build.rglob(self.target))
+            cmd = [str(binary), f"--gtest_filter={self.filter}", "--gtest_fail_fast", "--gtest_brief=1"]
+        start = time.monotonic()
+        proc = subprocess.Popen(cmd, stdout=subprocess.DEVNULL, stderr=subprocess.DEVNULL,
+                                start_new_session=True, cwd=self.build)
+        try:
+            code = proc.wait(timeout=timeout)
+        except subprocess.TimeoutExpired:
+            return "timeout", time.monotonic() - start
+        finally:
+            if proc.poll() is None:
+                os.killpg(proc.pid, signal.SIGKILL)
+                proc.wait()
+        return ("pass" if code == 0 else "fail"), time.monotonic() - start
+
+
+def interrupt(signum, frame):
+    raise KeyboardInterrupt
+
+
+def main():
+    signal.signal(signal.SIGTERM, interrupt)
+    parser = argparse.ArgumentParser(description="Mutation testing of one module")
+    parser.add_argument("module", choices=sorted(MODULES))
+    parser.add_argument("--sample", type=int, default=40, help="mutants per file")
+    parser.add_argument("--seed", default="karrowen", help="seed of the per-file sample")
+    parser.add_argument("--filter", help="gtest filter (default: the module's)")
+    parser.add_argument("--ctest", help="run `ctest -R REGEX` instead of the binary")
+    parser.add_argument("--build", default=str(ROOT / "build-f"))
+    parser.add_argument("--list", action="store_true", help="list the sample without building")
+    parser.add_argument("--only", help="only mutants whose file:line contains this")
+    args = parser.parse_args()
+
+    module = MODULES[args.module]
+    equivalents = load_equivalents()
+    samples = {}
+    for path in module["files"]:
+        lines = (ROOT / path).read_text().split("\n")
+        candidates = enumerate_mutants(path, lines)
+        rng = random.Random(f"{args.seed}:{path}")
+        chosen = rng.sample(candidates, min(args.sample, len(candidates)))
+        chosen.sort(key=lambda m: (m.line, m.mutated))
+        if args.only:
+            chosen = [m for m in chosen if args.only in f"{m.path}:{m.line}"]
+        samples[path] = (lines, chosen, len(candidates))
+
+    if args.list:
+        for path, (_, chosen, total) in samples.items():
+            print(f"{path}: {len(chosen)} of {total}")
+            for m in chosen:
+                print(f"  [{m.kind}] {m.describe()}")
+        return 0
+
+    build = Path(args.build)
+    if not (build / "compile_commands.json").exists():
+        subprocess.run(["cmake", "-S", str(ROOT), "-B", str(build), "-G", "Ninja", "-Wno-dev",
+                        "-DCMAKE_BUILD_TYPE=Debug"], check=True, stdout=subprocess.DEVNULL)
+    runner = Runner(build, module["target"], args.filter or module["filter"], args.ctest)
+    runner.restore()
+    ok, log = runner.ninja()
+    if not ok:
+        print(log)
+        sys.exit("the unmutated build fails")
+    status, seconds = runner.run_tests(timeout=600)
+    if status != "pass":
+        sys.exit("the unmutated tests fail: fix them first")
+    timeout = max(10.0, seconds * runner.timeout_factor)
+    print(f"{args.module}: tests pass in {seconds:.1f} s; a mutant is a hang after {timeout:.0f} s")
+
+    totals = dict(mutants=0, not_viable=0, killed=0, survived=0, equivalent=0)
+    survivors = []
+    interrupted = False
+    try:
+        for path, (lines, chosen, total) in samples.items():
+            counts = dict(mutants=len(chosen), not_viable=0, killed=0, survived=0, equivalent=0)
+            for m in chosen:
+                if m.key() in equivalents:
+                    counts["equivalent"] += 1
+                    continue
+                text = "\n".join(lines[:m.line - 1] + [m.mutated] + lines[m.line:])
+                compiled, obj = runner.compile_mutant(path, text)
+                before = obj.stat().st_mtime_ns if compiled else None
+                if compiled:
+                    compiled, _ = runner.ninja()
+                if compiled and obj.stat().st_mtime_ns != before:
+                    sys.exit(f"ninja rebuilt {obj} from the tree: the mutant was not tested")
+                if not compiled:
+                    counts["not_viable"] += 1
+                    outcome = "not viable"
+                else:
+                    status, _ = runner.run_tests(timeout)
+                    if status == "pass":
+                        counts["survived"] += 1
+                        survivors.append(m)
+                        outcome = "SURVIVED"
+                    else:
+                        counts["killed"] += 1
+                        outcome = "killed" + (" (hang)" if status == "timeout" else "")
+                print(f"  {outcome:14} {m.describe()}", flush=True)
+            runner.restore()
+            for k in totals:
+                totals[k] += counts[k]
+            print(summary_line(path + f" ({total} candidates)", counts), flush=True)
+    except KeyboardInterrupt:
+        interrupted = True
+    finally:
+        runner.restore()
+        runner.ninja()
+
+    print()
+    print(summary_line(f"module {args.module}", totals))
+    if survivors:
+        print("survivors:")
+        for m in survivors:
+            print(f"  {m.describe()}")
+    if interrupted:
+        print("interrupted: the figures cover the mutants run so far")
+        return 130
+    return 0
+
+
+def summary_line(name, c):
+    counted = c["killed"] + c["survived"]
+    share = f"{100.0 * c['killed'] / counted:.1f} %" if counted else "n/a"
+    return (f"{name}: {c['mutants']} mutants, {c['not_viable']} not viable, {c['killed']} killed, "
+            f"{c['survived']} survived, {c['equivalent']} equivalent; killed {share}")
+
+
+if __name__ == "__main__":
+    sys.exit(main())
