@@ -1,5 +1,7 @@
 #include "app/start_choice.h"
 
+#include <algorithm>
+
 #include "data/property_file.h"
 #include "data/text_helpers.h"
 #include "platform/host/host.h"
@@ -30,9 +32,11 @@ StartChoice ParseStartChoice(const std::u16string& commandLine) {
         return start;
     }
     start.kind = StartChoice::Kind::Resume;
-    start.score = IntOf(pairs, u"Score", 0);
-    start.level = IntOf(pairs, u"Level", 1);
-    start.lives = IntOf(pairs, u"Lifes", 0);
+    // Only what a finished level can hand on: a damaged or hand-made line
+    // must not ask for a maze or a counter the game cannot hold.
+    start.score = std::clamp(IntOf(pairs, u"Score", 0), 0, StartChoice::kMaxScore);
+    start.level = std::clamp(IntOf(pairs, u"Level", 1), 1, StartChoice::kMaxLevel);
+    start.lives = std::clamp(IntOf(pairs, u"Lifes", 0), 0, StartChoice::kMaxLives);
     start.levelFolder = LevelFolderName(start.level);
     return start;
 }

@@ -6,6 +6,12 @@
 #include <string>
 
 struct StartChoice {
+    // A resumed game's numbers are kept within these (level from 1, the
+    // others from 0).
+    static constexpr int kMaxLevel = 1000;
+    static constexpr int kMaxScore = 999999999;
+    static constexpr int kMaxLives = 1000;
+
     enum class Kind { Cover, Template, Resume };
     Kind kind = Kind::Cover;
     bool hasArg = false;

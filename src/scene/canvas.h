@@ -66,6 +66,10 @@ public:
 
     // ---- Templates ----
     void loadTemplate(const std::u16string& dir, const std::u16string& name, bool screenModeVariant, bool replace);
+    // The same for a template whose text is already in memory: it is taken as
+    // the file dir + name, which later write-backs go to.
+    void loadTemplateBytes(const std::u16string& dir, const std::u16string& name, const uint8_t* data, size_t size,
+                           bool replace);
     void clear();
     bool saveTemplate();
     bool isChecked(const std::u16string& entryName);
@@ -148,6 +152,10 @@ public:
     FrameBuffer* target() const { return backBuffer() ? &backBuffer()->surface() : nullptr; }
 
 protected:
+    // Both loads: `read` fills templateFile with the entries and the names
+    // this file defines, false when it cannot be read.
+    void loadTemplateWith(const std::u16string& dir, const std::u16string& name, bool replace,
+                          const std::function<bool(std::vector<std::u16string>*)>& read);
     void loadEntry(const std::u16string& entryName);
     void stylusHitTest(int x, int y);
     void drawScene(Scene& scene, bool full, bool skipDirect);

@@ -60,6 +60,25 @@ void Canvas::loadTemplate(const std::u16string& dir, const std::u16string& name,
                           bool replace) {
     if (dir.empty() || name.empty()) return;
     screenModeVariant_ = screenModeVariant;
+    loadTemplateWith(dir, name, replace, [&](std::vector<std::u16string>* definedHere) {
+        return screenModeVariant ? templateFile_.loadVariant(templateDir_, name, definedHere)
+                                 : templateFile_.load(templateDir_, name, definedHere);
+    });
+}
+
+void Canvas::loadTemplateBytes(const std::u16string& dir, const std::u16string& name, const uint8_t* data,
+                               size_t size, bool replace) {
+    if (dir.empty() || name.empty()) return;
+    screenModeVariant_ = false;
+    loadTemplateWith(dir, name, replace, [&](std::vector<std::u16string>* definedHere) {
+        templateFile_.setPath(JoinResourcePath(templateDir_, name));
+        templateFile_.loadBytes(data, size, definedHere);
+        return true;
+    });
+}
+
+void Canvas::loadTemplateWith(const std::u16string& dir, const std::u16string& name, bool replace,
+                              const std::function<bool(std::vector<std::u16string>*)>& read) {
     defaultTextSize = 16;
     defaultTextColor = defaultTextColorBright = 0xFFFFFF;
     std::u16string savedDir, savedName, savedPath;
@@ -74,9 +93,7 @@ void Canvas::loadTemplate(const std::u16string& dir, const std::u16string& name,
     templateDir_ = dir;
 
     std::vector<std::u16string> definedHere;
-    bool loaded = screenModeVariant ? templateFile_.loadVariant(templateDir_, name, &definedHere)
-                                    : templateFile_.load(templateDir_, name, &definedHere);
-    if (!loaded) {
+    if (!read(&definedHere)) {
         host::MessageBox(handle(), u"Can not find the template file: " + templateDir_ + templateName_ + u".",
                          u"Error", host::MB_OK | host::MB_ICONHAND);
         if (!replace) {

@@ -45,7 +45,14 @@ TEST(StartChoice, MalformedResumeTextFallsBackToDefaults) {
     EXPECT_EQ(s.kind, StartChoice::Kind::Resume);
     EXPECT_EQ(s.level, 1);  // an empty value counts as absent
     EXPECT_EQ(s.score, 0);
-    EXPECT_EQ(s.lives, -1);
+    EXPECT_EQ(s.lives, 0);  // negative lives count as none
+    // Numbers beyond what a level can hand on are kept within the game's range.
+    EXPECT_EQ(ParseStartChoice(u"ARG:Level:-7").level, 1);
+    StartChoice big = ParseStartChoice(u"ARG:Level:429496729600,Score:2147483647,Lifes:2147483647");
+    EXPECT_EQ(big.level, StartChoice::kMaxLevel);
+    EXPECT_EQ(big.levelFolder, LevelFolderName(StartChoice::kMaxLevel));
+    EXPECT_EQ(big.score, StartChoice::kMaxScore);
+    EXPECT_EQ(big.lives, StartChoice::kMaxLives);
     std::u16string huge = u"ARG:" + std::u16string(200000, u'x');
     EXPECT_EQ(ParseStartChoice(huge).kind, StartChoice::Kind::Template);
     std::u16string pairs = u"ARG:";

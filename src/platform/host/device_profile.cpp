@@ -4,6 +4,7 @@
 #include <fstream>
 #include <functional>
 #include <map>
+#include <sstream>
 
 namespace host {
 
@@ -110,7 +111,11 @@ bool Plausible(const DeviceProfile& p, std::string& error) {
     else if (p.depth != 16 && p.depth != 32) error = "depth must be 16 or 32";
     else if (!inRange(p.rawWidth, 0, 8192) || !inRange(p.rawHeight, 0, 8192)) error = "raw size out of range";
     else if (!inRange(p.memoryWidth, 0, 8192) || !inRange(p.memoryHeight, 0, 8192)) error = "memory size out of range";
-    else if (!inRange(std::abs(p.memoryXPitch), 0, 65536) || !inRange(std::abs(p.memoryYPitch), 0, 65536)) error = "pitch out of range";
+    else if (!inRange(p.memoryXPitch, -65536, 65536) || !inRange(p.memoryYPitch, -65536, 65536)) error = "pitch out of range";
+    // The raw frame buffer reply describes the display memory itself, and the
+    // program copies raw-sized pictures into it: both must be the same size.
+    else if (p.memoryWidth && p.rawWidth * p.rawHeight != 0 && (p.memoryWidth != p.rawWidth || p.memoryHeight != p.rawHeight))
+        error = "raw frame buffer and display memory differ in size";
     else if (!inRange(p.audioRate, 1000, 384000) || (p.audioBits != 8 && p.audioBits != 16) ||
              !inRange(p.audioChannels, 1, 2))
         error = "audio format must be 1000 to 384000 Hz, 8 or 16 bits, 1 or 2 channels";
@@ -134,7 +139,16 @@ bool LoadDeviceProfile(const std::string& nameOrPath, DeviceProfile& profile, st
         error = "no device profile '" + nameOrPath + "' (built in: " + BuiltInProfileNames() + ")";
         return false;
     }
+    std::stringstream text;
+    text << in.rdbuf();
+    return ParseDeviceProfile(text.str(), nameOrPath, profile, error);
+}
+
+bool ParseDeviceProfile(const std::string& text, const std::string& source, DeviceProfile& profile,
+                        std::string& error) {
+    auto builtIns = BuiltIns();
     DeviceProfile p;
+    std::istringstream in(text);
     std::string line;
     while (std::getline(in, line)) {
         line = Trim(line);
@@ -149,7 +163,7 @@ bool LoadDeviceProfile(const std::string& nameOrPath, DeviceProfile& profile, st
         }
         auto field = Fields().find(key);
         if (field == Fields().end()) {
-            error = "unknown profile key '" + key + "' in " + nameOrPath;
+            error = "unknown profile key '" + key + "' in " + source;
             return false;
         }
         field->second(p, value);

@@ -44,6 +44,10 @@ struct DeviceProfile {
 // Loads a built-in profile by name ("desktop", "pocketpc", "vga", "square",
 // "landscape", "ipaq-h3800", "rotated") or a profile file of key=value lines.
 bool LoadDeviceProfile(const std::string& nameOrPath, DeviceProfile& profile, std::string& error);
+// The key=value lines of a profile file already in memory; `source` names it
+// in messages. `profile` is changed only when the whole text is acceptable.
+bool ParseDeviceProfile(const std::string& text, const std::string& source, DeviceProfile& profile,
+                        std::string& error);
 const char* BuiltInProfileNames();
 
 }  // namespace host
