@@ -26,6 +26,7 @@
 #include "scene/scene_sprite.h"
 #include "scene/sprite.h"
 #include "scene/text_drawing.h"
+#include "scene/widgets.h"
 #include "sound/sound_mixer.h"
 
 namespace {
@@ -179,6 +180,20 @@ void GameCanvas::onStylus(Window*, uint32_t message, uint32_t flags, int, int) {
     else onWidgetReleased(*widget, flags);
 }
 
+// Pause (a controller's Start) asks the quit question in a running game, as
+// the quit button does; elsewhere it confirms like RETURN.
+void GameCanvas::onKey(uint32_t message, int keyCode) {
+    Sprite* quit = keyCode == host::VK_PAUSE && gameRunning && !isMessageBoxOpen(*this) && game_ &&
+                           game_->endTimer <= 0.0f && sceneGUI_
+                       ? guiSprite(u"btnWantToQuit")
+                       : nullptr;
+    if (!quit) {
+        AppCanvas::onKey(message, keyCode);
+        return;
+    }
+    PressWidget(*sceneGUI_, *quit, message == host::WM_KEYDOWN ? host::WM_LBUTTONDOWN : host::WM_LBUTTONUP);
+}
+
 void GameCanvas::onWidgetReleased(Sprite& widget, uint32_t flags) {
     const std::u16string name = widget.name;
     if (Contains(name, u"btnStartGame")) {
@@ -300,6 +315,9 @@ bool GameCanvas::loadGameScreen() {
     Scene* three = findScene(u"scene3D");
     scene3D_ = three && three->kind == SceneKind::ThreeD ? static_cast<Scene3D*>(three) : nullptr;
     layOutGameScreen();
+    // In the maze the arrows steer and RETURN stops: they never frame a widget.
+    for (SceneSprite* scene : {sceneGUI_, sceneConsole_})
+        if (scene) scene->arrowsMoveFocus = false;
     if (!scene3D_) {
         // Without its 3D scene there is no game to show: say so and go on
         // with the introduction.

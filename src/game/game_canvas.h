@@ -38,6 +38,8 @@ public:
 
     // The stylus listener: commands arrive as stylus-ups over a pressed widget.
     void onStylus(Window* window, uint32_t message, uint32_t flags, int x, int y) override;
+    void onKey(uint32_t message, int keyCode) override;
+    using AppCanvas::onKey;
 
     // Loads the level named by the fields below (set from the command line).
     void startLevel();

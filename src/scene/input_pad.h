@@ -19,6 +19,8 @@ class InputPad : public MouseListener {
 public:
     static constexpr int kMaxLength = 20;
     static constexpr const char16_t* kSceneName = u"sceneInputPad_INPUTPAD";
+    static constexpr const char16_t* kDeleteName = u"btnDel_MSGBOX";
+    static constexpr const char16_t* kCancelName = u"btnCancel_MSGBOX";
 
     InputPad(Canvas& canvas, uint32_t backgroundColor, const std::u16string& imageDir, const std::u16string& padImage,
              const std::u16string& keyImage, const std::u16string& wideKeyImage);

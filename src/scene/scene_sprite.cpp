@@ -39,8 +39,12 @@ public:
             }
         }
         if (!scene_.showDecorations || TipHeld()) return;
-        if (scene_.navigationMode != 0) drawFocus(target, dc, ox, oy, time);
-        else drawHotKeyMarks(target, dc, ox, oy);
+        if (scene_.navigationMode != 0) {
+            drawFocus(target, dc, ox, oy, time);
+        } else {
+            drawHotKeyMarks(target, dc, ox, oy);
+            if (scene_.focus) drawFocus(target, dc, ox, oy, time);
+        }
     }
 
 private:

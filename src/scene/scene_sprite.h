@@ -38,6 +38,9 @@ public:
     Sprite* spriteAt(int index) const;
 
     int navigationMode = 0;
+    // In a hot-key scene, arrow keys that no widget answers move a focus frame,
+    // so a menu can be worked with a direction pad alone.
+    bool arrowsMoveFocus = true;
     bool showDecorations = true;
     Sprite* focus = nullptr;
     SpriteDrawHook* spriteDrawHook = nullptr;

@@ -23,6 +23,31 @@ WidgetState state;
 
 bool IsArrow(int key) { return key == VK_LEFT || key == VK_RIGHT || key == VK_UP || key == VK_DOWN; }
 
+Sprite* ActiveWidget(SceneSprite& scene, const std::u16string& name) {
+    Sprite* widget = scene.findSprite(name);
+    return widget && widget->visible && widget->isWidget() && !widget->disabled ? widget : nullptr;
+}
+
+// Escape and Backspace leave a page by its Back button. On the on-screen
+// keyboard Backspace deletes a character and Escape cancels instead, and
+// Escape answers a question No.
+Sprite* BackKeyWidget(SceneSprite& scene, int keyCode) {
+    if (keyCode != VK_ESCAPE && keyCode != VK_BACK) return nullptr;
+    const bool escape = keyCode == VK_ESCAPE;
+    for (const char16_t* name : {escape ? InputPad::kCancelName : InputPad::kDeleteName, u"btnBack",
+                                 escape ? u"btnNo_MSGBOX" : nullptr})
+        if (Sprite* widget = name ? ActiveWidget(scene, name) : nullptr) return widget;
+    return nullptr;
+}
+
+Sprite* HotKeyWidget(SceneSprite& scene, int keyCode) {
+    for (int i = 0; i < scene.objectCount(); ++i) {
+        auto* w = static_cast<Sprite*>(scene.objectAt(i));
+        if (w->visible && w->isWidget() && w->currentHotKey() == keyCode) return w;
+    }
+    return nullptr;
+}
+
 void ShowMissingGroup() {
     MessageBox(nullptr,
                u"The property \"grpName=GUIType:checkboxGroup, selected:0\" need to be added into template.",
@@ -160,8 +185,23 @@ void MoveFocusDown(SceneSprite& scene) { Navigate(scene, WM_KEYDOWN, VK_DOWN); }
 void DispatchKeyToScene(Canvas& canvas, SceneSprite& scene, uint32_t message, int keyCode) {
     bool down = message == WM_KEYDOWN;
     if (down && keyCode == state.lastKeyDown) return;  // auto-repeat
+    if (Sprite* back = BackKeyWidget(scene, keyCode)) {
+        PressWidget(scene, *back, down ? WM_LBUTTONDOWN : WM_LBUTTONUP);
+        state.lastKeyDown = down ? keyCode : 0;
+        return;
+    }
+    // Pause (a controller's Start) confirms: the framed widget, or on a
+    // hot-key page the one RETURN presses when nothing is framed.
+    const bool pause = keyCode == VK_PAUSE;
+    if (pause) keyCode = VK_RETURN;
     if (scene.navigationMode != 0) {
         if (IsArrow(keyCode) || keyCode == VK_RETURN) Navigate(scene, message, keyCode);
+        state.lastKeyDown = down ? (pause ? VK_PAUSE : keyCode) : 0;
+        return;
+    }
+    if (scene.arrowsMoveFocus && ((IsArrow(keyCode) && !HotKeyWidget(scene, keyCode)) ||
+                                  (keyCode == VK_RETURN && !pause && scene.focus && scene.focus->visible))) {
+        Navigate(scene, message, keyCode);
         state.lastKeyDown = down ? keyCode : 0;
         return;
     }
@@ -173,13 +213,10 @@ void DispatchKeyToScene(Canvas& canvas, SceneSprite& scene, uint32_t message, in
             return;
         }
     }
-    for (int i = 0; i < scene.objectCount(); ++i) {
-        auto* w = static_cast<Sprite*>(scene.objectAt(i));
-        if (!w->visible || !w->isWidget() || w->currentHotKey() != keyCode) continue;
+    if (Sprite* w = HotKeyWidget(scene, keyCode)) {
         PressWidget(scene, *w, down ? WM_LBUTTONDOWN : WM_LBUTTONUP);
         canvas.setKeyState(0);
         canvas.takeLastKey();
-        break;
     }
-    state.lastKeyDown = down ? keyCode : 0;
+    state.lastKeyDown = down ? (pause ? VK_PAUSE : keyCode) : 0;
 }

@@ -123,6 +123,76 @@ TEST_F(WidgetTest, ArrowsMoveTheFocusByRowsAndColumns) {
     EXPECT_EQ(canvas->events, expected);
 }
 
+TEST_F(WidgetTest, HotKeyPageGoesBackByEscapeAndBackspaceAndFramesWidgetsWithUnusedArrows) {
+    write("page.properties",
+          "s=type:SceneSprite, buffered:1\n"
+          "m1=type:Sprite, container:s, GUIType:button, x:10, y:40, width:60, height:20, index:1\n"
+          "m2=type:Sprite, container:s, GUIType:button, x:10, y:80, width:60, height:20, index:2\n"
+          "go=type:Sprite, container:s, GUIType:button, x:150, y:200, width:60, height:60, index:ENTER\n"
+          "prev=type:Sprite, container:s, GUIType:button, x:10, y:280, width:20, height:20, index:LEFT\n"
+          "btnBack=type:Sprite, container:s, GUIType:button, x:80, y:280, width:60, height:20\n");
+    load("page.properties");
+    auto* scene = static_cast<SceneSprite*>(canvas->findScene(u"s"));
+    auto press = [&](int code) {
+        canvas->events.clear();
+        key(code, true);
+        key(code, true);  // auto-repeat
+        key(code, false);
+        return canvas->events;
+    };
+    auto pressed = [](const std::string& name) {
+        return std::vector<std::string>{"513:" + name + ":1", "514:" + name + ":0"};
+    };
+    EXPECT_EQ(press(VK_ESCAPE), pressed("btnBack"));
+    EXPECT_EQ(press(VK_BACK), pressed("btnBack"));
+    EXPECT_EQ(press(VK_LEFT), pressed("prev"));  // an arrow that is a hot key stays one
+    EXPECT_EQ(scene->focus, nullptr);
+
+    // DOWN is nobody's hot key: it frames the nearest widget below the top.
+    auto framePixels = [&] {
+        scene->renderBuffer();
+        int drawn = 0;
+        for (int y = 36; y < 64; ++y)
+            for (int x = 6; x < 9; ++x) drawn += host::ReadPixel(scene->buffer->surface(), x, y) != 0;
+        return drawn;
+    };
+    EXPECT_EQ(framePixels(), 0);
+    EXPECT_TRUE(press(VK_DOWN).empty());
+    EXPECT_EQ(scene->focus, sprite(u"m1"));
+    EXPECT_GT(framePixels(), 0);
+    press(VK_DOWN);
+    EXPECT_EQ(scene->focus, sprite(u"m2"));
+    // RETURN now presses the framed widget; Pause still the RETURN hot key.
+    EXPECT_EQ(press(VK_RETURN), pressed("m2"));
+    EXPECT_EQ(press(VK_PAUSE), pressed("go"));
+
+    // A scene that keeps its arrows (the maze) never frames anything.
+    load("page.properties");
+    scene = static_cast<SceneSprite*>(canvas->findScene(u"s"));
+    scene->arrowsMoveFocus = false;
+    press(VK_DOWN);
+    EXPECT_EQ(scene->focus, nullptr);
+    EXPECT_EQ(press(VK_RETURN), pressed("go"));
+    // Without a visible Back button Escape and Backspace do nothing.
+    sprite(u"btnBack")->visible = false;
+    EXPECT_TRUE(press(VK_ESCAPE).empty());
+    EXPECT_TRUE(press(VK_BACK).empty());
+}
+
+TEST_F(WidgetTest, PauseConfirmsTheFocusOnAFocusPage) {
+    write("nav.properties",
+          "s=type:SceneSprite, navigationMode:1\n"
+          "a=type:Sprite, container:s, GUIType:button, x:10, y:10, width:10, height:10, defaultFocus:1\n"
+          "btnBack=type:Sprite, container:s, GUIType:button, x:10, y:60, width:10, height:10\n");
+    load("nav.properties");
+    key(VK_PAUSE, true);
+    key(VK_PAUSE, false);
+    key(VK_ESCAPE, true);
+    key(VK_ESCAPE, false);
+    std::vector<std::string> expected = {"513:a:1", "514:a:0", "513:btnBack:1", "514:btnBack:0"};
+    EXPECT_EQ(canvas->events, expected);
+}
+
 TEST_F(WidgetTest, EditBoxOpensThePadWithItsLimits) {
     write("edit.properties",
           "s=type:SceneSprite\n"
@@ -172,6 +242,28 @@ TEST_F(InputPadTest, KeepsTwentyCharactersAndTypesUntilTheLimit) {
     EXPECT_EQ(pad->text(), u"ab1");
     press(u"btnDel_MSGBOX");
     EXPECT_EQ(pad->text(), u"ab");
+}
+
+TEST_F(InputPadTest, BackspaceDeletesAndEscapeCancelsOnThePad) {
+    write("edit.properties",
+          "s=type:SceneSprite\n"
+          "txtName=type:Sprite, container:s, GUIType:editbox, x:10, y:10, width:100, height:20, text:old\n"
+          "btnBack=type:Sprite, container:s, GUIType:button, x:10, y:60, width:10, height:10\n");
+    load("edit.properties");
+    box = sprite(u"txtName");
+    pad->open(box, u"abc", u"Name", 10, true);
+    canvas->events.clear();
+    key(VK_BACK, true);
+    key(VK_BACK, false);
+    EXPECT_EQ(pad->text(), u"ab");
+    EXPECT_TRUE(pad->isOpen());
+    key(VK_ESCAPE, true);
+    key(VK_ESCAPE, false);
+    EXPECT_FALSE(pad->isOpen());
+    EXPECT_EQ(box->text(), u"old");
+    // The page's Back button under the pad was never pressed.
+    std::vector<std::string> expected = {"514:txtName:0"};
+    EXPECT_EQ(canvas->events, expected);
 }
 
 TEST_F(InputPadTest, CapsRelabelsTheKeys) {
@@ -266,6 +358,10 @@ TEST_F(JoystickTest, MessageBoxShowsItsButtonsAndDisablesTheJoystick) {
     auto* box = static_cast<SceneSprite*>(canvas->findScene(u"sceneMessageBox_MSGBOX"));
     EXPECT_EQ(box->findSprite(u"sptMessage_MSGBOX")->text(), u"Quit the Game?");
     EXPECT_FALSE(canvas->stylusJoystick()->enabled);
+    canvas->events.clear();
+    key(VK_ESCAPE, true);  // Escape answers No
+    key(VK_ESCAPE, false);
+    EXPECT_EQ(canvas->events, (std::vector<std::string>{"513:btnNo_MSGBOX:1", "514:btnNo_MSGBOX:0"}));
     showMessageBox(*canvas, u"Loading", u"LOADING", MessageBoxButtons::None, nullptr);
     EXPECT_FALSE(sprite(u"btnYes_MSGBOX")->visible || sprite(u"btnNo_MSGBOX")->visible ||
                  sprite(u"btnOK_MSGBOX")->visible);

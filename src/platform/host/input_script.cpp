@@ -5,6 +5,7 @@
 #include <cstdio>
 #include <cstdlib>
 #include <fstream>
+#include <iterator>
 #include <map>
 #include <sstream>
 
@@ -12,15 +13,30 @@
 
 namespace host {
 
+namespace {
+// The first name of a key is the one KeyName writes.
+constexpr std::pair<const char*, int> kKeyNames[] = {
+    {"LEFT", VK_LEFT},     {"UP", VK_UP},         {"RIGHT", VK_RIGHT},   {"DOWN", VK_DOWN},
+    {"RETURN", VK_RETURN}, {"ENTER", VK_RETURN},  {"SPACE", VK_SPACE},   {"ESCAPE", VK_ESCAPE},
+    {"DELETE", VK_DELETE}, {"BACK", VK_BACK},     {"TAB", VK_TAB},       {"END", VK_END},
+    {"HOME", VK_HOME},     {"INSERT", VK_INSERT}, {"PAGEUP", VK_PRIOR},  {"PRIOR", VK_PRIOR},
+    {"PAGEDOWN", VK_NEXT}, {"NEXT", VK_NEXT},     {"APP1", VK_APP1},     {"APP2", VK_APP2},
+    {"APP3", VK_APP3},     {"APP4", VK_APP4},     {"PAUSE", VK_PAUSE},
+};
+}  // namespace
+
+std::string KeyName(int virtualKey) {
+    for (const auto& [name, code] : kKeyNames)
+        if (code == virtualKey) return name;
+    if ((virtualKey >= 'A' && virtualKey <= 'Z') || (virtualKey >= '0' && virtualKey <= '9'))
+        return std::string(1, char(virtualKey));
+    char hex[8];
+    std::snprintf(hex, sizeof hex, "0x%02X", unsigned(virtualKey) & 0xFFu);
+    return hex;
+}
+
 int ParseKeyName(const std::string& name) {
-    static const std::map<std::string, int> names = {
-        {"LEFT", VK_LEFT},     {"UP", VK_UP},         {"RIGHT", VK_RIGHT},   {"DOWN", VK_DOWN},
-        {"RETURN", VK_RETURN}, {"ENTER", VK_RETURN},  {"SPACE", VK_SPACE},   {"ESCAPE", VK_ESCAPE},
-        {"DELETE", VK_DELETE}, {"BACK", VK_BACK},     {"TAB", VK_TAB},       {"END", VK_END},
-        {"HOME", VK_HOME},     {"INSERT", VK_INSERT}, {"PAGEUP", VK_PRIOR},  {"PRIOR", VK_PRIOR},
-        {"PAGEDOWN", VK_NEXT}, {"NEXT", VK_NEXT},     {"APP1", VK_APP1},     {"APP2", VK_APP2},
-        {"APP3", VK_APP3},     {"APP4", VK_APP4},
-    };
+    static const std::map<std::string, int> names(std::begin(kKeyNames), std::end(kKeyNames));
     std::string upper = name;
     for (char& c : upper) c = char(std::toupper(static_cast<unsigned char>(c)));
     if (upper.rfind("VK_", 0) == 0) upper = upper.substr(3);
@@ -35,6 +51,18 @@ int ParseKeyName(const std::string& name) {
     long code = std::strtol(name.c_str(), &end, 0);
     if (!name.empty() && end && *end == 0 && code > 0 && code < 256) return int(code);
     return -1;
+}
+
+std::string FormatScriptEvent(const ScriptEvent& e) {
+    std::string line = std::to_string(e.atMs) + " " + e.action;
+    const std::string& a = e.action;
+    if (a == "keydown" || a == "keyup" || a == "key") line += " " + KeyName(e.a);
+    if (a == "down" || a == "move" || a == "up" || a == "tap")
+        line += " " + std::to_string(e.a) + " " + std::to_string(e.b);
+    if (a == "screenshot") line += " " + e.text;
+    if (a == "rotate") line += " " + std::to_string(e.a) + "x" + std::to_string(e.b);
+    if (a == "activate") line += e.a ? " 1" : " 0";
+    return line;
 }
 
 bool ParseInputScript(const std::string& text, InputScript& script, std::string& error) {

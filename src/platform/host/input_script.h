@@ -28,5 +28,9 @@ bool ParseInputScript(const std::string& text, InputScript& script, std::string&
 bool LoadInputScript(const std::string& path, InputScript& script, std::string& error);
 // The virtual-key code of a key name or number, or -1.
 int ParseKeyName(const std::string& name);
+// The name ParseKeyName reads back as `virtualKey` (1 to 255).
+std::string KeyName(int virtualKey);
+// One event as a script line (without the line end) that parses back to it.
+std::string FormatScriptEvent(const ScriptEvent& event);
 
 }  // namespace host

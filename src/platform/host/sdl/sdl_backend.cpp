@@ -2,10 +2,9 @@
 // sharply scaled by whole multiples (or fitted), with the mouse as the stylus
 // and the keyboard as the device keys.
 //
-// Keys: arrows, Return (the action key), Space, Delete, End, Home, Insert, Page
-// Up/Down, Escape, Backspace, Tab, letters and digits map to the same virtual
-// keys; F1 to F4 are the four application buttons (0xC1 to 0xC4). F11 and
-// Alt+Enter toggle desktop full screen and never reach the game.
+// Keys and game-controller buttons become device keys through the bindings of
+// key_map.h (the built-in table and the player's keys.conf). F11 and Alt+Enter
+// toggle desktop full screen and never reach the game.
 
 #include <SDL.h>
 
@@ -13,44 +12,23 @@
 #include <algorithm>
 #include <cstdlib>
 #include <string>
+#include <vector>
 
 #include "platform/host/backend.h"
 #include "platform/host/host.h"
 #include "platform/host/host_local.h"
 #include "platform/host/sdl/full_screen_keys.h"
+#include "platform/host/sdl/key_map.h"
+#include "platform/host/sdl/sdl_gamepad.h"
 
 namespace host {
 
 namespace {
 
-int VirtualKey(SDL_Keycode key) {
-    if (key >= SDLK_a && key <= SDLK_z) return 'A' + (key - SDLK_a);
-    if (key >= SDLK_0 && key <= SDLK_9) return '0' + (key - SDLK_0);
-    if (key >= SDLK_F1 && key <= SDLK_F4) return VK_APP1 + (key - SDLK_F1);
-    switch (key) {
-        case SDLK_LEFT: return VK_LEFT;
-        case SDLK_RIGHT: return VK_RIGHT;
-        case SDLK_UP: return VK_UP;
-        case SDLK_DOWN: return VK_DOWN;
-        case SDLK_RETURN:
-        case SDLK_KP_ENTER: return VK_RETURN;
-        case SDLK_SPACE: return VK_SPACE;
-        case SDLK_DELETE: return VK_DELETE;
-        case SDLK_END: return VK_END;
-        case SDLK_HOME: return VK_HOME;
-        case SDLK_INSERT: return VK_INSERT;
-        case SDLK_PAGEUP: return VK_PRIOR;
-        case SDLK_PAGEDOWN: return VK_NEXT;
-        case SDLK_ESCAPE: return VK_ESCAPE;
-        case SDLK_BACKSPACE: return VK_BACK;
-        case SDLK_TAB: return VK_TAB;
-        default: return 0;
-    }
-}
-
 class SdlBackend : public Backend {
 public:
     ~SdlBackend() override {
+        gamepads_.reset();
         if (texture_) SDL_DestroyTexture(texture_);
         if (renderer_) SDL_DestroyRenderer(renderer_);
         if (window_) SDL_DestroyWindow(window_);
@@ -93,6 +71,13 @@ public:
             why = std::string("cannot create the screen texture (") + SDL_GetError() + ")";
             return false;
         }
+        std::vector<std::string> warnings;
+        bindings_ = LoadKeyBindings(KeyBindingsPath(), warnings);
+        // A relaunched process read the same file: one warning per bad line is enough.
+        for (const std::string& w : warnings)
+            if (!options.relaunched) std::fprintf(stderr, "karrowen: %s\n", w.c_str());
+        gamepads_ = std::make_unique<SdlGamepads>(bindings_);
+        if (!gamepads_->open()) gamepads_.reset();
         SDL_SetRenderDrawColor(renderer_, 0, 0, 0, 255);
         SDL_RenderClear(renderer_);
         SDL_RenderPresent(renderer_);
@@ -204,6 +189,7 @@ private:
 
     void handle(const SDL_Event& e) {
         Point p;
+        if (gamepads_ && gamepads_->handle(e)) return;
         switch (e.type) {
             case SDL_QUIT: InputClose(); break;
             case SDL_WINDOWEVENT:
@@ -220,7 +206,7 @@ private:
             case SDL_KEYUP: {
                 SDL_Keycode key = e.key.keysym.sym;
                 bool down = e.type == SDL_KEYDOWN, repeat = e.key.repeat != 0;
-                int vk = key == SDLK_F11 ? VK_F11 : VirtualKey(key);
+                int vk = key == SDLK_F11 ? VK_F11 : bindings_.key(key);
                 switch (fullScreenKeys_.onKey(vk, down, (e.key.keysym.mod & KMOD_ALT) != 0, repeat)) {
                     case FullScreenKeys::Action::Toggle: toggleFullScreen(); break;
                     case FullScreenKeys::Action::Swallow: break;
@@ -255,6 +241,8 @@ private:
     SDL_Texture* texture_ = nullptr;
     int panelWidth_ = 0, panelHeight_ = 0;
     FullScreenKeys fullScreenKeys_;
+    KeyBindings bindings_;
+    std::unique_ptr<SdlGamepads> gamepads_;
     bool stylusDown_ = false;
     bool shown_ = false;
     bool presented_ = false;
