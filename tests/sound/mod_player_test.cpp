@@ -3,6 +3,7 @@
 
 #include <gtest/gtest.h>
 
+#include <cmath>
 #include <numeric>
 #include <random>
 #include <vector>
@@ -283,26 +284,45 @@ TEST(ModulePlayer, TonePortamentoMovesTowardsItsTargetWithoutRetriggering) {
 }
 
 TEST(ModulePlayer, VibratoSwingsThePlayedPeriodOnly) {
-    Fixture f(ModuleBuilder().sample(1, LoopedSample()).cell(0, 0, 0, 1, 428, 0x4, 0x8F).cell(0, 1, 0, 0, 0, 0x4, 0));
-    // Position 0, 8, 16, 24, 32 on ticks 1-5: + (table[p] x 15) >> 7, then minus.
-    const int expected[] = {428, 428, 428 + 21, 428 + 29, 428 + 21, 428};
-    for (int tick = 0; tick < 6; ++tick) {
-        f.runTicks(1);
-        EXPECT_EQ(f.channel().playedPeriod, expected[tick]) << "tick " << tick;
-        EXPECT_EQ(f.channel().period, 428);
+    // Speed 1 walks every position of the half-sine, floor(255 sin(pi p / 32)),
+    // up for positions 0-31 and down for 32-63. Depths 11, 12 and 13 each turn
+    // a different set of table entries into a whole period step: (entry x depth) >> 7.
+    const int depths[3] = {11, 12, 13};
+    ModuleBuilder song;
+    song.sample(1, LoopedSample());
+    for (int c = 0; c < 3; ++c) {
+        song.cell(0, 0, c, 1, 428, 0x4, 0x10 | depths[c]);
+        for (int row = 1; row < 14; ++row) song.cell(0, row, c, 0, 0, 0x4, 0);
     }
-    f.runTicks(1);
-    EXPECT_EQ(f.channel().playedPeriod, 428);  // a new row starts from the stored period
-    f.runTicks(1);
-    EXPECT_EQ(f.channel().playedPeriod, 428 - 21);  // position 40
+    Fixture f(song);
+    int position = 0;
+    for (int row = 0; row < 14; ++row) {
+        for (int tick = 0; tick < 6; ++tick) {
+            f.runTicks(1);
+            for (int c = 0; c < 3; ++c) {
+                int swing = tick == 0 ? 0 : int(std::floor(255 * std::sin(M_PI * (position & 31) / 32))) * depths[c] >> 7;
+                EXPECT_EQ(f.channel(c).playedPeriod, position < 32 ? 428 + swing : 428 - swing)
+                    << "row " << row << " tick " << tick << " depth " << depths[c];
+                EXPECT_EQ(f.channel(c).period, 428);
+            }
+            if (tick > 0) position = (position + 1) % 64;
+        }
+    }
 }
 
 TEST(ModulePlayer, ArpeggioCyclesThroughThreeNotes) {
-    Fixture f(ModuleBuilder().sample(1, LoopedSample()).cell(0, 0, 0, 1, 428, 0x0, 0x47));
+    // Channel 1 starts at note 81 (period 15): +5 would leave the table and
+    // stays at its last note.
+    Fixture f(ModuleBuilder()
+                  .sample(1, LoopedSample())
+                  .cell(0, 0, 0, 1, 428, 0x0, 0x47)
+                  .cell(0, 0, 1, 1, 15, 0x0, 0x51));
     const int expected[] = {428, kModulePeriods[0][28], kModulePeriods[0][31], 428, kModulePeriods[0][28]};
+    const int high[] = {15, kModulePeriods[0][83], kModulePeriods[0][82], 15, kModulePeriods[0][83]};
     for (int tick = 0; tick < 5; ++tick) {
         f.runTicks(1);
         EXPECT_EQ(f.channel().playedPeriod, expected[tick]) << "tick " << tick;
+        EXPECT_EQ(f.channel(1).playedPeriod, high[tick]) << "tick " << tick;
     }
 }
 
@@ -383,6 +403,29 @@ TEST(ModulePlayer, SampleOffsetStartsInsideTheSample) {
     EXPECT_LT(loop.channel().position >> 16, 300);
 }
 
+TEST(ModulePlayer, OneMixCallFillsEveryFrameAcrossTicks) {
+    std::vector<uint8_t> file = ModuleBuilder().sample(1, LoopedSample()).cell(0, 0, 0, 1, 428, 0, 0).bytes();
+    ModSound sound;
+    ASSERT_EQ(sound.loadFromMemory(file.data(), file.size()), kSoundOk);
+    for (bool stereo : {false, true}) {
+        ModPlayer player;
+        ASSERT_TRUE(player.start(sound, ModOutput{kRate, stereo, &Notes()}, 64));
+        const int frames = 3 * player.samplesPerTick() + 7, width = stereo ? 2 : 1;
+        std::vector<int32_t> mix(size_t(frames * width + width), 0);
+        player.mix(mix.data(), frames);
+        // Full volume on sample value 100: 6400 per frame, in stereo split
+        // between the sides (twice over), more to the left on channel 0.
+        for (int i = 0; i < frames; ++i) {
+            int32_t total = stereo ? mix[size_t(2 * i)] + mix[size_t(2 * i + 1)] : mix[size_t(i)];
+            ASSERT_EQ(total, stereo ? 2 * 6400 : 6400) << "frame " << i << (stereo ? " stereo" : " mono");
+            if (stereo) {
+                ASSERT_GT(mix[size_t(2 * i)], mix[size_t(2 * i + 1)]) << "frame " << i;
+            }
+        }
+        EXPECT_EQ(mix.back(), 0) << "nothing past the frames asked for";
+    }
+}
+
 TEST(ModulePlayer, SamplesStopAtTheirEndOrWrapInsideTheirLoop) {
     ModSampleSpec plain;
     plain.data.assign(100, 1);
@@ -405,7 +448,37 @@ TEST(ModulePlayer, SamplesStopAtTheirEndOrWrapInsideTheirLoop) {
 
 // ---- Modules that lie about their data --------------------------------------------------------
 
+TEST(ModulePlayer, StartRefusesWhatItCannotPlay) {
+    ModPlayer player;
+    player.setMasterVolume(32);  // before any module: nothing to scale
+    ModSound empty;
+    EXPECT_FALSE(player.start(empty, ModOutput{kRate, false, &Notes()}, 64));
+
+    std::vector<uint8_t> file = ModuleBuilder().bytes();
+    ModSound sound;
+    ASSERT_EQ(sound.loadFromMemory(file.data(), file.size()), kSoundOk);
+    EXPECT_FALSE(player.start(sound, ModOutput{kRate, false, nullptr}, 64));
+    EXPECT_FALSE(player.start(sound, ModOutput{0, false, &Notes()}, 64));
+    for (int channels : {0, kMaxModuleChannels + 1}) {
+        sound.channels = channels;
+        EXPECT_FALSE(player.start(sound, ModOutput{kRate, false, &Notes()}, 64)) << channels;
+    }
+    EXPECT_FALSE(player.active);
+    sound.channels = 4;
+    EXPECT_TRUE(player.start(sound, ModOutput{kRate, false, &Notes()}, 64));
+}
+
 TEST(ModulePlayer, SampleLengthsAndLoopsBeyondTheFileAreCut) {
+    // The last sample declares far more data than the file holds: it ends
+    // with the file, long before its declared length.
+    ModSampleSpec last;
+    last.data.assign(100, 1);
+    last.declaredWords = 1000;
+    Fixture cut(ModuleBuilder().sample(1, last).cell(0, 0, 0, 1, 113, 0, 0));
+    cut.runTicks(1);
+    EXPECT_FALSE(cut.channel().playing);
+
+
     ModSampleSpec liar;
     liar.data.assign(10, 50);
     liar.declaredWords = 65535;
