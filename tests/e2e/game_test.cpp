@@ -1,14 +1,16 @@
 // The game in real runs of the program, headless with the virtual clock, in a
 // copy of the build's program and resources: the built-in player through the
-// relaunch chain, a game over with the score list, and a level played by an
-// input script through the quit question. Relaunched processes keep the
-// standard streams, so a run's log holds the whole chain; the shell pipe ends
-// only when the last process of the chain has ended.
+// relaunch chain, a game over with the score list, a level played by an input
+// script through the quit question, and a recorded session played again.
+// Relaunched processes keep the standard streams, so a run's log holds the
+// whole chain; the shell pipe ends only when the last process of the chain
+// has ended.
 
 #include <gtest/gtest.h>
 #include <sys/wait.h>
 #include <unistd.h>
 
+#include <algorithm>
 #include <regex>
 
 #include "e2e_support.h"
@@ -128,18 +130,102 @@ TEST_F(GameRuns, TheQuitQuestionFreezesResumesAndQuits) {
     EXPECT_EQ(log.find("screenshot 99"), std::string::npos);
 }
 
-// The loudest 8-bit sample of a recording (0 for silence), -1 when it is no WAV.
+struct ScriptLine {
+    uint32_t atMs = 0;
+    std::string action, word, line;
+};
+
+// The events of an input script (comments and blank lines left out).
+std::vector<ScriptLine> ReadScript(const std::string& text) {
+    std::vector<ScriptLine> events;
+    std::istringstream in(text);
+    std::string line;
+    while (std::getline(in, line)) {
+        ScriptLine e;
+        std::istringstream words(line);
+        if (line.empty() || line[0] == '#' || !(words >> e.atMs >> e.action)) continue;
+        words >> e.word;
+        e.line = line;
+        events.push_back(e);
+    }
+    return events;
+}
+
+TEST_F(GameRuns, ARecordedSessionPlaysAgainAcrossTheRelaunch) {
+    auto screenshots = [](const std::string& prefix) {
+        return " --screenshot=" + prefix + "-a.png@1500 --screenshot=" + prefix + "-b.png@11000 --screenshot=" +
+               prefix + "-c.png@13000";
+    };
+    const std::string options = "--seed=7 " + kQuick;
+    const std::string recorded = run("record",
+                                     options + " --input='" + std::string(KARROWEN_E2E_SCRIPTS) +
+                                         "/record.input' --record=recorded.input --exit-after=13500" + screenshots("rec"),
+                                     "ARG:intro");
+    ASSERT_EQ(LevelStarts(recorded).size(), 1u) << "Pause starts the game: " << recorded;
+    const std::string script = ReadText(fs::path(KARROWEN_E2E_SHOTS) / "recorded.input");
+    const std::vector<ScriptLine> events = ReadScript(script);
+    // The first process wrote the page's events, the relaunched one the maze's
+    // after them on the same clock, and the exit time ends the script.
+    std::vector<std::string> keys;
+    for (const ScriptLine& e : events)
+        if (e.action.rfind("key", 0) == 0) keys.push_back(e.action + " " + e.word);
+    const std::vector<std::string> expectedKeys = {
+        "keydown RETURN", "keyup RETURN", "keydown ESCAPE", "keyup ESCAPE", "keydown RETURN", "keyup RETURN",
+        "keydown DOWN",   "keyup DOWN",   "keydown DOWN",   "keyup DOWN",   "keydown PAUSE",  "keyup PAUSE",
+        "keydown RIGHT",  "keyup RIGHT",  "keydown UP",     "keyup UP",     "keydown LEFT",   "keydown DOWN",
+        "keyup LEFT",     "keyup DOWN"};
+    EXPECT_EQ(keys, expectedKeys) << script;
+    ASSERT_FALSE(events.empty());
+    EXPECT_EQ(events.back().action, "quit");
+    EXPECT_GE(events.back().atMs, 13500u);
+    EXPECT_TRUE(std::is_sorted(events.begin(), events.end(),
+                               [](const ScriptLine& a, const ScriptLine& b) { return a.atMs < b.atMs; }));
+    EXPECT_NE(script.find(" down 76 109\n"), std::string::npos) << script;
+    EXPECT_NE(script.find("--seed=7 --input=recorded.input"), std::string::npos) << script;
+
+    // The recording alone (it ends itself) gives the same pictures.
+    const std::string again = run("replay", options + " --input=recorded.input" + screenshots("rep"), "ARG:intro");
+    EXPECT_EQ(LevelStarts(again), LevelStarts(recorded)) << again;
+    for (const char* name : {"-a.png", "-b.png", "-c.png"}) {
+        Screenshot original = shot(std::string("rec") + name), replayed = shot(std::string("rep") + name);
+        ASSERT_EQ(original.rgb.size(), replayed.rgb.size()) << name;
+        EXPECT_EQ(original.difference(replayed, 0, 0, original.width, original.height), 0.0) << name;
+    }
+
+    // Without what the relaunched process recorded the maze looks otherwise,
+    // so the pictures above rest on those events.
+    std::string beforeTheMaze;
+    for (const ScriptLine& e : events) {
+        if (e.action == "keydown" && e.word == "RIGHT") break;
+        beforeTheMaze += e.line + "\n";
+    }
+    std::ofstream(fs::path(KARROWEN_E2E_SHOTS) / "before-maze.input") << beforeTheMaze;
+    run("replay-part", options + " --input=before-maze.input --exit-after=13500" + screenshots("part"), "ARG:intro");
+    EXPECT_EQ(shot("part-a.png").difference(shot("rec-a.png"), 0, 0, 240, 320), 0.0);
+    EXPECT_GT(shot("part-c.png").difference(shot("rec-c.png"), 0, 0, 240, 320), 0.5);
+}
+
+// The loudest sample of a recording on the 8-bit scale (0 for silence; 16-bit
+// samples count by their high byte), -1 when it is no WAV.
 int LoudestSample(const fs::path& path) {
     const std::string bytes = ReadText(path);
     if (bytes.size() < 12 || bytes.compare(0, 4, "RIFF") != 0) return -1;
+    auto byteAt = [&](size_t i) { return uint32_t(uint8_t(bytes[i])); };
+    int bits = 0;
     size_t at = 12;
     while (at + 8 <= bytes.size()) {
-        const uint32_t size = uint8_t(bytes[at + 4]) | uint8_t(bytes[at + 5]) << 8 | uint8_t(bytes[at + 6]) << 16 |
-                              uint32_t(uint8_t(bytes[at + 7])) << 24;
+        const uint32_t size = byteAt(at + 4) | byteAt(at + 5) << 8 | byteAt(at + 6) << 16 | byteAt(at + 7) << 24;
+        if (bytes.compare(at, 4, "fmt ") == 0 && at + 24 <= bytes.size()) bits = int(byteAt(at + 22));
         if (bytes.compare(at, 4, "data") == 0) {
+            const size_t end = std::min(bytes.size(), at + 8 + size);
             int loudest = 0;
-            for (size_t i = at + 8; i < std::min(bytes.size(), at + 8 + size); ++i)
-                loudest = std::max(loudest, std::abs(int(uint8_t(bytes[i])) - 128));
+            if (bits == 16)
+                for (size_t i = at + 8; i + 1 < end; i += 2)
+                    loudest = std::max(loudest, std::abs(int(int16_t(byteAt(i) | byteAt(i + 1) << 8))) >> 8);
+            else if (bits == 8)
+                for (size_t i = at + 8; i < end; ++i) loudest = std::max(loudest, std::abs(int(byteAt(i)) - 128));
+            else
+                return -1;
             return loudest;
         }
         at += 8 + size + (size & 1);

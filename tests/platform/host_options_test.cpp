@@ -2,6 +2,8 @@
 
 #include <gtest/gtest.h>
 
+#include <tuple>
+
 #include "platform/host/input_script.h"
 #include "platform/host/win_types.h"
 
@@ -109,6 +111,37 @@ TEST(InputScript, KeyNames) {
     EXPECT_EQ(ParseKeyName("200"), 200);
     EXPECT_EQ(ParseKeyName("300"), -1);
     EXPECT_EQ(ParseKeyName(""), -1);
+}
+
+TEST(InputScript, WrittenEventsAndKeyNamesReadBackTheSame) {
+    for (int vk = 1; vk < 256; ++vk) EXPECT_EQ(ParseKeyName(KeyName(vk)), vk) << KeyName(vk);
+    std::vector<ScriptEvent> events = {
+        {10, "keydown", VK_PAUSE, 0, ""}, {20, "keyup", 'Q', 0, ""},      {30, "key", 0x86, 0, ""},
+        {40, "down", 0, 639, ""},         {50, "move", 479, 3, ""},       {60, "up", 12, 34, ""},
+        {70, "tap", 5, 6, ""},            {80, "activate", 0, 0, ""},     {90, "activate", 1, 0, ""},
+        {100, "rotate", 640, 480, "640x480"},    {110, "screenshot", 0, 0, "s.png"}, {120, "close", 0, 0, ""},
+        {4000000000u, "quit", 0, 0, ""},
+    };
+    std::string text;
+    for (const ScriptEvent& e : events) text += FormatScriptEvent(e) + "\n";
+    InputScript script;
+    std::string error;
+    ASSERT_TRUE(ParseInputScript(text, script, error)) << error << "\n" << text;
+    ASSERT_EQ(script.events.size(), events.size());
+    for (size_t i = 0; i < events.size(); ++i) {
+        const ScriptEvent &in = events[i], &out = script.events[i];
+        EXPECT_EQ(std::tie(in.atMs, in.action, in.a, in.b, in.text), std::tie(out.atMs, out.action, out.a, out.b, out.text))
+            << FormatScriptEvent(in);
+    }
+}
+
+TEST(HostOptions, TheRecordingFileIsPassedOn) {
+    HostOptions o, again;
+    std::string line;
+    ASSERT_TRUE(Parse({"--record=session.input"}, o, line));
+    ASSERT_TRUE(Parse(FormatHostOptions(o), again, line));
+    EXPECT_EQ(again.recordPath, "session.input");
+    EXPECT_FALSE(Parse({"--record="}, o, line));
 }
 
 }  // namespace

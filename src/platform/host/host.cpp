@@ -61,6 +61,16 @@ void Start(const HostOptions& options, bool announce) {
     c.virtualClock = options.clock == "virtual" || (options.clock == "auto" && std::string(c.backend->name()) == "headless");
     c.virtualMs = options.clockStartMs;
     c.screenshotTaken.assign(options.screenshots.size(), false);
+    if (!options.recordPath.empty()) {
+        // A recording replays only with the seed it was made with: without
+        // one given, every process of the run uses the one chosen here.
+        if (!c.options.hasSeed) {
+            c.options.hasSeed = true;
+            c.options.seed = unsigned(RealMilliseconds() % 1000000007u);
+        }
+        if (!c.recorder.open(options.recordPath, options.relaunched, c.options.seed, error))
+            std::fprintf(stderr, "karrowen: %s\n", error.c_str());
+    }
     if (!options.inputScript.empty() && !LoadInputScript(options.inputScript, c.script, error))
         std::fprintf(stderr, "karrowen: %s\n", error.c_str());
     // Events the previous process ran are not run again.
@@ -91,14 +101,32 @@ void RunScriptEvent(const ScriptEvent& e) {
     if (e.action == "screenshot" && !Core().windingDown) SaveScreenshot(e.text);
     if (e.action == "activate") InputActivate(e.a != 0);
     if (e.action == "close") InputClose();
-    if (e.action == "quit") PostQuitMessage(0);
-    if (e.action == "rotate") ChangeScreenSize(e.a, e.b);
+    if (e.action == "quit") {
+        RecordInput("quit");
+        PostQuitMessage(0);
+    }
+    if (e.action == "rotate") {
+        RecordInput("rotate", e.a, e.b);
+        ChangeScreenSize(e.a, e.b);
+    }
 }
 }  // namespace
 
 HostCore& Core() {
     if (!core) core = new HostCore();
     return *core;
+}
+
+void RecordInput(const std::string& action, int a, int b) {
+    HostCore& c = Core();
+    // Once the successor runs, the input is its to record.
+    if (!c.recorder.recording() || c.windingDown) return;
+    ScriptEvent e;
+    e.atMs = TickCount();
+    e.action = action;
+    e.a = a;
+    e.b = b;
+    c.recorder.record(e);
 }
 
 void EnsureInitialized() {
@@ -224,6 +252,7 @@ void PumpHost() {
     now = TickCount();
     if (c.options.exitAfterMs >= 0 && int64_t(now) >= c.options.exitAfterMs && !c.quitPosted) {
         c.quitPosted = true;
+        RecordInput("quit");
         PostQuitMessage(0);
     }
 }
@@ -288,7 +317,9 @@ bool StartProcess(const std::u16string& modulePath, const std::u16string& comman
     HostCore& c = Core();
     HostOptions next = c.options;
     next.relaunched = true;
-    next.clockStartMs = c.virtualClock ? TickCount() : 0;
+    // The clock goes on where this process leaves it, real or virtual, so that
+    // script, screenshot, exit and recording times count from the run's start.
+    next.clockStartMs = TickCount();
     // The successor runs only the events and takes only the screenshots that
     // this process has not.
     next.inputFrom = int64_t(c.nextScriptEvent);

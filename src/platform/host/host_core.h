@@ -10,6 +10,7 @@
 #include "platform/host/backend.h"
 #include "platform/host/device_profile.h"
 #include "platform/host/host.h"
+#include "platform/host/input_recorder.h"
 #include "platform/host/input_script.h"
 
 namespace host {
@@ -32,6 +33,7 @@ struct HostCore {
     InputScript script;
     size_t nextScriptEvent = 0;
     std::vector<bool> screenshotTaken;
+    InputRecorder recorder;
 
     uint64_t lastPresentMs = 0;
     uint32_t lastError = 0;
@@ -44,6 +46,9 @@ void EnsureInitialized();
 // Runs on the main thread at every message poll: backend events, the input
 // script, screenshots, exit time, and the presentation of a changed screen.
 void PumpHost();
+
+// Writes an input event to the --record file, at the present time.
+void RecordInput(const std::string& action, int a = 0, int b = 0);
 
 // Window manager and screen internals.
 void ResetWindows();

@@ -78,6 +78,7 @@ const std::map<std::string, Setter>& Setters() {
              return true;
          }},
         {"input", [](HostOptions& o, const std::string& v) { o.inputScript = v; return !v.empty(); }},
+        {"record", [](HostOptions& o, const std::string& v) { o.recordPath = v; return !v.empty(); }},
         {"input-from", [](HostOptions& o, const std::string& v) { return ParseUnsigned(v, o.inputFrom); }},
         {"screenshot", [](HostOptions& o, const std::string& v) {
              Screenshot s;
@@ -204,6 +205,7 @@ std::vector<std::string> FormatHostOptions(const HostOptions& o) {
     if (o.hasSeed) add("seed", std::to_string(o.seed));
     if (!o.inputScript.empty()) add("input", o.inputScript);
     if (o.inputFrom >= 0) add("input-from", std::to_string(o.inputFrom));
+    if (!o.recordPath.empty()) add("record", o.recordPath);
     for (const Screenshot& s : o.screenshots) add("screenshot", s.path + "@" + std::to_string(s.atMs));
     if (o.exitAfterMs >= 0) add("exit-after", std::to_string(o.exitAfterMs));
     if (o.instance != d.instance) add("instance", o.instance);
@@ -242,6 +244,7 @@ const char* HostOptionsHelp() {
            "  --frame-ms=N               virtual milliseconds added per presented frame (33)\n"
            "  --seed=N                   seed of the game's random numbers\n"
            "  --input=FILE               scripted input events (see README)\n"
+           "  --record=FILE              write the input as a script that --input plays again\n"
            "  --screenshot=FILE.png@MS   write the screen to a PNG at time MS (repeatable)\n"
            "  --exit-after=MS            quit cleanly at time MS\n"
            "  --answer=yes|no            headless answer to Yes/No message boxes\n"

@@ -26,6 +26,7 @@ struct HostOptions {
     bool hasSeed = false;
     unsigned seed = 0;
     std::string inputScript;
+    std::string recordPath;         // --record: the input written as a script
     int64_t inputFrom = -1;         // index of the first script event to run; -1: by the clock
     std::vector<Screenshot> screenshots;
     int64_t exitAfterMs = -1;       // -1: never

@@ -635,6 +635,7 @@ void ReleaseDC(WindowHandle, DeviceContext*) {}
 
 void InputKey(int virtualKey, bool down, bool repeat) {
     WindowManager& m = WM();
+    if (!repeat) RecordInput(down ? "keydown" : "keyup", virtualKey);
     HostWindow* target = m.focus ? m.focus : m.active;
     if (!target || !Live(target)) return;
     // Bit 30: the key was down before; bit 31: the key is being released.
@@ -644,6 +645,9 @@ void InputKey(int virtualKey, bool down, bool repeat) {
 
 void InputStylus(StylusAction action, int screenX, int screenY) {
     WindowManager& m = WM();
+    if (action != StylusAction::Move || m.capture)
+        RecordInput(action == StylusAction::Down ? "down" : action == StylusAction::Move ? "move" : "up", screenX,
+                    screenY);
     HostWindow* target = m.capture;
     if (action == StylusAction::Down) target = m.capture = WindowAt(screenX, screenY);
     if (!target || !Live(target)) return;
@@ -658,6 +662,7 @@ void InputStylus(StylusAction action, int screenX, int screenY) {
 
 void InputActivate(bool active) {
     WindowManager& m = WM();
+    RecordInput("activate", active ? 1 : 0);
     HostWindow* top = m.active;
     if (!top) {
         std::lock_guard lock(m.mutex);
@@ -669,6 +674,7 @@ void InputActivate(bool active) {
 
 void InputClose() {
     WindowManager& m = WM();
+    RecordInput("close");
     HostWindow* top = m.active;
     if (!top) {
         std::lock_guard lock(m.mutex);

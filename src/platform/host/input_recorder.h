@@ -1,0 +1,31 @@
+#pragma once
+// --record=FILE: the input that reaches the program (keys, including those a
+// game controller produced, the stylus, window activation and closing) is
+// written as an input script on the program's clock, so that
+// `--seed=S --input=FILE` plays the same session again. The first process of
+// a run starts the file; every relaunched one appends to it, and the clock
+// carries on across the relaunch, so the file stays one script.
+
+#include <cstdio>
+#include <string>
+
+#include "platform/host/input_script.h"
+
+namespace host {
+
+class InputRecorder {
+public:
+    ~InputRecorder() { close(); }
+
+    // Starts (or, with `append`, continues) the recording; false with the reason.
+    bool open(const std::string& path, bool append, unsigned seed, std::string& error);
+    void close();
+    bool recording() const { return file_ != nullptr; }
+    // Writes one event at once, so that a successor appending finds it there.
+    void record(const ScriptEvent& event);
+
+private:
+    std::FILE* file_ = nullptr;
+};
+
+}  // namespace host
