@@ -11,7 +11,7 @@ ARGS       ?=
 
 CONFIGURE = cmake -S . -G Ninja -Wno-dev
 
-.PHONY: all setup build run test test-release test-asan test-tsan test-fuzz fuzz-long mutate clean
+.PHONY: all setup build run test test-release test-asan test-tsan test-fuzz fuzz-long mutate soak clean
 
 all: build
 
@@ -73,6 +73,12 @@ SEED   ?= karrowen
 mutate: setup
 	@nice -n 10 python3 tools/mutate/mutate.py $(MODULE) --build $(MUTATE_BUILD) --sample $(SAMPLE) --seed $(SEED) \
 	  $(if $(FILTER),--filter '$(FILTER)') $(if $(CTEST),--ctest '$(CTEST)')
+
+# Soak run, not part of `make test`: the built-in player plays LEVELS (100)
+# levels through the relaunch chain while every process's memory, descriptors
+# and temporary files are watched; prints a table of the memory figures.
+soak: build
+	@nice -n 5 scripts/soak.sh $(BUILD)
 
 clean:
 	rm -rf $(BUILD) $(ASAN_BUILD) $(TSAN_BUILD) $(FUZZ_BUILD)

@@ -114,7 +114,9 @@ bool IsWriteMode(const char* mode) {
 
 std::FILE* OpenHostFile(std::u16string_view path, const char* mode) {
     if (path.empty() || !mode) return nullptr;
-    std::FILE* file = std::fopen(ToHostPath(path).c_str(), mode);
+    // A stream still open when the program relaunches itself must not stay
+    // open in the successor.
+    std::FILE* file = std::fopen(ToHostPath(path).c_str(), (std::string(mode) + "e").c_str());
     if (!file) return nullptr;
     struct stat st;
     if (::fstat(::fileno(file), &st) != 0 || S_ISDIR(st.st_mode)) {

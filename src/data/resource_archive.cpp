@@ -6,6 +6,7 @@
 
 #include <algorithm>
 #include <cerrno>
+#include <cstdio>
 
 #include "data/file_io.h"
 #include "data/resource.h"
@@ -66,6 +67,14 @@ int CopyMember(unzFile handle, int fd) {
     }
 }
 
+// minizip's own stdio access, except that the archive is opened read-only and
+// close-on-exec: an archive stays open for the whole run, and every relaunch
+// would otherwise hand one more open archive to the next process.
+voidpf ZCALLBACK OpenArchiveFile(voidpf, const void* filename, int mode) {
+    if (!filename || (mode & ZLIB_FILEFUNC_MODE_READWRITEFILTER) != ZLIB_FILEFUNC_MODE_READ) return nullptr;
+    return std::fopen(static_cast<const char*>(filename), "rbe");
+}
+
 }  // namespace
 
 std::u16string FlattenMemberName(std::u16string_view member) {
@@ -124,7 +133,10 @@ bool RegisterArchive(std::u16string_view archiveName, std::u16string_view folder
     archive->name = archiveName;
     archive->prefix = NormalizeResourcePath(folder);
     if (!archive->prefix.empty() && archive->prefix.back() != u'/') archive->prefix.push_back(u'/');
-    archive->handle = unzOpen64(ToHostPath(archive->prefix + archive->name).c_str());
+    zlib_filefunc64_def access;
+    fill_fopen64_filefunc(&access);
+    access.zopen64_file = OpenArchiveFile;
+    archive->handle = unzOpen2_64(ToHostPath(archive->prefix + archive->name).c_str(), &access);
     if (!archive->handle) return false;
     auto& archives = Resources().archives;
     const size_t length = archive->prefix.size();

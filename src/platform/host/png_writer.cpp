@@ -50,7 +50,7 @@ bool WritePng(const std::string& path, const PixelSurface& surface) {
     Chunk(png, "IDAT", packed);
     Chunk(png, "IEND", {});
 
-    std::FILE* f = std::fopen(path.c_str(), "wb");
+    std::FILE* f = std::fopen(path.c_str(), "wbe");
     if (!f) return false;
     bool ok = std::fwrite(png.data(), 1, png.size(), f) == png.size();
     return std::fclose(f) == 0 && ok;

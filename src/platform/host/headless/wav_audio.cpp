@@ -71,7 +71,7 @@ private:
 std::unique_ptr<AudioDevice> OpenWavAudioDevice(const std::string& path, const AudioFormat& format,
                                                 AudioDevice::BufferDone done, void* context) {
     if (!IsUsableAudioFormat(format) || path.empty()) return nullptr;
-    std::FILE* file = std::fopen(path.c_str(), "wb");
+    std::FILE* file = std::fopen(path.c_str(), "wbe");  // not handed to a relaunched successor
     if (!file) {
         std::fprintf(stderr, "karrowen: audio: cannot create \"%s\"; running silent\n", path.c_str());
         return nullptr;
