@@ -2,6 +2,7 @@
 
 #include <dirent.h>
 #include <fcntl.h>
+#include <signal.h>
 #include <sys/stat.h>
 #include <unistd.h>
 
@@ -47,9 +48,40 @@ void SyncFolder(const std::string& folder) {
     ::close(fd);
 }
 
+constexpr char kTemporaryMark[] = ".~";
+
 std::string TemporaryNameBeside(const std::string& target) {
     static std::atomic<unsigned> counter{0};
-    return target + ".~" + std::to_string(::getpid()) + "-" + std::to_string(counter++);
+    return target + kTemporaryMark + std::to_string(::getpid()) + "-" + std::to_string(counter++);
+}
+
+// A process killed while it wrote leaves its temporary file beside the
+// target; the next replacement of that target removes those of processes that
+// no longer run. Only this user's files are touched.
+void RemoveStaleTemporaries(const std::string& target) {
+    const std::string folder = FolderOf(target);
+    const std::string prefix = target.substr(target.rfind('/') + 1) + kTemporaryMark;
+    int fd = ::open(folder.c_str(), O_RDONLY | O_DIRECTORY | O_CLOEXEC);
+    if (fd < 0) return;
+    DIR* dir = ::fdopendir(fd);
+    if (!dir) {
+        ::close(fd);
+        return;
+    }
+    while (const dirent* entry = ::readdir(dir)) {
+        std::string_view name = entry->d_name;
+        if (!name.starts_with(prefix)) continue;
+        std::string_view owner = name.substr(prefix.size());
+        owner = owner.substr(0, owner.find('-'));
+        if (owner.empty() || owner.size() > 9 || owner.find_first_not_of("0123456789") != std::string_view::npos) continue;
+        const pid_t pid = pid_t(std::atol(std::string(owner).c_str()));
+        struct stat st;
+        if (pid == ::getpid() || ::kill(pid, 0) == 0 || errno != ESRCH) continue;
+        if (::fstatat(fd, entry->d_name, &st, AT_SYMLINK_NOFOLLOW) == 0 && !S_ISDIR(st.st_mode) &&
+            st.st_uid == ::geteuid())
+            ::unlinkat(fd, entry->d_name, 0);
+    }
+    ::closedir(dir);
 }
 
 char AsciiLower(char c) { return c >= 'A' && c <= 'Z' ? char(c - 'A' + 'a') : c; }
@@ -167,6 +199,7 @@ bool ReplaceFileContent(std::u16string_view path, std::string_view bytes) {
     const bool exists = ::stat(target.c_str(), &st) == 0;
     if (exists && (!S_ISREG(st.st_mode) || IsReadOnly(target, st))) return false;
 
+    RemoveStaleTemporaries(target);
     const std::string temporary = TemporaryNameBeside(target);
     const mode_t mode = exists ? (st.st_mode & 07777) : 0666;
     int fd = ::open(temporary.c_str(), O_WRONLY | O_CREAT | O_EXCL | O_NOFOLLOW | O_CLOEXEC, mode);

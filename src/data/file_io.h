@@ -31,7 +31,8 @@ std::vector<uint8_t> ReadStream(std::FILE* stream);
 // read-only (no write permission bit at all, or not writable by this user) is
 // refused. An existing file keeps its permission bits; a link keeps pointing
 // at the replaced file. False on any failure, with the old file untouched and
-// no temporary file left.
+// no temporary file left. Temporary files that killed processes left beside
+// the target are removed.
 bool ReplaceFileContent(std::u16string_view path, std::string_view bytes);
 
 // True when the folder exists and this user may create files in it (a folder
