@@ -28,6 +28,7 @@ public:
     void onDestroyed() override { log_.push_back("destroyed"); }
     void onActivate(bool active) override { log_.push_back(active ? "activate" : "deactivate"); }
     void onActivateTree(bool active) override { log_.push_back(active ? "tree+" : "tree-"); }
+    void onShow(bool shown, int) override { log_.push_back(shown ? "show" : "hide"); }
     void onKey(uint32_t message, int key) override {
         log_.push_back((message == WM_KEYDOWN ? "keydown " : "keyup ") + std::to_string(key));
     }
@@ -89,6 +90,9 @@ TEST_F(WindowTest, CreateAttachesBufferedContextsAndCallsHooksInOrder) {
     EXPECT_EQ(window.drawDc()->bkMode(), TRANSPARENT);
     EXPECT_EQ(window.drawDc()->textColor(), MakeColorRef(255, 255, 255));
     EXPECT_TRUE(logged("activate"));  // a visible top-level window becomes active
+    EXPECT_TRUE(logged("show"));
+    window.show(false);
+    EXPECT_EQ(log.back(), "hide");
 }
 
 TEST_F(WindowTest, AddingTheSameChildTwiceFailsWithoutHooks) {
@@ -250,6 +254,40 @@ TEST_F(WindowTest, ScreenTurnPausesFramesUntilTheScreenIsBackToItsStartSize) {
     EXPECT_EQ(Loop().displayChanged, 1);
     ChangeScreenSize(240, 320);
     EXPECT_EQ(Loop().displayChanged, 0);
+
+    // Any other setting change leaves paused frames paused.
+    Loop().displayChanged = 1;
+    SendMessage(old.handle(), WM_SETTINGCHANGE, 0, 0);
+    EXPECT_EQ(Loop().displayChanged, 1);
+}
+
+TEST_F(WindowTest, ControlColourMessagesGetTheWindowsColoursExceptForDialogs) {
+    ProbeWindow window(u"Colours", false, log);
+    ASSERT_TRUE(window.create(0, 0, 10, 10));
+    for (uint32_t message : {WM_CTLCOLORMSGBOX, WM_CTLCOLORSTATIC, WM_CTLCOLORDLG}) {
+        DeviceContext dc;
+        dc.setTextColor(MakeColorRef(1, 2, 3));
+        dc.setBkColor(MakeColorRef(4, 5, 6));
+        intptr_t brush = SendMessage(window.handle(), message, reinterpret_cast<uintptr_t>(&dc), 0);
+        const bool dialog = message == WM_CTLCOLORDLG;
+        EXPECT_EQ(brush != 0, !dialog) << message;
+        EXPECT_EQ(dc.textColor(), dialog ? MakeColorRef(1, 2, 3) : MakeColorRef(0, 0, 0)) << message;
+        EXPECT_EQ(dc.bkColor(), dialog ? MakeColorRef(4, 5, 6) : MakeColorRef(255, 255, 255)) << message;
+    }
+}
+
+TEST_F(WindowTest, ChildOfAWindowThatIsGoneIsRefusedAndTold) {
+    std::vector<std::u16string> told;
+    SetMessageBoxHook([&](const std::u16string& text, const std::u16string&, uint32_t) {
+        told.push_back(text);
+        return IDOK;
+    });
+    ProbeWindow parent(u"Parent", false, log);
+    ASSERT_TRUE(parent.create(0, 0, 100, 100));
+    DestroyWindow(parent.handle());
+    QuitPending();
+    EXPECT_FALSE(parent.addChild(new ProbeWindow(u"Orphan", false, log), 0, 0, 10, 10));
+    EXPECT_EQ(told, std::vector<std::u16string>{u"Invalid window handle."});
 }
 
 TEST_F(WindowTest, SecondTopLevelWindowWithTheSameTitleIsRefused) {

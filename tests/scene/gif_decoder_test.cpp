@@ -393,7 +393,7 @@ TEST_P(GifDecoderTest, NothingDecodedIsTold) {
 TEST_P(GifDecoderTest, UnknownExtensionsAndStrayBytesAreSkipped) {
     GifBytes gif;
     gif.screen(1, 1, kFourColours);
-    gif.u8(0x21).u8(0xFE).u8(3).u8('a').u8('b').u8('c').u8(0);  // comment extension
+    gif.u8(0x21).u8(0xFE).u8(3).u8('a').u8(';').u8('c').u8(0);  // comment extension; ';' is the trailer byte
     gif.u8(0x00).u8(0x42);                                       // stray bytes
     gif.image(0, 0, 1, 1, Literal({3}, 2)).trailer();
     ASSERT_EQ(decode(gif), 1);
