@@ -2,22 +2,25 @@
 """Mutation testing for one module: how many small faults do its tests catch?
 
 Each mutant is one small change to one source line (an operator, a constant,
-a negated condition, a deleted statement). The mutated copy is compiled into
-the module's object file in the mutation build folder, the module's test
-binary is relinked and run, and the mutant counts as killed when the tests
-fail, crash or hang. The source tree itself is never written: the copy lives
-in the build folder, so people building from the tree never see a mutant.
+a negated condition, a deleted statement). The mutated copy is compiled in the
+mutation build folder, put into a copy of its library, the module's test
+binary is linked with it and run, and the mutant counts as killed when the
+tests fail, crash or hang. Neither the source tree nor the build's objects
+are written: people building from the tree never see a mutant, and every
+mutant meets the same build of the rest of the program.
 
 Usage: mutate.py MODULE [--sample N] [--seed S] [--filter GTEST_FILTER]
                         [--ctest REGEX] [--build DIR] [--list]
 """
 
 import argparse
+import hashlib
 import json
 import os
 import random
 import re
 import shlex
+import shutil
 import signal
 import subprocess
 import sys
@@ -40,12 +43,12 @@ MODULES = {
     "gif": {
         "files": ["src/scene/gif_decoder.cpp"],
         "target": "karrowen_scene_tests",
-        "filter": "Gif*:Golden2D*",
+        "filter": "*Gif*:*Golden2D*",
     },
     "modplayer": {
         "files": ["src/sound/mod_player.cpp"],
         "target": "karrowen_sound_tests",
-        "filter": "ModulePlayer*:ModulePeriods*:ModSound*",
+        "filter": "*ModulePlayer*:*ModulePeriods*:*ModSound*",
     },
     "spanfill": {
         "files": ["src/render3d/span_fill.cpp", "src/render3d/triangle_setup.cpp",
@@ -56,7 +59,7 @@ MODULES = {
     "window": {
         "files": ["src/platform/window.cpp"],
         "target": "karrowen_platform_tests",
-        "filter": "WindowTest*:FullScreenKeys*:PresentDirect*:DeviceContext*:Fade*",
+        "filter": "*WindowTest*:*FullScreenKeys*:*PresentDirect*:*DeviceContext*:*Fade*",
     },
     "game": {
         "files": ["src/game/game_level.cpp", "src/game/actor.cpp", "src/game/maze.cpp", "src/game/items.cpp",
@@ -74,6 +77,7 @@ class Mutant:
     original: str  # the whole original line
     mutated: str  # the whole mutated line ("" for a deleted statement)
     kind: str
+    after: str = ""  # the code line before, trimmed: tells repeated lines apart
 
     def key(self):
         return (self.path, self.original.strip(), self.mutated.strip())
@@ -213,11 +217,14 @@ def enumerate_mutants(path, lines):
                 start = code.find(token, start + 1)
         for m in INCDEC.finditer(code):
             add(m.start(), m.end(), "--" if m.group() == "++" else "++", "arith")
+        declaration = DECLARATION.match(stripped) or stripped.startswith(("using ", "static "))
         for m in NUMBER.finditer(code):
             # Array sizes and template arguments of declarations would only
             # change the layout; bit widths of fixed types are names.
-            before = code[:m.start()]
-            if before.endswith(("int", "int8_", "int16_", "int32_", "int64_")):
+            before, after = code[:m.start()], code[m.end():]
+            if before.endswith(("int", "int8_", "int16_", "int32_", "int64_")) or after.startswith(">"):
+                continue
+            if declaration and before.endswith("[") and after.startswith("]"):
                 continue
             for replacement in bump(m.group(1), m.group(2)):
                 add(m.start(), m.end(), replacement, "const")
@@ -236,6 +243,8 @@ def enumerate_mutants(path, lines):
                 not DECLARATION.match(stripped) and prev.endswith((";", "{", "}", ":"))
                 and not prev.endswith("::")):
             mutants.append(Mutant(path, index + 1, raw, "", "delete"))
+    for m in mutants:
+        m.after = next((lines[j].strip() for j in range(m.line - 2, -1, -1) if masked[j].strip()), "")
     return [m for m in mutants if m.mutated != m.original]
 
 
@@ -243,7 +252,8 @@ def enumerate_mutants(path, lines):
 
 def load_equivalents():
     """Blocks of `file:`, `from:`, `to:` and `why:` lines, blank-separated.
-    A deleted statement has an empty `to:`."""
+    A deleted statement has an empty `to:`; an optional `after:` names the
+    code line before, for a line that occurs more than once."""
     entries = {}
     if not EQUIVALENTS.exists():
         return entries
@@ -255,7 +265,8 @@ def load_equivalents():
             if block:
                 if not all(k in block for k in ("file", "from", "to", "why")) or not block["why"]:
                     sys.exit(f"{EQUIVALENTS}: incomplete entry {block}")
-                entries[(block["file"], block["from"], block["to"])] = block["why"]
+                entries.setdefault((block["file"], block["from"], block["to"]), []).append(
+                    (block.get("after"), block["why"]))
                 block = {}
             continue
         field, _, value = line.partition(":")
@@ -275,8 +286,8 @@ class Runner:
         self.timeout_factor = timeout_factor
         self.workdir = build / "mutate"
         self.workdir.mkdir(exist_ok=True)
-        self.dirty = self.workdir / "mutated_objects"
         self.archives = {}
+        self.link = None
         commands = json.loads((build / "compile_commands.json").read_text())
         self.commands = {str(Path(c["file"]).resolve()): c for c in commands}
 
@@ -286,18 +297,31 @@ class Runner:
         return r.returncode == 0, r.stdout
 
     def restore(self):
-        """Objects built from a mutant are removed, so that the next build
-        compiles them from the tree again."""
-        if self.dirty.exists():
-            for name in self.dirty.read_text().split():
-                Path(name).unlink(missing_ok=True)
-            self.dirty.unlink()
+        """Puts the test binary built from the tree back in its place."""
+        original = self.binary_path().with_name(self.target + ".original")
+        if original.exists():
+            os.replace(original, self.binary_path())
+
+    def binary_path(self):
+        return self.build / "bin" / self.target
+
+    def link_command(self):
+        """The test binary's link step as ninja runs it, without what follows it."""
+        if self.link is None:
+            r = subprocess.run(["ninja", "-C", str(self.build), "-t", "commands", self.target],
+                               stdout=subprocess.PIPE, text=True, check=True)
+            output = str(self.binary_path().relative_to(self.build))
+            steps = [step for line in r.stdout.splitlines() for step in line.split(" && ")]
+            self.link = next(shlex.split(step) for step in reversed(steps) if f"-o {output}" in step)
+        return self.link
 
     def compile_mutant(self, source, text):
+        """Compiles the mutated text and links a test binary with it, beside
+        the build's own objects and archives, which stay as the tree built
+        them. True when the mutant builds."""
         entry = self.commands[str((ROOT / source).resolve())]
         args = shlex.split(entry["command"]) if "command" in entry else list(entry["arguments"])
-        out = args[args.index("-o") + 1]
-        obj = Path(entry["directory"]) / out
+        obj = Path(entry["directory"]) / args[args.index("-o") + 1]
         copy = self.workdir / Path(source).name
         copy.write_text(text)
         src_abs = str((ROOT / source).resolve())
@@ -313,23 +337,36 @@ class Runner:
             if a in ("-MD", "-MMD"):
                 continue
             cleaned.append(str(copy) if a in (src_abs, entry["file"]) else a)
+        members = self.workdir / "members"
+        members.mkdir(exist_ok=True)
+        member = members / obj.name  # an archive member is replaced by its name
+        cleaned[cleaned.index("-o") + 1] = str(member)
         # Quoted includes resolve from the original folder first.
         cleaned[1:1] = ["-iquote", str((ROOT / source).parent)]
-        # Ninja trusts its recorded dependencies only while the object is no
-        # newer than they are: the mutant object keeps the old time stamp,
-        # and the archive that holds it is removed so that it is rebuilt.
-        stamp = obj.stat().st_mtime_ns
-        with self.dirty.open("a") as f:
-            f.write(f"{obj}\n")
-        r = subprocess.run(["nice", "-n", "10"] + cleaned, cwd=entry["directory"],
-                           stdout=subprocess.PIPE, stderr=subprocess.STDOUT, text=True)
-        if r.returncode != 0:
-            obj.unlink(missing_ok=True)
-            return False, obj
-        os.utime(obj, ns=(stamp, stamp))
+        if not self.quiet_run(cleaned, entry["directory"]):
+            return False
+        link = list(self.link_command())
         for archive in self.users(obj):
-            (self.build / archive).unlink(missing_ok=True)
-        return True, obj
+            mutated = self.workdir / Path(archive).name
+            shutil.copyfile(self.build / archive, mutated)
+            if not self.quiet_run(["ar", "r", str(mutated), str(member)], self.build):
+                return False
+            link = [str(mutated) if a == archive else a for a in link]
+        output = str(self.binary_path().relative_to(self.build))
+        link[link.index("-o") + 1] = output + ".mutant"
+        if shutil.which("ld.lld"):
+            link.insert(1, "-fuse-ld=lld")  # much the quickest with debug information
+        if not self.quiet_run(link, self.build):
+            return False
+        original = self.binary_path().with_name(self.target + ".original")
+        if not original.exists():
+            os.replace(self.binary_path(), original)
+        os.replace(self.build / (output + ".mutant"), self.binary_path())
+        return True
+
+    def quiet_run(self, command, cwd):
+        return subprocess.run(["nice", "-n", "10"] + command, cwd=cwd, stdout=subprocess.DEVNULL,
+                              stderr=subprocess.DEVNULL).returncode == 0
 
     def users(self, obj):
         if obj not in self.archives:
@@ -339,14 +376,22 @@ class Runner:
             self.archives[obj] = [o for o in outputs if o.endswith(".a")]
         return self.archives[obj]
 
+    def binary(self):
+        return self.binary_path()
+
+    def list_tests(self):
+        """How many tests the filter selects (None under ctest)."""
+        if self.ctest:
+            return None
+        r = subprocess.run([str(self.binary()), f"--gtest_filter={self.filter}", "--gtest_list_tests"],
+                           stdout=subprocess.PIPE, text=True)
+        return sum(1 for line in r.stdout.splitlines() if line.startswith("  "))
+
     def run_tests(self, timeout):
         if self.ctest:
             cmd = ["ctest", "--test-dir", str(self.build), "-R", self.ctest, "--stop-on-failure", "-j1"]
         else:
-            binary = self.build / "bin" / self.target
-            if not binary.exists():
-                binary = next(self.build.rglob(self.target))
-            cmd = [str(binary), f"--gtest_filter={self.filter}", "--gtest_fail_fast", "--gtest_brief=1"]
+            cmd = [str(self.binary()), f"--gtest_filter={self.filter}", "--gtest_fail_fast", "--gtest_brief=1"]
         start = time.monotonic()
         proc = subprocess.Popen(cmd, stdout=subprocess.DEVNULL, stderr=subprocess.DEVNULL,
                                 start_new_session=True, cwd=self.build)
@@ -376,6 +421,8 @@ def main():
     parser.add_argument("--build", default=str(ROOT / "build-f"))
     parser.add_argument("--list", action="store_true", help="list the sample without building")
     parser.add_argument("--only", help="only mutants whose file:line contains this")
+    parser.add_argument("--keep-killed", action="store_true",
+                        help="reuse earlier kills of the same mutant (sound only while tests are only added)")
     args = parser.parse_args()
 
     module = MODULES[args.module]
@@ -408,12 +455,20 @@ def main():
     if not ok:
         print(log)
         sys.exit("the unmutated build fails")
+    listed = runner.list_tests()
+    if listed == 0:
+        sys.exit(f"no test matches {runner.filter}")
     status, seconds = runner.run_tests(timeout=600)
     if status != "pass":
         sys.exit("the unmutated tests fail: fix them first")
     timeout = max(10.0, seconds * runner.timeout_factor)
-    print(f"{args.module}: tests pass in {seconds:.1f} s; a mutant is a hang after {timeout:.0f} s")
+    print(f"{args.module}: {listed or 'the selected'} tests pass in {seconds:.1f} s; "
+          f"a mutant is a hang after {timeout:.0f} s")
 
+    # Outcomes by mutated text: a mutant that did not compile never will, and
+    # a kill stands as long as no test is taken away.
+    outcomes_file = runner.workdir / "outcomes.json"
+    outcomes = json.loads(outcomes_file.read_text()) if outcomes_file.exists() else {}
     totals = dict(mutants=0, not_viable=0, killed=0, survived=0, equivalent=0)
     survivors = []
     interrupted = False
@@ -421,21 +476,23 @@ def main():
         for path, (lines, chosen, total) in samples.items():
             counts = dict(mutants=len(chosen), not_viable=0, killed=0, survived=0, equivalent=0)
             for m in chosen:
-                if m.key() in equivalents:
+                if any(after in (None, m.after) for after, _ in equivalents.get(m.key(), [])):
                     counts["equivalent"] += 1
                     continue
                 text = "\n".join(lines[:m.line - 1] + [m.mutated] + lines[m.line:])
-                compiled, obj = runner.compile_mutant(path, text)
-                before = obj.stat().st_mtime_ns if compiled else None
-                if compiled:
-                    compiled, _ = runner.ninja()
-                if compiled and obj.stat().st_mtime_ns != before:
-                    sys.exit(f"ninja rebuilt {obj} from the tree: the mutant was not tested")
+                key = hashlib.sha1(f"{path}\n{text}".encode()).hexdigest()
+                earlier = outcomes.get(key)
+                if earlier == "not viable" or (earlier == "killed" and args.keep_killed):
+                    counts[earlier.replace(" ", "_")] += 1
+                    print(f"  {earlier + ' (before)':14} {m.describe()}", flush=True)
+                    continue
+                compiled = runner.compile_mutant(path, text)
                 if not compiled:
                     counts["not_viable"] += 1
                     outcome = "not viable"
                 else:
                     status, _ = runner.run_tests(timeout)
+                    runner.restore()
                     if status == "pass":
                         counts["survived"] += 1
                         survivors.append(m)
@@ -443,8 +500,8 @@ def main():
                     else:
                         counts["killed"] += 1
                         outcome = "killed" + (" (hang)" if status == "timeout" else "")
+                outcomes[key] = outcome.split(" (")[0]
                 print(f"  {outcome:14} {m.describe()}", flush=True)
-            runner.restore()
             for k in totals:
                 totals[k] += counts[k]
             print(summary_line(path + f" ({total} candidates)", counts), flush=True)
@@ -452,7 +509,7 @@ def main():
         interrupted = True
     finally:
         runner.restore()
-        runner.ninja()
+        outcomes_file.write_text(json.dumps(outcomes, indent=0, sort_keys=True))
 
     print()
     print(summary_line(f"module {args.module}", totals))
