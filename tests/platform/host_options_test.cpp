@@ -4,6 +4,7 @@
 
 #include <tuple>
 
+#include "platform/host/device_profile.h"
 #include "platform/host/input_script.h"
 #include "platform/host/win_types.h"
 
@@ -133,6 +134,22 @@ TEST(InputScript, WrittenEventsAndKeyNamesReadBackTheSame) {
         EXPECT_EQ(std::tie(in.atMs, in.action, in.a, in.b, in.text), std::tie(out.atMs, out.action, out.a, out.b, out.text))
             << FormatScriptEvent(in);
     }
+}
+
+TEST(DeviceProfile, RefusesDisplayMemoryTheProgramWouldWriteBeyond) {
+    DeviceProfile p;
+    p.name = "kept";
+    std::string error;
+    // A raw frame buffer of one size over display memory of another.
+    EXPECT_FALSE(ParseDeviceProfile("base=desktop\nmemoryWidth=240\nmemoryHeight=240\nmemoryXPitch=2\nmemoryYPitch=480\n",
+                                    "t", p, error));
+    EXPECT_EQ(p.name, "kept");
+    // An iPAQ H3800 whose fixed address holds memory of another layout.
+    EXPECT_FALSE(ParseDeviceProfile("oemInfo=Compaq iPAQ H3800\nmemoryAddress=0xAC0755A0\n", "t", p, error));
+    EXPECT_FALSE(ParseDeviceProfile("base=pocketpc\nmemoryXPitch=-2147483648\n", "t", p, error));
+    ASSERT_TRUE(ParseDeviceProfile("base=ipaq-h3800\nosBuild=7\n", "t", p, error)) << error;
+    EXPECT_EQ(p.memoryAddress, 0xAC0755A0u);
+    EXPECT_EQ(p.osBuild, 7);
 }
 
 TEST(HostOptions, TheRecordingFileIsPassedOn) {

@@ -66,11 +66,16 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
     Check(profile.depth == 16 || profile.depth == 32);
     if (!Affordable(profile)) return 0;
 
-    host::HostOptions options;
-    options.backend = "headless";
-    options.clock = "virtual";
-    options.instance = "d-fuzz-profile";
-    host::InitializeWith(options);
+    // One headless host for every input; each input brings its own screen.
+    static const bool started = [] {
+        host::HostOptions options;
+        options.backend = "headless";
+        options.clock = "virtual";
+        options.instance = "d-fuzz-profile";
+        host::InitializeWith(options);
+        return true;
+    }();
+    (void)started;
     host::Core().profile = profile;
     host::ResetScreen();
     DetectDevice();
@@ -85,7 +90,10 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
             }
         }
     }
-    host::Shutdown();
+    // The closed windows' messages are of no use to the next input.
+    host::Message message;
+    while (host::PeekMessage(message, true)) {
+    }
     ResetLoopState();
     Display() = DisplayMode{};
     Device() = DeviceInfo{};

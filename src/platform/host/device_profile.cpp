@@ -1,5 +1,7 @@
 #include "platform/host/device_profile.h"
 
+#include <cctype>
+#include <cstdint>
 #include <cstdlib>
 #include <fstream>
 #include <functional>
@@ -105,6 +107,20 @@ std::string Trim(const std::string& s) {
     return a == std::string::npos ? std::string() : s.substr(a, b - a + 1);
 }
 
+// The program knows the iPAQ H3800 by its maker's string and writes to the
+// memory at that device's fixed address in that device's own layout.
+constexpr uint32_t kIpaqMemoryAddress = 0xAC0755A0;
+
+bool ClaimsIpaqH3800(const std::string& oemInfo) {
+    std::string lower = oemInfo;
+    for (char& c : lower) c = char(std::tolower(static_cast<unsigned char>(c)));
+    return lower.find("ipaq") != std::string::npos && lower.find("h38") != std::string::npos;
+}
+
+bool HasIpaqMemory(const DeviceProfile& p) {
+    return p.memoryWidth == 240 && p.memoryHeight == 320 && p.memoryXPitch == -640 && p.memoryYPitch == 2;
+}
+
 bool Plausible(const DeviceProfile& p, std::string& error) {
     auto inRange = [](int v, int lo, int hi) { return v >= lo && v <= hi; };
     if (!inRange(p.screenWidth, 16, 8192) || !inRange(p.screenHeight, 16, 8192)) error = "screen size out of range";
@@ -116,6 +132,8 @@ bool Plausible(const DeviceProfile& p, std::string& error) {
     // program copies raw-sized pictures into it: both must be the same size.
     else if (p.memoryWidth && p.rawWidth * p.rawHeight != 0 && (p.memoryWidth != p.rawWidth || p.memoryHeight != p.rawHeight))
         error = "raw frame buffer and display memory differ in size";
+    else if (ClaimsIpaqH3800(p.oemInfo) && p.memoryAddress == kIpaqMemoryAddress && !HasIpaqMemory(p))
+        error = "an iPAQ H3800's display memory is 240 x 320 with pitches -640 and 2";
     else if (!inRange(p.audioRate, 1000, 384000) || (p.audioBits != 8 && p.audioBits != 16) ||
              !inRange(p.audioChannels, 1, 2))
         error = "audio format must be 1000 to 384000 Hz, 8 or 16 bits, 1 or 2 channels";
