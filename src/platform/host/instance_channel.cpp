@@ -105,8 +105,10 @@ void Serve(int client) {
             reply.ok = 1;
             break;
         case Op::Send:
-            reply.result = SendToLocalWindow(req.windowId, req.message, uintptr_t(req.wParam), intptr_t(req.lParam),
-                                             delivered);
+            // Only the hand-over's destroy comes from another process; any
+            // other message could carry a pointer into the sender's memory.
+            if (req.message != WM_DESTROY || req.wParam != 0 || req.lParam != 0) break;
+            reply.result = SendToLocalWindow(req.windowId, req.message, 0, 0, delivered);
             reply.ok = delivered;
             break;
         case Op::Raise:
