@@ -9,7 +9,7 @@ packages=(
   libgtest-dev libgmock-dev
   libsdl2-dev
   zlib1g-dev libminizip-dev
-  libjpeg62-turbo-dev
+  libjpeg62-turbo-dev libpng-dev
   libfreetype-dev libfontconfig-dev fonts-liberation2
   libosmesa6-dev  # only for the renderer comparison in karrowen-bench render
   sox

@@ -36,6 +36,7 @@ int ProgramEntry(const std::u16string& commandLine) {
 
     Register3DObjectTypes();
     MainWindow mainWindow(u"Karrowen");
+    host::SetIconFile(kProgramIcon, ResourceFolder() + u"karrowen.png");
     mainWindow.setIcon(kProgramIcon);
     if (!AppStartup(mainWindow, true)) return 0;
 

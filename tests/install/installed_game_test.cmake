@@ -29,6 +29,7 @@ endif()
 set(resources ${usr}/share/karrowen/resources)
 foreach(path bin/karrowen bin/karrowen-gen bin/karrowen-view bin/karrowen-play bin/karrowen-bench
         share/karrowen/resources/Cover.properties share/karrowen/resources/gsettings.properties
+        share/karrowen/resources/karrowen.png
         share/applications/${APP_ID}.desktop share/metainfo/${APP_ID}.metainfo.xml)
   if(NOT EXISTS ${usr}/${path})
     fail("not installed: /usr/${path}")

@@ -8,7 +8,8 @@
 // PNG previews into DIR, among them every screen composed as its template
 // places its sprites: the cover from FILE (default OUTDIR/Cover.properties),
 // the other screens from their templates in the folder of FILE. With --icons
-// it writes only the program's icon, DIR/icon_N.png at each size N.
+// it writes only the program's icon, DIR/icon_N.png at each size N; OUTDIR
+// gets one size of it, karrowen.png, for the game's window.
 
 #include <cstdio>
 #include <fstream>
@@ -27,6 +28,8 @@
 #include "raster/text.h"
 
 namespace {
+
+constexpr int kWindowIconSize = 64;
 
 struct Options {
     std::string outputDir;
@@ -110,6 +113,11 @@ int main(int argc, char** argv) {
 
     if (!WriteGameArt(game, options.outputDir, options.previewDir)) return 1;
     if (!WriteSoundFiles(options.outputDir)) return 1;
+    // The running game's window icon; the desktop's icon theme gets every size from --icons.
+    if (!WritePng(options.outputDir + "/karrowen.png", MakeAppIcon(kWindowIconSize))) {
+        std::fprintf(stderr, "karrowen-gen: cannot write %s/karrowen.png\n", options.outputDir.c_str());
+        return 1;
+    }
 
     if (!options.previewDir.empty()) {
         if (!WritePicturePreviews(options.previewDir, files)) return 1;

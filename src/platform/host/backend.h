@@ -24,6 +24,8 @@ public:
     virtual void raise() {}
     virtual void setTitle(const std::u16string& title) { (void)title; }
     virtual void setFullScreen(bool on) { (void)on; }
+    // The window's icon, from an RGBA PNG file.
+    virtual void setIcon(const std::string& pngPath) { (void)pngPath; }
     // The program's top-level window became visible.
     virtual void showWindow() {}
     // Options a relaunched process needs to continue where this one is (window place).

@@ -49,6 +49,9 @@ struct WindowClass {
 
 bool RegisterClass(const WindowClass& windowClass);
 bool IsClassRegistered(const std::u16string& name);
+// Where the picture of an icon resource lives (an RGBA PNG file): a shown
+// top-level window whose class names that icon carries it.
+void SetIconFile(int icon, const std::u16string& path);
 
 WindowHandle CreateWindow(uint32_t exStyle, const std::u16string& className, const std::u16string& title,
                           uint32_t style, int x, int y, int width, int height, WindowHandle parent, int controlId,

@@ -67,6 +67,7 @@ struct WindowManager {
     HostWindow* focus = nullptr;
     HostWindow* active = nullptr;
     HostWindow* capture = nullptr;
+    std::map<int, std::u16string> iconFiles;
 };
 
 WindowManager* manager = nullptr;
@@ -213,6 +214,18 @@ bool RegisterClass(const WindowClass& windowClass) {
 }
 
 bool IsClassRegistered(const std::u16string& name) { return WM().classes.count(name) != 0; }
+
+void SetIconFile(int icon, const std::u16string& path) { WM().iconFiles[icon] = path; }
+
+namespace {
+std::u16string IconFileOf(const HostWindow* window) {
+    WindowManager& m = WM();
+    auto windowClass = m.classes.find(window->className);
+    if (windowClass == m.classes.end()) return u"";
+    auto file = m.iconFiles.find(windowClass->second.icon);
+    return file == m.iconFiles.end() ? u"" : file->second;
+}
+}  // namespace
 
 WindowHandle CreateWindow(uint32_t exStyle, const std::u16string& className, const std::u16string& title,
                           uint32_t style, int x, int y, int width, int height, WindowHandle parent, int controlId,
@@ -373,6 +386,8 @@ bool ShowWindow(WindowHandle window, bool show) {
         InvalidateRect(window, nullptr);
         if (!window->parent) {
             Core().backend->setTitle(window->title);
+            std::u16string icon = IconFileOf(window);
+            if (!icon.empty()) Core().backend->setIcon(ToUtf8(icon));
             Core().backend->showWindow();
             Activate(window, true);
         }

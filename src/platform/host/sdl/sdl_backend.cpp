@@ -7,6 +7,7 @@
 // toggle desktop full screen and never reach the game.
 
 #include <SDL.h>
+#include <png.h>
 
 #include <cstdio>
 #include <algorithm>
@@ -146,6 +147,20 @@ public:
 
     void setFullScreen(bool on) override {
         SDL_SetWindowFullscreen(window_, on ? SDL_WINDOW_FULLSCREEN_DESKTOP : 0);
+    }
+
+    void setIcon(const std::string& pngPath) override {
+        png_image image{};
+        image.version = PNG_IMAGE_VERSION;
+        if (!png_image_begin_read_from_file(&image, pngPath.c_str())) return;
+        image.format = PNG_FORMAT_RGBA;
+        auto pixels = std::make_unique<png_byte[]>(PNG_IMAGE_SIZE(image));
+        if (!png_image_finish_read(&image, nullptr, pixels.get(), 0, nullptr)) return;
+        SDL_Surface* icon = SDL_CreateRGBSurfaceWithFormatFrom(pixels.get(), int(image.width), int(image.height), 32,
+                                                               int(PNG_IMAGE_ROW_STRIDE(image)), SDL_PIXELFORMAT_RGBA32);
+        if (!icon) return;
+        SDL_SetWindowIcon(window_, icon);
+        SDL_FreeSurface(icon);
     }
 
     void addRelaunchOptions(HostOptions& options) override {
