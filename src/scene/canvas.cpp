@@ -177,7 +177,10 @@ void Canvas::frame() {
         postFrameListeners_.get<FrameListener>(i)->onFrame(frameTime_);
     if (!windowCompleted) return;
     everyWindow(float(frameTimer_.windowMs) * 0.001f);
-    if (++idleWindows_ * frameTimer_.windowMs > kIdleTimerResetMs) idleWindows_ = 0;
+    if (++idleWindows_ * frameTimer_.windowMs > kIdleTimerResetMs) {
+        idleWindows_ = 0;
+        SystemIdleTimerReset();
+    }
 }
 
 void Canvas::render(bool forceFull) {
@@ -300,7 +303,12 @@ void Canvas::onMouse(uint32_t message, uint32_t flags, int x, int y, int phase) 
         Sprite* widget = pressedWidget_;
         SceneSprite* scene = pressedScene_;
         stylusHitTest(x, y);
+        Sprite* hovered = pressedWidget_;
         setPressed(widget, scene);
+        int cursor = !hovered || hovered->disabled          ? IDC_ARROW
+                     : hovered->guiType == GuiType::EditBox ? IDC_IBEAM
+                                                            : IDC_HAND;
+        SetCursor(LoadCursor(cursor));
         return;
     }
     if (phase == 0 && message == WM_LBUTTONDOWN) {

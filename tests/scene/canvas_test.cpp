@@ -1,6 +1,7 @@
 #include "scene/canvas.h"
 
 #include "canvas_fixture.h"
+#include "platform/host/host_local.h"
 #include "scene/gif_encoder.h"
 #include "scene/key_state.h"
 
@@ -195,6 +196,71 @@ TEST_F(CanvasTest, RepaintWhileRunningDrawsNothing) {
     canvas->repaint();
     EXPECT_EQ(ReadPixel(fb->surface(), 5, 5), 0xFF0000u);
     EXPECT_EQ(GetIdleHandler(), nullptr);  // stopping put the earlier handler back
+}
+
+// A mouse moving without a button reaches the window under it, and the canvas
+// shows what a press there would do: the I-beam over an edit box, the hand over
+// another widget, the arrow over a disabled widget, a picture or an empty spot.
+TEST_F(CanvasTest, HoverChoosesTheCursorWithoutPressing) {
+    write("hover.properties",
+          "s=type:SceneSprite, x:0, y:0, width:240, height:320\n"
+          "txt=type:Sprite, container:s, GUIType:editbox, x:10, y:10, width:100, height:20\n"
+          "btn=type:Sprite, container:s, GUIType:button, x:10, y:50, width:40, height:40\n"
+          "off=type:Sprite, container:s, GUIType:button, x:10, y:100, width:40, height:40\n"
+          "pic=type:Sprite, container:s, x:10, y:150, width:40, height:40\n");
+    load("hover.properties");
+    sprite(u"off")->disabled = true;
+    auto cursorAt = [&](int x, int y) {
+        InputStylus(StylusAction::Move, x, y);
+        pump();
+        return GetCursor() ? GetCursor()->id : 0;
+    };
+    EXPECT_EQ(cursorAt(20, 15), IDC_IBEAM);
+    EXPECT_EQ(cursorAt(20, 60), IDC_HAND);
+    EXPECT_EQ(cursorAt(20, 110), IDC_ARROW);  // disabled
+    EXPECT_EQ(cursorAt(20, 60), IDC_HAND);
+    EXPECT_EQ(cursorAt(20, 160), IDC_ARROW);  // a picture is no widget
+    EXPECT_EQ(cursorAt(200, 300), IDC_ARROW);
+    for (const std::string& e : canvas->events) EXPECT_EQ(e, "512:-:0");  // no button, nothing pressed
+    EXPECT_EQ(canvas->pressedWidget(), nullptr);
+
+    // Hovering while a press is held changes the cursor but not the press.
+    InputStylus(StylusAction::Down, 20, 60);
+    pump();
+    EXPECT_EQ(cursorAt(20, 15), IDC_IBEAM);
+    EXPECT_EQ(canvas->pressedWidget(), sprite(u"btn"));
+    InputStylus(StylusAction::Up, 20, 15);
+    pump();
+}
+
+// The screen must not go dark while a canvas runs, but the system is told so
+// only about every 45 seconds, and not at all while the canvas is stopped.
+TEST_F(CanvasTest, RunningCanvasResetsTheIdleTimerEvery45Seconds) {
+    write("empty.properties", "s=type:SceneSprite\n");
+    load("empty.properties");
+    std::vector<uint32_t> resetAt;
+    auto runFor = [&](uint32_t ms) {
+        for (uint32_t end = TickCount() + ms; TickCount() < end;) {
+            uint32_t before = IdleTimerResets();
+            canvas->onIdle(Message{}, main->handle());
+            if (IdleTimerResets() != before) resetAt.push_back(TickCount());
+            Sleep(100);  // the canvas's fixed step: frame time and the clock agree
+        }
+    };
+    uint32_t start = TickCount();
+    canvas->start();
+    runFor(100000);
+    ASSERT_EQ(resetAt.size(), 2u);
+    EXPECT_GE(resetAt[0] - start, 45000u);
+    EXPECT_LE(resetAt[0] - start, 50000u);
+    EXPECT_GE(resetAt[1] - resetAt[0], 45000u);
+    EXPECT_LE(resetAt[1] - resetAt[0], 50000u);
+
+    // Starting again counts afresh.
+    canvas->stop();
+    canvas->start();
+    runFor(40000);
+    EXPECT_EQ(resetAt.size(), 2u);
 }
 
 }  // namespace

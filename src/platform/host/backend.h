@@ -26,6 +26,10 @@ public:
     virtual void setFullScreen(bool on) { (void)on; }
     // The window's icon, from an RGBA PNG file.
     virtual void setIcon(const std::string& pngPath) { (void)pngPath; }
+    // Shows a system cursor (IDC_*) over the window; 0 hides it.
+    virtual void setCursor(int id) { (void)id; }
+    // The system idle timer was reset (host.h's SystemIdleTimerReset).
+    virtual void idleTimerReset() {}
     // The program's top-level window became visible.
     virtual void showWindow() {}
     // Options a relaunched process needs to continue where this one is (window place).

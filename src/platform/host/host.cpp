@@ -51,6 +51,7 @@ void Start(const HostOptions& options, bool announce) {
     if (options.depth) c.profile.depth = options.depth;
     ResetScreen();
     SetTextRasterizer(&SystemFontText());
+    c.cursor = LoadCursor(IDC_ARROW);
 
     if (options.backend != "headless") {
         std::string why = HasDisplay() ? "" : "no display found";
@@ -255,6 +256,45 @@ void PumpHost() {
         RecordInput("quit");
         PostQuitMessage(0);
     }
+}
+
+// ---- Cursor and idle timer -----------------------------------------------------------------
+
+namespace {
+constexpr Cursor kSystemCursors[] = {{IDC_ARROW}, {IDC_IBEAM}, {IDC_HAND}};
+}  // namespace
+
+CursorHandle LoadCursor(int id) {
+    for (const Cursor& cursor : kSystemCursors)
+        if (cursor.id == id) return &cursor;
+    return nullptr;
+}
+
+CursorHandle SetCursor(CursorHandle cursor) {
+    EnsureInitialized();
+    HostCore& c = Core();
+    CursorHandle previous = c.cursor;
+    if (cursor != previous) {
+        c.cursor = cursor;
+        c.backend->setCursor(cursor ? cursor->id : 0);
+    }
+    return previous;
+}
+
+CursorHandle GetCursor() {
+    EnsureInitialized();
+    return Core().cursor;
+}
+
+void SystemIdleTimerReset() {
+    EnsureInitialized();
+    ++Core().idleTimerResets;
+    Core().backend->idleTimerReset();
+}
+
+uint32_t IdleTimerResets() {
+    EnsureInitialized();
+    return Core().idleTimerResets;
 }
 
 // ---- Dialogs and services -----------------------------------------------------------------

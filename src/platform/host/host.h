@@ -143,6 +143,26 @@ void SetShellFullScreen(WindowHandle window, bool on);
 int QueryDisplayOrientation();
 int SetDisplayOrientation(int orientation);
 
+// ---- Cursor and idle timer ---------------------------------------------------------------
+
+// One of the system's cursors (IDC_ARROW, IDC_IBEAM, IDC_HAND).
+struct Cursor {
+    int id = 0;
+};
+using CursorHandle = const Cursor*;
+// Null for a cursor the system does not have.
+CursorHandle LoadCursor(int id);
+// Shows the cursor over the program's window; returns the one shown before.
+CursorHandle SetCursor(CursorHandle cursor);
+CursorHandle GetCursor();
+
+// The user is busy with the program: the screensaver and power saving start
+// counting afresh. A desktop keeps its screensaver off while these keep
+// coming, and lets it start again some time after they stop.
+void SystemIdleTimerReset();
+// How often the idle timer was reset since the host started.
+uint32_t IdleTimerResets();
+
 // ---- Dialogs and system services -------------------------------------------------------
 
 // A modal message box; returns IDOK, IDYES or IDNO.

@@ -38,6 +38,9 @@ struct HostCore {
     uint64_t lastPresentMs = 0;
     uint32_t lastError = 0;
     MessageBoxHook messageBoxHook;
+
+    const Cursor* cursor = nullptr;
+    uint32_t idleTimerResets = 0;
 };
 
 HostCore& Core();

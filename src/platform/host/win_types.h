@@ -156,6 +156,11 @@ constexpr int IDCANCEL = 2;
 constexpr int IDYES = 6;
 constexpr int IDNO = 7;
 
+// The system's cursors.
+constexpr int IDC_ARROW = 32512;
+constexpr int IDC_IBEAM = 32513;
+constexpr int IDC_HAND = 32649;
+
 // Background modes and raster operations of device contexts.
 constexpr int TRANSPARENT = 1;
 constexpr int OPAQUE = 2;

@@ -664,14 +664,18 @@ void InputStylus(StylusAction action, int screenX, int screenY) {
         RecordInput(action == StylusAction::Down ? "down" : action == StylusAction::Move ? "move" : "up", screenX,
                     screenY);
     HostWindow* target = m.capture;
-    if (action == StylusAction::Down) target = m.capture = WindowAt(screenX, screenY);
+    // A mouse moves without a button held, which a stylus cannot: the window
+    // under it hears of it, with no button, to choose its cursor.
+    bool hover = action == StylusAction::Move && !target;
+    if (action == StylusAction::Down || hover) target = WindowAt(screenX, screenY);
+    if (action == StylusAction::Down) m.capture = target;
     if (!target || !Live(target)) return;
     Point o = ScreenOrigin(target);
     intptr_t position = MakeLParam(screenX - o.x, screenY - o.y);
     uint32_t message = action == StylusAction::Down ? WM_LBUTTONDOWN
                        : action == StylusAction::Move ? WM_MOUSEMOVE
                                                       : WM_LBUTTONUP;
-    Post(target, target->thread, message, action == StylusAction::Up ? 0 : MK_LBUTTON, position);
+    Post(target, target->thread, message, action == StylusAction::Up || hover ? 0 : MK_LBUTTON, position);
     if (action == StylusAction::Up) m.capture = nullptr;
 }
 

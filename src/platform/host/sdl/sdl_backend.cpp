@@ -29,6 +29,9 @@ namespace {
 class SdlBackend : public Backend {
 public:
     ~SdlBackend() override {
+        if (keepingAwake_) SDL_EnableScreenSaver();
+        for (SDL_Cursor* cursor : cursors_)
+            if (cursor) SDL_FreeCursor(cursor);
         gamepads_.reset();
         if (texture_) SDL_DestroyTexture(texture_);
         if (renderer_) SDL_DestroyRenderer(renderer_);
@@ -41,6 +44,8 @@ public:
         panelHeight_ = panelHeight;
         SDL_SetHint(SDL_HINT_RENDER_SCALE_QUALITY, "nearest");
         SDL_SetHint(SDL_HINT_VIDEO_MINIMIZE_ON_FOCUS_LOSS, "0");
+        // The screensaver stays off only while the game keeps resetting the idle timer.
+        SDL_SetHint(SDL_HINT_VIDEO_ALLOW_SCREENSAVER, "1");
         if (SDL_InitSubSystem(SDL_INIT_VIDEO) != 0) {
             why = std::string("cannot open a display (") + SDL_GetError() + ")";
             return false;
@@ -58,6 +63,8 @@ public:
             return false;
         }
         SDL_SetWindowMinimumSize(window_, panelWidth, panelHeight);
+        // A relaunch continues a game being played: the screen stays awake across it.
+        if (handedOver) idleTimerReset();
         renderer_ = SDL_CreateRenderer(window_, -1, SDL_RENDERER_ACCELERATED | SDL_RENDERER_PRESENTVSYNC);
         if (!renderer_) renderer_ = SDL_CreateRenderer(window_, -1, SDL_RENDERER_SOFTWARE);
         if (!renderer_) {
@@ -90,6 +97,10 @@ public:
     void pumpEvents() override {
         SDL_Event e;
         while (SDL_PollEvent(&e)) handle(e);
+        if (keepingAwake_ && RealMilliseconds() - lastIdleResetMs_ > kKeepAwakeMs) {
+            keepingAwake_ = false;
+            SDL_EnableScreenSaver();
+        }
     }
 
     void present(const PixelSurface& panel) override {
@@ -161,6 +172,23 @@ public:
         if (!icon) return;
         SDL_SetWindowIcon(window_, icon);
         SDL_FreeSurface(icon);
+    }
+
+    void setCursor(int id) override {
+        SDL_SystemCursor kind = id == IDC_IBEAM ? SDL_SYSTEM_CURSOR_IBEAM
+                                : id == IDC_HAND ? SDL_SYSTEM_CURSOR_HAND
+                                                 : SDL_SYSTEM_CURSOR_ARROW;
+        SDL_Cursor*& cursor = cursors_[kind];
+        if (!cursor) cursor = SDL_CreateSystemCursor(kind);
+        if (cursor) SDL_SetCursor(cursor);
+        SDL_ShowCursor(id ? SDL_ENABLE : SDL_DISABLE);
+    }
+
+    void idleTimerReset() override {
+        lastIdleResetMs_ = RealMilliseconds();
+        if (keepingAwake_) return;
+        keepingAwake_ = true;
+        SDL_DisableScreenSaver();
     }
 
     void addRelaunchOptions(HostOptions& options) override {
@@ -238,7 +266,11 @@ private:
                 }
                 break;
             case SDL_MOUSEMOTION:
-                if (stylusDown_ && toScreen(e.motion.x, e.motion.y, p, true)) InputStylus(StylusAction::Move, p.x, p.y);
+                if (stylusDown_) {
+                    if (toScreen(e.motion.x, e.motion.y, p, true)) InputStylus(StylusAction::Move, p.x, p.y);
+                } else {
+                    hover(e.motion.x, e.motion.y);
+                }
                 break;
             case SDL_MOUSEBUTTONUP:
                 if (e.button.button == SDL_BUTTON_LEFT && stylusDown_) {
@@ -251,6 +283,25 @@ private:
         }
     }
 
+    // A mouse over the panel tells the game where it is, so that the game can
+    // choose the cursor; over the bars around the panel it is the arrow.
+    void hover(int x, int y) {
+        Point p;
+        if (!toScreen(x, y, p, false)) {
+            SetCursor(LoadCursor(IDC_ARROW));
+            hovering_ = false;
+            return;
+        }
+        if (hovering_ && p.x == lastHover_.x && p.y == lastHover_.y) return;
+        hovering_ = true;
+        lastHover_ = p;
+        InputStylus(StylusAction::Move, p.x, p.y);
+    }
+
+    // How long the screensaver stays off after the last idle-timer reset: the
+    // game resets it about every 45 seconds while it runs.
+    static constexpr uint64_t kKeepAwakeMs = 90000;
+
     SDL_Window* window_ = nullptr;
     SDL_Renderer* renderer_ = nullptr;
     SDL_Texture* texture_ = nullptr;
@@ -261,6 +312,11 @@ private:
     bool stylusDown_ = false;
     bool shown_ = false;
     bool presented_ = false;
+    SDL_Cursor* cursors_[SDL_NUM_SYSTEM_CURSORS] = {};
+    bool hovering_ = false;
+    Point lastHover_;
+    bool keepingAwake_ = false;
+    uint64_t lastIdleResetMs_ = 0;
 };
 
 }  // namespace
