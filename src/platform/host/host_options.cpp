@@ -260,7 +260,9 @@ const char* HostOptionsHelp() {
            "  --version                  the name and version\n"
            "\n"
            "Without a display the game runs headless, and needs something to do:\n"
-           "--input, --screenshot, --exit-after or --autoplay.\n";
+           "--input, --screenshot, --exit-after or --autoplay.\n"
+           "\n"
+           "In the window, F12 saves a screenshot into the pictures folder.\n";
 }
 
 }  // namespace host

@@ -4,7 +4,8 @@
 //
 // Keys and game-controller buttons become device keys through the bindings of
 // key_map.h (the built-in table and the player's keys.conf). F11 and Alt+Enter
-// toggle desktop full screen and never reach the game.
+// toggle desktop full screen, and F12 saves a screenshot; none of them reaches
+// the game.
 
 #include <SDL.h>
 #include <png.h>
@@ -12,6 +13,8 @@
 #include <cstdio>
 #include <algorithm>
 #include <cstdlib>
+#include <cstring>
+#include <ctime>
 #include <string>
 #include <vector>
 
@@ -19,6 +22,7 @@
 #include "platform/host/host.h"
 #include "platform/host/host_local.h"
 #include "platform/host/sdl/full_screen_keys.h"
+#include "platform/host/user_screenshot.h"
 #include "platform/host/sdl/key_map.h"
 #include "platform/host/sdl/sdl_gamepad.h"
 
@@ -97,6 +101,10 @@ public:
     void pumpEvents() override {
         SDL_Event e;
         while (SDL_PollEvent(&e)) handle(e);
+        if (noticeUntilMs_ && RealMilliseconds() >= noticeUntilMs_) {
+            noticeUntilMs_ = 0;
+            SDL_SetWindowTitle(window_, title_.c_str());
+        }
         if (keepingAwake_ && RealMilliseconds() - lastIdleResetMs_ > kKeepAwakeMs) {
             keepingAwake_ = false;
             SDL_EnableScreenSaver();
@@ -148,7 +156,8 @@ public:
     void setTitle(const std::u16string& title) override {
         // The hand-over marker is the program's business, not the player's.
         if (title.rfind(u"_QL_", 0) == 0) return;
-        SDL_SetWindowTitle(window_, ToUtf8(title).c_str());
+        title_ = ToUtf8(title);
+        if (!noticeUntilMs_) SDL_SetWindowTitle(window_, title_.c_str());
     }
 
     void showWindow() override {
@@ -249,6 +258,10 @@ private:
             case SDL_KEYUP: {
                 SDL_Keycode key = e.key.keysym.sym;
                 bool down = e.type == SDL_KEYDOWN, repeat = e.key.repeat != 0;
+                if (key == SDLK_F12) {
+                    if (down && !repeat) takeScreenshot();
+                    break;
+                }
                 int vk = key == SDLK_F11 ? VK_F11 : bindings_.key(key);
                 switch (fullScreenKeys_.onKey(vk, down, (e.key.keysym.mod & KMOD_ALT) != 0, repeat)) {
                     case FullScreenKeys::Action::Toggle: toggleFullScreen(); break;
@@ -283,6 +296,21 @@ private:
         }
     }
 
+    // F12: a picture of the panel for the player, who learns where it went from
+    // the window title for a few seconds (and from stderr), without a pause.
+    void takeScreenshot() {
+        std::string path = SaveUserScreenshot(PicturesFolder([](const char* name) { return std::getenv(name); }),
+                                              std::time(nullptr));
+        std::string shown = path;
+        const char* home = std::getenv("HOME");
+        size_t homeLength = home ? std::strlen(home) : 0;
+        if (homeLength > 1 && shown.compare(0, homeLength, home) == 0 && shown[homeLength] == '/')
+            shown = "~" + shown.substr(homeLength);
+        std::string notice = path.empty() ? "screenshot failed" : "screenshot saved to " + shown;
+        SDL_SetWindowTitle(window_, (title_ + " - " + notice).c_str());
+        noticeUntilMs_ = RealMilliseconds() + kNoticeMs;
+    }
+
     // A mouse over the panel tells the game where it is, so that the game can
     // choose the cursor; over the bars around the panel it is the arrow.
     void hover(int x, int y) {
@@ -301,6 +329,7 @@ private:
     // How long the screensaver stays off after the last idle-timer reset: the
     // game resets it about every 45 seconds while it runs.
     static constexpr uint64_t kKeepAwakeMs = 90000;
+    static constexpr uint64_t kNoticeMs = 4000;
 
     SDL_Window* window_ = nullptr;
     SDL_Renderer* renderer_ = nullptr;
@@ -316,6 +345,8 @@ private:
     bool hovering_ = false;
     Point lastHover_;
     bool keepingAwake_ = false;
+    std::string title_ = "Karrowen";
+    uint64_t noticeUntilMs_ = 0;
     uint64_t lastIdleResetMs_ = 0;
 };
 
