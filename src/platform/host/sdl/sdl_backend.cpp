@@ -22,6 +22,7 @@
 #include "platform/host/host.h"
 #include "platform/host/host_local.h"
 #include "platform/host/sdl/full_screen_keys.h"
+#include "platform/host/sdl/window_zoom.h"
 #include "platform/host/user_screenshot.h"
 #include "platform/host/sdl/key_map.h"
 #include "platform/host/sdl/sdl_gamepad.h"
@@ -163,6 +164,7 @@ public:
     void showWindow() override {
         shown_ = true;
         SDL_ShowWindow(window_);
+        fitFrame();
     }
 
     void setFullScreen(bool on) override {
@@ -211,18 +213,36 @@ public:
     }
 
 private:
-    // The largest whole multiple of the panel that fits most of the desktop.
     void initialSize(const std::string& zoom, int& w, int& h) {
-        int factor = std::atoi(zoom.c_str());
-        if (factor < 1) {
-            SDL_Rect usable{0, 0, 1280, 720};
-            SDL_GetDisplayUsableBounds(0, &usable);
-            factor = 1;
-            while (panelWidth_ * (factor + 1) <= usable.w * 9 / 10 && panelHeight_ * (factor + 1) <= usable.h * 9 / 10)
-                ++factor;
+        SDL_Rect usable{0, 0, 1280, 720};
+        SDL_GetDisplayUsableBounds(0, &usable);
+        zoom_ = ChooseZoom(zoom, panelWidth_, panelHeight_, usable.w, usable.h);
+        askedZoom_ = zoom;
+        w = panelWidth_ * zoom_.factor;
+        h = panelHeight_ * zoom_.factor;
+    }
+
+    // Once the window is on the desktop its frame may be known: an asked-for
+    // zoom that fits only without the frame is made smaller. The player hears
+    // of a reduced zoom once.
+    void fitFrame() {
+        if (askedZoom_.empty()) return;
+        int top = 0, left = 0, bottom = 0, right = 0;
+        SDL_Rect usable;
+        if (SDL_GetWindowBordersSize(window_, &top, &left, &bottom, &right) == 0 &&
+            SDL_GetDisplayUsableBounds(SDL_GetWindowDisplayIndex(window_), &usable) == 0) {
+            ZoomChoice framed = ChooseZoom(askedZoom_, panelWidth_, panelHeight_, usable.w, usable.h, left + right,
+                                           top + bottom);
+            if (framed.factor < zoom_.factor) {
+                zoom_ = framed;
+                SDL_SetWindowSize(window_, panelWidth_ * zoom_.factor, panelHeight_ * zoom_.factor);
+                SDL_SetWindowPosition(window_, SDL_WINDOWPOS_CENTERED, SDL_WINDOWPOS_CENTERED);
+            }
         }
-        w = panelWidth_ * factor;
-        h = panelHeight_ * factor;
+        if (zoom_.reduced)
+            std::fprintf(stderr, "karrowen: --zoom=%s does not fit the display; using --zoom=%d\n", askedZoom_.c_str(),
+                         zoom_.factor);
+        askedZoom_.clear();
     }
 
     void toggleFullScreen() {
@@ -345,6 +365,8 @@ private:
     bool hovering_ = false;
     Point lastHover_;
     bool keepingAwake_ = false;
+    ZoomChoice zoom_;
+    std::string askedZoom_;  // until the window is shown
     std::string title_ = "Karrowen";
     uint64_t noticeUntilMs_ = 0;
     uint64_t lastIdleResetMs_ = 0;
