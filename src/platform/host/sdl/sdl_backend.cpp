@@ -102,6 +102,7 @@ public:
     void pumpEvents() override {
         SDL_Event e;
         while (SDL_PollEvent(&e)) handle(e);
+        if (shown_) fitFrame();
         if (noticeUntilMs_ && RealMilliseconds() >= noticeUntilMs_) {
             noticeUntilMs_ = 0;
             SDL_SetWindowTitle(window_, title_.c_str());
@@ -164,6 +165,7 @@ public:
     void showWindow() override {
         shown_ = true;
         SDL_ShowWindow(window_);
+        frameDeadlineMs_ = RealMilliseconds() + kFrameWaitMs;
         fitFrame();
     }
 
@@ -222,15 +224,17 @@ private:
         h = panelHeight_ * zoom_.factor;
     }
 
-    // Once the window is on the desktop its frame may be known: an asked-for
-    // zoom that fits only without the frame is made smaller. The player hears
-    // of a reduced zoom once.
+    // Once the window is on the desktop the window manager tells the size of
+    // its frame, a moment later: an asked-for zoom that fits only without the
+    // frame is then made smaller. The player hears of a reduced zoom once.
     void fitFrame() {
         if (askedZoom_.empty()) return;
         int top = 0, left = 0, bottom = 0, right = 0;
+        bool known =
+            SDL_GetWindowBordersSize(window_, &top, &left, &bottom, &right) == 0 && top + left + bottom + right > 0;
+        if (!known && RealMilliseconds() < frameDeadlineMs_) return;
         SDL_Rect usable;
-        if (SDL_GetWindowBordersSize(window_, &top, &left, &bottom, &right) == 0 &&
-            SDL_GetDisplayUsableBounds(SDL_GetWindowDisplayIndex(window_), &usable) == 0) {
+        if (known && SDL_GetDisplayUsableBounds(SDL_GetWindowDisplayIndex(window_), &usable) == 0) {
             ZoomChoice framed = ChooseZoom(askedZoom_, panelWidth_, panelHeight_, usable.w, usable.h, left + right,
                                            top + bottom);
             if (framed.factor < zoom_.factor) {
@@ -350,6 +354,7 @@ private:
     // game resets it about every 45 seconds while it runs.
     static constexpr uint64_t kKeepAwakeMs = 90000;
     static constexpr uint64_t kNoticeMs = 4000;
+    static constexpr uint64_t kFrameWaitMs = 2000;
 
     SDL_Window* window_ = nullptr;
     SDL_Renderer* renderer_ = nullptr;
@@ -366,7 +371,8 @@ private:
     Point lastHover_;
     bool keepingAwake_ = false;
     ZoomChoice zoom_;
-    std::string askedZoom_;  // until the window is shown
+    std::string askedZoom_;  // until the window's frame is known
+    uint64_t frameDeadlineMs_ = 0;
     std::string title_ = "Karrowen";
     uint64_t noticeUntilMs_ = 0;
     uint64_t lastIdleResetMs_ = 0;
