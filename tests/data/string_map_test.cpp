@@ -50,6 +50,14 @@ TEST(StringMapHash, OnlySampledCharactersCount) {
     EXPECT_EQ(StringMap::HashString(a), StringMap::HashString(b));
     b[2] = u'y';
     EXPECT_NE(StringMap::HashString(a), StringMap::HashString(b));
+
+    // Longer keys are sampled as if they had 65535 characters: the last
+    // sample is index 65535, never 65536.
+    std::u16string longA(70000, u'x'), longB = longA, longC = longA;
+    longB[65535] = u'y';
+    longC[65536] = u'y';
+    EXPECT_NE(StringMap::HashString(longA), StringMap::HashString(longB));
+    EXPECT_EQ(StringMap::HashString(longA), StringMap::HashString(longC));
 }
 
 TEST(StringMapHash, CollidingKeysStayDistinct) {
@@ -61,6 +69,15 @@ TEST(StringMapHash, CollidingKeysStayDistinct) {
     EXPECT_EQ(map.count(), 2);
     EXPECT_EQ(map.lookup(a.c_str()), Word(1));
     EXPECT_EQ(map.lookup(std::u16string_view(b)), Word(2));
+    // Removing either one leaves the other, whichever comes first in its bucket.
+    for (const std::u16string* gone : {&a, &b}) {
+        StringMap pair;
+        pair.insert(a.c_str(), Word(1), false);
+        pair.insert(b.c_str(), Word(2), false);
+        EXPECT_EQ(pair.remove(gone->c_str()), gone == &a ? Word(1) : Word(2));
+        EXPECT_EQ(pair.lookup(gone->c_str()), nullptr);
+        EXPECT_EQ(pair.lookup(gone == &a ? b.c_str() : a.c_str()), gone == &a ? Word(2) : Word(1));
+    }
 }
 
 TEST(StringMap, InsertReportsAndOptionallyReplacesTheOldValue) {

@@ -592,11 +592,12 @@ TEST_P(RendererTest, SubdivisionBendsTheTextureTowardPerspective) {
     int split = boundary();
     EXPECT_GT(std::abs(affine - truth), 5);
     EXPECT_LT(std::abs(split - truth), std::abs(affine - truth) / 2);
-    // Small faces are left whole.
+    // Small faces are left whole, wherever they lie on the screen.
     Vertex a, b, c;
-    b.sx = 8, c.sy = 8;
+    a.sx = c.sx = 100, b.sx = 108;
+    a.sy = b.sy = 200, c.sy = 208;
     EXPECT_FALSE(drawer.shouldSplit(a, b, c));
-    c.sy = 9;
+    c.sy = 209;
     EXPECT_TRUE(drawer.shouldSplit(a, b, c));
 }
 
