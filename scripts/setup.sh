@@ -14,6 +14,7 @@ packages=(
   libosmesa6-dev  # only for the renderer comparison in karrowen-bench render
   sox
   desktop-file-utils appstream  # validate the installed desktop entry and metainfo
+  xvfb openbox xdotool x11-utils  # the desktop window test: a real X display and window manager
 )
 
 missing=()

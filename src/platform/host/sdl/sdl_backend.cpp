@@ -62,6 +62,7 @@ public:
         if (!handedOver) initialSize(options.zoom, w, h);
         Uint32 flags = SDL_WINDOW_RESIZABLE | SDL_WINDOW_ALLOW_HIGHDPI | (handedOver ? 0 : SDL_WINDOW_HIDDEN);
         if (fullscreen) flags |= SDL_WINDOW_FULLSCREEN_DESKTOP;
+        if (fullscreen && handedOver) windowed_ = SDL_Rect{x, y, w, h};
         window_ = SDL_CreateWindow("Karrowen", x, y, w, h, flags);
         if (!window_) {
             why = std::string("cannot create a window (") + SDL_GetError() + ")";
@@ -170,7 +171,14 @@ public:
     }
 
     void setFullScreen(bool on) override {
+        if (on == isFullScreen()) return;
+        if (on) {
+            SDL_GetWindowPosition(window_, &windowed_.x, &windowed_.y);
+            SDL_GetWindowSize(window_, &windowed_.w, &windowed_.h);
+        }
         SDL_SetWindowFullscreen(window_, on ? SDL_WINDOW_FULLSCREEN_DESKTOP : 0);
+        restoreUntilMs_ = on ? 0 : RealMilliseconds() + kRestoreMs;
+        if (!on) restoreWindowedPlace();
     }
 
     void setIcon(const std::string& pngPath) override {
@@ -206,9 +214,16 @@ public:
 
     void addRelaunchOptions(HostOptions& options) override {
         int x, y, w, h;
-        bool fullscreen = (SDL_GetWindowFlags(window_) & SDL_WINDOW_FULLSCREEN_DESKTOP) != 0;
+        bool fullscreen = isFullScreen();
         SDL_GetWindowPosition(window_, &x, &y);
         SDL_GetWindowSize(window_, &w, &h);
+        // In full screen the successor learns the window's own place, to go back to.
+        if (fullscreen && windowed_.w > 0) {
+            x = windowed_.x;
+            y = windowed_.y;
+            w = windowed_.w;
+            h = windowed_.h;
+        }
         options.windowGeometry = std::to_string(x) + "," + std::to_string(y) + "," + std::to_string(w) + "," +
                                  std::to_string(h) + "," + (fullscreen ? "1" : "0");
         options.fullscreen = false;
@@ -249,9 +264,20 @@ private:
         askedZoom_.clear();
     }
 
-    void toggleFullScreen() {
-        bool on = (SDL_GetWindowFlags(window_) & SDL_WINDOW_FULLSCREEN_DESKTOP) != 0;
-        setFullScreen(!on);
+    bool isFullScreen() const { return (SDL_GetWindowFlags(window_) & SDL_WINDOW_FULLSCREEN_DESKTOP) != 0; }
+
+    void toggleFullScreen() { setFullScreen(!isFullScreen()); }
+
+    // Leaving full screen, the window goes back to the place and size it had.
+    // Window managers restore their own idea of it, sometimes a little later
+    // than the switch: for a moment after it, any other place is corrected.
+    void restoreWindowedPlace() {
+        if (windowed_.w <= 0 || isFullScreen()) return;
+        int x, y, w, h;
+        SDL_GetWindowPosition(window_, &x, &y);
+        SDL_GetWindowSize(window_, &w, &h);
+        if (w != windowed_.w || h != windowed_.h) SDL_SetWindowSize(window_, windowed_.w, windowed_.h);
+        if (x != windowed_.x || y != windowed_.y) SDL_SetWindowPosition(window_, windowed_.x, windowed_.y);
     }
 
     // Mouse positions arrive in panel pixels (the renderer's logical size).
@@ -270,6 +296,9 @@ private:
             case SDL_QUIT: InputClose(); break;
             case SDL_WINDOWEVENT:
                 if (e.window.event == SDL_WINDOWEVENT_CLOSE) InputClose();
+                if ((e.window.event == SDL_WINDOWEVENT_MOVED || e.window.event == SDL_WINDOWEVENT_SIZE_CHANGED) &&
+                    restoreUntilMs_ && RealMilliseconds() < restoreUntilMs_)
+                    restoreWindowedPlace();
                 if (e.window.event == SDL_WINDOWEVENT_FOCUS_GAINED) InputActivate(true);
                 if (e.window.event == SDL_WINDOWEVENT_FOCUS_LOST) InputActivate(false);
                 if (e.window.event == SDL_WINDOWEVENT_EXPOSED && presented_) {
@@ -354,6 +383,7 @@ private:
     // game resets it about every 45 seconds while it runs.
     static constexpr uint64_t kKeepAwakeMs = 90000;
     static constexpr uint64_t kNoticeMs = 4000;
+    static constexpr uint64_t kRestoreMs = 1000;
     static constexpr uint64_t kFrameWaitMs = 2000;
 
     SDL_Window* window_ = nullptr;
@@ -371,6 +401,8 @@ private:
     Point lastHover_;
     bool keepingAwake_ = false;
     ZoomChoice zoom_;
+    SDL_Rect windowed_{0, 0, 0, 0};  // the window's place before full screen
+    uint64_t restoreUntilMs_ = 0;
     std::string askedZoom_;  // until the window's frame is known
     uint64_t frameDeadlineMs_ = 0;
     std::string title_ = "Karrowen";
