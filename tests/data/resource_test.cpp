@@ -9,6 +9,7 @@
 
 #include <gtest/gtest.h>
 
+#include "build_info.h"
 #include "data/property_file.h"
 #include "data/resource_local.h"
 #include "data_test_support.h"
@@ -361,6 +362,12 @@ TEST(ResourceFolder, LiesBesideTheProgramFolder) {
     const fs::path program = U8(host::ModulePath());
     const fs::path expected = program.parent_path().parent_path() / "resources";
     EXPECT_EQ(ResourceFolder(), U16(expected.string() + "/"));
+    // An installed layout next to the build does not take its place.
+    const fs::path share = program.parent_path().parent_path() / "share";
+    const bool hadShare = fs::exists(share);
+    fs::create_directories(program.parent_path() / KARROWEN_INSTALLED_RESOURCES);
+    EXPECT_EQ(ResourceFolder(), U16(expected.string() + "/"));
+    if (!hadShare) fs::remove_all(share);
 }
 
 TEST_F(ResourceLayer, OverlaysApplyOnlyToAReadOnlyResourceFolder) {
