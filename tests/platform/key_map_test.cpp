@@ -31,6 +31,7 @@ TEST(KeyBindings, LinesBindKeysAndButtonsOverTheDefaultsAndBadLinesAreSkippedWit
                      "just words\n"
                      "Right =\n"
                      "F11 = APP2\n"
+                     "F12 = APP3\n"
                      "Up = DOWN\n",
                      "keys.conf", b, warnings);
     EXPECT_EQ(b.key(SDLK_KP_8), VK_UP);
@@ -43,6 +44,7 @@ TEST(KeyBindings, LinesBindKeysAndButtonsOverTheDefaultsAndBadLinesAreSkippedWit
     EXPECT_EQ(b.key(SDLK_LEFT), VK_LEFT);
     EXPECT_EQ(b.key(SDLK_RIGHT), VK_RIGHT);
     EXPECT_EQ(b.key(SDLK_F11), 0);
+    EXPECT_EQ(b.key(SDLK_F12), 0);
     EXPECT_EQ(b.key(SDLK_UP), VK_DOWN);
     // What a line does not name keeps its default.
     EXPECT_EQ(b.key(SDLK_RETURN), VK_RETURN);
@@ -55,6 +57,7 @@ TEST(KeyBindings, LinesBindKeysAndButtonsOverTheDefaultsAndBadLinesAreSkippedWit
         "keys.conf:12: expected 'KEY = DEVICE-KEY', got 'just words'",
         "keys.conf:13: expected 'KEY = DEVICE-KEY', got 'Right ='",
         "keys.conf:14: F11 belongs to the window (full screen)",
+        "keys.conf:15: F12 belongs to the window (screenshots)",
     };
     EXPECT_EQ(warnings, expected);
 }

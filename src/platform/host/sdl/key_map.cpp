@@ -107,6 +107,10 @@ void ParseKeyBindings(const std::string& text, const std::string& fileName, KeyB
             warn("F11 belongs to the window (full screen)");
             continue;
         }
+        if (key == SDLK_F12) {
+            warn("F12 belongs to the window (screenshots)");
+            continue;
+        }
         bindings.keys[key] = vk;
     }
 }
