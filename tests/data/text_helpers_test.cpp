@@ -73,4 +73,21 @@ TEST(ParseNumbers, ReadTheLeadingNumberLikeTheCLibrary) {
     EXPECT_TRUE(std::isinf(ParseLeadingFloat(u"1e300")));
 }
 
+TEST(Utf8KeepingBytes, SupplementaryCharactersBecomeSurrogatePairsAndStrayBytesSurvive) {
+    auto units = [](std::initializer_list<int> list) {
+        std::u16string text;
+        for (int unit : list) text += char16_t(unit);
+        return text;
+    };
+    // U+10000, U+1F600 and U+10FFFF: the first, a middle and the last pair.
+    EXPECT_EQ(DecodeUtf8KeepingBytes("\xF0\x90\x80\x80"), units({0xD800, 0xDC00}));
+    EXPECT_EQ(DecodeUtf8KeepingBytes("\xF0\x9F\x98\x80"), units({0xD83D, 0xDE00}));
+    EXPECT_EQ(DecodeUtf8KeepingBytes("\xF4\x8F\xBF\xBF"), units({0xDBFF, 0xDFFF}));
+    // Bytes that are not UTF-8 (a stray continuation, an overlong form) come
+    // back unchanged from the round trip.
+    const std::string mixed = "a\x80\xC0\xAF\xF0\x9F\x98\x80\xE2\x82\xAC";
+    EXPECT_EQ(DecodeUtf8KeepingBytes(mixed).size(), 7u);
+    EXPECT_EQ(EncodeUtf8KeepingBytes(DecodeUtf8KeepingBytes(mixed)), mixed);
+}
+
 }  // namespace
