@@ -62,7 +62,7 @@ private:
     std::unique_ptr<AudioDevice> device_;
     AudioFormat format_;
     int volume_;
-    std::vector<uint8_t> scaled_;  // written from the output thread only
+    std::vector<uint8_t> scaled_;  // a device is written by one thread at a time
 };
 
 std::unique_ptr<AudioDevice> OpenChosenDevice(const AudioFormat& format, AudioDevice::BufferDone done, void* context) {
