@@ -169,8 +169,12 @@ TEST_F(GameLevelTest, TheOppositeKeyTurnsTheHeroBackAtOnce) {
     ASSERT_TRUE(hero.moving);
     const Cell entering = hero.cell;
     EXPECT_EQ(entering, start.step(open));
+    Item* there = level.itemAt(entering);
+    ASSERT_NE(there, nullptr);
+    ASSERT_FALSE(there->eaten());
     tapKey(open == 0 ? key_bits::Left : key_bits::Right, 0.1f);
-    // Placed on the cell it was entering, then walking back.
+    // Placed on the cell it was entering, eating what lies there, then walking back.
+    EXPECT_TRUE(there->eaten());
     EXPECT_EQ(hero.current, (open + 2) % 4);
     EXPECT_EQ(hero.cell, start);
 }
@@ -201,6 +205,15 @@ TEST_F(GameLevelTest, GoodtimeAddsUp) {
     EXPECT_FLOAT_EQ(level.goodtimeTimer, 8.25f);
     EXPECT_EQ(level.hero().material()->shadingMode, 5);
     EXPECT_EQ(host.texts[u"sptFlash"], u"MAGIC POWER!");
+    // The hero glows green, dimming as the time runs out, never below 100.
+    auto green = [&] {
+        level.update(0.01f, 0);
+        return int(level.hero().material()->colour >> 8) & 0xFF;
+    };
+    EXPECT_EQ(green(), 255);
+    for (int i = 0; i < 60; ++i) level.afterDraw(0.1f);
+    EXPECT_LT(green(), 255);
+    EXPECT_GE(green(), 100);
     // It runs down after drawing and the glow ends with it.
     for (int i = 0; i < 90; ++i) level.afterDraw(0.1f);
     EXPECT_EQ(level.goodtimeTimer, 0.0f);
@@ -314,7 +327,9 @@ TEST_F(GameLevelTest, DeathWithNoLifeLeftEndsTheGame) {
     settleHero();
     Hero& hero = level.hero();
     const Cell where = hero.cell;
+    hero.setHeading(0);
     hero.kill();
+    EXPECT_EQ(hero.heading, 3) << "he turns to face the player";
     EXPECT_EQ(hero.lives, -1);
     EXPECT_FLOAT_EQ(level.endTimer, 2.0f);
     // He rises, then shows again, still, where he fell.
@@ -358,6 +373,52 @@ TEST_F(GameLevelTest, GhostsRiseFromTheTombAndNeverHang) {
         int out = 0;
         for (auto& ghost : level.ghosts()) out += ghost->visible() ? 1 : 0;
         EXPECT_GT(out, 0) << "seed " << seed;
+    }
+}
+
+TEST_F(GameLevelTest, GhostsRiseOneAtATimeWhileTheTombGlowsAndSettles) {
+    GameLevel& level = makeLevel(3);
+    ASSERT_EQ(level.ghosts().size(), 3u);
+    auto risen = [&] {
+        std::vector<bool> shown;
+        for (auto& ghost : level.ghosts()) shown.push_back(ghost->visible());
+        return shown;
+    };
+    EXPECT_EQ(risen(), (std::vector<bool>{false, false, false}));
+    // Each tick raises at most one ghost (three times in four), the first still in the tomb.
+    for (int tick = 0; tick < 40 && !level.ghosts()[0]->visible(); ++tick) level.reviveTick();
+    EXPECT_EQ(risen(), (std::vector<bool>{true, false, false}));
+    EXPECT_EQ(level.ghosts()[0]->cell, level.ghostHome);
+    for (int tick = 0; tick < 40 && !level.ghosts()[1]->visible(); ++tick) level.reviveTick();
+    EXPECT_EQ(risen(), (std::vector<bool>{true, true, false}));
+
+    Material3D& glow = *level.tomb()->materials.front();
+    EXPECT_EQ(glow.shadingMode, 5);
+    level.update(0.05f, 0);
+    uint32_t blue = glow.colour & 0xFF;
+    EXPECT_LT(blue, 0xFFu) << "the glow fades";
+    level.update(0.001f, 0);
+    EXPECT_LT(glow.colour & 0xFF, blue) << "even over a very short frame";
+    // The tomb wobbles by a few units at most while it glows.
+    EXPECT_LT(std::abs(level.tomb()->meshes.front()->localMatrix[7]), 16.0f);
+    for (int i = 0; i < 40; ++i) level.update(0.05f, 0);
+    EXPECT_EQ(glow.shadingMode, 1);
+    Matrix4 identity;
+    identity.setIdentity();
+    const Matrix4& shake = level.tomb()->meshes.front()->localMatrix;
+    for (int i = 0; i < 16; ++i) EXPECT_EQ(shake[i], identity[i]) << i;
+}
+
+TEST_F(GameLevelTest, TheGhostsHomeIsAWallAtTheMiddleAndOnlyCellsInsideHoldItems) {
+    for (int number : {1, 20}) {
+        scene.clearObjects();
+        GameLevel& level = makeLevel(number);
+        const Maze& maze = level.maze();
+        EXPECT_EQ(maze.cell(level.ghostHome), 0);
+        EXPECT_LE(std::abs(level.ghostHome.x - maze.rows() / 2), 1) << "level " << number;
+        EXPECT_LE(std::abs(level.ghostHome.y - maze.columns() / 2), 1) << "level " << number;
+        for (Cell outside : {Cell{-1, 1}, Cell{1, -1}, Cell{maze.rows(), 1}, Cell{1, maze.columns()}})
+            EXPECT_EQ(level.itemAt(outside), nullptr);
     }
 }
 
