@@ -55,15 +55,20 @@ def main():
         sys.exit(f"no fuzz targets in {build}: configure it with clang and build fuzz_all first")
     rows, found = [], []
     for name, command in tests:
+        if not Path(command[0]).exists():
+            print(f"== {name}: not built, skipped", flush=True)
+            continue
         findings = build / "fuzz-findings" / name
         findings.mkdir(parents=True, exist_ok=True)
+        earlier = set(findings.iterdir())
         args = [re.sub(r"^-max_total_time=\d+$", f"-max_total_time={seconds}", a) for a in command]
         args.insert(1, f"-artifact_prefix={findings}/")
         print(f"== {name}: {seconds} s", flush=True)
         log = subprocess.run(args, capture_output=True, text=True, errors="replace").stderr
         (build / "fuzz-findings" / f"{name}.log").write_text(log)
         stats = final_stats(log)
-        crashes = sorted(p for p in findings.iterdir()
+        # Only this run's findings; those of earlier runs stay for reference.
+        crashes = sorted(p for p in set(findings.iterdir()) - earlier
                          if re.match(r"(crash|leak|timeout|oom|slow-unit)-[0-9a-f]+$", p.name))
         for crash in crashes:
             found.append((name, command[0], minimise(command, crash)))
