@@ -6,6 +6,7 @@
 
 #include <map>
 #include <memory>
+#include <set>
 #include <string>
 #include <vector>
 
@@ -17,7 +18,7 @@
 class RecordingHost : public GameHost {
 public:
     void playSound(std::u16string_view name) override { sounds.emplace_back(name); }
-    bool isSoundPlaying(std::u16string_view) override { return false; }
+    bool isSoundPlaying(std::u16string_view name) override { return playing.count(std::u16string(name)) != 0; }
     void stopAllSounds() override { sounds.emplace_back(u"<stop>"); }
     void setSpriteText(std::u16string_view sprite, const std::u16string& text) override {
         texts[std::u16string(sprite)] = text;
@@ -29,6 +30,7 @@ public:
     void drawPopupText(FrameBuffer&, std::u16string_view text, int) override { popups.emplace_back(text); }
 
     std::vector<std::u16string> sounds;
+    std::set<std::u16string> playing;  // what isSoundPlaying answers yes to
     std::map<std::u16string, std::u16string> texts;
     std::map<std::u16string, bool> shown;
     std::vector<std::u16string> popups;

@@ -4,6 +4,7 @@
 #include <set>
 
 #include "game_fixture.h"
+#include "scene/texture.h"
 
 namespace {
 
@@ -304,6 +305,15 @@ TEST_F(GameLevelTest, GhostTouchKillsTheHeroOrTheGhostInGoodtime) {
             EXPECT_TRUE(ghost.dying);
             EXPECT_EQ(level.hero().score, 2000);
             EXPECT_FALSE(level.hero().dying);
+            EXPECT_EQ(host.sounds.back(), u"ghostKilled");
+            const size_t sounds = host.sounds.size();
+            // A second ghost caught while that sound still plays does not restart it.
+            host.playing.insert(u"ghostKilled");
+            Ghost& second = *level.ghosts()[1];
+            second.appear(0.0f, level.hero().cell, 0.0f);
+            level.update(0.01f, 0);
+            EXPECT_TRUE(second.dying);
+            EXPECT_EQ(host.sounds.size(), sounds) << ::testing::PrintToString(host.sounds);
         } else {
             EXPECT_TRUE(level.hero().dying);
             EXPECT_EQ(level.hero().lives, 0);
@@ -366,10 +376,24 @@ TEST_F(GameLevelTest, GhostsRiseFromTheTombAndNeverHang) {
         scene.clearObjects();
         GameLevel& level = makeLevel(int(seed % 12) + 1, 3, seed);
         settleHero();
+        // A ghost's heading of travel is the direction of the step it is on.
+        int checked = 0;
         for (int tick = 0; tick < 6; ++tick) {
             level.reviveTick();
-            for (int i = 0; i < 40; ++i) level.update(0.05f, 0);
+            for (int i = 0; i < 40; ++i) {
+                std::vector<Cell> before;
+                for (auto& ghost : level.ghosts()) before.push_back(ghost->cell);
+                level.update(0.05f, 0);
+                for (size_t g = 0; g < before.size(); ++g) {
+                    const Ghost& ghost = *level.ghosts()[g];
+                    const Cell from = before[g];
+                    if (ghost.dying || std::abs(ghost.cell.x - from.x) + std::abs(ghost.cell.y - from.y) != 1) continue;
+                    EXPECT_EQ(from.step(ghost.travel), ghost.cell) << "seed " << seed;
+                    ++checked;
+                }
+            }
         }
+        EXPECT_GT(checked, 0) << "seed " << seed;
         int out = 0;
         for (auto& ghost : level.ghosts()) out += ghost->visible() ? 1 : 0;
         EXPECT_GT(out, 0) << "seed " << seed;
@@ -420,6 +444,18 @@ TEST_F(GameLevelTest, TheGhostsHomeIsAWallAtTheMiddleAndOnlyCellsInsideHoldItems
         for (Cell outside : {Cell{-1, 1}, Cell{1, -1}, Cell{maze.rows(), 1}, Cell{1, maze.columns()}})
             EXPECT_EQ(level.itemAt(outside), nullptr);
     }
+}
+
+TEST_F(GameLevelTest, ItemChipsTakeTheirPicturesShape) {
+    GameLevel& level = makeLevel(1);
+    // Without a picture an item is a square chip; a picture twice as wide as
+    // high makes it twice as wide.
+    const Vector3 square = level.itemAt(FirstItemOf(level, kGoodtime)->cell)->chip->size;
+    EXPECT_FLOAT_EQ(square.x, square.y);
+    Texture wide(32, 16, 0, false);
+    wide.loadedWidth = 30, wide.loadedHeight = 15;
+    Item item(scene, level.maze(), {1, 1}, kPickable, &wide);
+    EXPECT_FLOAT_EQ(item.chip->size.x, 2.0f * item.chip->size.y);
 }
 
 TEST_F(GameLevelTest, AWalledInGhostFindsAPassage) {
