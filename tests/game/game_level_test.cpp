@@ -456,6 +456,7 @@ TEST_F(GameLevelTest, ItemChipsTakeTheirPicturesShape) {
     wide.loadedWidth = 30, wide.loadedHeight = 15;
     Item item(scene, level.maze(), {1, 1}, kPickable, &wide);
     EXPECT_FLOAT_EQ(item.chip->size.x, 2.0f * item.chip->size.y);
+    EXPECT_EQ(item.chip->billboard, 2) << "screen-aligned, as the characters are";
 }
 
 TEST_F(GameLevelTest, AWalledInGhostFindsAPassage) {
