@@ -273,6 +273,8 @@ TEST_F(GameLevelTest, ANinthPopupReusesTheOldest) {
     }
     const ScorePopup* oldest = level.popups()[0].get();
     for (auto& popup : level.popups()) ASSERT_TRUE(popup->shown());
+    // A popup is a strip four times as wide as high.
+    EXPECT_FLOAT_EQ(oldest->chip->size.x, 4.0f * oldest->chip->size.y);
     ASSERT_GT(oldest->elapsed, level.popups()[7]->elapsed);
     level.showPopup({1, 1}, 2000, u"");
     EXPECT_EQ(oldest->elapsed, 0.0f);

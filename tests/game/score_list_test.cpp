@@ -29,6 +29,9 @@ TEST(ScoreList, ParsesAndFormatsTheStoredList) {
     EXPECT_EQ(table.entries()[1].value, U("900"));
     EXPECT_EQ(table.format(), U("Ann:5200,Bob:900"));
     EXPECT_TRUE(ScoreTable::Parse(U("")).entries().empty());
+    // Splitting at commas keeps an empty last part, so the text comes back as it was.
+    EXPECT_EQ(ScoreTable::Parse(U("Ann:5200,")).entries().size(), 2u);
+    EXPECT_EQ(ScoreTable::Parse(U("Ann:5200,")).format(), U("Ann:5200,"));
 }
 
 TEST(ScoreList, SameNameAndScoreTwiceIsKeptOnce) {
