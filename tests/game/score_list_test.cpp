@@ -60,6 +60,11 @@ TEST(ScoreList, OnlyTheTenBestAreKept) {
     ScoreTable high = TenScores();
     high.insert(U("Zed"), 750);
     EXPECT_EQ(high.format(), U("A:1000,B:900,C:800,Zed:750,D:700,E:600,F:500,G:400,H:300,I:200"));
+
+    ScoreTable best = TenScores();
+    best.insert(U("Zed"), 5000);
+    EXPECT_EQ(best.format(), U("Zed:5000,A:1000,B:900,C:800,D:700,E:600,F:500,G:400,H:300,I:200"))
+        << "from the last place to the first";
 }
 
 TEST(ScoreList, NamesCannotBreakTheList) {
