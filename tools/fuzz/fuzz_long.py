@@ -62,6 +62,11 @@ def main():
         findings.mkdir(parents=True, exist_ok=True)
         earlier = set(findings.iterdir())
         args = [re.sub(r"^-max_total_time=\d+$", f"-max_total_time={seconds}", a) for a in command]
+        if not any(not a.startswith("-") for a in args[1:]):
+            # A target whose test run keeps no corpus grows one here.
+            grown = build / "fuzz-corpora" / name
+            grown.mkdir(parents=True, exist_ok=True)
+            args.append(str(grown))
         args.insert(1, f"-artifact_prefix={findings}/")
         print(f"== {name}: {seconds} s", flush=True)
         log = subprocess.run(args, capture_output=True, text=True, errors="replace").stderr
@@ -77,7 +82,7 @@ def main():
     print(f"\n{'target':<22}{'runs':>12}{'exec/s':>9}{'cov':>8}{'ft':>8}{'findings':>10}")
     for name, s, n in rows:
         print(f"{name:<22}{s['runs']:>12}{s['exec/s']:>9}{s['cov']:>8}{s['ft']:>8}{n:>10}")
-    print(f"\nCorpora grown: {build}/tools/fuzz/*-corpus; logs: {build}/fuzz-findings/")
+    print(f"\nCorpora grown: {build}/tools/fuzz/*-corpus and {build}/fuzz-corpora/; logs: {build}/fuzz-findings/")
     for name, program, finding in found:
         print(f"finding of {name}: {finding}\n  reproduce: {program} {finding}\n"
               f"  once fixed, keep it among the target's seeds in tools/fuzz/ so every test run replays it")

@@ -20,23 +20,33 @@ foreach(source app/start_choice game/game_level game/maze game/maze_scene game/i
   list(APPEND FUZZ_INPUT_GAME ${FUZZ_SRC}/${source}.cpp)
 endforeach()
 
-# karrowen_input_fuzz_target(NAME SOURCE MAX_LEN SOURCES <instrumented sources> LIBS <libraries>)
+# karrowen_input_fuzz_target(NAME SOURCE MAX_LEN [SEEDS_ONLY] SOURCES <instrumented sources> LIBS <libraries>)
+# SEEDS_ONLY: the test run starts from the seeds alone and keeps nothing, for a
+# target too slow to replay a corpus that grows with every run in its 10 s;
+# make fuzz-long still grows one for it in the build folder.
 function(karrowen_input_fuzz_target name source max_len)
-  cmake_parse_arguments(TARGET "" "" "SOURCES;LIBS" ${ARGN})
+  cmake_parse_arguments(TARGET "SEEDS_ONLY" "" "SOURCES;LIBS" ${ARGN})
   add_executable(fuzz_${name} ${CMAKE_CURRENT_LIST_DIR}/${source} ${TARGET_SOURCES})
   target_compile_options(fuzz_${name} PRIVATE ${FUZZ_FLAGS} ${FUZZ_OPTIMIZE})
   target_link_options(fuzz_${name} PRIVATE ${FUZZ_FLAGS})
   target_link_libraries(fuzz_${name} PRIVATE ${TARGET_LIBS})
-  set(corpus ${CMAKE_CURRENT_BINARY_DIR}/${name}-corpus)
-  file(MAKE_DIRECTORY ${corpus})
+  set(seeds ${CMAKE_CURRENT_LIST_DIR}/${name}_corpus)
+  if(TARGET_SEEDS_ONLY)
+    file(GLOB seed_files CONFIGURE_DEPENDS ${seeds}/*)
+    list(JOIN seed_files "," seed_list)
+    set(inputs -seed_inputs=${seed_list})
+  else()
+    set(corpus ${CMAKE_CURRENT_BINARY_DIR}/${name}-corpus)
+    file(MAKE_DIRECTORY ${corpus})
+    set(inputs ${corpus} ${seeds})
+  endif()
   add_test(NAME fuzz_${name}
            COMMAND fuzz_${name} -max_total_time=${KARROWEN_FUZZ_SECONDS} -max_len=${max_len} -timeout=20
-                   -rss_limit_mb=2048 -print_final_stats=1 -dict=${CMAKE_CURRENT_LIST_DIR}/${name}.dict
-                   ${corpus} ${CMAKE_CURRENT_LIST_DIR}/${name}_corpus)
+                   -rss_limit_mb=2048 -print_final_stats=1 -dict=${CMAKE_CURRENT_LIST_DIR}/${name}.dict ${inputs})
   set_tests_properties(fuzz_${name} PROPERTIES TIMEOUT 120)
 endfunction()
 
-karrowen_input_fuzz_target(template template_fuzz.cpp 16384
+karrowen_input_fuzz_target(template template_fuzz.cpp 16384 SEEDS_ONLY
   SOURCES ${FUZZ_INPUT_TEMPLATE} LIBS karrowen_render3d)
 target_compile_definitions(fuzz_template PRIVATE KARROWEN_FUZZ_RESOURCES="${KARROWEN_RESOURCE_DIR}")
 # The built resources (generated pictures among them) are what templates name.
