@@ -54,7 +54,7 @@ MODULES = {
         "files": ["src/render3d/span_fill.cpp", "src/render3d/triangle_setup.cpp",
                   "src/render3d/subdivision_drawer.cpp"],
         "target": "karrowen_render3d_tests",
-        "filter": "*RendererTest*:*GoldenTest*:Chip*",
+        "filter": "*RendererTest*:*GoldenTest*:Chip*:SpanFill*",
     },
     "window": {
         "files": ["src/platform/window.cpp"],
