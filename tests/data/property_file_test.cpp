@@ -28,10 +28,10 @@ std::u16string Get(PropertyFile& file, std::u16string_view key) {
 
 TEST(PropertySyntax, CommentBlankAndEntryWriteBackAsTheSameLines) {
     PropertyFile file;
-    file.loadText(u"# settings\n\na = 1\n");
+    file.loadText(u"  # settings\n \t\na = 1\n");
     EXPECT_EQ(file.count(), 3);
     EXPECT_EQ(file.dataKeyCount(), 1);
-    EXPECT_EQ(file.serialize(), u"# settings\n\na=1\n");
+    EXPECT_EQ(file.serialize(), u"# settings\n\na=1\n") << "lines are trimmed before they are told apart";
     PropertyFile skipping;
     skipping.loadText(u"a=1\n   \n\t\nb=2\n", nullptr, true);
     EXPECT_EQ(skipping.serialize(), u"a=1\nb=2\n");
