@@ -122,6 +122,20 @@ TEST_F(ResourceLayer, WriteModesNeverReachTheArchive) {
     EXPECT_EQ(EntryCount(tempFolderPath()), 0u);
 }
 
+TEST_F(ResourceLayer, ExtractedCopiesLeaveNothingOpenOrBehind) {
+    PrepareTempFolder();
+    registerGameArchive();
+    // A mode the C library refuses: the copy is made, cannot be opened, and goes again.
+    EXPECT_EQ(OpenResource(path("a_b.gif"), "q"), nullptr);
+    EXPECT_EQ(EntryCount(tempFolderPath()), 0u);
+    // Closing a stream read from the archive releases its descriptor.
+    auto openDescriptors = [] { return std::distance(fs::directory_iterator("/proc/self/fd"), fs::directory_iterator{}); };
+    const auto before = openDescriptors();
+    for (int i = 0; i < 3; ++i) CloseResource(OpenResource(path("a_b.gif"), "rb"));
+    EXPECT_EQ(openDescriptors(), before);
+    EXPECT_EQ(EntryCount(tempFolderPath()), 0u);
+}
+
 TEST_F(ResourceLayer, CorruptMemberIsNotServed) {
     const fs::path zip = resources() / "resources.zip";
     WriteZip(zip, {{"data.txt", "PAYLOAD-0123456789", false}});
