@@ -33,6 +33,10 @@ TEST_F(LanguageTableTest, TranslatedTextsReplaceDefaults) {
     ASSERT_NE(LanguageTable(), nullptr);
     EXPECT_EQ(GetLanguageText(u"MG_POW", u"MAGIC POWER!"), u"ZAUBERKRAFT!");
     EXPECT_EQ(GetLanguageText(u"NEW_LF", u"NEW LIFE!"), u"NEUES LEBEN!");
+    // A folder named without its closing separator is the same folder.
+    FreeLanguageTable();
+    LoadLanguageTable(U16(resources().string()), u"LanguageTable.txt");
+    EXPECT_EQ(GetLanguageText(u"MG_POW", u"MAGIC POWER!"), u"ZAUBERKRAFT!");
     EXPECT_EQ(GetLanguageText(u"LV_CLR", u"Level Cleared"), u"Level Cleared");
     // Blank lines are not kept as entries.
     EXPECT_EQ(LanguageTable()->count(), 4);
