@@ -71,13 +71,14 @@ fuzz-long: setup
 # Mutation testing of one module, not part of `make test`: the share of small
 # faults its tests catch. MODULE=data|gif|modplayer|spanfill|window|game;
 # SAMPLE mutants per file, SEED for the sample, FILTER a gtest filter or
-# CTEST a ctest -R expression to run fewer tests per mutant.
+# CTEST a ctest -R expression to run fewer tests per mutant; KEEP_KILLED=1
+# reuses earlier kills of the same mutants (sound while tests are only added).
 MUTATE_BUILD ?= build-f
 SAMPLE ?= 40
 SEED   ?= karrowen
 mutate: setup
 	@nice -n 10 python3 tools/mutate/mutate.py $(MODULE) --build $(MUTATE_BUILD) --sample $(SAMPLE) --seed $(SEED) \
-	  $(if $(FILTER),--filter '$(FILTER)') $(if $(CTEST),--ctest '$(CTEST)')
+	  $(if $(FILTER),--filter '$(FILTER)') $(if $(CTEST),--ctest '$(CTEST)') $(if $(KEEP_KILLED),--keep-killed)
 
 # Soak run, not part of `make test`: the built-in player plays LEVELS (100)
 # levels through the relaunch chain while every process's memory, descriptors

@@ -10,7 +10,8 @@ are written: people building from the tree never see a mutant, and every
 mutant meets the same build of the rest of the program.
 
 Usage: mutate.py MODULE [--sample N] [--seed S] [--filter GTEST_FILTER]
-                        [--ctest REGEX] [--build DIR] [--list]
+                        [--ctest REGEX] [--build DIR] [--list] [--only FILE:LINE]
+                        [--keep-killed]
 """
 
 import argparse
