@@ -138,6 +138,7 @@ TEST_F(GameLevelTest, AStepLastsHalfASecondWhateverTheFrameRate) {
         for (int d = 0; d < 4 && open < 0; ++d)
             if (level.maze().cell(start.step(d)) == 1) open = d;
         ASSERT_GE(open, 0);
+        EXPECT_EQ(hero.material()->shadingMode, 1) << "landed, he is drawn solid";
         const KeyState keys[4] = {key_bits::Right, key_bits::Up, key_bits::Left, key_bits::Down};
         level.update(dt, keys[open]);
         int frames = 0;
@@ -254,8 +255,10 @@ TEST_F(GameLevelTest, TheLastCountedItemClearsTheLevel) {
     EatAllCountedBut(level, last);
     ASSERT_EQ(level.remaining(), 1);
     ASSERT_NE(FirstItemOf(level, kLife), nullptr);
+    level.hero().setHeading(0);
     level.eatAt(last->cell);
     EXPECT_EQ(level.remaining(), 0);
+    EXPECT_EQ(level.hero().heading, 3) << "he turns to the player";
     EXPECT_FLOAT_EQ(level.endTimer, 3.5f);
     EXPECT_EQ(host.texts[u"sptMessage"], u"Level Cleared");
     LevelOutcome outcome = LevelOutcome::Playing;
@@ -278,6 +281,7 @@ TEST_F(GameLevelTest, ANinthPopupReusesTheOldest) {
     ASSERT_GT(oldest->elapsed, level.popups()[7]->elapsed);
     level.showPopup({1, 1}, 2000, u"");
     EXPECT_EQ(oldest->elapsed, 0.0f);
+    EXPECT_GT(oldest->chip->worldMatrix.getTranslation().y, level.maze().cellCenter({1, 1}).y) << "it starts above the cell";
     EXPECT_FLOAT_EQ(oldest->chip->worldMatrix[0], 1.7f);
     EXPECT_NE(level.popups()[1]->elapsed, 0.0f);
     // Popups fade away after 1.2 seconds.
@@ -323,6 +327,23 @@ TEST_F(GameLevelTest, GhostTouchKillsTheHeroOrTheGhostInGoodtime) {
             EXPECT_EQ(host.sounds.back(), u"killed");
         }
     }
+}
+
+TEST_F(GameLevelTest, AGhostThatSeesTheHeroNextToItStepsOntoHim) {
+    GameLevel& level = makeLevel(1, 1);
+    settleHero();
+    const Cell hero = level.hero().cell;
+    for (int side : {0, 2}) {
+        const Cell from = hero.step((side + 2) % 4);
+        if (level.maze().cell(from) != 1) continue;
+        Ghost& ghost = *level.ghosts()[size_t(side / 2)];
+        ghost.appear(0.0f, from, 0.0f);
+        level.update(0.01f, 0);
+        EXPECT_EQ(ghost.cell, hero) << "from the side " << side;
+        EXPECT_EQ(ghost.travel, side);
+        return;
+    }
+    GTEST_SKIP() << "no passage beside the hero";
 }
 
 TEST_F(GameLevelTest, AppearingCharactersAreHarmless) {
@@ -454,6 +475,10 @@ TEST_F(GameLevelTest, ItemChipsTakeTheirPicturesShape) {
     // high makes it twice as wide.
     const Vector3 square = level.itemAt(FirstItemOf(level, kGoodtime)->cell)->chip->size;
     EXPECT_FLOAT_EQ(square.x, square.y);
+    Texture unloaded(8, 8, 0, false);
+    unloaded.loadedWidth = unloaded.loadedHeight = 0;
+    Item plain(scene, level.maze(), {1, 1}, kPickable, &unloaded);
+    EXPECT_FLOAT_EQ(plain.chip->size.x, plain.chip->size.y) << "a picture that did not load counts as none";
     Texture wide(32, 16, 0, false);
     wide.loadedWidth = 30, wide.loadedHeight = 15;
     Item item(scene, level.maze(), {1, 1}, kPickable, &wide);

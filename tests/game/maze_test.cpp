@@ -7,6 +7,7 @@
 #include <set>
 
 #include "game/game_random.h"
+#include "game/items.h"
 #include "game/maze.h"
 
 namespace {
@@ -79,6 +80,8 @@ TEST(Maze, OutsideAndBorderAreWalls) {
     Maze maze(9, 9, 1, random);
     maze.generate();
     EXPECT_EQ(maze.cell(-1, 0), 0);
+    EXPECT_EQ(maze.cell(-1, 3), 0);
+    EXPECT_EQ(maze.cell(3, -1), 0);
     EXPECT_EQ(maze.cell(9, 0), 0);
     EXPECT_EQ(maze.cell(4, 9), 0);
     for (int i = 0; i < 9; ++i) {
@@ -87,6 +90,21 @@ TEST(Maze, OutsideAndBorderAreWalls) {
         EXPECT_EQ(maze.cell(i, 0), 0);
         EXPECT_EQ(maze.cell(i, 8), 0);
     }
+}
+
+TEST(ItemLayout, LifeAndKillItemsCanLandInEveryInnerRowAndColumn) {
+    std::set<int> rows, columns;
+    for (uint32_t seed = 1; seed <= 60; ++seed) {
+        GameRandom random(seed);
+        Maze maze(7, 7, 8, random);
+        maze.generate();
+        ItemLayout layout(maze, 8, {1, 3}, {3, 3}, random);
+        for (int x = 0; x < 7; ++x)
+            for (int y = 0; y < 7; ++y)
+                if (layout.at({x, y}) == kLife || layout.at({x, y}) == kSpeed) rows.insert(x), columns.insert(y);
+    }
+    EXPECT_EQ(rows, (std::set<int>{1, 2, 3, 4, 5}));
+    EXPECT_EQ(columns, (std::set<int>{1, 2, 3, 4, 5}));
 }
 
 TEST(Maze, GenerationIsASpanningTreeOfTheRoomsForManySeeds) {

@@ -66,7 +66,7 @@ MODULES = {
         "files": ["src/game/game_level.cpp", "src/game/actor.cpp", "src/game/maze.cpp", "src/game/items.cpp",
                   "src/game/score_list.cpp"],
         "target": "karrowen_game_tests",
-        "filter": "*GameLevel*:*Maze*:*GameRandom*:*ScoreList*",
+        "filter": "*GameLevel*:*Maze*:*GameRandom*:*ScoreList*:*ItemLayout*",
     },
 }
 
