@@ -125,6 +125,8 @@ TEST_F(ResourceLayer, WriteModesNeverReachTheArchive) {
 TEST_F(ResourceLayer, ExtractedCopiesLeaveNothingOpenOrBehind) {
     PrepareTempFolder();
     registerGameArchive();
+    EXPECT_EQ(OpenResource(u"", "rb"), nullptr);
+    EXPECT_EQ(OpenResource(path("a_b.gif"), nullptr), nullptr);
     // A mode the C library refuses: the copy is made, cannot be opened, and goes again.
     EXPECT_EQ(OpenResource(path("a_b.gif"), "q"), nullptr);
     EXPECT_EQ(EntryCount(tempFolderPath()), 0u);
@@ -266,6 +268,13 @@ TEST_F(ResourceLayer, TemporaryFolderIsMadePrivate) {
     fs::permissions(tempFolderPath(), fs::perms::all, fs::perm_options::replace);
     PrepareTempFolder();
     EXPECT_EQ(Mode(tempFolderPath()), 0700);
+    // Removed since, with its shared parent, it is made again for the next copy.
+    fs::remove_all(tempFolderPath().parent_path());
+    registerGameArchive();
+    std::FILE* stream = OpenResource(path("a_b.gif"), "rb");
+    ASSERT_NE(stream, nullptr);
+    EXPECT_EQ(Mode(tempFolderPath()), 0700);
+    CloseResource(stream);
 }
 
 TEST_F(ResourceLayer, PlantedLinkIsNeverFollowed) {
