@@ -55,6 +55,7 @@ TEST(CollapseParentFolders, RemovesEachFolderWithItsDotDot) {
     EXPECT_EQ(collapsed(u"../../x"), u"../../x");
     EXPECT_EQ(collapsed(u"a/../../x"), u"../x");
     EXPECT_EQ(collapsed(u"a/..x/y"), u"a/..x/y");
+    EXPECT_EQ(collapsed(u"a/b/x./y"), u"a/b/x./y");
 }
 
 TEST(ParseColour, ReadsThreeDecimalChannels) {
