@@ -10,7 +10,11 @@
 
 #include "data/property_file.h"
 #include "game/score_list.h"
+#include "data/text_helpers.h"
 #include "platform/host/host.h"
+#include "scene/canvas.h"
+#include "scene/scene_sprite.h"
+#include "scene/sprite.h"
 
 namespace {
 
@@ -84,6 +88,30 @@ TEST(ScoreList, APartWithoutAColonSurvives) {
     ScoreTable table = ScoreTable::Parse(U("Ann:5200,legacy,Bob:900"));
     table.insert(U("Cy"), 1000);
     EXPECT_EQ(table.format(), U("Ann:5200,Cy:1000,Bob:900,legacy"));
+}
+
+TEST(ScoreList, ShownRowsHoldTheEntriesAndDashesAfterThem) {
+    Canvas canvas(u"scores", false, false);
+    auto* page = new SceneSprite(0, 0, 100, 100, 0, nullptr, 0, 0, 0, 0, 0);
+    std::vector<Sprite*> names, values;
+    for (size_t row = 0; row < ScoreTable::kShown; ++row) {
+        names.push_back(new Sprite(0, 0, 10, 10));
+        values.push_back(new Sprite(0, 0, 10, 10));
+        page->addObject(u"ScoreName" + Decimal(row), names.back());
+        page->addObject(u"ScoreValue" + Decimal(row), values.back());
+        names.back()->setText(u"old");
+        values.back()->setText(u"old");
+    }
+    canvas.addScene(u"page", page);
+    ShowScores(canvas, ScoreTable::Parse(U("Ann:5200,legacy,Bob:900")));
+    const std::vector<std::u16string> shownNames = {u"Ann", u"legacy", u"Bob"}, shownValues = {u"5200", u"---", u"900"};
+    for (size_t row = 0; row < ScoreTable::kShown; ++row) {
+        EXPECT_EQ(names[row]->text(), row < 3 ? shownNames[row] : u"----------") << row;
+        EXPECT_EQ(values[row]->text(), row < 3 ? shownValues[row] : u"---") << row;
+    }
+    ShowScores(canvas, TenScores());
+    EXPECT_EQ(names[0]->text(), U("A"));
+    EXPECT_EQ(values[9]->text(), U("100"));
 }
 
 TEST(ScoreList, WritesTheListAndLeavesOtherEntriesAlone) {
