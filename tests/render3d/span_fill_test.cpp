@@ -114,6 +114,23 @@ TEST(SpanFill, LinesReachTheViewportsEdgesAndStopThere) {
         EXPECT_EQ(target.at(15, y), 0xFF0000u) << y;
         EXPECT_EQ(target.at(7, y), kEmpty) << y;
     }
+    // Across the left edge: nothing wraps onto the row above.
+    Target across(16, 16, 1);
+    across.st.materialColour = 0xFF0000;
+    DrawLine(across.st, At(-5, 8, 10, 0, 0), At(3, 8, 10, 0, 0));
+    for (int x = 0; x < 16; ++x) {
+        EXPECT_EQ(across.at(x, 7), kEmpty) << x;
+        EXPECT_EQ(across.at(x, 8), x <= 3 ? 0xFF0000u : kEmpty) << x;
+    }
+}
+
+TEST(SpanFill, ALineIsDepthTestedAlongItsLength) {
+    // From depth 10 to 20 over a buffer at 15: only the nearer half shows.
+    Target target(16, 16, 1);
+    target.st.materialColour = 0xFF0000;
+    std::fill(target.depth.begin(), target.depth.end(), 15u << 16);
+    DrawLine(target.st, At(0, 4, 10, 0, 0), At(10, 4, 20, 0, 0));
+    for (int x = 0; x <= 10; ++x) EXPECT_EQ(target.at(x, 4), x < 5 ? 0xFF0000u : kEmpty) << x;
 }
 
 }  // namespace
