@@ -24,6 +24,13 @@ inline std::string ReadText(const fs::path& path) {
     return all.str();
 }
 
+// A sanitizer's report from any process of a run. Only the first process's
+// status reaches the shell (and a pipe hides even that), so a leak or an
+// error in a relaunched process shows only in the log.
+inline bool SanitizerReported(const std::string& log) {
+    return log.find("Sanitizer") != std::string::npos || log.find("runtime error:") != std::string::npos;
+}
+
 struct Screenshot {
     int width = 0, height = 0;
     std::vector<uint8_t> rgb;

@@ -101,6 +101,7 @@ private:
         Run result;
         result.exitCode = WIFEXITED(status) ? WEXITSTATUS(status) : -1;
         result.log = ReadText(log);
+        EXPECT_FALSE(e2e::SanitizerReported(result.log)) << result.log;
         fs::remove(log);
         return result;
     }

@@ -62,7 +62,9 @@ protected:
                               "-" + std::to_string(::getpid()) + " " + options + " -- " + arguments + " 2>&1 | cat > '" +
                               log.string() + "'";
         EXPECT_EQ(std::system(command.c_str()), 0) << command;
-        return ReadText(log);
+        const std::string text = ReadText(log);
+        EXPECT_FALSE(e2e::SanitizerReported(text)) << text;
+        return text;
     }
     static Screenshot shot(const std::string& name) {
         Screenshot s;
@@ -279,6 +281,7 @@ TEST_F(GameRuns, MissingPicturesAndObjectsAreToldAndTheGameGoesOn) {
         pclose(pipe);
     }
     fs::remove_all(broken);
+    EXPECT_FALSE(e2e::SanitizerReported(log)) << log;
     EXPECT_NE(log.find("bkg.jpg"), std::string::npos) << log;
     EXPECT_NE(log.find("pickable.gif"), std::string::npos) << log;
     std::vector<LevelStart> starts = LevelStarts(log);
