@@ -13,6 +13,7 @@ packages=(
   libfreetype-dev libfontconfig-dev fonts-liberation2
   libosmesa6-dev  # only for the renderer comparison in karrowen-bench render
   sox
+  zip  # make soak packs level folders into an archive
   desktop-file-utils appstream  # validate the installed desktop entry and metainfo
   xvfb openbox xdotool x11-utils  # the desktop window test: a real X display and window manager
 )

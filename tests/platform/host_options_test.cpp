@@ -5,6 +5,7 @@
 #include <tuple>
 
 #include "platform/host/device_profile.h"
+#include "platform/host/input_recorder.h"
 #include "platform/host/input_script.h"
 #include "platform/host/win_types.h"
 
@@ -134,6 +135,48 @@ TEST(InputScript, WrittenEventsAndKeyNamesReadBackTheSame) {
         EXPECT_EQ(std::tie(in.atMs, in.action, in.a, in.b, in.text), std::tie(out.atMs, out.action, out.a, out.b, out.text))
             << FormatScriptEvent(in);
     }
+}
+
+std::string FileText(const std::string& path) {
+    std::string text;
+    if (std::FILE* f = std::fopen(path.c_str(), "r")) {
+        for (int c; (c = std::fgetc(f)) != EOF;) text += char(c);
+        std::fclose(f);
+    }
+    return text;
+}
+
+// A second copy started with the same --record hands its command line to the
+// running one and ends; it must not have emptied that run's recording.
+TEST(InputRecorder, ANewRecordingTouchesItsFileOnlyWithItsFirstEvent) {
+    const std::string path = ::testing::TempDir() + "recorder_test.input";
+    {
+        std::FILE* f = std::fopen(path.c_str(), "w");
+        ASSERT_NE(f, nullptr);
+        std::fputs("100 key A\n", f);
+        std::fclose(f);
+    }
+    std::string error;
+    {
+        InputRecorder idle;
+        ASSERT_TRUE(idle.open(path, false, 7, error)) << error;
+        EXPECT_TRUE(idle.recording());
+    }
+    EXPECT_EQ(FileText(path), "100 key A\n");
+
+    InputRecorder first;
+    ASSERT_TRUE(first.open(path, false, 7, error)) << error;
+    first.record({250, "keydown", 'B', 0, ""});
+    InputRecorder successor;
+    ASSERT_TRUE(successor.open(path, true, 7, error)) << error;
+    successor.record({300, "keyup", 'B', 0, ""});
+    InputScript script;
+    ASSERT_TRUE(ParseInputScript(FileText(path), script, error)) << error;
+    ASSERT_EQ(script.events.size(), 2u) << FileText(path);
+    EXPECT_EQ(script.events[0].atMs, 250u);
+    EXPECT_EQ(script.events[1].action, "keyup");
+    EXPECT_NE(FileText(path).find("--seed=7"), std::string::npos);
+    std::remove(path.c_str());
 }
 
 TEST(DeviceProfile, RefusesDisplayMemoryTheProgramWouldWriteBeyond) {

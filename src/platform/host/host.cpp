@@ -357,6 +357,8 @@ bool StartProcess(const std::u16string& modulePath, const std::u16string& comman
     HostCore& c = Core();
     HostOptions next = c.options;
     next.relaunched = true;
+    // The successor appends: the run's recording must exist before it does.
+    if (c.recorder.recording()) c.recorder.start();
     // The clock goes on where this process leaves it, real or virtual, so that
     // script, screenshot, exit and recording times count from the run's start.
     next.clockStartMs = TickCount();
