@@ -190,6 +190,9 @@ TEST(DeviceProfile, RefusesDisplayMemoryTheProgramWouldWriteBeyond) {
     // An iPAQ H3800 whose fixed address holds memory of another layout.
     EXPECT_FALSE(ParseDeviceProfile("oemInfo=Compaq iPAQ H3800\nmemoryAddress=0xAC0755A0\n", "t", p, error));
     EXPECT_FALSE(ParseDeviceProfile("base=pocketpc\nmemoryXPitch=-2147483648\n", "t", p, error));
+    // A pitch of an odd number of bytes would store 16-bit pixels misaligned.
+    EXPECT_FALSE(ParseDeviceProfile("base=square\nmemoryWidth=240\nmemoryHeight=240\nmemoryXPitch=480\nmemoryYPitch=-1\n",
+                                    "t", p, error));
     ASSERT_TRUE(ParseDeviceProfile("base=ipaq-h3800\nosBuild=7\n", "t", p, error)) << error;
     EXPECT_EQ(p.memoryAddress, 0xAC0755A0u);
     EXPECT_EQ(p.osBuild, 7);

@@ -128,6 +128,8 @@ bool Plausible(const DeviceProfile& p, std::string& error) {
     else if (!inRange(p.rawWidth, 0, 8192) || !inRange(p.rawHeight, 0, 8192)) error = "raw size out of range";
     else if (!inRange(p.memoryWidth, 0, 8192) || !inRange(p.memoryHeight, 0, 8192)) error = "memory size out of range";
     else if (!inRange(p.memoryXPitch, -65536, 65536) || !inRange(p.memoryYPitch, -65536, 65536)) error = "pitch out of range";
+    // Display memory holds 16-bit pixels, which an odd pitch would split.
+    else if (p.memoryXPitch % 2 != 0 || p.memoryYPitch % 2 != 0) error = "pitches must be whole 16-bit pixels";
     // The raw frame buffer reply describes the display memory itself, and the
     // program copies raw-sized pictures into it: both must be the same size.
     else if (p.memoryWidth && p.rawWidth * p.rawHeight != 0 && (p.memoryWidth != p.rawWidth || p.memoryHeight != p.rawHeight))
