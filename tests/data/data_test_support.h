@@ -3,10 +3,12 @@
 // test that touches the resource layer runs inside its own scratch folder, with
 // the temporary and per-user folders pointed there through the environment.
 
+#include <sys/resource.h>
 #include <sys/stat.h>
 #include <unistd.h>
 #include <zip.h>
 
+#include <csignal>
 #include <cstdlib>
 #include <filesystem>
 #include <fstream>
@@ -18,6 +20,7 @@
 
 #include <gtest/gtest.h>
 
+#include "data/property_file.h"
 #include "data/resource.h"
 #include "platform/host/host.h"
 
@@ -27,6 +30,22 @@ namespace fs = std::filesystem;
 
 inline std::u16string U16(const std::string& text) { return host::FromUtf8(text); }
 inline std::string U8(std::u16string_view text) { return host::ToUtf8(std::u16string(text)); }
+
+// Saves under a 4 KiB file-size limit, so that a larger write fails part-way
+// as it would on a full disk.
+inline bool SaveUnderFileSizeLimit(PropertyFile& file) {
+    rlimit saved;
+    if (::getrlimit(RLIMIT_FSIZE, &saved) != 0) return file.save();
+    auto previousHandler = ::signal(SIGXFSZ, SIG_IGN);
+    rlimit small = saved;
+    small.rlim_cur = 4096;
+    const bool limited = ::setrlimit(RLIMIT_FSIZE, &small) == 0;
+    EXPECT_TRUE(limited);
+    const bool savedOk = file.save();
+    ::setrlimit(RLIMIT_FSIZE, &saved);
+    ::signal(SIGXFSZ, previousHandler);
+    return savedOk;
+}
 
 inline void WriteFile(const fs::path& path, const std::string& bytes) {
     fs::create_directories(path.parent_path());

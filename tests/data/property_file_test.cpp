@@ -3,9 +3,6 @@
 
 #include "data/property_file.h"
 
-#include <signal.h>
-#include <sys/resource.h>
-
 #include <gtest/gtest.h>
 
 #include "data_test_support.h"
@@ -368,16 +365,7 @@ TEST_F(PropertyFileOnDisk, WriteThatFailsHalfWayLeavesTheOldFileWhole) {
     ASSERT_TRUE(file.load(resources16(), u"scores.properties"));
     for (int i = 0; i < 500; ++i) file.set(u"entry" + U16(std::to_string(i)), std::u16string(40, u'x'));
 
-    // A file-size limit makes the write fail part-way, as a full disk would.
-    rlimit saved;
-    ASSERT_EQ(::getrlimit(RLIMIT_FSIZE, &saved), 0);
-    auto previousHandler = ::signal(SIGXFSZ, SIG_IGN);
-    rlimit small = saved;
-    small.rlim_cur = 4096;
-    ASSERT_EQ(::setrlimit(RLIMIT_FSIZE, &small), 0);
-    const bool savedOk = file.save();
-    ::setrlimit(RLIMIT_FSIZE, &saved);
-    ::signal(SIGXFSZ, previousHandler);
+    const bool savedOk = SaveUnderFileSizeLimit(file);
 
     EXPECT_FALSE(savedOk);
     EXPECT_EQ(ReadFile(target), old);

@@ -3,10 +3,6 @@
 // shipped file shows through, and how an earlier version's full copy becomes
 // an overlay.
 
-#include <sys/resource.h>
-
-#include <csignal>
-
 #include <gtest/gtest.h>
 
 #include "data/property_file.h"
@@ -144,16 +140,7 @@ TEST_F(PropertyOverlay, AFailedWriteLeavesTheOldOverlayWhole) {
     const std::string old = "chkVideo:status=0\n";
     for (int i = 0; i < 200; ++i) page.set(u"entry" + U16(std::to_string(i)), std::u16string(40, u'x'));
 
-    // A file-size limit makes the write fail part-way, as a full disk would.
-    rlimit saved;
-    ASSERT_EQ(::getrlimit(RLIMIT_FSIZE, &saved), 0);
-    auto previousHandler = ::signal(SIGXFSZ, SIG_IGN);
-    rlimit small = saved;
-    small.rlim_cur = 4096;
-    ASSERT_EQ(::setrlimit(RLIMIT_FSIZE, &small), 0);
-    const bool savedOk = page.save();
-    ::setrlimit(RLIMIT_FSIZE, &saved);
-    ::signal(SIGXFSZ, previousHandler);
+    const bool savedOk = SaveUnderFileSizeLimit(page);
 
     EXPECT_FALSE(savedOk);
     EXPECT_EQ(ReadFile(settingsOverlay()), old);
