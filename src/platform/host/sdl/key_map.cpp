@@ -2,11 +2,11 @@
 
 #include <SDL.h>
 
-#include <cstdlib>
 #include <fstream>
 #include <sstream>
 
 #include "platform/host/input_script.h"
+#include "platform/host/user_folders.h"
 #include "platform/host/win_types.h"
 
 namespace host {
@@ -116,10 +116,8 @@ void ParseKeyBindings(const std::string& text, const std::string& fileName, KeyB
 }
 
 std::string KeyBindingsPath() {
-    const char* config = std::getenv("XDG_CONFIG_HOME");
-    if (config && *config == '/') return std::string(config) + "/karrowen/keys.conf";
-    const char* home = std::getenv("HOME");
-    return std::string(home ? home : "") + "/.config/karrowen/keys.conf";
+    const std::string folder = UserConfigFolder();
+    return folder.empty() ? folder : folder + "keys.conf";
 }
 
 KeyBindings LoadKeyBindings(const std::string& path, std::vector<std::string>& warnings) {
