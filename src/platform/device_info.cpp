@@ -1,5 +1,6 @@
 #include "platform/device_info.h"
 
+#include <algorithm>
 #include <cctype>
 
 #include "platform/host/host.h"
@@ -75,7 +76,14 @@ void ComputeDesignMapping() {
     }
 }
 
-int ScaleToScreen(int designValue) { return int((int64_t(designSize.scale) * designValue + 32768) >> 16); }
+// Design lengths come from templates: beyond a million pixels they can only be
+// broken ones, and keeping them there leaves room to add a few lengths up.
+constexpr int kLongestDesignLength = 1 << 20;
+
+int ScaleToScreen(int designValue) {
+    designValue = std::clamp(designValue, -kLongestDesignLength, kLongestDesignLength);
+    return int((int64_t(designSize.scale) * designValue + 32768) >> 16);
+}
 
 int ScaleToDesign(int screenValue) {
     return designSize.scale ? int((int64_t(screenValue) << 16) / designSize.scale) : screenValue;

@@ -29,7 +29,7 @@ int SizeOf(const PropertyList& props, const char16_t* key, int canvasSize) {
     auto value = props.string(key);
     if (!value || value->empty()) return canvasSize;
     if (value->find(u'%') != std::u16string::npos)
-        return int(float(ParseLeadingInt(*value)) * float(canvasSize) * 0.01f + 0.5f);
+        return int(float(std::clamp(ParseLeadingInt(*value), -10000, 10000)) * float(canvasSize) * 0.01f + 0.5f);
     return ScaleToScreen(ParseLeadingInt(*value));
 }
 
