@@ -7,7 +7,7 @@ int GameRandom::next() {
     return int((state_ >> 16) & 0x7FFF);
 }
 
-int GameRandom::range(int lo, int hi) {
-    float value = float(lo) + float(next()) / float(kMax) * float(hi - lo);
+int GameRandom::Scale(int draw, int lo, int hi) {
+    const double value = double(lo) + double(draw) / double(kMax) * double(hi - lo);
     return int(std::lround(value));
 }

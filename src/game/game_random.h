@@ -16,7 +16,10 @@ public:
     int next();
     // lo + (next() / 32767) * (hi - lo), rounded half away from zero: both ends
     // are possible with half the weight of the inner values.
-    int range(int lo, int hi);
+    int range(int lo, int hi) { return Scale(next(), lo, hi); }
+    // The value `range` gives for the draw (0 ... 32767). Computed in double:
+    // in float, draws whose exact value lies just below a half round up.
+    static int Scale(int draw, int lo, int hi);
 
 private:
     uint32_t state_;
