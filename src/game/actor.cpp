@@ -271,7 +271,8 @@ void Ghost::update(float dt) {
         p.x += dX;
         p.z += dZ;
         setPosition(p);
-        remaining -= std::max(std::fabs(dX), std::fabs(dZ));
+        // A wait in place takes as long as a step.
+        remaining -= waiting ? level_.maze().cellX() * d : std::max(std::fabs(dX), std::fabs(dZ));
         if (remaining < 0.1f) {
             remaining = level_.maze().cellX();
             placeAt(cell);
@@ -297,8 +298,14 @@ void Ghost::chooseNextCell() {
         const Cell hero = level_.hero().cell;
         const int dx = hero.x - cell.x, dy = hero.y - cell.y;
         const int direction = dx > 0 ? 1 : dx < 0 ? 3 : dy > 0 ? 0 : dy < 0 ? 2 : -1;
-        // On the hero's own cell (he is still in his grace time) it waits.
-        if (direction < 0) return;
+        // On the hero's own cell (he is still in his grace time) it waits
+        // for one step's time before it chooses again.
+        if (direction < 0) {
+            startStep(cell, travel);
+            vx = vz = 0.0f;
+            waiting = true;
+            return;
+        }
         setHeading(direction);
         startStep(cell.step(direction), direction);
         return;
@@ -332,12 +339,14 @@ void Ghost::leaveWalledCell() {
     remaining = level_.maze().cellX() * float(std::max(std::abs(dx), std::abs(dy)));
     cell = target;
     moving = true;
+    waiting = false;
 }
 
 void Ghost::startStep(Cell target, int direction) {
     travel = direction;
     cell = target;
     moving = true;
+    waiting = false;
     vx = direction == 0 ? level_.maze().cellX() : direction == 2 ? -level_.maze().cellX() : 0.0f;
     vz = direction == 1 ? level_.maze().cellZ() : direction == 3 ? -level_.maze().cellZ() : 0.0f;
 }

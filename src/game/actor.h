@@ -96,6 +96,7 @@ public:
     float remaining = 0.0f;  // world distance left in the current step
     bool seesHero = false;
     int travel = 3;          // heading of travel
+    bool waiting = false;    // the current step stays on its cell
 
 private:
     void chooseNextCell();

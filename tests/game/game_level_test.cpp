@@ -126,7 +126,7 @@ TEST_F(GameLevelTest, DirectionKeysActWhenReleasedAndOnlyTheFirst) {
     }
 }
 
-TEST_F(GameLevelTest, AStepLastsHalfASecondWhateverTheFrameRate) {
+TEST_F(GameLevelTest, AStepTakesFiveFramesOfATenthAndFiftyWhenTheFrameTimeIsFlooredToAHundredth) {
     for (float dt : {0.1f, 0.005f}) {
         scene.clearObjects();
         GameLevel& level = makeLevel(1);
@@ -344,6 +344,35 @@ TEST_F(GameLevelTest, AGhostThatSeesTheHeroNextToItStepsOntoHim) {
         return;
     }
     GTEST_SKIP() << "no passage beside the hero";
+}
+
+TEST_F(GameLevelTest, AGhostOnTheHerosCellWaitsOneStepBeforeChoosingAgain) {
+    // Choosing again every frame, it would sit on him through his grace time
+    // and follow him the moment he moves.
+    GameLevel& level = makeLevel(1, 1);
+    settleHero();
+    Hero& hero = level.hero();
+    hero.appearTimer = 5.0f;
+    const Cell start = hero.cell;
+    int open = -1;
+    for (int d = 0; d < 4 && open < 0; ++d)
+        if (level.maze().cell(start.step(d)) == 1) open = d;
+    ASSERT_GE(open, 0);
+    Ghost& ghost = *level.ghosts()[0];
+    ghost.appear(0.0f, start, 0.0f);
+    const float dt = 0.05f;
+    level.update(dt, 0);
+    hero.requestDirection(open);
+    float waited = dt;
+    while (ghost.cell == start && waited < 10.0f) {
+        level.update(dt, 0);
+        waited += dt;
+    }
+    // One step's time, give or take the frames that start and end a step.
+    const float step = 1.0f / ghost.speed;
+    EXPECT_GE(waited, step - 2.0f * dt);
+    EXPECT_LE(waited, step + 3.0f * dt);
+    EXPECT_FALSE(hero.dying);
 }
 
 TEST_F(GameLevelTest, AppearingCharactersAreHarmless) {
