@@ -43,9 +43,11 @@ public:
     // A spanning tree over the rooms: every room reaches every other by
     // exactly one path of passages.
     void generate();
-    // Opens wall cells that lie in a straight line between two passages, each
-    // with chance (100 - threshold) / 101; one random number per inner
-    // non-passage cell whatever the threshold.
+    // Opens a wall cell, with chance (100 - threshold) / 101, when exactly one
+    // of its two axes has walls on both sides: mostly segments between two
+    // rooms, but also pillars beside an open segment (about one opening in
+    // six). One random number per inner non-passage cell whatever the
+    // threshold.
     void addLoops(int threshold);
     // The cell nearest to `start` that holds `wanted`, scanning squares of
     // growing radius (smallest row offset first, then column); `start` is left
