@@ -1,10 +1,8 @@
 #include "render3d/math3d.h"
 
 #include <cmath>
-#include <cstdlib>
 #include <limits>
 
-#include "platform/host/host.h"
 
 namespace {
 
@@ -179,13 +177,6 @@ Matrix4 LookAt(const Vector3& eye, const Vector3& target, const Vector3& up, boo
 }
 
 // ---- Angles and tables ------------------------------------------------------------------
-
-void InitTrigTables() {
-    static bool done = false;
-    if (done) return;
-    done = true;
-    std::srand(host::RandomSeed());
-}
 
 int TrigTableIndex(float a) { return TruncToInt(a * gTables.indexScale) & (kTrigTableSize - 1); }
 float TableSin(float a) { return gTables.sine[TrigTableIndex(a)]; }

@@ -90,9 +90,6 @@ inline constexpr int kTrigTableSize = 4096;
 
 inline float DegToRad(float a) { return a * 0.017453292f; }
 inline float RadToDeg(float a) { return a * 57.29578f; }
-// Fills the sine and cosine tables and seeds the standard random generator;
-// runs once per process, later calls do nothing.
-void InitTrigTables();
 // Entry trunc(a * 4096 / 2pi) & 4095 of the table (a in radians); negative
 // angles wrap through the mask.
 float TableSin(float a);

@@ -190,7 +190,6 @@ void ReadFog(Canvas& canvas, const std::u16string&, const PropertyList& props) {
 }
 
 void Register3DObjectTypes() {
-    InitTrigTables();
     RegisterObjectType(u"Scene3D", ReadScene3D);
     RegisterObjectType(u"Group3D", ReadObject3D);
     RegisterObjectType(u"Chip3D", ReadObject3D);

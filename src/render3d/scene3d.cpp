@@ -40,7 +40,6 @@ RenderPipeline* Scene3D::pipeline() const { return static_cast<RenderPipeline*>(
 
 void createPipeline(Scene3D* scene, int type) {
     if (!scene || scene->pipeline() || !scene->canvas) return;
-    InitTrigTables();
     if (type == kSoftwarePipeline) scene->renderer = std::make_unique<SoftwareRenderer>(*scene);
     if (!scene->pipeline()) {
         host::MessageBox(scene->canvas->handle(), u"Can not create the 3D rendering pipeline.", u"Error",

@@ -1,7 +1,6 @@
 #include "scene/texture.h"
 
 #include <algorithm>
-#include <cstdlib>
 
 #include "scene/gif_decoder.h"
 #include "scene/image_file.h"
@@ -111,8 +110,6 @@ float Texture::frameDelay(int index) const {
     if (frameCount() < 2 || index < 0 || index >= frameCount()) return 0.0f;
     return frames_[size_t(index)]->frameDelay;
 }
-
-void Texture::randomFrame() { setFrame((std::rand() % 10001) % frameCount()); }
 
 void Texture::setFrameDelays(float seconds) {
     if (frameCount() < 2) return;

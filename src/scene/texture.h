@@ -47,8 +47,13 @@ public:
     FrameBuffer* frameBitmap(int index) const;
     // Seconds; 0 for a still texture or an index outside the frames.
     float frameDelay(int index) const;
-    // A uniformly chosen frame.
-    void randomFrame();
+    // A frame chosen by a draw of 0 ... 10000 from the owner's generator (any
+    // type whose next() gives 0 ... 32767, such as the game's), so that a
+    // seeded run shows the same frames.
+    template <class Random>
+    void randomFrame(Random& random) {
+        setFrame((random.next() % 10001) % frameCount());
+    }
     // The same delay for every frame of an animated texture.
     void setFrameDelays(float seconds);
 
