@@ -1,7 +1,8 @@
 // The game in real runs of the program, headless with the virtual clock, in a
 // copy of the build's program and resources: the built-in player through the
-// relaunch chain, a game over with the score list, a level played by an input
-// script through the quit question, and a recorded session played again.
+// relaunch chain, the golden seeded game, a game over with the score list, a
+// level played by an input script through the quit question, and a recorded
+// session played again.
 // Relaunched processes keep the standard streams, so a run's log holds the
 // whole chain; the shell pipe ends only when the last process of the chain
 // has ended.
@@ -11,6 +12,8 @@
 #include <unistd.h>
 
 #include <algorithm>
+#include <cstdlib>
+#include <fstream>
 #include <regex>
 
 #include "e2e_support.h"
@@ -91,6 +94,43 @@ TEST_F(GameRuns, TheBuiltInPlayerClearsLevelsAndOneSeedGivesOneGame) {
     // A level shows the maze, not a black screen.
     Screenshot level = shot("auto-level1.png");
     EXPECT_GT(level.brightness(0, 100, level.width, 150), 20.0);
+}
+
+// The seeded game as it stands: the built-in player's run to level 3 prints
+// the stored lines, and a seeded level with ghosts, popups and a death takes
+// the stored pictures pixel for pixel. A change meant to keep behaviour (a new
+// structure, a faster path) must leave both alone. After a deliberate change
+// of the game, rewrite them with
+//   KARROWEN_UPDATE_GOLDEN=1 ctest -R karrowen_e2e_game
+// and look at the pictures before committing them.
+TEST_F(GameRuns, ASeededRunPrintsAndShowsTheGoldenGame) {
+    const fs::path golden = fs::path(KARROWEN_E2E_SCRIPTS) / "golden";
+    const std::string lines = run("golden", "--seed=5 --autoplay --stop-at-level=3", "ARG:");
+    const std::vector<std::string> pictures = {"level4-3s.png", "level4-6s.png", "level4-9s.png", "level4-12s.png"};
+    std::string shots;
+    for (size_t i = 0; i < pictures.size(); ++i)
+        shots += " --screenshot=" + pictures[i] + "@" + std::to_string(3000 * (i + 1));
+    run("golden-level", "--seed=5 --autoplay --screen=240x320 --exit-after=12500" + shots, "ARG:Level:4,Score:1000,Lifes:2");
+    if (std::getenv("KARROWEN_UPDATE_GOLDEN")) {
+        fs::create_directories(golden);
+        std::ofstream(golden / "autoplay-to-level3.log", std::ios::binary) << lines;
+        for (const std::string& name : pictures)
+            fs::copy_file(fs::path(KARROWEN_E2E_SHOTS) / name, golden / name, fs::copy_options::overwrite_existing);
+        GTEST_SKIP() << "wrote " << golden;
+    }
+    EXPECT_EQ(lines, ReadText(golden / "autoplay-to-level3.log"));
+    for (const std::string& name : pictures) {
+        Screenshot expected, actual = shot(name);
+        ASSERT_TRUE(expected.load(golden / name)) << "missing " << (golden / name) << " (KARROWEN_UPDATE_GOLDEN=1 writes it)";
+        ASSERT_EQ(expected.rgb.size(), actual.rgb.size()) << name;
+        size_t differing = 0, first = 0;
+        for (size_t i = 0; i < actual.rgb.size(); i += 3) {
+            if (std::equal(&actual.rgb[i], &actual.rgb[i] + 3, &expected.rgb[i])) continue;
+            if (differing++ == 0) first = i / 3;
+        }
+        EXPECT_EQ(differing, 0u) << name << ": the first at (" << first % size_t(actual.width) << ", "
+                                 << first / size_t(actual.width) << ")";
+    }
 }
 
 TEST_F(GameRuns, GameOverEndsInTheScoreListWithTheNameEntered) {
