@@ -42,15 +42,16 @@ test-asan: setup
 	@ctest --test-dir $(ASAN_BUILD) --output-on-failure -j $(JOBS)
 
 # The sound output thread under ThreadSanitizer, alone and in one level of the
-# whole game with sound on. The pictures come from the optimised build's
-# generator, which draws them in seconds instead of many minutes.
+# whole game with sound on, and the renderer's fill threads on the golden
+# frames. The pictures come from the optimised build's generator, which draws
+# them in seconds instead of many minutes.
 test-tsan: setup
 	@$(CONFIGURE) -B $(BUILD) -DCMAKE_BUILD_TYPE=RelWithDebInfo -DKARROWEN_WERROR=ON >/dev/null
 	@cmake --build $(BUILD) -j $(JOBS) --target karrowen-gen
 	@$(CONFIGURE) -B $(TSAN_BUILD) -DCMAKE_BUILD_TYPE=RelWithDebInfo -DKARROWEN_TSAN=ON -DKARROWEN_WERROR=ON \
 	  -DKARROWEN_GENERATOR=$(abspath $(BUILD))/bin/karrowen-gen >/dev/null
-	@cmake --build $(TSAN_BUILD) -j $(JOBS) --target karrowen_sound_tests karrowen
-	@ctest --test-dir $(TSAN_BUILD) --output-on-failure -j $(JOBS) -R 'WaveOutDriver|AudioDevice|karrowen_e2e_sound_thread'
+	@cmake --build $(TSAN_BUILD) -j $(JOBS) --target karrowen_sound_tests karrowen_render3d_tests karrowen
+	@ctest --test-dir $(TSAN_BUILD) --output-on-failure -j $(JOBS) -R 'WaveOutDriver|AudioDevice|karrowen_e2e_sound_thread|GoldenTest'
 
 # The parsers under libFuzzer (clang), FUZZ_SECONDS each.
 test-fuzz: setup

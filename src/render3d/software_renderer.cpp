@@ -6,6 +6,8 @@
 #include <numeric>
 #include <tuple>
 
+#include "platform/host/host_options.h"
+#include "platform/host/port_options.h"
 #include "render3d/camera.h"
 #include "render3d/scene3d.h"
 #include "scene/canvas.h"
@@ -86,6 +88,14 @@ SoftwareRenderer::SoftwareRenderer(Scene3D& owner) : RenderPipeline(owner, kSoft
     else if (owner.target) bitsPerPixel = owner.target->bitsPerPixel;
     else bitsPerPixel = FrameBuffer::DisplayDepth();
     rebuildLightMaps();
+    setThreads(host::RenderThreads());
+}
+
+void SoftwareRenderer::setThreads(int threads) {
+    threads = std::clamp(threads, 1, host::kMaxRenderThreads);
+    if (threads == this->threads()) return;
+    if (threads == 1) rasterThreads_.reset();
+    else rasterThreads_ = std::make_unique<RasterThreads>(threads);
 }
 
 SoftwareRenderer::~SoftwareRenderer() = default;
@@ -397,6 +407,7 @@ void SoftwareRenderer::render(float timeStep) {
         }
         drawMesh(item);
     }
+    if (rasterThreads_) rasterThreads_->fill();
     state_.depthWrite = true;
     renderList.clear();
     if (drawingOwnBuffer_) presentOwnTarget();
@@ -482,6 +493,7 @@ void SoftwareRenderer::drawMesh(const RenderItem& item) {
     if (&material != currentMaterial_) setUpMaterial(material);
     currentMaterial_ = &material;
     setUpMesh(mesh);
+    if (rasterThreads_) rasterThreads_->setState(state_);
     transformVertices(mesh, t);
 
     const int count = mesh.faceCount();
@@ -708,7 +720,7 @@ void SoftwareRenderer::drawClipped(Mesh3D& mesh, const Vertex* v[3], int behindC
 void SoftwareRenderer::drawTriangle(Mesh3D& mesh, const Vertex& a, const Vertex& b, const Vertex& c) {
     ++stats.facesDrawn;
     if (!mesh.faceDrawer) {
-        DrawTriangle(state_, a, b, c);
+        fillTriangle(a, b, c);
         return;
     }
     FaceDrawer& drawer = *mesh.faceDrawer;
@@ -719,7 +731,7 @@ void SoftwareRenderer::drawTriangle(Mesh3D& mesh, const Vertex& a, const Vertex&
 void SoftwareRenderer::subdivide(Mesh3D& mesh, const Vertex& a, const Vertex& b, const Vertex& c, int maxDepth) {
     FaceDrawer& drawer = *mesh.faceDrawer;
     if (drawer.depth >= maxDepth || !drawer.shouldSplit(a, b, c)) {
-        DrawTriangle(state_, a, b, c);
+        fillTriangle(a, b, c);
         return;
     }
     auto midpoint = [this](const Vertex& p, const Vertex& q) {
@@ -740,4 +752,9 @@ void SoftwareRenderer::subdivide(Mesh3D& mesh, const Vertex& a, const Vertex& b,
     subdivide(mesh, ca, bc, c, maxDepth);
     subdivide(mesh, ab, bc, ca, maxDepth);
     --drawer.depth;
+}
+
+void SoftwareRenderer::fillTriangle(const Vertex& a, const Vertex& b, const Vertex& c) {
+    if (rasterThreads_) rasterThreads_->addTriangle(state_, a, b, c);
+    else DrawTriangle(state_, a, b, c);
 }

@@ -11,6 +11,7 @@
 
 #include "platform/frame_buffer.h"
 #include "render3d/raster_local.h"
+#include "render3d/raster_threads.h"
 #include "render3d/render_pipeline.h"
 
 class Camera;
@@ -38,6 +39,11 @@ public:
     const uint32_t* diffuseMap() const { return diffuse_.data(); }
     const uint32_t* specularMap() const { return specular_.data(); }
 
+    // Threads the triangles are filled on (1: the caller's alone). The
+    // frame is the same for every count. Starts with host::RenderThreads().
+    void setThreads(int threads);
+    int threads() const { return rasterThreads_ ? rasterThreads_->threads() : 1; }
+
 private:
     struct MeshTransform;
 
@@ -60,6 +66,7 @@ private:
     void drawClipped(Mesh3D& mesh, const Vertex* v[3], int behindCode);
     void drawTriangle(Mesh3D& mesh, const Vertex& a, const Vertex& b, const Vertex& c);
     void subdivide(Mesh3D& mesh, const Vertex& a, const Vertex& b, const Vertex& c, int maxDepth);
+    void fillTriangle(const Vertex& a, const Vertex& b, const Vertex& c);
     void prepareMesh(Object3D& object, Mesh3D& mesh);
 
     raster::RasterState state_;
@@ -78,4 +85,5 @@ private:
     const Material3D* currentMaterial_ = nullptr;
     bool lightPerVertex_ = false, lightPerFace_ = false;
     bool fogThisFrame_ = false;
+    std::unique_ptr<raster::RasterThreads> rasterThreads_;  // null: fill on the caller's thread
 };

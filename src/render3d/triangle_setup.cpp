@@ -53,12 +53,10 @@ void StepAttributes(Attributes& a, const Attributes& step, int rows) {
     a.ev = int32_t(uint32_t(a.ev) + uint32_t(step.ev) * uint32_t(rows));
 }
 
-// Draws rows [y0, y1) of a half whose edges start at row y0; rows above 0
-// are stepped over and rows end at the viewport height.
-void FillHalf(const RasterState& st, HalfSpans h) {
-    if (h.y1 <= h.y0) return;
-    int start = std::max(h.y0, 0), end = std::min(h.y1, st.height);
-    if (start >= end) return;
+// Draws rows [start, end) of a half whose edges start at row h.y0 >= start.
+// The accumulators wrap modulo 2^32, so stepping them by many rows at once
+// gives exactly what stepping row by row would.
+void FillRows(const RasterState& st, HalfSpans h, int start, int end) {
     int skip = start - h.y0;
     if (skip > 0) {
         h.xLeft = int32_t(uint32_t(h.xLeft) + uint32_t(h.dxLeft) * uint32_t(skip));
@@ -68,6 +66,22 @@ void FillHalf(const RasterState& st, HalfSpans h) {
     h.y0 = start;
     h.y1 = end;
     st.filler(st, h);
+}
+
+// Draws rows [y0, y1) of a half: rows above 0 are stepped over, rows end at
+// the viewport height, and only the state's own bands are filled.
+void FillHalf(const RasterState& st, const HalfSpans& h) {
+    if (h.y1 <= h.y0) return;
+    int start = std::max(h.y0, 0), end = std::min(h.y1, st.height);
+    if (start >= end) return;
+    if (st.bandCount <= 1) {
+        FillRows(st, h, start, end);
+        return;
+    }
+    int band = start / kBandRows;
+    band += ((st.band - band) % st.bandCount + st.bandCount) % st.bandCount;
+    for (; band * kBandRows < end; band += st.bandCount)
+        FillRows(st, h, std::max(start, band * kBandRows), std::min(end, (band + 1) * kBandRows));
 }
 
 }  // namespace
@@ -159,6 +173,7 @@ void DrawLine(const RasterState& st, const Vertex& a, const Vertex& b) {
     for (int i = 0; i <= n; ++i, x += xStep, y += yStep, z += zStep) {
         int px = int(x >> 16), py = int(y >> 16);
         if (px < 0 || py < 0 || px >= st.width || py >= st.height) continue;
+        if (st.bandCount > 1 && (py / kBandRows) % st.bandCount != st.band) continue;
         uint32_t depth = uint32_t(z);
         uint32_t* entry = st.depth + intptr_t(py) * st.depthPitch + px;
         if (depth >= *entry) continue;

@@ -6,18 +6,22 @@ using namespace host;
 
 namespace {
 
-TEST(PortOptions, VolumeIsReadAndEveryBadLineIsNamedOnce) {
+TEST(PortOptions, VolumeAndThreadsAreReadAndEveryBadLineIsNamedOnce) {
     std::vector<std::string> warnings;
     const PortOptions options = ParsePortOptions(
-        "# the player's options\n\n  volume = 35  \nvolume=101\nvolume=-4\nvolume=\nloudness=3\nvolume 20\n", "k.conf",
-        warnings);
+        "# the player's options\n\n  volume = 35  \nvolume=101\nvolume=-4\nvolume=\nloudness=3\nvolume 20\n"
+        "threads=3\nthreads=0\nthreads=65\n",
+        "k.conf", warnings);
     EXPECT_EQ(options.volume, 35);
+    EXPECT_EQ(options.threads, 3);
     EXPECT_EQ(warnings, (std::vector<std::string>{
                             "k.conf:4: volume must be a whole number from 0 to 100, not '101'",
                             "k.conf:5: volume must be a whole number from 0 to 100, not '-4'",
                             "k.conf:6: volume must be a whole number from 0 to 100, not ''",
                             "k.conf:7: unknown option 'loudness'",
                             "k.conf:8: expected key=value",
+                            "k.conf:10: threads must be a whole number from 1 to 64, not '0'",
+                            "k.conf:11: threads must be a whole number from 1 to 64, not '65'",
                         }));
 
     warnings.clear();

@@ -8,6 +8,8 @@
 #include <map>
 #include <sstream>
 
+#include "platform/host/host_options.h"
+
 namespace host {
 
 namespace {
@@ -24,6 +26,7 @@ DeviceProfile Handheld(const char* name, int osMajor, int osMinor, const char* o
     p.audioRate = 8000;
     p.audioBits = 8;
     p.audioChannels = 1;
+    p.renderThreads = 1;
     return p;
 }
 
@@ -98,6 +101,7 @@ const std::map<std::string, Field>& Fields() {
         {"audioRate", i(&DeviceProfile::audioRate)},
         {"audioBits", i(&DeviceProfile::audioBits)},
         {"audioChannels", i(&DeviceProfile::audioChannels)},
+        {"renderThreads", i(&DeviceProfile::renderThreads)},
     };
     return fields;
 }
@@ -139,6 +143,7 @@ bool Plausible(const DeviceProfile& p, std::string& error) {
     else if (!inRange(p.audioRate, 1000, 384000) || (p.audioBits != 8 && p.audioBits != 16) ||
              !inRange(p.audioChannels, 1, 2))
         error = "audio format must be 1000 to 384000 Hz, 8 or 16 bits, 1 or 2 channels";
+    else if (!inRange(p.renderThreads, 0, kMaxRenderThreads)) error = "renderThreads must be 0 to 64";
     else return true;
     return false;
 }

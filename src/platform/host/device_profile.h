@@ -39,6 +39,9 @@ struct DeviceProfile {
     int audioRate = 44100;
     int audioBits = 16;
     int audioChannels = 2;
+    // Threads the 3D renderer fills on; 0: one per processor of the machine.
+    // The handhelds have one processor.
+    int renderThreads = 0;
 };
 
 // Loads a built-in profile by name ("desktop", "pocketpc", "vga", "square",

@@ -116,6 +116,12 @@ const std::map<std::string, Setter>& Setters() {
              o.volume = int(n);
              return true;
          }},
+        {"threads", [](HostOptions& o, const std::string& v) {
+             int64_t n;
+             if (!ParseUnsigned(v, n) || n < 1 || n > kMaxRenderThreads) return false;
+             o.threads = int(n);
+             return true;
+         }},
         {"stop-at-level", [](HostOptions& o, const std::string& v) {
              int64_t n;
              if (!ParseUnsigned(v, n) || n < 1 || n > 1000000) return false;
@@ -215,6 +221,7 @@ std::vector<std::string> FormatHostOptions(const HostOptions& o) {
     if (o.audioBits) add("audio-bits", std::to_string(o.audioBits));
     if (o.audioStereo >= 0) add("audio-stereo", std::to_string(o.audioStereo));
     if (o.volume >= 0) add("volume", std::to_string(o.volume));
+    if (o.threads > 0) add("threads", std::to_string(o.threads));
     if (!o.windowGeometry.empty()) add("window-geometry", o.windowGeometry);
     if (o.fullscreen) out.push_back("--fullscreen");
     if (o.autoplay) out.push_back("--autoplay");
@@ -255,6 +262,9 @@ const char* HostOptionsHelp() {
            "                             sound format; the desktop profile plays 44100 Hz\n"
            "                             16-bit stereo, the handheld ones 8000 Hz 8-bit mono\n"
            "  --volume=N                 sound volume 0 to 100 (over volume= in karrowen.conf)\n"
+           "  --threads=N                threads the 3D renderer fills on, 1 to 64 (over threads=\n"
+           "                             in karrowen.conf; default one per processor, one on the\n"
+           "                             handheld profiles)\n"
            "  --autoplay                 the built-in player plays the game (demos, tests)\n"
            "  --stop-at-level=N          end the run cleanly as level N starts\n"
            "  -h, --help                 this text\n"

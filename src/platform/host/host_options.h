@@ -13,6 +13,9 @@ struct Screenshot {
     std::string path;
 };
 
+// The most threads the 3D renderer is given.
+inline constexpr int kMaxRenderThreads = 64;
+
 struct HostOptions {
     std::string backend = "auto";   // auto, sdl or headless
     std::string profile;            // device profile name or file
@@ -37,6 +40,7 @@ struct HostOptions {
     int audioBits = 0;
     int audioStereo = -1;
     int volume = -1;                // 0 to 100 percent; -1: karrowen.conf's, else 100
+    int threads = 0;                // renderer threads, 1 to 64; 0: karrowen.conf's, else the profile's
     std::string windowGeometry;     // x,y,w,h,fullscreen of the previous process's window
     bool relaunched = false;        // started by the program itself, not by the user
     bool fullscreen = false;

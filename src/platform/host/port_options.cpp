@@ -1,8 +1,10 @@
 #include "platform/host/port_options.h"
 
+#include <algorithm>
 #include <cstdio>
 #include <fstream>
 #include <sstream>
+#include <thread>
 
 #include "platform/host/host.h"
 #include "platform/host/user_folders.h"
@@ -25,6 +27,14 @@ bool ParsePercent(const std::string& text, int& value) {
     return true;
 }
 
+bool ParseThreads(const std::string& text, int& value) {
+    if (text.empty() || text.size() > 2 || text.find_first_not_of("0123456789") != std::string::npos) return false;
+    const int parsed = std::stoi(text);
+    if (parsed < 1 || parsed > kMaxRenderThreads) return false;
+    value = parsed;
+    return true;
+}
+
 }  // namespace
 
 PortOptions ParsePortOptions(const std::string& text, const std::string& source, std::vector<std::string>& warnings) {
@@ -41,9 +51,15 @@ PortOptions ParsePortOptions(const std::string& text, const std::string& source,
             continue;
         }
         const std::string key = Trim(line.substr(0, equals)), value = Trim(line.substr(equals + 1));
-        if (key != "volume") warnings.push_back(where + "unknown option '" + key + "'");
-        else if (!ParsePercent(value, options.volume))
-            warnings.push_back(where + "volume must be a whole number from 0 to 100, not '" + value + "'");
+        if (key == "volume") {
+            if (!ParsePercent(value, options.volume))
+                warnings.push_back(where + "volume must be a whole number from 0 to 100, not '" + value + "'");
+        } else if (key == "threads") {
+            if (!ParseThreads(value, options.threads))
+                warnings.push_back(where + "threads must be a whole number from 1 to 64, not '" + value + "'");
+        } else {
+            warnings.push_back(where + "unknown option '" + key + "'");
+        }
     }
     return options;
 }
@@ -67,6 +83,20 @@ int OutputVolume() {
     if (!options.relaunched)
         for (const std::string& warning : warnings) std::fprintf(stderr, "karrowen: %s\n", warning.c_str());
     return file.volume;
+}
+
+int RenderThreads() {
+#if defined(__EMSCRIPTEN__) && !defined(__EMSCRIPTEN_PTHREADS__)
+    return 1;
+#else
+    const HostOptions& options = Options();
+    if (options.threads > 0) return options.threads;
+    std::vector<std::string> warnings;
+    const PortOptions file = LoadPortOptions(warnings);
+    if (file.threads > 0) return file.threads;
+    if (Profile().renderThreads > 0) return Profile().renderThreads;
+    return std::clamp(int(std::thread::hardware_concurrency()), 1, kMaxRenderThreads);
+#endif
 }
 
 }  // namespace host
