@@ -3,6 +3,10 @@
 #include <algorithm>
 #include <cstring>
 
+#if defined(__SSE2__)
+#include <emmintrin.h>
+#endif
+
 #include "platform/device_info.h"
 #include "platform/host/host.h"
 
@@ -178,11 +182,29 @@ void CopyRowStrided(uint16_t* dst, intptr_t step, const uint8_t* srcRow, int x0,
     for (; i < count; ++i, dst += step) *dst = SourcePixel(srcRow, x0 + i, bitsPerPixel);
 }
 
+#if defined(__SSE2__)
+inline __m128i Load8(const uint8_t* p) { return _mm_loadu_si128(reinterpret_cast<const __m128i*>(p)); }
+
+// Eight pixels in reverse order.
+inline __m128i Reverse8(__m128i v) {
+    v = _mm_shufflelo_epi16(v, 0x1B);
+    v = _mm_shufflehi_epi16(v, 0x1B);
+    return _mm_shuffle_epi32(v, 0x4E);
+}
+
+#endif
+
 // A row whose display run goes right to left: the block [dst, dst + count)
 // receives the row reversed, four pixels at a time with their lanes swapped.
 void CopyRowReversed(uint16_t* dst, const uint8_t* srcRow, int count) {
     const auto* src = reinterpret_cast<const uint16_t*>(srcRow);
     int i = 0;
+#if defined(__SSE2__)
+    for (; i + 8 <= count; i += 8) {
+        __m128i eight = Reverse8(_mm_loadu_si128(reinterpret_cast<const __m128i*>(src + i)));
+        _mm_storeu_si128(reinterpret_cast<__m128i*>(dst + count - 8 - i), eight);
+    }
+#endif
     for (; i + 4 <= count; i += 4) {
         uint64_t four;
         std::memcpy(&four, src + i, 8);
@@ -190,6 +212,72 @@ void CopyRowReversed(uint16_t* dst, const uint8_t* srcRow, int count) {
         std::memcpy(dst + count - 4 - i, &four, 8);
     }
     for (; i < count; ++i) dst[count - 1 - i] = src[i];
+}
+
+// Rows that land as display columns: source pixel (x, y) goes to
+// dst + x * step + y * rowStep with rowStep = +-1, so source rows side by
+// side make runs down the display. The area is walked in blocks of 32 rows
+// (a 64-byte cache line of each display column) cut into tiles of 8 x 8:
+// each tile's eight rows are read side by side and each of its columns
+// written as one run, and a column's line is filled by the block's four tiles
+// one after another, so no display line is fetched more than once.
+constexpr int kTile = 8;
+constexpr int kBlockRows = 32;
+
+#if defined(__SSE2__)
+// The 8 x 8 tile at src (rows `stride` bytes apart) turned into eight runs
+// of eight, run c at dst + c * step going down (rowStep 1) or up (-1).
+template <bool Up>
+inline void TransposeTile(uint16_t* dst, intptr_t step, const uint8_t* src, intptr_t stride) {
+    const __m128i r0 = Load8(src), r1 = Load8(src + stride), r2 = Load8(src + 2 * stride),
+                  r3 = Load8(src + 3 * stride), r4 = Load8(src + 4 * stride), r5 = Load8(src + 5 * stride),
+                  r6 = Load8(src + 6 * stride), r7 = Load8(src + 7 * stride);
+    const __m128i a0 = _mm_unpacklo_epi16(r0, r1), a1 = _mm_unpackhi_epi16(r0, r1);
+    const __m128i a2 = _mm_unpacklo_epi16(r2, r3), a3 = _mm_unpackhi_epi16(r2, r3);
+    const __m128i a4 = _mm_unpacklo_epi16(r4, r5), a5 = _mm_unpackhi_epi16(r4, r5);
+    const __m128i a6 = _mm_unpacklo_epi16(r6, r7), a7 = _mm_unpackhi_epi16(r6, r7);
+    const __m128i b0 = _mm_unpacklo_epi32(a0, a2), b1 = _mm_unpackhi_epi32(a0, a2);
+    const __m128i b2 = _mm_unpacklo_epi32(a1, a3), b3 = _mm_unpackhi_epi32(a1, a3);
+    const __m128i b4 = _mm_unpacklo_epi32(a4, a6), b5 = _mm_unpackhi_epi32(a4, a6);
+    const __m128i b6 = _mm_unpacklo_epi32(a5, a7), b7 = _mm_unpackhi_epi32(a5, a7);
+    const __m128i columns[8] = {_mm_unpacklo_epi64(b0, b4), _mm_unpackhi_epi64(b0, b4), _mm_unpacklo_epi64(b1, b5),
+                                _mm_unpackhi_epi64(b1, b5), _mm_unpacklo_epi64(b2, b6), _mm_unpackhi_epi64(b2, b6),
+                                _mm_unpacklo_epi64(b3, b7), _mm_unpackhi_epi64(b3, b7)};
+    uint16_t* run = Up ? dst - 7 : dst;
+    for (int c = 0; c < 8; ++c)
+        _mm_storeu_si128(reinterpret_cast<__m128i*>(run + c * step), Up ? Reverse8(columns[c]) : columns[c]);
+}
+#else
+template <bool Up>
+inline void TransposeTile(uint16_t* dst, intptr_t step, const uint8_t* src, intptr_t stride) {
+    for (int y = 0; y < kTile; ++y) {
+        const auto* row = reinterpret_cast<const uint16_t*>(src + y * stride);
+        uint16_t* out = Up ? dst - y : dst + y;
+        for (int x = 0; x < kTile; ++x) out[x * step] = row[x];
+    }
+}
+#endif
+
+// A 16-bit area of count x rows pixels whose rows land as display columns
+// (rowStep = +-1): whole blocks and tiles first, then the columns and rows left over.
+template <bool Up>
+void CopyTransposed(uint16_t* dst, intptr_t step, const uint8_t* src, intptr_t stride, int count, int rows) {
+    const intptr_t rowStep = Up ? -1 : 1;
+    const int tiledCount = count - count % kTile;
+    int y = 0;
+    for (int height = kBlockRows; height >= kTile; height /= 2) {
+        for (; y + height <= rows; y += height) {
+            const uint8_t* srcRows = src + y * stride;
+            uint16_t* dstRows = dst + y * rowStep;
+            for (int x = 0; x < tiledCount; x += kTile)
+                for (int t = 0; t < height; t += kTile)
+                    TransposeTile<Up>(dstRows + x * step + t * rowStep, step, srcRows + t * stride + x * 2, stride);
+            for (int r = 0; r < height && tiledCount < count; ++r)
+                CopyRowStrided(dstRows + r * rowStep + tiledCount * step, step, srcRows + r * stride, tiledCount,
+                               count - tiledCount, 16);
+        }
+    }
+    for (; y < rows; ++y) CopyRowStrided(dst + y * rowStep, step, src + y * stride, 0, count, 16);
 }
 
 // Each source pixel fills the 2 x 2 block at (2X, 2Y); the run advances two pixels.
@@ -251,6 +339,11 @@ void PresentDirect(const host::PixelSurface& surface, host::Rect* rect) {
     if (plain && step == 1 && rowStep * 2 == surface.stride && count == surface.width) {
         // Whole rows laid out alike on both sides: the area is one block.
         std::memcpy(dst, src, size_t(surface.stride) * size_t(rows - 1) + size_t(count) * 2);
+    } else if (plain && (rowStep == 1 || rowStep == -1) && (step >= rows || step <= -rows)) {
+        // Columns at least an area's height apart never overlap, so the
+        // order of the writes cannot matter.
+        if (rowStep < 0) CopyTransposed<true>(dst, step, src, surface.stride, count, rows);
+        else CopyTransposed<false>(dst, step, src, surface.stride, count, rows);
     } else {
         for (int y = 0; y < rows; ++y, dst += rowStep * scale, src += surface.stride) {
             if (doubled) {

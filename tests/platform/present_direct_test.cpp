@@ -165,6 +165,35 @@ TEST_F(PresentDirectTest, RectangleIsClampedAndWrittenBack) {
     EXPECT_EQ(memory.at(0, 299), kUntouched);
 }
 
+// Turned copies go in tiles of several rows and columns: an area whose sides
+// are no multiple of the tile, starting off a tile boundary, must still land
+// whole, with its leftover rows and columns, and nothing around it.
+TEST_F(PresentDirectTest, TurnedAreasOfOddSizesLandWhole) {
+    struct Case {
+        int mode, surfaceW, surfaceH, memoryW, memoryH, xPitch, yPitch;
+    };
+    for (const Case& c : {Case{1, 320, 240, 240, 320, 2, 480}, Case{4, 240, 320, 320, 240, 2, 640},
+                          Case{0, 240, 320, 240, 320, -640, 2}}) {
+        FrameBuffer fb(c.surfaceW, c.surfaceH, true);
+        FillTagged(fb);
+        Memory memory(c.memoryW, c.memoryH, c.xPitch, c.yPitch);
+        open(memory, c.mode);
+        host::Rect rect{3, 5, 3 + 21, 5 + 13};
+        PresentDirect(fb.surface(), &rect);
+        int written = 0;
+        for (uint16_t p : memory.buffer) written += p != kUntouched;
+        EXPECT_EQ(written, 21 * 13) << "mode " << c.mode;
+        for (int y = 5; y < 5 + 13; ++y) {
+            for (int x = 3; x < 3 + 21; ++x) {
+                int X = x, Y = y;
+                if (c.mode == 1) X = y, Y = c.surfaceW - 1 - x;
+                if (c.mode == 4) X = c.surfaceH - 1 - y, Y = x;
+                ASSERT_EQ(memory.at(X, Y), Tag(x, y)) << "source " << x << "," << y << " mode " << c.mode;
+            }
+        }
+    }
+}
+
 TEST_F(PresentDirectTest, NeverWritesOutsideTheDisplay) {
     // A back buffer larger than the display memory, placed off its edge.
     FrameBuffer fb(300, 400, true);
