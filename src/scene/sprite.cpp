@@ -14,6 +14,7 @@ bool LettersMode() {
     return lettersMode != 0;
 }
 void SetLettersMode(bool on) { lettersMode = on ? 1 : 0; }
+void ResetLettersMode() { lettersMode = -1; }
 
 Sprite::Sprite(int x, int y, int width, int height) : x(x), y(y), width(width), height(height) {
     clipW = width;

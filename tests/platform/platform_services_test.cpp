@@ -2,6 +2,9 @@
 
 #include <gtest/gtest.h>
 
+#include <cstdio>
+#include <string>
+
 #include "platform/host_fixture.h"
 
 using namespace host;
@@ -10,14 +13,21 @@ namespace {
 
 class PlatformServicesTest : public HostTest {
 protected:
-    void withFreeMemory(double megabytes) {
+    // A fresh host on a device profile of these lines.
+    void startWithProfile(const std::string& lines) {
         HostOptions options = Options();
-        std::string file = ::testing::TempDir() + "memory.profile";
-        FILE* f = std::fopen(file.c_str(), "w");
-        std::fprintf(f, "base=pocketpc\nfreeMemoryMB=%g\n", megabytes);
+        options.profile = ::testing::TempDir() + "platform-" + std::to_string(::getpid()) + ".profile";
+        FILE* f = std::fopen(options.profile.c_str(), "w");
+        ASSERT_TRUE(f);
+        std::fputs(lines.c_str(), f);
         std::fclose(f);
-        options.profile = file;
         InitializeWith(options);
+        std::remove(options.profile.c_str());
+    }
+    void withFreeMemory(double megabytes) {
+        char lines[64];
+        std::snprintf(lines, sizeof lines, "base=pocketpc\nfreeMemoryMB=%g\n", megabytes);
+        startWithProfile(lines);
     }
 };
 
@@ -53,13 +63,7 @@ TEST(PathSplitting, CutsAtTheLastSeparatorOfEitherKind) {
 }
 
 TEST_F(PlatformServicesTest, OemInfoIsCutToTheSystemBuffer) {
-    HostOptions options = Options();
-    std::string file = ::testing::TempDir() + "oem.profile";
-    FILE* f = std::fopen(file.c_str(), "w");
-    std::fprintf(f, "oemInfo=%s\n", std::string(100, 'x').c_str());
-    std::fclose(f);
-    options.profile = file;
-    InitializeWith(options);
+    startWithProfile("oemInfo=" + std::string(100, 'x') + "\n");
     EXPECT_EQ(GetOemInfo().size(), 62u);
 }
 

@@ -4,6 +4,8 @@
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
+#include <filesystem>
 #include <fstream>
 #include <string>
 #include <vector>
@@ -39,10 +41,13 @@ protected:
             DetectDevice();
         }
         ResetKeyDispatch();
-        folder = ::testing::TempDir() + "canvas-" + std::to_string(::getpid()) + "-" +
-                 ::testing::UnitTest::GetInstance()->current_test_info()->name() + "/";
-        std::string cmd = "rm -rf '" + folder + "' && mkdir -p '" + folder + "'";
-        ASSERT_EQ(std::system(cmd.c_str()), 0);
+        ResetLettersMode();
+        // A parameterised test's name holds a '/'.
+        std::string test = ::testing::UnitTest::GetInstance()->current_test_info()->name();
+        std::replace(test.begin(), test.end(), '/', '-');
+        folder = ::testing::TempDir() + "canvas-" + std::to_string(::getpid()) + "-" + test + "/";
+        std::filesystem::remove_all(folder);
+        ASSERT_TRUE(std::filesystem::create_directories(folder));
         main = std::make_unique<MainWindow>(u"Main");
         ASSERT_TRUE(main->create(0, 0, 240, 320));
         canvas = new RecordingCanvas();
@@ -55,6 +60,8 @@ protected:
     }
     void TearDown() override {
         main.reset();
+        std::filesystem::remove_all(folder);
+        ResetLettersMode();
         HostTest::TearDown();
     }
 

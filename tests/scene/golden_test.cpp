@@ -71,8 +71,6 @@ protected:
             main.reset();
             TearDown();
             setUpWithDepth(GetParam());
-            folder = ::testing::TempDir() + "golden2d-" + std::to_string(::getpid()) + "/";
-            ASSERT_EQ(std::system(("mkdir -p '" + folder + "'").c_str()), 0);
             main = std::make_unique<MainWindow>(u"Main");
             ASSERT_TRUE(main->create(0, 0, 240, 320));
             canvas = new RecordingCanvas();

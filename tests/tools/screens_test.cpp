@@ -2,10 +2,12 @@
 // (scale 2) and on a 240 x 320 handheld (scale 1): every template loads and
 // draws without a message, the message box and the on-screen keyboard come
 // up with their pictures, and the hot-key marks are found. A picture of the
-// message box and of the keyboard is left in the test's temporary folder.
+// message box and of the keyboard stays in the test's temporary folder when
+// the test fails.
 
 #include <gtest/gtest.h>
 
+#include <filesystem>
 #include <fstream>
 #include <memory>
 #include <string>
@@ -52,6 +54,8 @@ protected:
     }
     void TearDown() override {
         main.reset();
+        if (!HasFailure())
+            for (const std::string& path : pictures) std::filesystem::remove(path);
         ReleaseHotKeyIcons();
         host::SetMessageBoxHook(nullptr);
         HostTest::TearDown();
@@ -80,12 +84,14 @@ protected:
         pump();
     }
     std::string picturePath(const std::string& what) {
-        return ::testing::TempDir() + "karrowen-" + what + "-" + GetParam() + ".png";
+        pictures.push_back(::testing::TempDir() + "karrowen-" + what + "-" + GetParam() + ".png");
+        return pictures.back();
     }
 
     std::unique_ptr<MainWindow> main;
     ListeningCanvas* canvas = nullptr;
     std::vector<std::string> messages;
+    std::vector<std::string> pictures;
 };
 
 bool Inside(const Sprite& inner, const Sprite& outer) {
@@ -178,6 +184,7 @@ TEST_P(BuiltScreens, TheKeyboardComesUpWithItsPictures) {
     EXPECT_EQ(key->width, ScaleToScreen(18));
     canvas->repaint();
     EXPECT_TRUE(host::SaveScreenshot(picturePath("keyboard")));
+    std::filesystem::remove_all(folder);
 }
 
 INSTANTIATE_TEST_SUITE_P(Profiles, BuiltScreens, ::testing::Values("desktop", "pocketpc"));
