@@ -35,6 +35,7 @@ test-release: setup
 	@$(CONFIGURE) -B $(BUILD) -DCMAKE_BUILD_TYPE=RelWithDebInfo -DKARROWEN_WERROR=ON >/dev/null
 	@cmake --build $(BUILD) -j $(JOBS)
 	@ctest --test-dir $(BUILD) --output-on-failure -j $(JOBS)
+	@scripts/shuffled_tests.sh $(BUILD) $(JOBS)
 
 test-asan: setup
 	@$(CONFIGURE) -B $(ASAN_BUILD) -DCMAKE_BUILD_TYPE=Debug -DKARROWEN_SANITIZE=ON -DKARROWEN_WERROR=ON >/dev/null
