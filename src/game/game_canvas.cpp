@@ -89,6 +89,9 @@ void GameCanvas::afterTemplateLoaded() {
         start();
         // A built-in player's run ends where a new game would begin.
         if (host::Options().autoplay) {
+            std::fprintf(stderr,
+                         "karrowen: the built-in player's run ends at the introduction (--autoplay); "
+                         "to watch it play from a level, start with -- ARG:\n");
             if (Window* top = parent()) host::DestroyWindow(top->handle());
         }
         return;
