@@ -163,7 +163,7 @@ void FillFast(const RasterState& shared, const HalfSpans& h) {
 }
 
 // One span of the full path, from x0 to x1 with the attributes at x0.
-template <typename F, int Mode, bool Textured, bool Fog, bool AlphaTex>
+template <typename F, int Mode, bool Textured, bool Fog, bool AlphaTex, bool DepthWrite>
 KARROWEN_INLINE void FullSpan(const RasterState& st, int y, int x0, int x1, Attributes p, const Attributes& g) {
     using Pixel = typename F::Pixel;
     const Pixel* tex = static_cast<const Pixel*>(st.texture.texels);
@@ -172,7 +172,6 @@ KARROWEN_INLINE void FullSpan(const RasterState& st, int y, int x0, int x1, Attr
     const int pitchShift = st.texture.pitchShift;
     const uint32_t key = st.transparent;
     const bool perPixelLight = Mode >= 3 && !st.flatLighting;
-    const bool depthWrite = st.depthWrite;
     Pixel* out = reinterpret_cast<Pixel*>(st.pixels + intptr_t(y) * st.pitch);
     uint32_t* zb = st.depth + intptr_t(y) * st.depthPitch;
     for (int x = x0; x <= x1; ++x) {
@@ -215,7 +214,7 @@ KARROWEN_INLINE void FullSpan(const RasterState& st, int y, int x0, int x1, Attr
             }
         }
         out[x] = Pixel(c);
-        if (depthWrite) zb[x] = z;
+        if constexpr (DepthWrite) zb[x] = z;
     }
 }
 
@@ -227,19 +226,27 @@ KARROWEN_INLINE bool SpanBeforeFog(const RasterState& st, uint32_t z, uint32_t d
     return std::max(first, last) >> 16 <= st.fogFront;
 }
 
-template <typename F, int Mode, bool Textured, bool Fog, bool AlphaTex>
-void FillFull(const RasterState& shared, const HalfSpans& h) {
-    const RasterState st = shared;
+// Whether depths are written is fixed for a whole triangle, so it is
+// decided once, outside the pixel loop.
+template <typename F, int Mode, bool Textured, bool Fog, bool AlphaTex, bool DepthWrite>
+void FillRowsOf(const RasterState& st, const HalfSpans& h) {
     const Attributes g = h.gradient;
     WalkRows(st, h, [&](int y, int x0, int x1, Attributes p) {
         if constexpr (Fog) {
             if (SpanBeforeFog(st, p.z, g.z, x1 - x0)) {
-                FullSpan<F, Mode, Textured, false, AlphaTex>(st, y, x0, x1, p, g);
+                FullSpan<F, Mode, Textured, false, AlphaTex, DepthWrite>(st, y, x0, x1, p, g);
                 return;
             }
         }
-        FullSpan<F, Mode, Textured, Fog, AlphaTex>(st, y, x0, x1, p, g);
+        FullSpan<F, Mode, Textured, Fog, AlphaTex, DepthWrite>(st, y, x0, x1, p, g);
     });
+}
+
+template <typename F, int Mode, bool Textured, bool Fog, bool AlphaTex>
+void FillFull(const RasterState& shared, const HalfSpans& h) {
+    const RasterState st = shared;
+    if (st.depthWrite) FillRowsOf<F, Mode, Textured, Fog, AlphaTex, true>(st, h);
+    else FillRowsOf<F, Mode, Textured, Fog, AlphaTex, false>(st, h);
 }
 
 template <typename F, int Mode, bool Textured>
