@@ -423,8 +423,9 @@ void ModPlayer::mixChannel(ModChannel& channel, int32_t* mixBuffer, int frames) 
     const int left = volume - right;
     int64_t position = channel.position;
     const int64_t step = channel.step;
+    const bool stereo = output_.stereo;
 
-    for (int i = 0; i < frames; ++i) {
+    for (int i = 0; i < frames;) {
         // Checked before the read, so no path can leave the position outside the data.
         if (position >= end || position < 0) {
             if (loopLength == 0 || position < 0) {
@@ -433,14 +434,21 @@ void ModPlayer::mixChannel(ModChannel& channel, int32_t* mixBuffer, int frames) 
             }
             position = loopStart + (position - loopStart) % loopLength;
         }
-        int value = samples[position >> 16];
-        if (output_.stereo) {
-            mixBuffer[2 * i] += left * value * 2;
-            mixBuffer[2 * i + 1] += right * value * 2;
+        // The frames whose positions all stay inside the data need no check.
+        int run = frames - i;
+        if (step <= 0) run = 1;
+        else run = int(std::min<int64_t>(run, (end - position + step - 1) / step));
+        int32_t* out = mixBuffer + (stereo ? 2 * i : i);
+        if (stereo) {
+            for (int k = 0; k < run; ++k, position += step) {
+                const int value = samples[position >> 16];
+                out[2 * k] += left * value * 2;
+                out[2 * k + 1] += right * value * 2;
+            }
         } else {
-            mixBuffer[i] += volume * value;
+            for (int k = 0; k < run; ++k, position += step) out[k] += volume * samples[position >> 16];
         }
-        position += step;
+        i += run;
     }
     channel.position = position;
 }

@@ -322,12 +322,17 @@ void SoundMixer::render(uint8_t* buffer, size_t bytes) {
     while (frames > 0) {
         int count = int(std::min<size_t>(frames, kChunkFrames));
         std::fill_n(moduleSum_.begin(), count * channels, 0);
-        std::fill_n(voiceSum_.begin(), count * channels, 0);
+        // Music alone (the common case) leaves the voice sum out altogether.
+        bool voicesMixed = false;
         for (ModPlayer& player : players_)
             if (player.active && !player.paused) player.mix(moduleSum_.data(), count);
-        for (Voice& voice : voices_)
-            if (voice.active && !voice.paused) MixVoice(voice, voiceSum_.data(), count, stereo_);
-        writeOutput(moduleSum_.data(), voiceSum_.data(), count, out);
+        for (Voice& voice : voices_) {
+            if (!voice.active || voice.paused) continue;
+            if (!voicesMixed) std::fill_n(voiceSum_.begin(), count * channels, 0);
+            voicesMixed = true;
+            MixVoice(voice, voiceSum_.data(), count, stereo_);
+        }
+        writeOutput(moduleSum_.data(), voicesMixed ? voiceSum_.data() : nullptr, count, out);
         out += size_t(count) * bytesPerFrame;
         frames -= size_t(count);
     }
@@ -336,6 +341,18 @@ void SoundMixer::render(uint8_t* buffer, size_t bytes) {
 
 void SoundMixer::writeOutput(const int32_t* moduleSum, const int32_t* voiceSum, int frames, uint8_t* out) {
     const int values = frames * (stereo_ ? 2 : 1);
+    if (sixteenBit_ && !voiceSum) {
+        for (int i = 0; i < values; ++i) {
+            int32_t v = std::clamp<int32_t>(moduleSum[i], -32768, 32767);
+            out[2 * i] = uint8_t(v & 0xFF);
+            out[2 * i + 1] = uint8_t((v >> 8) & 0xFF);
+        }
+        return;
+    }
+    if (!voiceSum) {
+        for (int i = 0; i < values; ++i) out[i] = uint8_t(std::clamp<int32_t>(moduleSum[i] / 256, -128, 127) + 128);
+        return;
+    }
     if (sixteenBit_) {
         for (int i = 0; i < values; ++i) {
             int32_t v = std::clamp<int32_t>(moduleSum[i] + voiceSum[i] / 128, -32768, 32767);

@@ -100,6 +100,7 @@ private:
     int playModule(const class ModSound& sound, uint32_t flags);
     int chooseVoice(const WaveSound& sound, uint32_t flags) const;
     static void renderCallback(void* self, uint8_t* buffer, size_t bytes);
+    // voiceSum is null when no voice played in these frames.
     void writeOutput(const int32_t* moduleSum, const int32_t* voiceSum, int frames, uint8_t* out);
 
     bool initialised_ = false;
