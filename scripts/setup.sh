@@ -12,6 +12,8 @@ packages=(
   libjpeg62-turbo-dev libpng-dev
   libfreetype-dev libfontconfig-dev fonts-liberation2
   libosmesa6-dev  # only for the renderer comparison in karrowen-bench render
+  libxmp-dev  # only for the module comparison in karrowen-bench mixer
+  libgif-dev  # only for the decoder comparison in karrowen-bench gif
   sox
   zip  # make soak packs level folders into an archive
   desktop-file-utils appstream  # validate the installed desktop entry and metainfo

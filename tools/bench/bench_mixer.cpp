@@ -2,6 +2,12 @@
 // looping 4-channel module with effects on every channel, offline, and reports
 // seconds of audio mixed per CPU second at the game's 8000 Hz 8-bit mono and at
 // desktop 44100 Hz 16-bit stereo.
+//
+// Then modules alone to 44100 Hz 16-bit stereo beside libxmp (libxmp-dev)
+// with nearest-neighbour resampling, the same seconds of each module, by
+// processor time: the game's songs (from the generated resources beside the
+// program, when built) and the busy module above. The library is opened at
+// run time.
 
 #include <time.h>
 
@@ -12,10 +18,22 @@
 #include <memory>
 #include <vector>
 
+#include <dlfcn.h>
+#include <unistd.h>
+
+#include <fstream>
+#include <iterator>
+#include <string>
+
 #include "bench.h"
 #include "sound/mod_sound.h"
 #include "sound/sound_mixer.h"
 #include "sound/wave_sound.h"
+
+#if __has_include(<xmp.h>)
+#include <xmp.h>
+#define KARROWEN_HAVE_XMP 1
+#endif
 
 namespace {
 
@@ -50,7 +68,7 @@ std::unique_ptr<WaveSound> Sine(int rate, bool eightBit, bool stereo, double hz,
 
 // Four channels of notes on every row, each channel with an effect that works
 // every tick: arpeggio, vibrato, volume slide, portamento.
-std::unique_ptr<ModSound> BusyModule() {
+std::vector<uint8_t> BusyModuleFile() {
     const int channels = 4;
     std::vector<uint8_t> file(20, 0);
     for (int s = 0; s < 31; ++s) {
@@ -84,6 +102,11 @@ std::unique_ptr<ModSound> BusyModule() {
     }
     for (int s = 0; s < 4; ++s)
         for (int i = 0; i < 2000; ++i) file.push_back(uint8_t(int8_t(100 * std::sin(2 * M_PI * i * (s + 1) / 64))));
+    return file;
+}
+
+std::unique_ptr<ModSound> BusyModule() {
+    const std::vector<uint8_t> file = BusyModuleFile();
     auto module = std::make_unique<ModSound>();
     module->loadFromMemory(file.data(), file.size());
     module->loop = true;
@@ -122,6 +145,143 @@ Figures Measure(int rate, int bits, bool stereo, double seconds) {
     return Figures{audio / best, best * 1e6 / buffers};
 }
 
+// ---- Modules beside libxmp ------------------------------------------------------------------
+
+struct ModuleFile {
+    std::string name;
+    std::vector<uint8_t> bytes;
+};
+
+// The game's songs from the resources the generator wrote beside the program.
+std::vector<ModuleFile> Songs() {
+    char exe[4096];
+    ssize_t n = readlink("/proc/self/exe", exe, sizeof exe - 1);
+    if (n <= 0) return {};
+    std::string dir(exe, size_t(n));
+    dir = dir.substr(0, dir.rfind('/')) + "/../resources/";
+    std::vector<ModuleFile> songs;
+    for (const char* name : {"Levels/song1.mod", "Levels/song2.mod", "Levels/song3.mod", "scores.mod"}) {
+        std::ifstream in(dir + name, std::ios::binary);
+        if (!in) continue;
+        songs.push_back({name, std::vector<uint8_t>(std::istreambuf_iterator<char>(in), {})});
+    }
+    return songs;
+}
+
+constexpr int kModuleRate = 44100;
+
+// Processor seconds for `seconds` of the module, looping, through our mixer.
+double OursSeconds(const ModuleFile& m, double seconds) {
+    ModSound module;
+    if (module.loadFromMemory(m.bytes.data(), m.bytes.size()) != kSoundOk) return -1;
+    module.loop = true;
+    std::vector<uint8_t> buffer(size_t(kModuleRate * 30 / 1000) * 4);
+    const int buffers = int(seconds * 1000 / 30);
+    double best = 1e30;
+    for (int repeat = 0; repeat < kRepeats; ++repeat) {
+        SoundMixer mixer;
+        mixer.initOffline(kModuleRate, 16, true, 1, 16);
+        mixer.play(&module, kPlayAnyVoice);
+        double start = CpuSeconds();
+        for (int b = 0; b < buffers; ++b) mixer.render(buffer.data(), buffer.size());
+        best = std::min(best, CpuSeconds() - start);
+    }
+    return best;
+}
+
+#ifdef KARROWEN_HAVE_XMP
+
+struct Xmp {
+    void* library = nullptr;
+    decltype(&::xmp_create_context) createContext = nullptr;
+    decltype(&::xmp_free_context) freeContext = nullptr;
+    decltype(&::xmp_load_module_from_memory) loadModule = nullptr;
+    decltype(&::xmp_release_module) releaseModule = nullptr;
+    decltype(&::xmp_start_player) startPlayer = nullptr;
+    decltype(&::xmp_set_player) setPlayer = nullptr;
+    decltype(&::xmp_play_buffer) playBuffer = nullptr;
+    decltype(&::xmp_end_player) endPlayer = nullptr;
+
+    bool load() {
+        library = dlopen("libxmp.so.4", RTLD_NOW | RTLD_LOCAL);
+        if (!library) return false;
+        bool ok = true;
+        auto get = [&](auto& slot, const char* name) {
+            slot = reinterpret_cast<std::remove_reference_t<decltype(slot)>>(dlsym(library, name));
+            ok &= slot != nullptr;
+        };
+        get(createContext, "xmp_create_context");
+        get(freeContext, "xmp_free_context");
+        get(loadModule, "xmp_load_module_from_memory");
+        get(releaseModule, "xmp_release_module");
+        get(startPlayer, "xmp_start_player");
+        get(setPlayer, "xmp_set_player");
+        get(playBuffer, "xmp_play_buffer");
+        get(endPlayer, "xmp_end_player");
+        return ok;
+    }
+};
+
+// The same through libxmp, nearest-neighbour, 16-bit stereo; negative when it cannot.
+double XmpSeconds(Xmp& xmp, const ModuleFile& m, double seconds) {
+    std::vector<uint8_t> buffer(size_t(kModuleRate * 30 / 1000) * 4);
+    const int buffers = int(seconds * 1000 / 30);
+    double best = 1e30;
+    for (int repeat = 0; repeat < kRepeats; ++repeat) {
+        xmp_context context = xmp.createContext();
+        if (xmp.loadModule(context, m.bytes.data(), long(m.bytes.size())) != 0 ||
+            xmp.startPlayer(context, kModuleRate, 0) != 0) {
+            xmp.freeContext(context);
+            return -1;
+        }
+        xmp.setPlayer(context, XMP_PLAYER_INTERP, XMP_INTERP_NEAREST);
+        xmp.setPlayer(context, XMP_PLAYER_DSP, 0);
+        double start = CpuSeconds();
+        for (int b = 0; b < buffers; ++b) xmp.playBuffer(context, buffer.data(), int(buffer.size()), 0);
+        best = std::min(best, CpuSeconds() - start);
+        xmp.endPlayer(context);
+        xmp.releaseModule(context);
+        xmp.freeContext(context);
+    }
+    return best;
+}
+
+#endif
+
+void CompareModules(double seconds) {
+    std::vector<ModuleFile> modules = Songs();
+    if (modules.empty()) std::printf("  (the game's songs are not built; only the bench's module)\n");
+    modules.push_back({"busy module (bench)", BusyModuleFile()});
+#ifdef KARROWEN_HAVE_XMP
+    Xmp xmp;
+    const bool haveXmp = xmp.load();
+#endif
+    std::printf("modules alone, %d Hz 16-bit stereo, %.0f s each, best of %d, processor time\n", kModuleRate, seconds,
+                kRepeats);
+    double oursTotal = 0, xmpTotal = 0;
+    for (const ModuleFile& m : modules) {
+        double ours = OursSeconds(m, seconds);
+        if (ours < 0) {
+            std::printf("  %-24s not loaded\n", m.name.c_str());
+            continue;
+        }
+        std::printf("  %-24s karrowen %7.1f ms", m.name.c_str(), ours * 1000);
+#ifdef KARROWEN_HAVE_XMP
+        double theirs = haveXmp ? XmpSeconds(xmp, m, seconds) : -1;
+        if (theirs > 0) {
+            oursTotal += ours, xmpTotal += theirs;
+            std::printf("  libxmp (nearest) %7.1f ms  -> karrowen %.2fx as fast", theirs * 1000, theirs / ours);
+        }
+#endif
+        std::printf("\n");
+    }
+    if (xmpTotal > 0)
+        std::printf("  %-24s karrowen %.2fx as fast as libxmp (nearest), processor time\n", "all modules",
+                    xmpTotal / oursTotal);
+    else
+        std::printf("  libxmp comparison not available (install libxmp-dev)\n");
+}
+
 }  // namespace
 
 KARROWEN_BENCH(mixer, "seconds of audio mixed per CPU second: 16 voices and a 4-channel module") {
@@ -138,5 +298,6 @@ KARROWEN_BENCH(mixer, "seconds of audio mixed per CPU second: 16 voices and a 4-
         std::printf("  %-32s %9.0f s of audio per CPU second  (%7.1f us per 30 ms buffer)\n", s.name,
                     f.audioPerCpuSecond, f.microsecondsPerBuffer);
     }
+    CompareModules(std::min(seconds, 30.0));
     return 0;
 }
