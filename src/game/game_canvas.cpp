@@ -39,6 +39,14 @@ std::u16string Text(const char16_t* key, const char16_t* fallback) {
     return std::u16string(GetLanguageText(key, fallback));
 }
 
+// "gsettings.properties"; empty when it cannot be read, so that every
+// setting takes its default.
+std::unique_ptr<PropertyFile> LoadSettings(const std::u16string& folder) {
+    auto settings = std::make_unique<PropertyFile>(u'=', u',', u':');
+    settings->load(folder, u"gsettings.properties");
+    return settings;
+}
+
 // The game's seed: --seed or the clock, varied by level so that every level
 // of a seeded run has its own maze.
 uint32_t LevelSeed(int level) { return host::RandomSeed() + uint32_t(level) * 2654435761u; }
@@ -76,6 +84,9 @@ void GameCanvas::afterTemplateLoaded() {
             auto* edit = dynamic_cast<Sprite*>(findObject(u"txtPlayerName"));
             if (edit) pad->open(edit, playerName_, Text(u"INPUT_NAME", u"Please Input Your Name:"), 10, true);
         }
+        // Reached without a game too ("ARG:scoreList"): the sound setting
+        // has not been applied yet.
+        applySoundSetting(*LoadSettings(resourceDir()));
         music_ = findSound(u"music");
         playMusic();
         if (autoPlayer_) autoPlayer_->enterName(*this);
@@ -97,8 +108,10 @@ void GameCanvas::afterTemplateLoaded() {
         return;
     }
     if (!Contains(name, u"back")) {
-        // Small screens: the help text gets the room of the title bar.
+        // Small screens: the help text gets the room of the title bar, and
+        // the title takes the logo's place.
         if (Contains(name, u"help") && Design().scale < 65536) {
+            if (auto* logo = dynamic_cast<Sprite*>(findObject(u"sptLogo"))) logo->visible = false;
             auto* title = dynamic_cast<Sprite*>(findObject(u"txtTitle"));
             auto* content = dynamic_cast<Sprite*>(findObject(u"txtContent"));
             auto* back = dynamic_cast<Sprite*>(findObject(u"btnBack"));
@@ -208,6 +221,12 @@ void GameCanvas::onWidgetReleased(Sprite& widget, uint32_t flags) {
             stop();
             if (music_) GetSoundMixer()->stopSound(music_);
             showMessageBox(*this, Text(u"QT_GM", u"Quit the Game?"), u"QUIT", MessageBoxButtons::YesNo, nullptr);
+            // Without its template the box cannot open, and no answer would
+            // ever start the game again.
+            if (!isMessageBoxOpen(*this)) {
+                playMusic();
+                start();
+            }
             repaint();
         }
     } else if (Contains(name, u"txtPlayerName")) {
@@ -259,15 +278,18 @@ void GameCanvas::showLoadingBox(const char16_t* key, const char16_t* text) {
 }
 
 void GameCanvas::applySettings() {
-    PropertyFile settings(u'=', u',', u':');
-    settings.load(resourceDir(), u"gsettings.properties");
-    OpenDirect(handle(), settings.getItemInt(u"chkGAPIVideo", u"status", -1) != 0, Device().hasTouch);
+    const std::unique_ptr<PropertyFile> settings = LoadSettings(resourceDir());
+    OpenDirect(handle(), settings->getItemInt(u"chkGAPIVideo", u"status", -1) != 0, Device().hasTouch);
+    applySoundSetting(*settings);
+    swayCamera_ = settings->getItemInt(u"mazeEffect", u"selected", 1) == 0;
+}
+
+void GameCanvas::applySoundSetting(PropertyFile& settings) {
     const bool sound = settings.getItemInt(u"soundEffect", u"selected", -1) == 0;
     if (SoundMixer* mixer = GetSoundMixer()) {
         if (!sound) mixer->stopAll();
         mixer->setEnabled(sound);
     }
-    swayCamera_ = settings.getItemInt(u"mazeEffect", u"selected", 1) == 0;
 }
 
 // Portrait screens have room below the square play area; landscape ones
@@ -455,7 +477,12 @@ void GameCanvas::finishNameEntry(bool confirmed) {
     if (InputPad* pad = inputPad()) playerName_ = pad->text();
     ScoreTable table = LoadScores(resourceDir());
     if (confirmed && !playerName_.empty()) {
-        table.insert(playerName_, finalScore_);
+        // The name field opens the keyboard again: a later name renames this
+        // game's entry instead of adding its score once more.
+        if (enteredName_) table.remove(*enteredName_, finalScore_);
+        enteredName_.reset();
+        if (table.insert(playerName_, finalScore_)) enteredName_ = playerName_;
+        if (auto* edit = dynamic_cast<Sprite*>(findObject(u"txtPlayerName"))) edit->setText(StorableName(playerName_));
         // The list is shown all the same; the old file stays whole.
         if (!SaveScores(resourceDir(), table))
             host::MessageBox(handle(),

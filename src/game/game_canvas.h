@@ -6,6 +6,7 @@
 // the return to the introduction relaunch the program.
 
 #include <memory>
+#include <optional>
 #include <string>
 
 #include "game/game_host.h"
@@ -15,6 +16,7 @@
 class AutoPlayer;
 class Camera;
 class GameLevel;
+class PropertyFile;
 class Scene3D;
 class SceneSprite;
 class SoundBase;
@@ -74,6 +76,7 @@ private:
     void buildLevel();
     void beginPlay();
     void applySettings();
+    void applySoundSetting(PropertyFile& settings);
     void layOutGameScreen();
     void loadBackdrop();
     void playMusic();
@@ -95,4 +98,6 @@ private:
     bool gameOverShow_ = false;
     int finalScore_ = 0;  // the score of the game that ended, for the score list
     std::u16string playerName_;
+    // The name this game's score went into the list under, once entered.
+    std::optional<std::u16string> enteredName_;
 };

@@ -31,39 +31,48 @@ std::u16string StorableName(std::u16string_view name) {
 
 ScoreTable ScoreTable::Parse(std::u16string_view list) {
     ScoreTable table;
-    if (list.empty()) return table;
     size_t start = 0;
-    while (start <= list.size()) {
-        size_t end = list.find(u',', start);
-        std::u16string_view part = list.substr(start, end == std::u16string_view::npos ? list.npos : end - start);
+    while (start < list.size()) {
+        const size_t end = std::min(list.find(u',', start), list.size());
+        const std::u16string_view part = list.substr(start, end - start);
+        start = end + 1;
+        if (part.empty()) continue;
         ScoreEntry entry;
-        size_t colon = part.find(u':');
+        const size_t colon = part.find(u':');
         entry.hasValue = colon != std::u16string_view::npos;
         entry.name = part.substr(0, colon);
         if (entry.hasValue) entry.value = part.substr(colon + 1);
         table.entries_.push_back(std::move(entry));
-        if (end == std::u16string_view::npos) break;
-        start = end + 1;
     }
     return table;
 }
 
-void ScoreTable::insert(const std::u16string& name, int score) {
-    entries_.push_back({StorableName(name), host::FromUtf8(std::to_string(score)), true});
-    for (size_t i = entries_.size(); i-- > 0;) {
-        for (size_t j = 0; j < i; ++j) {
-            if (entries_[j].name == entries_[i].name && entries_[j].value == entries_[i].value) {
-                entries_.erase(entries_.begin() + std::ptrdiff_t(i));
-                break;
-            }
-        }
-    }
+bool ScoreTable::insert(const std::u16string& name, int score) {
+    const ScoreEntry added{StorableName(name), host::FromUtf8(std::to_string(score)), true};
+    auto same = [](const ScoreEntry& a, const ScoreEntry& b) { return a.name == b.name && a.value == b.value; };
+    // The older lists may hold an identical entry twice; the first one stays.
+    std::vector<ScoreEntry> kept;
+    for (const ScoreEntry& e : entries_)
+        if (std::none_of(kept.begin(), kept.end(), [&](const ScoreEntry& k) { return same(k, e); })) kept.push_back(e);
+    const bool isNew = std::none_of(kept.begin(), kept.end(), [&](const ScoreEntry& k) { return same(k, added); });
+    if (isNew) kept.push_back(added);
+    entries_ = std::move(kept);
     // A bubble sort that swaps only on a strictly smaller score keeps equal
     // scores in the order they were reached.
     const size_t n = entries_.size();
     for (size_t pass = 1; pass < n; ++pass)
         for (size_t k = 0; k + 1 < n; ++k)
             if (ScoreValue(entries_[k]) < ScoreValue(entries_[k + 1])) std::swap(entries_[k], entries_[k + 1]);
+    return isNew;
+}
+
+bool ScoreTable::remove(const std::u16string& name, int score) {
+    const std::u16string stored = StorableName(name), value = host::FromUtf8(std::to_string(score));
+    auto found = std::find_if(entries_.begin(), entries_.end(),
+                              [&](const ScoreEntry& e) { return e.hasValue && e.name == stored && e.value == value; });
+    if (found == entries_.end()) return false;
+    entries_.erase(found);
+    return true;
 }
 
 std::u16string ScoreTable::format() const {

@@ -18,11 +18,16 @@ class ScoreTable {
 public:
     static constexpr size_t kShown = 10;
 
+    // Empty parts (two commas in a row, a comma at the end) are no entries.
     static ScoreTable Parse(std::u16string_view list);
     // Adds the score under the name (cleaned of the list's separators), keeps
     // an identical name and score once, at its first place, and orders best
-    // first, a new score after equal older ones.
-    void insert(const std::u16string& name, int score);
+    // first, a new score after equal older ones. False when an identical
+    // entry was there already, so that nothing was added.
+    bool insert(const std::u16string& name, int score);
+    // Takes out the first entry of that name (cleaned) and score; false when
+    // there is none.
+    bool remove(const std::u16string& name, int score);
     // The first ten entries in the stored form.
     std::u16string format() const;
     const std::vector<ScoreEntry>& entries() const { return entries_; }

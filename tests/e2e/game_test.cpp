@@ -304,8 +304,9 @@ TEST_F(GameRuns, MissingPicturesAndObjectsAreToldAndTheGameGoesOn) {
     fs::create_directories(broken / "bin");
     fs::copy_file(tree_ / "bin" / "karrowen", broken / "bin" / "karrowen");
     fs::copy(KARROWEN_BUILD_RESOURCES, broken / "resources", fs::copy_options::recursive);
-    for (const char* picture : {"Levels/level1/bkg.jpg", "Levels/level1/pickable.gif", "characters/ghost_east.gif"})
-        fs::remove(broken / "resources" / picture);
+    for (const char* file : {"Levels/level1/bkg.jpg", "Levels/level1/pickable.gif", "characters/ghost_east.gif",
+                             "messagebox.properties"})
+        fs::remove(broken / "resources" / file);
     const fs::path screen = broken / "resources" / "GameCanvas.properties";
     std::string text = ReadText(screen);
     text = std::regex_replace(text, std::regex(R"((^|\n)(sptScore|fontBright|fog)=[^\n]*)"), "$1");
@@ -313,20 +314,33 @@ TEST_F(GameRuns, MissingPicturesAndObjectsAreToldAndTheGameGoesOn) {
 
     const std::string command = "cd '" + broken.string() + "' && timeout 240 bin/karrowen --headless --instance=e2e-broken-" +
                                 std::to_string(::getpid()) + " --seed=5 --autoplay --stop-at-level=2 " + kQuick + " -- ARG: 2>&1";
-    std::string log;
-    if (FILE* pipe = popen(command.c_str(), "r")) {
-        char buffer[4096];
-        size_t n;
-        while ((n = fread(buffer, 1, sizeof buffer, pipe)) > 0) log.append(buffer, n);
-        pclose(pipe);
-    }
+    auto runBroken = [&](const std::string& commandLine) {
+        std::string log;
+        if (FILE* pipe = popen(commandLine.c_str(), "r")) {
+            char buffer[4096];
+            size_t n;
+            while ((n = fread(buffer, 1, sizeof buffer, pipe)) > 0) log.append(buffer, n);
+            pclose(pipe);
+        }
+        EXPECT_FALSE(e2e::SanitizerReported(log)) << log;
+        return log;
+    };
+    const std::string log = runBroken(command);
+    // Without a message box the quit button cannot ask: the game goes on.
+    const std::string quit = runBroken("cd '" + broken.string() + "' && timeout 240 bin/karrowen --headless --instance=e2e-broken-quit-" +
+                                       std::to_string(::getpid()) + " --seed=9 --input='" + KARROWEN_E2E_SCRIPTS +
+                                       "/game.input' --exit-after=6500 -- ARG: 2>&1");
+    Screenshot asked, later;
+    const bool shots = asked.load(broken / "02-quit-question.png") && later.load(broken / "03-quit-frozen.png");
     fs::remove_all(broken);
-    EXPECT_FALSE(e2e::SanitizerReported(log)) << log;
     EXPECT_NE(log.find("bkg.jpg"), std::string::npos) << log;
     EXPECT_NE(log.find("pickable.gif"), std::string::npos) << log;
+    EXPECT_NE(log.find("messagebox.properties"), std::string::npos) << log;
     std::vector<LevelStart> starts = LevelStarts(log);
     ASSERT_EQ(starts.size(), 2u) << log;
     EXPECT_GT(starts[1].score, 0);
+    ASSERT_TRUE(shots) << quit;
+    EXPECT_GT(asked.difference(later, 0, 0, kWidth, kHeight), 0.5) << "the game stands still after the quit button";
 }
 
 }  // namespace

@@ -33,17 +33,24 @@ TEST(ScoreList, ParsesAndFormatsTheStoredList) {
     EXPECT_EQ(table.entries()[1].value, U("900"));
     EXPECT_EQ(table.format(), U("Ann:5200,Bob:900"));
     EXPECT_TRUE(ScoreTable::Parse(U("")).entries().empty());
-    // Splitting at commas keeps an empty last part, so the text comes back as it was.
-    EXPECT_EQ(ScoreTable::Parse(U("Ann:5200,")).entries().size(), 2u);
-    EXPECT_EQ(ScoreTable::Parse(U("Ann:5200,")).format(), U("Ann:5200,"));
+    // Empty parts would show as blank rows and be written back.
+    EXPECT_EQ(ScoreTable::Parse(U(",Ann:5200,,Bob:900,")).format(), U("Ann:5200,Bob:900"));
 }
 
 TEST(ScoreList, SameNameAndScoreTwiceIsKeptOnce) {
     ScoreTable table = ScoreTable::Parse(U("Ann:5200,Bob:900"));
-    table.insert(U("Bob"), 900);
+    EXPECT_FALSE(table.insert(U("Bob"), 900)) << "nothing added";
     EXPECT_EQ(table.format(), U("Ann:5200,Bob:900"));
-    table.insert(U("Bob"), 1000);
+    EXPECT_TRUE(table.insert(U("Bob"), 1000));
     EXPECT_EQ(table.format(), U("Ann:5200,Bob:1000,Bob:900"));
+}
+
+TEST(ScoreList, AnEntryIsTakenOutUnderTheNameItWasAddedWith) {
+    ScoreTable table = ScoreTable::Parse(U("Ann:5200,Bob:900,a_b:700"));
+    ASSERT_TRUE(table.insert(U("a/b"), 800));
+    EXPECT_TRUE(table.remove(U("a/b"), 800)) << "found in its stored form";
+    EXPECT_EQ(table.format(), U("Ann:5200,Bob:900,a_b:700"));
+    EXPECT_FALSE(table.remove(U("a/b"), 800));
 }
 
 TEST(ScoreList, ANewScoreGoesAfterEqualOlderOnes) {
@@ -103,7 +110,7 @@ TEST(ScoreList, ShownRowsHoldTheEntriesAndDashesAfterThem) {
         values.back()->setText(u"old");
     }
     canvas.addScene(u"page", page);
-    ShowScores(canvas, ScoreTable::Parse(U("Ann:5200,legacy,Bob:900")));
+    ShowScores(canvas, ScoreTable::Parse(U("Ann:5200,,legacy,Bob:900")));
     const std::vector<std::u16string> shownNames = {u"Ann", u"legacy", u"Bob"}, shownValues = {u"5200", u"---", u"900"};
     for (size_t row = 0; row < ScoreTable::kShown; ++row) {
         EXPECT_EQ(names[row]->text(), row < 3 ? shownNames[row] : u"----------") << row;

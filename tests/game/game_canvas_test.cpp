@@ -1,0 +1,144 @@
+// The game canvas on the headless host with the build's templates: the score
+// list's name entry and music, and a help page on a screen smaller than the
+// design. What the canvas reads and writes in its resource folder (settings,
+// scores) lies in a private folder instead.
+
+#include <gtest/gtest.h>
+
+#include <filesystem>
+#include <fstream>
+#include <memory>
+#include <string>
+#include <vector>
+
+#include "data/language_table.h"
+#include "data/resource.h"
+#include "game/game_canvas.h"
+#include "game/score_list.h"
+#include "platform/host_fixture.h"
+#include "platform/window.h"
+#include "scene/input_pad.h"
+#include "scene/scene_sprite.h"
+#include "scene/sprite.h"
+#include "scene/widgets.h"
+#include "sound/sound_mixer.h"
+
+namespace fs = std::filesystem;
+
+namespace {
+
+class PrivateFolderCanvas : public GameCanvas {
+public:
+    explicit PrivateFolderCanvas(std::u16string folder) : folder_(std::move(folder)) {}
+    void onCreate() override {
+        GameCanvas::onCreate();
+        resourceDir_ = folder_;
+    }
+
+private:
+    std::u16string folder_;
+};
+
+class GameCanvasScreens : public HostTest {
+protected:
+    void SetUp() override {}
+    void open(int screenWidth = 0, int screenHeight = 0) {
+        start("desktop", screenWidth, screenHeight);
+        host::SetMessageBoxHook([this](const std::u16string& text, const std::u16string& title, uint32_t) {
+            messages.push_back(host::ToUtf8(title) + ": " + host::ToUtf8(text));
+            return host::IDOK;
+        });
+        fs::create_directories(folder);
+        main = std::make_unique<MainWindow>(u"Main");
+        ASSERT_TRUE(main->create(0, 0, host::ScreenWidth(), host::ScreenHeight()));
+        canvas = new PrivateFolderCanvas(host::FromUtf8(folder.string() + "/"));
+        ASSERT_TRUE(main->addChildScaled(canvas));
+    }
+    void TearDown() override {
+        main.reset();
+        DestroySoundMixer();
+        FreeLanguageTable();
+        host::SetMessageBoxHook(nullptr);
+        fs::remove_all(folder);
+        HostTest::TearDown();
+    }
+
+    void write(const char* name, const std::string& text) { std::ofstream(folder / name) << text; }
+    void load(const char16_t* name) { canvas->loadTemplate(ResourceFolder(), name, false, true); }
+    void tap(SceneSprite& scene, Sprite& widget) {
+        PressWidget(scene, widget, host::WM_LBUTTONDOWN);
+        PressWidget(scene, widget, host::WM_LBUTTONUP);
+        host::Message m;
+        while (host::PeekMessage(m, true))
+            if (m.message != host::WM_QUIT) host::DispatchMessage(m);
+    }
+    // Types on the open keyboard (caps off) and confirms.
+    void typeAndConfirm(const std::u16string& text) {
+        auto* pad = dynamic_cast<SceneSprite*>(canvas->findScene(InputPad::kSceneName));
+        ASSERT_TRUE(pad && pad->visible);
+        for (char16_t c : text) {
+            Sprite* key = nullptr;
+            for (int i = 0; i < pad->objectCount() && !key; ++i) {
+                Sprite* s = pad->spriteAt(i);
+                if (s && s->name.find(u"key_") == 0 && s->text() == std::u16string(1, c)) key = s;
+            }
+            ASSERT_NE(key, nullptr) << char(c);
+            tap(*pad, *key);
+        }
+        tap(*pad, *pad->findSprite(u"btnOk_MSGBOX"));
+    }
+
+    fs::path folder = fs::temp_directory_path() / ("karrowen-canvas-" + std::to_string(::getpid()));
+    std::unique_ptr<MainWindow> main;
+    PrivateFolderCanvas* canvas = nullptr;
+    std::vector<std::string> messages;
+};
+
+TEST_F(GameCanvasScreens, ALaterNameRenamesThisGamesEntryAndTheFieldShowsTheStoredName) {
+    open();
+    write("scores.properties", "default=Ann:5200,,Bob:900\n");
+    load(u"scoreList.properties");
+    auto* field = dynamic_cast<Sprite*>(canvas->findObject(u"txtPlayerName"));
+    auto* page = dynamic_cast<SceneSprite*>(canvas->findSceneOfObject(u"txtPlayerName"));
+    ASSERT_TRUE(field && page);
+    typeAndConfirm(u"a/");
+    EXPECT_EQ(LoadScores(canvas->resourceDir()).format(), u"Ann:5200,Bob:900,a_:0");
+    EXPECT_EQ(field->text(), u"a_") << "the name as the list keeps it";
+    // The field opens the keyboard again on what it shows.
+    tap(*page, *field);
+    typeAndConfirm(u"b");
+    EXPECT_EQ(LoadScores(canvas->resourceDir()).format(), u"Ann:5200,Bob:900,a_b:0");
+    EXPECT_TRUE(messages.empty()) << messages.front();
+}
+
+TEST_F(GameCanvasScreens, TheScoreListsMusicFollowsTheSoundSetting) {
+    open();
+    ASSERT_EQ(CreateSoundMixer(), 0);
+    for (int selected : {1, 0}) {
+        write("gsettings.properties", "soundEffect=GUIType:checkboxGroup, selected:" + std::to_string(selected) + "\n");
+        load(u"scoreList.properties");
+        ASSERT_NE(canvas->findSound(u"music"), nullptr);
+        EXPECT_EQ(GetSoundMixer()->isPlaying(canvas->findSound(u"music")), selected == 0) << "sound option " << selected;
+    }
+}
+
+TEST_F(GameCanvasScreens, OnASmallScreenTheHelpTitleCoversNothingDrawn) {
+    open(180, 240);
+    ASSERT_LT(Design().scale, 65536);
+    for (const char16_t* name : {u"help1.properties", u"help2.properties", u"help3.properties"}) {
+        load(name);
+        auto* title = dynamic_cast<Sprite*>(canvas->findObject(u"txtTitle"));
+        auto* scene = dynamic_cast<SceneSprite*>(canvas->findSceneOfObject(u"txtTitle"));
+        ASSERT_TRUE(title && scene);
+        for (int i = 0; i < scene->objectCount(); ++i) {
+            const Sprite* s = scene->spriteAt(i);
+            if (!s || s == title || !s->visible) continue;
+            const bool apart = s->x + s->width <= title->x || title->x + title->width <= s->x ||
+                               s->y + s->height <= title->y || title->y + title->height <= s->y;
+            EXPECT_TRUE(apart) << host::ToUtf8(name) << ": the title lies on " << host::ToUtf8(s->name);
+        }
+    }
+    EXPECT_TRUE(messages.empty()) << messages.front();
+}
+
+}  // namespace
