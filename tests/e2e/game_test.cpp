@@ -251,32 +251,43 @@ TEST_F(GameRuns, ARecordedSessionPlaysAgainAcrossTheRelaunch) {
     EXPECT_GT(shot("part-c.png").difference(shot("part-d.png"), 0, 0, 240, 320), 0.1);
 }
 
-// The loudest sample of a recording on the 8-bit scale (0 for silence; 16-bit
-// samples count by their high byte), -1 when it is no WAV.
-int LoudestSample(const fs::path& path) {
+// What a recording holds: its length by its header, and its loudest sample
+// on the 8-bit scale (0 for silence; 16-bit samples count by their high
+// byte). A loudest of -1: no WAV, or a header that claims more than the file.
+struct Recording {
+    double seconds = 0;
+    int loudest = -1;
+};
+
+Recording ReadRecording(const fs::path& path) {
     const std::string bytes = ReadText(path);
-    if (bytes.size() < 12 || bytes.compare(0, 4, "RIFF") != 0) return -1;
+    if (bytes.size() < 12 || bytes.compare(0, 4, "RIFF") != 0) return {};
     auto byteAt = [&](size_t i) { return uint32_t(uint8_t(bytes[i])); };
-    int bits = 0;
+    auto u32At = [&](size_t i) { return byteAt(i) | byteAt(i + 1) << 8 | byteAt(i + 2) << 16 | byteAt(i + 3) << 24; };
+    uint32_t bits = 0, bytesPerSecond = 0;
     size_t at = 12;
     while (at + 8 <= bytes.size()) {
-        const uint32_t size = byteAt(at + 4) | byteAt(at + 5) << 8 | byteAt(at + 6) << 16 | byteAt(at + 7) << 24;
-        if (bytes.compare(at, 4, "fmt ") == 0 && at + 24 <= bytes.size()) bits = int(byteAt(at + 22));
+        const uint32_t size = u32At(at + 4);
+        if (bytes.compare(at, 4, "fmt ") == 0 && at + 24 <= bytes.size()) {
+            bytesPerSecond = u32At(at + 16);
+            bits = byteAt(at + 22);
+        }
         if (bytes.compare(at, 4, "data") == 0) {
-            const size_t end = std::min(bytes.size(), at + 8 + size);
-            int loudest = 0;
+            if (at + 8 + size > bytes.size() || bytesPerSecond == 0) return {};
+            Recording r{double(size) / bytesPerSecond, 0};
+            const size_t end = at + 8 + size;
             if (bits == 16)
                 for (size_t i = at + 8; i + 1 < end; i += 2)
-                    loudest = std::max(loudest, std::abs(int(int16_t(byteAt(i) | byteAt(i + 1) << 8))) >> 8);
+                    r.loudest = std::max(r.loudest, std::abs(int(int16_t(byteAt(i) | byteAt(i + 1) << 8))) >> 8);
             else if (bits == 8)
-                for (size_t i = at + 8; i < end; ++i) loudest = std::max(loudest, std::abs(int(byteAt(i)) - 128));
+                for (size_t i = at + 8; i < end; ++i) r.loudest = std::max(r.loudest, std::abs(int(byteAt(i)) - 128));
             else
-                return -1;
-            return loudest;
+                return {};
+            return r;
         }
         at += 8 + size + (size & 1);
     }
-    return -1;
+    return {};
 }
 
 void SetSoundSetting(const fs::path& settings, int selected) {
@@ -286,15 +297,21 @@ void SetSoundSetting(const fs::path& settings, int selected) {
     std::ofstream(settings, std::ios::binary | std::ios::trunc) << text;
 }
 
+// The sound run goes on into the next level, and the recording holds the
+// whole run, whichever process played it.
 TEST_F(GameRuns, TheSoundSettingSilencesTheNextLevelAndBringsItBack) {
     const fs::path settings = tree_ / "resources" / "gsettings.properties";
     const std::string shots = KARROWEN_E2E_SHOTS;
     SetSoundSetting(settings, 1);
     run("silent", "--seed=5 --autoplay --audio=wav:" + shots + "/silent.wav --exit-after=8000 " + kQuick, "ARG:");
     SetSoundSetting(settings, 0);
-    run("sound", "--seed=5 --autoplay --audio=wav:" + shots + "/sound.wav --exit-after=8000 " + kQuick, "ARG:");
-    EXPECT_EQ(LoudestSample(fs::path(shots) / "silent.wav"), 0);
-    EXPECT_GT(LoudestSample(fs::path(shots) / "sound.wav"), 10) << "music and the landing play";
+    const std::string log = run(
+        "sound", "--seed=5 --autoplay --audio=wav:" + shots + "/sound.wav --exit-after=30000 " + kQuick, "ARG:");
+    ASSERT_GE(LevelStarts(log).size(), 2u) << "the run reaches the next level:\n" << log;
+    EXPECT_EQ(ReadRecording(fs::path(shots) / "silent.wav").loudest, 0);
+    const Recording sound = ReadRecording(fs::path(shots) / "sound.wav");
+    EXPECT_GT(sound.loudest, 10) << "music and the landing play";
+    EXPECT_NEAR(sound.seconds, 30.0, 1.0);
 }
 
 TEST_F(GameRuns, MissingPicturesAndObjectsAreToldAndTheGameGoesOn) {

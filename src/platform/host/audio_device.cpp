@@ -68,7 +68,7 @@ private:
 std::unique_ptr<AudioDevice> OpenChosenDevice(const AudioFormat& format, AudioDevice::BufferDone done, void* context) {
     const std::string& choice = Options().audio;
     if (choice == "null") return OpenNullAudioDevice(format, done, context);
-    if (choice.rfind("wav:", 0) == 0) return OpenWavAudioDevice(choice.substr(4), format, done, context);
+    if (choice.rfind("wav:", 0) == 0) return OpenWavAudioDevice(choice.substr(4), format, done, context, Options().relaunched);
     if (choice == "sdl") return OpenSdlAudioDevice(format, done, context);
     if (choice == "auto") {
         if (std::strcmp(BackendName(), "sdl") == 0) return OpenSdlAudioDevice(format, done, context);

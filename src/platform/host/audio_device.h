@@ -50,8 +50,19 @@ std::unique_ptr<AudioDevice> OpenAudioDevice(const AudioFormat& format, AudioDev
 // The backends, also usable directly.
 std::unique_ptr<AudioDevice> OpenSdlAudioDevice(const AudioFormat& format, AudioDevice::BufferDone done, void* context);
 std::unique_ptr<AudioDevice> OpenNullAudioDevice(const AudioFormat& format, AudioDevice::BufferDone done, void* context);
+// With `append` (a relaunched process of the same run) the recording goes on
+// at the end of the file when it holds one in the same format.
 std::unique_ptr<AudioDevice> OpenWavAudioDevice(const std::string& path, const AudioFormat& format,
-                                                AudioDevice::BufferDone done, void* context);
+                                                AudioDevice::BufferDone done, void* context, bool append = false);
+
+// On the virtual clock, which may run far ahead of real time: waits (a
+// quarter of a second of real time at most) until this process's WAV
+// recording has played what the clock has paid for, so the recording lasts
+// as long as the run. Called on the program's thread, after each advance.
+void KeepPaceWithAudioRecording();
+// Ends this process's WAV recording, if it makes one, with the file whole:
+// called before a relaunched successor starts, which then appends to it.
+void EndAudioRecording();
 
 bool IsUsableAudioFormat(const AudioFormat& format);
 

@@ -15,6 +15,7 @@
 #include <cstring>
 #include <fstream>
 
+#include "platform/host/audio_device.h"
 #include "platform/host/host_core.h"
 #include "platform/host/host_local.h"
 #include "platform/host/instance_channel.h"
@@ -222,6 +223,7 @@ void Sleep(uint32_t ms) {
     }
     c.virtualMs += ms;
     if (c.windingDown) RealSleep(ms);
+    else if (std::this_thread::get_id() == c.mainThread) KeepPaceWithAudioRecording();
 }
 
 unsigned RandomSeed() {
@@ -359,6 +361,8 @@ bool StartProcess(const std::u16string& modulePath, const std::u16string& comman
     next.relaunched = true;
     // The successor appends: the run's recording must exist before it does.
     if (c.recorder.recording()) c.recorder.start();
+    // The sound from here on is the successor's to record.
+    EndAudioRecording();
     // The clock goes on where this process leaves it, real or virtual, so that
     // script, screenshot, exit and recording times count from the run's start.
     next.clockStartMs = TickCount();

@@ -8,6 +8,7 @@
 #include <cstring>
 #include <vector>
 
+#include "platform/host/audio_device.h"
 #include "platform/host/host_core.h"
 #include "platform/host/host_local.h"
 #include "platform/host/window_manager_local.h"
@@ -203,6 +204,7 @@ void PresentIfDirty() {
     if (!s.panelDirty) return;
     if (c.virtualClock) {
         c.virtualMs += c.options.frameStepMs;
+        KeepPaceWithAudioRecording();
     } else if (!c.backend->vsync()) {
         // Without vsync a frame cap keeps a fast machine from running away.
         uint64_t due = c.lastPresentMs + 16, now = RealMilliseconds();

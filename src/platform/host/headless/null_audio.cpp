@@ -5,18 +5,25 @@
 #include <cstdio>
 
 #include "platform/host/host.h"
+#include "platform/host/host_core.h"
 
 namespace host {
 
 namespace {
 // How often the pacing thread looks at the clock, in real milliseconds.
 constexpr int kPollMs = 2;
-// Time the device may owe after a stall; a longer stall is an underrun.
+// Time the device may owe after a stall on the real clock; a longer stall is
+// an underrun.
 constexpr int64_t kMaxCreditMs = 500;
 }  // namespace
 
 NullAudioDevice::NullAudioDevice(const AudioFormat& format, BufferDone done, void* context)
-    : format_(format), done_(done), context_(context), lastTick_(TickCount()), thread_(&NullAudioDevice::run, this) {}
+    : format_(format),
+      done_(done),
+      context_(context),
+      owesUnderruns_(Core().virtualClock),
+      lastTick_(TickCount()),
+      thread_(&NullAudioDevice::run, this) {}
 
 NullAudioDevice::~NullAudioDevice() { stopThread(); }
 
@@ -31,9 +38,22 @@ void NullAudioDevice::stopThread() {
 }
 
 bool NullAudioDevice::write(const uint8_t* data, size_t bytes) {
-    std::lock_guard<std::mutex> guard(mutex_);
-    queue_.emplace_back(data, data + bytes);
+    {
+        std::lock_guard<std::mutex> guard(mutex_);
+        queue_.emplace_back(data, data + bytes);
+    }
+    wake_.notify_all();  // owed time is played without waiting for the next look
     return true;
+}
+
+bool NullAudioDevice::awaitCaughtUp(int slackMs, int limitMs) {
+    const int64_t bytesPerSecond = int64_t(format_.rate) * format_.bytesPerFrame();
+    std::unique_lock<std::mutex> lock(mutex_);
+    wake_.notify_all();
+    return caughtUp_.wait_for(lock, std::chrono::milliseconds(limitMs), [&] {
+        const int64_t owedMs = credit_ / bytesPerSecond + int64_t(uint32_t(TickCount() - lastTick_));
+        return stop_ || paused_ || owedMs <= slackMs;
+    });
 }
 
 void NullAudioDevice::pause() {
@@ -63,11 +83,13 @@ void NullAudioDevice::run() {
         uint32_t now = TickCount();
         uint32_t elapsed = now - lastTick_;
         lastTick_ = now;
-        if (paused_ || queue_.empty()) {
+        if (paused_ || (queue_.empty() && !owesUnderruns_)) {
             credit_ = 0;
+            caughtUp_.notify_all();
             continue;
         }
-        credit_ = std::min(credit_ + int64_t(elapsed) * bytesPerSecond, kMaxCreditMs * bytesPerSecond);
+        credit_ += int64_t(elapsed) * bytesPerSecond;
+        if (!owesUnderruns_) credit_ = std::min(credit_, kMaxCreditMs * bytesPerSecond);
         while (!stop_ && !paused_ && !queue_.empty() && credit_ >= int64_t(queue_.front().size()) * 1000) {
             std::vector<uint8_t> buffer = std::move(queue_.front());
             queue_.pop_front();
@@ -77,7 +99,9 @@ void NullAudioDevice::run() {
             if (done_) done_(context_);
             lock.lock();
         }
+        caughtUp_.notify_all();
     }
+    caughtUp_.notify_all();
 }
 
 std::unique_ptr<AudioDevice> OpenNullAudioDevice(const AudioFormat& format, AudioDevice::BufferDone done,

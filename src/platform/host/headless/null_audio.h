@@ -24,6 +24,11 @@ public:
     void resume() override;
     void reset() override;
 
+    // Waits, at most `limitMs` of real time, until the device owes no more
+    // than `slackMs` of what the clock has paid for: it lets a virtual clock
+    // keep pace with what is played. False when the limit ran out.
+    bool awaitCaughtUp(int slackMs, int limitMs);
+
 protected:
     // Called on the device thread for every buffer as it is played.
     virtual void played(const uint8_t* /*data*/, size_t /*bytes*/) {}
@@ -40,9 +45,16 @@ private:
     void* context_;
     std::mutex mutex_;
     std::condition_variable wake_;
+    std::condition_variable caughtUp_;
     std::deque<std::vector<uint8_t>> queue_;
     bool paused_ = false;
     bool stop_ = false;
+    // The virtual clock may run many times faster than real time, and than
+    // the mixer's thread refills the queue: time that passes while the queue
+    // is empty then stays owed and is played as buffers come, so that a
+    // recording lasts as long as the run. On the real clock an empty queue is
+    // an underrun, as on a sound card, and its time is gone.
+    const bool owesUnderruns_;
     int64_t credit_ = 0;  // bytes x 1000 the clock has paid for and not yet played
     uint32_t lastTick_;   // host clock at the last look, taken before the thread starts
     std::thread thread_;

@@ -1,5 +1,9 @@
+#include <fcntl.h>
+#include <unistd.h>
+
 #include <cstdio>
 #include <cstring>
+#include <mutex>
 
 #include "platform/host/headless/null_audio.h"
 
@@ -7,8 +11,9 @@ namespace host {
 
 namespace {
 
-constexpr long kRiffSizeOffset = 4;
-constexpr long kDataSizeOffset = 40;
+constexpr size_t kHeaderBytes = 44;
+constexpr off_t kRiffSizeOffset = 4;
+constexpr off_t kDataSizeOffset = 40;
 
 void PutU16(uint8_t* p, uint32_t v) {
     p[0] = uint8_t(v);
@@ -20,8 +25,10 @@ void PutU32(uint8_t* p, uint32_t v) {
     PutU16(p + 2, v >> 16);
 }
 
-// A canonical 44-byte PCM WAV header; the two sizes are patched on close.
-void MakeHeader(uint8_t header[44], const AudioFormat& format, uint32_t dataBytes) {
+uint32_t GetU32(const uint8_t* p) { return uint32_t(p[0]) | uint32_t(p[1]) << 8 | uint32_t(p[2]) << 16 | uint32_t(p[3]) << 24; }
+
+// A canonical 44-byte PCM WAV header.
+void MakeHeader(uint8_t header[kHeaderBytes], const AudioFormat& format, uint32_t dataBytes) {
     const uint32_t blockAlign = uint32_t(format.bytesPerFrame());
     std::memcpy(header, "RIFF", 4);
     PutU32(header + 4, 36 + dataBytes);
@@ -37,51 +44,123 @@ void MakeHeader(uint8_t header[44], const AudioFormat& format, uint32_t dataByte
     PutU32(header + 40, dataBytes);
 }
 
+// The sound bytes a recording of `format` already holds, or -1 when the file
+// is not one this program wrote in that format. Whatever lies past them is a
+// write that a killed process left unfinished, and is cut off.
+int64_t RecordedBytes(int fd, const AudioFormat& format) {
+    uint8_t found[kHeaderBytes], expected[kHeaderBytes];
+    if (pread(fd, found, kHeaderBytes, 0) != ssize_t(kHeaderBytes)) return -1;
+    const uint32_t dataBytes = GetU32(found + kDataSizeOffset);
+    MakeHeader(expected, format, dataBytes);
+    const off_t size = lseek(fd, 0, SEEK_END);
+    if (std::memcmp(found, expected, kHeaderBytes) != 0 || size < off_t(kHeaderBytes + dataBytes) ||
+        dataBytes % uint32_t(format.bytesPerFrame()) != 0 || ftruncate(fd, off_t(kHeaderBytes + dataBytes)) != 0)
+        return -1;
+    return dataBytes;
+}
+
+class WavAudioDevice;
+
+// The recording this process makes. Its file is written only under the lock,
+// so that ending it for a successor leaves no write half done.
+std::mutex recordingLock;
+WavAudioDevice* recording = nullptr;
+
 // The null device's pacing, with every played buffer appended to a WAV file.
+// The header is brought up to date after each buffer, so the file is whole
+// wherever the run ends: at a relaunch, at the end, or at a crash.
 class WavAudioDevice : public NullAudioDevice {
 public:
-    WavAudioDevice(std::FILE* file, const AudioFormat& format, BufferDone done, void* context)
-        : NullAudioDevice(format, done, context), file_(file) {}
+    WavAudioDevice(int fd, uint32_t dataBytes, const AudioFormat& format, BufferDone done, void* context)
+        : NullAudioDevice(format, done, context), fd_(fd), dataBytes_(dataBytes) {
+        std::lock_guard<std::mutex> guard(recordingLock);
+        recording = this;
+    }
 
     ~WavAudioDevice() override {
         stopThread();
-        uint8_t header[44];
-        MakeHeader(header, format_, dataBytes_);
-        std::fseek(file_, kRiffSizeOffset, SEEK_SET);
-        std::fwrite(header + kRiffSizeOffset, 1, 4, file_);
-        std::fseek(file_, kDataSizeOffset, SEEK_SET);
-        std::fwrite(header + kDataSizeOffset, 1, 4, file_);
-        std::fclose(file_);
+        std::lock_guard<std::mutex> guard(recordingLock);
+        end();
+    }
+
+    // Closes the file; nothing is recorded from then on. Called under the lock.
+    void end() {
+        if (fd_ >= 0) ::close(fd_);
+        fd_ = -1;
+        if (recording == this) recording = nullptr;
     }
 
 protected:
     void played(const uint8_t* data, size_t bytes) override {
+        std::lock_guard<std::mutex> guard(recordingLock);
         // Stop short of the format's 4 GB limit rather than write a broken file.
-        if (uint64_t(dataBytes_) + bytes > 0xFFFFFFFFull - 36) return;
-        dataBytes_ += uint32_t(std::fwrite(data, 1, bytes, file_));
+        if (fd_ < 0 || uint64_t(dataBytes_) + bytes > 0xFFFFFFFFull - 36) return;
+        const ssize_t written = pwrite(fd_, data, bytes, off_t(kHeaderBytes + dataBytes_));
+        if (written <= 0) return;
+        dataBytes_ += uint32_t(written) - uint32_t(written) % uint32_t(format_.bytesPerFrame());
+        uint8_t header[kHeaderBytes];
+        MakeHeader(header, format_, dataBytes_);
+        if (pwrite(fd_, header + kRiffSizeOffset, 4, kRiffSizeOffset) != 4 ||
+            pwrite(fd_, header + kDataSizeOffset, 4, kDataSizeOffset) != 4)
+            end();
     }
 
 private:
-    std::FILE* file_;
-    uint32_t dataBytes_ = 0;
+    int fd_;
+    uint32_t dataBytes_;
 };
 
 }  // namespace
 
 std::unique_ptr<AudioDevice> OpenWavAudioDevice(const std::string& path, const AudioFormat& format,
-                                                AudioDevice::BufferDone done, void* context) {
+                                                AudioDevice::BufferDone done, void* context, bool append) {
     if (!IsUsableAudioFormat(format) || path.empty()) return nullptr;
-    std::FILE* file = std::fopen(path.c_str(), "wbe");  // not handed to a relaunched successor
-    if (!file) {
+    // O_CLOEXEC: a relaunched successor opens the file itself.
+    int fd = append ? ::open(path.c_str(), O_RDWR | O_CLOEXEC) : -1;
+    int64_t recorded = fd >= 0 ? RecordedBytes(fd, format) : -1;
+    if (append && recorded < 0)
+        std::fprintf(stderr, "karrowen: audio: \"%s\" holds no recording to continue; starting it afresh\n",
+                     path.c_str());
+    if (recorded < 0) {
+        if (fd >= 0) ::close(fd);
+        fd = ::open(path.c_str(), O_RDWR | O_CREAT | O_TRUNC | O_CLOEXEC, 0644);
+        uint8_t header[kHeaderBytes];
+        MakeHeader(header, format, 0);
+        if (fd >= 0 && pwrite(fd, header, kHeaderBytes, 0) != ssize_t(kHeaderBytes)) {
+            ::close(fd);
+            fd = -1;
+        }
+        recorded = 0;
+    }
+    if (fd < 0) {
         std::fprintf(stderr, "karrowen: audio: cannot create \"%s\"; running silent\n", path.c_str());
         return nullptr;
     }
-    uint8_t header[44];
-    MakeHeader(header, format, 0);
-    std::fwrite(header, 1, sizeof header, file);
-    std::fprintf(stderr, "karrowen: audio: recording %d Hz %d-bit %s into \"%s\"\n", format.rate, format.bits,
-                 format.channels == 2 ? "stereo" : "mono", path.c_str());
-    return std::make_unique<WavAudioDevice>(file, format, done, context);
+    std::fprintf(stderr, "karrowen: audio: recording %d Hz %d-bit %s %s \"%s\"\n", format.rate, format.bits,
+                 format.channels == 2 ? "stereo" : "mono", recorded > 0 ? "onto the end of" : "into", path.c_str());
+    return std::make_unique<WavAudioDevice>(fd, uint32_t(recorded), format, done, context);
+}
+
+namespace {
+// What a recording may owe the virtual clock before the program waits for it:
+// a little over one mixer buffer (30 ms).
+constexpr int kSlackMs = 40;
+}  // namespace
+
+void KeepPaceWithAudioRecording() {
+    WavAudioDevice* device = nullptr;
+    {
+        std::lock_guard<std::mutex> guard(recordingLock);
+        device = recording;
+    }
+    // The device is closed only on the program's thread, which waits here.
+    if (device) device->awaitCaughtUp(kSlackMs, 250);
+}
+
+void EndAudioRecording() {
+    KeepPaceWithAudioRecording();
+    std::lock_guard<std::mutex> guard(recordingLock);
+    if (recording) recording->end();
 }
 
 }  // namespace host
