@@ -225,9 +225,9 @@ public:
 
 private:
     void readScreen() {
-        uint8_t header[6];
-        for (uint8_t& b : header) b = in_.u8();
-        if (std::memcmp(header, "GIF", 3) != 0) Tell(u"Error: " + std::u16string(path_) + u" is not a valid image.");
+        const uint8_t signature[3] = {in_.u8(), in_.u8(), in_.u8()};
+        in_.skip(3);  // version
+        if (std::memcmp(signature, "GIF", 3) != 0) Tell(u"Error: " + std::u16string(path_) + u" is not a valid image.");
         screenWidth_ = in_.u16();
         screenHeight_ = in_.u16();
         int flags = in_.u8();
