@@ -3,11 +3,6 @@
 #include <algorithm>
 #include <cmath>
 
-#include "game/game_level.h"
-#include "render3d/object_readers.h"
-#include "render3d/scene3d.h"
-#include "scene/texture.h"
-
 namespace {
 
 // The heading shown while a character spins on its way down or up.
@@ -20,117 +15,90 @@ int SpinHeading(float y) {
 
 // ---- Actor ------------------------------------------------------------------------------
 
-Actor::Actor(GameLevel& level, float radiusFactor, const HeadingImages& images, const std::u16string& chipName)
-    : level_(level), images_(images) {
-    auto chip = BuildChip(1, 1, 2, radiusFactor * Maze::kWorldUnit, true, nullptr, nullptr);
-    chip->billboard = 2;
-    chip->visible = false;
-    chip_ = chip.get();
-    material_ = chip_->materials.front().get();
-    material_->shadingMode = 1;
-    level.scene().addObject(chipName, chip.release());
-}
+// The picture is one unit square, so the height is twice the radius.
+Actor::Actor(ActorLevel& level, float radiusFactor)
+    : level_(level), height_(2.0f * 1.0f * (radiusFactor * Maze::kWorldUnit)) {}
 
 void Actor::setHeading(int direction) {
     if (direction < 0 || direction >= 4) return;
     heading = direction;
-    Texture* image = images_[size_t(direction)];
-    material_->texture = image;
-    material_->alphaTexture = image;
-    material_->hasTransparentColour = true;
-    material_->transparentColour = image ? image->bitmap()->transparentColor : 0xFFFFFFFF;
 }
 
-// Every heading stands still, so that only a walking character animates.
 void Actor::stopAnimation() {
-    for (Texture* image : images_) {
-        if (!image) continue;
-        image->animated = false;
-        image->setFrame(0);
-    }
+    animating = {};
+    ++animationStops;
 }
-
-Vector3 Actor::position() const { return chip_->worldMatrix.getTranslation(); }
-void Actor::setPosition(const Vector3& p) { chip_->worldMatrix.setTranslation(p); }
-bool Actor::visible() const { return chip_->visible; }
-void Actor::setVisible(bool on) { chip_->visible = on; }
-float Actor::chipHeight() const { return chip_->size.y; }
 
 void Actor::placeAt(Cell at) {
     cell = at;
-    Vector3 p = level_.maze().cellCenter(at);
-    p.y += 0.5f * chipHeight();
-    setPosition(p);
+    position = level_.maze().cellCenter(at);
+    position.y += 0.5f * height_;
 }
 
 void Actor::appear(float timer, Cell at, float dropHeight) {
     dying = false;
     placeAt(at);
     appearTimer = timer;
-    groundY = int(position().y);
+    groundY = int(position.y);
     if (dropHeight > 0.0f) {
-        Vector3 p = position();
-        p.y = dropHeight;
-        setPosition(p);
+        position.y = dropHeight;
         falling = true;
     }
     setHeading(3);
     moving = false;
-    setVisible(true);
+    visible = true;
 }
 
 void Actor::animateAppear(float dt) {
     appearTimer -= dt;
     const float ground = float(groundY);
-    Vector3 p = position();
-    int alpha;
+    Vector3& p = position;
+    int a;
     if (p.y > ground + 1.0f && appearTimer > 0.0f) {
         p.y -= (90.0f - p.y) * dt * 1.5f;
         // One frame's dip below the surface on landing.
-        if (p.y < ground) p.y = ground - 0.2f * chipHeight();
+        if (p.y < ground) p.y = ground - 0.2f * height_;
         setHeading(SpinHeading(p.y));
-        alpha = int(p.y * 0.0125f * 200.0f);
+        a = int(p.y * 0.0125f * 200.0f);
     } else {
         p.y = ground;
         falling = false;
-        alpha = int((TableSin(20.0f * level_.elapsed) + 1.5f) * 100.0f);
+        a = int((TableSin(20.0f * level_.elapsed()) + 1.5f) * 100.0f);
     }
-    setPosition(p);
-    material_->alpha = ClampInt(alpha, 0, 255);
+    alpha = ClampInt(a, 0, 255);
     if (appearTimer > 0.0f) {
-        material_->shadingMode = 2;
+        look = Look::Translucent;
     } else {
         appearTimer = 0.0f;
-        material_->alpha = 0;
-        material_->shadingMode = 1;
+        alpha = 0;
+        look = Look::Solid;
     }
 }
 
 void Actor::animateDeath(float dt) {
-    Vector3 p = position();
+    Vector3& p = position;
     if (p.y >= 40.0f) {
-        material_->alpha = 0;
-        material_->shadingMode = 1;
-        setVisible(false);
+        alpha = 0;
+        look = Look::Solid;
+        visible = false;
         dying = false;
         return;
     }
     // The wobble is per frame, not scaled by the frame time.
-    const float t = level_.elapsed;
+    const float t = level_.elapsed();
     p.x += TableSin(20.0f * t);
     p.z += TableCos(20.0f * t);
     p.y += 20.0f * dt;
-    setPosition(p);
     setHeading(SpinHeading(p.y));
     const float fade = p.y * 0.025f;
-    material_->alpha = ClampInt(int(fade * fade * 255.0f), 0, 255);
-    material_->shadingMode = 2;
+    alpha = ClampInt(int(fade * fade * 255.0f), 0, 255);
+    look = Look::Translucent;
 }
 
 // ---- Hero -------------------------------------------------------------------------------
 
-Hero::Hero(GameLevel& level, const HeadingImages& images, int carriedScore, int carriedLives)
-    : Actor(level, 1.6f, images, u"Tobbin"), score(carriedScore), lives(carriedLives) {}
+Hero::Hero(ActorLevel& level, int carriedScore, int carriedLives)
+    : Actor(level, 1.6f), score(carriedScore), lives(carriedLives) {}
 
 void Hero::stop() {
     stepping = false;
@@ -162,14 +130,14 @@ void Hero::arrive(Cell at) {
 }
 
 void Hero::update(float dt) {
-    if (material_->shadingMode == 5) {
-        int glow = ClampInt(int(level_.goodtimeTimer / level_.goodtimeDuration * 255.0f), 100, 255);
-        material_->colour = uint32_t(glow / 2) << 16 | uint32_t(glow) << 8 | uint32_t(glow / 2);
+    if (look == Look::Glowing) {
+        int glow = ClampInt(int(level_.goodtime() * 255.0f), 100, 255);
+        colour = uint32_t(glow / 2) << 16 | uint32_t(glow) << 8 | uint32_t(glow / 2);
     }
     if (dying) {
         animateDeath(dt);
         // With no life left he shows again, still, where he fell.
-        if (!dying && level_.endTimer != 0.0f) appear(0.0f, level_.heroRespawn, 0.0f);
+        if (!dying && level_.ending()) appear(0.0f, respawn, 0.0f);
         return;
     }
     if (appearTimer > 0.0f) {
@@ -179,11 +147,11 @@ void Hero::update(float dt) {
             return;
         }
         if (!landedSoundPlayed_) {
-            level_.host().playSound(u"bang");
+            level_.playSound(u"bang");
             landedSoundPlayed_ = true;
         }
     }
-    if (level_.endTimer <= 0.0f && requested >= 0 && requested <= 3) walk(dt);
+    if (!level_.ending() && requested >= 0 && requested <= 3) walk(dt);
 }
 
 // A step lasts about half a second whatever the frame rate: stepFrames - 1
@@ -207,7 +175,7 @@ void Hero::walk(float dt) {
             return;
         }
         stepping = true;
-        if (Texture* image = images_[size_t(heading)]) image->animated = image->frameCount() > 1;
+        animating[size_t(heading)] = true;
         const float s = dt > 0.01f ? dt : 0.01f;
         stepFrames = std::max(2, int(0.5f / s));
         vx = float(target.y - cell.y) * maze.cellX() / float(stepFrames);
@@ -225,20 +193,14 @@ void Hero::walk(float dt) {
         }
         --stepFrames;
     }
-    Vector3 p = position();
-    p.x += vx;
-    p.z += vz;
-    setPosition(p);
+    position.x += vx;
+    position.z += vz;
 }
 
 void Hero::kill() {
-    level_.host().stopAllSounds();
-    level_.host().playSound(u"killed");
     dying = true;
     --lives;
-    if (lives < 0) level_.endTimer = 2.0f;
-    else level_.showLives();
-    level_.heroRespawn = cell;
+    respawn = cell;
     setHeading(3);
     stop();
 }
@@ -252,25 +214,22 @@ float GhostSpeedForLevel(int level) {
     return speed > 2.0f ? 2.0f : speed;
 }
 
-Ghost::Ghost(GameLevel& level, const HeadingImages& images, float cellsPerSecond, const std::u16string& chipName)
-    : Actor(level, 1.4f, images, chipName) {
+Ghost::Ghost(ActorLevel& level, const Hero& hero, float cellsPerSecond) : Actor(level, 1.4f), hero_(hero) {
     speed = cellsPerSecond;
     remaining = level.maze().cellX();
 }
 
-void Ghost::update(float dt) {
+GhostTouch Ghost::update(float dt) {
     if (appearTimer > 0.0f) animateAppear(dt);
     if (dying) {
         animateDeath(dt);
-        return;
+        return GhostTouch::None;
     }
     if (moving) {
         const float d = speed * dt;
         const float dX = vx * d, dZ = vz * d;
-        Vector3 p = position();
-        p.x += dX;
-        p.z += dZ;
-        setPosition(p);
+        position.x += dX;
+        position.z += dZ;
         // A wait in place takes as long as a step.
         remaining -= waiting ? level_.maze().cellX() * d : std::max(std::fabs(dX), std::fabs(dZ));
         if (remaining < 0.1f) {
@@ -281,7 +240,7 @@ void Ghost::update(float dt) {
     } else {
         chooseNextCell();
     }
-    collide();
+    return touch();
 }
 
 void Ghost::chooseNextCell() {
@@ -294,8 +253,8 @@ void Ghost::chooseNextCell() {
     }
     const bool blockedAhead = maze.cell(cell.step(travel)) != 1;
     seesHero = hasLineOfSight();
-    if (seesHero && level_.goodtimeTimer == 0.0f) {
-        const Cell hero = level_.hero().cell;
+    if (seesHero && level_.goodtime() == 0.0f) {
+        const Cell hero = hero_.cell;
         const int dx = hero.x - cell.x, dy = hero.y - cell.y;
         const int direction = dx > 0 ? 1 : dx < 0 ? 3 : dy > 0 ? 0 : dy < 0 ? 2 : -1;
         // On the hero's own cell (he is still in his grace time) it waits
@@ -353,7 +312,7 @@ void Ghost::startStep(Cell target, int direction) {
 
 bool Ghost::hasLineOfSight() const {
     const Maze& maze = level_.maze();
-    const Cell hero = level_.hero().cell;
+    const Cell hero = hero_.cell;
     for (int d : {1, 3, 0, 2}) {
         for (Cell c = cell; maze.cell(c) == 1; c = c.step(d))
             if (c == hero) return true;
@@ -361,18 +320,11 @@ bool Ghost::hasLineOfSight() const {
     return false;
 }
 
-void Ghost::collide() {
-    Hero& hero = level_.hero();
-    if (level_.endTimer != 0.0f || appearTimer != 0.0f || hero.appearTimer != 0.0f || dying || hero.dying) return;
-    Vector3 between = position() - hero.position();
-    if (between.length() >= level_.maze().cellX()) return;
-    if (level_.goodtimeTimer > 0.0f) kill();
-    else hero.kill();
-}
-
-void Ghost::kill() {
-    level_.showPopup(cell, 2000, u"");
-    level_.addScore(2000);
-    dying = true;
-    if (!level_.host().isSoundPlaying(u"ghostKilled")) level_.host().playSound(u"ghostKilled");
+GhostTouch Ghost::touch() const {
+    const Hero& hero = hero_;
+    if (level_.ending() || appearTimer != 0.0f || hero.appearTimer != 0.0f || dying || hero.dying)
+        return GhostTouch::None;
+    Vector3 between = position - hero.position;
+    if (between.length() >= level_.maze().cellX()) return GhostTouch::None;
+    return level_.goodtime() > 0.0f ? GhostTouch::Eaten : GhostTouch::CaughtHero;
 }

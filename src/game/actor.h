@@ -1,44 +1,63 @@
 #pragma once
-// The moving characters: Tobbin the hero and the ghosts. Each is a
-// screen-aligned chip standing on a maze cell, with one picture per heading,
-// a drop-in appearance with a translucent grace period, and a rising, fading
-// death.
+// The moving characters: Tobbin the hero and the ghosts. Each stands on a
+// maze cell, shows one picture per heading, drops in with a translucent grace
+// period and rises, fading, when it dies. This is their state and rules only;
+// the level view draws them from it.
 
 #include <array>
-#include <string>
+#include <string_view>
 
 #include "game/maze.h"
 
-class GameLevel;
-class Material3D;
-class Object3D;
-class Texture;
+// How a character, an item or a popup is drawn at the moment.
+enum class Look { Solid, Translucent, Glowing };
 
-using HeadingImages = std::array<Texture*, 4>;
+// What a character sees of its level.
+class ActorLevel {
+public:
+    virtual ~ActorLevel() = default;
+    virtual const Maze& maze() const = 0;
+    virtual GameRandom& random() = 0;
+    // Seconds since the level started: the clock of every pulse and wobble.
+    virtual float elapsed() const = 0;
+    // The goodtime left as a share of one full goodtime; 0 outside it.
+    virtual float goodtime() const = 0;
+    // A level end or game end is pending.
+    virtual bool ending() const = 0;
+    virtual void addScore(int points) = 0;
+    // Eating at the hero's cell: points, effects, and the end of the level.
+    virtual void eatAt(Cell at) = 0;
+    virtual void playSound(std::u16string_view name) = 0;
+};
 
 class Actor {
 public:
-    // Adds the chip to the level's 3D scene under `chipName`, hidden;
-    // radiusFactor is in world units (u).
-    Actor(GameLevel& level, float radiusFactor, const HeadingImages& images, const std::u16string& chipName);
+    // radiusFactor is in world units (u); the picture is one unit square.
+    Actor(ActorLevel& level, float radiusFactor);
     virtual ~Actor() = default;
     Actor(const Actor&) = delete;
     Actor& operator=(const Actor&) = delete;
 
     void setHeading(int direction);
+    // Every heading picture stands still on its first frame, so that only a
+    // walking character animates.
     void stopAnimation();
     void placeAt(Cell cell);
     void appear(float timer, Cell cell, float dropHeight);
-
-    Object3D* chip() const { return chip_; }
-    Material3D* material() const { return material_; }
-    Vector3 position() const;
-    void setPosition(const Vector3& p);
-    bool visible() const;
-    void setVisible(bool on);
+    // Its height in world units, standing.
+    float height() const { return height_; }
 
     int heading = 3;
     Cell cell;  // while walking, already the target cell
+    Vector3 position;
+    bool visible = false;
+    Look look = Look::Solid;
+    int alpha = 0;               // 0 opaque ... 255 transparent, while translucent
+    uint32_t colour = 0xFFFFFF;  // 0xRRGGBB, the glow's tint
+    // Which heading pictures animate; `animationStops` counts the stops that
+    // put every picture back on its first frame.
+    std::array<bool, 4> animating{};
+    int animationStops = 0;
     bool dying = false;
     bool falling = false;
     float appearTimer = 0.0f;
@@ -50,17 +69,14 @@ public:
 protected:
     void animateAppear(float dt);
     void animateDeath(float dt);
-    float chipHeight() const;
 
-    GameLevel& level_;
-    Object3D* chip_;  // owned by the level's 3D scene
-    Material3D* material_;
-    HeadingImages images_;
+    ActorLevel& level_;
+    float height_;
 };
 
 class Hero : public Actor {
 public:
-    Hero(GameLevel& level, const HeadingImages& images, int score, int lives);
+    Hero(ActorLevel& level, int score, int lives);
 
     // From the keys: the hero turns at the next cell centre where the passage
     // is open; the opposite direction turns him back at once.
@@ -69,6 +85,8 @@ public:
     void update(float dt);
     // Stands on the cell and eats what lies there.
     void arrive(Cell at);
+    // Caught by a ghost: he rises where he fell, which becomes his respawn
+    // cell, one life lost. The level tells the player.
     void kill();
 
     int stepFrames = 0;
@@ -78,20 +96,23 @@ public:
     int current = -1;
     bool stepping = false;
     bool reverseRequested = false;
+    Cell respawn;
 
 private:
     void walk(float dt);
     bool landedSoundPlayed_ = false;
 };
 
+// What a ghost's frame came to.
+enum class GhostTouch { None, CaughtHero, Eaten };
+
 class Ghost : public Actor {
 public:
-    Ghost(GameLevel& level, const HeadingImages& images, float cellsPerSecond, const std::u16string& chipName);
+    Ghost(ActorLevel& level, const Hero& hero, float cellsPerSecond);
 
-    void update(float dt);
+    GhostTouch update(float dt);
     // Whether the hero stands in a straight line of passages from this cell.
     bool hasLineOfSight() const;
-    void kill();
 
     float remaining = 0.0f;  // world distance left in the current step
     bool seesHero = false;
@@ -103,7 +124,9 @@ private:
     void chooseRandomDirection();
     void leaveWalledCell();
     void startStep(Cell target, int direction);
-    void collide();
+    GhostTouch touch() const;
+
+    const Hero& hero_;
 };
 
 // At level L: L / 2 + 2 ghosts at 0.5 + 0.05 L cells per second, at most 2.

@@ -52,7 +52,7 @@ std::vector<Cell> DangerousGhostCells(GameLevel& level) {
     std::vector<Cell> cells;
     if (!GhostsAreDangerous(level)) return cells;
     for (auto& ghost : level.ghosts())
-        if (ghost->visible() && !ghost->dying) cells.push_back(ghost->cell);
+        if (ghost->visible && !ghost->dying) cells.push_back(ghost->cell);
     return cells;
 }
 
@@ -67,7 +67,7 @@ int TowardNearestItem(GameLevel& level, Cell from, Grid& danger) {
         Cell c = queue.front();
         queue.pop_front();
         Item* item = level.itemAt(c);
-        if (!(c == from) && item && !item->eaten()) {
+        if (!(c == from) && item && !item->eaten) {
             // Walk back to the step taken from `from`.
             while (true) {
                 int d = previous.at(c);
@@ -129,7 +129,7 @@ void AutoPlayer::play(GameLevel& level, host::WindowHandle canvasWindow) {
         return;
     }
     Hero& hero = level.hero();
-    if (hero.falling || hero.dying || !hero.visible() || level.endTimer > 0.0f) return;
+    if (hero.falling || hero.dying || !hero.visible || level.endTimer > 0.0f) return;
     const int direction = ChooseAutoplayDirection(level);
     if (direction < 0 || (direction == hero.requested && (hero.moving || hero.stepping))) return;
     heldKey_ = KeyFor(direction);

@@ -12,6 +12,8 @@
 #include "game/autoplayer.h"
 #include "game/game_level.h"
 #include "game/game_view.h"
+#include "game/key_steering.h"
+#include "game/level_view.h"
 #include "game/score_list.h"
 #include "platform/device_info.h"
 #include "platform/direct_display.h"
@@ -137,17 +139,18 @@ void GameCanvas::beforeDraw(float frameTime) {
         return;
     }
     if (autoPlayer_) autoPlayer_->play(*game_, handle());
-    game_->update(frameTime, keyState());
+    game_->update(frameTime, game_->endTimer <= 0.0f ? steering_->request(keyState()) : GameLevel::kNoRequest);
+    view_->update(*game_);
     Hero& hero = game_->hero();
     if (camera_) {
         ZoomOut(*camera_, frameTime);
-        if (!hero.dying && hero.visible())
-            FollowHero(*camera_, game_->mazeGroup()->radius, frameTime, swayCamera_ && !gameOverShow_,
-                       game_->elapsed);
+        if (!hero.dying && hero.visible)
+            FollowHero(*camera_, view_->mazeGroup()->radius, frameTime, swayCamera_ && !gameOverShow_,
+                       game_->elapsedTime);
     }
     if (scene3D_ && scene3D_->target) {
         // Without its picture the level still needs a clean sky every frame.
-        const Vector3 p = hero.position();
+        const Vector3 p = hero.position;
         if (background_) DrawBackdrop(*background_, *scene3D_->target, p.x, p.z, game_->maze().halfSize());
         else ::clear(*scene3D_->target, scene3D_->fog()->colour);
     }
@@ -368,13 +371,16 @@ bool GameCanvas::loadGameScreen() {
 
 // The maze, the characters and the items, with the loading boxes between.
 void GameCanvas::buildLevel() {
-    game_ = std::make_unique<GameLevel>(level, carriedScore, carriedLives, LevelSeed(level), *scene3D_, *this);
+    game_ = std::make_unique<GameLevel>(level, carriedScore, carriedLives, LevelSeed(level), *this);
+    view_ = std::make_unique<LevelView>(*scene3D_, *this);
+    steering_ = std::make_unique<KeySteering>();
     LevelPictures pictures;
     auto levelImage = [&](const char16_t* name) { return imageCache().load(levelImageFolder, name, true, false); };
     pictures.cell = levelImage(u"cell.gif");
     pictures.decor = {levelImage(u"decor1.gif"), levelImage(u"decor2.gif")};
     pictures.tomb = imageCache().load(resourceDir(), u"tomb.gif", true, false);
-    game_->buildMaze(pictures);
+    game_->buildMaze();
+    view_->buildMaze(*game_, pictures);
     showLoadingBox(u"LD_LVL50", u"Loading Level ...\n50%");
 
     static constexpr const char16_t* kHeadings[4] = {u"east", u"north", u"west", u"south"};
@@ -384,11 +390,13 @@ void GameCanvas::buildLevel() {
         pictures.ghost[size_t(d)] =
             imageCache().load(resourceDir(), u"characters/ghost_" + heading + u".gif", true, false);
     }
-    game_->createCharacters(pictures);
+    game_->createCharacters();
+    view_->createCharacters(*game_, pictures);
     showLoadingBox(u"LD_LVL80", u"Loading Level ...\n80%");
 
     for (int t = 0; t < kItemTypes; ++t) pictures.items[size_t(t)] = levelImage(kItemImageNames[t]);
-    game_->placeItems(pictures);
+    game_->placeItems();
+    view_->placeItems(*game_, pictures);
 }
 
 void GameCanvas::beginPlay() {
@@ -525,7 +533,10 @@ void GameCanvas::setSpriteVisible(std::u16string_view sprite, bool visible) {
 }
 
 void GameCanvas::heroAppeared() {
-    if (camera_ && game_) AimCamera(*camera_, game_->hero().chip()->worldMatrix, game_->maze().rows());
+    if (!camera_ || !game_ || !view_) return;
+    // The chip takes the hero's new place before the camera aims at it.
+    view_->update(*game_);
+    AimCamera(*camera_, view_->heroChip()->worldMatrix, game_->maze().rows());
 }
 
 void GameCanvas::drawPopupText(FrameBuffer& image, std::u16string_view text, int height) {

@@ -16,6 +16,8 @@
 class AutoPlayer;
 class Camera;
 class GameLevel;
+class KeySteering;
+class LevelView;
 class PropertyFile;
 class Scene3D;
 class SceneSprite;
@@ -87,6 +89,8 @@ private:
     std::unique_ptr<ScreenTransition> fade_;
     float introClock_ = 0.0f;
     std::unique_ptr<GameLevel> game_;
+    std::unique_ptr<LevelView> view_;
+    std::unique_ptr<KeySteering> steering_;
     std::unique_ptr<AutoPlayer> autoPlayer_;
     SceneSprite* sceneGUI_ = nullptr;
     SceneSprite* sceneConsole_ = nullptr;

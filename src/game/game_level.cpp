@@ -5,9 +5,6 @@
 
 #include "data/language_table.h"
 #include "data/text_helpers.h"
-#include "game/maze_scene.h"
-#include "platform/host/host.h"
-#include "render3d/scene3d.h"
 
 namespace {
 
@@ -17,53 +14,51 @@ std::u16string Text(const char16_t* key, const char16_t* fallback) {
 
 }  // namespace
 
-int DirectionForReleasedKeys(KeyState released) {
-    using namespace key_bits;
-    static constexpr struct {
-        KeyState bit;
-        int direction;
-    } kOrder[] = {{Up, 1}, {Down, 3}, {Left, 2}, {Right, 0}, {Action, -2},
-                  {ButtonC, 1}, {ButtonStart, 3}, {ButtonA, 2}, {ButtonB, 0}};
-    for (const auto& key : kOrder)
-        if (released & key.bit) return key.direction;
-    return -1;
-}
-
-GameLevel::GameLevel(int level, int carriedScore, int carriedLives, uint32_t seed, Scene3D& scene, GameHost& host)
+GameLevel::GameLevel(int level, int carriedScore, int carriedLives, uint32_t seed, GameHost& host)
     : goodtimeDuration(5.0f + 0.25f * float(level)), level_(level), carriedScore_(carriedScore),
-      carriedLives_(carriedLives), scene_(scene), host_(host), random_(seed) {}
+      carriedLives_(carriedLives), host_(host), random_(seed) {}
 
 GameLevel::~GameLevel() = default;
 
-void GameLevel::buildMaze(const LevelPictures& pictures) {
+void GameLevel::buildMaze() {
     const int n = Maze::DimensionForLevel(level_);
     maze_ = std::make_unique<Maze>(n, n, level_, random_);
     maze_->generate();
     maze_->addLoops(3 * level_ + 50);
-    mazeGroup_ = BuildMazeMeshes(scene_, *maze_, pictures.cell, float(n) * Maze::kWorldUnit);
+    maze_->setWorldSize(float(n) * Maze::kWorldUnit);
     heroStart = {1, maze_->columns() / 2};
     maze_->findCellNear(heroStart, 1);
     ghostHome = {maze_->rows() / 2, maze_->columns() / 2};
     maze_->findCellNear(ghostHome, 0);
-    heroRespawn = heroStart;
-    PlaceDecor(scene_, *maze_, pictures.decor, random_);
-    tomb_ = PlaceTomb(scene_, *maze_, pictures.tomb, ghostHome);
+    placeDecor();
 }
 
-void GameLevel::createCharacters(const LevelPictures& pictures) {
-    hero_ = std::make_unique<Hero>(*this, pictures.hero, carriedScore_, carriedLives_);
+// Plants, rocks and the like on wall cells just north of a passage, about
+// half of them; one random number per inner cell.
+void GameLevel::placeDecor() {
+    for (int x = 1; x <= maze_->rows() - 2; ++x) {
+        for (int y = 1; y <= maze_->columns() - 2; ++y) {
+            const int r = random_.range(0, 100);
+            if (maze_->cell(x, y) != 0 || maze_->cell(x - 1, y) != 1 || r <= 50) continue;
+            decor_.push_back({{x, y}, r % 2});
+        }
+    }
+}
+
+void GameLevel::createCharacters() {
+    hero_ = std::make_unique<Hero>(*this, carriedScore_, carriedLives_);
+    hero_->respawn = heroStart;
     showLives();
     hero_->setHeading(1);
     hero_->stop();
-    hero_->appear(4.0f, heroRespawn, 80.0f);
+    hero_->appear(4.0f, hero_->respawn, 80.0f);
 
     const int count = GhostCountForLevel(level_);
     const float speed = GhostSpeedForLevel(level_);
-    for (int i = 0; i < count; ++i)
-        ghosts_.push_back(std::make_unique<Ghost>(*this, pictures.ghost, speed, u"Ghost" + Decimal(i)));
+    for (int i = 0; i < count; ++i) ghosts_.push_back(std::make_unique<Ghost>(*this, *hero_, speed));
 }
 
-void GameLevel::placeItems(const LevelPictures& pictures) {
+void GameLevel::placeItems() {
     ItemLayout layout(*maze_, level_, heroStart, ghostHome, random_);
     remaining_ = layout.remaining();
     itemGrid_.resize(size_t(maze_->rows()) * size_t(maze_->columns()));
@@ -71,11 +66,9 @@ void GameLevel::placeItems(const LevelPictures& pictures) {
         for (int y = 0; y < maze_->columns(); ++y) {
             const int type = layout.at({x, y});
             if (type < 0) continue;
-            itemGrid_[size_t(x) * size_t(maze_->columns()) + size_t(y)] =
-                std::make_unique<Item>(scene_, *maze_, Cell{x, y}, type, pictures.items[size_t(type)]);
+            itemGrid_[size_t(x) * size_t(maze_->columns()) + size_t(y)] = std::make_unique<Item>(Cell{x, y}, type);
         }
     }
-    for (auto& popup : popups_) popup = std::make_unique<ScorePopup>(scene_);
 }
 
 Item* GameLevel::itemAt(Cell c) const {
@@ -86,32 +79,27 @@ Item* GameLevel::itemAt(Cell c) const {
 
 // ---- The frame ----------------------------------------------------------------------------
 
-void GameLevel::update(float dt, KeyState keys) {
-    if (endTimer <= 0.0f) handleKeys(keys);
-    for (auto& ghost : ghosts_)
-        if (ghost->visible()) ghost->update(dt);
-    flashTomb(dt);
-    if (hero_->visible()) hero_->update(dt);
-    for (int x = maze_->rows() - 1; x >= 0; --x) {
-        for (int y = maze_->columns() - 1; y >= 0; --y) {
-            Item* item = itemAt({x, y});
-            if (item && !item->eaten() && item->type >= kGoodtime) item->bob(elapsed);
+void GameLevel::update(float dt, int request) {
+    if (endTimer <= 0.0f) handleRequest(request);
+    for (auto& ghost : ghosts_) {
+        if (!ghost->visible) continue;
+        switch (ghost->update(dt)) {
+            case GhostTouch::CaughtHero: killHero(); break;
+            case GhostTouch::Eaten: killGhost(*ghost); break;
+            case GhostTouch::None: break;
         }
     }
+    flashTomb(dt);
+    if (hero_->visible) hero_->update(dt);
     for (auto& popup : popups_)
-        if (popup && popup->shown()) popup->update(dt, elapsed);
+        if (popup.shown) popup.update(dt, elapsedTime);
     blinkFlash(dt);
 }
 
-// Directions act when a key is let go, and only the first of several let go
-// in the same frame.
-void GameLevel::handleKeys(KeyState keys) {
-    const KeyState released = previousKeys & ~keys;
-    previousKeys = keys;
-    const int direction = DirectionForReleasedKeys(released);
-    if (direction >= 0) {
-        hero_->requestDirection(direction);
-    } else if (direction == -2) {
+void GameLevel::handleRequest(int request) {
+    if (request >= 0) {
+        hero_->requestDirection(request);
+    } else if (request == kStopRequest) {
         hero_->stop();
         hero_->arrive(hero_->cell);
     }
@@ -122,62 +110,55 @@ LevelOutcome GameLevel::afterDraw(float dt) {
     if (goodtimeTimer > 0.0f) goodtimeTimer -= dt;
     if (goodtimeTimer < 0.0f) {
         goodtimeTimer = 0.0f;
-        hero_->material()->shadingMode = 1;
+        hero_->look = Look::Solid;
     }
     if (endTimer > 0.0f) {
         endTimer -= dt;
         if (endTimer <= 0.0f) outcome = hero_->lives < 0 ? LevelOutcome::GameOver : LevelOutcome::Cleared;
     }
-    elapsed += dt;
+    elapsedTime += dt;
     return outcome;
 }
 
 void GameLevel::reviveTick() {
     if (random_.range(0, 100) < 75) {
         for (auto& ghost : ghosts_) {
-            if (ghost->visible()) continue;
+            if (ghost->visible) continue;
             ghost->appear(2.0f, ghostHome, 0.0f);
             ghost->remaining = maze_->cellX();
-            if (tomb_) {
-                Material3D& glow = *tomb_->materials.front();
-                glow.shadingMode = 5;
-                glow.colour = 0x9680FF;
-            }
+            tomb_.look = Look::Glowing;
+            tomb_.colour = 0x9680FF;
             break;
         }
     }
-    if (!hero_->visible()) {
-        hero_->appear(4.0f + 0.2f * float(level_), heroRespawn, 80.0f);
+    if (!hero_->visible) {
+        hero_->appear(4.0f + 0.2f * float(level_), hero_->respawn, 80.0f);
         host_.heroAppeared();
     }
 }
 
-// The tomb glows when a ghost rises and shakes while the glow fades.
+// The glow fades by at least one step a frame; the tomb shakes by its
+// brightness and settles when it is nearly dark.
 void GameLevel::flashTomb(float dt) {
-    if (!tomb_ || tomb_->meshes.empty()) return;
-    Material3D& glow = *tomb_->materials.front();
-    if (glow.shadingMode != 5) return;
+    if (tomb_.look != Look::Glowing) return;
     const int s = std::max(1, int(dt * 200.0f));
     auto fade = [s](uint32_t c, int shift) { return uint32_t(std::max(0, int((c >> shift) & 0xFF) - s)); };
-    const uint32_t r = fade(glow.colour, 16), g = fade(glow.colour, 8), b = fade(glow.colour, 0);
-    glow.colour = r << 16 | g << 8 | b;
+    const uint32_t r = fade(tomb_.colour, 16), g = fade(tomb_.colour, 8), b = fade(tomb_.colour, 0);
+    tomb_.colour = r << 16 | g << 8 | b;
     const int brightness = int((r + g + b) * 2730 / 8192);
-    Matrix4& shake = tomb_->meshes.front()->localMatrix;
     if (brightness < 10) {
-        glow.shadingMode = 1;
-        shake.setIdentity();
+        tomb_.look = Look::Solid;
+        tomb_.shaking = false;
         return;
     }
-    const float angle = TableSin(15.0f * elapsed) * float(brightness) * 0.003f;
-    const float c = TableCos(angle), sn = TableSin(angle);
-    shake.setIdentity();
-    shake[0] = c, shake[1] = -sn, shake[4] = sn, shake[5] = c;
-    shake[7] = (TableSin(10.0f * elapsed) + 0.5f) * float(brightness) * 0.04f;
+    tomb_.shaking = true;
+    tomb_.angle = TableSin(15.0f * elapsedTime) * float(brightness) * 0.003f;
+    tomb_.lift = (TableSin(10.0f * elapsedTime) + 0.5f) * float(brightness) * 0.04f;
 }
 
 void GameLevel::blinkFlash(float dt) {
     if (blinkClock >= kBlinkTime) return;
-    host_.setSpriteVisible(u"sptFlash", TableSin(18.0f * elapsed) > -0.3f);
+    host_.setSpriteVisible(u"sptFlash", TableSin(18.0f * elapsedTime) > -0.3f);
     blinkClock += dt;
     if (blinkClock >= kBlinkTime) {
         blinkClock = kBlinkIdle;
@@ -197,17 +178,13 @@ void GameLevel::showLives() { host_.setSpriteText(u"sptLifes", u"X" + Decimal(he
 void GameLevel::showPopup(Cell at, int points, const std::u16string& text) {
     ScorePopup* chosen = nullptr;
     for (auto& popup : popups_) {
-        if (!popup) return;
-        if (!popup->shown()) {
-            chosen = popup.get();
+        if (!popup.shown) {
+            chosen = &popup;
             break;
         }
-        if (!chosen || popup->elapsed > chosen->elapsed) chosen = popup.get();
+        if (!chosen || popup.elapsed > chosen->elapsed) chosen = &popup;
     }
-    if (!chosen) return;
-    chosen->show(maze_->cellCenter(at), PopupScale(points));
-    std::u16string shown = text.empty() ? Decimal(points) : text.substr(0, 60);
-    host_.drawPopupText(chosen->image(), shown, 24);
+    chosen->show(maze_->cellCenter(at), PopupScale(points), text.empty() ? Decimal(points) : text.substr(0, 60));
 }
 
 void GameLevel::flashMessage(const std::u16string& text) {
@@ -227,10 +204,25 @@ void GameLevel::killAllGhosts() {
     host_.playSound(u"ghostKilled");
 }
 
+void GameLevel::killHero() {
+    host_.stopAllSounds();
+    host_.playSound(u"killed");
+    hero_->kill();
+    if (hero_->lives < 0) endTimer = 2.0f;
+    else showLives();
+}
+
+void GameLevel::killGhost(Ghost& ghost) {
+    showPopup(ghost.cell, 2000, u"");
+    addScore(2000);
+    ghost.dying = true;
+    if (!host_.isSoundPlaying(u"ghostKilled")) host_.playSound(u"ghostKilled");
+}
+
 void GameLevel::eatAt(Cell at) {
     Item* item = itemAt(at);
-    if (!item || item->eaten()) return;
-    item->chip->visible = false;
+    if (!item || item->eaten) return;
+    item->eaten = true;
     addScore(item->points);
     switch (item->type) {
         case kPickable:
@@ -241,8 +233,8 @@ void GameLevel::eatAt(Cell at) {
         case kGoodtime:
             --remaining_;
             goodtimeTimer += goodtimeDuration;
-            hero_->material()->shadingMode = 5;
-            hero_->material()->alpha = 0;
+            hero_->look = Look::Glowing;
+            hero_->alpha = 0;
             showPopup(at, 200, u"");
             hero_->appearTimer = 0.0f;
             host_.playSound(u"goodtime");

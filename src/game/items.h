@@ -2,18 +2,11 @@
 // What lies in the passages, and the score popups that rise where something
 // was eaten.
 
-#include <array>
-#include <memory>
 #include <string>
 #include <vector>
 
+#include "game/actor.h"
 #include "game/maze.h"
-
-class FrameBuffer;
-class Material3D;
-class Object3D;
-class Scene3D;
-class Texture;
 
 enum ItemType : int { kPickable = 0, kBonus = 1, kGoodtime = 2, kLife = 3, kSpeed = 4 };
 inline constexpr int kItemTypes = 5;
@@ -25,15 +18,14 @@ int ItemPoints(int type);
 inline bool ItemCounts(int type) { return type <= kGoodtime; }
 
 struct Item {
-    // Builds the chip on the cell and adds it to the scene under "p".
-    Item(Scene3D& scene, const Maze& maze, Cell at, int type, Texture* image);
-    bool eaten() const;
-    void bob(float elapsed);
+    Item(Cell at, int itemType) : cell(at), points(ItemPoints(itemType)), type(itemType) {}
+    // Goodtime, life and kill items bob up and down.
+    bool bobs() const { return type >= kGoodtime; }
 
     Cell cell;
     int points;
     int type;
-    Object3D* chip;  // owned by the scene
+    bool eaten = false;
 };
 
 // The item types of every cell, before any chip exists: -1 for none.
@@ -60,21 +52,26 @@ class ScorePopup {
 public:
     static constexpr float kLifetime = 1.2f;
     static constexpr int kImageWidth = 128, kImageHeight = 32;
+    // A strip four units wide and one high.
+    static constexpr float kRadius = 0.35f * Maze::kWorldUnit;
+    static constexpr float kHeight = 2.0f * 1.0f * kRadius;
 
-    // Adds its hidden chip to the scene under "f".
-    explicit ScorePopup(Scene3D& scene);
-    bool shown() const;
-    void show(const Vector3& cellCentre, float scale);
+    // Starts it rising from above the cell's centre with its text.
+    void show(const Vector3& cellCentre, float scale, const std::u16string& shownText);
     void update(float dt, float levelTime);
-    FrameBuffer& image() const;
 
     float elapsed = 0.0f;
     float speed = 0.0f;
     float acceleration = 0.0f;
     Vector3 start;
 
-    Object3D* chip;  // owned by the scene
-    Material3D* material;
+    bool shown = false;
+    Vector3 position;
+    float scale = 1.0f;
+    int alpha = 0;  // 0 opaque ... 255 transparent, while translucent
+    Look look = Look::Solid;
+    std::u16string text;
+    int shows = 0;  // counts the shows, so that a view knows when to draw the text anew
 };
 
 // The size of a popup for its points: 100 at 0.7, 200 near 1.0, 500 near 1.4,

@@ -17,6 +17,19 @@
 class Texture;
 struct Vertex;
 
+// How a material turns a texel into a pixel.
+enum ShadingMode : int {
+    kShadeTexture = 1,      // the texel as it is
+    kShadeBlend = 2,        // the texel blended with the frame buffer by alpha
+    kShadeLit = 3,          // the texel times the light map
+    kShadeLitSpecular = 4,  // lit, blended by alpha, plus the specular term
+    kShadeLitAdded = 5,     // lit, plus the second colour or the environment
+};
+// How an object turns toward the camera.
+enum BillboardMode : int { kBillboardNone = 0, kBillboardUpright = 1, kBillboardScreen = 2 };
+// What is tested against the view before an object is drawn.
+enum CullingPolicy : int { kCullNever = 0, kCullObject = 1, kCullEachMesh = 2 };
+
 // Clip-code bits of a vertex.
 enum ClipCode : int32_t {
     kClipLeft = 1,
@@ -54,7 +67,7 @@ public:
     bool hasTransparentColour = false;
     uint32_t transparentColour = 0;  // texels of exactly this colour are not drawn
     int32_t offsetU = 0, offsetV = 0;  // 16.16, added to the texture coordinates
-    int shadingMode = 1;               // 1..5
+    int shadingMode = kShadeTexture;   // a ShadingMode
     std::u16string name;
     bool twoSided = false;
     int specularLevel = 255;   // 0..255
@@ -152,8 +165,8 @@ public:
     Matrix4 worldMatrix;
     Matrix4 worldCopy;  // working copies filled by the pipeline every frame
     Matrix4 modelView;
-    int billboard = 0;       // 0 none, 1 upright, 2 screen-aligned
-    int cullingPolicy = 0;   // 0 never, 1 whole object, 2 every mesh
+    int billboard = kBillboardNone;  // a BillboardMode
+    int cullingPolicy = kCullNever;  // a CullingPolicy
     float nearOverride = 0.0f, farOverride = 0.0f;  // > 0 replaces the camera's
     float radius = 0.0f;
     Vector3 size;  // bounding-box extent after normalisation

@@ -417,7 +417,7 @@ void SoftwareRenderer::collectObject(Object3D& object, Camera& camera) {
     int32_t near16 = object.nearOverride > 0 ? TruncToInt(double(object.nearOverride) * 65536.0) : cameraNear_;
     int32_t far16 = object.farOverride > 0 ? TruncToInt(double(object.farOverride) * 65536.0) : cameraFar_;
     const Matrix4& view = camera.viewMatrix();
-    if (object.billboard == 1) {
+    if (object.billboard == kBillboardUpright) {
         // Stay upright and turn toward the camera.
         const Vector3 up{0.0f, 1.0f, 0.0f};
         Vector3 zAxis = RotateVector(object.modelView, Vector3{0.0f, 0.0f, 1.0f});
@@ -429,12 +429,12 @@ void SoftwareRenderer::collectObject(Object3D& object, Camera& camera) {
         b.m[8] = f.x, b.m[9] = f.y, b.m[10] = f.z;
         object.worldCopy = object.worldCopy * b;
         object.modelView = view * object.worldCopy;
-    } else if (object.billboard == 2) {
+    } else if (object.billboard == kBillboardScreen) {
         for (int row = 0; row < 3; ++row)
             for (int col = 0; col < 3; ++col) object.modelView.m[row * 4 + col] = row == col ? 1.0f : 0.0f;
     }
     Vector3 position = object.modelView.getTranslation();
-    if (object.cullingPolicy == 1 && !camera.sphereVisible(position, object.radius, near16, far16)) return;
+    if (object.cullingPolicy == kCullObject && !camera.sphereVisible(position, object.radius, near16, far16)) return;
 
     const std::vector<Mesh3D*>* levelMeshes = nullptr;
     if (!object.levels.empty() && object.segment > 0.0f) {
@@ -445,7 +445,7 @@ void SoftwareRenderer::collectObject(Object3D& object, Camera& camera) {
         if (!mesh.visible) return;
         if (!mesh.prepared) prepareMesh(object, mesh);
         Vector3 centre = TransformPoint(object.modelView * mesh.localMatrix, mesh.centre);
-        if (object.cullingPolicy == 2 && !camera.sphereVisible(centre, mesh.radius, near16, far16)) return;
+        if (object.cullingPolicy == kCullEachMesh && !camera.sphereVisible(centre, mesh.radius, near16, far16)) return;
         int64_t depth10 = TruncToInt(double(centre.z) * 10.0);
         int64_t key = mesh.material->opaque() ? 65536 - depth10
                                               : depth10 - TruncToInt(double(mesh.depthBias) * -10.0);

@@ -1,6 +1,6 @@
 #pragma once
-// A level with no screen: a 3D scene of its own and a host that records what
-// the rules ask of the screen.
+// A level with no screen and no scene: a host that records what the rules ask
+// of the screen, and the keys read as the game canvas reads them.
 
 #include <gtest/gtest.h>
 
@@ -12,8 +12,7 @@
 
 #include "game/game_host.h"
 #include "game/game_level.h"
-#include "render3d/object3d.h"
-#include "render3d/scene3d.h"
+#include "game/key_steering.h"
 
 class RecordingHost : public GameHost {
 public:
@@ -27,13 +26,12 @@ public:
         shown[std::u16string(sprite)] = visible;
     }
     void heroAppeared() override { ++heroAppearances; }
-    void drawPopupText(FrameBuffer&, std::u16string_view text, int) override { popups.emplace_back(text); }
+    void drawPopupText(FrameBuffer&, std::u16string_view, int) override {}
 
     std::vector<std::u16string> sounds;
     std::set<std::u16string> playing;  // what isSoundPlaying answers yes to
     std::map<std::u16string, std::u16string> texts;
     std::map<std::u16string, bool> shown;
-    std::vector<std::u16string> popups;
     int heroAppearances = 0;
 };
 
@@ -41,25 +39,28 @@ class GameLevelTest : public ::testing::Test {
 protected:
     // A whole level: maze, characters, items (no pictures).
     GameLevel& makeLevel(int level, int lives = 2, uint32_t seed = 1234) {
-        game = std::make_unique<GameLevel>(level, 0, lives, seed, scene, host);
-        LevelPictures none;
-        game->buildMaze(none);
-        game->createCharacters(none);
-        game->placeItems(none);
+        game = std::make_unique<GameLevel>(level, 0, lives, seed, host);
+        steering = KeySteering();
+        game->buildMaze();
+        game->createCharacters();
+        game->placeItems();
         return *game;
+    }
+    // One frame before drawing with these keys held.
+    void frame(float dt, KeyState keys) {
+        game->update(dt, game->endTimer <= 0.0f ? steering.request(keys) : GameLevel::kNoRequest);
     }
     // Runs frames until the hero has landed and his grace time is over.
     void settleHero(float dt = 0.05f) {
-        for (int i = 0; i < 400 && (game->hero().appearTimer > 0.0f || game->hero().falling); ++i)
-            game->update(dt, 0);
+        for (int i = 0; i < 400 && (game->hero().appearTimer > 0.0f || game->hero().falling); ++i) frame(dt, 0);
     }
     // Presses and lets go of one key over two frames.
     void tapKey(KeyState bit, float dt = 0.05f) {
-        game->update(dt, bit);
-        game->update(dt, 0);
+        frame(dt, bit);
+        frame(dt, 0);
     }
 
-    Scene3D scene{0, 0, 240, 320};
     RecordingHost host;
+    KeySteering steering;
     std::unique_ptr<GameLevel> game;
 };

@@ -3,7 +3,10 @@
 
 #include <set>
 
+#include "game/level_view.h"
 #include "game_fixture.h"
+#include "render3d/object3d.h"
+#include "render3d/scene3d.h"
 #include "scene/texture.h"
 
 namespace {
@@ -25,6 +28,20 @@ void EatAllCountedBut(GameLevel& game, Item* keep) {
         }
 }
 
+// The popup shown last.
+const ScorePopup& NewestPopup(const GameLevel& game) {
+    const ScorePopup* newest = &game.popups()[0];
+    for (const ScorePopup& popup : game.popups())
+        if (popup.shown && popup.elapsed <= newest->elapsed) newest = &popup;
+    return *newest;
+}
+
+int PopupShows(const GameLevel& game) {
+    int shows = 0;
+    for (const ScorePopup& popup : game.popups()) shows += popup.shows;
+    return shows;
+}
+
 Item* FirstItemOf(GameLevel& game, int type) {
     for (int x = 0; x < game.maze().rows(); ++x)
         for (int y = 0; y < game.maze().columns(); ++y)
@@ -37,7 +54,6 @@ Item* FirstItemOf(GameLevel& game, int type) {
 TEST_F(GameLevelTest, ItemsOfASevenBySevenFirstLevel) {
     for (uint32_t seed : {1u, 2u, 3u, 77u, 4242u}) {
         host = RecordingHost();
-        scene.clearObjects();
         GameLevel& level = makeLevel(1, 2, seed);
         const Maze& maze = level.maze();
         ASSERT_EQ(maze.rows(), 7);
@@ -72,7 +88,6 @@ TEST_F(GameLevelTest, LifeAndKillItemsByLevel) {
         int level, lives, kills;
     };
     for (Case c : {Case{2, 1, 0}, Case{3, 1, 1}, Case{6, 2, 1}, Case{8, 2, 2}, Case{30, 2, 2}}) {
-        scene.clearObjects();
         GameLevel& level = makeLevel(c.level);
         EXPECT_EQ(CountItems(level, kLife), c.lives) << "level " << c.level;
         EXPECT_EQ(CountItems(level, kSpeed), c.kills) << "level " << c.level;
@@ -108,8 +123,7 @@ TEST_F(GameLevelTest, DirectionKeysActWhenReleasedAndOnlyTheFirst) {
     for (int first = 0; first < 4; ++first) {
         for (int second = 0; second < 4; ++second) {
             if (first == second) continue;
-            scene.clearObjects();
-            GameLevel& level = makeLevel(1);
+                GameLevel& level = makeLevel(1);
             settleHero();
             Hero& hero = level.hero();
             const Cell start = hero.cell;
@@ -117,9 +131,9 @@ TEST_F(GameLevelTest, DirectionKeysActWhenReleasedAndOnlyTheFirst) {
             const bool secondOpen = level.maze().cell(start.step(kOrder[second].direction)) == 1;
             if (firstOpen == secondOpen) continue;
             const KeyState both = kOrder[first].bit | kOrder[second].bit;
-            for (int i = 0; i < 5; ++i) level.update(0.05f, both);
+            for (int i = 0; i < 5; ++i) frame(0.05f, both);
             EXPECT_EQ(hero.cell, start) << "holding keys does nothing";
-            level.update(0.05f, 0);
+            frame(0.05f, 0);
             const bool walked = !(hero.cell == start);
             EXPECT_EQ(walked, first < second ? firstOpen : secondOpen) << first << " " << second;
         }
@@ -128,7 +142,6 @@ TEST_F(GameLevelTest, DirectionKeysActWhenReleasedAndOnlyTheFirst) {
 
 TEST_F(GameLevelTest, AStepTakesFiveFramesOfATenthAndFiftyWhenTheFrameTimeIsFlooredToAHundredth) {
     for (float dt : {0.1f, 0.005f}) {
-        scene.clearObjects();
         GameLevel& level = makeLevel(1);
         settleHero();
         Hero& hero = level.hero();
@@ -138,13 +151,13 @@ TEST_F(GameLevelTest, AStepTakesFiveFramesOfATenthAndFiftyWhenTheFrameTimeIsFloo
         for (int d = 0; d < 4 && open < 0; ++d)
             if (level.maze().cell(start.step(d)) == 1) open = d;
         ASSERT_GE(open, 0);
-        EXPECT_EQ(hero.material()->shadingMode, 1) << "landed, he is drawn solid";
+        EXPECT_EQ(hero.look, Look::Solid) << "landed, he is drawn solid";
         const KeyState keys[4] = {key_bits::Right, key_bits::Up, key_bits::Left, key_bits::Down};
-        level.update(dt, keys[open]);
+        frame(dt, keys[open]);
         int frames = 0;
-        const Vector3 from = hero.position();
+        const Vector3 from = hero.position;
         while (!(hero.cell == start.step(open) && !hero.moving && hero.stepping) && frames < 500) {
-            level.update(dt, 0);
+            frame(dt, 0);
             ++frames;
             if (hero.moving && hero.stepFrames == 0) break;
         }
@@ -152,9 +165,9 @@ TEST_F(GameLevelTest, AStepTakesFiveFramesOfATenthAndFiftyWhenTheFrameTimeIsFloo
         // with the snap onto the cell on its last frame.
         EXPECT_EQ(frames, dt > 0.05f ? 5 : 50) << "dt " << dt;
         const Vector3 target = level.maze().cellCenter(start.step(open));
-        EXPECT_NEAR(hero.position().x, target.x, 1e-3);
-        EXPECT_NEAR(hero.position().z, target.z, 1e-3);
-        EXPECT_GT((hero.position() - from).length(), 1.0f);
+        EXPECT_NEAR(hero.position.x, target.x, 1e-3);
+        EXPECT_NEAR(hero.position.z, target.z, 1e-3);
+        EXPECT_GT((hero.position - from).length(), 1.0f);
     }
 }
 
@@ -173,10 +186,10 @@ TEST_F(GameLevelTest, TheOppositeKeyTurnsTheHeroBackAtOnce) {
     EXPECT_EQ(entering, start.step(open));
     Item* there = level.itemAt(entering);
     ASSERT_NE(there, nullptr);
-    ASSERT_FALSE(there->eaten());
+    ASSERT_FALSE(there->eaten);
     tapKey(open == 0 ? key_bits::Left : key_bits::Right, 0.1f);
     // Placed on the cell it was entering, eating what lies there, then walking back.
-    EXPECT_TRUE(there->eaten());
+    EXPECT_TRUE(there->eaten);
     EXPECT_EQ(hero.current, (open + 2) % 4);
     EXPECT_EQ(hero.cell, start);
 }
@@ -189,7 +202,7 @@ TEST_F(GameLevelTest, EatingScoresAndCountsDown) {
     ASSERT_NE(pellet, nullptr);
     const int before = level.remaining(), points = pellet->points;
     level.eatAt(pellet->cell);
-    EXPECT_TRUE(pellet->eaten());
+    EXPECT_TRUE(pellet->eaten);
     EXPECT_EQ(level.remaining(), before - 1);
     EXPECT_EQ(level.hero().score, points);
     EXPECT_EQ(host.texts[u"sptScore"], points == 100 ? u"100" : u"500");
@@ -205,12 +218,12 @@ TEST_F(GameLevelTest, GoodtimeAddsUp) {
     ASSERT_NE(orb, nullptr);
     level.eatAt(orb->cell);
     EXPECT_FLOAT_EQ(level.goodtimeTimer, 8.25f);
-    EXPECT_EQ(level.hero().material()->shadingMode, 5);
+    EXPECT_EQ(level.hero().look, Look::Glowing);
     EXPECT_EQ(host.texts[u"sptFlash"], u"MAGIC POWER!");
     // The hero glows green, dimming as the time runs out, never below 100.
     auto green = [&] {
-        level.update(0.01f, 0);
-        return int(level.hero().material()->colour >> 8) & 0xFF;
+        frame(0.01f, 0);
+        return int(level.hero().colour >> 8) & 0xFF;
     };
     EXPECT_EQ(green(), 255);
     for (int i = 0; i < 60; ++i) level.afterDraw(0.1f);
@@ -219,7 +232,7 @@ TEST_F(GameLevelTest, GoodtimeAddsUp) {
     // It runs down after drawing and the glow ends with it.
     for (int i = 0; i < 90; ++i) level.afterDraw(0.1f);
     EXPECT_EQ(level.goodtimeTimer, 0.0f);
-    EXPECT_EQ(level.hero().material()->shadingMode, 1);
+    EXPECT_EQ(level.hero().look, Look::Solid);
 }
 
 TEST_F(GameLevelTest, LifeAndKillItems) {
@@ -232,17 +245,17 @@ TEST_F(GameLevelTest, LifeAndKillItems) {
     level.eatAt(heart->cell);
     EXPECT_EQ(host.texts[u"sptLifes"], u"X1");
     EXPECT_EQ(level.remaining(), remaining) << "life items do not count";
-    EXPECT_EQ(host.popups.back(), u"LIFE!");
+    EXPECT_EQ(NewestPopup(level).text, u"LIFE!");
 
     // The kill item: no points, no popup, every ghost dies, even in goodtime.
     level.goodtimeTimer = 4.0f;
     Item* kill = FirstItemOf(level, kSpeed);
     ASSERT_NE(kill, nullptr);
-    const size_t popups = host.popups.size();
+    const int popups = PopupShows(level);
     const int score = level.hero().score;
     level.eatAt(kill->cell);
     EXPECT_EQ(level.hero().score, score);
-    EXPECT_EQ(host.popups.size(), popups);
+    EXPECT_EQ(PopupShows(level), popups);
     for (auto& ghost : level.ghosts()) EXPECT_TRUE(ghost->dying);
     EXPECT_EQ(host.texts[u"sptFlash"], u"MAGIC KILL!");
 }
@@ -272,21 +285,20 @@ TEST_F(GameLevelTest, ANinthPopupReusesTheOldest) {
     GameLevel& level = makeLevel(1);
     for (int i = 0; i < 8; ++i) {
         level.showPopup({1, 1}, 100, u"");
-        level.update(0.01f, 0);
+        frame(0.01f, 0);
     }
-    const ScorePopup* oldest = level.popups()[0].get();
-    for (auto& popup : level.popups()) ASSERT_TRUE(popup->shown());
-    // A popup is a strip four times as wide as high.
-    EXPECT_FLOAT_EQ(oldest->chip->size.x, 4.0f * oldest->chip->size.y);
-    ASSERT_GT(oldest->elapsed, level.popups()[7]->elapsed);
+    const ScorePopup* oldest = &level.popups()[0];
+    for (auto& popup : level.popups()) ASSERT_TRUE(popup.shown);
+    ASSERT_GT(oldest->elapsed, level.popups()[7].elapsed);
     level.showPopup({1, 1}, 2000, u"");
     EXPECT_EQ(oldest->elapsed, 0.0f);
-    EXPECT_GT(oldest->chip->worldMatrix.getTranslation().y, level.maze().cellCenter({1, 1}).y) << "it starts above the cell";
-    EXPECT_FLOAT_EQ(oldest->chip->worldMatrix[0], 1.7f);
-    EXPECT_NE(level.popups()[1]->elapsed, 0.0f);
+    EXPECT_EQ(oldest->text, u"2000");
+    EXPECT_GT(oldest->position.y, level.maze().cellCenter({1, 1}).y) << "it starts above the cell";
+    EXPECT_FLOAT_EQ(oldest->scale, 1.7f);
+    EXPECT_NE(level.popups()[1].elapsed, 0.0f);
     // Popups fade away after 1.2 seconds.
-    for (int i = 0; i < 13; ++i) level.update(0.1f, 0);
-    for (auto& popup : level.popups()) EXPECT_FALSE(popup->shown());
+    for (int i = 0; i < 13; ++i) frame(0.1f, 0);
+    for (auto& popup : level.popups()) EXPECT_FALSE(popup.shown);
 }
 
 TEST_F(GameLevelTest, PopupSizeFollowsThePoints) {
@@ -299,14 +311,13 @@ TEST_F(GameLevelTest, PopupSizeFollowsThePoints) {
 
 TEST_F(GameLevelTest, GhostTouchKillsTheHeroOrTheGhostInGoodtime) {
     for (bool goodtime : {false, true}) {
-        scene.clearObjects();
         host = RecordingHost();
         GameLevel& level = makeLevel(1, 1);
         settleHero();
         Ghost& ghost = *level.ghosts()[0];
         ghost.appear(0.0f, level.hero().cell, 0.0f);
         level.goodtimeTimer = goodtime ? 5.0f : 0.0f;
-        level.update(0.01f, 0);
+        frame(0.01f, 0);
         if (goodtime) {
             EXPECT_TRUE(ghost.dying);
             EXPECT_EQ(level.hero().score, 2000);
@@ -317,7 +328,7 @@ TEST_F(GameLevelTest, GhostTouchKillsTheHeroOrTheGhostInGoodtime) {
             host.playing.insert(u"ghostKilled");
             Ghost& second = *level.ghosts()[1];
             second.appear(0.0f, level.hero().cell, 0.0f);
-            level.update(0.01f, 0);
+            frame(0.01f, 0);
             EXPECT_TRUE(second.dying);
             EXPECT_EQ(host.sounds.size(), sounds) << ::testing::PrintToString(host.sounds);
         } else {
@@ -338,7 +349,7 @@ TEST_F(GameLevelTest, AGhostThatSeesTheHeroNextToItStepsOntoHim) {
         if (level.maze().cell(from) != 1) continue;
         Ghost& ghost = *level.ghosts()[size_t(side / 2)];
         ghost.appear(0.0f, from, 0.0f);
-        level.update(0.01f, 0);
+        frame(0.01f, 0);
         EXPECT_EQ(ghost.cell, hero) << "from the side " << side;
         EXPECT_EQ(ghost.travel, side);
         return;
@@ -361,11 +372,11 @@ TEST_F(GameLevelTest, AGhostOnTheHerosCellWaitsOneStepBeforeChoosingAgain) {
     Ghost& ghost = *level.ghosts()[0];
     ghost.appear(0.0f, start, 0.0f);
     const float dt = 0.05f;
-    level.update(dt, 0);
+    frame(dt, 0);
     hero.requestDirection(open);
     float waited = dt;
     while (ghost.cell == start && waited < 10.0f) {
-        level.update(dt, 0);
+        frame(dt, 0);
         waited += dt;
     }
     // One step's time, give or take the frames that start and end a step.
@@ -380,7 +391,7 @@ TEST_F(GameLevelTest, AppearingCharactersAreHarmless) {
     Ghost& ghost = *level.ghosts()[0];
     settleHero();
     ghost.appear(2.0f, level.hero().cell, 0.0f);
-    for (int i = 0; i < 10; ++i) level.update(0.1f, 0);
+    for (int i = 0; i < 10; ++i) frame(0.1f, 0);
     EXPECT_FALSE(level.hero().dying) << "a revived ghost is harmless for 2 seconds";
 }
 
@@ -390,18 +401,18 @@ TEST_F(GameLevelTest, DeathWithNoLifeLeftEndsTheGame) {
     Hero& hero = level.hero();
     const Cell where = hero.cell;
     hero.setHeading(0);
-    hero.kill();
+    level.killHero();
     EXPECT_EQ(hero.heading, 3) << "he turns to face the player";
     EXPECT_EQ(hero.lives, -1);
     EXPECT_FLOAT_EQ(level.endTimer, 2.0f);
     // He rises, then shows again, still, where he fell.
     LevelOutcome outcome = LevelOutcome::Playing;
     for (int i = 0; i < 40 && outcome == LevelOutcome::Playing; ++i) {
-        level.update(0.1f, 0);
+        frame(0.1f, 0);
         outcome = level.afterDraw(0.1f);
     }
     EXPECT_EQ(outcome, LevelOutcome::GameOver);
-    EXPECT_TRUE(hero.visible());
+    EXPECT_TRUE(hero.visible);
     EXPECT_EQ(hero.cell, where);
 }
 
@@ -409,12 +420,12 @@ TEST_F(GameLevelTest, ADeadHeroDropsBackInWhenLivesRemain) {
     GameLevel& level = makeLevel(2, 1);
     settleHero();
     Hero& hero = level.hero();
-    hero.kill();
-    for (int i = 0; i < 40 && hero.visible(); ++i) level.update(0.1f, 0);
-    ASSERT_FALSE(hero.visible());
+    level.killHero();
+    for (int i = 0; i < 40 && hero.visible; ++i) frame(0.1f, 0);
+    ASSERT_FALSE(hero.visible);
     const int aims = host.heroAppearances;
     level.reviveTick();
-    EXPECT_TRUE(hero.visible());
+    EXPECT_TRUE(hero.visible);
     EXPECT_TRUE(hero.falling);
     EXPECT_FLOAT_EQ(hero.appearTimer, 4.4f);
     EXPECT_EQ(host.heroAppearances, aims + 1);
@@ -425,7 +436,6 @@ TEST_F(GameLevelTest, ADeadHeroDropsBackInWhenLivesRemain) {
 
 TEST_F(GameLevelTest, GhostsRiseFromTheTombAndNeverHang) {
     for (uint32_t seed = 1; seed <= 25; ++seed) {
-        scene.clearObjects();
         GameLevel& level = makeLevel(int(seed % 12) + 1, 3, seed);
         settleHero();
         // A ghost's heading of travel is the direction of the step it is on.
@@ -435,7 +445,7 @@ TEST_F(GameLevelTest, GhostsRiseFromTheTombAndNeverHang) {
             for (int i = 0; i < 40; ++i) {
                 std::vector<Cell> before;
                 for (auto& ghost : level.ghosts()) before.push_back(ghost->cell);
-                level.update(0.05f, 0);
+                frame(0.05f, 0);
                 for (size_t g = 0; g < before.size(); ++g) {
                     const Ghost& ghost = *level.ghosts()[g];
                     const Cell from = before[g];
@@ -447,7 +457,7 @@ TEST_F(GameLevelTest, GhostsRiseFromTheTombAndNeverHang) {
         }
         EXPECT_GT(checked, 0) << "seed " << seed;
         int out = 0;
-        for (auto& ghost : level.ghosts()) out += ghost->visible() ? 1 : 0;
+        for (auto& ghost : level.ghosts()) out += ghost->visible ? 1 : 0;
         EXPECT_GT(out, 0) << "seed " << seed;
     }
 }
@@ -457,37 +467,34 @@ TEST_F(GameLevelTest, GhostsRiseOneAtATimeWhileTheTombGlowsAndSettles) {
     ASSERT_EQ(level.ghosts().size(), 3u);
     auto risen = [&] {
         std::vector<bool> shown;
-        for (auto& ghost : level.ghosts()) shown.push_back(ghost->visible());
+        for (auto& ghost : level.ghosts()) shown.push_back(ghost->visible);
         return shown;
     };
     EXPECT_EQ(risen(), (std::vector<bool>{false, false, false}));
     // Each tick raises at most one ghost (three times in four), the first still in the tomb.
-    for (int tick = 0; tick < 40 && !level.ghosts()[0]->visible(); ++tick) level.reviveTick();
+    for (int tick = 0; tick < 40 && !level.ghosts()[0]->visible; ++tick) level.reviveTick();
     EXPECT_EQ(risen(), (std::vector<bool>{true, false, false}));
     EXPECT_EQ(level.ghosts()[0]->cell, level.ghostHome);
-    for (int tick = 0; tick < 40 && !level.ghosts()[1]->visible(); ++tick) level.reviveTick();
+    for (int tick = 0; tick < 40 && !level.ghosts()[1]->visible; ++tick) level.reviveTick();
     EXPECT_EQ(risen(), (std::vector<bool>{true, true, false}));
 
-    Material3D& glow = *level.tomb()->materials.front();
-    EXPECT_EQ(glow.shadingMode, 5);
-    level.update(0.05f, 0);
+    const TombGlow& glow = level.tomb();
+    EXPECT_EQ(glow.look, Look::Glowing);
+    frame(0.05f, 0);
     uint32_t blue = glow.colour & 0xFF;
     EXPECT_LT(blue, 0xFFu) << "the glow fades";
-    level.update(0.001f, 0);
+    frame(0.001f, 0);
     EXPECT_LT(glow.colour & 0xFF, blue) << "even over a very short frame";
     // The tomb wobbles by a few units at most while it glows.
-    EXPECT_LT(std::abs(level.tomb()->meshes.front()->localMatrix[7]), 16.0f);
-    for (int i = 0; i < 40; ++i) level.update(0.05f, 0);
-    EXPECT_EQ(glow.shadingMode, 1);
-    Matrix4 identity;
-    identity.setIdentity();
-    const Matrix4& shake = level.tomb()->meshes.front()->localMatrix;
-    for (int i = 0; i < 16; ++i) EXPECT_EQ(shake[i], identity[i]) << i;
+    EXPECT_TRUE(glow.shaking);
+    EXPECT_LT(std::abs(glow.lift), 16.0f);
+    for (int i = 0; i < 40; ++i) frame(0.05f, 0);
+    EXPECT_EQ(glow.look, Look::Solid);
+    EXPECT_FALSE(glow.shaking);
 }
 
 TEST_F(GameLevelTest, TheGhostsHomeIsAWallAtTheMiddleAndOnlyCellsInsideHoldItems) {
     for (int number : {1, 20}) {
-        scene.clearObjects();
         GameLevel& level = makeLevel(number);
         const Maze& maze = level.maze();
         EXPECT_EQ(maze.cell(level.ghostHome), 0);
@@ -498,21 +505,51 @@ TEST_F(GameLevelTest, TheGhostsHomeIsAWallAtTheMiddleAndOnlyCellsInsideHoldItems
     }
 }
 
-TEST_F(GameLevelTest, ItemChipsTakeTheirPicturesShape) {
+TEST_F(GameLevelTest, TheViewShapesItemChipsByTheirPicturesAndCopiesTheState) {
     GameLevel& level = makeLevel(1);
-    // Without a picture an item is a square chip; a picture twice as wide as
-    // high makes it twice as wide.
-    const Vector3 square = level.itemAt(FirstItemOf(level, kGoodtime)->cell)->chip->size;
-    EXPECT_FLOAT_EQ(square.x, square.y);
-    Texture unloaded(8, 8, 0, false);
+    Scene3D scene{0, 0, 240, 320};
+    LevelView view(scene, host);
+    // No picture or one that did not load makes a square chip; a picture
+    // twice as wide as high makes it twice as wide.
+    Texture unloaded(8, 8, 0, false), wide(32, 16, 0, false);
     unloaded.loadedWidth = unloaded.loadedHeight = 0;
-    Item plain(scene, level.maze(), {1, 1}, kPickable, &unloaded);
-    EXPECT_FLOAT_EQ(plain.chip->size.x, plain.chip->size.y) << "a picture that did not load counts as none";
-    Texture wide(32, 16, 0, false);
     wide.loadedWidth = 30, wide.loadedHeight = 15;
-    Item item(scene, level.maze(), {1, 1}, kPickable, &wide);
-    EXPECT_FLOAT_EQ(item.chip->size.x, 2.0f * item.chip->size.y);
-    EXPECT_EQ(item.chip->billboard, 2) << "screen-aligned, as the characters are";
+    LevelPictures pictures;
+    pictures.items[kPickable] = &unloaded;
+    pictures.items[kBonus] = &wide;
+    view.buildMaze(level, pictures);
+    view.createCharacters(level, pictures);
+    view.placeItems(level, pictures);
+    std::vector<Object3D*> chips;
+    for (int i = 0; i < scene.objectCount(); ++i)
+        if (scene.object3DAt(i)->name == u"p") chips.push_back(scene.object3DAt(i));
+    size_t next = 0;
+    Item* bonus = nullptr;
+    for (int x = 0; x < level.maze().rows(); ++x)
+        for (int y = 0; y < level.maze().columns(); ++y) {
+            Item* item = level.itemAt({x, y});
+            if (!item) continue;
+            ASSERT_LT(next, chips.size());
+            const Object3D& chip = *chips[next++];
+            EXPECT_FLOAT_EQ(chip.size.x, (item->type == kBonus ? 2.0f : 1.0f) * chip.size.y) << x << "," << y;
+            EXPECT_EQ(chip.billboard, kBillboardScreen) << "screen-aligned, as the characters are";
+            if (item->type == kBonus) bonus = item;
+        }
+    EXPECT_EQ(next, chips.size());
+    // Eaten items vanish and the hero's chip stands where he does.
+    ASSERT_NE(bonus, nullptr);
+    level.eatAt(bonus->cell);
+    settleHero();
+    view.update(level);
+    for (int x = 0, i = 0; x < level.maze().rows(); ++x)
+        for (int y = 0; y < level.maze().columns(); ++y)
+            if (Item* item = level.itemAt({x, y})) {
+                EXPECT_EQ(chips[size_t(i++)]->visible, item != bonus);
+            }
+    const Vector3 chipAt = view.heroChip()->worldMatrix.getTranslation();
+    EXPECT_EQ(chipAt.y, level.hero().position.y);
+    EXPECT_EQ(chipAt.x, level.hero().position.x);
+    EXPECT_TRUE(view.heroChip()->visible);
 }
 
 TEST_F(GameLevelTest, AWalledInGhostFindsAPassage) {
@@ -535,19 +572,18 @@ TEST_F(GameLevelTest, AWalledInGhostFindsAPassage) {
     }
     Ghost& ghost = *level.ghosts()[0];
     ghost.appear(0.0f, pillar, 0.0f);
-    for (int i = 0; i < 200; ++i) level.update(0.05f, 0);
+    for (int i = 0; i < 200; ++i) frame(0.05f, 0);
     EXPECT_EQ(maze.cell(ghost.cell), 1);
 }
 
 TEST_F(GameLevelTest, OneSeedOneGame) {
     auto play = [this](uint32_t seed) {
-        scene.clearObjects();
         GameLevel& level = makeLevel(4, 2, seed);
         std::vector<int> trace;
-        for (int frame = 0; frame < 600; ++frame) {
-            if (frame % 40 == 0) level.reviveTick();
+        for (int f = 0; f < 600; ++f) {
+            if (f % 40 == 0) level.reviveTick();
             const KeyState keys[4] = {key_bits::Right, key_bits::Up, key_bits::Left, key_bits::Down};
-            level.update(0.05f, frame % 20 == 0 ? keys[(frame / 20) % 4] : 0);
+            frame(0.05f, f % 20 == 0 ? keys[(f / 20) % 4] : 0);
             level.afterDraw(0.05f);
         }
         for (auto& ghost : level.ghosts()) trace.push_back(ghost->cell.x * 100 + ghost->cell.y);

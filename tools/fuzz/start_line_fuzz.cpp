@@ -1,8 +1,8 @@
 // libFuzzer target for the game's "ARG:" line: any text (UTF-8) is read as
 // the command line. A named template must be a ".properties" file; a resumed
 // game must name one of the ten level folders and must then be playable: the
-// level it asks for is built (maze, characters, items) and played for a few
-// frames with keys held, as the game would after a relaunch.
+// level it asks for is built (maze, characters, items, with no scene) and
+// played for a few frames with keys held, as the game would after a relaunch.
 
 #include <cstddef>
 #include <cstdint>
@@ -13,7 +13,7 @@
 #include "game/game_host.h"
 #include "game/game_level.h"
 #include "platform/host/host.h"
-#include "render3d/scene3d.h"
+#include "game/key_steering.h"
 #include "scene/key_state.h"
 
 namespace {
@@ -60,15 +60,14 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
     }
     Check(IsLevelFolder(start.levelFolder));
 
-    Scene3D scene{0, 0, 240, 320};
     QuietHost host;
-    GameLevel game(start.level, start.score, start.lives, 1234, scene, host);
-    LevelPictures none;
-    game.buildMaze(none);
-    game.createCharacters(none);
-    game.placeItems(none);
+    GameLevel game(start.level, start.score, start.lives, 1234, host);
+    game.buildMaze();
+    game.createCharacters();
+    game.placeItems();
     using namespace key_bits;
     static const KeyState kKeys[] = {0, Up, Left, 0, Down, Right, Action, 0};
-    for (KeyState keys : kKeys) game.update(0.1f, keys);
+    KeySteering steering;
+    for (KeyState keys : kKeys) game.update(0.1f, steering.request(keys));
     return 0;
 }

@@ -1,0 +1,261 @@
+#include "game/level_view.h"
+
+#include <memory>
+#include <string>
+
+#include "data/text_helpers.h"
+#include "game/game_host.h"
+#include "platform/host/host.h"
+#include "render3d/object_readers.h"
+#include "render3d/scene3d.h"
+#include "scene/image_ops.h"
+#include "scene/texture.h"
+
+namespace {
+
+constexpr int kMeshUnit = 8;
+constexpr int kSideDepth = 4;  // half the wall unit of 8
+constexpr int32_t kFullU = 65535;
+constexpr int32_t kTopV = 32767, kSideTopV = 32768, kSideBottomV = 49151;
+
+struct Corner {
+    float x, z;
+};
+
+// The two triangles of the last four vertices, wound either way.
+void AddQuadFaces(Mesh3D& mesh, bool forward) {
+    const int k = mesh.vertexCount() - 1;
+    if (forward) {
+        mesh.addFace(k, k - 1, k - 2);
+        mesh.addFace(k - 3, k - 2, k - 1);
+    } else {
+        mesh.addFace(k - 2, k - 1, k);
+        mesh.addFace(k - 1, k - 2, k - 3);
+    }
+}
+
+// The side face along an edge from `a` to `b` (a at the lower coordinate):
+// the third quarter of the cell picture, from the top down to the depth.
+void AddSide(Mesh3D& mesh, Corner a, Corner b, bool forward) {
+    mesh.addVertex(a.x, 0.0f, a.z, 0, kSideTopV);
+    mesh.addVertex(b.x, 0.0f, b.z, kFullU, kSideTopV);
+    mesh.addVertex(a.x, -float(kSideDepth), a.z, 0, kSideBottomV);
+    mesh.addVertex(b.x, -float(kSideDepth), b.z, kFullU, kSideBottomV);
+    AddQuadFaces(mesh, forward);
+}
+
+std::unique_ptr<Mesh3D> BuildTile(const Maze& maze, int x, int y) {
+    auto mesh = std::make_unique<Mesh3D>();
+    const float west = float(kMeshUnit * y), east = west + kMeshUnit;
+    const float south = float(kMeshUnit * x), north = south + kMeshUnit;
+    mesh->addVertex(west, 0.0f, south, 0, 0);
+    mesh->addVertex(east, 0.0f, south, kFullU, 0);
+    mesh->addVertex(west, 0.0f, north, 0, kTopV);
+    mesh->addVertex(east, 0.0f, north, kFullU, kTopV);
+    AddQuadFaces(*mesh, true);
+    // The north edge faces away from the camera and never gets a side.
+    if (maze.cell(x - 1, y) != 1) AddSide(*mesh, {west, south}, {east, south}, false);
+    if (maze.cell(x, y + 1) != 1) AddSide(*mesh, {east, south}, {east, north}, false);
+    if (maze.cell(x, y - 1) != 1) AddSide(*mesh, {west, south}, {west, north}, true);
+    return mesh;
+}
+
+std::u16string CellMeshName(int x, int y) {
+    return host::FromUtf8("cell_" + std::to_string(x) + "_" + std::to_string(y));
+}
+
+// A screen-aligned picture chip standing at a point, raised by `lift` times
+// its own height.
+Object3D* StandChip(Scene3D& scene, const std::u16string& group, Texture* image, float radius, Vector3 at,
+                    float lift) {
+    const int w = image && image->loadedWidth > 0 ? image->loadedWidth : 1;
+    const int h = image && image->loadedHeight > 0 ? image->loadedHeight : 1;
+    auto chip = BuildChip(w, h, 2, radius, true, image, image);
+    chip->billboard = kBillboardScreen;
+    at.y += lift * chip->size.y;
+    chip->worldMatrix.setTranslation(at);
+    Object3D* placed = chip.get();
+    scene.addObject(group, chip.release());
+    return placed;
+}
+
+// The colour behind a popup's text; no text is drawn in it.
+constexpr uint32_t kPopupKey = 0xFF00FF;
+
+Object3D* BuildMazeMeshes(Scene3D& scene, const Maze& maze, Texture* cellImage) {
+    auto group = std::make_unique<Object3D>();
+    auto material = std::make_unique<Material3D>();
+    material->texture = cellImage;
+    if (cellImage && cellImage->bitmap()->transparentColor != 0xFFFFFFFF) material->adoptTextureKey();
+    Material3D* passage = group->addMaterial(u"mtlPassage", std::move(material));
+
+    const float meshRadius = 0.5f * std::max(maze.cellX(), maze.cellZ());
+    for (int x = 0; x < maze.rows(); ++x) {
+        for (int y = 0; y < maze.columns(); ++y) {
+            if (maze.cell(x, y) == 0) continue;
+            auto mesh = BuildTile(maze, x, y);
+            mesh->material = passage;
+            mesh->radius = meshRadius;
+            mesh->centre = maze.cellCenter(x, y);
+            group->addMesh(CellMeshName(x, y), std::move(mesh));
+        }
+    }
+    group->normalize(maze.halfSize(), std::nullopt, std::nullopt);
+    // Tile tops at Y = 0.
+    const int32_t drop = TruncToInt(double(0.5f * group->size.y) * 65536.0);
+    for (auto& mesh : group->meshes)
+        for (Vertex& v : mesh->vertices) v.y -= drop;
+    group->cullingPolicy = kCullEachMesh;
+    Object3D* placed = group.get();
+    scene.addObject(u"GrpMaze", group.release());
+    return placed;
+}
+
+// A strip for a popup's text, with a picture of its own, hidden.
+Object3D* BuildPopupChip(Scene3D& scene) {
+    auto picture = std::make_shared<Texture>(ScorePopup::kImageWidth, ScorePopup::kImageHeight, kPopupKey, false);
+    picture->bitmap()->transparentColor = kPopupKey;
+    auto object = BuildChip(4, 1, 2, ScorePopup::kRadius, true, picture.get(), picture.get());
+    object->billboard = kBillboardScreen;
+    object->visible = false;
+    Material3D& material = *object->materials.front();
+    material.hasTransparentColour = true;
+    material.transparentColour = kPopupKey;
+    material.shadingMode = kShadeTexture;
+    object->ownedTextures.push_back(std::move(picture));
+    Object3D* placed = object.get();
+    scene.addObject(u"f", object.release());
+    return placed;
+}
+
+}  // namespace
+
+int ShadingFor(Look look) {
+    switch (look) {
+        case Look::Translucent: return kShadeBlend;
+        case Look::Glowing: return kShadeLitAdded;
+        case Look::Solid: break;
+    }
+    return kShadeTexture;
+}
+
+LevelView::LevelView(Scene3D& scene, GameHost& host) : scene_(scene), host_(host) {}
+
+void LevelView::buildMaze(const GameLevel& level, const LevelPictures& pictures) {
+    const Maze& maze = level.maze();
+    mazeGroup_ = BuildMazeMeshes(scene_, maze, pictures.cell);
+    for (const Decor& decor : level.decor()) {
+        Vector3 at = maze.cellCenter(decor.cell);
+        at.z -= 0.7f * Maze::kWorldUnit;
+        StandChip(scene_, u"GrpDecor", pictures.decor[size_t(decor.picture)], 0.02f * Maze::kWorldUnit, at, 0.45f);
+    }
+    tomb_ = StandChip(scene_, u"GrpTomb", pictures.tomb, 0.03f * Maze::kWorldUnit, maze.cellCenter(level.ghostHome),
+                      0.4f);
+}
+
+LevelView::ActorChip LevelView::addActor(const Actor& actor, float radiusFactor, const HeadingImages& images,
+                                         const std::u16string& name) {
+    auto chip = BuildChip(1, 1, 2, radiusFactor * Maze::kWorldUnit, true, nullptr, nullptr);
+    chip->billboard = kBillboardScreen;
+    chip->visible = false;
+    chip->materials.front()->shadingMode = kShadeTexture;
+    ActorChip view{chip.get(), images, 0};
+    scene_.addObject(name, chip.release());
+    updateActor(view, actor, false);
+    return view;
+}
+
+void LevelView::createCharacters(const GameLevel& level, const LevelPictures& pictures) {
+    hero_ = addActor(level.hero(), 1.6f, pictures.hero, u"Tobbin");
+    heroChip_ = hero_.chip;
+    updateActor(hero_, level.hero(), true);
+    for (size_t i = 0; i < level.ghosts().size(); ++i)
+        ghosts_.push_back(addActor(*level.ghosts()[i], 1.4f, pictures.ghost, u"Ghost" + Decimal(int(i))));
+}
+
+void LevelView::placeItems(const GameLevel& level, const LevelPictures& pictures) {
+    const Maze& maze = level.maze();
+    for (int x = 0; x < maze.rows(); ++x) {
+        for (int y = 0; y < maze.columns(); ++y) {
+            const Item* item = level.itemAt({x, y});
+            if (!item) continue;
+            const float radius = (item->type == kGoodtime ? 0.018f : 0.012f) * Maze::kWorldUnit;
+            Object3D* chip = StandChip(scene_, u"p", pictures.items[size_t(item->type)], radius,
+                                       maze.cellCenter(item->cell), 0.5f);
+            chip->materials.front()->shadingMode = kShadeTexture;
+            chip->cullingPolicy = kCullObject;
+            items_.push_back({item, chip});
+        }
+    }
+    for (int i = 0; i < GameLevel::kPopupCount; ++i) popups_.push_back({BuildPopupChip(scene_), 0});
+}
+
+void LevelView::update(const GameLevel& level) {
+    if (!level.heroIfAny()) return;
+    for (size_t i = 0; i < ghosts_.size(); ++i) updateActor(ghosts_[i], *level.ghosts()[i], false);
+    updateActor(hero_, level.hero(), true);
+    if (tomb_) {
+        const TombGlow& glow = level.tomb();
+        Material3D& material = *tomb_->materials.front();
+        material.shadingMode = ShadingFor(glow.look);
+        material.colour = glow.colour;
+        Matrix4& shake = tomb_->meshes.front()->localMatrix;
+        shake.setIdentity();
+        if (glow.shaking) {
+            const float c = TableCos(glow.angle), sn = TableSin(glow.angle);
+            shake[0] = c, shake[1] = -sn, shake[4] = sn, shake[5] = c;
+            shake[7] = glow.lift;
+        }
+    }
+    const float bob = TableSin(8.0f * level.elapsedTime);
+    for (auto& [item, chip] : items_) {
+        chip->visible = !item->eaten;
+        if (!item->eaten && item->bobs() && !chip->meshes.empty()) chip->meshes.front()->localMatrix[7] = bob;
+    }
+    for (size_t i = 0; i < popups_.size(); ++i) updatePopup(popups_[i], level.popups()[i]);
+}
+
+// Only the hero's pictures animate by his steps; the ghosts' run as loaded.
+void LevelView::updateActor(ActorChip& view, const Actor& actor, bool animates) {
+    Object3D& chip = *view.chip;
+    Material3D& material = *chip.materials.front();
+    chip.visible = actor.visible;
+    chip.worldMatrix.setTranslation(actor.position);
+    Texture* image = view.images[size_t(actor.heading)];
+    material.texture = image;
+    material.alphaTexture = image;
+    material.hasTransparentColour = true;
+    material.transparentColour = image ? image->bitmap()->transparentColor : 0xFFFFFFFF;
+    material.alpha = actor.alpha;
+    material.shadingMode = ShadingFor(actor.look);
+    material.colour = actor.colour;
+    if (!animates) return;
+    if (view.animationStops != actor.animationStops) {
+        view.animationStops = actor.animationStops;
+        for (Texture* picture : view.images) {
+            if (!picture) continue;
+            picture->animated = false;
+            picture->setFrame(0);
+        }
+    }
+    for (size_t d = 0; d < 4; ++d)
+        if (Texture* picture = view.images[d]; picture && actor.animating[d]) picture->animated = picture->frameCount() > 1;
+}
+
+void LevelView::updatePopup(PopupChip& view, const ScorePopup& popup) {
+    Object3D& chip = *view.chip;
+    chip.visible = popup.shown;
+    Material3D& material = *chip.materials.front();
+    material.alpha = popup.alpha;
+    material.shadingMode = ShadingFor(popup.look);
+    if (view.shows == popup.shows) {
+        chip.worldMatrix.setTranslation(popup.position);
+        return;
+    }
+    view.shows = popup.shows;
+    chip.worldMatrix.setDiagonal(popup.scale, popup.scale, popup.scale);
+    chip.worldMatrix.setTranslation(popup.position);
+    FrameBuffer& image = *chip.ownedTextures.front()->bitmap();
+    clear(image, kPopupKey);
+    host_.drawPopupText(image, popup.text, 24);
+}
