@@ -83,24 +83,25 @@ constexpr int kMaxCodes = 4096;
 // in stream order and returns how many arrived, or -1 for a corrupt stream.
 // A stream that ends early leaves the rest as it was.
 //
-// Each table entry knows the length of its string, so a string is written
-// straight into place from its last character back to its first.
+// Every table entry is the string of an earlier code followed by the first
+// character of the code after it, and that is exactly what the output holds
+// where the earlier code's string was written. So an entry is kept as that
+// place and its length, and a string is copied from there, never rebuilt
+// character by character.
 int64_t DecodeLzw(const std::vector<uint8_t>& stream, size_t streamBytes, int minimumCodeSize,
                   std::vector<uint8_t>& indices) {
     if (minimumCodeSize < 1 || minimumCodeSize > 8) return -1;
-    std::array<uint16_t, kMaxCodes> prefix{};
-    std::array<uint8_t, kMaxCodes> suffix{};
-    std::array<uint16_t, kMaxCodes> length{};
+    std::array<int64_t, kMaxCodes> start{};    // where the entry's string was written; codes above the literals
+    std::array<uint16_t, kMaxCodes> length{};  // of the entry's string
     const int clear = 1 << minimumCodeSize, end = clear + 1;
-    for (int i = 0; i < clear; ++i) {
-        suffix[size_t(i)] = uint8_t(i);
-        length[size_t(i)] = 1;
-    }
     int nextFree = clear + 2, codeSize = minimumCodeSize + 1;
     int previous = -1;  // none right after a clear code
+    int64_t previousStart = 0;
+    int previousLength = 0;
     const uint64_t totalBits = uint64_t(streamBytes) * 8;
     uint64_t bitPosition = 0;
     const int64_t owed = int64_t(indices.size());
+    uint8_t* out = indices.data();
     int64_t written = 0;
 
     while (written < owed) {
@@ -120,36 +121,44 @@ int64_t DecodeLzw(const std::vector<uint8_t>& stream, size_t streamBytes, int mi
 
         // A code not yet in the table is the previous string and its own
         // first character: the entry about to be made.
-        bool known = code < nextFree;
+        const bool known = code < nextFree;
         if (!known && previous < 0) return -1;
-        int current = known ? code : previous;
-        int stringLength = length[size_t(current)] + (known ? 0 : 1);
+        int stringLength;
+        if (known) stringLength = code < clear ? 1 : length[size_t(code)];
+        else stringLength = previousLength + 1;
         if (stringLength > kMaxCodes) return -1;
-        // Unwind into place, keeping only the characters still owed.
-        int64_t last = written + stringLength - 1;
-        int64_t position = last;
-        if (!known) --position;
-        while (current >= clear) {
-            if (position >= written && position < owed) indices[size_t(position)] = suffix[size_t(current)];
-            --position;
-            current = prefix[size_t(current)];
+        // Only the characters still owed are written.
+        const int n = int(std::min<int64_t>(stringLength, owed - written));
+        uint8_t* to = out + written;
+        uint8_t first;
+        if (known && code < clear) {
+            first = uint8_t(code);
+            to[0] = first;
+        } else {
+            // The source lies wholly before `written`: earlier output.
+            const uint8_t* from = out + (known ? start[size_t(code)] : previousStart);
+            first = from[0];
+            const int copied = known ? n : std::min(n, previousLength);
+            if (copied <= 16) {
+                for (int i = 0; i < copied; ++i) to[i] = from[i];
+            } else {
+                std::memcpy(to, from, size_t(copied));
+            }
+            if (!known && n > previousLength) to[previousLength] = first;
         }
-        uint8_t first = uint8_t(current);
-        if (position >= written && position < owed) indices[size_t(position)] = first;
-        if (!known && last < owed) indices[size_t(last)] = first;
-        written = std::min(owed, written + stringLength);
 
         // A full table stays as it is until the next clear code (the
         // "deferred clear" that lossy optimisers write): codes keep 12 bits.
         if (previous >= 0 && nextFree < kMaxCodes) {
-            prefix[size_t(nextFree)] = uint16_t(previous);
-            suffix[size_t(nextFree)] = first;
-            length[size_t(nextFree)] = uint16_t(length[size_t(previous)] + 1);
+            start[size_t(nextFree)] = previousStart;
+            length[size_t(nextFree)] = uint16_t(previousLength + 1);
             ++nextFree;
             if (nextFree >= (1 << codeSize) && codeSize < 12) ++codeSize;
         }
-        // A code beyond the next free one names the entry just made.
         previous = known ? code : nextFree - 1;
+        previousStart = written;
+        previousLength = stringLength;
+        written += n;
     }
     return written;
 }
@@ -293,19 +302,24 @@ private:
         }
         totalPixels_ += pixels;
 
-        auto frame = std::make_unique<FrameBuffer>(screenWidth_, screenHeight_, screenDepth_);
-        int skipIndex = prepare(*frame, palette) && control_.transparent ? control_.transparentIndex : -1;
-        if (control_.pending) {
-            // In double first, so that 10 hundredths are exactly 0.1f.
-            frame->frameDelay = float(control_.delay * 0.01);
-            if (control_.transparent) frame->transparentColor = palette[size_t(control_.transparentIndex)];
-        }
         // Only the first `count` indices are ever read, so the buffer is reused as it is.
         indices_.resize(size_t(image.width) * size_t(image.height));
         int64_t count = DecodeLzw(stream, streamBytes, minimumCodeSize, indices_);
         if (count < 0) {
             Tell(u"Image File Corrupt");
             return true;
+        }
+        // An opaque image that arrived whole over the whole screen hides
+        // whatever the disposal would have left beneath it.
+        const bool covered = !control_.transparent && image.left == 0 && image.top == 0 &&
+                             image.width >= screenWidth_ && image.height >= screenHeight_ &&
+                             count == int64_t(image.width) * image.height;
+        auto frame = std::make_unique<FrameBuffer>(screenWidth_, screenHeight_, screenDepth_);
+        int skipIndex = prepare(*frame, palette, covered) && control_.transparent ? control_.transparentIndex : -1;
+        if (control_.pending) {
+            // In double first, so that 10 hundredths are exactly 0.1f.
+            frame->frameDelay = float(control_.delay * 0.01);
+            if (control_.transparent) frame->transparentColor = palette[size_t(control_.transparentIndex)];
         }
         if (frame->bitsPerPixel == 16) {
             PlaceImage<uint16_t>(*frame, image, palette, indices_, count, skipIndex);
@@ -318,14 +332,15 @@ private:
     }
 
     // Applies the previous frame's disposal to the new frame; true when the
-    // new frame starts as a copy of the previous one.
-    bool prepare(FrameBuffer& frame, const Palette& palette) {
+    // new frame starts as a copy of the previous one. Nothing needs drawing
+    // when the image will cover every pixel.
+    bool prepare(FrameBuffer& frame, const Palette& palette, bool covered) {
         if (appended_ == 0) return false;
         if (previousDisposal_ == 1) {
-            copyRect(*frames_.back(), frame, 0, 0, -1, -1, -1, -1, true);
+            if (!covered) copyRect(*frames_.back(), frame, 0, 0, -1, -1, -1, -1, true);
             return true;
         }
-        if (previousDisposal_ == 2) {
+        if (previousDisposal_ == 2 && !covered) {
             // The background index belongs to the global table; the key colour
             // to the table the new image is drawn with, as its transparentColor.
             clear(frame, control_.pending && control_.transparent ? palette[size_t(control_.transparentIndex)]

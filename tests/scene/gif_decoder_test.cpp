@@ -266,6 +266,15 @@ TEST_P(GifDecoderTest, TruncatedStreamKeepsWhatArrived) {
     EXPECT_EQ(At(*frames[0], 0, 0), stored(kRed));
     EXPECT_EQ(At(*frames[0], 1, 0), stored(kBlack));
     EXPECT_TRUE(boxes.empty());
+
+    // Over a kept frame, what did not arrive shows the frame beneath, though
+    // the image spans the whole screen.
+    GifBytes kept;
+    kept.screen(4, 1, kFourColours).control(1, false).image(0, 0, 4, 1, Literal({2, 2, 2, 2}, 2));
+    kept.image(0, 0, 4, 1, stream).trailer();
+    ASSERT_EQ(decode(kept), 2);
+    EXPECT_EQ(At(*frames[1], 0, 0), stored(kRed));
+    EXPECT_EQ(At(*frames[1], 3, 0), stored(kGreen));
 }
 
 TEST_P(GifDecoderTest, CodeNotInTheTableFailsTheImage) {
