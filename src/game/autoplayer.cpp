@@ -6,11 +6,6 @@
 #include <vector>
 
 #include "game/game_level.h"
-#include "platform/host/host.h"
-#include "scene/canvas.h"
-#include "scene/input_pad.h"
-#include "scene/scene_sprite.h"
-#include "scene/sprite.h"
 
 namespace {
 
@@ -46,9 +41,9 @@ Grid Distances(const Maze& maze, const std::vector<Cell>& sources) {
     return distance;
 }
 
-bool GhostsAreDangerous(GameLevel& level) { return level.goodtimeTimer <= 0.0f && level.endTimer <= 0.0f; }
+bool GhostsAreDangerous(const GameLevel& level) { return level.goodtimeTimer <= 0.0f && level.endTimer <= 0.0f; }
 
-std::vector<Cell> DangerousGhostCells(GameLevel& level) {
+std::vector<Cell> DangerousGhostCells(const GameLevel& level) {
     std::vector<Cell> cells;
     if (!GhostsAreDangerous(level)) return cells;
     for (auto& ghost : level.ghosts())
@@ -58,7 +53,7 @@ std::vector<Cell> DangerousGhostCells(GameLevel& level) {
 
 // The first step of the shortest path from `from` to the nearest uneaten item
 // that keeps out of the danger zone.
-int TowardNearestItem(GameLevel& level, Cell from, Grid& danger) {
+int TowardNearestItem(const GameLevel& level, Cell from, Grid& danger) {
     const Maze& maze = level.maze();
     Grid previous(maze, -1);
     std::deque<Cell> queue{from};
@@ -96,21 +91,10 @@ int AwayFromGhosts(const Maze& maze, Cell from, Grid& danger) {
     return best;
 }
 
-int KeyFor(int direction) {
-    static constexpr int kKeys[4] = {host::VK_RIGHT, host::VK_UP, host::VK_LEFT, host::VK_DOWN};
-    return direction >= 0 && direction < 4 ? kKeys[direction] : 0;
-}
-
-void Tap(Canvas& canvas, const Sprite& sprite, const Scene& scene) {
-    const intptr_t at = host::MakeLParam(scene.x + sprite.x + sprite.width / 2, scene.y + sprite.y + sprite.height / 2);
-    host::PostMessage(canvas.handle(), host::WM_LBUTTONDOWN, host::MK_LBUTTON, at);
-    host::PostMessage(canvas.handle(), host::WM_LBUTTONUP, 0, at);
-}
-
 }  // namespace
 
-int ChooseAutoplayDirection(GameLevel& level) {
-    Hero& hero = level.hero();
+int ChooseAutoplayDirection(const GameLevel& level) {
+    const Hero& hero = level.hero();
     const Maze& maze = level.maze();
     Grid danger = Distances(maze, DangerousGhostCells(level));
     const int toItem = TowardNearestItem(level, hero.cell, danger);
@@ -122,41 +106,10 @@ int ChooseAutoplayDirection(GameLevel& level) {
     return toItem;
 }
 
-void AutoPlayer::play(GameLevel& level, host::WindowHandle canvasWindow) {
-    if (heldKey_) {
-        host::PostMessage(canvasWindow, host::WM_KEYUP, uintptr_t(heldKey_), 0);
-        heldKey_ = 0;
-        return;
-    }
-    Hero& hero = level.hero();
-    if (hero.falling || hero.dying || !hero.visible || level.endTimer > 0.0f) return;
+int AutoplayKeyDirection(const GameLevel& level) {
+    const Hero& hero = level.hero();
+    if (hero.falling || hero.dying || !hero.visible || level.endTimer > 0.0f) return -1;
     const int direction = ChooseAutoplayDirection(level);
-    if (direction < 0 || (direction == hero.requested && (hero.moving || hero.stepping))) return;
-    heldKey_ = KeyFor(direction);
-    host::PostMessage(canvasWindow, host::WM_KEYDOWN, uintptr_t(heldKey_), 0);
-}
-
-void AutoPlayer::enterName(Canvas& canvas) {
-    auto* pad = dynamic_cast<SceneSprite*>(canvas.findScene(InputPad::kSceneName));
-    if (!pad || !pad->visible) return;
-    std::vector<const Sprite*> taps;
-    if (Sprite* caps = pad->findSprite(u"btnCaps_MSGBOX")) taps.push_back(caps);
-    for (char16_t letter : std::u16string(u"auto")) {
-        for (int i = 0; i < pad->objectCount(); ++i) {
-            Sprite* key = pad->spriteAt(i);
-            if (key && key->name.find(u"key_") != std::u16string::npos && key->text().size() == 1 &&
-                (key->text()[0] | 0x20) == letter) {
-                taps.push_back(key);
-                break;
-            }
-        }
-    }
-    if (Sprite* ok = pad->findSprite(u"btnOk_MSGBOX")) taps.push_back(ok);
-    for (const Sprite* sprite : taps) Tap(canvas, *sprite, *pad);
-}
-
-void AutoPlayer::closeScoreList(Canvas& canvas) {
-    Scene* scene = canvas.findSceneOfObject(u"btnCloseScoreBoard");
-    auto* close = dynamic_cast<Sprite*>(canvas.findObject(u"btnCloseScoreBoard"));
-    if (scene && close) Tap(canvas, *close, *scene);
+    if (direction < 0 || (direction == hero.requested && (hero.moving || hero.stepping))) return -1;
+    return direction;
 }

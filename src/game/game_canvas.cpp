@@ -9,7 +9,7 @@
 #include "data/property_file.h"
 #include "data/resource.h"
 #include "data/text_helpers.h"
-#include "game/autoplayer.h"
+#include "game/autoplay_driver.h"
 #include "game/game_level.h"
 #include "game/game_view.h"
 #include "game/key_steering.h"
@@ -409,7 +409,7 @@ void GameCanvas::beginPlay() {
     closeMessageBox(*this);
     music_ = findSound(u"music");
     if (Device().hasTouch) createStylusJoystick(1, 5, 1);
-    if (host::Options().autoplay) autoPlayer_ = std::make_unique<AutoPlayer>();
+    if (host::Options().autoplay) autoPlayer_ = std::make_unique<AutoplayDriver>();
     gameRunning = true;
     start();
 

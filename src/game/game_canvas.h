@@ -13,7 +13,7 @@
 #include "platform/screen_transition.h"
 #include "scene/app_canvas.h"
 
-class AutoPlayer;
+class AutoplayDriver;
 class Camera;
 class GameLevel;
 class KeySteering;
@@ -91,7 +91,7 @@ private:
     std::unique_ptr<GameLevel> game_;
     std::unique_ptr<LevelView> view_;
     std::unique_ptr<KeySteering> steering_;
-    std::unique_ptr<AutoPlayer> autoPlayer_;
+    std::unique_ptr<AutoplayDriver> autoPlayer_;
     SceneSprite* sceneGUI_ = nullptr;
     SceneSprite* sceneConsole_ = nullptr;
     Scene3D* scene3D_ = nullptr;
