@@ -5,6 +5,7 @@
 #include "app/program_entry.h"
 #include "build_info.h"
 #include "platform/host/host.h"
+#include "platform/host/program_backends.h"
 
 namespace {
 // "--version" among the host options, which end at a lone "--".
@@ -22,7 +23,7 @@ int main(int argc, char** argv) {
     }
     std::u16string commandLine;
     bool exitNow = false;
-    if (!host::Initialize(argc, argv, commandLine, exitNow)) return 2;
+    if (!host::Initialize(argc, argv, commandLine, exitNow, host::ProgramBackends())) return 2;
     if (exitNow) return 0;
     int code = ProgramEntry(commandLine);
     host::Shutdown();

@@ -15,6 +15,7 @@
 #include "app/restart.h"
 #include "platform/loop_state.h"
 #include "platform/host/host.h"
+#include "platform/host/program_backends.h"
 
 namespace {
 
@@ -48,7 +49,7 @@ private:
 int main(int argc, char** argv) {
     std::u16string commandLine;
     bool exitNow = false;
-    if (!host::Initialize(argc, argv, commandLine, exitNow)) return 2;
+    if (!host::Initialize(argc, argv, commandLine, exitNow, host::ProgramBackends())) return 2;
     Log("start [" + host::ToUtf8(commandLine) + "]");
     MainWindow window(u"Karrowen");
     Relauncher relauncher(window);

@@ -21,6 +21,7 @@
 #include <vector>
 
 #include "platform/host/host.h"
+#include "platform/host/program_backends.h"
 #include "sound/mod_sound.h"
 #include "sound/sound_mixer.h"
 #include "sound/wave_sound.h"
@@ -226,7 +227,7 @@ int Play(const Options& options, SoundBase& sound) {
     hostOptions.backend = "headless";
     hostOptions.clock = "real";
     hostOptions.audio = options.audio;
-    host::InitializeWith(hostOptions);
+    host::InitializeWith(hostOptions, host::ProgramBackends());
     int result;
     {
         SoundMixer mixer;

@@ -20,6 +20,7 @@
 #include "app/app_startup.h"
 #include "app/message_loop.h"
 #include "platform/host/host.h"
+#include "platform/host/program_backends.h"
 #include "render3d/model_3ds.h"
 #include "render3d/object_readers.h"
 #include "render3d/scene3d.h"
@@ -169,7 +170,7 @@ void Frame(Scene3D& scene, Vector3& centre, float& distance) {
 int main(int argc, char** argv) {
     std::u16string commandLine;
     bool exitNow = false;
-    if (!host::Initialize(argc, argv, commandLine, exitNow)) return 2;
+    if (!host::Initialize(argc, argv, commandLine, exitNow, host::ProgramBackends())) return 2;
     if (exitNow) return 0;
     ViewOptions o;
     if (!ParseOptions(host::ToUtf8(commandLine), o)) {

@@ -9,7 +9,9 @@
 #include <cstring>
 #include <vector>
 
+#include "platform/host/backend.h"
 #include "platform/host/host.h"
+#include "platform/host/host_core.h"
 #include "platform/host/port_options.h"
 
 namespace host {
@@ -65,15 +67,22 @@ private:
     std::vector<uint8_t> scaled_;  // a device is written by one thread at a time
 };
 
+// The device the audio option names as NAME or NAME:ARGUMENT; "auto" is the
+// device of the same name as the window backend, else the null device.
 std::unique_ptr<AudioDevice> OpenChosenDevice(const AudioFormat& format, AudioDevice::BufferDone done, void* context) {
-    const std::string& choice = Options().audio;
-    if (choice == "null") return OpenNullAudioDevice(format, done, context);
-    if (choice.rfind("wav:", 0) == 0) return OpenWavAudioDevice(choice.substr(4), format, done, context, Options().relaunched);
-    if (choice == "sdl") return OpenSdlAudioDevice(format, done, context);
-    if (choice == "auto") {
-        if (std::strcmp(BackendName(), "sdl") == 0) return OpenSdlAudioDevice(format, done, context);
-        return OpenNullAudioDevice(format, done, context);
+    EnsureInitialized();
+    const HostCore& c = Core();
+    const std::string& choice = c.options.audio;
+    const size_t colon = choice.find(':');
+    std::string name = choice.substr(0, colon);
+    const std::string argument = colon == std::string::npos ? "" : choice.substr(colon + 1);
+    if (name == "auto") {
+        name = kNullAudio.name;
+        for (const AudioBootstrap& entry : c.audioBackends)
+            if (std::strcmp(entry.name, c.backend->name()) == 0) name = entry.name;
     }
+    for (const AudioBootstrap& entry : c.audioBackends)
+        if (name == entry.name) return entry.open(argument, format, done, context);
     std::fprintf(stderr, "karrowen: unknown audio device \"%s\"; running silent\n", choice.c_str());
     return nullptr;
 }

@@ -41,14 +41,14 @@ public:
 using AudioDeviceOpener = std::unique_ptr<AudioDevice> (*)(const AudioFormat& format, AudioDevice::BufferDone done,
                                                           void* context);
 
-// Opens the device that the "audio" host option names: "sdl", "null",
-// "wav:FILE", or "auto" (SDL audio when the SDL backend runs, else null),
+// Opens the device that the "audio" host option names among the linked ones
+// (backend.h): "sdl", "null", "wav:FILE", or "auto" (the device of the window
+// backend that runs, such as SDL audio beside the SDL window, else null),
 // playing at the player's output volume (OutputVolume). Null when no device
 // can be opened or the format is unusable.
 std::unique_ptr<AudioDevice> OpenAudioDevice(const AudioFormat& format, AudioDevice::BufferDone done, void* context);
 
-// The backends, also usable directly.
-std::unique_ptr<AudioDevice> OpenSdlAudioDevice(const AudioFormat& format, AudioDevice::BufferDone done, void* context);
+// The headless devices, also usable directly.
 std::unique_ptr<AudioDevice> OpenNullAudioDevice(const AudioFormat& format, AudioDevice::BufferDone done, void* context);
 // With `append` (a relaunched process of the same run) the recording goes on
 // at the end of the file when it holds one in the same format.

@@ -16,6 +16,7 @@
 #include <fstream>
 
 #include "platform/host/audio_device.h"
+#include "platform/host/backend.h"
 #include "platform/host/host_core.h"
 #include "platform/host/host_local.h"
 #include "platform/host/instance_channel.h"
@@ -28,15 +29,30 @@ namespace host {
 namespace {
 HostCore* core = nullptr;
 
-bool HasDisplay() {
-    const char* x11 = std::getenv("DISPLAY");
-    const char* wayland = std::getenv("WAYLAND_DISPLAY");
-    return (x11 && *x11) || (wayland && *wayland);
+// The backend the --backend option names, or with "auto" the first window
+// backend that opens; the headless one, saying why, when none does.
+std::unique_ptr<Backend> CreateBackend(const HostCore& c) {
+    const std::string& asked = c.options.backend;
+    std::string why;
+    for (const VideoBootstrap& entry : c.videoBackends) {
+        const bool chosen = asked == "auto" ? entry.create != kHeadlessVideo.create : asked == entry.name;
+        if (!chosen) continue;
+        if (std::unique_ptr<Backend> backend = entry.create(c.options, Panel().width, Panel().height, why))
+            return backend;
+    }
+    if (why.empty()) why = asked == "auto" ? "no window backend in this program" : "no " + asked + " backend in this program";
+    std::fprintf(stderr, "karrowen: %s; running headless\n", why.c_str());
+    return kHeadlessVideo.create(c.options, Panel().width, Panel().height, why);
 }
 
-void Start(const HostOptions& options, bool announce) {
+void Start(const HostOptions& options, const LinkedBackends& linked, bool announce) {
     HostCore& c = Core();
     c.options = options;
+    c.videoBackends.assign(linked.video.begin(), linked.video.end());
+    c.videoBackends.push_back(kHeadlessVideo);
+    c.audioBackends.assign(linked.audio.begin(), linked.audio.end());
+    c.audioBackends.push_back(kNullAudio);
+    c.audioBackends.push_back(kWavAudio);
     c.mainThread = std::this_thread::get_id();
     c.realStartMs = RealMilliseconds();
     std::string error;
@@ -54,13 +70,8 @@ void Start(const HostOptions& options, bool announce) {
     SetTextRasterizer(&SystemFontText());
     c.cursor = LoadCursor(IDC_ARROW);
 
-    if (options.backend != "headless") {
-        std::string why = HasDisplay() ? "" : "no display found";
-        if (why.empty()) c.backend = CreateSdlBackend(options, Panel().width, Panel().height, why);
-        if (!c.backend) std::fprintf(stderr, "karrowen: %s; running headless\n", why.c_str());
-    }
-    if (!c.backend) c.backend = CreateHeadlessBackend(options);
-    c.virtualClock = options.clock == "virtual" || (options.clock == "auto" && std::string(c.backend->name()) == "headless");
+    c.backend = CreateBackend(c);
+    c.virtualClock = options.clock == "virtual" || (options.clock == "auto" && !c.backend->hasWindow());
     c.virtualMs = options.clockStartMs;
     c.screenshotTaken.assign(options.screenshots.size(), false);
     if (!options.recordPath.empty()) {
@@ -81,7 +92,7 @@ void Start(const HostOptions& options, bool announce) {
            c.script.events[c.nextScriptEvent].atMs < options.clockStartMs)
         ++c.nextScriptEvent;
     c.initialized = true;
-    if (announce && std::string(c.backend->name()) == "headless")
+    if (announce && !c.backend->hasWindow())
         std::fprintf(stderr, "karrowen: headless backend, %s clock, %dx%d %d-bit screen\n",
                      c.virtualClock ? "virtual" : "real", c.profile.screenWidth, c.profile.screenHeight,
                      c.profile.depth);
@@ -135,11 +146,11 @@ void EnsureInitialized() {
     if (!Core().initialized) {
         HostOptions options;
         options.backend = "headless";
-        Start(options, false);
+        Start(options, {}, false);
     }
 }
 
-bool Initialize(int argc, char** argv, std::u16string& commandLine, bool& exitNow) {
+bool Initialize(int argc, char** argv, std::u16string& commandLine, bool& exitNow, const LinkedBackends& linked) {
     std::vector<std::string> args(argv + 1, argv + argc);
     HostOptions options;
     std::string line, error;
@@ -155,8 +166,8 @@ bool Initialize(int argc, char** argv, std::u16string& commandLine, bool& exitNo
         return true;
     }
     Shutdown();
-    Start(options, true);
-    if (std::string(Core().backend->name()) == "headless" && !HasSomethingToDo(options)) {
+    Start(options, linked, true);
+    if (!Core().backend->hasWindow() && !HasSomethingToDo(options)) {
         std::fprintf(stderr, "karrowen: nothing to do without a window\n\n%s", HostOptionsHelp());
         Shutdown();
         return false;
@@ -165,9 +176,11 @@ bool Initialize(int argc, char** argv, std::u16string& commandLine, bool& exitNo
     return true;
 }
 
-void InitializeWith(const HostOptions& options) {
+void InitializeWith(const HostOptions& options) { InitializeWith(options, {}); }
+
+void InitializeWith(const HostOptions& options, const LinkedBackends& linked) {
     Shutdown();
-    Start(options, false);
+    Start(options, linked, false);
 }
 
 void Shutdown() {

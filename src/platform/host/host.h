@@ -18,12 +18,16 @@ namespace host {
 
 // ---- Start and stop ---------------------------------------------------------
 
+struct LinkedBackends;  // backend.h
+
 // Splits argv into host options and the program's own command line, then starts
-// the backend. Returns false (after printing why) when the options are unusable;
-// `exitNow` is set for --help.
-bool Initialize(int argc, char** argv, std::u16string& commandLine, bool& exitNow);
-// Starts the host with options given directly (tests).
+// the backend, chosen among the headless ones and those the program links.
+// Returns false (after printing why) when the options are unusable; `exitNow`
+// is set for --help.
+bool Initialize(int argc, char** argv, std::u16string& commandLine, bool& exitNow, const LinkedBackends& linked);
+// Starts the host with options given directly (tests, tools).
 void InitializeWith(const HostOptions& options);
+void InitializeWith(const HostOptions& options, const LinkedBackends& linked);
 // Stops the backend and forgets every window; the host may be initialized again.
 void Shutdown();
 const HostOptions& Options();

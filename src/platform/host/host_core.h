@@ -20,6 +20,9 @@ struct HostCore {
     HostOptions options;
     DeviceProfile profile;
     std::unique_ptr<Backend> backend;
+    // Every backend this run may choose, the program's first, the headless last.
+    std::vector<VideoBootstrap> videoBackends;
+    std::vector<AudioBootstrap> audioBackends;
     std::thread::id mainThread;
 
     bool virtualClock = false;

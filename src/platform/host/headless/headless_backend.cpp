@@ -28,10 +28,12 @@ private:
     bool answerYes_;
 };
 
-}  // namespace
-
-std::unique_ptr<Backend> CreateHeadlessBackend(const HostOptions& options) {
+std::unique_ptr<Backend> CreateHeadlessBackend(const HostOptions& options, int, int, std::string&) {
     return std::make_unique<HeadlessBackend>(options);
 }
+
+}  // namespace
+
+const VideoBootstrap kHeadlessVideo = {"headless", CreateHeadlessBackend};
 
 }  // namespace host

@@ -4,6 +4,7 @@
 #include <algorithm>
 #include <cstdio>
 
+#include "platform/host/backend.h"
 #include "platform/host/host.h"
 #include "platform/host/host_core.h"
 
@@ -111,5 +112,10 @@ std::unique_ptr<AudioDevice> OpenNullAudioDevice(const AudioFormat& format, Audi
                  format.bits, format.channels == 2 ? "stereo" : "mono");
     return std::make_unique<NullAudioDevice>(format, done, context);
 }
+
+const AudioBootstrap kNullAudio = {
+    "null", [](const std::string&, const AudioFormat& format, AudioDevice::BufferDone done, void* context) {
+        return OpenNullAudioDevice(format, done, context);
+    }};
 
 }  // namespace host

@@ -5,7 +5,9 @@
 #include <cstring>
 #include <mutex>
 
+#include "platform/host/backend.h"
 #include "platform/host/headless/null_audio.h"
+#include "platform/host/host.h"
 
 namespace host {
 
@@ -162,5 +164,11 @@ void EndAudioRecording() {
     std::lock_guard<std::mutex> guard(recordingLock);
     if (recording) recording->end();
 }
+
+// A relaunched process appends to the recording its predecessor made.
+const AudioBootstrap kWavAudio = {
+    "wav", [](const std::string& path, const AudioFormat& format, AudioDevice::BufferDone done, void* context) {
+        return OpenWavAudioDevice(path, format, done, context, Options().relaunched);
+    }};
 
 }  // namespace host

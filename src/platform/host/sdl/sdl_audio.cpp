@@ -9,7 +9,7 @@
 #include <deque>
 #include <vector>
 
-#include "platform/host/audio_device.h"
+#include "platform/host/sdl/sdl_backends.h"
 
 namespace host {
 
@@ -91,10 +91,8 @@ private:
     size_t frontOffset_ = 0;
 };
 
-}  // namespace
-
-std::unique_ptr<AudioDevice> OpenSdlAudioDevice(const AudioFormat& format, AudioDevice::BufferDone done,
-                                                void* context) {
+std::unique_ptr<AudioDevice> OpenSdlAudioDevice(const std::string&, const AudioFormat& format,
+                                                AudioDevice::BufferDone done, void* context) {
     if (!IsUsableAudioFormat(format)) return nullptr;
     if (SDL_InitSubSystem(SDL_INIT_AUDIO) != 0) {
         std::fprintf(stderr, "karrowen: audio: SDL audio unavailable: %s\n", SDL_GetError());
@@ -107,5 +105,9 @@ std::unique_ptr<AudioDevice> OpenSdlAudioDevice(const AudioFormat& format, Audio
     }
     return device;
 }
+
+}  // namespace
+
+const AudioBootstrap kSdlAudio = {"sdl", OpenSdlAudioDevice};
 
 }  // namespace host

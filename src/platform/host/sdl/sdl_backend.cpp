@@ -25,6 +25,7 @@
 #include "platform/host/sdl/window_zoom.h"
 #include "platform/host/user_screenshot.h"
 #include "platform/host/sdl/key_map.h"
+#include "platform/host/sdl/sdl_backends.h"
 #include "platform/host/sdl/sdl_gamepad.h"
 
 namespace host {
@@ -99,6 +100,7 @@ public:
     }
 
     const char* name() const override { return "sdl"; }
+    bool hasWindow() const override { return true; }
 
     void pumpEvents() override {
         SDL_Event e;
@@ -410,13 +412,25 @@ private:
     uint64_t lastIdleResetMs_ = 0;
 };
 
-}  // namespace
+bool HasDisplay() {
+    const char* x11 = std::getenv("DISPLAY");
+    const char* wayland = std::getenv("WAYLAND_DISPLAY");
+    return (x11 && *x11) || (wayland && *wayland);
+}
 
 std::unique_ptr<Backend> CreateSdlBackend(const HostOptions& options, int panelWidth, int panelHeight,
                                           std::string& why) {
+    if (!HasDisplay()) {
+        why = "no display found";
+        return nullptr;
+    }
     auto backend = std::make_unique<SdlBackend>();
     if (!backend->open(options, panelWidth, panelHeight, why)) return nullptr;
     return backend;
 }
+
+}  // namespace
+
+const VideoBootstrap kSdlVideo = {"sdl", CreateSdlBackend};
 
 }  // namespace host

@@ -1,0 +1,11 @@
+#pragma once
+// The backends this build links beyond the headless ones, for programs to hand
+// to host::Initialize: the SDL window and audio unless built without SDL.
+
+#include "platform/host/backend.h"
+
+namespace host {
+
+LinkedBackends ProgramBackends();
+
+}  // namespace host
