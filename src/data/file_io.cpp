@@ -7,12 +7,12 @@
 #include <unistd.h>
 
 #include <algorithm>
-#include <atomic>
 #include <cerrno>
 #include <climits>
 #include <cstdlib>
 #include <cstring>
 
+#include "data/data_state.h"
 #include "platform/host/host.h"
 
 namespace {
@@ -51,8 +51,7 @@ void SyncFolder(const std::string& folder) {
 constexpr char kTemporaryMark[] = ".~";
 
 std::string TemporaryNameBeside(const std::string& target) {
-    static std::atomic<unsigned> counter{0};
-    return target + kTemporaryMark + std::to_string(::getpid()) + "-" + std::to_string(counter++);
+    return target + kTemporaryMark + std::to_string(::getpid()) + "-" + std::to_string(Data().temporaryNames++);
 }
 
 // A process killed while it wrote leaves its temporary file beside the

@@ -5,15 +5,13 @@
 #include <string>
 #include <vector>
 
+#include "data/data_state.h"
 #include "data/property_file.h"
 #include "data/resource.h"
 
 namespace {
 
-std::unique_ptr<PropertyFile>& Table() {
-    static std::unique_ptr<PropertyFile> table;
-    return table;
-}
+std::unique_ptr<PropertyFile>& Table() { return Data().languageTable; }
 
 }  // namespace
 

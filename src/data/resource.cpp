@@ -10,6 +10,7 @@
 #include "build_info.h"
 
 #include "data/file_io.h"
+#include "data/data_state.h"
 #include "data/resource_local.h"
 #include "data/text_helpers.h"
 #include "platform/host/host.h"
@@ -94,10 +95,7 @@ std::FILE* OpenFromArchives(std::u16string_view path, const char* mode, bool ign
 
 }  // namespace
 
-ResourceState& Resources() {
-    static ResourceState state;
-    return state;
-}
+ResourceState& Resources() { return *Data().resources; }
 
 std::u16string NormalizeResourcePath(std::u16string_view path) {
     std::u16string normalized(path);

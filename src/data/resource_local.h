@@ -19,7 +19,7 @@ struct ResourceArchive {
     std::u16string prefix;  // normalised folder, ending in "/"
 };
 
-// All process-wide state of the layer, in one place so tests can reset it.
+// The resource layer's part of DataState (data_state.h).
 struct ResourceState {
     // Longest prefix first; among equal lengths the latest registration first.
     std::vector<std::unique_ptr<ResourceArchive>> archives;

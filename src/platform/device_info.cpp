@@ -5,11 +5,9 @@
 
 #include "platform/host/host.h"
 #include "platform/platform_services.h"
+#include "platform/platform_state.h"
 
 namespace {
-DeviceInfo deviceInfo;
-DesignSize designSize;
-
 std::u16string Lower(std::u16string text) {
     for (char16_t& c : text)
         if (c < 128) c = char16_t(std::tolower(int(c)));
@@ -17,11 +15,11 @@ std::u16string Lower(std::u16string text) {
 }
 }  // namespace
 
-DeviceInfo& Device() { return deviceInfo; }
-DesignSize& Design() { return designSize; }
+DeviceInfo& Device() { return Platform().device; }
+DesignSize& Design() { return Platform().design; }
 
 void DetectDevice() {
-    DeviceInfo& d = deviceInfo;
+    DeviceInfo& d = Device();
     OsVersion version = GetOsVersion();
     d.osMajor = version.major;
     d.osMinor = version.minor;
@@ -42,8 +40,8 @@ void DetectDevice() {
 }
 
 void ComputeScreenClass() {
-    DesignSize& s = designSize;
-    const DeviceInfo& d = deviceInfo;
+    DesignSize& s = Design();
+    const DeviceInfo& d = Device();
     s.screenClass = d.screenWidth < d.screenHeight ? 0 : d.screenWidth == d.screenHeight ? 1 : 2;
     static const int sizes[3][2] = {{240, 320}, {240, 240}, {320, 240}};
     s.designWidth = sizes[s.screenClass][0];
@@ -52,8 +50,8 @@ void ComputeScreenClass() {
 }
 
 void ComputeDesignMapping() {
-    DesignSize& s = designSize;
-    const DeviceInfo& d = deviceInfo;
+    DesignSize& s = Design();
+    const DeviceInfo& d = Device();
     s.offsetX = s.offsetY = 0;
     s.contentWidth = d.screenWidth;
     s.contentHeight = d.screenHeight;
@@ -82,9 +80,9 @@ constexpr int kLongestDesignLength = 1 << 20;
 
 int ScaleToScreen(int designValue) {
     designValue = std::clamp(designValue, -kLongestDesignLength, kLongestDesignLength);
-    return int((int64_t(designSize.scale) * designValue + 32768) >> 16);
+    return int((int64_t(Design().scale) * designValue + 32768) >> 16);
 }
 
 int ScaleToDesign(int screenValue) {
-    return designSize.scale ? int((int64_t(screenValue) << 16) / designSize.scale) : screenValue;
+    return Design().scale ? int((int64_t(screenValue) << 16) / Design().scale) : screenValue;
 }

@@ -27,6 +27,7 @@ struct DesignSize {
     int contentWidth = 240, contentHeight = 320;
 };
 
+// Both are part of PlatformState (platform_state.h).
 DeviceInfo& Device();
 DesignSize& Design();
 

@@ -9,11 +9,9 @@
 
 #include "platform/device_info.h"
 #include "platform/host/host.h"
+#include "platform/platform_state.h"
 
 namespace {
-
-DisplayMode displayMode;
-host::WindowHandle directWindow = nullptr;
 
 constexpr uint32_t kIpaqDisplayAddress = 0xAC0755A0;
 
@@ -21,7 +19,7 @@ bool Contains(const std::u16string& text, const char16_t* part) { return text.fi
 
 // Picks the display memory and its layout; also run again on resumption.
 void ChooseDisplayMemory() {
-    DisplayMode& m = displayMode;
+    DisplayMode& m = Display();
     const DeviceInfo& d = Device();
     const host::DisplayMemory* memory = host::GetDisplayMemory();
     if (Contains(d.oemInfo, u"ipaq") && Contains(d.oemInfo, u"h38")) {
@@ -62,12 +60,12 @@ int RotationFor(const DeviceInfo& d, const DisplayMode& m) {
 
 }  // namespace
 
-DisplayMode& Display() { return displayMode; }
+DisplayMode& Display() { return Platform().display; }
 
 void OpenDirect(host::WindowHandle window, bool display, bool input) {
-    DisplayMode& m = displayMode;
+    DisplayMode& m = Display();
     const DeviceInfo& d = Device();
-    directWindow = window;
+    Platform().directWindow = window;
     if (display) {
         m.gameApiOpen = d.startOrientation == 0;
         if (const host::DisplayMemory* memory = host::GetDisplayMemory()) {
@@ -90,10 +88,10 @@ void OpenDirect(host::WindowHandle window, bool display, bool input) {
     }
 }
 
-host::WindowHandle DirectWindow() { return directWindow; }
+host::WindowHandle DirectWindow() { return Platform().directWindow; }
 
 void CloseDirect() {
-    DisplayMode& m = displayMode;
+    DisplayMode& m = Display();
     if (m.displayOpen) {
         m.drawBegun = false;
         m.framePointer = nullptr;
@@ -104,18 +102,18 @@ void CloseDirect() {
 }
 
 void SuspendDirect() {
-    displayMode.drawBegun = false;
-    displayMode.framePointer = nullptr;
+    Display().drawBegun = false;
+    Display().framePointer = nullptr;
 }
 
 void ResumeDirect() {
-    if (displayMode.displayOpen) ChooseDisplayMemory();
+    if (Display().displayOpen) ChooseDisplayMemory();
 }
 
-int KeyCodeA() { return displayMode.inputOpen ? displayMode.keys[4].virtualKey : host::VK_APP1; }
-int KeyCodeB() { return displayMode.inputOpen ? displayMode.keys[5].virtualKey : host::VK_APP2; }
-int KeyCodeC() { return displayMode.inputOpen ? displayMode.keys[6].virtualKey : host::VK_APP3; }
-int KeyCodeStart() { return displayMode.inputOpen ? displayMode.keys[7].virtualKey : host::VK_APP4; }
+int KeyCodeA() { return Display().inputOpen ? Display().keys[4].virtualKey : host::VK_APP1; }
+int KeyCodeB() { return Display().inputOpen ? Display().keys[5].virtualKey : host::VK_APP2; }
+int KeyCodeC() { return Display().inputOpen ? Display().keys[6].virtualKey : host::VK_APP3; }
+int KeyCodeStart() { return Display().inputOpen ? Display().keys[7].virtualKey : host::VK_APP4; }
 
 void SetFullScreen(host::WindowHandle window, bool on) { host::SetShellFullScreen(window, on); }
 int QueryOrientation() { return Device().osMajor < 4 ? 0 : host::QueryDisplayOrientation(); }
@@ -292,7 +290,7 @@ void CopyRowDoubled(uint16_t* dst, intptr_t step, intptr_t px, intptr_t py, cons
 }  // namespace
 
 void PresentDirect(const host::PixelSurface& surface, host::Rect* rect) {
-    const DisplayMode& m = displayMode;
+    const DisplayMode& m = Display();
     if (!m.framePointer || !surface.valid()) return;
     const DesignSize& design = Design();
     const bool doubled = Device().highResolution;

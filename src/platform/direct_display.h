@@ -27,6 +27,7 @@ struct DisplayMode {
     DisplayKey keys[8];    // up, down, left, right, A, B, C, start
 };
 
+// Part of PlatformState (platform_state.h).
 DisplayMode& Display();
 
 void OpenDirect(host::WindowHandle window, bool display, bool input);

@@ -1,10 +1,7 @@
 #include "platform/loop_state.h"
 
-namespace {
-LoopState loopState;
-}
+#include "platform/platform_state.h"
 
-LoopState& Loop() { return loopState; }
-void ResetLoopState() { loopState = LoopState{}; }
-void SetIdleHandler(IdleHandler* handler) { loopState.idleHandler = handler; }
-IdleHandler* GetIdleHandler() { return loopState.idleHandler; }
+LoopState& Loop() { return Platform().loop; }
+void SetIdleHandler(IdleHandler* handler) { Loop().idleHandler = handler; }
+IdleHandler* GetIdleHandler() { return Loop().idleHandler; }

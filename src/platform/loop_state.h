@@ -20,8 +20,8 @@ struct LoopState {
     uint8_t restarting = 0;
 };
 
+// Part of PlatformState (platform_state.h).
 LoopState& Loop();
-void ResetLoopState();
 
 void SetIdleHandler(IdleHandler* handler);
 IdleHandler* GetIdleHandler();

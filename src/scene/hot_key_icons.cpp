@@ -3,13 +3,11 @@
 #include "data/property_file.h"
 #include "platform/device_info.h"
 #include "platform/host/win_types.h"
+#include "scene/scene_state.h"
 #include "scene/texture.h"
 
-namespace {
-std::array<std::unique_ptr<Texture>, 5> icons;
-}
-
 void SetHotKeyIcons(const std::u16string& dir, const std::array<std::u16string, 5>& names) {
+    auto& icons = Scenes().hotKeyIcons;
     for (size_t i = 0; i < icons.size(); ++i) {
         icons[i].reset();
         if (names[i].empty()) continue;
@@ -22,6 +20,7 @@ void SetHotKeyIcons(const std::u16string& dir, const std::array<std::u16string, 
 }
 
 Texture* HotKeyIconFor(int keyCode) {
+    const auto& icons = Scenes().hotKeyIcons;
     switch (keyCode) {
         case host::VK_LEFT: return icons[size_t(HotKeyIcon::Left)].get();
         case host::VK_UP: return icons[size_t(HotKeyIcon::Up)].get();
@@ -33,5 +32,5 @@ Texture* HotKeyIconFor(int keyCode) {
 }
 
 void ReleaseHotKeyIcons() {
-    for (auto& icon : icons) icon.reset();
+    for (auto& icon : Scenes().hotKeyIcons) icon.reset();
 }

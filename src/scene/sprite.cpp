@@ -2,19 +2,16 @@
 
 #include "platform/device_info.h"
 #include "platform/host/host.h"
+#include "scene/scene_state.h"
 #include "scene/texture.h"
 
-namespace {
 // Letters first on devices without predictive text input.
-int lettersMode = -1;
-}  // namespace
-
 bool LettersMode() {
-    if (lettersMode < 0) lettersMode = Device().notT9 ? 1 : 0;
-    return lettersMode != 0;
+    int& mode = Scenes().lettersMode;
+    if (mode < 0) mode = Device().notT9 ? 1 : 0;
+    return mode != 0;
 }
-void SetLettersMode(bool on) { lettersMode = on ? 1 : 0; }
-void ResetLettersMode() { lettersMode = -1; }
+void SetLettersMode(bool on) { Scenes().lettersMode = on ? 1 : 0; }
 
 Sprite::Sprite(int x, int y, int width, int height) : x(x), y(y), width(width), height(height) {
     clipW = width;

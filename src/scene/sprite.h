@@ -85,5 +85,3 @@ private:
 // (hotKey2) on devices without predictive text input.
 bool LettersMode();
 void SetLettersMode(bool on);
-// Forgets the mode chosen: the next LettersMode asks the device again.
-void ResetLettersMode();

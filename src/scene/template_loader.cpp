@@ -10,15 +10,13 @@
 #include "scene/object_types.h"
 #include "scene/property_list.h"
 #include "scene/scene_sprite.h"
+#include "scene/scene_state.h"
 #include "scene/sprite_reader.h"
 #include "sound/sound_template.h"
 
 namespace {
 
-std::map<std::u16string, ObjectReader>& Registry() {
-    static std::map<std::u16string, ObjectReader> registry;
-    return registry;
-}
+std::map<std::u16string, ObjectReader>& Registry() { return Scenes().objectTypes; }
 
 void ReadPageSetting(Canvas& canvas, const std::u16string&, const PropertyList& props) {
     canvas.defaultTextColor = props.colour(u"defaultTextColor", canvas.defaultTextColor);
@@ -31,7 +29,7 @@ void ReadSound(Canvas& canvas, const std::u16string& entryName, const PropertyLi
 }
 
 void RegisterBuiltInTypes() {
-    static bool done = false;
+    bool& done = Scenes().builtInTypesRegistered;
     if (done) return;
     done = true;
     auto& r = Registry();

@@ -9,17 +9,12 @@
 #include "scene/canvas.h"
 #include "scene/input_pad.h"
 #include "scene/scene_sprite.h"
+#include "scene/scene_state.h"
 #include "scene/sprite.h"
 
 using namespace host;
 
 namespace {
-
-struct WidgetState {
-    bool tipHeld = false;
-    int lastKeyDown = 0;
-};
-WidgetState state;
 
 bool IsArrow(int key) { return key == VK_LEFT || key == VK_RIGHT || key == VK_UP || key == VK_DOWN; }
 
@@ -82,7 +77,7 @@ void TipLink(Canvas& canvas, Sprite& link, bool down) {
     if (!shown) return;
     link.status = down ? 1 : 0;
     shown->visible = down;
-    state.tipHeld = down;
+    Scenes().tipHeld = down;
 }
 
 void OpenEditBox(Canvas& canvas, Sprite& box) {
@@ -101,14 +96,14 @@ void Redraw(SceneSprite& scene) {
 }
 
 int RowThreshold() {
-    static const int threshold = ScaleToScreen(10);
+    int& threshold = Scenes().rowThreshold;
+    if (threshold == 0) threshold = ScaleToScreen(10);
     return threshold;
 }
 
 }  // namespace
 
-bool TipHeld() { return state.tipHeld; }
-void ResetKeyDispatch() { state = WidgetState{}; }
+bool TipHeld() { return Scenes().tipHeld; }
 
 void RunWidgetAction(Canvas& canvas, SceneSprite&, Sprite& widget, uint32_t message) {
     if (widget.disabled || widget.guiType == GuiType::None) return;
@@ -154,7 +149,7 @@ void Navigate(SceneSprite& scene, uint32_t message, int keyCode) {
         if (scene.focus) PressWidget(scene, *scene.focus, message == WM_KEYDOWN ? WM_LBUTTONDOWN : WM_LBUTTONUP);
         return;
     }
-    if (message != WM_KEYDOWN || state.tipHeld || !IsArrow(keyCode)) return;
+    if (message != WM_KEYDOWN || Scenes().tipHeld || !IsArrow(keyCode)) return;
     int fx = scene.focus ? scene.focus->x : 0, fy = scene.focus ? scene.focus->y : 0;
     const int T = RowThreshold();
     Sprite* winner = nullptr;
@@ -184,10 +179,10 @@ void MoveFocusDown(SceneSprite& scene) { Navigate(scene, WM_KEYDOWN, VK_DOWN); }
 
 void DispatchKeyToScene(Canvas& canvas, SceneSprite& scene, uint32_t message, int keyCode) {
     bool down = message == WM_KEYDOWN;
-    if (down && keyCode == state.lastKeyDown) return;  // auto-repeat
+    if (down && keyCode == Scenes().lastKeyDown) return;  // auto-repeat
     if (Sprite* back = BackKeyWidget(scene, keyCode)) {
         PressWidget(scene, *back, down ? WM_LBUTTONDOWN : WM_LBUTTONUP);
-        state.lastKeyDown = down ? keyCode : 0;
+        Scenes().lastKeyDown = down ? keyCode : 0;
         return;
     }
     // Pause (a controller's Start) confirms: the framed widget, or on a
@@ -196,13 +191,13 @@ void DispatchKeyToScene(Canvas& canvas, SceneSprite& scene, uint32_t message, in
     if (pause) keyCode = VK_RETURN;
     if (scene.navigationMode != 0) {
         if (IsArrow(keyCode) || keyCode == VK_RETURN) Navigate(scene, message, keyCode);
-        state.lastKeyDown = down ? (pause ? VK_PAUSE : keyCode) : 0;
+        Scenes().lastKeyDown = down ? (pause ? VK_PAUSE : keyCode) : 0;
         return;
     }
     if (scene.arrowsMoveFocus && ((IsArrow(keyCode) && !HotKeyWidget(scene, keyCode)) ||
                                   (keyCode == VK_RETURN && !pause && scene.focus && scene.focus->visible))) {
         Navigate(scene, message, keyCode);
-        state.lastKeyDown = down ? keyCode : 0;
+        Scenes().lastKeyDown = down ? keyCode : 0;
         return;
     }
     if (!down && keyCode >= 48 && keyCode <= 122 && !IsArrow(keyCode) && keyCode != VK_RETURN) {
@@ -218,5 +213,5 @@ void DispatchKeyToScene(Canvas& canvas, SceneSprite& scene, uint32_t message, in
         canvas.setKeyState(0);
         canvas.takeLastKey();
     }
-    state.lastKeyDown = down ? (pause ? VK_PAUSE : keyCode) : 0;
+    Scenes().lastKeyDown = down ? (pause ? VK_PAUSE : keyCode) : 0;
 }

@@ -22,4 +22,3 @@ void MoveFocusDown(SceneSprite& scene);
 // Process-wide widget state.
 bool TipHeld();
 // Forgets the recorded key-down (a fresh canvas or test).
-void ResetKeyDispatch();

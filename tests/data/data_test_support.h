@@ -20,6 +20,7 @@
 
 #include <gtest/gtest.h>
 
+#include "data/data_state.h"
 #include "data/property_file.h"
 #include "data/resource.h"
 #include "platform/host/host.h"
@@ -129,12 +130,12 @@ protected:
         tmpdir_.emplace("TMPDIR", (root_ / "tmp").string());
         dataHome_.emplace("XDG_DATA_HOME", (root_ / "share").string());
         configHome_.emplace("XDG_CONFIG_HOME", (root_ / "config").string());
-        CloseAllResources();
+        ResetDataState();
         ConfigureResourceFolder(resources16());
     }
 
     void TearDown() override {
-        CloseAllResources();
+        ResetDataState();
         std::error_code ignored;
         // Undo read-only marks so the scratch folder can be removed.
         for (auto& entry : fs::recursive_directory_iterator(root_, ignored))

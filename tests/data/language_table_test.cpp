@@ -11,13 +11,7 @@ namespace {
 
 using namespace datatest;
 
-class LanguageTableTest : public ResourceTest {
-protected:
-    void TearDown() override {
-        FreeLanguageTable();
-        ResourceTest::TearDown();
-    }
-};
+using LanguageTableTest = ResourceTest;
 
 TEST_F(LanguageTableTest, WithoutATableEveryTextIsItsDefault) {
     LoadLanguageTable(resources16(), u"LanguageTable.txt");

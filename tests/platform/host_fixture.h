@@ -6,20 +6,13 @@
 #include <unistd.h>
 
 #include "platform/device_info.h"
-#include "platform/direct_display.h"
 #include "platform/host/host.h"
-#include "platform/loop_state.h"
+#include "platform/platform_state.h"
 
 class HostTest : public ::testing::Test {
 protected:
     void SetUp() override { start("desktop"); }
-    void TearDown() override {
-        host::Shutdown();
-        ResetLoopState();
-        Device() = DeviceInfo{};
-        Design() = DesignSize{};
-        Display() = DisplayMode{};
-    }
+    void TearDown() override { ResetPlatform(); }
 
     void start(const std::string& profile, int width = 0, int height = 0) {
         host::HostOptions options;
@@ -29,8 +22,8 @@ protected:
         options.screenWidth = width;
         options.screenHeight = height;
         options.instance = "test-" + std::to_string(::getpid());
+        ResetPlatform();
         host::InitializeWith(options);
-        ResetLoopState();
         DetectDevice();
     }
 };

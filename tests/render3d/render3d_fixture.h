@@ -13,14 +13,13 @@
 #include <vector>
 
 #include "platform/device_info.h"
-#include "platform/direct_display.h"
 #include "platform/host/host.h"
-#include "platform/loop_state.h"
 #include "render3d/object_readers.h"
 #include "render3d/scene3d.h"
 #include "render3d/software_renderer.h"
 #include "scene/app_canvas.h"
 #include "scene/gif_encoder.h"
+#include "scene/scene_state.h"
 
 namespace r3test {
 
@@ -46,7 +45,6 @@ protected:
         options.instance = "test-" + std::to_string(::getpid());
         host::InitializeWith(options);
         hostRunning_ = true;
-        ResetLoopState();
         DetectDevice();
         host::SetMessageBoxHook([this](const std::u16string& text, const std::u16string& title, uint32_t style) {
             boxes.push_back(Box{host::ToUtf8(title), host::ToUtf8(text), style});
@@ -62,12 +60,7 @@ protected:
     void stopHost() {
         main.reset();
         canvas = nullptr;
-        host::SetMessageBoxHook(nullptr);
-        host::Shutdown();
-        ResetLoopState();
-        Device() = DeviceInfo{};
-        Design() = DesignSize{};
-        Display() = DisplayMode{};
+        ResetSceneState();
         hostRunning_ = false;
         if (!dir_.empty()) std::filesystem::remove_all(dir_);
         dir_.clear();

@@ -13,6 +13,7 @@
 #include "platform/host_fixture.h"
 #include "scene/app_canvas.h"
 #include "scene/scene_sprite.h"
+#include "scene/scene_state.h"
 #include "scene/sprite.h"
 #include "scene/widgets.h"
 
@@ -40,8 +41,6 @@ protected:
             host::InitializeWith(options);
             DetectDevice();
         }
-        ResetKeyDispatch();
-        ResetLettersMode();
         // A parameterised test's name holds a '/'.
         std::string test = ::testing::UnitTest::GetInstance()->current_test_info()->name();
         std::replace(test.begin(), test.end(), '/', '-');
@@ -61,8 +60,7 @@ protected:
     void TearDown() override {
         main.reset();
         std::filesystem::remove_all(folder);
-        ResetLettersMode();
-        HostTest::TearDown();
+        ResetSceneState();
     }
 
     void write(const std::string& name, const std::string& text) { std::ofstream(folder + name) << text; }

@@ -14,6 +14,7 @@
 #include "platform/frame_buffer.h"
 #include "platform/host/host.h"
 #include "platform/host/pixel_surface.h"
+#include "scene/scene_state.h"
 
 namespace imagetest {
 
@@ -27,8 +28,7 @@ class ImageTest : public ::testing::Test {
 protected:
     void SetUp() override { startHost(32); }
     void TearDown() override {
-        host::SetMessageBoxHook(nullptr);
-        host::Shutdown();
+        ResetSceneState();
         if (!dir_.empty()) std::filesystem::remove_all(dir_);
     }
 

@@ -351,8 +351,7 @@ protected:
     }
     void TearDown() override {
         main.reset();
-        host::SetMessageBoxHook(nullptr);
-        HostTest::TearDown();
+        ResetSceneState();
     }
     // The game's loading order: the game screen, then the level merged over it.
     void loadLevel(int level) {

@@ -8,6 +8,7 @@
 #include <vector>
 
 #include "platform/host/host.h"
+#include "scene/scene_state.h"
 
 class HeadlessHost {
 public:
@@ -23,10 +24,7 @@ public:
             return host::IDOK;
         });
     }
-    ~HeadlessHost() {
-        host::SetMessageBoxHook(nullptr);
-        host::Shutdown();
-    }
+    ~HeadlessHost() { ResetSceneState(); }
     HeadlessHost(const HeadlessHost&) = delete;
     HeadlessHost& operator=(const HeadlessHost&) = delete;
 

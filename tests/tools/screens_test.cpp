@@ -18,6 +18,7 @@
 #include "platform/window.h"
 #include "scene/app_canvas.h"
 #include "scene/hot_key_icons.h"
+#include "scene/scene_state.h"
 #include "scene/input_pad.h"
 #include "scene/message_box.h"
 #include "scene/scene_sprite.h"
@@ -56,9 +57,7 @@ protected:
         main.reset();
         if (!HasFailure())
             for (const std::string& path : pictures) std::filesystem::remove(path);
-        ReleaseHotKeyIcons();
-        host::SetMessageBoxHook(nullptr);
-        HostTest::TearDown();
+        ResetSceneState();
     }
 
     void load(const std::u16string& dir, const std::u16string& name) {

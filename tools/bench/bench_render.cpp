@@ -27,7 +27,7 @@
 #include "platform/device_info.h"
 #include "platform/host/host.h"
 #include "platform/host/port_options.h"
-#include "platform/loop_state.h"
+#include "platform/platform_state.h"
 #include "render3d/object_readers.h"
 #include "render3d/scene3d.h"
 #include "render3d/software_renderer.h"
@@ -668,8 +668,7 @@ KARROWEN_BENCH(render, "3D maze scene at 240x320 and 480x640, 16 and 32 bits, be
             if (compare) std::printf("    OSMesa comparison not built (install libosmesa6-dev)\n");
 #endif
         }
-        host::Shutdown();
-        ResetLoopState();
+        ResetPlatform();
     }
     return 0;
 }

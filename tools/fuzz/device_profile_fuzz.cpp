@@ -18,7 +18,7 @@
 #include "platform/host/host.h"
 #include "platform/host/host_core.h"
 #include "platform/host/host_local.h"
-#include "platform/loop_state.h"
+#include "platform/platform_state.h"
 #include "platform/window.h"
 
 namespace {
@@ -94,9 +94,6 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
     host::Message message;
     while (host::PeekMessage(message, true)) {
     }
-    ResetLoopState();
-    Display() = DisplayMode{};
-    Device() = DeviceInfo{};
-    Design() = DesignSize{};
+    ResetPlatform();
     return 0;
 }

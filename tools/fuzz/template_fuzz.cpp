@@ -18,7 +18,7 @@
 
 #include "platform/device_info.h"
 #include "platform/host/host.h"
-#include "platform/loop_state.h"
+#include "platform/platform_state.h"
 #include "platform/window.h"
 #include "render3d/object_readers.h"
 #include "scene/app_canvas.h"
@@ -46,8 +46,8 @@ struct Stage {
         options.clock = "virtual";
         options.profile = "pocketpc";
         options.instance = "d-fuzz-template";
+        ResetPlatform();
         host::InitializeWith(options);
-        ResetLoopState();
         DetectDevice();
         host::SetMessageBoxHook([](const std::u16string&, const std::u16string&, uint32_t) { return host::IDOK; });
         Register3DObjectTypes();

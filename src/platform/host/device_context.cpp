@@ -5,11 +5,11 @@
 #include <cstring>
 #include <utility>
 
+#include "platform/host/host_core.h"
+
 namespace host {
 
 namespace {
-TextRasterizer* textRasterizer = nullptr;
-
 uint32_t KeyInFormat(ColorRef key, int bitsPerPixel) {
     uint32_t rgb = FromColorRef(key);
     return bitsPerPixel == 16 ? RgbTo565(rgb) : rgb;
@@ -28,8 +28,8 @@ uint32_t RawPixel(const PixelSurface& s, int x, int y) {
 }
 }  // namespace
 
-void SetTextRasterizer(TextRasterizer* rasterizer) { textRasterizer = rasterizer; }
-TextRasterizer* GetTextRasterizer() { return textRasterizer; }
+void SetTextRasterizer(TextRasterizer* rasterizer) { Core().textRasterizer = rasterizer; }
+TextRasterizer* GetTextRasterizer() { return Core().textRasterizer; }
 
 DeviceContext::DeviceContext(const PixelSurface& surface) { setTarget(surface); }
 
@@ -264,14 +264,16 @@ bool DeviceContext::transparentImage(int x, int y, int w, int h, const DeviceCon
 }
 
 int DeviceContext::drawText(const std::u16string& text, Rect& rect, uint32_t format) {
-    if (!textRasterizer) return 0;
-    int height = textRasterizer->drawText(*this, text, rect, format);
+    TextRasterizer* rasterizer = GetTextRasterizer();
+    if (!rasterizer) return 0;
+    int height = rasterizer->drawText(*this, text, rect, format);
     if (!(format & DT_CALCRECT)) changed();
     return height;
 }
 
 Point DeviceContext::textExtent(const std::u16string& text) {
-    return textRasterizer ? textRasterizer->textExtent(font_, text) : Point{};
+    TextRasterizer* rasterizer = GetTextRasterizer();
+    return rasterizer ? rasterizer->textExtent(font_, text) : Point{};
 }
 
 }  // namespace host

@@ -1,5 +1,7 @@
 #pragma once
-// The host's process-wide state, in one place so tests can start it afresh.
+// The host's process-wide state, in one place so tests can start it afresh:
+// host::Shutdown() stops the listener thread, destroys every window and frees
+// all of it; the next call into the host starts from nothing.
 
 #include <atomic>
 #include <memory>
@@ -14,6 +16,19 @@
 #include "platform/host/input_script.h"
 
 namespace host {
+
+// Parts of the state whose types only their own source file knows; that file
+// also frees them.
+struct Screen;           // screen.cpp
+struct WindowManager;    // window_manager.cpp
+struct ChannelListener;  // instance_channel.cpp
+struct PartDeleter {
+    void operator()(Screen* part) const;
+    void operator()(WindowManager* part) const;  // destroys the windows left
+    void operator()(ChannelListener* part) const;  // stops the listening thread
+};
+template <class T>
+using HostPart = std::unique_ptr<T, PartDeleter>;
 
 struct HostCore {
     bool initialized = false;
@@ -44,6 +59,14 @@ struct HostCore {
 
     const Cursor* cursor = nullptr;
     uint32_t idleTimerResets = 0;
+
+    HostPart<Screen> screen;  // the system screen, the panel and display memory
+    HostPart<WindowManager> windows;
+    // The socket other instances reach this one by, and the instance it serves.
+    HostPart<ChannelListener> listener;
+    std::string channelInstance;
+    TextRasterizer* textRasterizer = nullptr;  // device contexts draw text with it
+    std::unique_ptr<TextRasterizer> systemFontText;  // FreeType, started on first use
 };
 
 HostCore& Core();

@@ -16,9 +16,38 @@
 #include <vector>
 
 #include "platform/host/host.h"
+#include "platform/host/host_core.h"
 #include "platform/host/host_local.h"
 
+namespace host {
+
+struct ChannelListener {
+    int fd = -1;
+    std::string path;
+    std::thread thread;
+    std::atomic<bool> stop{false};
+    int wakeRead = -1, wakeWrite = -1;
+};
+
+// Wakes the listening thread, waits for it, and removes the socket.
+void PartDeleter::operator()(ChannelListener* l) const {
+    l->stop = true;
+    char wake = 1;
+    if (write(l->wakeWrite, &wake, 1) < 0) {
+    }
+    l->thread.join();
+    close(l->fd);
+    close(l->wakeRead);
+    close(l->wakeWrite);
+    unlink(l->path.c_str());
+    delete l;
+}
+
+}  // namespace host
+
 namespace host::channel {
+
+using Listener = ChannelListener;
 
 namespace {
 
@@ -43,15 +72,6 @@ struct Reply {
 
 constexpr int kTimeoutMs = 6000;
 constexpr uint32_t kMaxText = 4096;
-
-struct Listener {
-    int fd = -1;
-    std::string path;
-    std::thread thread;
-    std::atomic<bool> stop{false};
-    int wakeRead = -1, wakeWrite = -1;
-};
-Listener* listener = nullptr;
 
 // A folder we own alone: not a link, our uid, no access for others.
 bool SafeFolder(const std::string& path) {
@@ -157,7 +177,10 @@ bool Call(const std::string& socketPath, const Request& base, const std::u16stri
 
 std::string SocketPath(const std::string& folder, int pid) { return folder + "/" + std::to_string(pid) + ".sock"; }
 
-std::string currentInstance;
+std::string ServedInstance() {
+    const std::string& served = Core().channelInstance;
+    return served.empty() ? Options().instance : served;
+}
 
 }  // namespace
 
@@ -174,7 +197,8 @@ std::string Folder(const std::string& instance) {
 }
 
 void Start(const std::string& instance) {
-    if (listener) return;
+    HostCore& c = Core();
+    if (c.listener) return;
     std::string folder = Folder(instance);
     if (folder.empty()) return;
     auto* l = new Listener();
@@ -194,24 +218,11 @@ void Start(const std::string& instance) {
     l->wakeRead = pipes[0];
     l->wakeWrite = pipes[1];
     l->thread = std::thread(ListenLoop, l);
-    listener = l;
-    currentInstance = instance;
+    c.listener.reset(l);
+    c.channelInstance = instance;
 }
 
-void Stop() {
-    if (!listener) return;
-    listener->stop = true;
-    char wake = 1;
-    if (write(listener->wakeWrite, &wake, 1) < 0) {
-    }
-    listener->thread.join();
-    close(listener->fd);
-    close(listener->wakeRead);
-    close(listener->wakeWrite);
-    unlink(listener->path.c_str());
-    delete listener;
-    listener = nullptr;
-}
+void Stop() { Core().listener.reset(); }
 
 bool Find(const std::string& instance, const std::u16string& className, const std::u16string& title,
           RemoteWindow& found) {
@@ -244,7 +255,7 @@ bool Find(const std::string& instance, const std::u16string& className, const st
 }
 
 bool Send(const RemoteWindow& window, uint32_t message, uintptr_t wParam, intptr_t lParam, intptr_t& result) {
-    std::string folder = Folder(currentInstance.empty() ? Options().instance : currentInstance);
+    std::string folder = Folder(ServedInstance());
     Request req;
     req.op = uint32_t(Op::Send);
     req.windowId = window.id;
@@ -259,7 +270,7 @@ bool Send(const RemoteWindow& window, uint32_t message, uintptr_t wParam, intptr
 }
 
 bool Raise(const RemoteWindow& window) {
-    std::string folder = Folder(currentInstance.empty() ? Options().instance : currentInstance);
+    std::string folder = Folder(ServedInstance());
     Request req;
     req.op = uint32_t(Op::Raise);
     req.windowId = window.id;

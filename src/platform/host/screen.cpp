@@ -15,8 +15,6 @@
 
 namespace host {
 
-namespace {
-
 struct Screen {
     int width = 0, height = 0, depth = 16;
     int orientation = 0;
@@ -35,7 +33,11 @@ struct Screen {
     bool memoryDirty = false;
 };
 
-Screen* screen = nullptr;
+void PartDeleter::operator()(Screen* part) const { delete part; }
+
+namespace {
+
+Screen& TheScreen() { return *Core().screen; }
 
 void MemoryToPanel();
 
@@ -43,12 +45,12 @@ void MemoryToPanel();
 // Here they are two, so the panel follows whichever was written last: before
 // one takes over, what the other wrote is brought onto the panel.
 void OnScreenDrawn(void*) {
-    if (screen->memoryDirty) MemoryToPanel();
-    screen->dirty = true;
+    if (TheScreen().memoryDirty) MemoryToPanel();
+    TheScreen().dirty = true;
 }
 
 void AllocateScreen(int width, int height) {
-    Screen& s = *screen;
+    Screen& s = TheScreen();
     s.width = width;
     s.height = height;
     int bytes = s.depth / 8;
@@ -60,7 +62,7 @@ void AllocateScreen(int width, int height) {
 }
 
 void AllocatePanel(int width, int height) {
-    Screen& s = *screen;
+    Screen& s = TheScreen();
     s.panelPixels.assign(size_t(width) * height, 0);
     s.panel = PixelSurface{reinterpret_cast<uint8_t*>(s.panelPixels.data()), width, height, width * 4, 32};
 }
@@ -68,7 +70,7 @@ void AllocatePanel(int width, int height) {
 // Display memory laid out by the profile; the frame pointer is placed so that
 // every pixel reachable through negative pitches lies inside the buffer.
 void AllocateDisplayMemory(const DeviceProfile& p) {
-    Screen& s = *screen;
+    Screen& s = TheScreen();
     DisplayMemory& d = s.display;
     d.width = p.memoryWidth ? p.memoryWidth : p.rawWidth;
     d.height = p.memoryWidth ? p.memoryHeight : p.rawHeight;
@@ -88,7 +90,7 @@ void AllocateDisplayMemory(const DeviceProfile& p) {
 
 // Nearest-neighbour copy of the screen onto the panel.
 void ScreenToPanel() {
-    Screen& s = *screen;
+    Screen& s = TheScreen();
     const PixelSurface& p = s.panel;
     for (int y = 0; y < p.height; ++y) {
         int sy = y * s.height / p.height;
@@ -102,11 +104,10 @@ void ScreenToPanel() {
 }  // namespace
 
 void ResetScreen() {
-    delete screen;
-    screen = new Screen();
+    Core().screen.reset(new Screen());
     const DeviceProfile& p = Core().profile;
-    screen->depth = p.depth;
-    screen->orientation = p.startOrientation;
+    TheScreen().depth = p.depth;
+    TheScreen().orientation = p.startOrientation;
     AllocateScreen(p.screenWidth, p.screenHeight);
     bool highResolution = p.rawWidth * p.rawHeight != 0 && p.rawWidth * p.rawHeight != p.screenWidth * p.screenHeight;
     if (highResolution) AllocatePanel(p.rawWidth, p.rawHeight);
@@ -115,58 +116,58 @@ void ResetScreen() {
 }
 
 const PixelSurface& Panel() {
-    if (screen->memoryDirty) MemoryToPanel();
-    if (screen->dirty) ScreenToPanel();
-    return screen->panel;
+    if (TheScreen().memoryDirty) MemoryToPanel();
+    if (TheScreen().dirty) ScreenToPanel();
+    return TheScreen().panel;
 }
 
 Point PanelToScreen(int panelX, int panelY) {
-    const Screen& s = *screen;
+    const Screen& s = TheScreen();
     return Point{panelX * s.width / std::max(1, s.panel.width), panelY * s.height / std::max(1, s.panel.height)};
 }
 
 const PixelSurface& ScreenSurface() {
     EnsureInitialized();
-    return screen->surface;
+    return TheScreen().surface;
 }
 
-void MarkScreenDirty() { screen->dirty = true; }
+void MarkScreenDirty() { TheScreen().dirty = true; }
 
 int ScreenWidth() {
     EnsureInitialized();
-    return screen->width;
+    return TheScreen().width;
 }
 int ScreenHeight() {
     EnsureInitialized();
-    return screen->height;
+    return TheScreen().height;
 }
 int ScreenDepth() {
     EnsureInitialized();
-    return screen->depth;
+    return TheScreen().depth;
 }
 
 DeviceContext* GetScreenDC() {
     EnsureInitialized();
-    return &screen->screenDc;
+    return &TheScreen().screenDc;
 }
 
 const DisplayMemory* GetDisplayMemory() {
     EnsureInitialized();
-    return screen->hasMemory ? &screen->display : nullptr;
+    return TheScreen().hasMemory ? &TheScreen().display : nullptr;
 }
 
 uint8_t* MapDeviceAddress(uint32_t address) {
     EnsureInitialized();
     const DeviceProfile& p = Core().profile;
-    if (!screen->hasMemory || p.memoryAddress == 0 || address != p.memoryAddress) return nullptr;
-    return screen->display.framePointer;
+    if (!TheScreen().hasMemory || p.memoryAddress == 0 || address != p.memoryAddress) return nullptr;
+    return TheScreen().display.framePointer;
 }
 
 void CommitDisplayMemory() {
     EnsureInitialized();
-    if (!screen->hasMemory) return;
-    if (screen->dirty) ScreenToPanel();
-    screen->memoryDirty = true;
+    if (!TheScreen().hasMemory) return;
+    if (TheScreen().dirty) ScreenToPanel();
+    TheScreen().memoryDirty = true;
 }
 
 namespace {
@@ -174,7 +175,7 @@ namespace {
 // Display memory pixel (X, Y) is what the panel shows at (X, Y); a memory turned
 // against the panel's shape is shown turned back, as the user holds the device.
 void MemoryToPanel() {
-    Screen& s = *screen;
+    Screen& s = TheScreen();
     const DisplayMemory& d = s.display;
     const PixelSurface& p = s.panel;
     bool turned = (d.width > d.height) != (p.width > p.height) && d.width != d.height;
@@ -197,7 +198,7 @@ void MemoryToPanel() {
 }  // namespace
 
 void PresentIfDirty() {
-    Screen& s = *screen;
+    Screen& s = TheScreen();
     HostCore& c = Core();
     if (s.memoryDirty) MemoryToPanel();
     if (s.dirty) ScreenToPanel();
@@ -224,7 +225,7 @@ bool SaveScreenshot(const std::string& path) {
 
 void ChangeScreenSize(int width, int height) {
     EnsureInitialized();
-    if (width == screen->width && height == screen->height) return;
+    if (width == TheScreen().width && height == TheScreen().height) return;
     AllocateScreen(width, height);
     RetargetWindowContexts();
     BroadcastToTopLevel(WM_SIZE, SIZE_RESTORED, MakeLParam(width, height));
@@ -233,7 +234,7 @@ void ChangeScreenSize(int width, int height) {
 
 int QueryDisplayOrientation() {
     EnsureInitialized();
-    return Core().profile.osMajor < 4 ? 0 : screen->orientation;
+    return Core().profile.osMajor < 4 ? 0 : TheScreen().orientation;
 }
 
 // Quarter turns swap the screen's sides; the program restores its start
@@ -243,10 +244,10 @@ int SetDisplayOrientation(int orientation) {
     const DeviceProfile& p = Core().profile;
     if (p.osMajor < 4) return 0;
     auto quarter = [](int o) { return o == 1 || o == 4; };
-    screen->orientation = orientation;
+    TheScreen().orientation = orientation;
     bool swapped = quarter(orientation) != quarter(p.startOrientation);
     int w = swapped ? p.screenHeight : p.screenWidth, h = swapped ? p.screenWidth : p.screenHeight;
-    if (w != screen->width || h != screen->height) {
+    if (w != TheScreen().width || h != TheScreen().height) {
         AllocateScreen(w, h);
         RetargetWindowContexts();
     }

@@ -39,13 +39,6 @@ struct HostWindow {
     DeviceContext dc;
 };
 
-namespace {
-
-constexpr uint32_t ERROR_INVALID_WINDOW_HANDLE = 1400;
-constexpr uint32_t ERROR_CANNOT_FIND_WND_CLASS = 1407;
-constexpr uint32_t ERROR_CLASS_ALREADY_EXISTS = 1410;
-constexpr uint32_t kSendTimeoutMs = 5000;
-
 struct SentMessage {
     Message message;
     std::promise<intptr_t> result;
@@ -70,12 +63,24 @@ struct WindowManager {
     std::map<int, std::u16string> iconFiles;
 };
 
-WindowManager* manager = nullptr;
+// Destroys every window still alive, without messages.
+void PartDeleter::operator()(WindowManager* part) const {
+    for (HostWindow* w : part->live) delete w;
+    delete part;
+}
+
+namespace {
+
+constexpr uint32_t ERROR_INVALID_WINDOW_HANDLE = 1400;
+constexpr uint32_t ERROR_CANNOT_FIND_WND_CLASS = 1407;
+constexpr uint32_t ERROR_CLASS_ALREADY_EXISTS = 1410;
+constexpr uint32_t kSendTimeoutMs = 5000;
 
 WindowManager& WM() {
     EnsureInitialized();
-    if (!manager) manager = new WindowManager();
-    return *manager;
+    HostPart<WindowManager>& windows = Core().windows;
+    if (!windows) windows.reset(new WindowManager());
+    return *windows;
 }
 
 bool Live(WindowHandle w) {
@@ -196,12 +201,7 @@ void DestroyTree(HostWindow* w);
 
 // ---- Registry and lifetime -----------------------------------------------------------
 
-void ResetWindows() {
-    if (!manager) return;
-    for (HostWindow* w : manager->live) delete w;
-    delete manager;
-    manager = nullptr;
-}
+void ResetWindows() { Core().windows.reset(); }
 
 bool RegisterClass(const WindowClass& windowClass) {
     WindowManager& m = WM();

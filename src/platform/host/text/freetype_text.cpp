@@ -18,6 +18,7 @@
 #include <vector>
 
 #include "platform/host/host.h"
+#include "platform/host/host_core.h"
 
 namespace host {
 
@@ -411,8 +412,9 @@ Point FreeTypeText::textExtent(const FontSpec& request, const std::u16string& te
 }  // namespace
 
 TextRasterizer& SystemFontText() {
-    static FreeTypeText rasterizer;
-    return rasterizer;
+    std::unique_ptr<TextRasterizer>& text = Core().systemFontText;
+    if (!text) text = std::make_unique<FreeTypeText>();
+    return *text;
 }
 
 }  // namespace host
