@@ -4,7 +4,7 @@
 #include <cstdio>
 #include <string>
 
-#include "app/restart.h"
+#include "platform/restart.h"
 #include "data/language_table.h"
 #include "data/property_file.h"
 #include "data/resource.h"

@@ -11,7 +11,7 @@
 #include <string>
 #include <vector>
 
-#include "app/frame_timer.h"
+#include "platform/frame_timer.h"
 #include "data/property_file.h"
 #include "platform/loop_state.h"
 #include "platform/window.h"

@@ -12,7 +12,7 @@
 
 #include "app/app_startup.h"
 #include "app/message_loop.h"
-#include "app/restart.h"
+#include "platform/restart.h"
 #include "platform/loop_state.h"
 #include "platform/host/host.h"
 #include "platform/host/program_backends.h"

@@ -1,4 +1,4 @@
-#include "app/frame_timer.h"
+#include "platform/frame_timer.h"
 
 #include <gtest/gtest.h>
 

@@ -1,4 +1,4 @@
-#include "app/restart.h"
+#include "platform/restart.h"
 
 #include "platform/direct_display.h"
 #include "platform/host/host.h"
