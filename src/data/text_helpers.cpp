@@ -2,7 +2,9 @@
 
 #include <algorithm>
 #include <charconv>
+#include <cerrno>
 #include <cmath>
+#include <cstdlib>
 #include <limits>
 #include <utility>
 
@@ -145,8 +147,20 @@ float ParseLeadingFloat(std::u16string_view text) {
     for (; i < text.size() && text[i] < 0x80; ++i) narrow.push_back(char(text[i]));
     if (!narrow.empty() && (narrow[0] == '-' || narrow[0] == '+')) return 0.0f;
     double value = 0.0;
+#if defined(__cpp_lib_to_chars)
     auto result = std::from_chars(narrow.data(), narrow.data() + narrow.size(), value);
     if (result.ec != std::errc()) return 0.0f;
+#else
+    // A standard library without floating-point from_chars (emscripten's):
+    // strtod in the "C" locale, held to the same grammar (no blanks, no
+    // hexadecimal form) and range.
+    if (narrow.empty() || IsCSpace(char16_t(narrow[0]))) return 0.0f;
+    narrow.resize(std::min(narrow.size(), narrow.find_first_of("xX")));
+    errno = 0;
+    char* end = nullptr;
+    value = std::strtod(narrow.c_str(), &end);
+    if (end == narrow.c_str() || errno == ERANGE) return 0.0f;
+#endif
     // An out-of-range float conversion is undefined, so saturate explicitly.
     if (value > double(std::numeric_limits<float>::max())) value = double(std::numeric_limits<float>::infinity());
     return float(negative ? -value : value);

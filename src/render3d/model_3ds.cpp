@@ -6,7 +6,6 @@
 
 #include "render3d/model_3ds.h"
 
-#include <bit>
 #include <cstring>
 #include <vector>
 
@@ -65,7 +64,12 @@ public:
     }
     float f32() {
         int64_t bits = u32();
-        return bits < 0 ? -1.0f : std::bit_cast<float>(uint32_t(bits));
+        if (bits < 0) return -1.0f;
+        // memcpy, not std::bit_cast: emscripten's standard library lacks it.
+        const uint32_t word = uint32_t(bits);
+        float value;
+        std::memcpy(&value, &word, sizeof value);
+        return value;
     }
     // Discards n bytes, stopping early at the end.
     void skip(int64_t n) {

@@ -26,7 +26,7 @@ bool CountingSemaphore::tryAcquire() {
     return true;
 }
 
-WaveOutDriver::WaveOutDriver(host::AudioDeviceOpener opener) : opener_(opener) {}
+WaveOutDriver::WaveOutDriver(host::AudioDeviceOpener opener, Feeding feeding) : opener_(opener), feeding_(feeding) {}
 
 WaveOutDriver::~WaveOutDriver() { WaveOutDriver::close(); }
 
@@ -63,12 +63,30 @@ int WaveOutDriver::open(const host::AudioFormat& format, int bufferFrames, Rende
     threadPaused_ = true;
     renderingPaused_ = true;
     stop_ = false;
+    owed_ = 0;
     open_ = true;
-    thread_ = std::thread(&WaveOutDriver::threadMain, this);
+    if (feeding_ == Feeding::OwnThread) thread_ = std::thread(&WaveOutDriver::threadMain, this);
     return 0;
 }
 
-void WaveOutDriver::onBufferDone(void* self) { static_cast<WaveOutDriver*>(self)->semaphore_->release(); }
+void WaveOutDriver::onBufferDone(void* self) {
+    auto* driver = static_cast<WaveOutDriver*>(self);
+    if (driver->feeding_ == Feeding::DeviceNotice)
+        driver->renderOnNotice();
+    else
+        driver->semaphore_->release();
+}
+
+// Without threads the notice comes between two steps of the program, never
+// while it holds the lock; should it ever, the buffer is owed, not lost.
+void WaveOutDriver::renderOnNotice() {
+    std::unique_lock<std::mutex> guard(lock_, std::try_to_lock);
+    if (!guard.owns_lock() || renderingPaused_) {
+        if (owed_ < int(buffers_.size())) ++owed_;
+        return;
+    }
+    renderLocked();
+}
 
 void WaveOutDriver::threadMain() {
     host::RaiseThreadPriority();
@@ -92,12 +110,16 @@ void WaveOutDriver::threadMain() {
 bool WaveOutDriver::renderNext() {
     std::lock_guard<std::mutex> guard(lock_);
     if (renderingPaused_) return false;
+    renderLocked();
+    return true;
+}
+
+void WaveOutDriver::renderLocked() {
     std::vector<uint8_t>& buffer = buffers_[nextBuffer_];
     callback_(context_, buffer.data(), buffer.size());
     device_->write(buffer.data(), buffer.size());
     nextBuffer_ = (nextBuffer_ + 1) % buffers_.size();
     rendered_.fetch_add(1);
-    return true;
 }
 
 void WaveOutDriver::close() {
@@ -139,6 +161,7 @@ void WaveOutDriver::resume() {
     {
         std::lock_guard<std::mutex> guard(lock_);
         renderingPaused_ = false;
+        for (; owed_ > 0; --owed_) renderLocked();
     }
     {
         std::lock_guard<std::mutex> gate(gateMutex_);

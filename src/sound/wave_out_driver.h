@@ -1,7 +1,9 @@
 #pragma once
-// Feeds an audio device from a thread of its own: a ring of 30 ms buffers, each
-// rendered by a callback under the driver's lock and written again once the
-// device reports it played. Internal to the sound subsystem; the mixer owns one.
+// Feeds an audio device: a ring of 30 ms buffers, each rendered by a callback
+// under the driver's lock and written again once the device reports it played.
+// The rendering runs on a thread of the driver's own, or, where a program has
+// no threads (a web page), inside the device's own notice that a buffer was
+// played. Internal to the sound subsystem; the mixer owns one.
 
 #include <atomic>
 #include <condition_variable>
@@ -36,12 +38,23 @@ public:
     // Renders one buffer; called on the output thread with the lock held.
     using RenderCallback = void (*)(void* context, uint8_t* buffer, size_t bytes);
 
+    // Who renders the next buffer once the device has played one.
+    enum class Feeding {
+        OwnThread,     // the driver's thread, woken by the device's notice
+        DeviceNotice,  // the notice itself; the device must take a write from within it
+    };
+#if defined(KARROWEN_WEB)
+    static constexpr Feeding kDefaultFeeding = Feeding::DeviceNotice;
+#else
+    static constexpr Feeding kDefaultFeeding = Feeding::OwnThread;
+#endif
+
     static constexpr int kBufferMs = 30;
     static constexpr int kMinBuffers = 4;
     static constexpr int kMaxBuffers = 32;
 
     // `opener` chooses the device; by default the one the host options name.
-    explicit WaveOutDriver(host::AudioDeviceOpener opener = host::OpenAudioDevice);
+    explicit WaveOutDriver(host::AudioDeviceOpener opener = host::OpenAudioDevice, Feeding feeding = kDefaultFeeding);
     virtual ~WaveOutDriver();
 
     // Returns 0, -2 when already open, -1 for a missing callback or buffer
@@ -56,15 +69,19 @@ public:
     bool isOpen() const { return open_; }
     int bufferCount() const { return int(buffers_.size()); }
     size_t bufferBytes() const { return bufferBytes_; }
-    // Buffers rendered by the output thread since open.
+    // Buffers rendered since open.
     uint64_t buffersRendered() const { return rendered_.load(); }
 
 private:
     static void onBufferDone(void* self);
     void threadMain();
     bool renderNext();  // false while paused
+    void renderLocked();
+    void renderOnNotice();
 
     host::AudioDeviceOpener opener_;
+    Feeding feeding_;
+    int owed_ = 0;  // notices that came while rendering was paused (DeviceNotice), guarded by lock_
     std::unique_ptr<host::AudioDevice> device_;
     host::AudioFormat format_;
     std::vector<std::vector<uint8_t>> buffers_;

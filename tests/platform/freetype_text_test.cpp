@@ -1,7 +1,10 @@
 #include "platform/host/text/freetype_text.h"
+#include "platform/host/text/font_table.h"
 
 #include <gtest/gtest.h>
 
+#include <filesystem>
+#include <string>
 #include <vector>
 
 using namespace host;
@@ -224,6 +227,51 @@ TEST_F(FreeTypeTextTest, UnknownFaceFallsBackButDoesNotMatch) {
     FontSpec unknown{u"No Such Face Karrowen", 16, 400, false, false};
     EXPECT_FALSE(SystemFontText().fontMatches(unknown));
     EXPECT_GT(SystemFontText().textExtent(unknown, u"x").x, 0) << "a fallback font still draws";
+}
+
+// The font table of a web page, which has no fontconfig, over the Liberation
+// fonts the page ships. Faults: a face the templates name drawn by the wrong
+// family (Courier text proportional); an unknown face that claims to match;
+// a style the page does not ship making the text vanish instead of being
+// faked from the regular file.
+TEST(FontTableTest, FacesFindTheirFamilyAndMissingStylesAreFaked) {
+    const std::string shipped = "/usr/share/fonts/truetype/liberation2/";
+    if (!std::filesystem::exists(shipped + "LiberationSerif-Regular.ttf")) GTEST_SKIP() << "fonts-liberation2 missing";
+    struct Case {
+        const char* face;
+        int weight;
+        bool italic;
+        const char* file;
+        bool matches;
+    };
+    const Case cases[] = {
+        {"Arial", 400, false, "LiberationSans-Regular.ttf", true},
+        {"arial", 700, true, "LiberationSans-BoldItalic.ttf", true},
+        {"Courier New", 400, false, "LiberationMono-Regular.ttf", true},
+        {"Times New Roman", 700, false, "LiberationSerif-Bold.ttf", true},
+        {"Tahoma", 400, false, "LiberationSans-Regular.ttf", false},
+    };
+    for (const Case& c : cases) {
+        FontFile file;
+        ASSERT_TRUE(LocateFontInTable(shipped, c.face, c.weight, c.italic, file)) << c.face;
+        EXPECT_EQ(file.path, shipped + c.file) << c.face;
+        EXPECT_EQ(file.familyMatches, c.matches) << c.face;
+        EXPECT_FALSE(file.embolden || file.oblique) << c.face << ": its own style file is there";
+    }
+
+    // A page that ships only the regular serif file.
+    const std::filesystem::path folder = std::filesystem::path(testing::TempDir()) / "karrowen-font-table";
+    std::filesystem::remove_all(folder);
+    std::filesystem::create_directories(folder);
+    std::filesystem::copy_file(shipped + "LiberationSerif-Regular.ttf", folder / "LiberationSerif-Regular.ttf");
+    const std::string few = folder.string() + "/";
+    FontFile file;
+    ASSERT_TRUE(LocateFontInTable(few, "Times New Roman", 700, true, file));
+    EXPECT_EQ(file.path, few + "LiberationSerif-Regular.ttf");
+    EXPECT_TRUE(file.embolden);
+    EXPECT_TRUE(file.oblique);
+    EXPECT_FALSE(LocateFontInTable(few, "Courier New", 400, false, file)) << "no mono file at all";
+    std::filesystem::remove_all(folder);
 }
 
 }  // namespace

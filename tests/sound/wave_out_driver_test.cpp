@@ -3,6 +3,7 @@
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <atomic>
 #include <chrono>
 #include <memory>
@@ -208,6 +209,35 @@ TEST_F(WaveOutDriverTest, ShutdownStopsTheThreadAndUninitialises) {
     auto tone = Tone();
     EXPECT_EQ(mixer.play(tone.get(), kPlayAnyVoice), kPlayRefused);
     EXPECT_EQ(mixer.init(8000, 8, 0, 1, 16, OpenScripted), 0);  // and it can start again
+}
+
+// Without threads (a web page) the device's notice renders the next buffer
+// itself. Faults: a notice that renders nothing leaves the page silent; a
+// notice that comes while output is paused and is dropped leaves the device
+// one buffer short for good, and after a few pauses it plays nothing.
+TEST_F(WaveOutDriverTest, FedByTheDeviceNoticeEachPlayedBufferIsRenderedAtOnceAndPausedNoticesAreKept) {
+    WaveOutDriver driver(OpenScripted, WaveOutDriver::Feeding::DeviceNotice);
+    int rendered = 0;
+    auto fill = [](void* context, uint8_t* buffer, size_t bytes) {
+        int& count = *static_cast<int*>(context);
+        std::fill(buffer, buffer + bytes, uint8_t(0x40 + count++));
+    };
+    ASSERT_EQ(driver.open(host::AudioFormat{8000, 8, 1}, 1920, fill, &rendered), 0);
+    const size_t ring = record.writeCount();
+    ASSERT_EQ(ring, size_t(driver.bufferCount()));
+    driver.resume();
+    record.complete(2);
+    ASSERT_EQ(record.writeCount(), ring + 2);  // at once: nothing else would render them
+    EXPECT_EQ(record.write(ring), std::vector<uint8_t>(driver.bufferBytes(), 0x40));
+    EXPECT_EQ(record.write(ring + 1), std::vector<uint8_t>(driver.bufferBytes(), 0x41));
+
+    driver.pause();
+    record.complete(3);
+    EXPECT_EQ(record.writeCount(), ring + 2);
+    driver.resume();
+    EXPECT_EQ(record.writeCount(), ring + 5);
+    EXPECT_EQ(driver.buffersRendered(), 5u);
+    driver.close();
 }
 
 // The user-interface thread keeps changing the voices, pausing and resuming

@@ -1,17 +1,14 @@
 #include "platform/host/text/freetype_text.h"
 
-#include <fontconfig/fontconfig.h>
 #include <ft2build.h>
 #include FT_FREETYPE_H
 #include FT_SYNTHESIS_H
 #include FT_TRUETYPE_TABLES_H
 
 #include <algorithm>
-#include <cctype>
 #include <cmath>
 #include <map>
 #include <memory>
-#include <set>
 #include <string>
 #include <tuple>
 #include <unordered_map>
@@ -19,6 +16,7 @@
 
 #include "platform/host/host.h"
 #include "platform/host/host_core.h"
+#include "platform/host/text/font_locator.h"
 
 namespace host {
 
@@ -36,15 +34,6 @@ struct Glyph {
     int width = 0, rows = 0;
     int advance = 0;
     std::vector<uint8_t> coverage;  // width x rows, 0 (none) .. 255 (full)
-};
-
-// The font file fontconfig chose for one request, and what must be faked.
-struct FontFile {
-    std::string path;
-    int index = 0;
-    bool embolden = false;
-    bool oblique = false;
-    bool familyMatches = false;  // the face asked for or a metric-compatible stand-in
 };
 
 // One face at one pixel height, with the glyphs drawn so far.
@@ -98,7 +87,6 @@ public:
     ~FreeTypeText() override {
         sized_.clear();
         if (library_) FT_Done_FreeType(library_);
-        if (config_) FcConfigDestroy(config_);
     }
 
     int drawText(DeviceContext& dc, const std::u16string& text, Rect& rect, uint32_t format) override;
@@ -123,7 +111,6 @@ private:
 
     bool tried_ = false;
     FT_Library library_ = nullptr;
-    FcConfig* config_ = nullptr;
     std::map<std::tuple<std::u16string, int, bool>, std::unique_ptr<FontFile>> files_;
     std::map<std::tuple<std::string, int, bool, bool, int>, std::unique_ptr<SizedFont>> sized_;
 };
@@ -131,36 +118,9 @@ private:
 bool FreeTypeText::ready() {
     if (!tried_) {
         tried_ = true;
-        config_ = FcInitLoadConfigAndFonts();
         if (FT_Init_FreeType(&library_) != 0) library_ = nullptr;
     }
-    return config_ && library_;
-}
-
-// The family names the configuration binds as strongly as the one asked for
-// are the face itself and its metric-compatible aliases; the generic
-// fallbacks come weakly bound.
-std::set<std::string> StrongFamilies(FcPattern* pattern) {
-    std::set<std::string> names;
-    FcValue value;
-    FcValueBinding binding;
-    for (int i = 0; FcPatternGetWithBinding(pattern, FC_FAMILY, i, &value, &binding) == FcResultMatch; ++i) {
-        if (value.type != FcTypeString || binding == FcValueBindingWeak) continue;
-        std::string name(reinterpret_cast<const char*>(value.u.s));
-        std::transform(name.begin(), name.end(), name.begin(), [](unsigned char c) { return char(std::tolower(c)); });
-        names.insert(name);
-    }
-    return names;
-}
-
-bool FamilyIn(FcPattern* match, const std::set<std::string>& names) {
-    FcChar8* family = nullptr;
-    for (int i = 0; FcPatternGetString(match, FC_FAMILY, i, &family) == FcResultMatch; ++i) {
-        std::string name(reinterpret_cast<const char*>(family));
-        std::transform(name.begin(), name.end(), name.begin(), [](unsigned char c) { return char(std::tolower(c)); });
-        if (names.count(name)) return true;
-    }
-    return false;
+    return library_;
 }
 
 const FontFile* FreeTypeText::findFile(const FontSpec& font) {
@@ -170,33 +130,8 @@ const FontFile* FreeTypeText::findFile(const FontSpec& font) {
     auto found = files_.find(key);
     if (found != files_.end()) return found->second.get();
 
-    std::unique_ptr<FontFile> file;
-    FcPattern* pattern = FcPatternCreate();
-    std::string face = ToUtf8(font.face.empty() ? u"Arial" : font.face);
-    FcPatternAddString(pattern, FC_FAMILY, reinterpret_cast<const FcChar8*>(face.c_str()));
-    FcPatternAddInteger(pattern, FC_WEIGHT, FcWeightFromOpenType(weight));
-    FcPatternAddInteger(pattern, FC_SLANT, font.italic ? FC_SLANT_ITALIC : FC_SLANT_ROMAN);
-    FcPatternAddBool(pattern, FC_SCALABLE, FcTrue);
-    FcConfigSubstitute(config_, pattern, FcMatchPattern);
-    FcDefaultSubstitute(pattern);
-    FcResult result = FcResultNoMatch;
-    FcPattern* match = FcFontMatch(config_, pattern, &result);
-    FcChar8* path = nullptr;
-    if (match && FcPatternGetString(match, FC_FILE, 0, &path) == FcResultMatch) {
-        file = std::make_unique<FontFile>();
-        file->path = reinterpret_cast<const char*>(path);
-        FcPatternGetInteger(match, FC_INDEX, 0, &file->index);
-        int matchedWeight = FC_WEIGHT_REGULAR, matchedSlant = FC_SLANT_ROMAN;
-        FcBool embolden = FcFalse;
-        FcPatternGetInteger(match, FC_WEIGHT, 0, &matchedWeight);
-        FcPatternGetInteger(match, FC_SLANT, 0, &matchedSlant);
-        FcPatternGetBool(match, FC_EMBOLDEN, 0, &embolden);
-        file->embolden = embolden || (weight >= 600 && matchedWeight < FC_WEIGHT_DEMIBOLD);
-        file->oblique = font.italic && matchedSlant == FC_SLANT_ROMAN;
-        file->familyMatches = FamilyIn(match, StrongFamilies(pattern));
-    }
-    if (match) FcPatternDestroy(match);
-    FcPatternDestroy(pattern);
+    auto file = std::make_unique<FontFile>();
+    if (!LocateFont(ToUtf8(font.face.empty() ? u"Arial" : font.face), weight, font.italic, *file)) file.reset();
     return (files_[key] = std::move(file)).get();
 }
 

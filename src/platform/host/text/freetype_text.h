@@ -1,7 +1,6 @@
 #pragma once
-// System-font text for device contexts: fontconfig finds the font file for a
-// face name (with its metric-compatible stand-ins, so "Arial" may be drawn by
-// Liberation Sans), FreeType draws anti-aliased glyphs, and the layout follows
+// System-font text for device contexts: LocateFont (font_locator.h) finds the
+// font file for a face name, FreeType draws anti-aliased glyphs, and the layout follows
 // the system's formatted-text call: lines broken at line feeds and, with
 // DT_WORDBREAK, between words; aligned left, centre or right; DT_VCENTER and
 // DT_BOTTOM for single lines; DT_CALCRECT measures without drawing.
@@ -14,7 +13,7 @@
 
 namespace host {
 
-// The process-wide rasterizer; FreeType and fontconfig start on first use.
+// The process-wide rasterizer; FreeType and the font lookup start on first use.
 TextRasterizer& SystemFontText();
 
 }  // namespace host
