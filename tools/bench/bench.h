@@ -2,6 +2,8 @@
 // Benchmarks print figures; they never pass or fail. Each bench_<name>.cpp
 // registers its sub-command with KARROWEN_BENCH.
 
+#include <dlfcn.h>
+
 #include <chrono>
 
 namespace bench {
@@ -23,6 +25,15 @@ double BestSeconds(int repeats, F&& function) {
         if (s < best) best = s;
     }
     return best;
+}
+
+// Points `slot` at `name` in a library opened with dlopen; false when the
+// library lacks it. The comparison libraries are opened at run time, so that
+// the bench builds and runs without them.
+template <typename Function>
+bool LoadSymbol(void* library, Function*& slot, const char* name) {
+    slot = reinterpret_cast<Function*>(dlsym(library, name));
+    return slot != nullptr;
 }
 
 }  // namespace bench

@@ -126,10 +126,7 @@ struct GifLib {
         library = dlopen("libgif.so.7", RTLD_NOW | RTLD_LOCAL);
         if (!library) return false;
         bool ok = true;
-        auto get = [&](auto& slot, const char* name) {
-            slot = reinterpret_cast<std::remove_reference_t<decltype(slot)>>(dlsym(library, name));
-            ok &= slot != nullptr;
-        };
+        auto get = [&](auto& slot, const char* name) { ok &= bench::LoadSymbol(library, slot, name); };
         get(open, "DGifOpen");
         get(slurp, "DGifSlurp");
         get(close, "DGifCloseFile");

@@ -206,10 +206,7 @@ struct Xmp {
         library = dlopen("libxmp.so.4", RTLD_NOW | RTLD_LOCAL);
         if (!library) return false;
         bool ok = true;
-        auto get = [&](auto& slot, const char* name) {
-            slot = reinterpret_cast<std::remove_reference_t<decltype(slot)>>(dlsym(library, name));
-            ok &= slot != nullptr;
-        };
+        auto get = [&](auto& slot, const char* name) { ok &= bench::LoadSymbol(library, slot, name); };
         get(createContext, "xmp_create_context");
         get(freeContext, "xmp_free_context");
         get(loadModule, "xmp_load_module_from_memory");

@@ -444,10 +444,7 @@ struct Gl {
         if (!library) library = dlopen("libOSMesa.so", RTLD_NOW | RTLD_LOCAL);
         if (!library) return false;
         bool ok = true;
-        auto get = [&](auto& slot, const char* name) {
-            slot = reinterpret_cast<std::remove_reference_t<decltype(slot)>>(dlsym(library, name));
-            ok &= slot != nullptr;
-        };
+        auto get = [&](auto& slot, const char* name) { ok &= bench::LoadSymbol(library, slot, name); };
         get(CreateContextExt, "OSMesaCreateContextExt");
         get(MakeCurrent, "OSMesaMakeCurrent");
         get(DestroyContext, "OSMesaDestroyContext");
