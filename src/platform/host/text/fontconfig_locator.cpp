@@ -39,10 +39,17 @@ bool FamilyIn(FcPattern* match, const std::set<std::string>& names) {
     return false;
 }
 
-// Loaded once for the process: the font scan is the slow part.
+// Loaded once for the process (the font scan is the slow part) and released
+// at exit, so that leak checks see nothing of fontconfig's.
 FcConfig* Config() {
-    static FcConfig* config = FcInitLoadConfigAndFonts();
-    return config;
+    struct Loaded {
+        FcConfig* config = FcInitLoadConfigAndFonts();
+        ~Loaded() {
+            if (config) FcConfigDestroy(config);
+        }
+    };
+    static Loaded loaded;
+    return loaded.config;
 }
 
 }  // namespace
