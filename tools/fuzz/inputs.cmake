@@ -16,7 +16,7 @@ foreach(source scene/template_loader scene/canvas scene/property_list scene/spri
   list(APPEND FUZZ_INPUT_TEMPLATE ${FUZZ_SRC}/${source}.cpp)
 endforeach()
 set(FUZZ_INPUT_GAME)
-foreach(source app/start_choice game/game_level game/maze game/maze_scene game/items game/actor game/game_random)
+foreach(source app/start_choice game/game_level game/maze game/items game/actor game/game_random)
   list(APPEND FUZZ_INPUT_GAME ${FUZZ_SRC}/${source}.cpp)
 endforeach()
 
