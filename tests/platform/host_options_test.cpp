@@ -39,7 +39,7 @@ TEST(HostOptions, SurviveARelaunch) {
     ASSERT_TRUE(Parse({"--backend=headless", "--profile=vga", "--depth=32", "--zoom=fit", "--clock=virtual",
                        "--frame-ms=20", "--seed=7", "--input=in.txt", "--input-from=2", "--screenshot=x.png@10", "--exit-after=900",
                        "--instance=run-1", "--answer=no", "--audio=wav:out.wav", "--audio-rate=44100",
-                       "--audio-bits=16", "--audio-stereo=1", "--volume=0", "--threads=3", "--fullscreen", "--autoplay", "--stop-at-level=3", "--relaunched"},
+                       "--audio-bits=16", "--audio-stereo=1", "--volume=0", "--threads=3", "--play=enhanced", "--fullscreen", "--autoplay", "--stop-at-level=3", "--relaunched"},
                       o, line));
     HostOptions again;
     std::string line2;
@@ -50,6 +50,7 @@ TEST(HostOptions, SurviveARelaunch) {
     EXPECT_EQ(again.audio, "wav:out.wav");
     EXPECT_EQ(again.volume, 0);
     EXPECT_EQ(again.threads, 3);
+    EXPECT_EQ(again.play, "enhanced");  // the style must hold on every level's relaunch
     EXPECT_TRUE(again.fullscreen);
     EXPECT_TRUE(again.autoplay);
     EXPECT_EQ(again.stopAtLevel, 3);
@@ -62,7 +63,7 @@ TEST(HostOptions, RefuseMalformedValues) {
                             "--screenshot=noat", "--screenshot=x@", "--exit-after=-5", "--instance=../x",
                             "--audio=wav:", "--frame-ms=99999", "--bogus", "--seed=12345678901234",
                             "--stop-at-level=0", "--autoplay=1", "--volume=101", "--volume=-1",
-                            "--threads=0", "--threads=65"}) {
+                            "--threads=0", "--threads=65", "--play=fast"}) {
         HostOptions o;
         std::string line;
         EXPECT_FALSE(Parse({bad}, o, line)) << bad;

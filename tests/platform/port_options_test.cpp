@@ -30,4 +30,22 @@ TEST(PortOptions, VolumeAndThreadsAreReadAndEveryBadLineIsNamedOnce) {
     EXPECT_TRUE(warnings.empty());
 }
 
+// A single improvement must win over play= even when written before it, else a
+// player's "camera=original" above "play=enhanced" would silently be ignored.
+TEST(PortOptions, SingleImprovementsApplyOverThePlayStyleWhereverTheyStand) {
+    std::vector<std::string> warnings;
+    PlayStyle expected = PlayStyle::Enhanced();
+    expected.camera = false;
+    EXPECT_EQ(ParsePortOptions("camera=original\nplay=enhanced\n", "k.conf", warnings).play, expected);
+
+    expected = PlayStyle::Original();
+    expected.respawn = true;
+    EXPECT_EQ(ParsePortOptions("play=original\nrespawn=enhanced\nmusic=loud\nplay=fancy\n", "k.conf", warnings).play,
+              expected);
+    EXPECT_EQ(warnings, (std::vector<std::string>{
+                            "k.conf:3: music must be original or enhanced, not 'loud'",
+                            "k.conf:4: play must be original or enhanced, not 'fancy'",
+                        }));
+}
+
 }  // namespace

@@ -122,6 +122,7 @@ const std::map<std::string, Setter>& Setters() {
              o.threads = int(n);
              return true;
          }},
+        {"play", [](HostOptions& o, const std::string& v) { o.play = v; return OneOf(v, {"original", "enhanced"}); }},
         {"stop-at-level", [](HostOptions& o, const std::string& v) {
              int64_t n;
              if (!ParseUnsigned(v, n) || n < 1 || n > 1000000) return false;
@@ -222,6 +223,7 @@ std::vector<std::string> FormatHostOptions(const HostOptions& o) {
     if (o.audioStereo >= 0) add("audio-stereo", std::to_string(o.audioStereo));
     if (o.volume >= 0) add("volume", std::to_string(o.volume));
     if (o.threads > 0) add("threads", std::to_string(o.threads));
+    if (!o.play.empty()) add("play", o.play);
     if (!o.windowGeometry.empty()) add("window-geometry", o.windowGeometry);
     if (o.fullscreen) out.push_back("--fullscreen");
     if (o.autoplay) out.push_back("--autoplay");
@@ -265,6 +267,10 @@ const char* HostOptionsHelp() {
            "  --threads=N                threads the 3D renderer fills on, 1 to 64 (over threads=\n"
            "                             in karrowen.conf; default one per processor, one on the\n"
            "                             handheld profiles)\n"
+           "  --play=original|enhanced   the play style (over play= in karrowen.conf): the\n"
+           "                             handheld's game as it was, or with a better camera,\n"
+           "                             readable power mode, steady music, a fair respawn,\n"
+           "                             a celebrated level clear and tidy popups\n"
            "  --autoplay                 the built-in player plays the game (demos, tests)\n"
            "  --stop-at-level=N          end the run cleanly as level N starts\n"
            "  -h, --help                 this text\n"

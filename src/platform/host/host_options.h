@@ -41,6 +41,7 @@ struct HostOptions {
     int audioStereo = -1;
     int volume = -1;                // 0 to 100 percent; -1: karrowen.conf's, else 100
     int threads = 0;                // renderer threads, 1 to 64; 0: karrowen.conf's, else the profile's
+    std::string play;               // original or enhanced; empty: karrowen.conf's
     std::string windowGeometry;     // x,y,w,h,fullscreen of the previous process's window
     bool relaunched = false;        // started by the program itself, not by the user
     bool fullscreen = false;

@@ -35,10 +35,32 @@ bool ParseThreads(const std::string& text, int& value) {
     return true;
 }
 
+bool ParseStyleFlag(const std::string& text, bool& enhanced) {
+    if (text != "original" && text != "enhanced") return false;
+    enhanced = text == "enhanced";
+    return true;
+}
+
+// The entries that switch one improvement each.
+const std::pair<const char*, bool PlayStyle::*> kImprovements[] = {
+    {"camera", &PlayStyle::camera},   {"ghosts", &PlayStyle::ghosts}, {"music", &PlayStyle::music},
+    {"respawn", &PlayStyle::respawn}, {"clear", &PlayStyle::clear},   {"popups", &PlayStyle::popups},
+};
+
 }  // namespace
+
+bool ParsePlayStyleName(const std::string& name, PlayStyle& style) {
+    if (name == "original") style = PlayStyle::Original();
+    else if (name == "enhanced") style = PlayStyle::Enhanced();
+    else return false;
+    return true;
+}
 
 PortOptions ParsePortOptions(const std::string& text, const std::string& source, std::vector<std::string>& warnings) {
     PortOptions options;
+    // play= sets every improvement, so the single entries are applied after it
+    // wherever they stand in the file.
+    std::vector<std::pair<bool PlayStyle::*, bool>> singleImprovements;
     std::istringstream lines(text);
     std::string line;
     for (int number = 1; std::getline(lines, line); ++number) {
@@ -57,10 +79,22 @@ PortOptions ParsePortOptions(const std::string& text, const std::string& source,
         } else if (key == "threads") {
             if (!ParseThreads(value, options.threads))
                 warnings.push_back(where + "threads must be a whole number from 1 to 64, not '" + value + "'");
+        } else if (key == "play") {
+            if (!ParsePlayStyleName(value, options.play))
+                warnings.push_back(where + "play must be original or enhanced, not '" + value + "'");
         } else {
-            warnings.push_back(where + "unknown option '" + key + "'");
+            auto improvement = std::find_if(std::begin(kImprovements), std::end(kImprovements),
+                                            [&](const auto& entry) { return key == entry.first; });
+            bool enhanced = false;
+            if (improvement == std::end(kImprovements))
+                warnings.push_back(where + "unknown option '" + key + "'");
+            else if (!ParseStyleFlag(value, enhanced))
+                warnings.push_back(where + key + " must be original or enhanced, not '" + value + "'");
+            else
+                singleImprovements.emplace_back(improvement->second, enhanced);
         }
     }
+    for (const auto& [member, enhanced] : singleImprovements) options.play.*member = enhanced;
     return options;
 }
 
@@ -97,6 +131,16 @@ int RenderThreads() {
     if (Profile().renderThreads > 0) return Profile().renderThreads;
     return std::clamp(int(std::thread::hardware_concurrency()), 1, kMaxRenderThreads);
 #endif
+}
+
+const PlayStyle& CurrentPlayStyle() {
+    static const PlayStyle style = [] {
+        PlayStyle chosen;
+        if (ParsePlayStyleName(Options().play, chosen)) return chosen;
+        std::vector<std::string> warnings;
+        return LoadPortOptions(warnings).play;
+    }();
+    return style;
 }
 
 }  // namespace host

@@ -6,6 +6,10 @@
 //   volume=80      sound output volume, 0 (silent) to 100 (full, the default)
 //   threads=2      threads the 3D renderer fills on, 1 to 64 (default: one per
 //                  processor; the handheld profiles one)
+//   play=enhanced  the play style: original (the default) or enhanced
+//   camera=, ghosts=, music=, respawn=, clear=, popups=
+//                  one improvement of the Enhanced style each, original or
+//                  enhanced, over what play= chose for it
 //
 // A missing file is normal; a bad line is reported once and skipped.
 
@@ -14,9 +18,25 @@
 
 namespace host {
 
+// The improvements of the Enhanced play style, each one apart. All false is
+// the Original game exactly as the handheld played it.
+struct PlayStyle {
+    bool camera = false;        // a steeper view held inside the maze; ghosts behind shown
+    bool ghosts = false;        // scared ghosts in goodtime, blinking at its end; own colours
+    bool music = false;         // music that pauses and resumes; eating heard; no silent start
+    bool respawn = false;       // the hero comes back away from the ghosts
+    bool clear = false;         // a level clear with a jingle, a hop and the score counted up
+    bool popups = false;        // popups kept on screen; characters near the camera fade
+
+    static PlayStyle Original() { return {}; }
+    static PlayStyle Enhanced() { return {true, true, true, true, true, true}; }
+    bool operator==(const PlayStyle&) const = default;
+};
+
 struct PortOptions {
     int volume = 100;  // percent of full scale
     int threads = 0;   // 0: the profile's choice
+    PlayStyle play;
 };
 
 // Reads the lines of `text`; each bad line adds a warning "SOURCE:LINE: what"
@@ -30,5 +50,11 @@ int OutputVolume();
 // The threads the 3D renderer fills on: --threads, else the file's, else the
 // profile's, else one per processor; always 1 where the build has no threads.
 int RenderThreads();
+// The play style in effect: --play alone when given (so a scripted run does not
+// depend on the player's file), else karrowen.conf's play= and its
+// per-improvement entries. Read once per process.
+const PlayStyle& CurrentPlayStyle();
+// Sets `style` from its name, "original" or "enhanced"; false for any other.
+bool ParsePlayStyleName(const std::string& name, PlayStyle& style);
 
 }  // namespace host
