@@ -426,6 +426,7 @@ void GameCanvas::playMusic() {
 }
 
 void GameCanvas::endGame(GameEnd mode) {
+    if (gameRunning && game_) printLevelRecord();
     stopAllSounds();
     stop();
     if (Device().hasTouch) destroyStylusJoystick();
@@ -446,6 +447,16 @@ void GameCanvas::endGame(GameEnd mode) {
     scene3D_ = nullptr;
     sceneGUI_ = sceneConsole_ = nullptr;
     loadTemplate(resourceDir(), u"scoreList.properties", false, true);
+}
+
+// One line per level, cleared or not, so that play can be measured from a
+// run's log.
+void GameCanvas::printLevelRecord() const {
+    const LevelRecord& record = game_->record();
+    std::fprintf(stderr, "karrowen: level %d ended (score %d, lives %d, deaths %d, ghosts eaten %d, seconds %.1f)\n",
+                 level, game_->hero().score, game_->hero().lives, record.deaths, record.ghostsEaten,
+                 double(game_->elapsedTime));
+    std::fflush(stderr);
 }
 
 // The iris of circles closing over the last picture, around "GAME OVER".

@@ -83,6 +83,7 @@ private:
     void loadBackdrop();
     void playMusic();
     void drawGameOver();
+    void printLevelRecord() const;
     void finishNameEntry(bool confirmed);
     Sprite* guiSprite(std::u16string_view name) const;
 

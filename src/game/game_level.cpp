@@ -208,6 +208,7 @@ void GameLevel::killHero() {
     host_.stopAllSounds();
     host_.playSound(u"killed");
     hero_->kill();
+    ++record_.deaths;
     if (hero_->lives < 0) endTimer = 2.0f;
     else showLives();
 }
@@ -216,6 +217,7 @@ void GameLevel::killGhost(Ghost& ghost) {
     showPopup(ghost.cell, 2000, u"");
     addScore(2000);
     ghost.dying = true;
+    ++record_.ghostsEaten;
     if (!host_.isSoundPlaying(u"ghostKilled")) host_.playSound(u"ghostKilled");
 }
 

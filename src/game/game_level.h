@@ -19,6 +19,12 @@
 
 enum class LevelOutcome { Playing, Cleared, GameOver };
 
+// What happened in a level, for the line printed when it ends.
+struct LevelRecord {
+    int deaths = 0;
+    int ghostsEaten = 0;  // in goodtime; a kill item's or the clear's ghosts are not eaten
+};
+
 // A plant or rock beside a passage: the first or second decoration picture.
 struct Decor {
     Cell cell;
@@ -96,6 +102,7 @@ public:
     const std::vector<Decor>& decor() const { return decor_; }
     const TombGlow& tomb() const { return tomb_; }
     const std::array<ScorePopup, kPopupCount>& popups() const { return popups_; }
+    const LevelRecord& record() const { return record_; }
 
     float goodtimeTimer = 0.0f;
     float goodtimeDuration;
@@ -122,4 +129,5 @@ private:
     std::vector<std::unique_ptr<Item>> itemGrid_;  // rows x columns, empty where nothing lies
     int remaining_ = 0;
     std::array<ScorePopup, kPopupCount> popups_;
+    LevelRecord record_;
 };
