@@ -66,15 +66,7 @@ Mesh3D* Object3D::findMesh(std::u16string_view meshName) const {
 std::unique_ptr<Object3D> Object3D::clone() const {
     auto copy = std::make_unique<Object3D>();
     copy->name = name;
-    copy->visible = visible;
-    copy->billboard = billboard;
-    copy->cullingPolicy = cullingPolicy;
-    copy->radius = radius;
-    copy->nearOverride = nearOverride;
-    copy->farOverride = farOverride;
-    copy->size = size;
-    copy->worldMatrix = worldMatrix;
-    copy->segment = segment;
+    static_cast<Object3DValues&>(*copy) = *this;
     copy->ownedTextures = ownedTextures;
     std::map<const Material3D*, Material3D*> copied;
     for (const auto& m : materials) {

@@ -126,7 +126,21 @@ public:
     bool prepared = false;               // normals (and bounds) computed
 };
 
-class Object3D : public SceneObject {
+// The plain values of an object, apart from its meshes and materials, so that
+// a clone copies all of them in one assignment and a new field cannot be
+// forgotten there.
+struct Object3DValues {
+    bool visible = true;
+    Matrix4 worldMatrix;
+    int billboard = kBillboardNone;  // a BillboardMode
+    int cullingPolicy = kCullNever;  // a CullingPolicy
+    float nearOverride = 0.0f, farOverride = 0.0f;  // > 0 replaces the camera's
+    float radius = 0.0f;
+    Vector3 size;          // bounding-box extent after normalisation
+    float segment = 0.0f;  // depth step between levels of detail
+};
+
+class Object3D : public SceneObject, public Object3DValues {
 public:
     Object3D() = default;
     Object3D(const Object3D&) = delete;
@@ -140,8 +154,7 @@ public:
     int meshCount() const { return int(meshes.size()); }
     Mesh3D* meshAt(int i) const { return meshes[size_t(i)].get(); }
 
-    // Same name, flags, billboard mode, culling policy, radius, overrides,
-    // size and world matrix, with copies of every mesh and material; each
+    // Same name and values, with copies of every mesh and material; each
     // copied mesh uses the copy of its material.
     std::unique_ptr<Object3D> clone() const;
     // Centres the object on its origin and scales it so that its largest
@@ -159,19 +172,11 @@ public:
     // Advances animated textures, at most once per frame number.
     void update(float timeStep, uint32_t frame);
 
-    bool visible = true;
     std::vector<std::unique_ptr<Mesh3D>> meshes;
     std::vector<std::unique_ptr<Material3D>> materials;
-    Matrix4 worldMatrix;
     Matrix4 worldCopy;  // working copies filled by the pipeline every frame
     Matrix4 modelView;
-    int billboard = kBillboardNone;  // a BillboardMode
-    int cullingPolicy = kCullNever;  // a CullingPolicy
-    float nearOverride = 0.0f, farOverride = 0.0f;  // > 0 replaces the camera's
-    float radius = 0.0f;
-    Vector3 size;  // bounding-box extent after normalisation
     std::vector<std::vector<Mesh3D*>> levels;  // level-of-detail mesh lists
-    float segment = 0.0f;                      // depth step between levels
     // Meshes of the levels, and textures loaded without an image cache.
     std::vector<std::unique_ptr<Mesh3D>> levelMeshes;
     std::vector<std::shared_ptr<Texture>> ownedTextures;

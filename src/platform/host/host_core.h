@@ -5,6 +5,8 @@
 
 #include <atomic>
 #include <memory>
+#include <mutex>
+#include <optional>
 #include <string>
 #include <thread>
 #include <vector>
@@ -14,6 +16,7 @@
 #include "platform/host/host.h"
 #include "platform/host/input_recorder.h"
 #include "platform/host/input_script.h"
+#include "platform/host/port_options.h"
 
 namespace host {
 
@@ -34,6 +37,7 @@ struct HostCore {
     bool initialized = false;
     HostOptions options;
     DeviceProfile profile;
+    std::optional<PlayStyle> playStyle;  // read from the options and karrowen.conf on first use
     std::unique_ptr<Backend> backend;
     // Every backend this run may choose, the program's first, the headless last.
     std::vector<VideoBootstrap> videoBackends;
@@ -65,6 +69,10 @@ struct HostCore {
     // The socket other instances reach this one by, and the instance it serves.
     HostPart<ChannelListener> listener;
     std::string channelInstance;
+    // The WAV recording this process makes (wav_audio.cpp). Its file is written
+    // only under the lock, so ending it for a successor leaves no write half done.
+    std::mutex recordingLock;
+    AudioDevice* recording = nullptr;
     TextRasterizer* textRasterizer = nullptr;  // device contexts draw text with it
     std::unique_ptr<TextRasterizer> systemFontText;  // FreeType, started on first use
 };

@@ -3,10 +3,12 @@
 #include <algorithm>
 #include <cstdio>
 #include <fstream>
+#include <optional>
 #include <sstream>
 #include <thread>
 
 #include "platform/host/host.h"
+#include "platform/host/host_core.h"
 #include "platform/host/user_folders.h"
 
 namespace host {
@@ -134,13 +136,13 @@ int RenderThreads() {
 }
 
 const PlayStyle& CurrentPlayStyle() {
-    static const PlayStyle style = [] {
+    std::optional<PlayStyle>& style = Core().playStyle;
+    if (!style) {
         PlayStyle chosen;
-        if (ParsePlayStyleName(Options().play, chosen)) return chosen;
         std::vector<std::string> warnings;
-        return LoadPortOptions(warnings).play;
-    }();
-    return style;
+        style = ParsePlayStyleName(Options().play, chosen) ? chosen : LoadPortOptions(warnings).play;
+    }
+    return *style;
 }
 
 }  // namespace host

@@ -52,7 +52,7 @@ int OutputVolume();
 int RenderThreads();
 // The play style in effect: --play alone when given (so a scripted run does not
 // depend on the player's file), else karrowen.conf's play= and its
-// per-improvement entries. Read once per process.
+// per-improvement entries. Read once, on first use.
 const PlayStyle& CurrentPlayStyle();
 // Sets `style` from its name, "original" or "enhanced"; false for any other.
 bool ParsePlayStyleName(const std::string& name, PlayStyle& style);

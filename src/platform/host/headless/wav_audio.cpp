@@ -8,6 +8,7 @@
 #include "platform/host/backend.h"
 #include "platform/host/headless/null_audio.h"
 #include "platform/host/host.h"
+#include "platform/host/host_core.h"
 
 namespace host {
 
@@ -61,27 +62,20 @@ int64_t RecordedBytes(int fd, const AudioFormat& format) {
     return dataBytes;
 }
 
-class WavAudioDevice;
-
-// The recording this process makes. Its file is written only under the lock,
-// so that ending it for a successor leaves no write half done.
-std::mutex recordingLock;
-WavAudioDevice* recording = nullptr;
-
 // The null device's pacing, with every played buffer appended to a WAV file.
 // The header is brought up to date after each buffer, so the file is whole
 // wherever the run ends: at a relaunch, at the end, or at a crash.
 class WavAudioDevice : public NullAudioDevice {
 public:
     WavAudioDevice(int fd, uint32_t dataBytes, const AudioFormat& format, BufferDone done, void* context)
-        : NullAudioDevice(format, done, context), fd_(fd), dataBytes_(dataBytes) {
-        std::lock_guard<std::mutex> guard(recordingLock);
-        recording = this;
+        : NullAudioDevice(format, done, context), core_(Core()), fd_(fd), dataBytes_(dataBytes) {
+        std::lock_guard<std::mutex> guard(core_.recordingLock);
+        core_.recording = this;
     }
 
     ~WavAudioDevice() override {
         stopThread();
-        std::lock_guard<std::mutex> guard(recordingLock);
+        std::lock_guard<std::mutex> guard(core_.recordingLock);
         end();
     }
 
@@ -89,12 +83,12 @@ public:
     void end() {
         if (fd_ >= 0) ::close(fd_);
         fd_ = -1;
-        if (recording == this) recording = nullptr;
+        if (core_.recording == this) core_.recording = nullptr;
     }
 
 protected:
     void played(const uint8_t* data, size_t bytes) override {
-        std::lock_guard<std::mutex> guard(recordingLock);
+        std::lock_guard<std::mutex> guard(core_.recordingLock);
         // Stop short of the format's 4 GB limit rather than write a broken file.
         if (fd_ < 0 || uint64_t(dataBytes_) + bytes > 0xFFFFFFFFull - 36) return;
         const ssize_t written = pwrite(fd_, data, bytes, off_t(kHeaderBytes + dataBytes_));
@@ -108,6 +102,7 @@ protected:
     }
 
 private:
+    HostCore& core_;  // taken on the program's thread; the output thread only uses it
     int fd_;
     uint32_t dataBytes_;
 };
@@ -152,8 +147,8 @@ constexpr int kSlackMs = 40;
 void KeepPaceWithAudioRecording() {
     WavAudioDevice* device = nullptr;
     {
-        std::lock_guard<std::mutex> guard(recordingLock);
-        device = recording;
+        std::lock_guard<std::mutex> guard(Core().recordingLock);
+        device = static_cast<WavAudioDevice*>(Core().recording);
     }
     // The device is closed only on the program's thread, which waits here.
     if (device) device->awaitCaughtUp(kSlackMs, 250);
@@ -161,8 +156,8 @@ void KeepPaceWithAudioRecording() {
 
 void EndAudioRecording() {
     KeepPaceWithAudioRecording();
-    std::lock_guard<std::mutex> guard(recordingLock);
-    if (recording) recording->end();
+    std::lock_guard<std::mutex> guard(Core().recordingLock);
+    if (Core().recording) static_cast<WavAudioDevice*>(Core().recording)->end();
 }
 
 // A relaunched process appends to the recording its predecessor made.
