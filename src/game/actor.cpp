@@ -207,6 +207,13 @@ void Hero::kill() {
 
 // ---- Ghost ------------------------------------------------------------------------------
 
+Fright FrightFor(float goodtimeLeft) {
+    if (goodtimeLeft <= 0.0f) return Fright::None;
+    if (goodtimeLeft >= kFrightWarning) return Fright::Scared;
+    // Pale in the second half of each turn, so that the warning opens scared.
+    return std::fmod(goodtimeLeft, kFrightBlink) < 0.5f * kFrightBlink ? Fright::Pale : Fright::Scared;
+}
+
 int GhostCountForLevel(int level) { return std::max(2, level / 2 + 2); }
 
 float GhostSpeedForLevel(int level) {

@@ -106,6 +106,14 @@ private:
 // What a ghost's frame came to.
 enum class GhostTouch { None, CaughtHero, Eaten };
 
+// How a ghost shows the goodtime: not at all, scared, or, in its last
+// seconds, pale in turn with scared, so that the player sees it run out.
+enum class Fright { None, Scared, Pale };
+inline constexpr float kFrightWarning = 1.5f;  // seconds of goodtime left when the blinking starts
+inline constexpr float kFrightBlink = 0.25f;   // seconds of one scared-and-pale turn
+// The fright for `goodtimeLeft` seconds of goodtime.
+Fright FrightFor(float goodtimeLeft);
+
 class Ghost : public Actor {
 public:
     Ghost(ActorLevel& level, const Hero& hero, float cellsPerSecond);
@@ -118,6 +126,7 @@ public:
     bool seesHero = false;
     int travel = 3;          // heading of travel
     bool waiting = false;    // the current step stays on its cell
+    Fright fright = Fright::None;
 
 private:
     void chooseNextCell();

@@ -144,9 +144,15 @@ void GameCanvas::beforeDraw(float frameTime) {
     Hero& hero = game_->hero();
     if (camera_) {
         ZoomOut(*camera_, frameTime);
-        if (!hero.dying && hero.visible)
-            FollowHero(*camera_, view_->mazeGroup()->radius, frameTime, swayCamera_ && !gameOverShow_,
-                       game_->elapsedTime);
+        const bool sway = swayCamera_ && !gameOverShow_;
+        if (!hero.dying && hero.visible) {
+            if (game_->style.camera)
+                FollowHeroOverhead(*camera_, hero.position, game_->maze().halfSize(), game_->maze().rows(), sway,
+                                   game_->elapsedTime);
+            else
+                FollowHero(*camera_, view_->mazeGroup()->radius, frameTime, sway, game_->elapsedTime);
+        }
+        view_->fitToCamera(*game_, *camera_);
     }
     if (scene3D_ && scene3D_->target) {
         // Without its picture the level still needs a clean sky every frame.
@@ -158,6 +164,8 @@ void GameCanvas::beforeDraw(float frameTime) {
 
 void GameCanvas::afterDraw(float frameTime) {
     if (!gameRunning) return;
+    if (camera_ && target())
+        view_->drawGhostsNearby(*game_, *camera_, *target(), sceneConsole_ ? sceneConsole_->y : clientHeight());
     LevelOutcome outcome = game_->afterDraw(frameTime);
     if (outcome == LevelOutcome::GameOver) endGame(GameEnd::GameOver);
     else if (outcome == LevelOutcome::Cleared) endGame(GameEnd::LevelCleared);
@@ -372,7 +380,8 @@ bool GameCanvas::loadGameScreen() {
 // The maze, the characters and the items, with the loading boxes between.
 void GameCanvas::buildLevel() {
     game_ = std::make_unique<GameLevel>(level, carriedScore, carriedLives, LevelSeed(level), *this);
-    view_ = std::make_unique<LevelView>(*scene3D_, *this);
+    game_->style = host::CurrentPlayStyle();
+    view_ = std::make_unique<LevelView>(*scene3D_, *this, game_->style);
     steering_ = std::make_unique<KeySteering>();
     LevelPictures pictures;
     auto levelImage = [&](const char16_t* name) { return imageCache().load(levelImageFolder, name, true, false); };
@@ -390,6 +399,7 @@ void GameCanvas::buildLevel() {
         pictures.ghost[size_t(d)] =
             imageCache().load(resourceDir(), u"characters/ghost_" + heading + u".gif", true, false);
     }
+    if (game_->style.ghosts) loadGhostColours(pictures);
     game_->createCharacters();
     view_->createCharacters(*game_, pictures);
     showLoadingBox(u"LD_LVL80", u"Loading Level ...\n80%");
@@ -397,6 +407,22 @@ void GameCanvas::buildLevel() {
     for (int t = 0; t < kItemTypes; ++t) pictures.items[size_t(t)] = levelImage(kItemImageNames[t]);
     game_->placeItems();
     view_->placeItems(*game_, pictures);
+}
+
+// The ghosts' own colours after the original red ("ghost1_east.gif" ...),
+// as many as there are, and their scared pictures.
+void GameCanvas::loadGhostColours(LevelPictures& pictures) {
+    static constexpr const char16_t* kHeadings[4] = {u"east", u"north", u"west", u"south"};
+    pictures.ghostColours.push_back(pictures.ghost);
+    for (int colour = 1;; ++colour) {
+        const std::u16string base = u"characters/ghost" + Decimal(colour) + u"_";
+        if (!ResourceExists(resourceDir() + base + u"east.gif")) break;
+        HeadingImages images{};
+        for (int d = 0; d < 4; ++d) images[size_t(d)] = imageCache().load(resourceDir(), base + kHeadings[d] + u".gif", true, false);
+        pictures.ghostColours.push_back(images);
+    }
+    pictures.scared = {imageCache().load(resourceDir(), u"characters/ghost_scared.gif", true, false),
+                       imageCache().load(resourceDir(), u"characters/ghost_scared_pale.gif", true, false)};
 }
 
 void GameCanvas::beginPlay() {
@@ -547,7 +573,12 @@ void GameCanvas::heroAppeared() {
     if (!camera_ || !game_ || !view_) return;
     // The chip takes the hero's new place before the camera aims at it.
     view_->update(*game_);
-    AimCamera(*camera_, view_->heroChip()->worldMatrix, game_->maze().rows());
+    if (!game_->style.camera) {
+        AimCamera(*camera_, view_->heroChip()->worldMatrix, game_->maze().rows());
+        return;
+    }
+    AimCameraOverhead(*camera_);
+    FollowHeroOverhead(*camera_, game_->hero().position, game_->maze().halfSize(), game_->maze().rows(), false, 0.0f);
 }
 
 void GameCanvas::drawPopupText(FrameBuffer& image, std::u16string_view text, int height) {

@@ -18,6 +18,7 @@ class Camera;
 class GameLevel;
 class KeySteering;
 class LevelView;
+struct LevelPictures;
 class PropertyFile;
 class Scene3D;
 class SceneSprite;
@@ -76,6 +77,7 @@ private:
     void showLoadingBox(const char16_t* key, const char16_t* text);
     bool loadGameScreen();
     void buildLevel();
+    void loadGhostColours(LevelPictures& pictures);
     void beginPlay();
     void applySettings();
     void applySoundSetting(PropertyFile& settings);

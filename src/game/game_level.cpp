@@ -81,7 +81,9 @@ Item* GameLevel::itemAt(Cell c) const {
 
 void GameLevel::update(float dt, int request) {
     if (endTimer <= 0.0f) handleRequest(request);
+    const Fright fright = style.ghosts ? FrightFor(goodtimeTimer) : Fright::None;
     for (auto& ghost : ghosts_) {
+        ghost->fright = fright;
         if (!ghost->visible) continue;
         switch (ghost->update(dt)) {
             case GhostTouch::CaughtHero: killHero(); break;
@@ -184,7 +186,8 @@ void GameLevel::showPopup(Cell at, int points, const std::u16string& text) {
         }
         if (!chosen || popup.elapsed > chosen->elapsed) chosen = &popup;
     }
-    chosen->show(maze_->cellCenter(at), PopupScale(points), text.empty() ? Decimal(points) : text.substr(0, 60));
+    chosen->show(maze_->cellCenter(at), PopupScale(points), text.empty() ? Decimal(points) : text.substr(0, 60),
+                 style.popups ? ScorePopup::kGentleRise : ScorePopup::kSteepRise);
 }
 
 void GameLevel::flashMessage(const std::u16string& text) {

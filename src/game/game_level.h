@@ -16,6 +16,7 @@
 #include "game/game_random.h"
 #include "game/items.h"
 #include "game/maze.h"
+#include "platform/host/port_options.h"
 
 enum class LevelOutcome { Playing, Cleared, GameOver };
 
@@ -103,6 +104,9 @@ public:
     const TombGlow& tomb() const { return tomb_; }
     const std::array<ScorePopup, kPopupCount>& popups() const { return popups_; }
     const LevelRecord& record() const { return record_; }
+
+    // The Enhanced improvements these rules follow; all off, the original game.
+    host::PlayStyle style;
 
     float goodtimeTimer = 0.0f;
     float goodtimeDuration;

@@ -54,11 +54,11 @@ float PopupScale(int points) {
     return ClampFloat(std::log10(float(points)) - 1.3f, 0.7f, 1.7f);
 }
 
-void ScorePopup::show(const Vector3& cellCentre, float popupScale, const std::u16string& shownText) {
+void ScorePopup::show(const Vector3& cellCentre, float popupScale, const std::u16string& shownText, Rise rise) {
     elapsed = 0.0f;
     shown = true;
-    speed = 18.0f;
-    acceleration = 20.0f;
+    speed = rise.speed;
+    acceleration = rise.acceleration;
     start = cellCentre;
     start.y += 3.0f * kHeight;
     scale = popupScale;

@@ -56,8 +56,16 @@ public:
     static constexpr float kRadius = 0.35f * Maze::kWorldUnit;
     static constexpr float kHeight = 2.0f * 1.0f * kRadius;
 
+    // How fast a popup rises, in world units per second, and how fast that
+    // grows: the original climbs far from its cell; the gentle one stays
+    // near where the points were earned.
+    struct Rise {
+        float speed, acceleration;
+    };
+    static constexpr Rise kSteepRise{18.0f, 20.0f}, kGentleRise{5.0f, 6.0f};
+
     // Starts it rising from above the cell's centre with its text.
-    void show(const Vector3& cellCentre, float scale, const std::u16string& shownText);
+    void show(const Vector3& cellCentre, float scale, const std::u16string& shownText, Rise rise = kSteepRise);
     void update(float dt, float levelTime);
 
     float elapsed = 0.0f;

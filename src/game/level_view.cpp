@@ -1,11 +1,14 @@
 #include "game/level_view.h"
 
+#include <algorithm>
+#include <cmath>
 #include <memory>
 #include <string>
 
 #include "data/text_helpers.h"
 #include "game/game_host.h"
 #include "platform/host/host.h"
+#include "render3d/camera.h"
 #include "render3d/object_readers.h"
 #include "render3d/scene3d.h"
 #include "scene/image_ops.h"
@@ -128,6 +131,31 @@ Object3D* BuildPopupChip(Scene3D& scene) {
     return placed;
 }
 
+// The body colours the generator paints the ghosts in, in the order of their
+// pictures, and the scared and pale ones: the colours of the arrows that
+// point at ghosts off the screen.
+constexpr uint32_t kGhostBodies[] = {0xFF4D6D, 0x4DE8FF, 0xFF8AD8, 0x7CF25A, 0xB36BFF};
+constexpr uint32_t kScaredBody = 0x4A5CFF, kPaleBody = 0xE8ECFF;
+
+// How see-through a character nearer than the hero is while it covers him
+// (0 opaque ... 255 invisible).
+constexpr int kCoveringAlpha = 150;
+
+// A solid triangle with a dark rim whose tip is at (x, y), `size` pixels
+// long, pointing down (3), left (2) or right (0).
+void FillArrow(FrameBuffer& target, int x, int y, int size, int direction, uint32_t colour) {
+    for (int rim = 1; rim >= 0; --rim) {
+        const uint32_t paint = rim ? 0x101018u : colour;
+        const int length = size + rim * 2;
+        for (int k = rim ? 0 : 2; k < length; ++k) {
+            const int half = k * 2 / 3;
+            if (direction == 3) fill(target, paint, x - half, y - k, 2 * half + 1, 1, true);
+            else if (direction == 2) fill(target, paint, x + k, y - half, 1, 2 * half + 1, true);
+            else fill(target, paint, x - k, y - half, 1, 2 * half + 1, true);
+        }
+    }
+}
+
 }  // namespace
 
 int ShadingFor(Look look) {
@@ -139,7 +167,8 @@ int ShadingFor(Look look) {
     return kShadeTexture;
 }
 
-LevelView::LevelView(Scene3D& scene, GameHost& host) : scene_(scene), host_(host) {}
+LevelView::LevelView(Scene3D& scene, GameHost& host, const host::PlayStyle& style)
+    : scene_(scene), host_(host), style_(style) {}
 
 void LevelView::buildMaze(const GameLevel& level, const LevelPictures& pictures) {
     const Maze& maze = level.maze();
@@ -169,8 +198,12 @@ void LevelView::createCharacters(const GameLevel& level, const LevelPictures& pi
     hero_ = addActor(level.hero(), 1.6f, pictures.hero, u"Tobbin");
     heroChip_ = hero_.chip;
     updateActor(hero_, level.hero(), true);
-    for (size_t i = 0; i < level.ghosts().size(); ++i)
-        ghosts_.push_back(addActor(*level.ghosts()[i], 1.4f, pictures.ghost, u"Ghost" + Decimal(int(i))));
+    const bool ownColours = style_.ghosts && !pictures.ghostColours.empty();
+    for (size_t i = 0; i < level.ghosts().size(); ++i) {
+        const HeadingImages& images = ownColours ? pictures.ghostColours[i % pictures.ghostColours.size()] : pictures.ghost;
+        ghosts_.push_back(addActor(*level.ghosts()[i], 1.4f, images, u"Ghost" + Decimal(int(i))));
+    }
+    if (style_.ghosts) scared_ = pictures.scared;
 }
 
 void LevelView::placeItems(const GameLevel& level, const LevelPictures& pictures) {
@@ -192,7 +225,8 @@ void LevelView::placeItems(const GameLevel& level, const LevelPictures& pictures
 
 void LevelView::update(const GameLevel& level) {
     if (!level.heroIfAny()) return;
-    for (size_t i = 0; i < ghosts_.size(); ++i) updateActor(ghosts_[i], *level.ghosts()[i], false);
+    for (size_t i = 0; i < ghosts_.size(); ++i)
+        updateActor(ghosts_[i], *level.ghosts()[i], false, frightPicture(*level.ghosts()[i]));
     updateActor(hero_, level.hero(), true);
     if (tomb_) {
         const TombGlow& glow = level.tomb();
@@ -216,12 +250,13 @@ void LevelView::update(const GameLevel& level) {
 }
 
 // Only the hero's pictures animate by his steps; the ghosts' run as loaded.
-void LevelView::updateActor(ActorChip& view, const Actor& actor, bool animates) {
+// `shown`, when given, is drawn instead of the heading's picture.
+void LevelView::updateActor(ActorChip& view, const Actor& actor, bool animates, Texture* shown) {
     Object3D& chip = *view.chip;
     Material3D& material = *chip.materials.front();
     chip.visible = actor.visible;
     chip.worldMatrix.setTranslation(actor.position);
-    Texture* image = view.images[size_t(actor.heading)];
+    Texture* image = shown ? shown : view.images[size_t(actor.heading)];
     material.texture = image;
     material.alphaTexture = image;
     material.hasTransparentColour = true;
@@ -258,4 +293,98 @@ void LevelView::updatePopup(PopupChip& view, const ScorePopup& popup) {
     FrameBuffer& image = *chip.ownedTextures.front()->bitmap();
     clear(image, kPopupKey);
     host_.drawPopupText(image, popup.text, 24);
+}
+
+// A scared ghost looks the same whichever way it floats.
+Texture* LevelView::frightPicture(const Ghost& ghost) const {
+    switch (ghost.fright) {
+        case Fright::Scared: return scared_[0];
+        case Fright::Pale: return scared_[1] ? scared_[1] : scared_[0];
+        case Fright::None: break;
+    }
+    return nullptr;
+}
+
+void LevelView::fitToCamera(const GameLevel& level, Camera& camera) {
+    if (!style_.popups || !level.heroIfAny()) return;
+    for (size_t i = 0; i < popups_.size(); ++i) {
+        if (!popups_[i].chip->visible) continue;
+        // The strip is four of its radius wide and one high, times its scale.
+        const float scale = level.popups()[i].scale;
+        keepOnScreen(*popups_[i].chip, camera, 4.0f * ScorePopup::kRadius * scale, ScorePopup::kRadius * scale);
+    }
+    const Hero& hero = level.hero();
+    if (!hero.visible) return;
+    for (ActorChip& ghost : ghosts_)
+        if (ghost.chip->visible) fadeIfCovering(*ghost.chip, camera, hero.position, 0.5f * hero.height());
+}
+
+// Moves a screen-aligned chip across the view, at its depth, until all of it
+// lies inside the screen (or its centre does, when it is wider).
+void LevelView::keepOnScreen(Object3D& chip, Camera& camera, float halfWidth, float halfHeight) const {
+    int w = 0, h = 0;
+    camera.getViewport(w, h);
+    const float f = float(camera.focalLength());
+    Vector3 at = chip.worldMatrix.getTranslation();
+    Vector3 c = at;
+    camera.toCameraSpace(c);
+    if (c.z <= camera.nearDistance || f <= 0.0f) return;
+    const float k = f / c.z;  // pixels per world unit at its depth
+    const float limitX = std::max(0.0f, 0.5f * float(w) - halfWidth * k);
+    const float limitY = std::max(0.0f, 0.5f * float(h) - halfHeight * k);
+    const float dx = std::clamp(c.x * k, -limitX, limitX) - c.x * k;
+    const float dy = std::clamp(c.y * k, -limitY, limitY) - c.y * k;
+    if (dx == 0.0f && dy == 0.0f) return;
+    // The view's first two rows are the camera's right and up in the world.
+    const Matrix4& view = camera.viewMatrix();
+    const Vector3 right{view[0], view[1], view[2]}, up{view[4], view[5], view[6]};
+    chip.worldMatrix.setTranslation(at + right * (dx / k) + up * (dy / k));
+}
+
+// A character nearer to the camera than the hero whose picture overlaps his
+// turns translucent, so that it never hides him.
+void LevelView::fadeIfCovering(Object3D& chip, Camera& camera, const Vector3& hero, float heroRadius) const {
+    Vector3 c = chip.worldMatrix.getTranslation(), him = hero;
+    camera.toCameraSpace(c);
+    camera.toCameraSpace(him);
+    if (c.z <= 0.0f || him.z <= 0.0f || c.z >= him.z) return;
+    const float f = float(camera.focalLength());
+    const float ownHalf = 0.5f * chip.size.y * f / c.z, heroHalf = heroRadius * f / him.z;
+    const float apartX = std::fabs(c.x * f / c.z - him.x * f / him.z);
+    const float apartY = std::fabs(c.y * f / c.z - him.y * f / him.z);
+    // Pictures leave a margin around the figure: overlaps of the outer fifth do not count.
+    if (apartX >= 0.8f * (ownHalf + heroHalf) || apartY >= 0.8f * (ownHalf + heroHalf)) return;
+    Material3D& material = *chip.materials.front();
+    material.shadingMode = kShadeBlend;
+    material.alpha = std::max(material.alpha, kCoveringAlpha);
+}
+
+void LevelView::drawGhostsNearby(const GameLevel& level, Camera& camera, FrameBuffer& target, int bottom) const {
+    if (!style_.camera || !level.heroIfAny()) return;
+    const Hero& hero = level.hero();
+    if (!hero.visible || hero.dying) return;
+    int w = 0, h = 0;
+    camera.getViewport(w, h);
+    const float f = float(camera.focalLength());
+    const float reach = kNearCells * level.maze().cellX();
+    const int size = std::max(6, w / 24);
+    for (size_t i = 0; i < level.ghosts().size(); ++i) {
+        const Ghost& ghost = *level.ghosts()[i];
+        if (!ghost.visible || ghost.dying) continue;
+        const float dx = ghost.position.x - hero.position.x, dz = ghost.position.z - hero.position.z;
+        if (dx * dx + dz * dz > reach * reach) continue;
+        Vector3 c = ghost.position;
+        camera.toCameraSpace(c);
+        const bool inFront = c.z > camera.nearDistance;
+        const int sx = inFront ? w / 2 + int(c.x * f / c.z) : (c.x < 0.0f ? -1 : w);
+        const int sy = inFront ? h / 2 - int(c.y * f / c.z) : h;
+        if (sx >= 0 && sx < w && sy < bottom) continue;
+        const uint32_t colour = ghost.fright == Fright::Scared ? kScaredBody
+                                : ghost.fright == Fright::Pale ? kPaleBody
+                                : style_.ghosts ? kGhostBodies[i % std::size(kGhostBodies)]
+                                                : kGhostBodies[0];
+        if (sx < 0) FillArrow(target, 1, std::clamp(sy, size, bottom - size), size, 2, colour);
+        else if (sx >= w) FillArrow(target, w - 2, std::clamp(sy, size, bottom - size), size, 0, colour);
+        else FillArrow(target, std::clamp(sx, size, w - 1 - size), bottom - 2, size, 3, colour);
+    }
 }

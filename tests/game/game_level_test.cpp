@@ -1,10 +1,14 @@
 // The rules of a level: items, keys, the hero's step, ghosts, goodtime,
 // popups, lives and the end of a level.
 
+#include <cmath>
 #include <set>
+#include <utility>
 
+#include "game/game_view.h"
 #include "game/level_view.h"
 #include "game_fixture.h"
+#include "render3d/camera.h"
 #include "render3d/object3d.h"
 #include "render3d/scene3d.h"
 #include "scene/texture.h"
@@ -235,6 +239,41 @@ TEST_F(GameLevelTest, GoodtimeAddsUp) {
     EXPECT_EQ(level.hero().look, Look::Solid);
 }
 
+// Enhanced ghosts show the goodtime: scared while it lasts, blinking pale in
+// its last 1.5 s so that its end can be seen coming, and plain after it; the
+// original ghosts never change.
+TEST_F(GameLevelTest, ScaredGhostsBlinkAsGoodtimeRunsOut) {
+    EXPECT_EQ(FrightFor(0.0f), Fright::None);
+    EXPECT_EQ(FrightFor(-0.1f), Fright::None);
+    EXPECT_EQ(FrightFor(6.0f), Fright::Scared);
+    EXPECT_EQ(FrightFor(kFrightWarning), Fright::Scared);
+    EXPECT_EQ(FrightFor(1.49f), Fright::Scared) << "the warning opens scared";
+    EXPECT_EQ(FrightFor(1.37f), Fright::Pale);
+
+    for (bool enhanced : {false, true}) {
+        GameLevel& level = makeLevel(1);
+        level.style.ghosts = enhanced;
+        settleHero();
+        level.eatAt(FirstItemOf(level, kGoodtime)->cell);
+        std::set<Fright> seen, warned;
+        while (level.goodtimeTimer > 0.0f) {
+            const float left = level.goodtimeTimer;
+            frame(0.05f, 0);
+            level.afterDraw(0.05f);
+            for (const auto& ghost : level.ghosts()) (left > kFrightWarning ? seen : warned).insert(ghost->fright);
+        }
+        frame(0.05f, 0);
+        if (!enhanced) {
+            EXPECT_EQ(seen, std::set<Fright>{Fright::None});
+            EXPECT_EQ(warned, std::set<Fright>{Fright::None});
+        } else {
+            EXPECT_EQ(seen, std::set<Fright>{Fright::Scared});
+            EXPECT_EQ(warned, (std::set<Fright>{Fright::Scared, Fright::Pale}));
+        }
+        for (const auto& ghost : level.ghosts()) EXPECT_EQ(ghost->fright, Fright::None);
+    }
+}
+
 TEST_F(GameLevelTest, LifeAndKillItems) {
     GameLevel& level = makeLevel(3, 0);
     settleHero();
@@ -299,6 +338,57 @@ TEST_F(GameLevelTest, ANinthPopupReusesTheOldest) {
     // Popups fade away after 1.2 seconds.
     for (int i = 0; i < 13; ++i) frame(0.1f, 0);
     for (auto& popup : level.popups()) EXPECT_FALSE(popup.shown);
+}
+
+TEST_F(GameLevelTest, GentlePopupsStayNearerTheirCell) {
+    float rise[2];
+    for (bool gentle : {false, true}) {
+        GameLevel& level = makeLevel(1);
+        level.style.popups = gentle;
+        level.showPopup({1, 1}, 100, u"");
+        const ScorePopup& popup = NewestPopup(level);
+        const float start = popup.position.y;
+        for (int i = 0; i < 11; ++i) frame(0.1f, 0);
+        ASSERT_TRUE(popup.shown);
+        rise[gentle] = popup.position.y - start;
+    }
+    EXPECT_GT(rise[0], 30.0f) << "the original climbs about two characters high";
+    EXPECT_LT(rise[1], rise[0] / 2.0f);
+}
+
+// The overhead view keeps the maze on the screen: its look-at point stays far
+// enough inside the maze that little beyond it shows, except where that would
+// push the hero out of the middle of the screen or off it.
+TEST_F(GameLevelTest, TheOverheadViewHoldsItsLookAtInsideTheMaze) {
+    for (auto [width, height] : {std::pair{240, 320}, std::pair{640, 480}}) {
+        PerspectiveCamera camera(nullptr, width, height, kNavigationNone, 50.0f, 1.0f, 150.0f);
+        for (int rows : {7, 15, 23}) {
+            const float distance = OverheadDistance(rows);
+            const OverheadReach reach = ReachOf(camera, distance);
+            SCOPED_TRACE(testing::Message() << width << "x" << height << ", " << rows << " rows");
+            ASSERT_GT(reach.side, 0.0f);
+            ASSERT_GT(reach.ahead, 0.0f);
+            ASSERT_GT(reach.behind, 0.0f);
+            const float half = 5.0f * float(rows - 2);
+            const float inner = half - 5.0f;  // the centre of an edge cell
+            for (float x : {-inner, -0.5f * inner, 0.0f, inner})
+                for (float z : {-inner, 0.0f, 0.5f * inner, inner}) {
+                    const Vector3 hero{x, 8.0f, z};
+                    const Vector3 look = OverheadLookAt(hero, half, reach);
+                    // Never beyond the maze, nor nearer its edges than the screen reaches where it is wide enough.
+                    EXPECT_LE(std::fabs(look.x), half) << x << "," << z;
+                    EXPECT_LE(std::fabs(look.z), half) << x << "," << z;
+                    if (reach.side <= half && std::fabs(x) < 0.5f * half) {
+                        EXPECT_LE(std::fabs(look.x), half - reach.side) << x << "," << z;
+                    }
+                    // The hero stays in the middle 60 % of the width, and between the sky line and the status bar.
+                    const float depthScale = 1.0f + (hero.z - look.z) * reach.depthPerAhead;
+                    EXPECT_LE(std::fabs(hero.x - look.x), 0.6f * reach.side * depthScale) << x << "," << z;
+                    EXPECT_LE(hero.z - look.z, reach.ahead) << x << "," << z;
+                    EXPECT_LE(look.z - hero.z, reach.behind) << x << "," << z;
+                }
+        }
+    }
 }
 
 TEST_F(GameLevelTest, PopupSizeFollowsThePoints) {

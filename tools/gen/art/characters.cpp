@@ -145,6 +145,24 @@ void DrawTobbin(Image& image, const TobbinPose& pose) {
     parts.eyes(pose.look, pose.blink, Shade(body, 1.05f));
 }
 
+namespace {
+
+// Two dot eyes and a zigzag mouth: a ghost that wants to be elsewhere.
+void DrawScaredFace(Image& image, Vec2 c, float r, Color face, float line) {
+    const int w = image.width(), h = image.height();
+    for (float side : {-1.0f, 1.0f})
+        FillMask(image, CircleMask(w, h, {c.x + side * r * 0.34f, c.y - r * 0.22f}, r * 0.13f), face);
+    Polygon mouth;
+    const int teeth = 6;
+    for (int i = 0; i <= teeth; ++i) {
+        float x = c.x - r * 0.55f + 1.1f * r * float(i) / teeth;
+        mouth.push_back({x, c.y + r * 0.3f + ((i % 2) ? -1.0f : 1.0f) * r * 0.09f});
+    }
+    FillMask(image, StrokePolyline(w, h, mouth, line * 1.6f), face);
+}
+
+}  // namespace
+
 void DrawGhost(Image& image, const GhostPose& pose) {
     const int w = image.width(), h = image.height();
     const Vec2 c = pose.centre;
@@ -187,6 +205,10 @@ void DrawGhost(Image& image, const GhostPose& pose) {
     FillMask(image, Blur(gloss, r * 0.06f), WithAlpha(Hex(0xFFFFFF), 0.5f));
 
     if (pose.fromBehind) return;
+    if (pose.scared) {
+        DrawScaredFace(image, c, r, Hex(pose.face), line);
+        return;
+    }
     for (float side : {-1.0f, 1.0f}) {
         Vec2 e{c.x + pose.turn * r * 0.4f + side * r * 0.38f * (1 - 0.3f * std::fabs(pose.turn)), c.y - r * 0.18f};
         DrawEye(image, e, r * 0.28f, r * 0.34f, pose.look, 0, pose.body, Hex(0x2244CC), line * 0.8f);

@@ -26,6 +26,10 @@ struct GhostPose {
     float hover = 0;   // height above its resting place, pixels (the shadow shrinks)
     float turn = 0;    // where it faces: -1 the picture's left .. 1 its right
     bool fromBehind = false;  // seen from the back: no eyes
+    // In goodtime: small round eyes and a wobbly mouth in `face` instead of
+    // the hunting eyes.
+    bool scared = false;
+    uint32_t face = 0xFFFFFF;  // 0xRRGGBB
 };
 void DrawGhost(Image& image, const GhostPose& pose);
 

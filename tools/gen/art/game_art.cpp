@@ -49,6 +49,18 @@ ScreenArt ScoreList() {
     return art;
 }
 
+// The Enhanced play style's ghosts: each its own colour ("ghost1_east.gif"
+// onwards; colour 0 is the original "ghost_east.gif"), and scared in goodtime.
+void EnhancedGhosts(GameArt& art) {
+    std::vector<int> delays(kWalkFrames, kWalkDelay);
+    for (int colour = 1; colour < kGhostColours; ++colour)
+        for (Heading heading : kHeadings)
+            art.pictures3D.push_back(Keyed("characters/ghost" + std::to_string(colour) + "_" + HeadingName(heading) + ".gif",
+                                           GhostFloat(heading, colour), delays));
+    art.pictures3D.push_back(Keyed("characters/ghost_scared.gif", ScaredGhostFloat(false), delays));
+    art.pictures3D.push_back(Keyed("characters/ghost_scared_pale.gif", ScaredGhostFloat(true), delays));
+}
+
 void Characters(GameArt& art) {
     for (Heading heading : kHeadings) {
         std::vector<int> delays(kWalkFrames, kWalkDelay);
@@ -56,6 +68,7 @@ void Characters(GameArt& art) {
         art.pictures3D.push_back(Keyed(std::string("characters/ghost_") + HeadingName(heading) + ".gif", GhostFloat(heading), delays));
     }
     art.pictures3D.push_back(Keyed("tomb.gif", {MakeTomb()}, {0}));
+    EnhancedGhosts(art);
 }
 
 void Levels(GameArt& art) {

@@ -45,19 +45,41 @@ std::vector<Image> TobbinWalk(Heading heading) {
     return frames;
 }
 
-std::vector<Image> GhostFloat(Heading heading) {
+std::vector<Image> GhostFloat(Heading heading) { return GhostFloat(heading, 0); }
+
+std::vector<Image> GhostFloat(Heading heading, int colour) {
+    static constexpr uint32_t kBodies[kGhostColours] = {0xFF4D6D, 0x4DE8FF, 0xFF8AD8, 0x7CF25A, 0xB36BFF};
     std::vector<Image> frames;
     const float s = kCharacterSize;
     for (int i = 0; i < kWalkFrames; ++i) {
         float phase = i * 2 * kPi / kWalkFrames;
         float hover = (0.5f + 0.5f * std::sin(phase)) * s * 0.05f;
         Image frame(kCharacterSize, kCharacterSize);
-        GhostPose pose{{s * 0.5f, s * 0.42f - hover}, s * 0.3f, Hex(0xFF4D6D), phase, {0, 0.3f}, s * 0.95f, hover};
+        GhostPose pose{{s * 0.5f, s * 0.42f - hover}, s * 0.3f, Hex(kBodies[colour % kGhostColours]), phase, {0, 0.3f},
+                       s * 0.95f, hover};
         if (heading == Heading::East) pose.turn = 0.7f, pose.look = {1, 0.1f};
         if (heading == Heading::West) pose.turn = -0.7f, pose.look = {-1, 0.1f};
         // Floating away it still shows its eyes, turned up the passage: a
         // faceless blob does not read as a ghost at the size the maze shows it.
         if (heading == Heading::North) pose.look = {0, -1};
+        DrawGhost(frame, pose);
+        frames.push_back(frame);
+    }
+    return frames;
+}
+
+std::vector<Image> ScaredGhostFloat(bool pale) {
+    std::vector<Image> frames;
+    const float s = kCharacterSize;
+    for (int i = 0; i < kWalkFrames; ++i) {
+        float phase = i * 2 * kPi / kWalkFrames;
+        // It trembles rather than floats.
+        float hover = (0.5f + 0.5f * std::sin(2 * phase)) * s * 0.03f;
+        Image frame(kCharacterSize, kCharacterSize);
+        GhostPose pose{{s * 0.5f, s * 0.42f - hover}, s * 0.3f, pale ? Hex(0xE8ECFF) : Hex(0x4A5CFF), 2 * phase,
+                       {}, s * 0.95f, hover};
+        pose.scared = true;
+        pose.face = pale ? 0xFF3050 : 0xFFE8C8;
         DrawGhost(frame, pose);
         frames.push_back(frame);
     }

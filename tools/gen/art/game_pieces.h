@@ -18,6 +18,13 @@ constexpr int kWalkDelay = 12;      // hundredths of a second per frame
 // One loop of Tobbin bouncing along, and of a ghost floating, facing `heading`.
 std::vector<Image> TobbinWalk(Heading heading);
 std::vector<Image> GhostFloat(Heading heading);
+// The ghosts told apart by colour: red (the pictures above), cyan, pink,
+// green and violet, none of them near the scared blue.
+constexpr int kGhostColours = 5;
+std::vector<Image> GhostFloat(Heading heading, int colour);
+// A ghost in goodtime, the same from every side: the blue of the help page
+// with a frightened face, or pale with a red face while its fright runs out.
+std::vector<Image> ScaredGhostFloat(bool pale);
 
 // The gravestone the ghosts rise from, 32 x 32.
 Image MakeTomb();
