@@ -57,6 +57,8 @@ int ProgramEntry(const std::u16string& commandLine) {
         canvas->level = start.level;
         canvas->carriedScore = start.score;
         canvas->carriedLives = start.lives;
+        canvas->carriedMusicMs = start.musicMs;
+        canvas->carriedSong = start.song;
         canvas->levelFolderName = start.levelFolder;
         canvas->levelImageFolder = canvas->resourceDir() + u"Levels/" + start.levelFolder + u"/";
         canvas->startLevel();

@@ -37,6 +37,8 @@ StartChoice ParseStartChoice(const std::u16string& commandLine) {
     start.score = std::clamp(IntOf(pairs, u"Score", 0), 0, StartChoice::kMaxScore);
     start.level = std::clamp(IntOf(pairs, u"Level", 1), 1, StartChoice::kMaxLevel);
     start.lives = std::clamp(IntOf(pairs, u"Lifes", 0), 0, StartChoice::kMaxLives);
+    start.musicMs = std::max(IntOf(pairs, u"Music", 0), 0);
+    start.song = std::max(IntOf(pairs, u"Song", 0), 0);
     start.levelFolder = LevelFolderName(start.level);
     return start;
 }

@@ -1,7 +1,8 @@
 #pragma once
 // What the command line asks the program to show first: the cover, a named
 // template ("ARG:intro"), or a game resumed at a level ("ARG:",
-// "ARG:Level:3,Score:120,Lifes:2"). "ARG:" may stand anywhere in the line.
+// "ARG:Level:3,Score:120,Lifes:2", which may add ",Music:5200,Song:81723"
+// for music that plays on). "ARG:" may stand anywhere in the line.
 
 #include <string>
 
@@ -19,6 +20,10 @@ struct StartChoice {
     int level = 1;
     int score = 0;
     int lives = 0;
+    // Where the last level left its song ("Music:" milliseconds into it,
+    // "Song:" the module's identity), so that the music plays on; 0 for none.
+    int musicMs = 0;
+    int song = 0;
     // "level%d" with ((level - 1) mod 10) + 1: levels repeat the first ten folders.
     std::u16string levelFolder;
 };

@@ -259,7 +259,7 @@ void Ghost::chooseNextCell() {
         return;
     }
     const bool blockedAhead = maze.cell(cell.step(travel)) != 1;
-    seesHero = hasLineOfSight();
+    seesHero = !level_.heroUnseen() && hasLineOfSight();
     if (seesHero && level_.goodtime() == 0.0f) {
         const Cell hero = hero_.cell;
         const int dx = hero.x - cell.x, dy = hero.y - cell.y;

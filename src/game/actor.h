@@ -28,6 +28,9 @@ public:
     // Eating at the hero's cell: points, effects, and the end of the level.
     virtual void eatAt(Cell at) = 0;
     virtual void playSound(std::u16string_view name) = 0;
+    // Ghosts do not chase a hero they cannot see: the fair respawn hides him
+    // from them until his grace ends.
+    virtual bool heroUnseen() const { return false; }
 };
 
 class Actor {
@@ -65,6 +68,8 @@ public:
     float vx = 0.0f, vz = 0.0f;
     float speed = 0.0f;  // cells per second (ghosts)
     int groundY = 0;
+    // World units drawn above his position, a hop that moves no rule.
+    float hop = 0.0f;
 
 protected:
     void animateAppear(float dt);

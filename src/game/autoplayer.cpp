@@ -22,22 +22,7 @@ struct Grid {
 // Steps along the passages from every cell to the nearest of `sources`.
 Grid Distances(const Maze& maze, const std::vector<Cell>& sources) {
     Grid distance(maze, INT_MAX);
-    std::deque<Cell> queue;
-    for (Cell s : sources) {
-        if (!distance.inside(s) || distance.at(s) == 0) continue;
-        distance.at(s) = 0;
-        queue.push_back(s);
-    }
-    while (!queue.empty()) {
-        Cell c = queue.front();
-        queue.pop_front();
-        for (int d = 0; d < 4; ++d) {
-            Cell n = c.step(d);
-            if (maze.cell(n) != 1 || distance.at(n) != INT_MAX) continue;
-            distance.at(n) = distance.at(c) + 1;
-            queue.push_back(n);
-        }
-    }
+    distance.values = maze.stepsFrom(sources);
     return distance;
 }
 

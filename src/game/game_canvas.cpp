@@ -18,6 +18,7 @@
 #include "platform/device_info.h"
 #include "platform/direct_display.h"
 #include "platform/host/host.h"
+#include "platform/host/port_options.h"
 #include "render3d/scene3d.h"
 #include "scene/bitmap_font.h"
 #include "scene/image_cache.h"
@@ -29,6 +30,7 @@
 #include "scene/sprite.h"
 #include "scene/text_drawing.h"
 #include "scene/widgets.h"
+#include "sound/mod_sound.h"
 #include "sound/sound_mixer.h"
 
 namespace {
@@ -139,6 +141,7 @@ void GameCanvas::beforeDraw(float frameTime) {
         return;
     }
     if (autoPlayer_) autoPlayer_->play(*game_, handle());
+    duckMusic(frameTime);
     game_->update(frameTime, game_->endTimer <= 0.0f ? steering_->request(keyState()) : GameLevel::kNoRequest);
     view_->update(*game_);
     Hero& hero = game_->hero();
@@ -230,12 +233,12 @@ void GameCanvas::onWidgetReleased(Sprite& widget, uint32_t flags) {
     } else if (Contains(name, u"btnWantToQuit")) {
         if (gameRunning) {
             stop();
-            if (music_) GetSoundMixer()->stopSound(music_);
+            pauseMusic();
             showMessageBox(*this, Text(u"QT_GM", u"Quit the Game?"), u"QUIT", MessageBoxButtons::YesNo, nullptr);
             // Without its template the box cannot open, and no answer would
             // ever start the game again.
             if (!isMessageBoxOpen(*this)) {
-                playMusic();
+                resumeMusic();
                 start();
             }
             repaint();
@@ -258,7 +261,7 @@ void GameCanvas::answerMessageBox(Sprite& widget) {
         endGame(GameEnd::Quit);
         return;
     }
-    if (gameRunning) playMusic();
+    if (gameRunning) resumeMusic();
     start();
 }
 
@@ -434,6 +437,14 @@ void GameCanvas::beginPlay() {
     game_->addScore(0);
     closeMessageBox(*this);
     music_ = findSound(u"music");
+    // The original waits for the first two-second tick; music that plays on
+    // starts with the level, where the last level left the same song.
+    if (game_->style.music) {
+        auto* song = dynamic_cast<ModSound*>(music_);
+        SoundMixer* mixer = GetSoundMixer();
+        const bool sameSong = song && carriedSong != 0 && song->identity() == carriedSong;
+        if (mixer && music_) mixer->playLoopedFrom(music_, kPlayAnyVoice, sameSong ? carriedMusicMs : 0);
+    }
     if (Device().hasTouch) createStylusJoystick(1, 5, 1);
     if (host::Options().autoplay) autoPlayer_ = std::make_unique<AutoplayDriver>();
     gameRunning = true;
@@ -451,16 +462,63 @@ void GameCanvas::playMusic() {
     if (music_ && mixer && !mixer->isPlaying(music_)) mixer->playLooped(music_, kPlayAnyVoice);
 }
 
+// Under the quit question the original stops the music, and No starts it
+// from its beginning; music that plays on holds every sound where it was.
+void GameCanvas::pauseMusic() {
+    SoundMixer* mixer = GetSoundMixer();
+    if (!mixer) return;
+    if (host::CurrentPlayStyle().music) mixer->pauseAll();
+    else if (music_) mixer->stopSound(music_);
+}
+
+void GameCanvas::resumeMusic() {
+    SoundMixer* mixer = GetSoundMixer();
+    if (mixer && host::CurrentPlayStyle().music) mixer->resumeAll();
+    playMusic();
+}
+
+// The music gives way to an effect and comes back within a fifth of a
+// second either way, never with a jump.
+void GameCanvas::duckMusic(float frameTime) {
+    static constexpr int kDuckedVolume = 20;
+    static constexpr float kRampSeconds = 0.2f;
+    SoundMixer* mixer = GetSoundMixer();
+    if (!mixer) return;
+    musicDucked_ = std::max(0.0f, musicDucked_ - frameTime);
+    const int target = musicDucked_ > 0.0f ? kDuckedVolume : 64;
+    if (musicVolume_ == target) return;
+    const int step = std::max(1, int(64.0f * frameTime / kRampSeconds));
+    musicVolume_ = musicVolume_ < target ? std::min(target, musicVolume_ + step) : std::max(target, musicVolume_ - step);
+    mixer->setModVolume(musicVolume_);
+}
+
+// Where the music stands, for the next level's process to go on from.
+std::string GameCanvas::musicArguments() {
+    auto* song = dynamic_cast<ModSound*>(music_);
+    SoundMixer* mixer = GetSoundMixer();
+    if (!host::CurrentPlayStyle().music || !song || !mixer || mixer->outputRate() <= 0) return "";
+    const ModuleStatus status = mixer->moduleStatus(song);
+    if (!status.playing) return "";
+    // A song resumed from the last level counts the time it skipped as played.
+    const int64_t ms = std::min<int64_t>(status.framesPlayed * 1000 / mixer->outputRate(), INT32_MAX);
+    return ",Music:" + std::to_string(ms) + ",Song:" + std::to_string(song->identity());
+}
+
 void GameCanvas::endGame(GameEnd mode) {
     if (gameRunning && game_) printLevelRecord();
+    const std::string music = mode == GameEnd::LevelCleared ? musicArguments() : "";
     stopAllSounds();
+    if (musicVolume_ != 64) {
+        musicVolume_ = 64;
+        if (SoundMixer* mixer = GetSoundMixer()) mixer->setModVolume(musicVolume_);
+    }
     stop();
     if (Device().hasTouch) destroyStylusJoystick();
     gameRunning = false;
     if (game_) finalScore_ = game_->hero().score;
     if (mode == GameEnd::LevelCleared) {
         const std::string args = "ARG:Level:" + std::to_string(level + 1) + ",Score:" + std::to_string(finalScore_) +
-                                 ",Lifes:" + std::to_string(game_->hero().lives);
+                                 ",Lifes:" + std::to_string(game_->hero().lives) + music;
         RestartProgram(*static_cast<Window*>(parent()), host::FromUtf8(args));
         return;
     }
@@ -555,6 +613,11 @@ bool GameCanvas::isSoundPlaying(std::u16string_view name) {
 
 void GameCanvas::stopAllSounds() {
     if (SoundMixer* mixer = GetSoundMixer()) mixer->stopAll();
+}
+
+void GameCanvas::stopEffectsAndDuckMusic(float seconds) {
+    if (SoundMixer* mixer = GetSoundMixer()) mixer->stopSamples();
+    musicDucked_ = std::max(musicDucked_, seconds);
 }
 
 Sprite* GameCanvas::guiSprite(std::u16string_view name) const {

@@ -56,6 +56,7 @@ public:
     void playSound(std::u16string_view name) override;
     bool isSoundPlaying(std::u16string_view name) override;
     void stopAllSounds() override;
+    void stopEffectsAndDuckMusic(float seconds) override;
     void setSpriteText(std::u16string_view sprite, const std::u16string& text) override;
     void setSpriteVisible(std::u16string_view sprite, bool visible) override;
     void heroAppeared() override;
@@ -64,6 +65,9 @@ public:
     int level = 0;
     int carriedScore = 0;
     int carriedLives = 0;
+    // Where the previous level left the music, when it plays on (0: none).
+    int carriedMusicMs = 0;
+    int carriedSong = 0;
     std::u16string levelFolderName;
     std::u16string levelImageFolder;
     bool gameRunning = false;
@@ -84,6 +88,10 @@ private:
     void layOutGameScreen();
     void loadBackdrop();
     void playMusic();
+    void pauseMusic();
+    void resumeMusic();
+    void duckMusic(float frameTime);
+    std::string musicArguments();
     void drawGameOver();
     void printLevelRecord() const;
     void finishNameEntry(bool confirmed);
@@ -101,6 +109,9 @@ private:
     Camera* camera_ = nullptr;
     std::unique_ptr<FrameBuffer> background_;
     SoundBase* music_ = nullptr;
+    // The music's volume (0 ... 64) and the seconds it stays ducked.
+    int musicVolume_ = 64;
+    float musicDucked_ = 0.0f;
     bool swayCamera_ = false;
     bool gameOverShow_ = false;
     int finalScore_ = 0;  // the score of the game that ended, for the score list

@@ -16,6 +16,9 @@ public:
     virtual void playSound(std::u16string_view name) = 0;
     virtual bool isSoundPlaying(std::u16string_view name) = 0;
     virtual void stopAllSounds() = 0;
+    // Stops every effect and leaves the music playing, softer for `seconds`
+    // (then back to full): the music plays on where it was.
+    virtual void stopEffectsAndDuckMusic(float seconds) = 0;
 
     // Sprites of the status scene ("sptScore", "sptLifes", "sptFlash", ...).
     virtual void setSpriteText(std::u16string_view sprite, const std::u16string& text) = 0;

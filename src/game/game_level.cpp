@@ -1,6 +1,8 @@
 #include "game/game_level.h"
 
 #include <algorithm>
+#include <cmath>
+#include <numbers>
 #include <string>
 
 #include "data/language_table.h"
@@ -92,10 +94,15 @@ void GameLevel::update(float dt, int request) {
         }
     }
     flashTomb(dt);
-    if (hero_->visible) hero_->update(dt);
+    if (hero_->visible) {
+        const bool hadGrace = hero_->appearTimer > 0.0f;
+        hero_->update(dt);
+        noteGraceEnd(hadGrace);
+    }
     for (auto& popup : popups_)
         if (popup.shown) popup.update(dt, elapsedTime);
     blinkFlash(dt);
+    if (celebration_ >= 0.0f) celebrate(dt);
 }
 
 void GameLevel::handleRequest(int request) {
@@ -133,10 +140,50 @@ void GameLevel::reviveTick() {
             break;
         }
     }
-    if (!hero_->visible) {
-        hero_->appear(4.0f + 0.2f * float(level_), hero_->respawn, 80.0f);
-        host_.heroAppeared();
+    if (!hero_->visible) respawnHero();
+}
+
+void GameLevel::respawnHero() {
+    if (style.respawn) {
+        std::vector<Cell> threats{ghostHome};
+        for (const auto& ghost : ghosts_)
+            if (ghost->visible && !ghost->dying) threats.push_back(ghost->cell);
+        hero_->respawn = FairRespawnCell(*maze_, hero_->respawn, threats, kRespawnReach);
+        const std::vector<int> near = maze_->stepsFrom({hero_->respawn});
+        for (const auto& ghost : ghosts_)
+            if (ghost->visible && !ghost->dying && near[maze_->indexOf(ghost->cell)] <= kTombSendReach) ghost->dying = true;
     }
+    hero_->appear(4.0f + 0.2f * float(level_), hero_->respawn, 80.0f);
+    respawning_ = true;
+    host_.heroAppeared();
+}
+
+// The moment a respawned hero can be caught again, for the record.
+void GameLevel::noteGraceEnd(bool hadGrace) {
+    if (!respawning_ || !hadGrace || hero_->appearTimer > 0.0f) return;
+    respawning_ = false;
+    respawnGraceEnded_ = elapsedTime;
+}
+
+Cell FairRespawnCell(const Maze& maze, Cell fallen, const std::vector<Cell>& threats, int reach) {
+    const std::vector<int> fromFall = maze.stepsFrom({fallen});
+    const std::vector<int> fromThreats = maze.stepsFrom(threats);
+    Cell best = fallen;
+    int bestThreat = -1, bestFall = Maze::kUnreached;
+    for (int x = 0; x < maze.rows(); ++x) {
+        for (int y = 0; y < maze.columns(); ++y) {
+            const Cell c{x, y};
+            const int fall = fromFall[maze.indexOf(c)];
+            if (maze.cell(c) != 1 || fall > reach) continue;
+            const int threat = fromThreats[maze.indexOf(c)];
+            if (threat > bestThreat || (threat == bestThreat && fall < bestFall)) {
+                best = c;
+                bestThreat = threat;
+                bestFall = fall;
+            }
+        }
+    }
+    return best;
 }
 
 // The glow fades by at least one step a frame; the tomb shakes by its
@@ -203,15 +250,24 @@ void GameLevel::steadyMessage(const std::u16string& text) {
 
 void GameLevel::killAllGhosts() {
     for (auto it = ghosts_.rbegin(); it != ghosts_.rend(); ++it) (*it)->dying = true;
-    host_.stopAllSounds();
+    stopSoundsFor(kZapSeconds);
     host_.playSound(u"ghostKilled");
 }
 
+// The original stops the music with the effects, and it starts again from its
+// beginning; music that plays on only gives way for a moment.
+void GameLevel::stopSoundsFor(float effectSeconds) {
+    if (style.music) host_.stopEffectsAndDuckMusic(effectSeconds);
+    else host_.stopAllSounds();
+}
+
 void GameLevel::killHero() {
-    host_.stopAllSounds();
+    stopSoundsFor(kWailSeconds);
     host_.playSound(u"killed");
     hero_->kill();
     ++record_.deaths;
+    if (respawnGraceEnded_ >= 0.0f && elapsedTime - respawnGraceEnded_ <= LevelRecord::kSoonAfterRespawn)
+        ++record_.deathsSoonAfterRespawn;
     if (hero_->lives < 0) endTimer = 2.0f;
     else showLives();
 }
@@ -234,6 +290,7 @@ void GameLevel::eatAt(Cell at) {
         case kBonus:
             --remaining_;
             showPopup(at, item->points, u"");
+            if (style.music) host_.playSound(u"eat");
             break;
         case kGoodtime:
             --remaining_;
@@ -257,11 +314,32 @@ void GameLevel::eatAt(Cell at) {
             flashMessage(Text(u"MG_KILL", u"MAGIC KILL!"));
             break;
     }
-    if (remaining_ == 0) {
-        steadyMessage(Text(u"LV_CLR", u"Level Cleared"));
-        killAllGhosts();
-        endTimer = 3.5f;
-        hero_->setHeading(3);
-        hero_->stop();
-    }
+    if (remaining_ == 0) clearLevel();
+}
+
+void GameLevel::clearLevel() {
+    steadyMessage(Text(u"LV_CLR", u"Level Cleared"));
+    killAllGhosts();
+    endTimer = kClearSeconds;
+    hero_->setHeading(3);
+    hero_->stop();
+    if (!style.clear) return;
+    // The jingle takes the zap's place, and the flash line is the count's.
+    stopSoundsFor(kJingleSeconds);
+    host_.playSound(u"levelClear");
+    blinkClock = kBlinkIdle;
+    host_.setSpriteText(u"sptFlash", u"+0");
+    host_.setSpriteVisible(u"sptFlash", true);
+    celebration_ = 0.0f;
+}
+
+// He hops, and what the level brought is counted up beside the steady
+// "Level Cleared".
+void GameLevel::celebrate(float dt) {
+    celebration_ += dt;
+    const float hop = std::sin(std::numbers::pi_v<float> * std::fmod(celebration_, kHopSeconds) / kHopSeconds);
+    hero_->hop = kHopHeight * std::fabs(hop);
+    const float counted = ClampFloat((celebration_ - kCountStart) / kCountSeconds, 0.0f, 1.0f);
+    const int points = hero_->score - carriedScore_;
+    host_.setSpriteText(u"sptFlash", u"+" + Decimal(int(float(points) * counted)));
 }

@@ -24,7 +24,17 @@ enum class LevelOutcome { Playing, Cleared, GameOver };
 struct LevelRecord {
     int deaths = 0;
     int ghostsEaten = 0;  // in goodtime; a kill item's or the clear's ghosts are not eaten
+    // Deaths within kSoonAfterRespawn seconds of the end of a respawn's grace,
+    // the time from which he can be caught again.
+    int deathsSoonAfterRespawn = 0;
+    static constexpr float kSoonAfterRespawn = 3.0f;
 };
+
+// Where a fair respawn puts the hero: of the passage cells within `reach`
+// steps of where he fell, the one farthest along the passages from every
+// threat (the ghosts about and the tomb they rise from); the nearest to his
+// fall among equals. His own cell when no passage is in reach.
+Cell FairRespawnCell(const Maze& maze, Cell fallen, const std::vector<Cell>& threats, int reach);
 
 // A plant or rock beside a passage: the first or second decoration picture.
 struct Decor {
@@ -45,6 +55,17 @@ struct TombGlow {
 class GameLevel : public ActorLevel {
 public:
     static constexpr int kPopupCount = 8;
+    // How far along the passages a fair respawn may move the hero from his fall.
+    static constexpr int kRespawnReach = 8;
+    static constexpr int kTombSendReach = 8;
+    // The Enhanced level clear: the jingle's length, the hero's hops, and
+    // the level's points counted up in the flash line, all within the 3.5 s
+    // before the next level.
+    static constexpr float kClearSeconds = 3.5f, kJingleSeconds = 1.5f;
+    static constexpr float kHopSeconds = 0.6f, kHopHeight = 4.0f;
+    static constexpr float kCountStart = 0.3f, kCountSeconds = 1.8f;
+    // How long the music gives way to the effects that stop all others.
+    static constexpr float kZapSeconds = 0.4f, kWailSeconds = 1.1f;
     static constexpr float kBlinkTime = 1.8f;
     static constexpr float kBlinkIdle = 10000.0f;
 
@@ -80,6 +101,7 @@ public:
     void addScore(int points) override;
     void eatAt(Cell at) override;
     void playSound(std::u16string_view name) override { host_.playSound(name); }
+    bool heroUnseen() const override { return style.respawn && respawning_ && hero_->appearTimer > 0.0f; }
 
     // ---- Rules the characters and items share ----
     void showLives();
@@ -120,6 +142,11 @@ private:
     void placeDecor();
     void flashTomb(float dt);
     void blinkFlash(float dt);
+    void respawnHero();
+    void stopSoundsFor(float effectSeconds);
+    void clearLevel();
+    void celebrate(float dt);
+    void noteGraceEnd(bool hadGrace);
 
     int level_;
     int carriedScore_, carriedLives_;
@@ -134,4 +161,10 @@ private:
     int remaining_ = 0;
     std::array<ScorePopup, kPopupCount> popups_;
     LevelRecord record_;
+    // Level time at which the last respawn's grace ended; below 0 before any.
+    float respawnGraceEnded_ = -1.0f;
+    bool respawning_ = false;
+    // Seconds since the level was cleared, while the Enhanced clear plays;
+    // below 0 otherwise.
+    float celebration_ = -1.0f;
 };

@@ -256,6 +256,7 @@ void LevelView::updateActor(ActorChip& view, const Actor& actor, bool animates, 
     Material3D& material = *chip.materials.front();
     chip.visible = actor.visible;
     chip.worldMatrix.setTranslation(actor.position);
+    if (!chip.meshes.empty()) chip.meshes.front()->localMatrix[7] = actor.hop;
     Texture* image = shown ? shown : view.images[size_t(actor.heading)];
     material.texture = image;
     material.alphaTexture = image;

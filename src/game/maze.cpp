@@ -2,6 +2,7 @@
 
 #include <algorithm>
 #include <cmath>
+#include <deque>
 #include <utility>
 
 Cell Cell::step(int direction) const {
@@ -108,6 +109,27 @@ bool Maze::findCellNear(Cell& start, int wanted) const {
         }
     }
     return false;
+}
+
+std::vector<int> Maze::stepsFrom(const std::vector<Cell>& sources) const {
+    std::vector<int> steps(size_t(rows_) * size_t(columns_), kUnreached);
+    std::deque<Cell> queue;
+    for (Cell s : sources) {
+        if (!contains(s) || steps[indexOf(s)] == 0) continue;
+        steps[indexOf(s)] = 0;
+        queue.push_back(s);
+    }
+    while (!queue.empty()) {
+        const Cell c = queue.front();
+        queue.pop_front();
+        for (int d = 0; d < 4; ++d) {
+            const Cell n = c.step(d);
+            if (cell(n) != 1 || steps[indexOf(n)] != kUnreached) continue;
+            steps[indexOf(n)] = steps[indexOf(c)] + 1;
+            queue.push_back(n);
+        }
+    }
+    return steps;
 }
 
 void Maze::setWorldSize(float size) {

@@ -6,6 +6,7 @@
 // segments exactly one, pillars none. Direction codes: 0 east (column + 1,
 // +X), 1 north (row + 1, +Z), 2 west, 3 south.
 
+#include <cstddef>
 #include <cstdint>
 #include <vector>
 
@@ -53,6 +54,12 @@ public:
     // growing radius (smallest row offset first, then column); `start` is left
     // unchanged when there is none.
     bool findCellNear(Cell& start, int wanted) const;
+    // Steps along the passages from every cell to the nearest of `sources`
+    // (which may be walls), row-major; kUnreached where none leads.
+    static constexpr int kUnreached = INT32_MAX;
+    std::vector<int> stepsFrom(const std::vector<Cell>& sources) const;
+    size_t indexOf(Cell c) const { return size_t(c.x) * size_t(columns_) + size_t(c.y); }
+    bool contains(Cell c) const { return c.x >= 0 && c.y >= 0 && c.x < rows_ && c.y < columns_; }
 
     // World geometry for a maze `size` world units across (N x u).
     void setWorldSize(float size);

@@ -392,8 +392,8 @@ void ModPlayer::updateOutputVolume(ModChannel& channel) { channel.outputVolume =
 
 // ---- Mixing ------------------------------------------------------------------------
 
-void ModPlayer::mix(int32_t* mixBuffer, int frames) {
-    const int outputChannels = output_.stereo ? 2 : 1;
+template <typename Play>
+void ModPlayer::runFrames(int64_t frames, Play&& play) {
     while (frames > 0 && active) {
         if (tickFramesLeft_ == 0) {
             if (!nextTick()) {
@@ -402,13 +402,49 @@ void ModPlayer::mix(int32_t* mixBuffer, int frames) {
             }
             tickFramesLeft_ = samplesPerTick_;
         }
-        int count = std::min(frames, tickFramesLeft_);
-        for (int c = 0; c < channelCount_; ++c) mixChannel(channels_[c], mixBuffer, count);
-        mixBuffer += count * outputChannels;
+        const int count = int(std::min<int64_t>(frames, tickFramesLeft_));
+        play(count);
         frames -= count;
         tickFramesLeft_ -= count;
         framesPlayed += count;
     }
+}
+
+void ModPlayer::mix(int32_t* mixBuffer, int frames) {
+    const int outputChannels = output_.stereo ? 2 : 1;
+    runFrames(frames, [&](int count) {
+        for (int c = 0; c < channelCount_; ++c) mixChannel(channels_[c], mixBuffer, count);
+        mixBuffer += count * outputChannels;
+    });
+}
+
+void ModPlayer::skip(int64_t frames) {
+    runFrames(frames, [&](int count) {
+        for (int c = 0; c < channelCount_; ++c) skipChannel(channels_[c], count);
+    });
+}
+
+// Where mixChannel would leave the channel after `frames` frames.
+void ModPlayer::skipChannel(ModChannel& channel, int64_t frames) {
+    if (!channel.playing) return;
+    const ModSampleInfo& info = samples_[channel.playingSample];
+    const int64_t end = int64_t(info.loopLength ? info.loopStart + info.loopLength : info.length) << 16;
+    const int64_t loopStart = int64_t(info.loopStart) << 16;
+    const int64_t loopLength = int64_t(info.loopLength) << 16;
+    int64_t position = channel.position;
+    if (position < 0) {
+        channel.playing = false;
+        return;
+    }
+    position += channel.step * frames;
+    if (position >= end) {
+        if (loopLength == 0) {
+            channel.playing = false;
+            return;
+        }
+        position = loopStart + (position - loopStart) % loopLength;
+    }
+    channel.position = position;
 }
 
 void ModPlayer::mixChannel(ModChannel& channel, int32_t* mixBuffer, int frames) {

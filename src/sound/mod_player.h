@@ -69,6 +69,10 @@ public:
     // is stereo), running the sequencer on every tick boundary. The player
     // becomes inactive when the song ends.
     void mix(int32_t* mix, int frames);
+    // Plays `frames` frames silently: the sequencer and every channel's
+    // position move on exactly as `mix` would move them, at a cost per tick
+    // rather than per frame. A song resumes this way where it was.
+    void skip(int64_t frames);
     void setMasterVolume(int masterVolume);
     void setPan(int pan);
     const ModChannel& channel(int index) const { return channels_[index]; }
@@ -104,6 +108,11 @@ private:
     int periodOf(const ModChannel& channel, int note) const;
     const uint8_t* cell(int channel) const;
     void mixChannel(ModChannel& channel, int32_t* mix, int frames);
+    void skipChannel(ModChannel& channel, int64_t frames);
+    // Runs the sequencer over `frames` frames, handing each stretch within
+    // one tick to `play`.
+    template <typename Play>
+    void runFrames(int64_t frames, Play&& play);
 
     const uint8_t* data_ = nullptr;
     uint32_t size_ = 0;

@@ -1,5 +1,7 @@
 #include "sound/mod_sound.h"
 
+#include <algorithm>
+
 #include "sound/mixer_registry.h"
 
 namespace {
@@ -23,6 +25,14 @@ void ModSound::clearData() {
     data_.shrink_to_fit();
     channels = 0;
     ownsData = false;
+}
+
+int32_t ModSound::identity() const {
+    if (data_.empty()) return 0;
+    // FNV-1a, 32 bits.
+    uint32_t hash = 2166136261u;
+    for (size_t i = 0; i < std::min(data_.size(), kModulePatternOffset); ++i) hash = (hash ^ data_[i]) * 16777619u;
+    return int32_t(hash & 0x7FFFFFFF);
 }
 
 int ModSound::loadFromMemory(const uint8_t* file, size_t size) {

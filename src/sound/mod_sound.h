@@ -34,6 +34,9 @@ public:
     void clearData();
     bool hasData() const override { return !data_.empty(); }
     const std::vector<uint8_t>& moduleData() const { return data_; }
+    // A number from 0 to 2^31 - 1 that tells this module from another (a
+    // hash of its header: title, samples and song); 0 without data.
+    int32_t identity() const;
 
     int channels = 0;
 

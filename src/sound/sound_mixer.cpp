@@ -147,6 +147,16 @@ int SoundMixer::playLooped(SoundBase* sound, uint32_t flags) {
     return play(sound, flags);
 }
 
+int SoundMixer::playLoopedFrom(SoundBase* sound, uint32_t flags, int64_t milliseconds) {
+    if (!sound || sound->kind != SoundKind::Module) return playLooped(sound, flags);
+    sound->loop = true;
+    Lock lock(*this);
+    if (!enabled_ || !initialised_ || !sound->hasData()) return kPlayRefused;
+    const int index = playModule(static_cast<const ModSound&>(*sound), flags);
+    if (index >= 0 && milliseconds > 0) players_[size_t(index)].skip(milliseconds * rate_ / 1000);
+    return index;
+}
+
 int SoundMixer::chooseVoice(const WaveSound& sound, uint32_t flags) const {
     const int count = int(voices_.size());
     if (!(flags & kPlayAnyVoice)) {
@@ -238,6 +248,11 @@ void SoundMixer::stopAll() {
     Lock lock(*this);
     for (Voice& voice : voices_) voice.active = voice.paused = false;
     for (ModPlayer& player : players_) player.active = player.paused = false;
+}
+
+void SoundMixer::stopSamples() {
+    Lock lock(*this);
+    for (Voice& voice : voices_) voice.active = voice.paused = false;
 }
 
 void SoundMixer::pauseAll() {

@@ -61,9 +61,14 @@ public:
     // Returns the voice or module player index, or kPlayRefused.
     int play(SoundBase* sound, uint32_t flags);
     int playLooped(SoundBase* sound, uint32_t flags);
+    // A module played looping from `milliseconds` into it, exactly as if it
+    // had played that long: a song resumes where an earlier run left it.
+    int playLoopedFrom(SoundBase* sound, uint32_t flags, int64_t milliseconds);
     bool isPlaying(const SoundBase* sound);
     void stopSound(const SoundBase* sound);
     void stopAll();
+    // Stops every sample voice; modules play on.
+    void stopSamples();
     void pauseAll();
     void resumeAll();
     void setEnabled(bool enabled);

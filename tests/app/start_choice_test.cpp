@@ -27,6 +27,13 @@ TEST(StartChoice, LevelsRepeatTheFirstTenFolders) {
     EXPECT_EQ(s.score, 500);
     EXPECT_EQ(s.lives, 2);
     EXPECT_EQ(s.levelFolder, u"level2");
+    EXPECT_EQ(s.musicMs, 0);
+    // Music that plays on hands on where its song stood.
+    StartChoice on = ParseStartChoice(u"ARG:Level:4,Score:900,Lifes:1,Music:61234,Song:2023");
+    EXPECT_EQ(on.level, 4);
+    EXPECT_EQ(on.musicMs, 61234);
+    EXPECT_EQ(on.song, 2023);
+    EXPECT_EQ(ParseStartChoice(u"ARG:Level:4,Music:-5").musicMs, 0);
     EXPECT_EQ(LevelFolderName(10), u"level10");
     EXPECT_EQ(LevelFolderName(11), u"level1");
     EXPECT_EQ(LevelFolderName(0), u"level10");

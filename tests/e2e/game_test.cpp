@@ -360,4 +360,55 @@ TEST_F(GameRuns, MissingPicturesAndObjectsAreToldAndTheGameGoesOn) {
     EXPECT_GT(asked.difference(later, 0, 0, kWidth, kHeight), 0.5) << "the game stands still after the quit button";
 }
 
+// The longest quiet stretch, in seconds, of a 16-bit stereo recording between
+// its first sound and `untilSeconds` after it (a stretch quiet when no sample
+// of its 10 ms reaches 200 of 32767); -1 when the file is not such a
+// recording or holds no sound.
+double LongestQuietAfterFirstSound(const fs::path& wav, double untilSeconds) {
+    const std::string bytes = ReadText(wav);
+    constexpr size_t kHeader = 44;
+    if (bytes.size() < kHeader || bytes.compare(0, 4, "RIFF") != 0 || bytes[22] != 2 || bytes[34] != 16) return -1;
+    const int rate = int(uint8_t(bytes[24])) | int(uint8_t(bytes[25])) << 8 | int(uint8_t(bytes[26])) << 16;
+    const size_t window = size_t(rate) / 100, frames = (bytes.size() - kHeader) / 4;
+    auto loud = [&](size_t w) {
+        for (size_t i = w * window * 2; i < (w + 1) * window * 2; ++i) {
+            const int v = int16_t(uint8_t(bytes[kHeader + 2 * i]) | uint8_t(bytes[kHeader + 2 * i + 1]) << 8);
+            if (std::abs(v) >= 200) return true;
+        }
+        return false;
+    };
+    size_t w = 0;
+    const size_t windows = frames / window;
+    while (w < windows && !loud(w)) ++w;
+    if (w == windows) return -1;
+    const size_t end = std::min(windows, w + size_t(untilSeconds * 100));
+    size_t longest = 0, quiet = 0;
+    for (; w < end; ++w) {
+        quiet = loud(w) ? 0 : quiet + 1;
+        longest = std::max(longest, quiet);
+    }
+    return double(longest) / 100.0;
+}
+
+// Deaths, kill-alls and the clear stop the original's music, which starts
+// again from its beginning on a later two-second tick; music that plays on
+// only gives way. The level's music starts with it, and the recording is
+// read from there to the level's end.
+TEST_F(GameRuns, EnhancedMusicPlaysOnThroughALevelWithDeaths) {
+    const std::string level = "ARG:Level:15,Score:0,Lifes:1";
+    const std::string options = "--seed=4 --autoplay --screen=240x320 --stop-at-level=16 --audio=wav:";
+    const fs::path shots = KARROWEN_E2E_SHOTS;
+    const std::string log = run("music-enhanced", options + (shots / "music-enhanced.wav").string() + " --play=enhanced --exit-after=240000", level);
+    std::smatch ended;
+    ASSERT_TRUE(std::regex_search(log, ended, std::regex(R"(level 15 ended \(.*deaths (\d+), .*seconds ([\d.]+)\))"))) << log;
+    EXPECT_GE(std::stoi(ended[1]), 2) << log;
+    const double seconds = std::stod(ended[2]);
+    EXPECT_LE(LongestQuietAfterFirstSound(shots / "music-enhanced.wav", seconds - 0.2), 0.3);
+    EXPECT_GE(LongestQuietAfterFirstSound(shots / "music-enhanced.wav", seconds - 0.2), 0.0) << "the recording holds music";
+
+    // The same game in the original style: its deaths are heard as gaps.
+    run("music-original", options + (shots / "music-original.wav").string() + " --exit-after=60000", level);
+    EXPECT_GT(LongestQuietAfterFirstSound(shots / "music-original.wav", 60.0), 0.5);
+}
+
 }  // namespace

@@ -19,6 +19,7 @@ public:
     void playSound(std::u16string_view name) override { sounds.emplace_back(name); }
     bool isSoundPlaying(std::u16string_view name) override { return playing.count(std::u16string(name)) != 0; }
     void stopAllSounds() override { sounds.emplace_back(u"<stop>"); }
+    void stopEffectsAndDuckMusic(float) override { sounds.emplace_back(u"<duck>"); }
     void setSpriteText(std::u16string_view sprite, const std::u16string& text) override {
         texts[std::u16string(sprite)] = text;
     }

@@ -1,10 +1,12 @@
 // The rules of a level: items, keys, the hero's step, ghosts, goodtime,
 // popups, lives and the end of a level.
 
+#include <algorithm>
 #include <cmath>
 #include <set>
 #include <utility>
 
+#include "data/text_helpers.h"
 #include "game/game_view.h"
 #include "game/level_view.h"
 #include "game_fixture.h"
@@ -318,6 +320,100 @@ TEST_F(GameLevelTest, TheLastCountedItemClearsTheLevel) {
     while (outcome == LevelOutcome::Playing && frames < 100) outcome = level.afterDraw(0.125f), ++frames;
     EXPECT_EQ(outcome, LevelOutcome::Cleared);
     EXPECT_EQ(frames, 28);
+}
+
+TEST_F(GameLevelTest, TheEnhancedClearJinglesHopsAndCountsTheLevelsPointsWithinItsTime) {
+    GameLevel& level = makeLevel(3);
+    level.style = host::PlayStyle::Enhanced();
+    settleHero();
+    Item* last = FirstItemOf(level, kPickable);
+    ASSERT_NE(last, nullptr);
+    EatAllCountedBut(level, last);
+    level.eatAt(last->cell);
+    ASSERT_EQ(level.remaining(), 0);
+    EXPECT_EQ(host.sounds.back(), u"levelClear");
+    EXPECT_EQ(std::count(host.sounds.begin(), host.sounds.end(), u"<stop>"), 0) << "the music plays on";
+    float highest = 0.0f, time = 0.0f;
+    std::u16string counted;
+    LevelOutcome outcome = LevelOutcome::Playing;
+    while (outcome == LevelOutcome::Playing && time < 10.0f) {
+        frame(0.05f, 0);
+        highest = std::max(highest, level.hero().hop);
+        if (time > 1.0f && time < 1.1f) counted = host.texts[u"sptFlash"];
+        outcome = level.afterDraw(0.05f);
+        time += 0.05f;
+    }
+    EXPECT_EQ(outcome, LevelOutcome::Cleared);
+    EXPECT_NEAR(time, 3.5f, 0.06f) << "no longer than the original's wait";
+    EXPECT_GT(highest, 0.5f * GameLevel::kHopHeight) << "he hops";
+    const std::u16string all = u"+" + Decimal(level.hero().score);  // the level began at 0
+    EXPECT_EQ(host.texts[u"sptFlash"], all) << "the count ends on the level's points";
+    EXPECT_NE(counted, all) << "and got there by counting";
+    EXPECT_TRUE(host.shown[u"sptFlash"]);
+}
+
+TEST_F(GameLevelTest, MusicPlaysOnThroughDeathsAndKillsAndEatingIsHeardOnlyInTheEnhancedStyle) {
+    for (bool enhanced : {false, true}) {
+        host = RecordingHost();
+        GameLevel& level = makeLevel(3, 2);
+        level.style = enhanced ? host::PlayStyle::Enhanced() : host::PlayStyle::Original();
+        settleHero();
+        host.sounds.clear();
+        Item* pellet = FirstItemOf(level, kPickable);
+        ASSERT_NE(pellet, nullptr);
+        level.eatAt(pellet->cell);
+        level.eatAt(FirstItemOf(level, kSpeed)->cell);
+        level.killHero();
+        const std::vector<std::u16string> expected =
+            enhanced ? std::vector<std::u16string>{u"eat", u"<duck>", u"ghostKilled", u"<duck>", u"killed"}
+                     : std::vector<std::u16string>{u"<stop>", u"ghostKilled", u"<stop>", u"killed"};
+        EXPECT_EQ(host.sounds, expected) << (enhanced ? "enhanced" : "original");
+    }
+}
+
+TEST_F(GameLevelTest, AFairRespawnIsNearTheFallAndAsFarFromTheGhostsAsThePassagesAllow) {
+    // A corridor along row 1 from column 1 to 7 with a branch from (1, 4)
+    // to (3, 4).
+    GameRandom random(1);
+    Maze maze(9, 9, 1, random);
+    for (int y = 1; y <= 7; ++y) maze.setCell(1, y, 1);
+    for (int x = 2; x <= 3; ++x) maze.setCell(x, 4, 1);
+    const Cell fall{1, 2};
+    EXPECT_EQ(FairRespawnCell(maze, fall, {{1, 1}}, 2), (Cell{1, 4})) << "the farthest within reach";
+    EXPECT_EQ(FairRespawnCell(maze, fall, {{1, 1}}, 20), (Cell{1, 7})) << "6 steps beat the branch's 5";
+    EXPECT_EQ(FairRespawnCell(maze, fall, {{1, 1}, {1, 7}}, 20), (Cell{3, 4})) << "between two ghosts, the branch";
+    EXPECT_EQ(FairRespawnCell(maze, {1, 5}, {{3, 4}}, 20), (Cell{1, 7})) << "of two ends 5 steps away, the nearer";
+    EXPECT_EQ(FairRespawnCell(maze, {1, 4}, {{1, 1}, {1, 7}, {3, 4}}, 1), (Cell{1, 4})) << "his own cell when it is best";
+
+    // In a level: the original hero drops where he fell, the fair one away
+    // from the ghosts that stand round it.
+    for (bool fair : {false, true}) {
+        GameLevel& level = makeLevel(12, 3, 77);
+        level.style.respawn = fair;
+        settleHero();
+        Hero& hero = level.hero();
+        const Cell fell = hero.cell;
+        for (int d = 0; d < 4; ++d) {
+            Ghost& ghost = *level.ghosts()[size_t(d)];
+            ghost.appear(0.0f, level.maze().cell(fell.step(d)) == 1 ? fell.step(d) : fell, 0.0f);
+        }
+        level.killHero();
+        for (int i = 0; i < 60 && (hero.dying || hero.visible); ++i) frame(0.05f, 0);
+        ASSERT_FALSE(hero.visible);
+        std::vector<Cell> ghosts{level.ghostHome};
+        for (auto& ghost : level.ghosts())
+            if (ghost->visible) ghosts.push_back(ghost->cell);
+        const std::vector<int> threat = level.maze().stepsFrom(ghosts);
+        level.reviveTick();
+        ASSERT_TRUE(hero.visible);
+        if (!fair) {
+            EXPECT_EQ(hero.cell, fell);
+            continue;
+        }
+        EXPECT_LE(level.maze().stepsFrom({fell})[level.maze().indexOf(hero.cell)], GameLevel::kRespawnReach);
+        EXPECT_GE(threat[level.maze().indexOf(hero.cell)], 3) << "no ghost within two steps";
+        EXPECT_GT(threat[level.maze().indexOf(hero.cell)], threat[level.maze().indexOf(fell)]);
+    }
 }
 
 TEST_F(GameLevelTest, ANinthPopupReusesTheOldest) {

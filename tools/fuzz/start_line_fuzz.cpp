@@ -27,6 +27,7 @@ public:
     void playSound(std::u16string_view) override {}
     bool isSoundPlaying(std::u16string_view) override { return false; }
     void stopAllSounds() override {}
+    void stopEffectsAndDuckMusic(float) override {}
     void setSpriteText(std::u16string_view, const std::u16string&) override {}
     void setSpriteVisible(std::u16string_view, bool) override {}
     void heroAppeared() override {}

@@ -127,6 +127,42 @@ StereoSignal ExtraLifeFanfare() {
     return fanfare;
 }
 
+Signal EatBlip() {
+    // Heard twice a second or more, so it stays small: a rounded pluck that
+    // bends up a fourth and is gone in 70 ms, well under the music.
+    Signal blip = Sweep(0.07, kEffectRate, {1, 0.15f}, [](double t) { return 660 * (1 + 0.33 * std::min(1.0, t / 0.025)); },
+                        [](double t) { return AttackDecay(t, 0.004, 0.018); });
+    LowPass soft(2500, kEffectRate);
+    for (float& v : blip) v = soft.process(v);
+    FadeEnds(blip, int(kEffectRate * 0.002), int(kEffectRate * 0.015));
+    Normalize(blip, 0.3f);
+    return blip;
+}
+
+StereoSignal ClearJingle() {
+    // C E G C' rising quickly, an answer of G' and E', then a held C major
+    // chord spread across both sides: done within 1.5 s.
+    StereoSignal jingle;
+    const int run[] = {3, 7, 10, 15, 22, 19};
+    const double at[] = {0.0, 0.09, 0.18, 0.27, 0.45, 0.6};
+    for (int i = 0; i < 6; ++i) {
+        const float right = float(i) / 5.0f;
+        Signal note = Chime(NoteHz(run[i]), 0.3, 0.07);
+        AddInto(jingle.left, note, at[i], kEffectRate, 1.0f - 0.5f * right);
+        AddInto(jingle.right, note, at[i], kEffectRate, 0.5f + 0.5f * right);
+    }
+    auto held = [](double hz) {
+        return Sweep(0.7, kEffectRate, {1, 0.3f, 0.1f}, [=](double t) { return hz * (1 + 0.005 * std::sin(kTwoPi * 5 * t)); },
+                     [](double t) { return AttackDecay(t, 0.01, 0.3, 0.0f) * std::min(1.0, (0.7 - t) * 6); });
+    };
+    AddInto(jingle.left, held(NoteHz(15)), 0.75, kEffectRate, 0.7f);
+    AddInto(jingle.left, held(NoteHz(10)), 0.75, kEffectRate, 0.5f);
+    AddInto(jingle.right, held(NoteHz(19)), 0.75, kEffectRate, 0.7f);
+    AddInto(jingle.right, held(NoteHz(3)), 0.75, kEffectRate, 0.5f);
+    Finish(jingle, kEffectRate);
+    return jingle;
+}
+
 Signal Interleave(const StereoSignal& stereo) {
     Signal out;
     out.reserve(stereo.left.size() * 2);

@@ -20,6 +20,8 @@ Signal CaughtWail();         // "killed": a wobbling fall and a low knock, kEffe
 Signal GhostZap();           // "ghostKilled": a quick rising zap, kSmallEffectRate
 StereoSignal PowerUpChime(); // "goodtime": a rising chime that swings across, kEffectRate
 StereoSignal ExtraLifeFanfare();  // "eatspecial": a short fanfare on a held chord, kEffectRate
+Signal EatBlip();            // "eat": a soft, short pluck for an ordinary item, kEffectRate
+StereoSignal ClearJingle();  // "levelClear": a bright two-bar jingle for a cleared level, kEffectRate
 
 // Interleaves two channels of equal length.
 Signal Interleave(const StereoSignal& stereo);

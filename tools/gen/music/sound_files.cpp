@@ -29,6 +29,8 @@ std::vector<SoundFile> MakeEffectFiles() {
         {"ghostKilled.wav", EncodeWavPcm8(ToUnsigned8(GhostZap()), 1, kSmallEffectRate)},
         {"goodtime.wav", EncodeWavPcm16(ToSigned16(Interleave(PowerUpChime())), 2, kEffectRate)},
         {"eatspecial.wav", AdpcmWav(Interleave(ExtraLifeFanfare()), 2, kEffectRate)},
+        {"eat.wav", EncodeWavPcm16(ToSigned16(EatBlip()), 1, kEffectRate)},
+        {"levelclear.wav", AdpcmWav(Interleave(ClearJingle()), 2, kEffectRate)},
     };
 }
 
