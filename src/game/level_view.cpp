@@ -144,11 +144,11 @@ constexpr int kCoveringAlpha = 150;
 // A solid triangle with a dark rim whose tip is at (x, y), `size` pixels
 // long, pointing down (3), left (2) or right (0).
 void FillArrow(FrameBuffer& target, int x, int y, int size, int direction, uint32_t colour) {
+    // The rim first, a pixel wider all round, then the colour inside it.
     for (int rim = 1; rim >= 0; --rim) {
         const uint32_t paint = rim ? 0x101018u : colour;
-        const int length = size + rim * 2;
-        for (int k = rim ? 0 : 2; k < length; ++k) {
-            const int half = k * 2 / 3;
+        for (int k = rim ? 0 : 2; k < size + rim; ++k) {
+            const int half = std::max(0, k * 2 / 3 - 1 + rim);
             if (direction == 3) fill(target, paint, x - half, y - k, 2 * half + 1, 1, true);
             else if (direction == 2) fill(target, paint, x + k, y - half, 1, 2 * half + 1, true);
             else fill(target, paint, x - k, y - half, 1, 2 * half + 1, true);
@@ -368,7 +368,7 @@ void LevelView::drawGhostsNearby(const GameLevel& level, Camera& camera, FrameBu
     camera.getViewport(w, h);
     const float f = float(camera.focalLength());
     const float reach = kNearCells * level.maze().cellX();
-    const int size = std::max(6, w / 24);
+    const int size = std::max(8, w / 16);
     for (size_t i = 0; i < level.ghosts().size(); ++i) {
         const Ghost& ghost = *level.ghosts()[i];
         if (!ghost.visible || ghost.dying) continue;
@@ -377,9 +377,11 @@ void LevelView::drawGhostsNearby(const GameLevel& level, Camera& camera, FrameBu
         Vector3 c = ghost.position;
         camera.toCameraSpace(c);
         const bool inFront = c.z > camera.nearDistance;
-        const int sx = inFront ? w / 2 + int(c.x * f / c.z) : (c.x < 0.0f ? -1 : w);
-        const int sy = inFront ? h / 2 - int(c.y * f / c.z) : h;
-        if (sx >= 0 && sx < w && sy < bottom) continue;
+        const int sx = inFront ? w / 2 + int(c.x * f / c.z) : (c.x < 0.0f ? -w : 2 * w);
+        const int sy = inFront ? h / 2 - int(c.y * f / c.z) : 2 * h;
+        // Shown while at least about a quarter of it is on the screen above the bar.
+        const int half = inFront ? int(0.25f * ghost.height() * f / c.z) : 0;
+        if (sx + half >= 0 && sx - half < w && sy - half < bottom) continue;
         const uint32_t colour = ghost.fright == Fright::Scared ? kScaredBody
                                 : ghost.fright == Fright::Pale ? kPaleBody
                                 : style_.ghosts ? kGhostBodies[i % std::size(kGhostBodies)]
