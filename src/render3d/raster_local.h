@@ -110,8 +110,11 @@ struct RasterState {
     int32_t faceRx = 0, faceRy = 0;
 };
 
-// Picks the span filler for the state's mode, texture, fog and alpha texture.
-SpanFiller ChooseSpanFiller(const RasterState& state);
+// Picks the span filler for the state's mode, texture, fog and alpha texture;
+// a vector loop where the processor has one, unless `vectorised` is false.
+SpanFiller ChooseSpanFiller(const RasterState& state, bool vectorised = true);
+// Whether some span fillers run a vector loop on this processor.
+bool VectorSpansAvailable();
 // Sets up and fills one triangle of projected vertices (wire-frame materials
 // draw their edges instead).
 void DrawTriangle(const RasterState& state, const Vertex& p0, const Vertex& p1, const Vertex& p2);

@@ -9,11 +9,21 @@
 
 #include "render3d/raster_local.h"
 
+// Plain textured spans, the bulk of a maze frame, also have an AVX2 loop that
+// eight pixels at a time does exactly what the scalar loop does; the processor
+// is asked at run time.
+#if defined(__x86_64__) && defined(__GNUC__) && !defined(__EMSCRIPTEN__)
+#define KARROWEN_VECTOR_SPANS 1
+#include <immintrin.h>
+#endif
+
 namespace raster {
 namespace {
 
 struct Rgb565 {
     using Pixel = uint16_t;
+    static constexpr int kRShift = 11, kGShift = 5;
+    static constexpr int kRMask = 31, kGMask = 63, kBMask = 31;
     static int r(uint32_t c) { return int(c >> 11) & 31; }
     static int g(uint32_t c) { return int(c >> 5) & 63; }
     static int b(uint32_t c) { return int(c) & 31; }
@@ -30,6 +40,8 @@ struct Rgb565 {
 
 struct Rgb888 {
     using Pixel = uint32_t;
+    static constexpr int kRShift = 16, kGShift = 8;
+    static constexpr int kRMask = 255, kGMask = 255, kBMask = 255;
     static int r(uint32_t c) { return int(c >> 16) & 255; }
     static int g(uint32_t c) { return int(c >> 8) & 255; }
     static int b(uint32_t c) { return int(c) & 255; }
@@ -249,6 +261,127 @@ void FillFull(const RasterState& shared, const HalfSpans& h) {
     else FillRowsOf<F, Mode, Textured, Fog, AlphaTex, false>(st, h);
 }
 
+#ifdef KARROWEN_VECTOR_SPANS
+#define KARROWEN_AVX2 __attribute__((target("avx2")))
+
+KARROWEN_AVX2 inline __m256i Channel8(__m256i c, int shift, int mask) {
+    return _mm256_and_si256(_mm256_srli_epi32(c, shift), _mm256_set1_epi32(mask));
+}
+
+KARROWEN_AVX2 inline __m256i MixChannel8(__m256i from, __m256i to, __m256i t, int shift, int mask) {
+    const __m256i a = Channel8(from, shift, mask), b = Channel8(to, shift, mask);
+    return _mm256_add_epi32(b, _mm256_srai_epi32(_mm256_mullo_epi32(_mm256_sub_epi32(a, b), t), 8));
+}
+
+// Mix<F> on eight pixels: to + (from - to) * t >> 8 per channel.
+template <typename F>
+KARROWEN_AVX2 inline __m256i Mix8(__m256i from, __m256i to, __m256i t) {
+    const __m256i r = MixChannel8(from, to, t, F::kRShift, F::kRMask);
+    const __m256i g = MixChannel8(from, to, t, F::kGShift, F::kGMask);
+    const __m256i b = MixChannel8(from, to, t, 0, F::kBMask);
+    return _mm256_or_si256(_mm256_or_si256(_mm256_slli_epi32(r, F::kRShift), _mm256_slli_epi32(g, F::kGShift)), b);
+}
+
+// start, start + step, ... start + 7 * step, wrapping as the scalar accumulators do.
+KARROWEN_AVX2 inline __m256i Ramp8(uint32_t start, uint32_t step) {
+    const __m256i lane = _mm256_setr_epi32(0, 1, 2, 3, 4, 5, 6, 7);
+    return _mm256_add_epi32(_mm256_set1_epi32(int(start)), _mm256_mullo_epi32(lane, _mm256_set1_epi32(int(step))));
+}
+
+// FullSpan of shading mode 1, textured, without an alpha texture, eight pixels
+// a step; the last few pixels go through the scalar loop.
+template <typename F, bool Fog, bool DepthWrite>
+KARROWEN_AVX2 void TexturedSpan8(const RasterState& st, int y, int x0, int x1, Attributes p, const Attributes& g) {
+    using Pixel = typename F::Pixel;
+    const Pixel* tex = static_cast<const Pixel*>(st.texture.texels);
+    Pixel* out = reinterpret_cast<Pixel*>(st.pixels + intptr_t(y) * st.pitch);
+    uint32_t* zb = st.depth + intptr_t(y) * st.depthPitch;
+    __m256i z = Ramp8(p.z, g.z), u = Ramp8(p.u, g.u), v = Ramp8(p.v, g.v);
+    const __m256i dz = _mm256_set1_epi32(int(g.z * 8)), du = _mm256_set1_epi32(int(g.u * 8)),
+                  dv = _mm256_set1_epi32(int(g.v * 8));
+    const __m256i sign = _mm256_set1_epi32(INT32_MIN);
+    const __m256i uMask = _mm256_set1_epi32(int(st.texture.uMask)), vMask = _mm256_set1_epi32(int(st.texture.vMask));
+    const __m128i pitchShift = _mm_cvtsi32_si128(st.texture.pitchShift);
+    const __m256i key = _mm256_set1_epi32(int(st.transparent));
+    // A 16-bit texel is gathered as the low half of 32 bits; the last texel's
+    // upper half would lie past the picture, so it is read on its own.
+    const uint32_t lastTexel = st.texture.uMask + (st.texture.vMask << st.texture.pitchShift);
+    const __m256i last = _mm256_set1_epi32(int(lastTexel));
+    int x = x0;
+    for (; x + 7 <= x1; x += 8, z = _mm256_add_epi32(z, dz), u = _mm256_add_epi32(u, du), v = _mm256_add_epi32(v, dv)) {
+        const __m256i depth = _mm256_loadu_si256(reinterpret_cast<const __m256i*>(zb + x));
+        const __m256i nearer = _mm256_cmpgt_epi32(_mm256_xor_si256(depth, sign), _mm256_xor_si256(z, sign));
+        if (_mm256_testz_si256(nearer, nearer)) continue;
+        const __m256i at = _mm256_add_epi32(
+            _mm256_and_si256(_mm256_srli_epi32(u, 16), uMask),
+            _mm256_sll_epi32(_mm256_and_si256(_mm256_srli_epi32(v, 16), vMask), pitchShift));
+        __m256i texel;
+        if constexpr (sizeof(Pixel) == 4) {
+            texel = _mm256_mask_i32gather_epi32(_mm256_setzero_si256(), reinterpret_cast<const int*>(tex), at, nearer, 4);
+        } else {
+            const __m256i atLast = _mm256_and_si256(_mm256_cmpeq_epi32(at, last), nearer);
+            texel = _mm256_mask_i32gather_epi32(_mm256_setzero_si256(), reinterpret_cast<const int*>(tex), at,
+                                                _mm256_andnot_si256(atLast, nearer), 2);
+            texel = _mm256_and_si256(texel, _mm256_set1_epi32(0xFFFF));
+            if (!_mm256_testz_si256(atLast, atLast))
+                texel = _mm256_blendv_epi8(texel, _mm256_set1_epi32(tex[lastTexel]), atLast);
+        }
+        const __m256i draw = _mm256_andnot_si256(_mm256_cmpeq_epi32(texel, key), nearer);
+        if (_mm256_testz_si256(draw, draw)) continue;
+        __m256i c = texel;
+        if constexpr (Fog) {
+            const __m256i zi = _mm256_srai_epi32(z, 16);
+            const __m256i back = _mm256_set1_epi32(st.fogBack);
+            const __m256i beyond = _mm256_cmpgt_epi32(zi, back);
+            const __m256i inFog = _mm256_andnot_si256(beyond, _mm256_cmpgt_epi32(zi, _mm256_set1_epi32(st.fogFront)));
+            if (!_mm256_testz_si256(inFog, inFog)) {
+                // (back - zi) * factor stays below 65536 where zi lies inside the fog.
+                const __m256i t = _mm256_srai_epi32(
+                    _mm256_mullo_epi32(_mm256_sub_epi32(back, zi), _mm256_set1_epi32(st.fogFactor)), 8);
+                c = _mm256_blendv_epi8(c, Mix8<F>(c, _mm256_set1_epi32(int(st.fogColour)), t), inFog);
+            }
+            c = _mm256_blendv_epi8(c, _mm256_set1_epi32(int(st.fogEndColour)), beyond);
+        }
+        if constexpr (sizeof(Pixel) == 4) {
+            _mm256_maskstore_epi32(reinterpret_cast<int*>(out + x), draw, c);
+        } else {
+            // Eight 16-bit pixels: the lanes packed in order, blended into the row.
+            const __m256i packed = _mm256_permute4x64_epi64(_mm256_packus_epi32(c, c), 0x08);
+            const __m256i mask = _mm256_permute4x64_epi64(_mm256_packs_epi32(draw, draw), 0x08);
+            __m128i* row = reinterpret_cast<__m128i*>(out + x);
+            _mm_storeu_si128(row, _mm_blendv_epi8(_mm_loadu_si128(row), _mm256_castsi256_si128(packed),
+                                                  _mm256_castsi256_si128(mask)));
+        }
+        if constexpr (DepthWrite) _mm256_maskstore_epi32(reinterpret_cast<int*>(zb + x), draw, z);
+    }
+    if (x <= x1) {
+        Advance(p, g, x - x0);
+        FullSpan<F, 1, true, Fog, false, DepthWrite>(st, y, x, x1, p, g);
+    }
+}
+
+template <typename F, bool Fog, bool DepthWrite>
+void TexturedRows8(const RasterState& st, const HalfSpans& h) {
+    const Attributes g = h.gradient;
+    WalkRows(st, h, [&](int y, int x0, int x1, Attributes p) {
+        if (Fog && SpanBeforeFog(st, p.z, g.z, x1 - x0)) TexturedSpan8<F, false, DepthWrite>(st, y, x0, x1, p, g);
+        else TexturedSpan8<F, Fog, DepthWrite>(st, y, x0, x1, p, g);
+    });
+}
+
+template <typename F, bool Fog>
+void FillTextured8(const RasterState& shared, const HalfSpans& h) {
+    const RasterState st = shared;
+    if (st.depthWrite || st.fastPath) TexturedRows8<F, Fog, true>(st, h);
+    else TexturedRows8<F, Fog, false>(st, h);
+}
+
+bool HasAvx2() {
+    static const bool has = __builtin_cpu_supports("avx2");
+    return has;
+}
+#endif
+
 template <typename F, int Mode, bool Textured>
 SpanFiller PickFog(bool fog, bool alphaTexture) {
     if (fog) return alphaTexture ? FillFull<F, Mode, Textured, true, true> : FillFull<F, Mode, Textured, true, false>;
@@ -262,7 +395,13 @@ SpanFiller PickTextured(const RasterState& st) {
 }
 
 template <typename F>
-SpanFiller PickMode(const RasterState& st) {
+SpanFiller PickMode(const RasterState& st, bool vectorised) {
+#ifdef KARROWEN_VECTOR_SPANS
+    if (vectorised && HasAvx2() && st.mode == 1 && st.textured && !st.alphaTexture)
+        return st.fog ? FillTextured8<F, true> : FillTextured8<F, false>;
+#else
+    (void)vectorised;
+#endif
     if (st.fastPath) return FillFast<F>;
     switch (st.mode) {
         case 2: return PickTextured<F, 2>(st);
@@ -275,8 +414,16 @@ SpanFiller PickMode(const RasterState& st) {
 
 }  // namespace
 
-SpanFiller ChooseSpanFiller(const RasterState& state) {
-    return state.bitsPerPixel == 32 ? PickMode<Rgb888>(state) : PickMode<Rgb565>(state);
+SpanFiller ChooseSpanFiller(const RasterState& state, bool vectorised) {
+    return state.bitsPerPixel == 32 ? PickMode<Rgb888>(state, vectorised) : PickMode<Rgb565>(state, vectorised);
+}
+
+bool VectorSpansAvailable() {
+#ifdef KARROWEN_VECTOR_SPANS
+    return HasAvx2();
+#else
+    return false;
+#endif
 }
 
 uint32_t ModulateColour(int bitsPerPixel, uint32_t light, uint32_t colour) {
