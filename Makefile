@@ -73,14 +73,17 @@ fuzz-long: setup
 	@cmake --build $(FUZZ_BUILD) -j $(JOBS) --target fuzz_all
 	@nice -n 5 python3 tools/fuzz/fuzz_long.py $(FUZZ_BUILD) $(LONG_FUZZ_SECONDS)
 
-# Mutation testing of one module, not part of `make test`: the share of small
-# faults its tests catch. MODULE=data|gif|modplayer|spanfill|window|game;
-# SAMPLE mutants per file, SEED for the sample, FILTER a gtest filter or
-# CTEST a ctest -R expression to run fewer tests per mutant; KEEP_KILLED=1
-# reuses earlier kills of the same mutants (sound while tests are only added).
+# Mutation testing, not part of `make test`: the share of small faults the
+# tests catch, per module, with a table at the end. MODULE=all (the default)
+# or some of data,gif,modplayer,spanfill,window,game,render3d,mixer,canvas,
+# hostinput joined by commas; SAMPLE mutants per file, SEED for the sample,
+# FILTER a gtest filter or CTEST a ctest -R expression to run fewer tests per
+# mutant; KEEP_KILLED=1 reuses earlier kills of the same mutants (sound while
+# tests are only added).
 MUTATE_BUILD ?= build-f
 SAMPLE ?= 40
 SEED   ?= karrowen
+MODULE ?= all
 mutate: setup
 	@nice -n 10 python3 tools/mutate/mutate.py $(MODULE) --build $(MUTATE_BUILD) --sample $(SAMPLE) --seed $(SEED) \
 	  $(if $(FILTER),--filter '$(FILTER)') $(if $(CTEST),--ctest '$(CTEST)') $(if $(KEEP_KILLED),--keep-killed)

@@ -23,38 +23,61 @@ std::u16string Get(PropertyFile& file, std::u16string_view key) {
 
 // ---- Line syntax ------------------------------------------------------------------------
 
-TEST(PropertySyntax, CommentBlankAndEntryWriteBackAsTheSameLines) {
+// One file's bytes, read: what it writes back and its entries in order.
+struct SyntaxCase {
+    const char* name;
+    std::string bytes;
+    std::u16string written;
+    std::vector<std::pair<std::u16string, std::u16string>> entries;
+};
+
+const SyntaxCase kSyntax[] = {
+    // Lines are trimmed before they are told apart.
+    {"CommentBlankAndEntry", "  # settings\n \t\na = 1\n", u"# settings\n\na=1\n", {{u"a", u"1"}}},
+    // A line without "=" is dropped, even one left so by a cut comment.
+    {"TrailingCommentCutAtTheLastDoubleSlash",
+     "url=x//y//z\nplain = value // note\n// only a comment\nnonsense\n",
+     u"url=x//y\nplain=value\n", {{u"url", u"x//y"}, {u"plain", u"value"}}},
+    // Blanks before a continuing "\" stay: only the joined line's ends are trimmed.
+    {"ContinuationJoinsTrimmedLines", "path=a\\\n  b\nlist = x:1, \\\n\t y:2 \\\n  , z:3\nnext=1\n",
+     u"path=ab\nlist=x:1, y:2 , z:3\nnext=1\n", {{u"path", u"ab"}, {u"list", u"x:1, y:2 , z:3"}, {u"next", u"1"}}},
+    {"ContinuationWithNothingAfter", "a=1\\", u"a=1\\\n", {{u"a", u"1\\"}}},
+    {"WindowsLineBreaksAndByteOrderMark", "\xEF\xBB\xBFkey=v\r\n# c\r\n\r\nb=2\r\n", u"key=v\n# c\n\nb=2\n",
+     {{u"key", u"v"}, {u"b", u"2"}}},
+    {"ZeroCharacterEndsItsLine", std::string("a=1\0junk\nb=2\n", 13), u"a=1\nb=2\n", {{u"a", u"1"}, {u"b", u"2"}}},
+    {"OverlongLineReadInChunksOf2047", "long=" + std::string(3000, 'v') + "\nafter=1\n",
+     u"long=" + std::u16string(2042, u'v') + u"\nafter=1\n",
+     {{u"long", std::u16string(2042, u'v')}, {u"after", u"1"}}},
+    {"KeysNamedLikePseudoEntriesAreRefused",
+     "# c\n_COMMENT_LINE_0=x\nmy_EMPTY_LINE_=y\ndir=_EMPTY_LINE_\n{dir}=z\na=1\n",
+     u"# c\ndir=_EMPTY_LINE_\na=1\n", {{u"dir", u"_EMPTY_LINE_"}, {u"a", u"1"}}},
+};
+
+class PropertySyntax : public ::testing::TestWithParam<SyntaxCase> {};
+
+TEST_P(PropertySyntax, ReadsEntriesAndWritesBackTheLines) {
+    const SyntaxCase& c = GetParam();
     PropertyFile file;
-    file.loadText(u"  # settings\n \t\na = 1\n");
-    EXPECT_EQ(file.count(), 3);
-    EXPECT_EQ(file.dataKeyCount(), 1);
-    EXPECT_EQ(file.serialize(), u"# settings\n\na=1\n") << "lines are trimmed before they are told apart";
+    std::vector<std::u16string> keys;
+    file.loadBytes(reinterpret_cast<const uint8_t*>(c.bytes.data()), c.bytes.size(), &keys);
+    EXPECT_EQ(file.serialize(), c.written);
+    std::vector<std::u16string> expectedKeys;
+    for (const auto& [key, value] : c.entries) {
+        expectedKeys.push_back(key);
+        EXPECT_EQ(Raw(file, key), value) << host::ToUtf8(key);
+    }
+    EXPECT_EQ(file.dataKeys(), expectedKeys);
+    EXPECT_EQ(keys, expectedKeys);
+    EXPECT_EQ(file.dataKeyCount(), int(expectedKeys.size()));
+}
+
+INSTANTIATE_TEST_SUITE_P(Lines, PropertySyntax, ::testing::ValuesIn(kSyntax),
+                         [](const auto& info) { return std::string(info.param.name); });
+
+TEST(PropertyLoading, BlankLinesCanBeSkippedAndTheFirstDefinitionKept) {
     PropertyFile skipping;
     skipping.loadText(u"a=1\n   \n\t\nb=2\n", nullptr, true);
     EXPECT_EQ(skipping.serialize(), u"a=1\nb=2\n");
-}
-
-TEST(PropertySyntax, TrailingCommentIsCutAtTheLastDoubleSlash) {
-    PropertyFile file;
-    file.loadText(u"url=x//y//z\nplain = value // note\n// only a comment\n");
-    EXPECT_EQ(Raw(file, u"url"), u"x//y");
-    EXPECT_EQ(Raw(file, u"plain"), u"value");
-    EXPECT_EQ(file.count(), 2);  // the "//" line had no "=" left and is dropped
-}
-
-TEST(PropertySyntax, ContinuationJoinsTrimmedLines) {
-    PropertyFile file;
-    file.loadText(u"path=a\\\n  b\nlist = x:1, \\\n\t y:2 \\\n  , z:3\nnext=1\n");
-    EXPECT_EQ(Raw(file, u"path"), u"ab");
-    // Blanks before a continuing "\" stay: only the joined line's ends are trimmed.
-    EXPECT_EQ(Raw(file, u"list"), u"x:1, y:2 , z:3");
-    EXPECT_EQ(Raw(file, u"next"), u"1");
-    PropertyFile last;
-    last.loadText(u"a=1\\");
-    EXPECT_EQ(Raw(last, u"a"), u"1\\") << "nothing to continue with";
-}
-
-TEST(PropertySyntax, KeepFirstChoosesWhichDefinitionWins) {
     PropertyFile first, last;
     std::vector<std::u16string> keys;
     first.loadText(u"k=one\nk=two\n", &keys, false, true);
@@ -63,52 +86,11 @@ TEST(PropertySyntax, KeepFirstChoosesWhichDefinitionWins) {
     EXPECT_EQ(Raw(last, u"k"), u"two");
     EXPECT_EQ(first.count(), 1);
     EXPECT_EQ(keys, (std::vector<std::u16string>{u"k", u"k"}));
+    first.set(u"_COMMENT_LINE_7", u"v");
+    EXPECT_EQ(first.serialize(), u"k=one\n") << "a pseudo-entry's name is refused";
 }
 
-TEST(PropertySyntax, KeyListSkipsPseudoEntriesAndDroppedLines) {
-    PropertyFile file;
-    std::vector<std::u16string> keys;
-    file.loadText(u"# c\nb=1\nnonsense\n\na=2\n", &keys);
-    EXPECT_EQ(keys, (std::vector<std::u16string>{u"b", u"a"}));
-    EXPECT_EQ(file.dataKeys(), keys);
-    EXPECT_EQ(file.dataKeyCount(), 2);
-    EXPECT_EQ(file.count(), 4);
-}
-
-TEST(PropertySyntax, KeysNamedLikePseudoEntriesAreRefused) {
-    PropertyFile file;
-    file.loadText(u"# c\n_COMMENT_LINE_0=x\nmy_EMPTY_LINE_=y\ndir=_EMPTY_LINE_\n{dir}=z\na=1\n");
-    file.set(u"_COMMENT_LINE_7", u"v");
-    EXPECT_EQ(file.dataKeys(), (std::vector<std::u16string>{u"dir", u"a"}));
-    EXPECT_EQ(file.dataKeyCount(), 2);
-    EXPECT_EQ(file.serialize(), u"# c\ndir=_EMPTY_LINE_\na=1\n");
-}
-
-TEST(PropertySyntax, WindowsLineBreaksAndByteOrderMarkReadLikePlainText) {
-    PropertyFile file;
-    const std::string bytes = "\xEF\xBB\xBFkey=v\r\n# c\r\n\r\nb=2\r\n";
-    file.loadBytes(reinterpret_cast<const uint8_t*>(bytes.data()), bytes.size());
-    EXPECT_EQ(Raw(file, u"key"), u"v");
-    EXPECT_EQ(file.serialize(), u"key=v\n# c\n\nb=2\n");
-}
-
-TEST(PropertySyntax, ZeroCharacterEndsItsLine) {
-    PropertyFile file;
-    const std::string bytes("a=1\0junk\nb=2\n", 13);
-    file.loadBytes(reinterpret_cast<const uint8_t*>(bytes.data()), bytes.size());
-    EXPECT_EQ(Raw(file, u"a"), u"1");
-    EXPECT_EQ(Raw(file, u"b"), u"2");
-}
-
-TEST(PropertySyntax, OverlongLineIsReadInChunksOf2047) {
-    std::u16string value(3000, u'v');
-    PropertyFile file;
-    file.loadText(u"long=" + value + u"\nafter=1\n");
-    EXPECT_EQ(Raw(file, u"long"), value.substr(0, 2042));  // 2047 minus "long="
-    EXPECT_EQ(Raw(file, u"after"), u"1");
-}
-
-TEST(PropertySyntax, CommentWithoutLineBreakCannotSwallowTheNextEntry) {
+TEST(PropertyLoading, CommentWithoutLineBreakCannotSwallowTheNextEntry) {
     PropertyFile file;
     file.loadText(u"a=1\n#last");
     file.set(u"b", u"2");

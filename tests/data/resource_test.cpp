@@ -327,6 +327,9 @@ TEST_F(ResourceLayer, MemberNamesCannotLeaveTheTemporaryFolder) {
     EXPECT_EQ(ExtractMember(archive, u"..\\..\\backslash.txt", folder), 0);
     EXPECT_EQ(ExtractMember(archive, u"sub/../../up.txt", folder), 0);
     EXPECT_LT(ExtractMember(archive, u"..", folder), 0);
+    // The folder itself or its parent is never a member's name, even where
+    // creating it would not fail.
+    for (const char16_t* name : {u"", u".", u".."}) EXPECT_EQ(FlattenMemberName(name), u"");
     EXPECT_EQ(ReadFile(tempFolderPath() / ".._escape.txt"), "1");
     EXPECT_EQ(ReadFile(tempFolderPath() / "_absolute.txt"), "2");
     EXPECT_EQ(ReadFile(tempFolderPath() / ".._.._backslash.txt"), "3");

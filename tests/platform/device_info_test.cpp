@@ -2,7 +2,7 @@
 
 #include <gtest/gtest.h>
 
-#include "platform/host_fixture.h"
+#include "support/test_host.h"
 
 namespace {
 
@@ -11,7 +11,7 @@ struct Mapping {
     int designW, designH, scale, offsetX, offsetY, contentW, contentH;
 };
 
-class DesignMapping : public HostTest, public ::testing::WithParamInterface<Mapping> {};
+class DesignMapping : public testhost::HostTest, public ::testing::WithParamInterface<Mapping> {};
 
 TEST_P(DesignMapping, MapsTheDesignOntoTheScreen) {
     const Mapping& m = GetParam();
@@ -49,10 +49,10 @@ TEST(ScaleToScreen, RoundsToNearest) {
     Design().scale = 65536;
 }
 
-class DetectDeviceTest : public HostTest {};
+class DetectDeviceTest : public testhost::HostTest {};
 
 TEST_F(DetectDeviceTest, ReadsTheProfile) {
-    start("vga");
+    start({.profile = "vga"});
     EXPECT_EQ(Device().screenWidth, 240);
     EXPECT_EQ(Device().rawWidth, 480);
     EXPECT_TRUE(Device().highResolution);
@@ -60,17 +60,17 @@ TEST_F(DetectDeviceTest, ReadsTheProfile) {
     EXPECT_FALSE(Device().hasKeyboard);
     EXPECT_FALSE(Device().keypadOnly);
 
-    start("desktop");
+    start({.profile = "desktop"});
     // The same pixel count as the screen is not high resolution.
     EXPECT_EQ(Device().rawWidth * Device().rawHeight, Device().screenWidth * Device().screenHeight);
     EXPECT_FALSE(Device().highResolution);
     EXPECT_EQ(Design().scale, 131072);
 
-    start("rotated");
+    start({.profile = "rotated"});
     EXPECT_EQ(Device().startOrientation, 1);
     EXPECT_EQ(Design().screenClass, 2);
 
-    start("ipaq-h3800");
+    start({.profile = "ipaq-h3800"});
     EXPECT_EQ(Device().startOrientation, 0);  // systems before version 4 report none
     EXPECT_EQ(Device().rawWidth, 0);
 }

@@ -2,11 +2,11 @@
 
 #include <gtest/gtest.h>
 
-#include "platform/host_fixture.h"
+#include "support/test_host.h"
 
 namespace {
 
-class FrameTimerTest : public HostTest {};
+class FrameTimerTest : public testhost::HostTest {};
 
 TEST_F(FrameTimerTest, FixedStepCountsASlowFrameAsOnePeriod) {
     FrameTimer timer;

@@ -16,8 +16,8 @@
 #include <optional>
 #include <vector>
 
-#include "host_fixture.h"
 #include "platform/host/instance_channel.h"
+#include "support/test_host.h"
 
 namespace {
 
@@ -73,15 +73,13 @@ std::optional<Reply> Exchange(const std::string& path, const std::string& bytes)
     return reply;
 }
 
-class InstanceChannel : public HostTest {
+class InstanceChannel : public testhost::HostTest {
 protected:
     void SetUp() override {
-        std::string pattern = (fs::temp_directory_path() / "karrowen-channel-XXXXXX").string();
-        ASSERT_NE(::mkdtemp(pattern.data()), nullptr);
-        runtime_ = pattern;
+        runtime_ = scratch.path();
         if (const char* old = std::getenv("XDG_RUNTIME_DIR")) oldRuntime_ = old;
         ::setenv("XDG_RUNTIME_DIR", runtime_.c_str(), 1);
-        HostTest::SetUp();
+        testhost::HostTest::SetUp();
         received.clear();
         host::WindowClass windowClass;
         windowClass.proc = Record;
@@ -94,11 +92,9 @@ protected:
         ASSERT_TRUE(fs::exists(socket_)) << socket_;
     }
     void TearDown() override {
-        HostTest::TearDown();
+        testhost::HostTest::TearDown();
         if (oldRuntime_) ::setenv("XDG_RUNTIME_DIR", oldRuntime_->c_str(), 1);
         else ::unsetenv("XDG_RUNTIME_DIR");
-        std::error_code ignored;
-        fs::remove_all(runtime_, ignored);
     }
 
     // An exchange, while this thread answers messages sent to its window.

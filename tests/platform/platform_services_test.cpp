@@ -5,24 +5,20 @@
 #include <cstdio>
 #include <string>
 
-#include "platform/host_fixture.h"
+#include "support/test_host.h"
 
 using namespace host;
 
 namespace {
 
-class PlatformServicesTest : public HostTest {
+class PlatformServicesTest : public testhost::HostTest {
 protected:
     // A fresh host on a device profile of these lines.
     void startWithProfile(const std::string& lines) {
         HostOptions options = Options();
-        options.profile = ::testing::TempDir() + "platform-" + std::to_string(::getpid()) + ".profile";
-        FILE* f = std::fopen(options.profile.c_str(), "w");
-        ASSERT_TRUE(f);
-        std::fputs(lines.c_str(), f);
-        std::fclose(f);
+        options.profile = scratch.write("device.profile", lines);
         InitializeWith(options);
-        std::remove(options.profile.c_str());
+        boxes.listen();
     }
     void withFreeMemory(double megabytes) {
         char lines[64];
@@ -32,26 +28,19 @@ protected:
 };
 
 TEST_F(PlatformServicesTest, MemoryCheckAsksOnlyWhenShort) {
-    std::vector<std::u16string> shown;
-    auto freeMemory = [&](double megabytes) {
-        withFreeMemory(megabytes);  // a fresh host forgets the hook
-        SetMessageBoxHook([&](const std::u16string& text, const std::u16string& title, uint32_t style) {
-            shown.push_back(title + u"|" + text);
-            EXPECT_EQ(style, 0x34u);
-            return IDNO;
-        });
-    };
-    freeMemory(3.0);
+    withFreeMemory(3.0);
     EXPECT_EQ(CheckFreeMemory(nullptr, 3.0f), IDYES);  // exactly enough: no dialog
-    EXPECT_TRUE(shown.empty());
-    freeMemory(2.4);
-    EXPECT_EQ(CheckFreeMemory(nullptr, 3.0f), IDNO);
-    ASSERT_EQ(shown.size(), 1u);
+    EXPECT_TRUE(boxes.empty());
+    withFreeMemory(2.4);
+    EXPECT_EQ(CheckFreeMemory(nullptr, 3.0f), IDOK);  // the recorder's answer
+    ASSERT_EQ(boxes.size(), 1u);
+    EXPECT_EQ(boxes[0].style, 0x34u);
     // The program's name without its folder, one decimal for both amounts.
-    EXPECT_EQ(shown[0], u"Memory Warning|'" + GetModuleFileNameOnly() +
-                            u"' needs 3.0MB memory. Free memory is now 2.4MB.\n"
-                            u"System will adjust memory distribution to meet this requirement.\n"
-                            u"Ingore this warning and continue?");
+    EXPECT_EQ(host::FromUtf8(boxes[0].line()),
+              u"Memory Warning: '" + GetModuleFileNameOnly() +
+                  u"' needs 3.0MB memory. Free memory is now 2.4MB.\n"
+                  u"System will adjust memory distribution to meet this requirement.\n"
+                  u"Ingore this warning and continue?");
 }
 
 TEST(PathSplitting, CutsAtTheLastSeparatorOfEitherKind) {

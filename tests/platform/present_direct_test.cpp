@@ -5,10 +5,10 @@
 #include <cstring>
 #include <vector>
 
-#include "platform/host_fixture.h"
 #include "platform/device_info.h"
 #include "platform/frame_buffer.h"
 #include "platform/host/host_local.h"
+#include "support/test_host.h"
 
 namespace {
 
@@ -36,7 +36,7 @@ void FillTagged(FrameBuffer& fb) {
         for (int x = 0; x < fb.width; ++x) reinterpret_cast<uint16_t*>(fb.pixels + y * fb.rowStride)[x] = Tag(x, y);
 }
 
-class PresentDirectTest : public HostTest {
+class PresentDirectTest : public testhost::HostTest {
 protected:
     void open(Memory& memory, int rotationMode, bool highResolution = false, int offsetX = 0, int offsetY = 0) {
         DisplayMode& m = Display();
@@ -78,76 +78,44 @@ protected:
     }
 };
 
-TEST_F(PresentDirectTest, Mode0RowOrderAndBottomUpMemory) {
-    FrameBuffer fb(240, 320, true);
-    FillTagged(fb);
-    for (int yPitch : {480, -480}) {
-        Memory memory(240, 320, 2, yPitch);
-        open(memory, 0);
-        PresentDirect(fb.surface(), nullptr);
-        expectRotated(memory, 0, 0, 0, 240, 320);
-    }
-}
+// A surface presented whole into display memory of some layout: every pixel
+// lands where the rotation mode puts it, `scale` times over, and nowhere else.
+struct Layout {
+    const char* name;
+    int mode, surfaceW, surfaceH, memoryW, memoryH, xPitch, yPitch;
+    bool highResolution;
+    int offsetX, offsetY;
+};
 
-TEST_F(PresentDirectTest, Mode0WithColumnMajorMemoryAndLetterbox) {
-    // The iPAQ H3800 layout: x pitch -640 bytes, y pitch 2 bytes.
-    FrameBuffer fb(200, 300, true);
-    FillTagged(fb);
-    Memory memory(240, 320, -640, 2);
-    open(memory, 0, false, 20, 10);
-    PresentDirect(fb.surface(), nullptr);
-    expectRotated(memory, 0, 20, 10, 200, 300);
-}
-
-TEST_F(PresentDirectTest, Mode1TurnsALandscapeSurfaceIntoPortraitMemory) {
-    FrameBuffer fb(320, 240, true);
-    FillTagged(fb);
-    Memory memory(240, 320, 2, 480);
-    open(memory, 1);
-    PresentDirect(fb.surface(), nullptr);
-    expectRotated(memory, 1, 0, 0, 320, 240);
-    EXPECT_EQ(memory.at(0, 319), Tag(0, 0));  // top-left lands bottom-left
-}
-
-TEST_F(PresentDirectTest, Mode2UpsideDownWithReversedRows) {
-    FrameBuffer fb(240, 320, true);
-    FillTagged(fb);
-    for (int xPitch : {2, -2}) {
-        Memory memory(240, 320, xPitch, xPitch * 240);
-        open(memory, 2);
-        PresentDirect(fb.surface(), nullptr);
-        expectRotated(memory, 2, 0, 0, 240, 320);
-        EXPECT_EQ(memory.at(239, 319), Tag(0, 0));
-    }
-}
-
-TEST_F(PresentDirectTest, Mode4TurnsAPortraitSurfaceIntoLandscapeMemory) {
-    FrameBuffer fb(240, 320, true);
-    FillTagged(fb);
-    Memory memory(320, 240, 2, 640);
-    open(memory, 4);
-    PresentDirect(fb.surface(), nullptr);
+const Layout kLayouts[] = {
+    {"Mode0", 0, 240, 320, 240, 320, 2, 480, false, 0, 0},
+    {"Mode0BottomUp", 0, 240, 320, 240, 320, 2, -480, false, 0, 0},
+    // The iPAQ H3800 layout, with a letterbox.
+    {"Mode0ColumnMajorLetterboxed", 0, 200, 300, 240, 320, -640, 2, false, 20, 10},
+    {"Mode1LandscapeIntoPortrait", 1, 320, 240, 240, 320, 2, 480, false, 0, 0},
+    {"Mode2UpsideDown", 2, 240, 320, 240, 320, 2, 480, false, 0, 0},
+    {"Mode2ReversedRows", 2, 240, 320, 240, 320, -2, -480, false, 0, 0},
     // The origin's x becomes display width - surface height - x = 0.
-    expectRotated(memory, 4, 0, 0, 240, 320);
-    EXPECT_EQ(memory.at(319, 0), Tag(0, 0));
+    {"Mode4PortraitIntoLandscape", 4, 240, 320, 320, 240, 2, 640, false, 0, 0},
+    {"Mode0HighResolution", 0, 240, 320, 480, 640, 2, 960, true, 0, 0},
+    {"Mode1HighResolution", 1, 320, 240, 480, 640, 2, 960, true, 0, 0},
+    {"Mode2HighResolution", 2, 240, 320, 480, 640, 2, 960, true, 0, 0},
+};
+
+class PresentLayouts : public PresentDirectTest, public ::testing::WithParamInterface<Layout> {};
+
+TEST_P(PresentLayouts, EveryPixelLandsWhereTheRotationPutsIt) {
+    const Layout& l = GetParam();
+    FrameBuffer fb(l.surfaceW, l.surfaceH, true);
+    FillTagged(fb);
+    Memory memory(l.memoryW, l.memoryH, l.xPitch, l.yPitch);
+    open(memory, l.mode, l.highResolution, l.offsetX, l.offsetY);
+    PresentDirect(fb.surface(), nullptr);
+    expectRotated(memory, l.mode, l.offsetX, l.offsetY, l.surfaceW, l.surfaceH, l.highResolution ? 2 : 1);
 }
 
-TEST_F(PresentDirectTest, HighResolutionDoublesEveryPixel) {
-    FrameBuffer fb(240, 320, true);
-    FillTagged(fb);
-    for (int mode : {0, 2}) {
-        Memory memory(480, 640, 2, 960);
-        open(memory, mode, true);
-        PresentDirect(fb.surface(), nullptr);
-        expectRotated(memory, mode, 0, 0, 240, 320, 2);
-    }
-    FrameBuffer wide(320, 240, true);
-    FillTagged(wide);
-    Memory memory(480, 640, 2, 960);
-    open(memory, 1, true);
-    PresentDirect(wide.surface(), nullptr);
-    expectRotated(memory, 1, 0, 0, 320, 240, 2);
-}
+INSTANTIATE_TEST_SUITE_P(Layouts, PresentLayouts, ::testing::ValuesIn(kLayouts),
+                         [](const auto& info) { return std::string(info.param.name); });
 
 TEST_F(PresentDirectTest, RectangleIsClampedAndWrittenBack) {
     FrameBuffer fb(240, 320, true);
@@ -209,10 +177,7 @@ TEST_F(PresentDirectTest, NeverWritesOutsideTheDisplay) {
 }
 
 TEST_F(PresentDirectTest, ThirtyTwoBitSurfacesAreConverted) {
-    start("desktop", 240, 320);
-    host::HostOptions options = host::Options();
-    options.depth = 32;
-    host::InitializeWith(options);
+    start({.profile = "desktop", .depth = 32, .screenWidth = 240, .screenHeight = 320});
     FrameBuffer fb(4, 2, true);
     ASSERT_EQ(fb.bitsPerPixel, 32);
     reinterpret_cast<uint32_t*>(fb.pixels)[1] = 0xFF8000;
@@ -223,10 +188,10 @@ TEST_F(PresentDirectTest, ThirtyTwoBitSurfacesAreConverted) {
     EXPECT_EQ(memory.at(0, 0), 0);
 }
 
-using OpenDirectTest = HostTest;
+using OpenDirectTest = testhost::HostTest;
 
 TEST_F(OpenDirectTest, ChoosesDisplayMemoryAndRotationPerDevice) {
-    start("ipaq-h3800");
+    start({.profile = "ipaq-h3800"});
     OpenDirect(nullptr, true, true);
     EXPECT_EQ(Display().xPitch, -640);
     EXPECT_EQ(Display().yPitch, 2);
@@ -238,7 +203,7 @@ TEST_F(OpenDirectTest, ChoosesDisplayMemoryAndRotationPerDevice) {
     EXPECT_FALSE(Display().displayOpen);
     EXPECT_EQ(Display().framePointer, nullptr);
 
-    start("pocketpc");  // system 4, Game API buffer in video memory
+    start({.profile = "pocketpc"});  // system 4, Game API buffer in video memory
     OpenDirect(nullptr, true, false);
     EXPECT_TRUE(Display().drawBegun);
     EXPECT_NE(Display().framePointer, nullptr);
@@ -248,7 +213,7 @@ TEST_F(OpenDirectTest, ChoosesDisplayMemoryAndRotationPerDevice) {
     EXPECT_NE(Display().framePointer, nullptr);
     CloseDirect();
 
-    start("rotated");  // started in landscape over a portrait panel
+    start({.profile = "rotated"});  // started in landscape over a portrait panel
     OpenDirect(nullptr, true, false);
     EXPECT_FALSE(Display().gameApiOpen);
     EXPECT_FALSE(Display().drawBegun);
@@ -257,7 +222,7 @@ TEST_F(OpenDirectTest, ChoosesDisplayMemoryAndRotationPerDevice) {
 }
 
 TEST_F(OpenDirectTest, PresentedPixelsReachThePanel) {
-    start("pocketpc");
+    start({.profile = "pocketpc"});
     OpenDirect(nullptr, true, false);
     FrameBuffer fb(240, 320, true);
     reinterpret_cast<uint16_t*>(fb.pixels + 5 * fb.rowStride)[7] = host::RgbTo565(0x00FF00);

@@ -6,8 +6,8 @@
 #include <string>
 #include <vector>
 
-#include "platform/host_fixture.h"
 #include "platform/window.h"
+#include "support/test_host.h"
 
 using namespace host;
 
@@ -26,10 +26,10 @@ private:
 
 // Virtual controllers stand in for real ones: SDL maps their buttons and axes
 // in the order of its game-controller enums.
-class GamepadTest : public HostTest {
+class GamepadTest : public testhost::HostTest {
 protected:
     void SetUp() override {
-        HostTest::SetUp();
+        testhost::HostTest::SetUp();
         SDL_SetHint(SDL_HINT_JOYSTICK_ALLOW_BACKGROUND_EVENTS, "1");
         ASSERT_EQ(SDL_InitSubSystem(SDL_INIT_JOYSTICK), 0) << SDL_GetError();
         window = std::make_unique<KeyLog>(log);
@@ -41,7 +41,7 @@ protected:
         while (SDL_NumJoysticks() > 0) SDL_JoystickDetachVirtual(0);
         window.reset();
         SDL_QuitSubSystem(SDL_INIT_JOYSTICK);
-        HostTest::TearDown();
+        testhost::HostTest::TearDown();
     }
     // A new controller; its handle sets what it reports.
     SDL_Joystick* plugIn() {

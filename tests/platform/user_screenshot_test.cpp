@@ -7,31 +7,24 @@
 #include <fstream>
 #include <map>
 
-#include "platform/host_fixture.h"
 #include "platform/host/host_local.h"
 #include "support/png_io.h"
+#include "support/test_host.h"
 
 namespace fs = std::filesystem;
 using namespace host;
 
 namespace {
 
-class UserScreenshotTest : public HostTest {
+class UserScreenshotTest : public testhost::HostTest {
 protected:
     void SetUp() override {
-        HostTest::SetUp();
-        home = fs::path(::testing::TempDir()) / ("home-" + std::to_string(::getpid()) + "-" +
-                                                 ::testing::UnitTest::GetInstance()->current_test_info()->name());
-        fs::remove_all(home);
-        fs::create_directories(home);
+        testhost::HostTest::SetUp();
+        home = fs::path(scratch.path()).parent_path();
         env["HOME"] = home.string();
     }
-    void TearDown() override {
-        fs::remove_all(home);
-        HostTest::TearDown();
-    }
 
-    std::string folder() {
+    std::string pictures() {
         return PicturesFolder([this](const char* name) {
             auto found = env.find(name);
             return found == env.end() ? nullptr : found->second.c_str();
@@ -52,35 +45,35 @@ protected:
 TEST_F(UserScreenshotTest, PicturesFolderFollowsTheUserDirsFile) {
     std::string h = home.string();
     fs::create_directories(home / "Pictures");
-    EXPECT_EQ(folder(), h + "/Pictures");
+    EXPECT_EQ(pictures(), h + "/Pictures");
 
     userDirs(home / ".config",
              "# written by xdg-user-dirs-update\n"
              "XDG_DESKTOP_DIR=\"$HOME/Desktop\"\n"
              "XDG_PICTURES_DIR=\"$HOME/Old\"\n"
              "XDG_PICTURES_DIR=\"$HOME/My \\\"Bilder\\\"\"\n");
-    EXPECT_EQ(folder(), h + "/My \"Bilder\"");
+    EXPECT_EQ(pictures(), h + "/My \"Bilder\"");
 
     env["XDG_CONFIG_HOME"] = (home / "elsewhere").string();
     userDirs(home / "elsewhere", "XDG_PICTURES_DIR=\"/srv/shots\"\n");
-    EXPECT_EQ(folder(), "/srv/shots");
+    EXPECT_EQ(pictures(), "/srv/shots");
 
     userDirs(home / "elsewhere", "XDG_PICTURES_DIR=\"$HOME/\"\n");
-    EXPECT_EQ(folder(), h + "/Pictures");
+    EXPECT_EQ(pictures(), h + "/Pictures");
 
     // Without the file, the environment's value counts, as xdg-user-dir's does.
     fs::remove(home / "elsewhere" / "user-dirs.dirs");
     env["XDG_PICTURES_DIR"] = "/srv/env-shots";
-    EXPECT_EQ(folder(), "/srv/env-shots");
+    EXPECT_EQ(pictures(), "/srv/env-shots");
 }
 
 TEST_F(UserScreenshotTest, WithoutAPicturesFolderShotsGoToTheGamesDataFolder) {
     std::string h = home.string();
-    EXPECT_EQ(folder(), h + "/.local/share/karrowen/screenshots");
+    EXPECT_EQ(pictures(), h + "/.local/share/karrowen/screenshots");
     env["XDG_DATA_HOME"] = "relative/data";  // not a valid base folder: ignored
-    EXPECT_EQ(folder(), h + "/.local/share/karrowen/screenshots");
+    EXPECT_EQ(pictures(), h + "/.local/share/karrowen/screenshots");
     env["XDG_DATA_HOME"] = h + "/data";
-    EXPECT_EQ(folder(), h + "/data/karrowen/screenshots");
+    EXPECT_EQ(pictures(), h + "/data/karrowen/screenshots");
 }
 
 // Two shots in one second keep both pictures; the folder is made when

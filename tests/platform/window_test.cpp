@@ -7,11 +7,11 @@
 #include <string>
 #include <vector>
 
-#include "platform/host_fixture.h"
 #include "platform/device_info.h"
 #include "platform/host/host_local.h"
 #include "platform/loop_state.h"
 #include "platform/screen_transition.h"
+#include "support/test_host.h"
 
 using namespace host;
 
@@ -71,7 +71,7 @@ bool QuitPending() {
     return quit;
 }
 
-class WindowTest : public HostTest {
+class WindowTest : public testhost::HostTest {
 protected:
     std::vector<std::string> log;
     bool logged(const std::string& entry) const { return std::find(log.begin(), log.end(), entry) != log.end(); }
@@ -108,7 +108,7 @@ TEST_F(WindowTest, AddingTheSameChildTwiceFailsWithoutHooks) {
 }
 
 TEST_F(WindowTest, AddChildScaledUsesTheDesignSizeAndLetterbox) {
-    start("desktop", 800, 480);
+    start({.profile = "desktop", .screenWidth = 800, .screenHeight = 480});
     ProbeWindow main(u"Main", false, log);
     ASSERT_TRUE(main.create(0, 0, 800, 480));
     auto* child = new ProbeWindow(u"Canvas", true, log);
@@ -238,7 +238,7 @@ TEST_F(WindowTest, PaintCopiesTheBackBufferAndClampsTheRectangle) {
 }
 
 TEST_F(WindowTest, ScreenTurnPausesFramesUntilTheScreenIsBackToItsStartSize) {
-    start("rotated");
+    start({.profile = "rotated"});
     ProbeWindow window(u"Turned", false, log);
     ASSERT_TRUE(window.create(0, 0, 320, 240));
     ChangeScreenSize(240, 320);  // the user turns the device
@@ -247,7 +247,7 @@ TEST_F(WindowTest, ScreenTurnPausesFramesUntilTheScreenIsBackToItsStartSize) {
 
     // A system before version 4 cannot set the orientation: frames stay paused
     // until the user turns the device back.
-    start("ipaq-h3800");
+    start({.profile = "ipaq-h3800"});
     ProbeWindow old(u"Old", false, log);
     ASSERT_TRUE(old.create(0, 0, 240, 320));
     ChangeScreenSize(320, 240);
@@ -277,17 +277,13 @@ TEST_F(WindowTest, ControlColourMessagesGetTheWindowsColoursExceptForDialogs) {
 }
 
 TEST_F(WindowTest, ChildOfAWindowThatIsGoneIsRefusedAndTold) {
-    std::vector<std::u16string> told;
-    SetMessageBoxHook([&](const std::u16string& text, const std::u16string&, uint32_t) {
-        told.push_back(text);
-        return IDOK;
-    });
     ProbeWindow parent(u"Parent", false, log);
     ASSERT_TRUE(parent.create(0, 0, 100, 100));
     DestroyWindow(parent.handle());
     QuitPending();
     EXPECT_FALSE(parent.addChild(new ProbeWindow(u"Orphan", false, log), 0, 0, 10, 10));
-    EXPECT_EQ(told, std::vector<std::u16string>{u"Invalid window handle."});
+    ASSERT_EQ(boxes.size(), 1u);
+    EXPECT_EQ(boxes[0].text, "Invalid window handle.");
 }
 
 TEST_F(WindowTest, SecondTopLevelWindowWithTheSameTitleIsRefused) {

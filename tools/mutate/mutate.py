@@ -9,7 +9,7 @@ tests fail, crash or hang. Neither the source tree nor the build's objects
 are written: people building from the tree never see a mutant, and every
 mutant meets the same build of the rest of the program.
 
-Usage: mutate.py MODULE [--sample N] [--seed S] [--filter GTEST_FILTER]
+Usage: mutate.py MODULE[,MODULE...]|all [--sample N] [--seed S] [--filter GTEST_FILTER]
                         [--ctest REGEX] [--build DIR] [--list] [--only FILE:LINE]
                         [--keep-killed]
 """
@@ -30,6 +30,9 @@ from dataclasses import dataclass
 from pathlib import Path
 
 ROOT = Path(__file__).resolve().parents[2]
+# Builds and test runs yield to other work, once: a run started under `nice`
+# (as `make mutate` starts it) is not lowered again.
+NICE = [] if os.nice(0) >= 10 else ["nice", "-n", "10"]
 EQUIVALENTS = Path(__file__).resolve().parent / "equivalent.txt"
 
 # A module: its source files, the test target that covers them and the tests
@@ -64,9 +67,29 @@ MODULES = {
     },
     "game": {
         "files": ["src/game/game_level.cpp", "src/game/actor.cpp", "src/game/maze.cpp", "src/game/items.cpp",
-                  "src/game/score_list.cpp"],
+                  "src/game/score_list.cpp", "src/game/autoplayer.cpp"],
         "target": "karrowen_game_tests",
-        "filter": "*GameLevel*:*Maze*:*GameRandom*:*ScoreList*:*ItemLayout*",
+        "filter": "GameLevelTest.*:Maze.*:GameRandom.*:ScoreList.*:ItemLayout.*:AutoplayerTest.*:*/AutoplayerCorridor.*",
+    },
+    "render3d": {
+        "files": ["src/render3d/software_renderer.cpp"],
+        "target": "karrowen_render3d_tests",
+        "filter": "*",
+    },
+    "mixer": {
+        "files": ["src/sound/sound_mixer.cpp"],
+        "target": "karrowen_sound_tests",
+        "filter": "*",
+    },
+    "canvas": {
+        "files": ["src/scene/canvas.cpp", "src/scene/template_loader.cpp"],
+        "target": "karrowen_scene_tests",
+        "filter": "*",
+    },
+    "hostinput": {
+        "files": ["src/platform/host/input_script.cpp", "src/platform/host/host_options.cpp"],
+        "target": "karrowen_platform_tests",
+        "filter": "*",
     },
 }
 
@@ -293,7 +316,7 @@ class Runner:
         self.commands = {str(Path(c["file"]).resolve()): c for c in commands}
 
     def ninja(self):
-        r = subprocess.run(["nice", "-n", "10", "ninja", "-C", str(self.build), "-j2", self.target],
+        r = subprocess.run(NICE + ["ninja", "-C", str(self.build), "-j2", self.target],
                            stdout=subprocess.PIPE, stderr=subprocess.STDOUT, text=True)
         return r.returncode == 0, r.stdout
 
@@ -366,7 +389,7 @@ class Runner:
         return True
 
     def quiet_run(self, command, cwd):
-        return subprocess.run(["nice", "-n", "10"] + command, cwd=cwd, stdout=subprocess.DEVNULL,
+        return subprocess.run(NICE + command, cwd=cwd, stdout=subprocess.DEVNULL,
                               stderr=subprocess.DEVNULL).returncode == 0
 
     def users(self, obj):
@@ -413,8 +436,8 @@ def interrupt(signum, frame):
 
 def main():
     signal.signal(signal.SIGTERM, interrupt)
-    parser = argparse.ArgumentParser(description="Mutation testing of one module")
-    parser.add_argument("module", choices=sorted(MODULES))
+    parser = argparse.ArgumentParser(description="Mutation testing of modules")
+    parser.add_argument("modules", help="a module, several joined by commas, or `all`: " + ", ".join(MODULES))
     parser.add_argument("--sample", type=int, default=40, help="mutants per file")
     parser.add_argument("--seed", default="karrowen", help="seed of the per-file sample")
     parser.add_argument("--filter", help="gtest filter (default: the module's)")
@@ -425,13 +448,45 @@ def main():
     parser.add_argument("--keep-killed", action="store_true",
                         help="reuse earlier kills of the same mutant (sound only while tests are only added)")
     args = parser.parse_args()
+    names = list(MODULES) if args.modules == "all" else args.modules.split(",")
+    unknown = [n for n in names if n not in MODULES]
+    if unknown:
+        parser.error(f"unknown module {', '.join(unknown)}; choose from {', '.join(MODULES)} or all")
 
-    module = MODULES[args.module]
+    results = []
+    for name in names:
+        totals, interrupted = run_module(name, args)
+        if totals is not None:
+            results.append((name, totals))
+        if interrupted:
+            print("interrupted: the figures cover the mutants run so far")
+            break
+    if len(results) > 1:
+        print()
+        print(f"seed {args.seed}, {args.sample} mutants a file")
+        print(f"{'module':10} {'mutants':>7} {'not viable':>10} {'equivalent':>10} {'killed':>6} "
+              f"{'survived':>8} {'share':>7}")
+        for name, c in results:
+            counted = c["killed"] + c["survived"]
+            share = f"{100.0 * c['killed'] / counted:.1f} %" if counted else "n/a"
+            print(f"{name:10} {c['mutants']:7} {c['not_viable']:10} {c['equivalent']:10} {c['killed']:6} "
+                  f"{c['survived']:8} {share:>7}")
+    return 130 if interrupted else 0
+
+
+def run_module(name, args):
+    """Runs one module's sample; returns its totals (None when there is
+    nothing to run) and whether the run was interrupted."""
+    module = MODULES[name]
     equivalents = load_equivalents()
     samples = {}
     for path in module["files"]:
         lines = (ROOT / path).read_text().split("\n")
         candidates = enumerate_mutants(path, lines)
+        keys = {m.key() for m in candidates}
+        for stale in sorted(k for k in equivalents if k[0] == path and k not in keys):
+            print(f"{EQUIVALENTS.name}: no mutant of {path} changes `{stale[1]}` to `{stale[2]}` any more",
+                  file=sys.stderr)
         rng = random.Random(f"{args.seed}:{path}")
         chosen = rng.sample(candidates, min(args.sample, len(candidates)))
         chosen.sort(key=lambda m: (m.line, m.mutated))
@@ -444,9 +499,9 @@ def main():
             print(f"{path}: {len(chosen)} of {total}")
             for m in chosen:
                 print(f"  [{m.kind}] {m.describe()}")
-        return 0
+        return None, False
 
-    build = Path(args.build)
+    build = Path(args.build).resolve()
     if not (build / "compile_commands.json").exists():
         subprocess.run(["cmake", "-S", str(ROOT), "-B", str(build), "-G", "Ninja", "-Wno-dev",
                         "-DCMAKE_BUILD_TYPE=Debug"], check=True, stdout=subprocess.DEVNULL)
@@ -463,7 +518,7 @@ def main():
     if status != "pass":
         sys.exit("the unmutated tests fail: fix them first")
     timeout = max(10.0, seconds * runner.timeout_factor)
-    print(f"{args.module}: {listed or 'the selected'} tests pass in {seconds:.1f} s; "
+    print(f"{name}: {listed or 'the selected'} tests pass in {seconds:.1f} s; "
           f"a mutant is a hang after {timeout:.0f} s")
 
     # Outcomes by mutated text: a mutant that did not compile never will, and
@@ -513,15 +568,12 @@ def main():
         outcomes_file.write_text(json.dumps(outcomes, indent=0, sort_keys=True))
 
     print()
-    print(summary_line(f"module {args.module}", totals))
+    print(summary_line(f"module {name}", totals))
     if survivors:
         print("survivors:")
         for m in survivors:
             print(f"  {m.describe()}")
-    if interrupted:
-        print("interrupted: the figures cover the mutants run so far")
-        return 130
-    return 0
+    return totals, interrupted
 
 
 def summary_line(name, c):

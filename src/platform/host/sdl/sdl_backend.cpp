@@ -412,7 +412,11 @@ private:
     uint64_t lastIdleResetMs_ = 0;
 };
 
+// A video driver chosen for SDL by name (offscreen, kmsdrm) needs neither
+// variable: SDL is left to try it.
 bool HasDisplay() {
+    const char* chosen = std::getenv("SDL_VIDEODRIVER");
+    if (chosen && *chosen) return true;
     const char* x11 = std::getenv("DISPLAY");
     const char* wayland = std::getenv("WAYLAND_DISPLAY");
     return (x11 && *x11) || (wayland && *wayland);
