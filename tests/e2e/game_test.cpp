@@ -133,6 +133,38 @@ TEST_F(GameRuns, ASeededRunPrintsAndShowsTheGoldenGame) {
     }
 }
 
+// The Enhanced play style, seeded at levels 1, 10 and 15 on the small screen:
+// the overhead view, the ghosts in their own colours and scared in goodtime,
+// the popups near their cells. Its pictures are kept as the golden run's are
+// (the same KARROWEN_UPDATE_GOLDEN=1 rewrites them), so that a change of what
+// Enhanced shows is seen and looked at; the Original golden run stays apart.
+TEST_F(GameRuns, TheEnhancedStyleSeededAtThreeLevelsShowsTheStoredPictures) {
+    const fs::path golden = fs::path(KARROWEN_E2E_SCRIPTS) / "golden";
+    std::vector<std::string> pictures;
+    for (int level : {1, 10, 15}) {
+        std::string shots;
+        for (int seconds : {4, 8}) {
+            const std::string name = "enhanced-level" + std::to_string(level) + "-" + std::to_string(seconds) + "s.png";
+            shots += " --screenshot=" + name + "@" + std::to_string(1000 * seconds);
+            pictures.push_back(name);
+        }
+        run("enhanced" + std::to_string(level), "--play=enhanced --seed=5 --autoplay --screen=240x320 --exit-after=8500" + shots,
+            "ARG:Level:" + std::to_string(level) + ",Score:1000,Lifes:2");
+    }
+    if (std::getenv("KARROWEN_UPDATE_GOLDEN")) {
+        fs::create_directories(golden);
+        for (const std::string& name : pictures)
+            fs::copy_file(fs::path(KARROWEN_E2E_SHOTS) / name, golden / name, fs::copy_options::overwrite_existing);
+        GTEST_SKIP() << "wrote " << golden;
+    }
+    for (const std::string& name : pictures) {
+        Screenshot expected, actual = shot(name);
+        ASSERT_TRUE(expected.load(golden / name)) << "missing " << (golden / name) << " (KARROWEN_UPDATE_GOLDEN=1 writes it)";
+        ASSERT_EQ(expected.rgb.size(), actual.rgb.size()) << name;
+        EXPECT_EQ(expected.difference(actual, 0, 0, actual.width, actual.height), 0.0) << name;
+    }
+}
+
 TEST_F(GameRuns, GameOverEndsInTheScoreListWithTheNameEntered) {
     const std::string log = run("gameover", "--seed=3 --autoplay " + kQuick, "ARG:Level:30,Score:1234,Lifes:0");
     std::vector<LevelStart> starts = LevelStarts(log);
