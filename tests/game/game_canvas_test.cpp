@@ -5,8 +5,6 @@
 
 #include <gtest/gtest.h>
 
-#include <filesystem>
-#include <fstream>
 #include <memory>
 #include <string>
 #include <vector>
@@ -15,15 +13,16 @@
 #include "data/resource.h"
 #include "game/game_canvas.h"
 #include "game/score_list.h"
-#include "platform/host_fixture.h"
 #include "platform/window.h"
+#include "render3d/object_readers.h"
 #include "scene/input_pad.h"
+#include "scene/message_box.h"
 #include "scene/scene_sprite.h"
+#include "scene/scene_state.h"
 #include "scene/sprite.h"
 #include "scene/widgets.h"
 #include "sound/sound_mixer.h"
-
-namespace fs = std::filesystem;
+#include "support/test_host.h"
 
 namespace {
 
@@ -32,45 +31,38 @@ public:
     explicit PrivateFolderCanvas(std::u16string folder) : folder_(std::move(folder)) {}
     void onCreate() override {
         GameCanvas::onCreate();
-        resourceDir_ = folder_;
+        if (!folder_.empty()) resourceDir_ = folder_;
     }
 
 private:
     std::u16string folder_;
 };
 
-class GameCanvasScreens : public HostTest {
+class GameCanvasScreens : public testhost::HostTest {
 protected:
+    GameCanvasScreens() : HostTest(ResetSceneState) {}
     void SetUp() override {}
-    void open(int screenWidth = 0, int screenHeight = 0) {
-        start("desktop", screenWidth, screenHeight);
-        host::SetMessageBoxHook([this](const std::u16string& text, const std::u16string& title, uint32_t) {
-            messages.push_back(host::ToUtf8(title) + ": " + host::ToUtf8(text));
-            return host::IDOK;
-        });
-        fs::create_directories(folder);
+    // The canvas reads and writes its settings and scores in the test's
+    // folder unless `shippedFolder`.
+    void open(int screenWidth = 0, int screenHeight = 0, bool shippedFolder = false) {
+        start({.profile = "desktop", .screenWidth = screenWidth, .screenHeight = screenHeight});
         main = std::make_unique<MainWindow>(u"Main");
         ASSERT_TRUE(main->create(0, 0, host::ScreenWidth(), host::ScreenHeight()));
-        canvas = new PrivateFolderCanvas(host::FromUtf8(folder.string() + "/"));
+        canvas = new PrivateFolderCanvas(shippedFolder ? u"" : scratch.path16());
         ASSERT_TRUE(main->addChildScaled(canvas));
     }
     void TearDown() override {
         main.reset();
         DestroySoundMixer();
-        FreeLanguageTable();
-        host::SetMessageBoxHook(nullptr);
-        fs::remove_all(folder);
         HostTest::TearDown();
     }
 
-    void write(const char* name, const std::string& text) { std::ofstream(folder / name) << text; }
+    void write(const char* name, const std::string& text) { scratch.write(name, text); }
     void load(const char16_t* name) { canvas->loadTemplate(ResourceFolder(), name, false, true); }
     void tap(SceneSprite& scene, Sprite& widget) {
         PressWidget(scene, widget, host::WM_LBUTTONDOWN);
         PressWidget(scene, widget, host::WM_LBUTTONUP);
-        host::Message m;
-        while (host::PeekMessage(m, true))
-            if (m.message != host::WM_QUIT) host::DispatchMessage(m);
+        testhost::Pump();
     }
     // Types on the open keyboard (caps off) and confirms.
     void typeAndConfirm(const std::u16string& text) {
@@ -88,10 +80,8 @@ protected:
         tap(*pad, *pad->findSprite(u"btnOk_MSGBOX"));
     }
 
-    fs::path folder = fs::temp_directory_path() / ("karrowen-canvas-" + std::to_string(::getpid()));
     std::unique_ptr<MainWindow> main;
     PrivateFolderCanvas* canvas = nullptr;
-    std::vector<std::string> messages;
 };
 
 TEST_F(GameCanvasScreens, ALaterNameRenamesThisGamesEntryAndTheFieldShowsTheStoredName) {
@@ -108,7 +98,7 @@ TEST_F(GameCanvasScreens, ALaterNameRenamesThisGamesEntryAndTheFieldShowsTheStor
     tap(*page, *field);
     typeAndConfirm(u"b");
     EXPECT_EQ(LoadScores(canvas->resourceDir()).format(), u"Ann:5200,Bob:900,a_b:0");
-    EXPECT_TRUE(messages.empty()) << messages.front();
+    EXPECT_TRUE(boxes.empty()) << boxes.all();
 }
 
 TEST_F(GameCanvasScreens, TheScoreListsMusicFollowsTheSoundSetting) {
@@ -138,7 +128,43 @@ TEST_F(GameCanvasScreens, OnASmallScreenTheHelpTitleCoversNothingDrawn) {
             EXPECT_TRUE(apart) << host::ToUtf8(name) << ": the title lies on " << host::ToUtf8(s->name);
         }
     }
-    EXPECT_TRUE(messages.empty()) << messages.front();
+    EXPECT_TRUE(boxes.empty()) << boxes.all();
+}
+
+// The loading box's text whenever the canvas is painted, each change once.
+class LoadingTexts : public WindowPainter {
+public:
+    explicit LoadingTexts(GameCanvas& canvas) : canvas_(canvas) {}
+    void draw() override {
+        auto* text = dynamic_cast<Sprite*>(canvas_.findObject(u"sptMessage_MSGBOX"));
+        std::string shown = isMessageBoxOpen(canvas_) && text ? host::ToUtf8(text->text()) : "";
+        std::erase(shown, '\r');
+        if (!shown.empty() && (seen.empty() || seen.back() != shown)) seen.push_back(shown);
+    }
+    std::vector<std::string> seen;
+
+private:
+    GameCanvas& canvas_;
+};
+
+// The player watches a level load in three steps (after the screen, the maze
+// and the characters), and the box is gone when the level starts.
+TEST_F(GameCanvasScreens, ALevelLoadsInTheOrderTheBoxShowsAndThenPlays) {
+    open(0, 0, true);
+    LoadingTexts loading(*canvas);
+    canvas->addPainter(&loading);
+    Register3DObjectTypes();
+    canvas->level = 1;
+    canvas->levelFolderName = u"level1";
+    canvas->levelImageFolder = ResourceFolder() + u"Levels/level1/";
+    canvas->startLevel();
+    canvas->stop();
+    canvas->removePainter(&loading);
+    EXPECT_EQ(loading.seen, (std::vector<std::string>{"Loading Level ...\n10%", "Loading Level ...\n50%",
+                                                       "Loading Level ...\n80%"}));
+    EXPECT_TRUE(canvas->gameRunning);
+    EXPECT_FALSE(isMessageBoxOpen(*canvas));
+    EXPECT_TRUE(boxes.empty()) << boxes.all();
 }
 
 }  // namespace

@@ -64,19 +64,17 @@ TEST_F(GameLevelTest, ItemsOfASevenBySevenFirstLevel) {
         const Maze& maze = level.maze();
         ASSERT_EQ(maze.rows(), 7);
         const Cell home = level.ghostHome;
-        int passages = 0, items = 0;
+        int items = 0;
         for (int x = 0; x < 7; ++x)
             for (int y = 0; y < 7; ++y) {
                 if (maze.cell(x, y) != 1) {
                     EXPECT_EQ(level.itemAt({x, y}), nullptr);
                     continue;
                 }
-                ++passages;
                 const bool excluded = Cell{x, y} == level.heroStart || (x == home.x + 1 && std::abs(y - home.y) <= 1);
                 EXPECT_EQ(level.itemAt({x, y}) == nullptr, excluded) << x << "," << y;
                 items += level.itemAt({x, y}) ? 1 : 0;
             }
-        EXPECT_GT(items, passages - 5);
         for (Cell corner : {Cell{1, 1}, Cell{5, 5}, Cell{5, 1}, Cell{1, 5}}) {
             // A corner may have become the life item; otherwise it is goodtime.
             Item* item = level.itemAt(corner);

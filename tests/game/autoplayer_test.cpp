@@ -1,0 +1,133 @@
+// The built-in player's choice of direction, on a level carved down to one
+// straight passage (or a bend) with chosen items and at most one ghost.
+
+#include <optional>
+#include <vector>
+
+#include "game/autoplayer.h"
+#include "game_fixture.h"
+
+namespace {
+
+// Offsets along the passage: the hero stands at kHeroAt.
+constexpr int kHeroAt = 7;
+
+struct Corridor {
+    const char* name;
+    std::vector<int> items;   // where uneaten items lie
+    std::optional<int> ghost;  // where a dangerous ghost stands
+    bool goodtime;
+    int expected;  // +1 toward higher offsets, -1 toward lower, 0 no move
+};
+
+const Corridor kCorridors[] = {
+    {"NearestItemBehind", {5, 11}, {}, false, -1},
+    {"NearestItemAhead", {3, 9}, {}, false, +1},
+    {"NothingLeft", {}, {}, false, 0},
+    // Within three steps the hero turns away even though the only item lies past the ghost.
+    {"FleesAGhostTwoStepsAway", {11}, 9, false, -1},
+    {"FleesAGhostBesideIt", {13}, 8, false, -1},
+    // Three steps is far enough not to flee, but no path passes the ghost.
+    {"WaitsForAGhostThreeStepsAway", {11}, 10, false, 0},
+    {"IgnoresGhostsInGoodtime", {11}, 8, true, +1},
+};
+
+class AutoplayerTest : public GameLevelTest {
+protected:
+    void SetUp() override {
+        makeLevel(20);
+        Maze& maze = game->maze();
+        last = maze.rows() - 2;
+        for (int x = 0; x < maze.rows(); ++x)
+            for (int y = 0; y < maze.columns(); ++y) {
+                if (Item* item = game->itemAt({x, y})) item->eaten = true;
+                maze.setCell(x, y, 0);
+            }
+        for (auto& ghost : game->ghosts()) ghost->visible = false;
+    }
+
+    // The cell at an offset along the last row (east-west) or last column (north-south).
+    Cell at(int offset, bool vertical) const { return vertical ? Cell{offset, last} : Cell{last, offset}; }
+    void open(Cell c) { game->maze().setCell(c.x, c.y, 1); }
+    void keepItem(Cell c) {
+        Item* item = game->itemAt(c);
+        ASSERT_NE(item, nullptr) << "no item at " << c.x << "," << c.y;
+        item->eaten = false;
+    }
+    void placeGhost(Cell c) {
+        Ghost& ghost = *game->ghosts().front();
+        ghost.visible = true;
+        ghost.dying = false;
+        ghost.cell = c;
+    }
+
+    int last = 0;
+};
+
+class AutoplayerCorridor : public AutoplayerTest, public ::testing::WithParamInterface<std::tuple<Corridor, bool>> {};
+
+TEST_P(AutoplayerCorridor, ChoosesAlongAPassage) {
+    const auto& [corridor, vertical] = GetParam();
+    for (int i = 1; i <= last; ++i) open(at(i, vertical));
+    for (int i : corridor.items) keepItem(at(i, vertical));
+    if (corridor.ghost) placeGhost(at(*corridor.ghost, vertical));
+    if (corridor.goodtime) game->goodtimeTimer = 5.0f;
+    game->hero().cell = at(kHeroAt, vertical);
+
+    const int higher = vertical ? 1 : 0, lower = vertical ? 3 : 2;
+    const int expected = corridor.expected > 0 ? higher : corridor.expected < 0 ? lower : -1;
+    EXPECT_EQ(ChooseAutoplayDirection(*game), expected);
+}
+
+INSTANTIATE_TEST_SUITE_P(Corridors, AutoplayerCorridor,
+                         ::testing::Combine(::testing::ValuesIn(kCorridors), ::testing::Bool()),
+                         [](const auto& info) {
+                             return std::string(std::get<0>(info.param).name) +
+                                    (std::get<1>(info.param) ? "NorthSouth" : "EastWest");
+                         });
+
+// The path's first step, not its last, is the answer: four steps round a bend
+// beat six straight ahead.
+TEST_F(AutoplayerTest, TakesTheFirstStepOfTheShortestPathRoundABend) {
+    for (int y = 1; y <= 9; ++y) open({last, y});
+    open({last - 1, 9});
+    open({last - 2, 9});
+    keepItem({last, 1});
+    keepItem({last - 2, 9});
+    game->hero().cell = {last, 7};
+    EXPECT_EQ(ChooseAutoplayDirection(*game), 0);
+    keepItem({last, 5});
+    EXPECT_EQ(ChooseAutoplayDirection(*game), 2);
+}
+
+// The driver presses only when the hero can be steered and is not already
+// walking the chosen way.
+TEST_F(AutoplayerTest, PressesOnlyWhenTheHeroCanTakeTheChoice) {
+    for (int y = 1; y <= last; ++y) open({last, y});
+    keepItem({last, 11});
+    Hero& hero = game->hero();
+    hero.cell = {last, kHeroAt};
+    hero.visible = true;
+    hero.falling = hero.dying = hero.moving = hero.stepping = false;
+    EXPECT_EQ(AutoplayKeyDirection(*game), 0);
+    hero.requested = 0;
+    hero.moving = true;
+    EXPECT_EQ(AutoplayKeyDirection(*game), -1) << "already walking east";
+    hero.requested = 2;
+    EXPECT_EQ(AutoplayKeyDirection(*game), 0) << "walking the wrong way";
+    hero.requested = -1;
+    hero.moving = false;
+    hero.falling = true;
+    EXPECT_EQ(AutoplayKeyDirection(*game), -1) << "dropping in";
+    hero.falling = false;
+    hero.dying = true;
+    EXPECT_EQ(AutoplayKeyDirection(*game), -1) << "dying";
+    hero.dying = false;
+    hero.visible = false;
+    EXPECT_EQ(AutoplayKeyDirection(*game), -1) << "gone";
+    hero.visible = true;
+    game->endTimer = 1.0f;
+    EXPECT_EQ(AutoplayKeyDirection(*game), -1) << "level ending";
+}
+
+}  // namespace
