@@ -459,6 +459,13 @@ std::u16string ScreenVariantName(std::u16string_view fileName, int screenWidth, 
     return name.insert(dot, suffix);
 }
 
+std::u16string LargePictureName(std::u16string_view fileName) {
+    const size_t dot = fileName.rfind(u'.');
+    const size_t folder = fileName.find_last_of(u"\\/");
+    if (dot == std::u16string_view::npos || (folder != std::u16string_view::npos && dot < folder)) return {};
+    return std::u16string(fileName).insert(dot, u"_2x");
+}
+
 std::u16string JoinResourcePath(std::u16string_view folder, std::u16string_view fileName) {
     std::u16string path(folder);
     if (!path.empty() && path.back() != u'\\' && path.back() != u'/') path.push_back(u'\\');

@@ -200,6 +200,10 @@ private:
 // "Cover.properties" -> "Cover_P.properties" on a screen taller than wide, "_S"
 // when square, "_L" when wider; a name without "." is returned unchanged.
 std::u16string ScreenVariantName(std::u16string_view fileName, int screenWidth, int screenHeight);
+// The same picture drawn at twice the size, for screens that show the design
+// larger: "man_east.gif" -> "man_east_2x.gif" (the suffix goes before the last
+// "." of the file name, as the screen variants' does); empty without a ".".
+std::u16string LargePictureName(std::u16string_view fileName);
 // folder, a "\" unless the folder ends in "\" or "/", and the name, with every
 // "\..\" collapsed.
 std::u16string JoinResourcePath(std::u16string_view folder, std::u16string_view fileName);

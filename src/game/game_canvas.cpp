@@ -408,6 +408,7 @@ void GameCanvas::buildLevel() {
     showLoadingBox(u"LD_LVL80", u"Loading Level ...\n80%");
 
     for (int t = 0; t < kItemTypes; ++t) pictures.items[size_t(t)] = levelImage(kItemImageNames[t]);
+    if (const BitmapFont* bright = findFont(u"fontBright")) pictures.popupScale = bright->pictureScale;
     game_->placeItems();
     view_->placeItems(*game_, pictures);
 }
@@ -649,5 +650,7 @@ void GameCanvas::drawPopupText(FrameBuffer& image, std::u16string_view text, int
     style.size = height;
     style.alignment = 1;
     style.weight = 700;
-    DrawText(image, findFont(u"fontBright"), text, host::Rect{0, 3, image.width, image.height - 4}, style);
+    // A margin of an eighth of the text's height above it, a sixth below.
+    DrawText(image, findFont(u"fontBright"), text, host::Rect{0, height / 8, image.width, image.height - height / 6},
+             style);
 }

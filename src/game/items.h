@@ -51,7 +51,8 @@ private:
 class ScorePopup {
 public:
     static constexpr float kLifetime = 1.2f;
-    static constexpr int kImageWidth = 128, kImageHeight = 32;
+    // Its picture at the design size, and the height of the text in it.
+    static constexpr int kImageWidth = 128, kImageHeight = 32, kTextHeight = 24;
     // A strip four units wide and one high.
     static constexpr float kRadius = 0.35f * Maze::kWorldUnit;
     static constexpr float kHeight = 2.0f * 1.0f * kRadius;

@@ -68,11 +68,12 @@ std::u16string CellMeshName(int x, int y) {
 }
 
 // A screen-aligned picture chip standing at a point, raised by `lift` times
-// its own height.
+// its own height. Its size is the named picture's: a larger picture chosen for
+// the screen draws the same chip more finely.
 Object3D* StandChip(Scene3D& scene, const std::u16string& group, Texture* image, float radius, Vector3 at,
                     float lift) {
-    const int w = image && image->loadedWidth > 0 ? image->loadedWidth : 1;
-    const int h = image && image->loadedHeight > 0 ? image->loadedHeight : 1;
+    const int w = image && image->loadedWidth > 0 ? std::max(1, image->loadedWidth / image->pictureScale) : 1;
+    const int h = image && image->loadedHeight > 0 ? std::max(1, image->loadedHeight / image->pictureScale) : 1;
     auto chip = BuildChip(w, h, 2, radius, true, image, image);
     chip->billboard = kBillboardScreen;
     at.y += lift * chip->size.y;
@@ -114,9 +115,11 @@ Object3D* BuildMazeMeshes(Scene3D& scene, const Maze& maze, Texture* cellImage) 
     return placed;
 }
 
-// A strip for a popup's text, with a picture of its own, hidden.
-Object3D* BuildPopupChip(Scene3D& scene) {
-    auto picture = std::make_shared<Texture>(ScorePopup::kImageWidth, ScorePopup::kImageHeight, kPopupKey, false);
+// A strip for a popup's text, with a picture of its own `scale` times the
+// design size, hidden.
+Object3D* BuildPopupChip(Scene3D& scene, int scale) {
+    auto picture = std::make_shared<Texture>(ScorePopup::kImageWidth * scale, ScorePopup::kImageHeight * scale,
+                                             kPopupKey, false);
     picture->bitmap()->transparentColor = kPopupKey;
     auto object = BuildChip(4, 1, 2, ScorePopup::kRadius, true, picture.get(), picture.get());
     object->billboard = kBillboardScreen;
@@ -220,7 +223,8 @@ void LevelView::placeItems(const GameLevel& level, const LevelPictures& pictures
             items_.push_back({item, chip});
         }
     }
-    for (int i = 0; i < GameLevel::kPopupCount; ++i) popups_.push_back({BuildPopupChip(scene_), 0});
+    popupTextHeight_ = ScorePopup::kTextHeight * pictures.popupScale;
+    for (int i = 0; i < GameLevel::kPopupCount; ++i) popups_.push_back({BuildPopupChip(scene_, pictures.popupScale), 0});
 }
 
 void LevelView::update(const GameLevel& level) {
@@ -293,7 +297,7 @@ void LevelView::updatePopup(PopupChip& view, const ScorePopup& popup) {
     chip.worldMatrix.setTranslation(popup.position);
     FrameBuffer& image = *chip.ownedTextures.front()->bitmap();
     clear(image, kPopupKey);
-    host_.drawPopupText(image, popup.text, 24);
+    host_.drawPopupText(image, popup.text, popupTextHeight_);
 }
 
 // A scared ghost looks the same whichever way it floats.

@@ -33,6 +33,9 @@ struct LevelPictures {
     // original's; the scared and the pale picture of goodtime.
     std::vector<HeadingImages> ghostColours;
     std::array<Texture*, 2> scared{};
+    // The popups' pictures are this many times their design size, as the
+    // bright font's picture is, so that their text is copied cell for pixel.
+    int popupScale = 1;
 };
 
 class LevelView {
@@ -88,6 +91,7 @@ private:
     std::vector<ActorChip> ghosts_;
     std::vector<std::pair<const Item*, Object3D*>> items_;
     std::vector<PopupChip> popups_;
+    int popupTextHeight_ = 0;  // pixels in a popup's picture
 };
 
 // The shading mode that draws a look.

@@ -47,7 +47,7 @@ void BitmapFont::setBufferSize(int n) {
 }
 
 host::Point BitmapFont::glyphSize(int size) const {
-    if (size == 0) return host::Point{cellWidth, cellHeight};
+    if (size == 0) return host::Point{cellWidth / pictureScale, cellHeight / pictureScale};
     return host::Point{cellWidth * size / cellHeight, size};
 }
 

@@ -22,7 +22,9 @@ public:
                                                    int caseConversion, int startCode);
 
     // One line with its top-left corner at (x, y). Size 0 draws glyphs at the
-    // cell size; otherwise glyphs are `size` pixels high, widened in proportion.
+    // cell size of the picture the font names (a larger picture's cells are
+    // pictureScale times that); otherwise glyphs are `size` pixels high,
+    // widened in proportion.
     void drawLine(FrameBuffer& target, int x, int y, std::u16string_view text, int size) const;
     void drawLine(host::DeviceContext& target, int x, int y, std::u16string_view text, int size) const;
     // Wraps the text inside the rectangle, breaking after the last blank that
@@ -54,6 +56,9 @@ public:
     const int glyphCount;
     const int cellWidth, cellHeight;
     const std::unique_ptr<FrameBuffer> picture;  // in the display depth, with its colour key
+    // Picture pixels per pixel of the picture the font names: 2 when a larger
+    // picture was chosen for the screen (ChoosePicture).
+    int pictureScale = 1;
 
 private:
     BitmapFont(std::unique_ptr<FrameBuffer> picture, int columns, int rows, int caseConversion, int startCode);

@@ -1,5 +1,7 @@
 #include "scene/image_cache.h"
 
+#include "scene/image_file.h"
+
 Texture* ImageCache::load(std::u16string_view dir, std::u16string_view name, bool powerOfTwo, bool roundUp) {
     lastLoadCached_ = false;
     if (name.empty()) return nullptr;
@@ -10,7 +12,9 @@ Texture* ImageCache::load(std::u16string_view dir, std::u16string_view name, boo
     std::u16string path(dir);
     if (!path.empty() && path.back() != u'\\' && path.back() != u'/') path += u'\\';
     path += name;
-    auto texture = std::make_unique<Texture>(path, powerOfTwo, roundUp);
+    const PictureChoice picture = ChoosePicture(path);
+    auto texture = std::make_unique<Texture>(picture.path, powerOfTwo, roundUp);
+    texture->pictureScale = picture.scale;
     Texture* result = texture->empty() ? nullptr : texture.get();
     textures_.emplace(std::u16string(name), std::move(texture));
     return result;

@@ -12,7 +12,8 @@
 class ImageCache {
 public:
     // The texture cached under `name`, exactly as written; otherwise loads it
-    // from dir + "\" + name and caches it. Null for an empty name and for a
+    // from dir + "\" + name, or the larger picture ChoosePicture picks for the
+    // screen, and caches it. Null for an empty name and for a
     // picture that could not be loaded; the failure is cached too, so a name
     // used by several sprites is reported once (`release` forgets it).
     Texture* load(std::u16string_view dir, std::u16string_view name, bool powerOfTwo, bool roundUp);

@@ -2,7 +2,9 @@
 
 #include <string>
 
+#include "data/property_file.h"
 #include "data/resource.h"
+#include "platform/device_info.h"
 #include "platform/host/host.h"
 #include "scene/gif_decoder.h"
 #include "scene/jpeg_decoder.h"
@@ -35,4 +37,13 @@ std::unique_ptr<FrameBuffer> LoadFrameBuffer(std::u16string_view path, bool scre
                          host::MB_OK | host::MB_ICONEXCLAMATION);
     }
     return std::make_unique<FrameBuffer>(0, 0, screenDepth);
+}
+
+PictureChoice ChoosePicture(std::u16string_view path) {
+    constexpr int kLargeFromScale = 3 << 15;  // 1.5 in 16.16
+    if (Design().scale >= kLargeFromScale) {
+        std::u16string large = LargePictureName(path);
+        if (!large.empty() && ResourceExists(large)) return {std::move(large), 2};
+    }
+    return {std::u16string(path), 1};
 }

@@ -5,6 +5,7 @@
 #include <cstdint>
 #include <memory>
 #include <optional>
+#include <string>
 #include <string_view>
 #include <vector>
 
@@ -27,3 +28,14 @@ std::unique_ptr<FrameBuffer> LoadFrameBuffer(std::u16string_view path, bool scre
 // The whole file through the resource layer; tells the user when it cannot be
 // read.
 std::optional<std::vector<uint8_t>> ReadImageFile(std::u16string_view path);
+
+// The file to load for the picture at `path` on this screen, and how many
+// times the named picture's size it is. Where a design pixel covers one and a
+// half screen pixels or more and the picture exists drawn at twice the size
+// (LargePictureName), that file and 2; otherwise `path` and 1. At the design
+// size the named picture is always the one loaded.
+struct PictureChoice {
+    std::u16string path;
+    int scale = 1;
+};
+PictureChoice ChoosePicture(std::u16string_view path);

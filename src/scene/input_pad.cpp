@@ -28,6 +28,26 @@ std::u16string KeyName(int row, int column) {
 
 bool Dark(uint32_t colour) { return colour::brightness(colour) < 128; }
 
+// The command buttons' labels, Caps in both of its states.
+constexpr const char16_t* kCommandLabels[] = {u"Caps", u"CAPS", u"Clear", u"Del", u"Ok", u"Cancel"};
+
+// The largest text size up to `size` at which every command label fits across
+// a button `buttonWidth` wide, with a design pixel to spare on either side of
+// the width the button's text rectangle gives. The pad's own size where text
+// cannot be measured.
+int CommandTextSize(int size, int buttonWidth) {
+    TextRasterizer* text = GetTextRasterizer();
+    if (!text) return size;
+    const int room = buttonWidth - 3 - 2 * S(1);
+    auto widest = [&](int height) {
+        int width = 0;
+        for (const char16_t* label : kCommandLabels) width = std::max(width, text->textExtent({u"Arial", height}, label).x);
+        return width;
+    };
+    while (size > 8 && widest(size) > room) --size;
+    return size;
+}
+
 }  // namespace
 
 InputPad::InputPad(Canvas& canvas, uint32_t backgroundColor, const std::u16string& imageDir,
@@ -78,6 +98,7 @@ SceneSprite* InputPad::buildScene() {
     }
     auto* title = addButton(*scene, u"sptMessage_MSGBOX", 6, 5, 220, 16);
     title->guiType = GuiType::None;
+    title->textFormatted = true;
     title->textColor = title->textColorBright = backgroundColor_;
 
     textSprite_ = addButton(*scene, u"btnEditbox_MSGBOX", 21, 25, 190, 16);
@@ -93,10 +114,13 @@ SceneSprite* InputPad::buildScene() {
     };
     static const Command commands[] = {{u"Caps", u"btnCaps_MSGBOX", 10},   {u"Clear", u"btnClear_MSGBOX", 51},
                                        {u"Del", u"btnDel_MSGBOX", 92},     {u"Ok", u"btnOk_MSGBOX", 140},
-                                       {u"Canc.", u"btnCancel_MSGBOX", 181}};
+                                       {u"Cancel", u"btnCancel_MSGBOX", 181}};
     bool inverseDark = Dark(inverse);
     for (const Command& c : commands) {
         Sprite* b = addButton(*scene, c.name, c.x, 130, 40, 20);
+        // Centred in the button, at a size every label fits at.
+        b->textFormatted = true;
+        b->textSize = CommandTextSize(b->textSize, b->width);
         if (wideKeyTexture_) {
             b->setTextures(wideKeyTexture_, wideKeyTexture_, nullptr, -1, -1, -1, -1);
             b->setSize(S(40), S(20));
@@ -105,7 +129,7 @@ SceneSprite* InputPad::buildScene() {
             b->colorBright = inverseDark ? colour::invert(0x322814) : 0x322814;
             b->frame = b->frameBright = 0x000000;
         }
-        b->textOffsetY = S(1);
+        b->textOffsetY = std::max(S(1), (b->height - b->textSize) / 2);
         b->textColor = b->textColorBright = inverse;
         b->setText(c.label);
     }
@@ -145,7 +169,7 @@ void InputPad::labelKeys() {
     for (int i = 0; i < kRows * kColumns && firstKeyIndex_ + i < scene->objectCount(); ++i) {
         Sprite* key = scene->spriteAt(firstKeyIndex_ + i);
         key->setText(std::u16string(1, labels[i]));
-        key->textOffsetX = capsOn_ ? 2 : 3;
+        key->textOffsetX = S(capsOn_ ? 2 : 3);
     }
 }
 

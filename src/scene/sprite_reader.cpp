@@ -10,6 +10,7 @@
 #include "scene/bitmap_font.h"
 #include "scene/canvas.h"
 #include "scene/image_cache.h"
+#include "scene/image_file.h"
 #include "scene/property_list.h"
 #include "scene/scene_sprite.h"
 #include "scene/sprite.h"
@@ -216,8 +217,10 @@ void ReadSprite(Canvas& canvas, const std::u16string& entryName, const PropertyL
 void ReadBitmapFont(Canvas& canvas, const std::u16string& entryName, const PropertyList& props) {
     auto bitmap = props.string(u"bitmap");
     if (!bitmap || bitmap->empty() || canvas.findFont(entryName)) return;
-    std::u16string path = JoinResourcePath(canvas.templateDir(), *bitmap);
-    auto font = BitmapFont::Load(path, props.integer(u"columns", 0), props.integer(u"rows", 0),
+    const PictureChoice picture = ChoosePicture(JoinResourcePath(canvas.templateDir(), *bitmap));
+    auto font = BitmapFont::Load(picture.path, props.integer(u"columns", 0), props.integer(u"rows", 0),
                                  props.integer(u"caseConvertion", 1), props.integer(u"startCode", 32));
-    if (font) canvas.addFont(entryName, std::move(font));
+    if (!font) return;
+    font->pictureScale = picture.scale;
+    canvas.addFont(entryName, std::move(font));
 }

@@ -67,6 +67,7 @@ Texture::Texture(const Texture& other)
       height(other.height),
       loadedWidth(other.loadedWidth),
       loadedHeight(other.loadedHeight),
+      pictureScale(other.pictureScale),
       widthExponent(other.widthExponent),
       heightExponent(other.heightExponent),
       animated(other.animated),

@@ -73,6 +73,10 @@ public:
 
     int width = 0, height = 0;              // current size of the frames
     int loadedWidth = 0, loadedHeight = 0;  // size of the first frame as decoded
+    // Pixels per pixel of the picture the name asked for: 2 when a larger
+    // picture was chosen for the screen (ChoosePicture). What is sized by the
+    // picture, such as an item's chip, divides by it.
+    int pictureScale = 1;
     int widthExponent = 0, heightExponent = 0;  // set when made power-of-two sized
     bool animated = false;  // frames advance while drawn
     bool looping = false;   // after the last frame the animation starts again

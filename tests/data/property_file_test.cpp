@@ -291,6 +291,9 @@ TEST(PropertyPaths, VariantSuffixFollowsTheScreenShape) {
     EXPECT_EQ(ScreenVariantName(u"Cover.properties", 320, 240), u"Cover_L.properties");
     EXPECT_EQ(ScreenVariantName(u"a.b.c", 1, 2), u"a.b_P.c");
     EXPECT_EQ(ScreenVariantName(u"noextension", 1, 2), u"noextension");
+    EXPECT_EQ(LargePictureName(u"characters/man_east.gif"), u"characters/man_east_2x.gif");
+    EXPECT_EQ(LargePictureName(u"a.b.gif"), u"a.b_2x.gif");
+    EXPECT_EQ(LargePictureName(u"Levels\\level1.x\\cell"), u"") << "a dot of a folder is not the extension's";
     EXPECT_EQ(JoinResourcePath(u"\\game\\bin\\..\\resources", u"x.properties"), u"\\game\\resources\\x.properties");
     EXPECT_EQ(JoinResourcePath(u"/game/resources/", u"x.properties"), u"/game/resources/x.properties");
 }

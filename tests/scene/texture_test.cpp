@@ -7,6 +7,7 @@
 
 
 #include "image_fixture.h"
+#include "platform/device_info.h"
 #include "scene/gif_encoder.h"
 #include "scene/image_cache.h"
 #include "scene/image_ops.h"
@@ -271,6 +272,34 @@ TEST_F(TextureTest, CacheSharesTexturesByName) {
     EXPECT_TRUE(cache.release(again));
     EXPECT_FALSE(cache.release(again));
     EXPECT_EQ(cache.size(), 0u);
+}
+
+// A screen that shows the design at 1.5 times or more gets the picture drawn
+// at twice the size where there is one, under the name the template wrote;
+// at the design size the named picture is loaded even when a larger one exists.
+TEST_F(TextureTest, CacheChoosesTheLargerPictureWhereTheScaleCallsForIt) {
+    gif("a.gif", 2, 2);
+    gif("a_2x.gif", 4, 4);
+    gif("b.gif", 2, 2);
+    const DesignSize saved = Design();
+    struct Case {
+        int scale;  // 16.16
+        int aWidth, aScale;
+    };
+    for (const Case& c : {Case{65536, 2, 1}, Case{81920, 2, 1}, Case{98304, 4, 2}, Case{131072, 4, 2}}) {
+        Design().scale = c.scale;
+        ImageCache cache;
+        Texture* a = cache.load(folder(), u"a.gif", true, false);
+        ASSERT_NE(a, nullptr);
+        EXPECT_EQ(a->loadedWidth, c.aWidth) << "scale " << c.scale;
+        EXPECT_EQ(a->pictureScale, c.aScale) << "scale " << c.scale;
+        EXPECT_EQ(cache.find(u"a.gif"), a);
+        Texture* b = cache.load(folder(), u"b.gif", true, false);
+        ASSERT_NE(b, nullptr);
+        EXPECT_EQ(b->loadedWidth * 10 + b->pictureScale, 21) << "no larger picture: the named one";
+    }
+    Design() = saved;
+    EXPECT_TRUE(boxes.empty());
 }
 
 TEST_F(TextureTest, CacheKeepsFailuresSoEachIsToldOnce) {

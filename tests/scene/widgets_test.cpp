@@ -3,6 +3,8 @@
 #include <sys/stat.h>
 
 #include "canvas_fixture.h"
+#include "platform/device_info.h"
+#include "platform/host/device_context.h"
 #include "scene/input_pad.h"
 #include "scene/key_state.h"
 #include "scene/message_box.h"
@@ -276,6 +278,31 @@ TEST_F(InputPadTest, CapsRelabelsTheKeys) {
     EXPECT_EQ(sprite(u"key_256_MSGBOX")->text(), u"Q");  // the eleventh key
     press(u"btnCaps_MSGBOX");
     EXPECT_EQ(sprite(u"key_256_MSGBOX")->text(), u"q");
+}
+
+// At the design size and at twice it, every command button's label (Cancel
+// spelt out, Caps in both states) fits across the button's text rectangle.
+TEST_F(InputPadTest, CommandLabelsFitTheirButtonsAtEverySize) {
+    host::TextRasterizer* text = host::GetTextRasterizer();
+    ASSERT_NE(text, nullptr) << "labels cannot be measured";
+    const DesignSize saved = Design();
+    for (int scale : {65536, 131072}) {
+        Design().scale = scale;
+        load("edit.properties");  // the pad is built again at this scale
+        pad->open(sprite(u"txtName"), u"", u"Name", 10, true);
+        EXPECT_EQ(sprite(u"btnCancel_MSGBOX")->text(), u"Cancel");
+        for (const char16_t* name : {u"btnCaps_MSGBOX", u"btnClear_MSGBOX", u"btnDel_MSGBOX", u"btnOk_MSGBOX",
+                                     u"btnCancel_MSGBOX"}) {
+            Sprite* button = sprite(name);
+            for (const char16_t* label : {button->text().c_str(), u"CAPS"}) {
+                const int width = text->textExtent({u"Arial", button->textSize}, label).x;
+                EXPECT_GT(width, 0);
+                EXPECT_LE(width, button->width - 3) << host::ToUtf8(label) << " at scale " << scale;
+            }
+        }
+        pad->close(false);
+    }
+    Design() = saved;
 }
 
 TEST_F(InputPadTest, ClosingReportsExactlyOneStylusUpOnTheEditBox) {

@@ -16,6 +16,7 @@
 #include <string>
 #include <vector>
 
+#include "data/property_file.h"
 #include "headless_host.h"
 #include "platform/host_fixture.h"
 #include "platform/window.h"
@@ -156,6 +157,18 @@ TEST(GameResources, ChipPicturesArePowerOfTwoKeyedAndClearAtTheCorners) {
         for (const char* decor : {"decor1.gif", "decor2.gif"}) names.push_back(LevelFolder(level) + decor);
         for (const char* item : kItems) names.push_back(LevelFolder(level) + item + ".gif");
     }
+    // The characters, the tomb and the items are drawn again at twice the
+    // size, for larger screens: the same frames, each twice as wide and high.
+    const size_t designPictures = names.size();
+    for (size_t i = 0; i < designPictures; ++i) {
+        if (names[i].find("decor") != std::string::npos) continue;
+        const std::string large = host::ToUtf8(LargePictureName(host::FromUtf8(names[i])));
+        FrameList small = DecodeGifFile(kResources / names[i]), big = DecodeGifFile(kResources / large);
+        ASSERT_FALSE(small.empty() || big.empty()) << large;
+        EXPECT_EQ(big.size(), small.size()) << large;
+        EXPECT_EQ(big[0]->width * 1000 + big[0]->height, 2 * (small[0]->width * 1000 + small[0]->height)) << large;
+        names.push_back(large);
+    }
     for (const std::string& name : names) {
         FrameList frames = DecodeGifFile(kResources / name);
         ASSERT_FALSE(frames.empty()) << name;
@@ -180,32 +193,38 @@ TEST(GameResources, ChipPicturesArePowerOfTwoKeyedAndClearAtTheCorners) {
 TEST(GameResources, TheBrightFontHasTheGamesCharactersEachInsideItsCell) {
     HeadlessHost host;
     TemplateFile t = ReadTemplate(kResources / "GameCanvas.properties");
-    FrameList frames = DecodeGifFile(kResources / t.item("fontBright", "bitmap"));
-    ASSERT_EQ(frames.size(), 1u);
-    const FrameBuffer& font = *frames[0];
-    ASSERT_NE(font.transparentColor, 0xFFFFFFFFu);
-    const int columns = t.integer("fontBright", "columns", 0), rows = t.integer("fontBright", "rows", 0);
-    const int start = t.integer("fontBright", "startCode", 32);
-    ASSERT_TRUE(columns > 0 && rows > 0);
-    const int cellW = font.width / columns, cellH = font.height / rows;
-    // The popups are 24 pixels high: a cell of that height is copied without stretching.
-    EXPECT_EQ(cellH, 24);
-    auto inked = [&](int cell, bool borderOnly) {
-        int x0 = (cell % columns) * cellW, y0 = (cell / columns) * cellH, count = 0;
-        for (int y = y0; y < y0 + cellH; ++y)
-            for (int x = x0; x < x0 + cellW; ++x) {
-                bool border = x == x0 || y == y0 || x == x0 + cellW - 1 || y == y0 + cellH - 1;
-                if ((border || !borderOnly) && PixelAt(font, x, y) != font.transparentColor) ++count;
-            }
-        return count;
-    };
-    for (char c : std::string("0123456789ABCDEFGHIJKLMNOPQRSTUVWXYZ!")) {
-        int cell = c - start;
-        ASSERT_TRUE(cell >= 0 && cell < columns * rows) << c;
-        EXPECT_GT(inked(cell, false), cellW * cellH / 12) << "no glyph for " << c;
+    // The font at the design size, and drawn at twice it for larger screens.
+    for (int scale : {1, 2}) {
+        std::u16string bitmap = host::FromUtf8(t.item("fontBright", "bitmap"));
+        if (scale == 2) bitmap = LargePictureName(bitmap);
+        FrameList frames = DecodeGifFile(kResources / host::ToUtf8(bitmap));
+        ASSERT_EQ(frames.size(), 1u) << host::ToUtf8(bitmap);
+        const FrameBuffer& font = *frames[0];
+        ASSERT_NE(font.transparentColor, 0xFFFFFFFFu);
+        const int columns = t.integer("fontBright", "columns", 0), rows = t.integer("fontBright", "rows", 0);
+        const int start = t.integer("fontBright", "startCode", 32);
+        ASSERT_TRUE(columns > 0 && rows > 0);
+        const int cellW = font.width / columns, cellH = font.height / rows;
+        // The popups are 24 pixels high (twice that on larger screens): a cell of
+        // that height is copied without stretching.
+        EXPECT_EQ(cellH, 24 * scale);
+        auto inked = [&](int cell, bool borderOnly) {
+            int x0 = (cell % columns) * cellW, y0 = (cell / columns) * cellH, count = 0;
+            for (int y = y0; y < y0 + cellH; ++y)
+                for (int x = x0; x < x0 + cellW; ++x) {
+                    bool border = x == x0 || y == y0 || x == x0 + cellW - 1 || y == y0 + cellH - 1;
+                    if ((border || !borderOnly) && PixelAt(font, x, y) != font.transparentColor) ++count;
+                }
+            return count;
+        };
+        for (char c : std::string("0123456789ABCDEFGHIJKLMNOPQRSTUVWXYZ!")) {
+            int cell = c - start;
+            ASSERT_TRUE(cell >= 0 && cell < columns * rows) << c;
+            EXPECT_GT(inked(cell, false), cellW * cellH / 12) << "no glyph for " << c;
+        }
+        for (int cell = 0; cell < columns * rows; ++cell) EXPECT_EQ(inked(cell, true), 0) << "the glyph of " << char(start + cell) << " touches its cell's edge";
+        EXPECT_EQ(inked(' ' - start, false), 0);
     }
-    for (int cell = 0; cell < columns * rows; ++cell) EXPECT_EQ(inked(cell, true), 0) << "the glyph of " << char(start + cell) << " touches its cell's edge";
-    EXPECT_EQ(inked(' ' - start, false), 0);
     EXPECT_TRUE(host.messages.empty()) << host.messages.front();
 }
 

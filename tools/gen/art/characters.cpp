@@ -133,7 +133,7 @@ void DrawEye(Image& image, Vec2 c, float rx, float ry, Vec2 look, float lid, Col
 
 void DrawTobbin(Image& image, const TobbinPose& pose) {
     const Color body = Hex(0xFF9A2E);
-    TobbinParts parts{image, pose.centre, pose.radius, std::max(1.5f, pose.radius * 0.045f), Hex(0x3A1606), pose.turn};
+    TobbinParts parts{image, pose.centre, pose.radius, std::max(pose.thinnestLine, pose.radius * 0.045f), Hex(0x3A1606), pose.turn};
     GroundShadow(image, {pose.centre.x, pose.groundY}, pose.radius * 0.85f, pose.radius * 0.2f, 0.75f);
     // A warm glow around him: he is the light of the scene.
     Glow(image, CircleMask(image.width(), image.height(), pose.centre, pose.radius), pose.radius * 0.05f,
@@ -167,7 +167,7 @@ void DrawGhost(Image& image, const GhostPose& pose) {
     const int w = image.width(), h = image.height();
     const Vec2 c = pose.centre;
     const float r = pose.radius;
-    const float line = std::max(1.5f, r * 0.05f);
+    const float line = std::max(pose.thinnestLine, r * 0.05f);
     const float bottom = c.y + r * 1.15f;
 
     float shadowScale = 1 / (1 + pose.hover / (r * 1.5f));

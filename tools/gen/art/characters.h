@@ -13,6 +13,7 @@ struct TobbinPose {
     float groundY;    // picture row of the ground under him (for the shadow)
     float turn = 0;   // where he faces: -1 his left (the picture's left) .. 1 the picture's right
     bool fromBehind = false;  // seen from the back: no face
+    float thinnestLine = 1.5f;  // pixels: small pictures keep outlines at least this wide
 };
 void DrawTobbin(Image& image, const TobbinPose& pose);
 
@@ -30,6 +31,7 @@ struct GhostPose {
     // the hunting eyes.
     bool scared = false;
     uint32_t face = 0xFFFFFF;  // 0xRRGGBB
+    float thinnestLine = 1.5f;  // pixels: small pictures keep outlines at least this wide
 };
 void DrawGhost(Image& image, const GhostPose& pose);
 

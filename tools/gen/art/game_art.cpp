@@ -11,8 +11,10 @@
 #include "art/game_pieces.h"
 #include "art/level_art.h"
 #include "art/widgets.h"
+#include "data/property_file.h"
 #include "jpeg_file.h"
 #include "picture_files.h"
+#include "platform/host/host.h"
 #include "raster/png_writer.h"
 
 namespace {
@@ -30,11 +32,26 @@ SpritePicture Keyed(const std::string& path, std::vector<Image> frames, std::vec
     return picture;
 }
 
+// What the game loads instead of `path` where the screen shows the design at
+// twice the size or more: the same picture drawn at kLargeScale times its size.
+constexpr int kLargeScale = 2;
+std::string LargePicturePath(const std::string& path) { return host::ToUtf8(LargePictureName(host::FromUtf8(path))); }
+
+// A keyed 3D picture at the design size, and again drawn larger for larger
+// screens; `draw` (scale) draws the frames at `scale` times the design size.
+template <class Draw>
+void AtBothSizes(std::vector<SpritePicture>& pictures, const std::string& path, const std::vector<int>& delays,
+                 Draw&& draw) {
+    pictures.push_back(Keyed(path, draw(1), delays));
+    pictures.push_back(Keyed(LargePicturePath(path), draw(kLargeScale), delays));
+}
+
 ScreenArt GameScreen(const GameArtFonts& fonts) {
     ScreenArt art{"GameCanvas.properties", {}, {}};
-    art.pictures.push_back(Keyed("font_bright.gif",
-                                 {MakeBrightFont(fonts.bright, {kBrightColumns, kBrightRows, 32, kBrightCellWidth, kBrightCellHeight})},
-                                 {0}));
+    AtBothSizes(art.pictures, "font_bright.gif", {0}, [&](int scale) {
+        return std::vector<Image>{MakeBrightFont(
+            fonts.bright, {kBrightColumns, kBrightRows, 32, kBrightCellWidth * scale, kBrightCellHeight * scale})};
+    });
     art.pictures.push_back(WithOpacity("hud_lives", {MakeLivesCapsule()}, {0}));
     art.pictures.push_back(WithOpacity("hud_console", {MakeConsoleBar()}, {0}));
     ButtonArt quit = MakeExitButton(24 * S);
@@ -52,29 +69,34 @@ ScreenArt ScoreList() {
 // The Enhanced play style's ghosts: each its own colour ("ghost1_east.gif"
 // onwards; colour 0 is the original "ghost_east.gif"), and scared in goodtime.
 void EnhancedGhosts(GameArt& art) {
-    std::vector<int> delays(kWalkFrames, kWalkDelay);
+    const std::vector<int> delays(kWalkFrames, kWalkDelay);
     for (int colour = 1; colour < kGhostColours; ++colour)
         for (Heading heading : kHeadings)
-            art.pictures3D.push_back(Keyed("characters/ghost" + std::to_string(colour) + "_" + HeadingName(heading) + ".gif",
-                                           GhostFloat(heading, colour), delays));
-    art.pictures3D.push_back(Keyed("characters/ghost_scared.gif", ScaredGhostFloat(false), delays));
-    art.pictures3D.push_back(Keyed("characters/ghost_scared_pale.gif", ScaredGhostFloat(true), delays));
+            AtBothSizes(art.pictures3D, "characters/ghost" + std::to_string(colour) + "_" + HeadingName(heading) + ".gif",
+                        delays, [&](int scale) { return GhostFloat(heading, colour, scale); });
+    for (bool pale : {false, true})
+        AtBothSizes(art.pictures3D, pale ? "characters/ghost_scared_pale.gif" : "characters/ghost_scared.gif", delays,
+                    [&](int scale) { return ScaredGhostFloat(pale, scale); });
 }
 
 void Characters(GameArt& art) {
+    const std::vector<int> delays(kWalkFrames, kWalkDelay);
     for (Heading heading : kHeadings) {
-        std::vector<int> delays(kWalkFrames, kWalkDelay);
-        art.pictures3D.push_back(Keyed(std::string("characters/man_") + HeadingName(heading) + ".gif", TobbinWalk(heading), delays));
-        art.pictures3D.push_back(Keyed(std::string("characters/ghost_") + HeadingName(heading) + ".gif", GhostFloat(heading), delays));
+        AtBothSizes(art.pictures3D, std::string("characters/man_") + HeadingName(heading) + ".gif", delays,
+                    [&](int scale) { return TobbinWalk(heading, scale); });
+        AtBothSizes(art.pictures3D, std::string("characters/ghost_") + HeadingName(heading) + ".gif", delays,
+                    [&](int scale) { return GhostFloat(heading, 0, scale); });
     }
-    art.pictures3D.push_back(Keyed("tomb.gif", {MakeTomb()}, {0}));
+    AtBothSizes(art.pictures3D, "tomb.gif", {0}, [](int scale) { return std::vector<Image>{MakeTomb(scale)}; });
     EnhancedGhosts(art);
 }
 
 void Levels(GameArt& art) {
     const char* items[] = {"pickable", "bonus", "goodtime", "life", "speed"};
-    std::vector<Image> itemPictures;
-    for (const char* item : items) itemPictures.push_back(MakeItemPicture(item));
+    // The items are the same in every level: drawn once at each size.
+    std::map<std::pair<const char*, int>, Image> itemPictures;
+    for (const char* item : items)
+        for (int scale : {1, kLargeScale}) itemPictures[{item, scale}] = MakeItemPicture(item, scale);
     for (int level = 1; level <= kLevelCount; ++level) {
         const LevelTheme& theme = ThemeOfLevel(level);
         std::string folder = "Levels/level" + std::to_string(level) + "/";
@@ -85,8 +107,9 @@ void Levels(GameArt& art) {
         art.pictures3D.push_back(cell);
         art.pictures3D.push_back(Keyed(folder + "decor1.gif", {MakeTallDecor(theme)}, {0}));
         art.pictures3D.push_back(Keyed(folder + "decor2.gif", {MakeSmallDecor(theme)}, {0}));
-        for (size_t i = 0; i < std::size(items); ++i)
-            art.pictures3D.push_back(Keyed(folder + items[i] + ".gif", {itemPictures[i]}, {0}));
+        for (const char* item : items)
+            AtBothSizes(art.pictures3D, folder + item + ".gif", {0},
+                        [&](int scale) { return std::vector<Image>{itemPictures[{item, scale}]}; });
     }
     // The centre pieces of the ice caverns and the crystal mine.
     art.files.push_back({"Levels/icespire.3ds", Encode3ds(MakeCrystalCluster(0xBEEBFF, 0x102030))});

@@ -29,32 +29,33 @@ const char* HeadingName(Heading heading) {
     return names[static_cast<int>(heading)];
 }
 
-std::vector<Image> TobbinWalk(Heading heading) {
+std::vector<Image> TobbinWalk(Heading heading, int scale) {
     std::vector<Image> frames;
-    const float s = kCharacterSize;
+    const int size = kCharacterSize * scale;
+    const float s = static_cast<float>(size);
     for (int i = 0; i < kWalkFrames; ++i) {
         float hop = std::sin(i * kPi / kWalkFrames);  // 0 on the ground, 1 at the top of the hop
-        Image frame(kCharacterSize, kCharacterSize);
+        Image frame(size, size);
         TobbinPose pose{{s * 0.5f, s * 0.56f - hop * s * 0.07f}, s * 0.32f, 0, {0, 0.2f}, s * 0.94f};
         if (heading == Heading::East) pose.turn = 0.8f, pose.look = {0.9f, 0};
         if (heading == Heading::West) pose.turn = -0.8f, pose.look = {-0.9f, 0};
         if (heading == Heading::North) pose.fromBehind = true;
+        pose.thinnestLine *= static_cast<float>(scale);
         DrawTobbin(frame, pose);
         frames.push_back(frame);
     }
     return frames;
 }
 
-std::vector<Image> GhostFloat(Heading heading) { return GhostFloat(heading, 0); }
-
-std::vector<Image> GhostFloat(Heading heading, int colour) {
+std::vector<Image> GhostFloat(Heading heading, int colour, int scale) {
     static constexpr uint32_t kBodies[kGhostColours] = {0xFF4D6D, 0x4DE8FF, 0xFF8AD8, 0x7CF25A, 0xB36BFF};
     std::vector<Image> frames;
-    const float s = kCharacterSize;
+    const int size = kCharacterSize * scale;
+    const float s = static_cast<float>(size);
     for (int i = 0; i < kWalkFrames; ++i) {
         float phase = i * 2 * kPi / kWalkFrames;
         float hover = (0.5f + 0.5f * std::sin(phase)) * s * 0.05f;
-        Image frame(kCharacterSize, kCharacterSize);
+        Image frame(size, size);
         GhostPose pose{{s * 0.5f, s * 0.42f - hover}, s * 0.3f, Hex(kBodies[colour % kGhostColours]), phase, {0, 0.3f},
                        s * 0.95f, hover};
         if (heading == Heading::East) pose.turn = 0.7f, pose.look = {1, 0.1f};
@@ -62,34 +63,37 @@ std::vector<Image> GhostFloat(Heading heading, int colour) {
         // Floating away it still shows its eyes, turned up the passage: a
         // faceless blob does not read as a ghost at the size the maze shows it.
         if (heading == Heading::North) pose.look = {0, -1};
+        pose.thinnestLine *= static_cast<float>(scale);
         DrawGhost(frame, pose);
         frames.push_back(frame);
     }
     return frames;
 }
 
-std::vector<Image> ScaredGhostFloat(bool pale) {
+std::vector<Image> ScaredGhostFloat(bool pale, int scale) {
     std::vector<Image> frames;
-    const float s = kCharacterSize;
+    const int size = kCharacterSize * scale;
+    const float s = static_cast<float>(size);
     for (int i = 0; i < kWalkFrames; ++i) {
         float phase = i * 2 * kPi / kWalkFrames;
         // It trembles rather than floats.
         float hover = (0.5f + 0.5f * std::sin(2 * phase)) * s * 0.03f;
-        Image frame(kCharacterSize, kCharacterSize);
+        Image frame(size, size);
         GhostPose pose{{s * 0.5f, s * 0.42f - hover}, s * 0.3f, pale ? Hex(0xE8ECFF) : Hex(0x4A5CFF), 2 * phase,
                        {}, s * 0.95f, hover};
         pose.scared = true;
         pose.face = pale ? 0xFF3050 : 0xFFE8C8;
+        pose.thinnestLine *= static_cast<float>(scale);
         DrawGhost(frame, pose);
         frames.push_back(frame);
     }
     return frames;
 }
 
-Image MakeTomb() {
-    const int size = 32 * kSuper;
+Image MakeTomb(int scale) {
+    const int size = 32 * kSuper * scale;
     Image big(size, size);
-    const float s = size, line = 1.6f * kSuper;
+    const float s = size, line = 1.6f * kSuper * scale;
     Path stone;
     stone.moveTo({s * 0.22f, s * 0.92f});
     stone.lineTo({s * 0.22f, s * 0.38f});
@@ -115,12 +119,12 @@ Image MakeTomb() {
     FillMask(big, CircleMask(size, size, {s * 0.46f, s * 0.44f}, s * 0.025f), Hex(0x2A1A40));
     FillMask(big, CircleMask(size, size, {s * 0.54f, s * 0.44f}, s * 0.025f), Hex(0x2A1A40));
     FillMask(big, RoundRectMask(size, size, s * 0.14f, s * 0.86f, s * 0.72f, s * 0.1f, s * 0.03f), Hex(0x3A3460));
-    return Shrunk(big, 32, 32);
+    return Shrunk(big, 32 * scale, 32 * scale);
 }
 
-Image MakeItemPicture(const char* itemName) {
+Image MakeItemPicture(const char* itemName, int scale) {
     const bool dot = std::strcmp(itemName, "pickable") == 0;
-    const int size = dot ? 16 : 32;
+    const int size = (dot ? 16 : 32) * scale;
     const int big = size * kSuper;
     Image image(big, big);
     Vec2 c{big * 0.5f, big * 0.5f};
