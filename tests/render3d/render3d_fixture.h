@@ -1,13 +1,10 @@
 #pragma once
-// 3D tests run a canvas with a back buffer in a main window on a headless host
-// of a chosen display depth, catch every message box, and build scenes,
-// meshes and pictures by hand.
+// 3D tests run a canvas with a back buffer in a main window on the shared
+// headless host at a chosen display depth, and build scenes, meshes and
+// pictures by hand.
 
 #include <gtest/gtest.h>
-#include <unistd.h>
 
-#include <filesystem>
-#include <fstream>
 #include <memory>
 #include <string>
 #include <vector>
@@ -20,50 +17,33 @@
 #include "scene/app_canvas.h"
 #include "scene/gif_encoder.h"
 #include "scene/scene_state.h"
+#include "support/test_host.h"
 
 namespace r3test {
 
-struct Box {
-    std::string title;
-    std::string text;
-    uint32_t style = 0;
-};
+using testhost::Box;
 
-class Render3DTest : public ::testing::Test {
+class Render3DTest : public testhost::HostTest {
 protected:
+    Render3DTest() : HostTest(ResetSceneState) {}
     void SetUp() override { startHost(16); }
-    void TearDown() override { stopHost(); }
+    void TearDown() override {
+        closeWindow();
+        HostTest::TearDown();
+    }
 
     void startHost(int depth) {
-        if (hostRunning_) stopHost();
-        host::HostOptions options;
-        options.backend = "headless";
-        options.clock = "virtual";
-        options.profile = "pocketpc";
-        options.depth = depth;
-        options.hasSeed = true;
-        options.instance = "test-" + std::to_string(::getpid());
-        host::InitializeWith(options);
-        hostRunning_ = true;
-        DetectDevice();
-        host::SetMessageBoxHook([this](const std::u16string& text, const std::u16string& title, uint32_t style) {
-            boxes.push_back(Box{host::ToUtf8(title), host::ToUtf8(text), style});
-            return host::IDOK;
-        });
+        closeWindow();
+        start({.profile = "pocketpc", .depth = depth, .seeded = true});
         main = std::make_unique<MainWindow>(u"Main");
         ASSERT_TRUE(main->create(0, 0, 240, 320));
         canvas = new AppCanvas(u"testCanvas", true);
         ASSERT_TRUE(main->addChild(canvas, 0, 0, 240, 320));
         Register3DObjectTypes();
     }
-
-    void stopHost() {
+    void closeWindow() {
         main.reset();
         canvas = nullptr;
-        ResetSceneState();
-        hostRunning_ = false;
-        if (!dir_.empty()) std::filesystem::remove_all(dir_);
-        dir_.clear();
     }
 
     // A 3D scene at (0, 0) with a pipeline; the camera stands at (0, 0, -10)
@@ -84,33 +64,16 @@ protected:
     // A colour as the target stores it, read back as 0xRRGGBB.
     uint32_t stored(uint32_t rgb) { return bits() == 16 ? host::Rgb565ToRgb(host::RgbTo565(rgb)) : rgb; }
 
-    // The temporary folder, made on first use, ending in "/".
-    std::string folder() {
-        if (dir_.empty()) {
-            char pattern[] = "/tmp/karrowen-3d-XXXXXX";
-            EXPECT_NE(mkdtemp(pattern), nullptr);
-            dir_ = pattern;
-        }
-        return dir_ + "/";
-    }
-    std::string write(const std::string& name, const std::vector<uint8_t>& bytes) {
-        std::filesystem::create_directories(std::filesystem::path(folder() + name).parent_path());
-        std::ofstream(folder() + name, std::ios::binary)
-            .write(reinterpret_cast<const char*>(bytes.data()), std::streamsize(bytes.size()));
-        return folder() + name;
-    }
-    void writeText(const std::string& name, const std::string& text) { std::ofstream(folder() + name) << text; }
+    // The test's own folder, ending in "/".
+    std::string folder() { return scratch.path(); }
+    std::string write(const std::string& name, const std::vector<uint8_t>& bytes) { return scratch.write(name, bytes); }
+    void writeText(const std::string& name, const std::string& text) { scratch.write(name, text); }
     void loadTemplate(const std::string& name) {
         canvas->loadTemplate(host::FromUtf8(folder()), host::FromUtf8(name), false, true);
     }
 
     std::unique_ptr<MainWindow> main;
     AppCanvas* canvas = nullptr;
-    std::vector<Box> boxes;
-
-private:
-    bool hostRunning_ = false;
-    std::string dir_;
 };
 
 // A GIF of 0xRRGGBB pixels (at most 256 colours); `key` >= 0 marks that
