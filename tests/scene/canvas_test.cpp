@@ -42,7 +42,7 @@ TEST_F(CanvasTest, MissingTemplateSaysSoAndLeavesTheCanvasEmpty) {
     load("nothere.properties");
     EXPECT_EQ(canvas->sceneCount(), 0);
     ASSERT_EQ(boxes.size(), 1u);
-    EXPECT_EQ(boxes[0], "Error: Can not find the template file: " + folder + "nothere.properties.");
+    EXPECT_EQ(boxes[0].line(), "Error: Can not find the template file: " + folder + "nothere.properties.");
 }
 
 TEST_F(CanvasTest, PictureProblemsAreToldOncePerFileWithTheirOwnText) {
@@ -53,7 +53,7 @@ TEST_F(CanvasTest, PictureProblemsAreToldOncePerFileWithTheirOwnText) {
         image.frames.push_back(GifFrame{});
         image.frames[0].width = w, image.frames[0].height = h;
         std::vector<uint8_t> bytes = EncodeGif(image);
-        std::ofstream(folder + name, std::ios::binary).write(reinterpret_cast<const char*>(bytes.data()), long(bytes.size()));
+        scratch.write(name, bytes);
     };
     gif("pic.gif", 2, 2);
     gif("alpha.gif", 4, 2);
@@ -61,18 +61,12 @@ TEST_F(CanvasTest, PictureProblemsAreToldOncePerFileWithTheirOwnText) {
           "s=type:SceneSprite\n"
           "a=type:Sprite, container:s, texture:pic.gif, textureAlpha:alpha.gif\n"
           "m=type:Sprite, container:s, texture:none.gif, number:3\n");
-    std::vector<uint32_t> icons;
-    host::SetMessageBoxHook([&](const std::u16string& text, const std::u16string& title, uint32_t style) {
-        boxes.push_back(host::ToUtf8(title) + ": " + host::ToUtf8(text));
-        icons.push_back(style & 0xF0);
-        return host::IDOK;
-    });
     load("pics.properties");
     ASSERT_EQ(boxes.size(), 2u);
-    EXPECT_EQ(boxes[0], "Error: The texture alpha image \"alpha.gif\" has different dimension to the texture image.");
-    EXPECT_EQ(icons[0], host::MB_ICONHAND);
+    EXPECT_EQ(boxes[0].line(), "Error: The texture alpha image \"alpha.gif\" has different dimension to the texture image.");
+    EXPECT_EQ(boxes[0].style & 0xF0, host::MB_ICONHAND);
     EXPECT_EQ(sprite(u"a")->textureAlpha, nullptr);
-    EXPECT_EQ(boxes[1], "Exception: Error: can not find the image '" + folder + "none.gif'.");
+    EXPECT_EQ(boxes[1].line(), "Exception: Error: can not find the image '" + folder + "none.gif'.");
 }
 
 TEST_F(CanvasTest, MergedLoadRedefinesAndWritesBackToTheFirstTemplate) {

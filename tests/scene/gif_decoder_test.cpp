@@ -107,8 +107,8 @@ protected:
         frames.clear();
         return DecodeGif(gif.bytes, u"test.gif", frames, firstOnly, true);
     }
-    std::vector<std::u16string> texts() const {
-        std::vector<std::u16string> t;
+    std::vector<std::string> texts() const {
+        std::vector<std::string> t;
         for (const Box& b : boxes) t.push_back(b.text);
         return t;
     }
@@ -282,8 +282,8 @@ TEST_P(GifDecoderTest, CodeNotInTheTableFailsTheImage) {
     GifBytes gif;
     gif.screen(2, 1, kFourColours).image(0, 0, 2, 1, Pack({{4, 3}, {7, 3}, {5, 3}})).trailer();
     EXPECT_EQ(decode(gif), 0);
-    EXPECT_EQ(texts(), (std::vector<std::u16string>{u"Image File Corrupt", u"Premature End Of Image File"}));
-    EXPECT_EQ(boxes[0].title, u"Error");
+    EXPECT_EQ(texts(), (std::vector<std::string>{"Image File Corrupt", "Premature End Of Image File"}));
+    EXPECT_EQ(boxes[0].title, "Error");
     EXPECT_EQ(boxes[0].style & host::MB_ICONEXCLAMATION, host::MB_ICONEXCLAMATION);
 }
 
@@ -295,7 +295,7 @@ TEST_P(GifDecoderTest, CorruptImageIsDroppedAndTheNextOneKept) {
         .trailer();
     EXPECT_EQ(decode(gif), 1);
     EXPECT_EQ(At(*frames[0], 1, 0), stored(kBlue));
-    EXPECT_EQ(texts(), (std::vector<std::u16string>{u"Image File Corrupt"}));
+    EXPECT_EQ(texts(), (std::vector<std::string>{"Image File Corrupt"}));
 }
 
 // Codes of one pixel each after a clear: every code but the first adds a table
@@ -334,8 +334,8 @@ TEST_P(GifDecoderTest, AnimationPastThePixelBudgetIsCutAndTold) {
     gif.trailer();
     EXPECT_EQ(DecodeGif(gif.bytes, u"long.gif", frames, false, true, 3 * 4), 3);
     ASSERT_EQ(boxes.size(), 1u);
-    EXPECT_EQ(boxes[0].title, u"Warning");
-    EXPECT_EQ(boxes[0].text, u"The animation 'long.gif' is too large: only its first 3 frames are shown.");
+    EXPECT_EQ(boxes[0].title, "Warning");
+    EXPECT_EQ(boxes[0].text, "The animation 'long.gif' is too large: only its first 3 frames are shown.");
 }
 
 TEST_P(GifDecoderTest, MinimumCodeSizeOutsideTheFormatFailsTheImage) {
@@ -344,7 +344,7 @@ TEST_P(GifDecoderTest, MinimumCodeSizeOutsideTheFormatFailsTheImage) {
         GifBytes gif;
         gif.screen(2, 1, kFourColours).image(0, 0, 2, 1, Literal({1, 1}, 2), size).trailer();
         EXPECT_EQ(decode(gif), 0) << size;
-        EXPECT_EQ(texts().front(), u"Image File Corrupt") << size;
+        EXPECT_EQ(texts().front(), "Image File Corrupt") << size;
     }
 }
 
@@ -367,14 +367,14 @@ TEST_P(GifDecoderTest, OversizedScreenIsRefused) {
     GifBytes gif;
     gif.screen(65535, 65535, kFourColours).image(0, 0, 1, 1, Literal({1}, 2)).trailer();
     EXPECT_EQ(decode(gif), 0);
-    EXPECT_EQ(texts(), (std::vector<std::u16string>{u"Image File Corrupt", u"Premature End Of Image File"}));
+    EXPECT_EQ(texts(), (std::vector<std::string>{"Image File Corrupt", "Premature End Of Image File"}));
 }
 
 TEST_P(GifDecoderTest, WrongSignatureIsToldButDecoded) {
     GifBytes gif;
     gif.screen(1, 1, kFourColours, 2, 0, "JIF89a").image(0, 0, 1, 1, Literal({2}, 2)).trailer();
     EXPECT_EQ(decode(gif), 1);
-    EXPECT_EQ(texts(), (std::vector<std::u16string>{u"Error: test.gif is not a valid image."}));
+    EXPECT_EQ(texts(), (std::vector<std::string>{"Error: test.gif is not a valid image."}));
     EXPECT_EQ(At(*frames[0], 0, 0), stored(kGreen));
 }
 
@@ -390,13 +390,13 @@ TEST_P(GifDecoderTest, FirstOnlyStopsAfterOneFrame) {
 
 TEST_P(GifDecoderTest, NothingDecodedIsTold) {
     EXPECT_EQ(decode(GifBytes{}), 0);
-    EXPECT_EQ(texts(), (std::vector<std::u16string>{u"Error: test.gif is not a valid image.",
-                                                    u"Premature End Of Image File"}));
+    EXPECT_EQ(texts(), (std::vector<std::string>{"Error: test.gif is not a valid image.",
+                                                    "Premature End Of Image File"}));
     boxes.clear();
     GifBytes noImage;
     noImage.screen(4, 4, kFourColours).control(1, false).trailer();
     EXPECT_EQ(decode(noImage), 0);
-    EXPECT_EQ(texts(), (std::vector<std::u16string>{u"Premature End Of Image File"}));
+    EXPECT_EQ(texts(), (std::vector<std::string>{"Premature End Of Image File"}));
 }
 
 TEST_P(GifDecoderTest, UnknownExtensionsAndStrayBytesAreSkipped) {
@@ -412,8 +412,8 @@ TEST_P(GifDecoderTest, UnknownExtensionsAndStrayBytesAreSkipped) {
 TEST_P(GifDecoderTest, MissingFileIsToldAsException) {
     EXPECT_EQ(LoadGif(u"/nonexistent/karrowen/none.gif", frames, false, true), 0);
     ASSERT_EQ(boxes.size(), 1u);
-    EXPECT_EQ(boxes[0].title, u"Exception");
-    EXPECT_EQ(boxes[0].text, u"Error: can not find the image '/nonexistent/karrowen/none.gif'.");
+    EXPECT_EQ(boxes[0].title, "Exception");
+    EXPECT_EQ(boxes[0].text, "Error: can not find the image '/nonexistent/karrowen/none.gif'.");
 }
 
 TEST_P(GifDecoderTest, FileIsReadThroughTheResourceLayer) {

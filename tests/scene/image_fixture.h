@@ -1,13 +1,6 @@
 #pragma once
-// Image tests run on a headless host of a chosen display depth, catch every
-// message box, and may write files into a private temporary folder.
+// Image tests run on the shared headless host at a chosen display depth.
 
-#include <gtest/gtest.h>
-#include <unistd.h>
-
-#include <cstdlib>
-#include <filesystem>
-#include <fstream>
 #include <string>
 #include <vector>
 
@@ -15,57 +8,24 @@
 #include "platform/host/host.h"
 #include "platform/host/pixel_surface.h"
 #include "scene/scene_state.h"
+#include "support/test_host.h"
 
 namespace imagetest {
 
-struct Box {
-    std::u16string text;
-    std::u16string title;
-    uint32_t style = 0;
-};
+using testhost::Box;
 
-class ImageTest : public ::testing::Test {
+class ImageTest : public testhost::HostTest {
 protected:
+    ImageTest() : HostTest(ResetSceneState) {}
     void SetUp() override { startHost(32); }
-    void TearDown() override {
-        ResetSceneState();
-        if (!dir_.empty()) std::filesystem::remove_all(dir_);
-    }
-
-    void startHost(int depth) {
-        host::HostOptions options;
-        options.backend = "headless";
-        options.clock = "virtual";
-        options.depth = depth;
-        options.instance = "test-" + std::to_string(::getpid());
-        host::InitializeWith(options);
-        host::SetMessageBoxHook([this](const std::u16string& text, const std::u16string& title, uint32_t style) {
-            boxes.push_back(Box{text, title, style});
-            return host::IDOK;
-        });
-    }
+    void startHost(int depth) { start({.depth = depth}); }
 
     // A file in the test's temporary folder; returns its path.
     std::u16string write(const std::string& name, const std::vector<uint8_t>& bytes) {
-        std::u16string path = folder() + host::FromUtf8(name);
-        std::ofstream(dir_ + "/" + name, std::ios::binary)
-            .write(reinterpret_cast<const char*>(bytes.data()), std::streamsize(bytes.size()));
-        return path;
+        return host::FromUtf8(scratch.write(name, bytes));
     }
-    // The temporary folder, made on first use, ending in "/".
-    std::u16string folder() {
-        if (dir_.empty()) {
-            char pattern[] = "/tmp/karrowen-image-XXXXXX";
-            EXPECT_NE(mkdtemp(pattern), nullptr);
-            dir_ = pattern;
-        }
-        return host::FromUtf8(dir_ + "/");
-    }
-
-    std::vector<Box> boxes;
-
-private:
-    std::string dir_;
+    // The temporary folder, ending in "/".
+    std::u16string folder() { return scratch.path16(); }
 };
 
 // A colour as a frame buffer of `bits` depth stores it, read back as 0xRRGGBB.

@@ -59,7 +59,7 @@ TEST_F(WidgetTest, LoneBoxTogglesAndMissingGroupEntryIsReported) {
     tap(105, 65);
     EXPECT_EQ(sprite(u"orphan")->status, 1);  // still toggles
     ASSERT_EQ(boxes.size(), 1u);
-    EXPECT_EQ(boxes[0],
+    EXPECT_EQ(boxes[0].line(),
               "Error: The property \"grpName=GUIType:checkboxGroup, selected:0\" need to be added into template.");
 }
 
@@ -70,7 +70,7 @@ TEST_F(WidgetTest, ReadOnlyTemplateWarnsAndKeepsTheChangeInMemory) {
     tap(5, 65);  // c2 is persistent
     chmod((folder + "radio.properties").c_str(), 0644);
     ASSERT_EQ(boxes.size(), 1u);
-    EXPECT_EQ(boxes[0], "Warning: Can not update the template file: " + folder +
+    EXPECT_EQ(boxes[0].line(), "Warning: Can not update the template file: " + folder +
                             "radio.properties.\nThe file is read-only or the storage media is not available. All "
                             "changes will be ignored.");
     EXPECT_EQ(canvas->selectedIndex(u"grp"), 2);

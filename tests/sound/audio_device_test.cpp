@@ -19,18 +19,9 @@
 #include "platform/host/host.h"
 #include "sound/sound_mixer.h"
 #include "sound/wave_sound.h"
+#include "support/test_host.h"
 
 namespace {
-
-template <typename Condition>
-bool WaitFor(Condition condition) {
-    auto deadline = std::chrono::steady_clock::now() + std::chrono::seconds(10);
-    while (!condition()) {
-        if (std::chrono::steady_clock::now() > deadline) return false;
-        std::this_thread::sleep_for(std::chrono::milliseconds(1));
-    }
-    return true;
-}
 
 void Settle() { std::this_thread::sleep_for(std::chrono::milliseconds(20)); }
 
@@ -72,7 +63,7 @@ std::vector<uint8_t> RecordTone(host::HostOptions options) {
     if (mixer->play(&tone, kPlayAnyVoice) >= 0) {
         for (uint64_t played = 1; played <= 10; ++played) {
             host::Sleep(31);  // a buffer lasts a little over 30 ms
-            if (!WaitFor([&] { return mixer->driver()->buffersRendered() >= played; })) break;
+            if (!testhost::WaitFor([&] { return mixer->driver()->buffersRendered() >= played; })) break;
         }
     }
     DestroySoundMixer();
@@ -104,9 +95,9 @@ TEST_F(AudioDeviceTest, NullDevicePlaysBuffersAtThePaceOfTheHostClock) {
     EXPECT_EQ(done, 0);  // the virtual clock has not moved
 
     host::Sleep(30);
-    ASSERT_TRUE(WaitFor([&] { return done == 1; }));
+    ASSERT_TRUE(testhost::WaitFor([&] { return done == 1; }));
     host::Sleep(60);
-    ASSERT_TRUE(WaitFor([&] { return done == 3; }));
+    ASSERT_TRUE(testhost::WaitFor([&] { return done == 3; }));
 
     device->pause();
     host::Sleep(100);
@@ -116,7 +107,7 @@ TEST_F(AudioDeviceTest, NullDevicePlaysBuffersAtThePaceOfTheHostClock) {
     Settle();
     EXPECT_EQ(done, 3);  // time spent paused is not owed afterwards
     host::Sleep(30);
-    ASSERT_TRUE(WaitFor([&] { return done == 4; }));
+    ASSERT_TRUE(testhost::WaitFor([&] { return done == 4; }));
 
     device->write(buffer.data(), buffer.size());
     device->reset();

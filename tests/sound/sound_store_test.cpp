@@ -3,9 +3,6 @@
 
 #include <gtest/gtest.h>
 
-#include <cstdlib>
-#include <filesystem>
-#include <fstream>
 #include <string>
 #include <vector>
 
@@ -17,42 +14,21 @@
 #include "sound/sound_template.h"
 #include "sound/wave_sound.h"
 #include "sound_test_files.h"
+#include "support/test_host.h"
 
 namespace {
 
-struct Box {
-    std::u16string text;
-    std::u16string title;
-    uint32_t style = 0;
-};
-
-class SoundStoreTest : public ::testing::Test {
+class SoundStoreTest : public testhost::HostTest {
 protected:
     void SetUp() override {
-        char pattern[] = "/tmp/karrowen-sound-XXXXXX";
-        ASSERT_NE(mkdtemp(pattern), nullptr);
-        dir_ = pattern;
-        folder_ = host::FromUtf8(dir_ + "/");
-        write("bang.wav", soundtest::MakeWav(soundtest::WavFormat{}, {1, 2, 3, 4}));
-        write("Music.MOD", soundtest::ModuleBuilder().bytes());
-        write("broken.wav", std::vector<uint8_t>(4, 'j'));
-        host::SetMessageBoxHook([this](const std::u16string& text, const std::u16string& title, uint32_t style) {
-            boxes_.push_back(Box{text, title, style});
-            return host::IDOK;
-        });
-    }
-    void TearDown() override {
-        host::SetMessageBoxHook(nullptr);
-        std::filesystem::remove_all(dir_);
-    }
-    void write(const std::string& name, const std::vector<uint8_t>& bytes) {
-        std::ofstream(dir_ + "/" + name, std::ios::binary).write(reinterpret_cast<const char*>(bytes.data()),
-                                                                std::streamsize(bytes.size()));
+        HostTest::SetUp();
+        folder_ = scratch.path16();
+        scratch.write("bang.wav", soundtest::MakeWav(soundtest::WavFormat{}, {1, 2, 3, 4}));
+        scratch.write("Music.MOD", soundtest::ModuleBuilder().bytes());
+        scratch.write("broken.wav", std::vector<uint8_t>(4, 'j'));
     }
 
-    std::string dir_;
     std::u16string folder_;
-    std::vector<Box> boxes_;
     SoundStore store_;
 };
 
@@ -80,7 +56,7 @@ TEST_F(SoundStoreTest, FindsAFileWhoseNameOnDiskHasCapitals) {
     EXPECT_EQ(sound->kind, SoundKind::Module);
     EXPECT_TRUE(sound->hasData());
     EXPECT_EQ(static_cast<ModSound*>(sound)->channels, 4);
-    EXPECT_TRUE(boxes_.empty());
+    EXPECT_TRUE(boxes.empty());
 }
 
 TEST_F(SoundStoreTest, AMissingFileIsReportedAndStoredWithoutData) {
@@ -88,10 +64,10 @@ TEST_F(SoundStoreTest, AMissingFileIsReportedAndStoredWithoutData) {
     SoundBase* sound = loadSound(store_, folder_, name);
     ASSERT_NE(sound, nullptr);
     EXPECT_FALSE(sound->hasData());
-    ASSERT_EQ(boxes_.size(), 1u);
-    EXPECT_EQ(boxes_[0].text, u"Error: can not find the sound / music '" + folder_ + u"missing.wav'.");
-    EXPECT_EQ(boxes_[0].title, u"Exception");
-    EXPECT_EQ(boxes_[0].style & 0xF0u, host::MB_ICONEXCLAMATION);
+    ASSERT_EQ(boxes.size(), 1u);
+    EXPECT_EQ(boxes[0].text, "Error: can not find the sound / music '" + scratch.path() + "missing.wav'.");
+    EXPECT_EQ(boxes[0].title, "Exception");
+    EXPECT_EQ(boxes[0].style & 0xF0u, host::MB_ICONEXCLAMATION);
 
     SoundMixer mixer;
     ASSERT_EQ(mixer.initOffline(8000, 8, 0, 1, 16), 0);
@@ -100,7 +76,7 @@ TEST_F(SoundStoreTest, AMissingFileIsReportedAndStoredWithoutData) {
     // Asking again answers from the store without a second message.
     std::u16string again = u"MISSING.wav";
     EXPECT_EQ(loadSound(store_, folder_, again), sound);
-    EXPECT_EQ(boxes_.size(), 1u);
+    EXPECT_EQ(boxes.size(), 1u);
 }
 
 TEST_F(SoundStoreTest, LoadersReturnTheirResultCodes) {
@@ -112,7 +88,7 @@ TEST_F(SoundStoreTest, LoadersReturnTheirResultCodes) {
     EXPECT_EQ(module.load(folder_, u"Music.MOD"), kSoundOk);
     EXPECT_EQ(module.load(folder_, u"nothing.mod"), kSoundMissingFile);
     EXPECT_FALSE(module.hasData());
-    EXPECT_EQ(boxes_.size(), 2u);
+    EXPECT_EQ(boxes.size(), 2u);
 }
 
 TEST_F(SoundStoreTest, OnlyWavAndModNamesMakeSounds) {

@@ -14,6 +14,7 @@
 #include "sound/sound_mixer.h"
 #include "sound/wave_out_driver.h"
 #include "sound/wave_sound.h"
+#include "support/test_host.h"
 
 namespace {
 
@@ -93,16 +94,6 @@ std::unique_ptr<host::AudioDevice> OpenScripted(const host::AudioFormat& format,
 
 void NoRender(void*, uint8_t*, size_t) {}
 
-template <typename Condition>
-bool WaitFor(Condition condition) {
-    auto deadline = std::chrono::steady_clock::now() + std::chrono::seconds(5);
-    while (!condition()) {
-        if (std::chrono::steady_clock::now() > deadline) return false;
-        std::this_thread::sleep_for(std::chrono::milliseconds(1));
-    }
-    return true;
-}
-
 class WaveOutDriverTest : public ::testing::Test {
 protected:
     void SetUp() override { script = &record; }
@@ -179,7 +170,7 @@ TEST_F(WaveOutDriverTest, EachPlayedBufferIsRenderedAndWrittenAgainInRingOrder) 
     auto tone = Tone();
     ASSERT_GE(mixer.play(tone.get(), kPlayAnyVoice), 0);
     record.complete(2);
-    ASSERT_TRUE(WaitFor([&] { return record.writeCount() == 8; }));
+    ASSERT_TRUE(testhost::WaitFor([&] { return record.writeCount() == 8; }));
     // (255 - 128) x 256 x 64 / 128 / 256 = 63 above the centre.
     EXPECT_EQ(record.write(6), std::vector<uint8_t>(240, 128 + 63));
     EXPECT_EQ(record.write(7), std::vector<uint8_t>(240, 128 + 63));
@@ -195,7 +186,7 @@ TEST_F(WaveOutDriverTest, APausedDriverRendersNothingUntilResumed) {
     std::this_thread::sleep_for(std::chrono::milliseconds(30));
     EXPECT_EQ(mixer.driver()->buffersRendered(), 0u);
     mixer.resumeOutput();
-    ASSERT_TRUE(WaitFor([&] { return mixer.driver()->buffersRendered() == 3; }));
+    ASSERT_TRUE(testhost::WaitFor([&] { return mixer.driver()->buffersRendered() == 3; }));
 }
 
 TEST_F(WaveOutDriverTest, ShutdownStopsTheThreadAndUninitialises) {
