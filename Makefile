@@ -14,7 +14,7 @@ BUILD_TYPE ?= RelWithDebInfo
 
 CONFIGURE = cmake -S . -G Ninja -Wno-dev
 
-.PHONY: all setup build run test test-release test-asan test-tsan test-fuzz fuzz-long mutate soak clean
+.PHONY: all setup build run test test-release test-asan test-tsan test-fuzz fuzz-long mutate soak web web-serve test-web clean
 
 all: build
 
@@ -94,5 +94,25 @@ mutate: setup
 soak: build
 	@nice -n 5 scripts/soak.sh $(BUILD)
 
+# The game as a web page (WebAssembly), not part of `make test`: the first
+# build compiles its libraries into ~/.cache/karrowen-web (KARROWEN_WEB_CACHE)
+# and takes many minutes. The page lands in $(WEB_BUILD)/page/.
+WEB_BUILD ?= build-web
+WEB_PORT  ?= 8765
+web: setup
+	@scripts/web-setup.sh
+	@JOBS=$(JOBS) scripts/web-build.sh $(BUILD) $(WEB_BUILD)
+
+# Serves the page on 127.0.0.1 until Ctrl+C.
+web-serve: web
+	@echo "karrowen web: open http://127.0.0.1:$(WEB_PORT)/"
+	@python3 -m http.server $(WEB_PORT) --bind 127.0.0.1 --directory $(WEB_BUILD)/page
+
+# The page in Debian's chromium, headless, driven through puppeteer-core.
+test-web: web
+	@scripts/web-setup.sh test
+	@cd web/test && npm ci --no-audit --no-fund --silent
+	@node web/test/web_test.mjs $(WEB_BUILD)/page
+
 clean:
-	rm -rf $(BUILD) $(ASAN_BUILD) $(TSAN_BUILD) $(FUZZ_BUILD)
+	rm -rf $(BUILD) $(ASAN_BUILD) $(TSAN_BUILD) $(FUZZ_BUILD) $(WEB_BUILD)

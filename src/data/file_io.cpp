@@ -211,6 +211,7 @@ bool ReplaceFileContent(std::u16string_view path, std::string_view bytes) {
         return false;
     }
     SyncFolder(FolderOf(target));
+    host::FilesSaved();
     return true;
 }
 

@@ -98,6 +98,9 @@ std::unique_ptr<AudioDevice> OpenAudioDevice(const AudioFormat& format, AudioDev
 }
 
 bool RaiseThreadPriority() {
+#if !defined(SYS_gettid)
+    return false;  // a system without thread ids (a web page) has no threads to raise
+#else
     // Linux keeps a nice value per thread; one step less nice is one step up.
     // Unprivileged processes may not lower it, which leaves the thread at normal.
     const id_t thread = id_t(syscall(SYS_gettid));
@@ -105,6 +108,7 @@ bool RaiseThreadPriority() {
     int nice = getpriority(PRIO_PROCESS, thread);
     if (errno != 0) return false;
     return setpriority(PRIO_PROCESS, thread, nice - 1) == 0;
+#endif
 }
 
 }  // namespace host

@@ -185,6 +185,9 @@ uint64_t AvailablePhysicalMemory();
 std::u16string TempPath();
 // Starts the program again with a new command line and the same host options.
 bool StartProcess(const std::u16string& modulePath, const std::u16string& commandLine);
+// The program has saved a file. A web page copies the player's folder into
+// the browser's storage now; a desktop's file system already holds it.
+void FilesSaved();
 
 // ---- Text conversion at the operating-system boundary --------------------------------
 

@@ -428,12 +428,17 @@ std::unique_ptr<Backend> CreateSdlBackend(const HostOptions& options, int panelW
         why = "no display found";
         return nullptr;
     }
+    return OpenSdlWindow(options, panelWidth, panelHeight, why);
+}
+
+}  // namespace
+
+std::unique_ptr<Backend> OpenSdlWindow(const HostOptions& options, int panelWidth, int panelHeight,
+                                       std::string& why) {
     auto backend = std::make_unique<SdlBackend>();
     if (!backend->open(options, panelWidth, panelHeight, why)) return nullptr;
     return backend;
 }
-
-}  // namespace
 
 const VideoBootstrap kSdlVideo = {"sdl", CreateSdlBackend};
 
