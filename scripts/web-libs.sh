@@ -146,7 +146,7 @@ build_sdl() {
   local sources=() f
   for f in "${folders[@]}"; do sources+=("$s/src/$f"/*.c); done
   printf '%s\n' "${sources[@]}" | xargs -P "$jobs" -I{} sh -c \
-    'emcc -O2 -w -I"$1/include" -c "$2" -o "$3/$(echo "$2" | sed "s|^$1/src/||; s|/|_|g").o"' sh "$s" {} "$o"
+    'emcc -O2 -w -I"$1/include" -c "$2" -o "$3/$(echo "$2" | sed "s|^$1/src/||; s|^\./||; s|/|_|g").o"' sh "$s" {} "$o"
   rm -f "$WEB_SYSROOT/lib/libSDL2.a"
   emar rcs "$WEB_SYSROOT/lib/libSDL2.a" "$o"/*.o
   cp "$s"/include/*.h "$WEB_SYSROOT/include/SDL2/"

@@ -24,6 +24,12 @@ public:
     explicit WebBackend(std::unique_ptr<Backend> sdl) : sdl_(std::move(sdl)) {
         std::fprintf(stderr, "karrowen: web page backend\n");
     }
+    // The host stops its backend only when the program ends (a relaunch
+    // leaves this page running until the reload replaces it).
+    ~WebBackend() override {
+        sdl_.reset();
+        web::ShowEnded();
+    }
 
     const char* name() const override { return "web"; }
     bool hasWindow() const override { return true; }

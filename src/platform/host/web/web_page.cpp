@@ -35,6 +35,10 @@ EM_JS(void, karrowen_alert, (const char* text), {
     window.alert(UTF8ToString(text));
 });
 
+EM_JS(void, karrowen_show_ended, (), {
+    karrowenPage.showEnd("The game has ended.");
+});
+
 EM_JS(void, karrowen_set_full_screen, (int on), {
     karrowenPage.setFullScreen(on != 0);
 });
@@ -61,6 +65,8 @@ void SaveFiles() { karrowen_save_files(); }
 bool Confirm(const std::string& text) { return karrowen_confirm(text.c_str()) != 0; }
 
 void Alert(const std::string& text) { karrowen_alert(text.c_str()); }
+
+void ShowEnded() { karrowen_show_ended(); }
 
 void SetFullScreen(bool on) { karrowen_set_full_screen(on ? 1 : 0); }
 

@@ -26,6 +26,8 @@ void SaveFiles();
 // The browser's own dialogs: a Yes/No question (true for Yes) and a notice.
 bool Confirm(const std::string& text);
 void Alert(const std::string& text);
+// The program has ended: the page says so and offers to start again.
+void ShowEnded();
 // Asks the page to show the game full screen, or to leave full screen.
 void SetFullScreen(bool on);
 
