@@ -15,6 +15,7 @@
 #include <vector>
 
 #include "platform/host/audio_device.h"
+#include "platform/host/host.h"
 
 // A counting semaphore that refuses releases beyond its maximum, as the
 // platform's does, instead of overflowing.
@@ -43,11 +44,7 @@ public:
         OwnThread,     // the driver's thread, woken by the device's notice
         DeviceNotice,  // the notice itself; the device must take a write from within it
     };
-#if defined(KARROWEN_WEB)
-    static constexpr Feeding kDefaultFeeding = Feeding::DeviceNotice;
-#else
-    static constexpr Feeding kDefaultFeeding = Feeding::OwnThread;
-#endif
+    static constexpr Feeding kDefaultFeeding = host::kHasThreads ? Feeding::OwnThread : Feeding::DeviceNotice;
 
     static constexpr int kBufferMs = 30;
     static constexpr int kMinBuffers = 4;

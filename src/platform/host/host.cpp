@@ -17,6 +17,7 @@
 
 #include "platform/host/audio_device.h"
 #include "platform/host/backend.h"
+#include "platform/host/headless/null_audio.h"
 #include "platform/host/host_core.h"
 #include "platform/host/host_local.h"
 #include "platform/host/instance_channel.h"
@@ -268,6 +269,14 @@ void TakeDueScreenshots() {
 void PumpHost() {
     HostCore& c = Core();
     c.backend->pumpEvents();
+    PaceThreadlessAudio();
+    // Without threads nothing else runs until the program sleeps, which on a
+    // virtual clock it never does: the system (a page's browser) gets a turn
+    // now and then all the same.
+    if (!kHasThreads && c.virtualClock && RealMilliseconds() >= c.nextSystemTurnMs) {
+        RealSleep(0);
+        c.nextSystemTurnMs = RealMilliseconds() + 50;
+    }
     uint32_t now = TickCount();
     while (c.nextScriptEvent < c.script.events.size() && c.script.events[c.nextScriptEvent].atMs <= now)
         RunScriptEvent(c.script.events[c.nextScriptEvent++]);

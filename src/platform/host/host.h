@@ -33,6 +33,15 @@ void Shutdown();
 const HostOptions& Options();
 const char* BackendName();
 
+// Whether the program may start threads. A web page served without the
+// cross-origin isolation headers may not: it does all its work, the sound's
+// included, on the one thread it has.
+#if defined(__EMSCRIPTEN__) && !defined(__EMSCRIPTEN_PTHREADS__)
+inline constexpr bool kHasThreads = false;
+#else
+inline constexpr bool kHasThreads = true;
+#endif
+
 // ---- Clock ------------------------------------------------------------------
 
 // Milliseconds since an arbitrary start; wraps like the system tick count.

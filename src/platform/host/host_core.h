@@ -25,6 +25,7 @@ namespace host {
 struct Screen;           // screen.cpp
 struct WindowManager;    // window_manager.cpp
 struct ChannelListener;  // instance_channel.cpp
+class NullAudioDevice;   // headless/null_audio.h
 struct PartDeleter {
     void operator()(Screen* part) const;
     void operator()(WindowManager* part) const;  // destroys the windows left
@@ -63,6 +64,10 @@ struct HostCore {
 
     const Cursor* cursor = nullptr;
     uint32_t idleTimerResets = 0;
+    // The open null and WAV devices where there are no threads: the message
+    // poll paces them.
+    std::vector<NullAudioDevice*> threadlessAudio;
+    uint64_t nextSystemTurnMs = 0;  // the same, on a virtual clock (host.cpp's PumpHost)
 
     HostPart<Screen> screen;  // the system screen, the panel and display memory
     HostPart<WindowManager> windows;

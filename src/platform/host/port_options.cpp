@@ -122,9 +122,7 @@ int OutputVolume() {
 }
 
 int RenderThreads() {
-#if defined(__EMSCRIPTEN__) && !defined(__EMSCRIPTEN_PTHREADS__)
-    return 1;
-#else
+    if (!kHasThreads) return 1;
     const HostOptions& options = Options();
     if (options.threads > 0) return options.threads;
     std::vector<std::string> warnings;
@@ -132,7 +130,6 @@ int RenderThreads() {
     if (file.threads > 0) return file.threads;
     if (Profile().renderThreads > 0) return Profile().renderThreads;
     return std::clamp(int(std::thread::hardware_concurrency()), 1, kMaxRenderThreads);
-#endif
 }
 
 const PlayStyle& CurrentPlayStyle() {

@@ -1,12 +1,13 @@
 #include "platform/host/headless/null_audio.h"
 
-#include <chrono>
 #include <algorithm>
+#include <chrono>
 #include <cstdio>
 
 #include "platform/host/backend.h"
 #include "platform/host/host.h"
 #include "platform/host/host_core.h"
+#include "platform/host/host_local.h"
 
 namespace host {
 
@@ -23,8 +24,12 @@ NullAudioDevice::NullAudioDevice(const AudioFormat& format, BufferDone done, voi
       done_(done),
       context_(context),
       owesUnderruns_(Core().virtualClock),
-      lastTick_(TickCount()),
-      thread_(&NullAudioDevice::run, this) {}
+      lastTick_(TickCount()) {
+    if (kHasThreads)
+        thread_ = std::thread(&NullAudioDevice::run, this);
+    else
+        Core().threadlessAudio.push_back(this);
+}
 
 NullAudioDevice::~NullAudioDevice() { stopThread(); }
 
@@ -36,6 +41,10 @@ void NullAudioDevice::stopThread() {
     }
     wake_.notify_all();
     if (thread_.joinable()) thread_.join();
+    if (!kHasThreads) {
+        std::vector<NullAudioDevice*>& paced = Core().threadlessAudio;
+        paced.erase(std::remove(paced.begin(), paced.end(), this), paced.end());
+    }
 }
 
 bool NullAudioDevice::write(const uint8_t* data, size_t bytes) {
@@ -50,11 +59,24 @@ bool NullAudioDevice::write(const uint8_t* data, size_t bytes) {
 bool NullAudioDevice::awaitCaughtUp(int slackMs, int limitMs) {
     const int64_t bytesPerSecond = int64_t(format_.rate) * format_.bytesPerFrame();
     std::unique_lock<std::mutex> lock(mutex_);
-    wake_.notify_all();
-    return caughtUp_.wait_for(lock, std::chrono::milliseconds(limitMs), [&] {
+    auto caughtUp = [&] {
         const int64_t owedMs = credit_ / bytesPerSecond + int64_t(uint32_t(TickCount() - lastTick_));
         return stop_ || paused_ || owedMs <= slackMs;
-    });
+    };
+    if (kHasThreads) {
+        wake_.notify_all();
+        return caughtUp_.wait_for(lock, std::chrono::milliseconds(limitMs), caughtUp);
+    }
+    // Nobody else plays the queue meanwhile: play it here, letting the clock run.
+    const uint64_t endMs = RealMilliseconds() + uint64_t(limitMs);
+    for (;;) {
+        pace(lock);
+        if (caughtUp()) return true;
+        if (RealMilliseconds() >= endMs) return false;
+        lock.unlock();
+        RealSleep(kPollMs);
+        lock.lock();
+    }
 }
 
 void NullAudioDevice::pause() {
@@ -74,35 +96,51 @@ void NullAudioDevice::reset() {
 }
 
 void NullAudioDevice::run() {
-    // The clock is read on this thread but never slept on: a virtual clock
-    // advances with the program, not with the device.
-    const int64_t bytesPerSecond = int64_t(format_.rate) * format_.bytesPerFrame();
     std::unique_lock<std::mutex> lock(mutex_);
     while (!stop_) {
         wake_.wait_for(lock, std::chrono::milliseconds(kPollMs));
         if (stop_) break;
-        uint32_t now = TickCount();
-        uint32_t elapsed = now - lastTick_;
-        lastTick_ = now;
-        if (paused_ || (queue_.empty() && !owesUnderruns_)) {
-            credit_ = 0;
-            caughtUp_.notify_all();
-            continue;
-        }
-        credit_ += int64_t(elapsed) * bytesPerSecond;
-        if (!owesUnderruns_) credit_ = std::min(credit_, kMaxCreditMs * bytesPerSecond);
-        while (!stop_ && !paused_ && !queue_.empty() && credit_ >= int64_t(queue_.front().size()) * 1000) {
-            std::vector<uint8_t> buffer = std::move(queue_.front());
-            queue_.pop_front();
-            credit_ -= int64_t(buffer.size()) * 1000;
-            lock.unlock();
-            played(buffer.data(), buffer.size());
-            if (done_) done_(context_);
-            lock.lock();
-        }
-        caughtUp_.notify_all();
+        pace(lock);
     }
     caughtUp_.notify_all();
+}
+
+void NullAudioDevice::pace(std::unique_lock<std::mutex>& lock) {
+    // The clock is read here but never slept on: a virtual clock advances
+    // with the program, not with the device.
+    const int64_t bytesPerSecond = int64_t(format_.rate) * format_.bytesPerFrame();
+    uint32_t now = TickCount();
+    uint32_t elapsed = now - lastTick_;
+    lastTick_ = now;
+    if (paused_ || (queue_.empty() && !owesUnderruns_)) {
+        credit_ = 0;
+        caughtUp_.notify_all();
+        return;
+    }
+    credit_ += int64_t(elapsed) * bytesPerSecond;
+    if (!owesUnderruns_) credit_ = std::min(credit_, kMaxCreditMs * bytesPerSecond);
+    while (!stop_ && !paused_ && !queue_.empty() && credit_ >= int64_t(queue_.front().size()) * 1000) {
+        std::vector<uint8_t> buffer = std::move(queue_.front());
+        queue_.pop_front();
+        credit_ -= int64_t(buffer.size()) * 1000;
+        lock.unlock();
+        played(buffer.data(), buffer.size());
+        if (done_) done_(context_);
+        lock.lock();
+    }
+    caughtUp_.notify_all();
+}
+
+void PaceThreadlessAudio() {
+    // A played buffer's notice may open or close a device: go over a copy,
+    // and skip any closed meanwhile.
+    const std::vector<NullAudioDevice*> devices = Core().threadlessAudio;
+    for (NullAudioDevice* device : devices) {
+        const std::vector<NullAudioDevice*>& now = Core().threadlessAudio;
+        if (std::find(now.begin(), now.end(), device) == now.end()) continue;
+        std::unique_lock<std::mutex> lock(device->mutex_);
+        if (!device->stop_) device->pace(lock);
+    }
 }
 
 std::unique_ptr<AudioDevice> OpenNullAudioDevice(const AudioFormat& format, AudioDevice::BufferDone done,

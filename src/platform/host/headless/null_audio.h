@@ -1,7 +1,9 @@
 #pragma once
 // The headless audio device: it consumes queued buffers at the pace of the host
 // clock (real or virtual) and reports them played, sending the sound nowhere.
-// The WAV-recording device derives from it.
+// The WAV-recording device derives from it. Its own thread keeps the pace;
+// where there are no threads (a web page), every message poll does
+// (PaceThreadlessAudio).
 
 #include <condition_variable>
 #include <cstdint>
@@ -30,7 +32,7 @@ public:
     bool awaitCaughtUp(int slackMs, int limitMs);
 
 protected:
-    // Called on the device thread for every buffer as it is played.
+    // Called on the device thread (or in the message poll) for every buffer as it is played.
     virtual void played(const uint8_t* /*data*/, size_t /*bytes*/) {}
     // Ends the pacing thread; a derived device calls it first in its destructor,
     // so `played` never runs on a half-destroyed object.
@@ -39,7 +41,11 @@ protected:
     const AudioFormat format_;
 
 private:
+    friend void PaceThreadlessAudio();
     void run();
+    // Plays what the clock has paid for since the last look; `lock` holds
+    // mutex_, and is let go while a played buffer is reported.
+    void pace(std::unique_lock<std::mutex>& lock);
 
     BufferDone done_;
     void* context_;
@@ -57,7 +63,11 @@ private:
     const bool owesUnderruns_;
     int64_t credit_ = 0;  // bytes x 1000 the clock has paid for and not yet played
     uint32_t lastTick_;   // host clock at the last look, taken before the thread starts
-    std::thread thread_;
+    std::thread thread_;  // none without threads
 };
+
+// Paces the devices that have no thread of their own; the host's message
+// poll calls it. Does nothing where devices have threads.
+void PaceThreadlessAudio();
 
 }  // namespace host

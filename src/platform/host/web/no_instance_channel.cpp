@@ -1,7 +1,16 @@
 // A page is one instance by itself: no other copy of the game can be reached,
 // and its successor is a reload, not a process that looks for this one.
 
+#include "platform/host/host_core.h"
 #include "platform/host/instance_channel.h"
+
+namespace host {
+
+// Nothing ever listens.
+struct ChannelListener {};
+void PartDeleter::operator()(ChannelListener* l) const { delete l; }
+
+}  // namespace host
 
 namespace host::channel {
 
