@@ -59,6 +59,7 @@ int ProgramEntry(const std::u16string& commandLine) {
         canvas->carriedLives = start.lives;
         canvas->carriedMusicMs = start.musicMs;
         canvas->carriedSong = start.song;
+        canvas->demo = start.demo;
         canvas->levelFolderName = start.levelFolder;
         canvas->levelImageFolder = canvas->resourceDir() + u"Levels/" + start.levelFolder + u"/";
         canvas->startLevel();

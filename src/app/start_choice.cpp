@@ -39,6 +39,7 @@ StartChoice ParseStartChoice(const std::u16string& commandLine) {
     start.lives = std::clamp(IntOf(pairs, u"Lifes", 0), 0, StartChoice::kMaxLives);
     start.musicMs = std::max(IntOf(pairs, u"Music", 0), 0);
     start.song = std::max(IntOf(pairs, u"Song", 0), 0);
+    start.demo = IntOf(pairs, u"Demo", 0) != 0;
     start.levelFolder = LevelFolderName(start.level);
     return start;
 }

@@ -24,6 +24,9 @@ struct StartChoice {
     // "Song:" the module's identity), so that the music plays on; 0 for none.
     int musicMs = 0;
     int song = 0;
+    // "Demo:1": the built-in player plays the level to show the game, and any
+    // input returns to the cover.
+    bool demo = false;
     // "level%d" with ((level - 1) mod 10) + 1: levels repeat the first ten folders.
     std::u16string levelFolder;
 };

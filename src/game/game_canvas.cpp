@@ -1,8 +1,10 @@
 #include "game/game_canvas.h"
 
+#include <algorithm>
 #include <cmath>
 #include <cstdio>
 #include <string>
+#include <vector>
 
 #include "platform/restart.h"
 #include "data/language_table.h"
@@ -17,6 +19,7 @@
 #include "game/score_list.h"
 #include "platform/device_info.h"
 #include "platform/direct_display.h"
+#include "platform/host/audio_device.h"
 #include "platform/host/host.h"
 #include "platform/host/port_options.h"
 #include "render3d/scene3d.h"
@@ -32,6 +35,7 @@
 #include "scene/widgets.h"
 #include "sound/mod_sound.h"
 #include "sound/sound_mixer.h"
+#include "sound/sound_store.h"
 
 namespace {
 
@@ -50,6 +54,17 @@ std::unique_ptr<PropertyFile> LoadSettings(const std::u16string& folder) {
     settings->load(folder, u"gsettings.properties");
     return settings;
 }
+
+// The pages before a game, which share the menu music.
+bool IsMenuPage(const std::u16string& name) {
+    for (const char16_t* page : {u"Cover", u"intro", u"help", u"back", u"gsettings"})
+        if (Contains(name, page)) return true;
+    return false;
+}
+
+// Direct display output is the handheld's: on the desktop profile the notice
+// about it and its option change nothing.
+bool DirectDisplayMatters() { return host::Profile().name != "desktop"; }
 
 // The game's seed: --seed or the clock, varied by level so that every level
 // of a seeded run has its own maze.
@@ -74,6 +89,8 @@ void GameCanvas::onCreate() {
 }
 
 void GameCanvas::onDestroy() {
+    menuSounds_.clear();
+    menuMusic_ = nullptr;
     CloseDirect();
     gameRunning = false;
     fade_.reset();
@@ -86,8 +103,16 @@ void GameCanvas::afterTemplateLoaded() {
     if (Contains(name, u"scoreList")) {
         if (InputPad* pad = inputPad()) {
             auto* edit = dynamic_cast<Sprite*>(findObject(u"txtPlayerName"));
-            if (edit) pad->open(edit, playerName_, Text(u"INPUT_NAME", u"Please Input Your Name:"), 10, true);
+            // An empty name keeps the keyboard open: confirming one would
+            // drop the score without a word.
+            if (edit) pad->open(edit, playerName_, Text(u"INPUT_NAME", u"Please Input Your Name:"), 10, false);
         }
+        // The score the name is for, in sight while the keyboard covers the list.
+        if (auto* yours = dynamic_cast<Sprite*>(findObject(u"txtYourScore"))) {
+            yours->setText(Text(u"SC_YOURS", u"Your score") + u" " + Decimal(finalScore_));
+            yours->visible = game_ != nullptr;
+        }
+        if (auto* plate = dynamic_cast<Sprite*>(findObject(u"sptYourScore"))) plate->visible = game_ != nullptr;
         // Reached without a game too ("ARG:scoreList"): the sound setting
         // has not been applied yet.
         applySoundSetting(*LoadSettings(resourceDir()));
@@ -96,9 +121,25 @@ void GameCanvas::afterTemplateLoaded() {
         if (autoPlayer_) autoPlayer_->enterName(*this);
         return;
     }
-    if (Contains(name, u"Cover")) return;
+    // The pages before a game share their own music, which plays on from
+    // page to page.
+    if (IsMenuPage(name)) {
+        applySoundSetting(Contains(name, u"gsettings") ? templateFile() : *LoadSettings(resourceDir()));
+        playMenuMusic();
+    }
+    if (Contains(name, u"Cover")) {
+        // Frames run on the cover so that it can count the idle time.
+        coverShownMs_ = host::TickCount();
+        start();
+        return;
+    }
+    if (Contains(name, u"gsettings")) {
+        prepareSettingsPage();
+        return;
+    }
     if (Contains(name, u"intro")) {
-        if (templateFile().getItemInt(u"chkNoMore", u"status", 0) != 0) {
+        // The notice offers a choice that changes nothing on a desktop.
+        if (templateFile().getItemInt(u"chkNoMore", u"status", 0) != 0 || !DirectDisplayMatters()) {
             if (Scene* notice = findScene(u"sceneGAPI")) notice->visible = false;
         }
         start();
@@ -129,8 +170,12 @@ void GameCanvas::afterTemplateLoaded() {
 }
 
 void GameCanvas::drawScenes() {
-    if (gameOverShow_) drawGameOver();
-    else Canvas::drawScenes();
+    if (gameOverShow_) {
+        drawGameOver();
+        return;
+    }
+    Canvas::drawScenes();
+    if (demo && gameRunning) drawDemoCaption();
 }
 
 void GameCanvas::beforeDraw(float frameTime) {
@@ -138,6 +183,11 @@ void GameCanvas::beforeDraw(float frameTime) {
         const std::u16string& name = templateName();
         if (Contains(name, u"intro")) animateIntro(frameTime);
         else if (Contains(name, u"back")) scrollPrompt(frameTime);
+        else if (Contains(name, u"Cover")) waitForAttract();
+        return;
+    }
+    if (demo && (leaveDemoOnInput() || game_->elapsedTime >= kDemoSeconds)) {
+        leaveDemo();
         return;
     }
     if (autoPlayer_) autoPlayer_->play(*game_, handle());
@@ -204,6 +254,10 @@ void GameCanvas::scrollPrompt(float frameTime) {
 // ---- Widgets --------------------------------------------------------------------------
 
 void GameCanvas::onStylus(Window*, uint32_t message, uint32_t flags, int, int) {
+    if (demo && leaveDemoOnInput()) {
+        leaveDemo();
+        return;
+    }
     Sprite* widget = pressedWidget();
     if (message != host::WM_LBUTTONUP || !widget) return;
     if (isMessageBoxOpen(*this)) answerMessageBox(*widget);
@@ -213,6 +267,10 @@ void GameCanvas::onStylus(Window*, uint32_t message, uint32_t flags, int, int) {
 // Pause (a controller's Start) asks the quit question in a running game, as
 // the quit button does; elsewhere it confirms like RETURN.
 void GameCanvas::onKey(uint32_t message, int keyCode) {
+    if (demo && leaveDemoOnInput()) {
+        leaveDemo();
+        return;
+    }
     Sprite* quit = keyCode == host::VK_PAUSE && gameRunning && !isMessageBoxOpen(*this) && game_ &&
                            game_->endTimer <= 0.0f && sceneGUI_
                        ? guiSprite(u"btnWantToQuit")
@@ -245,6 +303,17 @@ void GameCanvas::onWidgetReleased(Sprite& widget, uint32_t flags) {
         }
     } else if (Contains(name, u"txtPlayerName")) {
         finishNameEntry(flags != 0);
+    } else if (Contains(name, u"optSound")) {
+        applySoundSetting(templateFile());
+        playMenuMusic();
+    } else if (Contains(name, u"optPlayOriginal") || Contains(name, u"optPlayEnhanced")) {
+        savePortSetting("play", Contains(name, u"Enhanced") ? "enhanced" : "original");
+    } else if (Contains(name, u"btnVolumeDown") || Contains(name, u"btnVolumeUp")) {
+        changeVolume(Contains(name, u"Up") ? kVolumeStep : -kVolumeStep);
+    } else if (Contains(name, u"chkFullScreen")) {
+        const bool on = widget.status == 1;
+        host::SetWindowFullScreen(on);
+        savePortSetting("fullscreen", on ? "on" : "off");
     } else if (Contains(name, u"btnCloseScoreBoard")) {
         stop();
         RestartProgram(*static_cast<Window*>(parent()), u"ARG:intro");
@@ -265,22 +334,96 @@ void GameCanvas::answerMessageBox(Sprite& widget) {
     start();
 }
 
+// ---- The settings page ---------------------------------------------------------------
+
+// The page shows the handheld's settings from its own file and this port's
+// from karrowen.conf; on a desktop the full screen box takes the place of
+// direct display output.
+void GameCanvas::prepareSettingsPage() {
+    const bool handheld = DirectDisplayMatters();
+    auto sprite = [this](const char16_t* name) { return dynamic_cast<Sprite*>(findObject(name)); };
+    for (const char16_t* name : {u"txtDisplay", u"chkGAPIVideo"})
+        if (Sprite* s = sprite(name)) s->visible = handheld;
+    for (const char16_t* name : {u"txtWindow", u"chkFullScreen"})
+        if (Sprite* s = sprite(name)) s->visible = !handheld;
+    std::vector<std::string> warnings;
+    const host::PortOptions file = host::LoadPortOptions(warnings);
+    if (Sprite* full = sprite(u"chkFullScreen")) full->status = file.fullscreen || host::WindowFullScreen() ? 1 : 0;
+    const bool enhanced = !(file.play == host::PlayStyle::Original());
+    if (Sprite* original = sprite(u"optPlayOriginal")) original->status = enhanced ? 0 : 1;
+    if (Sprite* better = sprite(u"optPlayEnhanced")) better->status = enhanced ? 1 : 0;
+    volume_ = host::OutputVolume();
+    showVolume();
+    auto* page = dynamic_cast<SceneSprite*>(findSceneOfObject(u"chkGAPIVideo"));
+    if (page && page->focus && !page->focus->visible) SetSceneFocus(*page, sprite(u"chkFullScreen"), false);
+}
+
+void GameCanvas::showVolume() {
+    if (auto* value = dynamic_cast<Sprite*>(findObject(u"txtVolumeValue"))) value->setText(Decimal(volume_) + u" %");
+}
+
+void GameCanvas::changeVolume(int step) {
+    volume_ = std::clamp(volume_ + step, 0, 100);
+    host::SetOutputVolume(volume_);
+    showVolume();
+    repaint();
+    savePortSetting("volume", std::to_string(volume_));
+}
+
+void GameCanvas::savePortSetting(const char* key, const std::string& value) {
+    std::string error;
+    if (!host::SavePortOptions({{key, value}}, error))
+        host::MessageBox(handle(), u"Can not keep the setting: " + host::FromUtf8(error) + u".", u"Warning",
+                         host::MB_OK | host::MB_ICONEXCLAMATION);
+}
+
 // ---- Levels ----------------------------------------------------------------------------
 
-void GameCanvas::drawLoadingBand(const std::u16string& text) {
+// The loading card: the level's sky across the screen, and over it a shaded
+// band with the level's number and `text` (the loading line, or nothing once
+// the loading boxes take over). Drawn in the system font: the level's fonts
+// come with its templates, which load after it.
+void GameCanvas::drawLoadingCard(const std::u16string& text) {
     FrameBuffer* fb = target();
     if (!fb) return;
-    host::DeviceContext& dc = *fb->deviceContext;
-    host::Rect band{0, S(60), clientWidth(), S(100)};
-    dc.fillRect(band, host::Brush{false, 0});
-    if (!text.empty()) {
-        host::FontSpec font;
-        font.height = S(16);
-        host::FontSpec old = dc.selectFont(font);
-        dc.setTextColor(host::MakeColorRef(255, 255, 255));
-        dc.drawText(text, band, host::DT_CENTER | host::DT_VCENTER | host::DT_SINGLELINE);
-        dc.selectFont(old);
+    const int W = clientWidth(), H = clientHeight();
+    if (!cardPicture_) cardPicture_ = LoadFrameBuffer(levelImageFolder + u"bkg.jpg", true);
+    const FrameBuffer& sky = *cardPicture_;
+    if (sky.empty()) {
+        ::clear(*fb, 0);
+    } else {
+        // Covers the screen: the picture's middle, cut to the screen's shape.
+        const bool wider = int64_t(sky.width) * H > int64_t(W) * sky.height;
+        const int sw = wider ? std::max(1, int(int64_t(sky.height) * W / H)) : sky.width;
+        const int sh = wider ? sky.height : std::max(1, int(int64_t(sky.width) * H / W));
+        stretchRect(sky, *fb, 0, 0, W, H, (sky.width - sw) / 2, (sky.height - sh) / 2, sw, sh, true);
     }
+    FrameBuffer black(1, 1, true);
+    ::clear(black, 0);
+    const int top = S(52), bottom = S(128);
+    blendRect(black, nullptr, *fb, 0, top, W, bottom - top, 0, 0, 1, 1, 90);
+    host::DeviceContext& dc = *fb->deviceContext;
+    host::FontSpec big;
+    big.height = S(30);
+    big.weight = 700;
+    host::FontSpec old = dc.selectFont(big);
+    const std::u16string title = Text(u"LD_CARD", u"Level") + u" " + Decimal(level);
+    host::Rect titleBox{0, S(58), W, S(94)};
+    host::Rect shadowBox{S(2), S(60), W + S(2), S(96)};
+    constexpr uint32_t kLine = host::DT_CENTER | host::DT_VCENTER | host::DT_SINGLELINE;
+    dc.setTextColor(host::MakeColorRef(0, 0, 0));
+    dc.drawText(title, shadowBox, kLine);
+    dc.setTextColor(host::MakeColorRef(255, 224, 120));
+    dc.drawText(title, titleBox, kLine);
+    if (!text.empty()) {
+        host::FontSpec small;
+        small.height = S(16);
+        dc.selectFont(small);
+        dc.setTextColor(host::MakeColorRef(255, 255, 255));
+        host::Rect lineBox{0, S(98), W, S(122)};
+        dc.drawText(text, lineBox, kLine);
+    }
+    dc.selectFont(old);
     paint(nullptr);
     update();
 }
@@ -323,7 +466,8 @@ void GameCanvas::layOutGameScreen() {
 }
 
 void GameCanvas::loadBackdrop() {
-    std::unique_ptr<FrameBuffer> picture = LoadFrameBuffer(levelImageFolder + u"bkg.jpg", true);
+    std::unique_ptr<FrameBuffer> picture =
+        cardPicture_ ? std::move(cardPicture_) : LoadFrameBuffer(levelImageFolder + u"bkg.jpg", true);
     if (picture->empty()) {
         background_.reset();
         return;
@@ -342,10 +486,10 @@ void GameCanvas::startLevel() {
 // The game screen's templates, laid out for the screen, with the level's
 // number and sky. False when there is no 3D scene to play in.
 bool GameCanvas::loadGameScreen() {
-    drawLoadingBand(Text(u"LDING", u"Loading ..."));
+    drawLoadingCard(Text(u"LDING", u"Loading ..."));
     applySettings();
     loadTemplate(resourceDir(), u"GameCanvas.properties", false, true);
-    drawLoadingBand(u"");
+    drawLoadingCard(u"");
     showLoadingBox(u"LD_LVL", u"Loading Level ...\n10%");
     loadTemplate(resourceDir() + u"Levels/", levelFolderName + u".properties", false, false);
 
@@ -447,7 +591,8 @@ void GameCanvas::beginPlay() {
         if (mixer && music_) mixer->playLoopedFrom(music_, kPlayAnyVoice, sameSong ? carriedMusicMs : 0);
     }
     if (Device().hasTouch) createStylusJoystick(1, 5, 1);
-    if (host::Options().autoplay) autoPlayer_ = std::make_unique<AutoplayDriver>();
+    if (host::Options().autoplay || demo) autoPlayer_ = std::make_unique<AutoplayDriver>();
+    demoStartMs_ = host::TickCount();
     gameRunning = true;
     start();
 
@@ -456,6 +601,18 @@ void GameCanvas::beginPlay() {
     if (host::Options().stopAtLevel > 0 && level >= host::Options().stopAtLevel) {
         if (Window* top = parent()) host::DestroyWindow(top->handle());
     }
+}
+
+void GameCanvas::playMenuMusic() {
+    SoundMixer* mixer = GetSoundMixer();
+    if (!mixer) return;
+    if (!menuMusic_) {
+        // A resource folder without the song (an old one, a test's) stays quiet.
+        std::u16string name = u"menu.mod";
+        if (!ResourceExists(resourceDir() + name)) return;
+        menuMusic_ = loadSound(menuSounds_, resourceDir(), name);
+    }
+    if (menuMusic_ && !mixer->isPlaying(menuMusic_)) mixer->playLooped(menuMusic_, kPlayAnyVoice);
 }
 
 void GameCanvas::playMusic() {
@@ -517,6 +674,10 @@ void GameCanvas::endGame(GameEnd mode) {
     if (Device().hasTouch) destroyStylusJoystick();
     gameRunning = false;
     if (game_) finalScore_ = game_->hero().score;
+    if (demo) {
+        leaveDemo();
+        return;
+    }
     if (mode == GameEnd::LevelCleared) {
         const std::string args = "ARG:Level:" + std::to_string(level + 1) + ",Score:" + std::to_string(finalScore_) +
                                  ",Lifes:" + std::to_string(game_->hero().lives) + music;
@@ -572,6 +733,43 @@ void GameCanvas::drawGameOver() {
     dc.selectBrush(oldBrush);
     gameOverShow_ = false;
     host::Sleep(1000);
+}
+
+// ---- Attract mode ----------------------------------------------------------------------
+
+// A cover left alone for kAttractAfterMs starts a demo game in a new process.
+void GameCanvas::waitForAttract() {
+    const uint32_t since = std::max(coverShownMs_, host::LastInputTime());
+    if (host::TickCount() - since < kAttractAfterMs || host::Options().autoplay) return;
+    stop();
+    coverShownMs_ = host::TickCount();  // should the relaunch fail, wait again
+    const int demoLevel = int(host::RandomSeed() % 10u) + 1;
+    RestartProgram(*static_cast<Window*>(parent()),
+                   host::FromUtf8("ARG:Level:" + std::to_string(demoLevel) + ",Score:0,Lifes:2,Demo:1"));
+}
+
+// The player's own input since the demo began; the built-in player's keys
+// are posted messages, which never count.
+bool GameCanvas::leaveDemoOnInput() { return !leavingDemo_ && host::LastInputTime() > demoStartMs_; }
+
+void GameCanvas::leaveDemo() {
+    if (leavingDemo_) return;
+    leavingDemo_ = true;
+    stopAllSounds();
+    stop();
+    gameRunning = false;
+    RestartProgram(*static_cast<Window*>(parent()), u"");
+}
+
+// "DEMO", blinking below the maze's middle.
+void GameCanvas::drawDemoCaption() {
+    FrameBuffer* fb = target();
+    if (!fb || std::fmod(game_->elapsedTime, 1.0f) > 0.7f) return;
+    TextStyle style;
+    style.size = S(24);
+    style.alignment = 1;
+    const int top = clientHeight() * 3 / 4;
+    DrawText(*fb, findFont(u"fontBright"), u"DEMO", host::Rect{0, top, clientWidth(), top + S(28)}, style);
 }
 
 // ---- The score list --------------------------------------------------------------------

@@ -12,6 +12,7 @@
 #include "game/game_host.h"
 #include "platform/screen_transition.h"
 #include "scene/app_canvas.h"
+#include "sound/sound_store.h"
 
 class AutoplayDriver;
 class Camera;
@@ -71,13 +72,19 @@ public:
     std::u16string levelFolderName;
     std::u16string levelImageFolder;
     bool gameRunning = false;
+    // A demo game: the built-in player plays under a "DEMO" caption; any key
+    // or tap, the end of the level or kDemoSeconds return to the cover, and
+    // the score list is never shown.
+    bool demo = false;
+    static constexpr uint32_t kAttractAfterMs = 30000;  // idle time on the cover before a demo
+    static constexpr float kDemoSeconds = 60.0f;
 
 private:
     void onWidgetReleased(Sprite& widget, uint32_t flags);
     void answerMessageBox(Sprite& widget);
     void animateIntro(float frameTime);
     void scrollPrompt(float frameTime);
-    void drawLoadingBand(const std::u16string& text);
+    void drawLoadingCard(const std::u16string& text);
     void showLoadingBox(const char16_t* key, const char16_t* text);
     bool loadGameScreen();
     void buildLevel();
@@ -92,9 +99,19 @@ private:
     void resumeMusic();
     void duckMusic(float frameTime);
     std::string musicArguments();
+    void playMenuMusic();
     void drawGameOver();
     void printLevelRecord() const;
     void finishNameEntry(bool confirmed);
+    void waitForAttract();
+    bool leaveDemoOnInput();
+    void leaveDemo();
+    void drawDemoCaption();
+    void prepareSettingsPage();
+    void showVolume();
+    void changeVolume(int step);
+    // Writes one entry of karrowen.conf; a failure is told as a warning.
+    void savePortSetting(const char* key, const std::string& value);
     Sprite* guiSprite(std::u16string_view name) const;
 
     std::unique_ptr<ScreenTransition> fade_;
@@ -108,14 +125,24 @@ private:
     Scene3D* scene3D_ = nullptr;
     Camera* camera_ = nullptr;
     std::unique_ptr<FrameBuffer> background_;
+    std::unique_ptr<FrameBuffer> cardPicture_;  // the level's sky as loaded, until the backdrop takes it
     SoundBase* music_ = nullptr;
     // The music's volume (0 ... 64) and the seconds it stays ducked.
     int musicVolume_ = 64;
     float musicDucked_ = 0.0f;
+    // The pages' song, kept apart from the templates' sounds so that a page
+    // change does not stop it.
+    SoundStore menuSounds_;
+    SoundBase* menuMusic_ = nullptr;
     bool swayCamera_ = false;
     bool gameOverShow_ = false;
     int finalScore_ = 0;  // the score of the game that ended, for the score list
     std::u16string playerName_;
+    uint32_t coverShownMs_ = 0;   // TickCount when the cover appeared
+    uint32_t demoStartMs_ = 0;    // TickCount when the demo's play began
+    bool leavingDemo_ = false;
+    static constexpr int kVolumeStep = 10;  // percent per tap of the volume arrows
+    int volume_ = 100;                      // percent, as the settings page shows it
     // The name this game's score went into the list under, once entered.
     std::optional<std::u16string> enteredName_;
 };

@@ -239,6 +239,7 @@ intptr_t Window::handleMessage(uint32_t message, uintptr_t wParam, intptr_t lPar
             onKey(message, int(wParam));
             if (keyListener_) keyListener_->onKey(this, message, int(wParam));
             return 0;
+        case WM_CHAR: onChar(char16_t(wParam)); return 0;
         default: break;
     }
     if (IsStylusMessage(message)) {

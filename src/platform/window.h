@@ -108,6 +108,8 @@ public:
         (void)message, (void)flags, (void)x, (void)y, (void)phase;
     }
     virtual void onKey(uint32_t message, int keyCode) { (void)message, (void)keyCode; }
+    // One character typed while the host's text input is on.
+    virtual void onChar(char16_t character) { (void)character; }
     virtual void onActivateTree(bool active) { (void)active; }
     virtual void onCreated() {}
     virtual void onDestroyed() {}

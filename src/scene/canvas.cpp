@@ -337,7 +337,15 @@ void Canvas::onKey(uint32_t message, int keyCode) {
         if (message == WM_KEYDOWN) keyState_ |= bit;
         else keyState_ &= ~bit;
     }
+    // An open keyboard takes what the physical keyboard types as characters:
+    // the keys that typed them neither press hot keys nor switch their labels.
+    // Backspace deletes there too.
+    if (inputPad_ && inputPad_->isOpen() && inputPad_->keyboardKey(message, keyCode)) return;
     if (SceneSprite* scene = topmostActiveSpriteScene()) DispatchKeyToScene(*this, *scene, message, keyCode);
+}
+
+void Canvas::onChar(char16_t character) {
+    if (inputPad_ && inputPad_->isOpen()) inputPad_->type(character);
 }
 
 void Canvas::onActivateTree(bool active) {

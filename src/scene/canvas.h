@@ -47,6 +47,7 @@ public:
     void onPaint(host::PaintStruct& paint) override;
     void onMouse(uint32_t message, uint32_t flags, int x, int y, int phase) override;
     void onKey(uint32_t message, int keyCode) override;
+    void onChar(char16_t character) override;
     void onActivateTree(bool active) override;
     void onDestroyed() override;
 

@@ -177,6 +177,33 @@ void InputPad::showText() {
     if (textSprite_) textSprite_->setText(textBuffer_);
 }
 
+bool InputPad::keyboardKey(uint32_t message, int keyCode) {
+    if (keyCode == VK_SPACE || (keyCode >= '0' && keyCode <= '9') || (keyCode >= 'A' && keyCode <= 'Z')) return true;
+    if (keyCode != VK_BACK) return false;
+    if (message == WM_KEYDOWN) {
+        if (!textBuffer_.empty()) textBuffer_.pop_back();
+        showText();
+        frameOk();
+    }
+    return true;
+}
+
+void InputPad::frameOk() {
+    auto* scene = static_cast<SceneSprite*>(canvas_.findScene(kSceneName));
+    if (!scene) return;
+    if (Sprite* ok = scene->findSprite(u"btnOk_MSGBOX"); ok && scene->focus != ok) SetSceneFocus(*scene, ok, false);
+    if (!canvas_.isRunning()) canvas_.repaint();
+}
+
+void InputPad::type(char16_t character) {
+    if (character < 0x20 || character == 0x7F || (character >= 0xD800 && character <= 0xDFFF) ||
+        int(textBuffer_.size()) >= maxLength_)
+        return;
+    textBuffer_ += character;
+    showText();
+    frameOk();
+}
+
 void InputPad::open(Sprite* editBox, const std::u16string& text, const std::u16string& title, int maxLength,
                     bool allowEmpty) {
     maxLength_ = std::min(maxLength, kMaxLength);
@@ -192,6 +219,7 @@ void InputPad::open(Sprite* editBox, const std::u16string& text, const std::u16s
     listenerSaved_ = true;
     canvas_.setMouseListener(this);
     scene->visible = true;
+    SetTextInput(true);
     canvas_.repaint();
 }
 
@@ -211,6 +239,7 @@ void InputPad::close(bool accepted) {
     listenerSaved_ = false;
     savedListener_ = nullptr;
     if (scene) scene->visible = false;
+    SetTextInput(false);
     canvas_.repaint();
 }
 
@@ -239,7 +268,9 @@ void InputPad::onStylus(Window*, uint32_t message, uint32_t, int, int) {
     } else if (name == u"btnCancel_MSGBOX") {
         close(false);
     } else if (name == u"btnOk_MSGBOX") {
-        close(true);
+        // A text that must not be empty keeps the pad open: the player is
+        // still to type it, and a confirmed empty text would be a cancel.
+        if (!textBuffer_.empty() || allowEmpty_) close(true);
     } else if (name.find(u"key_") != std::u16string::npos) {
         if (int(textBuffer_.size()) < maxLength_) textBuffer_ += widget->text();
         showText();

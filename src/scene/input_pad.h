@@ -32,6 +32,15 @@ public:
     const std::u16string& text() const { return textBuffer_; }
     bool capsOn() const { return capsOn_; }
 
+    // Appends a character typed on the physical keyboard, within maxLength;
+    // control characters and halves of surrogate pairs are ignored.
+    void type(char16_t character);
+    // A key of the physical keyboard while the pad is open; true when the pad
+    // took it. Keys that type characters (letters, digits, space) are left to
+    // the characters they make; Backspace deletes. Typing and deleting frame
+    // Ok, so that RETURN confirms what was typed.
+    bool keyboardKey(uint32_t message, int keyCode);
+
     void onStylus(Window* window, uint32_t message, uint32_t flags, int x, int y) override;
 
 private:
@@ -39,6 +48,7 @@ private:
     Sprite* addButton(SceneSprite& scene, const std::u16string& name, int x, int y, int w, int h);
     void labelKeys();
     void showText();
+    void frameOk();
 
     Canvas& canvas_;
     int firstKeyIndex_ = 0;

@@ -204,6 +204,33 @@ TEST_F(GameRuns, TheQuitQuestionFreezesResumesAndQuits) {
     EXPECT_EQ(log.find("screenshot 99"), std::string::npos);
 }
 
+TEST_F(GameRuns, ANameTypedOnTheKeyboardLandsInTheScoreFile) {
+    const fs::path scoreFile = tree_ / "resources" / "scores.properties";
+    const std::string log = run("name", "--seed=9 --input='" + std::string(KARROWEN_E2E_SCRIPTS) +
+                                            "/name.input' --exit-after=8000", "ARG:");
+    ASSERT_EQ(LevelStarts(log).size(), 1u) << log;
+    const std::string scores = fs::exists(scoreFile) ? ReadText(scoreFile) : "";
+    EXPECT_NE(scores.find("Zoe7:"), std::string::npos) << scores;
+    EXPECT_GT(shot("name-typed.png").difference(shot("name-entered.png"), 0, 0, kWidth, kHeight), 2.0)
+        << "RETURN closed the keyboard";
+}
+
+TEST_F(GameRuns, TheCoverLeftAloneForThirtySecondsPlaysADemoUntilAKey) {
+    const fs::path scoreFile = tree_ / "resources" / "scores.properties";
+    const std::string scoresBefore = fs::exists(scoreFile) ? ReadText(scoreFile) : "";
+    const std::string log = run("demo", "--seed=4 --input='" + std::string(KARROWEN_E2E_SCRIPTS) +
+                                            "/demo.input' --exit-after=45000", "");
+    const std::vector<LevelStart> starts = LevelStarts(log);
+    ASSERT_EQ(starts.size(), 1u) << log;
+    EXPECT_GT(starts[0].lives, 0) << "the demo has lives to lose";
+    Screenshot before = shot("demo-cover-before.png"), playing = shot("demo-playing.png"),
+               after = shot("demo-cover-after.png");
+    EXPECT_GT(playing.difference(before, 0, 0, kWidth, kHeight), 10.0) << "the demo plays";
+    // The cover's characters move a little; the maze is all different.
+    EXPECT_LT(after.difference(before, 0, 0, kWidth, kHeight), 4.0) << "the key brought the cover back";
+    EXPECT_EQ(fs::exists(scoreFile) ? ReadText(scoreFile) : "", scoresBefore) << "a demo never scores";
+}
+
 struct ScriptLine {
     uint32_t atMs = 0;
     std::string action, word, line;
@@ -230,7 +257,8 @@ TEST_F(GameRuns, ARecordedSessionPlaysAgainAcrossTheRelaunch) {
         return " --screenshot=" + prefix + "-a.png@1500 --screenshot=" + prefix + "-b.png@11000 --screenshot=" +
                prefix + "-c.png@12600 --screenshot=" + prefix + "-d.png@13000";
     };
-    const std::string options = "--seed=7 " + kQuick;
+    // A handheld, where the introduction opens under the direct display notice.
+    const std::string options = "--seed=7 --profile=pocketpc " + kQuick;
     const std::string recorded = run("record",
                                      options + " --input='" + std::string(KARROWEN_E2E_SCRIPTS) +
                                          "/record.input' --record=recorded.input --exit-after=13500" + screenshots("rec"),

@@ -44,8 +44,9 @@ protected:
     void SetUp() override {}
     // The canvas reads and writes its settings and scores in the test's
     // folder unless `shippedFolder`.
-    void open(int screenWidth = 0, int screenHeight = 0, bool shippedFolder = false) {
-        start({.profile = "desktop", .screenWidth = screenWidth, .screenHeight = screenHeight});
+    void open(int screenWidth = 0, int screenHeight = 0, bool shippedFolder = false,
+              const std::string& profile = "desktop") {
+        start({.profile = profile, .screenWidth = screenWidth, .screenHeight = screenHeight});
         main = std::make_unique<MainWindow>(u"Main");
         ASSERT_TRUE(main->create(0, 0, host::ScreenWidth(), host::ScreenHeight()));
         canvas = new PrivateFolderCanvas(shippedFolder ? u"" : scratch.path16());
@@ -110,6 +111,50 @@ TEST_F(GameCanvasScreens, TheScoreListsMusicFollowsTheSoundSetting) {
         ASSERT_NE(canvas->findSound(u"music"), nullptr);
         EXPECT_EQ(GetSoundMixer()->isPlaying(canvas->findSound(u"music")), selected == 0) << "sound option " << selected;
     }
+}
+
+// Direct display output changes nothing on a desktop: its notice and option
+// show on a handheld only, and the desktop has full screen in its place.
+TEST_F(GameCanvasScreens, TheDirectDisplayNoticeAndOptionShowOnAHandheldOnly) {
+    for (const std::string profile : {"desktop", "pocketpc"}) {
+        open(0, 0, false, profile);
+        const bool handheld = profile != "desktop";
+        load(u"intro.properties");
+        ASSERT_NE(canvas->findScene(u"sceneGAPI"), nullptr);
+        EXPECT_EQ(canvas->findScene(u"sceneGAPI")->visible, handheld) << profile;
+        load(u"gsettings.properties");
+        auto* direct = dynamic_cast<Sprite*>(canvas->findObject(u"chkGAPIVideo"));
+        auto* full = dynamic_cast<Sprite*>(canvas->findObject(u"chkFullScreen"));
+        auto* page = dynamic_cast<SceneSprite*>(canvas->findSceneOfObject(u"chkGAPIVideo"));
+        ASSERT_TRUE(direct && full && page);
+        EXPECT_EQ(direct->visible, handheld) << profile;
+        EXPECT_EQ(full->visible, !handheld) << profile;
+        EXPECT_TRUE(page->focus && page->focus->visible) << profile << ": the focus frame is on a hidden box";
+        main.reset();
+    }
+}
+
+// The port's settings go to karrowen.conf, among the player's own lines.
+TEST_F(GameCanvasScreens, PlayStyleAndVolumeAreWrittenIntoThePlayersConfiguration) {
+    scratch.write("config/karrowen/karrowen.conf", "# mine\nvolume=50\nthreads=2\n");
+    const std::string config = scratch.path() + "config";
+    const char* old = std::getenv("XDG_CONFIG_HOME");
+    const std::string saved = old ? old : "";
+    ::setenv("XDG_CONFIG_HOME", config.c_str(), 1);
+    open();
+    load(u"gsettings.properties");
+    auto* page = dynamic_cast<SceneSprite*>(canvas->findSceneOfObject(u"btnVolumeUp"));
+    auto* value = dynamic_cast<Sprite*>(canvas->findObject(u"txtVolumeValue"));
+    ASSERT_TRUE(page && value);
+    EXPECT_EQ(value->text(), u"50 %");
+    tap(*page, *page->findSprite(u"btnVolumeUp"));
+    tap(*page, *page->findSprite(u"optPlayEnhanced"));
+    EXPECT_EQ(value->text(), u"60 %");
+    EXPECT_EQ(scratch.read("config/karrowen/karrowen.conf"), "# mine\nvolume=60\nthreads=2\nplay=enhanced\n");
+    EXPECT_TRUE(page->findSprite(u"optPlayEnhanced")->status == 1 && page->findSprite(u"optPlayOriginal")->status == 0);
+    if (old) ::setenv("XDG_CONFIG_HOME", saved.c_str(), 1);
+    else ::unsetenv("XDG_CONFIG_HOME");
+    EXPECT_TRUE(boxes.empty()) << boxes.all();
 }
 
 TEST_F(GameCanvasScreens, OnASmallScreenTheHelpTitleCoversNothingDrawn) {

@@ -48,4 +48,24 @@ TEST(PortOptions, SingleImprovementsApplyOverThePlayStyleWhereverTheyStand) {
                         }));
 }
 
+// The settings page writes into the player's own file: a comment, a line the
+// reader rejects, an unknown key and the order must survive, and only the
+// line the reader obeys (the last) may change, else the page's choice would
+// be overruled by a later line.
+TEST(PortOptions, TheWriterSetsTheObeyedLineAndKeepsEverythingElse) {
+    const std::string before =
+        "# mine\nvolume=30\nloudness=3\n  volume = 40\nthreads=2\n#play=enhanced\nfullscreen=maybe";
+    const std::string after = UpdatePortOptions(before, {{"volume", "70"}, {"play", "enhanced"}, {"fullscreen", "on"}});
+    EXPECT_EQ(after,
+              "# mine\nvolume=30\nloudness=3\nvolume=70\nthreads=2\n#play=enhanced\nfullscreen=on\nplay=enhanced\n");
+    std::vector<std::string> warnings;
+    const PortOptions read = ParsePortOptions(after, "k.conf", warnings);
+    EXPECT_EQ(read.volume, 70);
+    EXPECT_EQ(read.threads, 2);
+    EXPECT_TRUE(read.fullscreen);
+    EXPECT_EQ(read.play, PlayStyle::Enhanced());
+    EXPECT_EQ(warnings, std::vector<std::string>{"k.conf:3: unknown option 'loudness'"});
+    EXPECT_EQ(UpdatePortOptions("", {{"fullscreen", "off"}}), "fullscreen=off\n");
+}
+
 }  // namespace

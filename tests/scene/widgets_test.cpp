@@ -268,6 +268,27 @@ TEST_F(InputPadTest, BackspaceDeletesAndEscapeCancelsOnThePad) {
     EXPECT_EQ(canvas->events, expected);
 }
 
+// The physical keyboard: its characters are typed, Backspace deletes, and
+// RETURN confirms what was typed even after Backspace (which once framed Del,
+// so RETURN deleted instead).
+TEST_F(InputPadTest, TheKeyboardTypesDeletesAndReturnConfirms) {
+    pad->open(box, u"", u"Name", 5, false);
+    canvas->events.clear();
+    for (char16_t c : std::u16string(u"Zo\be 7x!")) SendMessage(canvas->handle(), WM_CHAR, c, 1);
+    EXPECT_EQ(pad->text(), u"Zoe 7") << "control characters and what passes the limit are left out";
+    key(VK_BACK, true);
+    key(VK_BACK, false);
+    EXPECT_EQ(pad->text(), u"Zoe ");
+    key(VK_RETURN, true);
+    key(VK_RETURN, false);
+    EXPECT_FALSE(pad->isOpen());
+    EXPECT_EQ(box->text(), u"Zoe ");
+    EXPECT_EQ(canvas->events, std::vector<std::string>{"514:txtName:1"});
+    // Closed, the pad types nothing.
+    SendMessage(canvas->handle(), WM_CHAR, u'q', 1);
+    EXPECT_EQ(box->text(), u"Zoe ");
+}
+
 TEST_F(InputPadTest, CapsRelabelsTheKeys) {
     pad->open(box, u"", u"Name", 10, true);
     EXPECT_EQ(sprite(u"key_0_MSGBOX")->text(), u"1");
@@ -309,7 +330,10 @@ TEST_F(InputPadTest, ClosingReportsExactlyOneStylusUpOnTheEditBox) {
     pad->open(box, u"Ann", u"Name", 10, false);
     canvas->events.clear();
     press(u"btnClear_MSGBOX");
-    press(u"btnOk_MSGBOX");  // empty text refused: reported as a cancel
+    press(u"btnOk_MSGBOX");  // an empty text that must not be empty is still to be typed
+    EXPECT_TRUE(pad->isOpen());
+    EXPECT_TRUE(canvas->events.empty());
+    pad->close(true);  // closed empty all the same: reported as a cancel
     EXPECT_FALSE(pad->isOpen());
     ASSERT_EQ(canvas->events.size(), 1u);
     EXPECT_EQ(canvas->events[0], "514:txtName:0");

@@ -4,6 +4,8 @@
 #include <sys/syscall.h>
 #include <unistd.h>
 
+#include <algorithm>
+#include <atomic>
 #include <cerrno>
 #include <cstdio>
 #include <cstring>
@@ -45,15 +47,21 @@ void ScaleToVolume(const AudioFormat& format, uint8_t* data, size_t bytes, int v
 
 namespace {
 
+// The volume the open device plays at, changed live by SetOutputVolume from
+// the program's thread and read by the output thread.
+std::atomic<int> liveVolume{100};
+
 // Scales every buffer before the device plays it.
 class VolumeControl : public AudioDevice {
 public:
-    VolumeControl(std::unique_ptr<AudioDevice> device, const AudioFormat& format, int volume)
-        : device_(std::move(device)), format_(format), volume_(volume) {}
+    VolumeControl(std::unique_ptr<AudioDevice> device, const AudioFormat& format)
+        : device_(std::move(device)), format_(format) {}
 
     bool write(const uint8_t* data, size_t bytes) override {
+        const int volume = liveVolume.load(std::memory_order_relaxed);
+        if (volume >= 100) return device_->write(data, bytes);
         scaled_.assign(data, data + bytes);
-        ScaleToVolume(format_, scaled_.data(), bytes, volume_);
+        ScaleToVolume(format_, scaled_.data(), bytes, volume);
         return device_->write(scaled_.data(), bytes);
     }
     void pause() override { device_->pause(); }
@@ -63,7 +71,6 @@ public:
 private:
     std::unique_ptr<AudioDevice> device_;
     AudioFormat format_;
-    int volume_;
     std::vector<uint8_t> scaled_;  // a device is written by one thread at a time
 };
 
@@ -92,10 +99,12 @@ std::unique_ptr<AudioDevice> OpenChosenDevice(const AudioFormat& format, AudioDe
 std::unique_ptr<AudioDevice> OpenAudioDevice(const AudioFormat& format, AudioDevice::BufferDone done, void* context) {
     if (!IsUsableAudioFormat(format)) return nullptr;
     std::unique_ptr<AudioDevice> device = OpenChosenDevice(format, done, context);
-    const int volume = OutputVolume();
-    if (!device || volume >= 100) return device;
-    return std::make_unique<VolumeControl>(std::move(device), format, volume);
+    if (!device) return device;
+    liveVolume = std::clamp(OutputVolume(), 0, 100);
+    return std::make_unique<VolumeControl>(std::move(device), format);
 }
+
+void SetOutputVolume(int percent) { liveVolume = std::clamp(percent, 0, 100); }
 
 bool RaiseThreadPriority() {
 #if !defined(SYS_gettid)

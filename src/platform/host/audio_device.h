@@ -47,6 +47,8 @@ using AudioDeviceOpener = std::unique_ptr<AudioDevice> (*)(const AudioFormat& fo
 // playing at the player's output volume (OutputVolume). Null when no device
 // can be opened or the format is unusable.
 std::unique_ptr<AudioDevice> OpenAudioDevice(const AudioFormat& format, AudioDevice::BufferDone done, void* context);
+// Changes the open device's volume (0 to 100 percent) from its next buffer on.
+void SetOutputVolume(int percent);
 
 // The headless devices, also usable directly.
 std::unique_ptr<AudioDevice> OpenNullAudioDevice(const AudioFormat& format, AudioDevice::BufferDone done, void* context);

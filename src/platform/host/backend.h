@@ -31,10 +31,13 @@ public:
     virtual void raise() {}
     virtual void setTitle(const std::u16string& title) { (void)title; }
     virtual void setFullScreen(bool on) { (void)on; }
+    virtual bool fullScreen() const { return false; }
     // The window's icon, from an RGBA PNG file.
     virtual void setIcon(const std::string& pngPath) { (void)pngPath; }
     // Shows a system cursor (IDC_*) over the window; 0 hides it.
     virtual void setCursor(int id) { (void)id; }
+    // Whether key presses also arrive as typed text (host.h's SetTextInput).
+    virtual void setTextInput(bool on) { (void)on; }
     // The system idle timer was reset (host.h's SystemIdleTimerReset).
     virtual void idleTimerReset() {}
     // The program's top-level window became visible.

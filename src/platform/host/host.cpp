@@ -112,6 +112,7 @@ bool HasSomethingToDo(const HostOptions& o) {
 void RunScriptEvent(const ScriptEvent& e) {
     if (e.action == "keydown" || e.action == "key") InputKey(e.a, true, false);
     if (e.action == "keyup" || e.action == "key") InputKey(e.a, false, false);
+    if (e.action == "text") InputText(FromUtf8(e.text));
     if (e.action == "down" || e.action == "tap") InputStylus(StylusAction::Down, e.a, e.b);
     if (e.action == "move") InputStylus(StylusAction::Move, e.a, e.b);
     if (e.action == "up" || e.action == "tap") InputStylus(StylusAction::Up, e.a, e.b);
@@ -143,6 +144,16 @@ void RecordInput(const std::string& action, int a, int b) {
     e.action = action;
     e.a = a;
     e.b = b;
+    c.recorder.record(e);
+}
+
+void RecordInputText(const std::string& utf8) {
+    HostCore& c = Core();
+    if (!c.recorder.recording() || c.windingDown) return;
+    ScriptEvent e;
+    e.atMs = TickCount();
+    e.action = "text";
+    e.text = utf8;
     c.recorder.record(e);
 }
 
@@ -322,6 +333,26 @@ void SystemIdleTimerReset() {
     EnsureInitialized();
     ++Core().idleTimerResets;
     Core().backend->idleTimerReset();
+}
+
+void SetTextInput(bool on) {
+    EnsureInitialized();
+    Core().backend->setTextInput(on);
+}
+
+uint32_t LastInputTime() {
+    EnsureInitialized();
+    return Core().lastInputMs;
+}
+
+void SetWindowFullScreen(bool on) {
+    EnsureInitialized();
+    Core().backend->setFullScreen(on);
+}
+
+bool WindowFullScreen() {
+    EnsureInitialized();
+    return Core().backend->fullScreen();
 }
 
 uint32_t IdleTimerResets() {

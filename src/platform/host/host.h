@@ -173,6 +173,17 @@ CursorHandle GetCursor();
 // counting afresh. A desktop keeps its screensaver off while these keep
 // coming, and lets it start again some time after they stop.
 void SystemIdleTimerReset();
+// While on, what the keyboard types arrives as WM_CHAR after its key presses
+// (a text field is being edited); off by default, so that keys stay keys.
+void SetTextInput(bool on);
+// The TickCount of the player's last key press or release, typed character or
+// stylus press in this process (from the window system or the input script,
+// never from the program's own posted messages); 0 before the first.
+uint32_t LastInputTime();
+// The program's window over the whole desktop, or back in its place; a
+// backend without a window stays as it is and says false.
+void SetWindowFullScreen(bool on);
+bool WindowFullScreen();
 // How often the idle timer was reset since the host started.
 uint32_t IdleTimerResets();
 

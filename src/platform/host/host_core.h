@@ -68,6 +68,8 @@ struct HostCore {
     // poll paces them.
     std::vector<NullAudioDevice*> threadlessAudio;
     uint64_t nextSystemTurnMs = 0;  // the same, on a virtual clock (host.cpp's PumpHost)
+    // TickCount of the player's last key, character or stylus press; 0: none yet.
+    uint32_t lastInputMs = 0;
 
     HostPart<Screen> screen;  // the system screen, the panel and display memory
     HostPart<WindowManager> windows;
@@ -91,6 +93,7 @@ void PumpHost();
 
 // Writes an input event to the --record file, at the present time.
 void RecordInput(const std::string& action, int a = 0, int b = 0);
+void RecordInputText(const std::string& utf8);
 
 // Window manager and screen internals.
 void ResetWindows();

@@ -12,6 +12,8 @@ namespace host {
 // Input from a backend or the input script; stylus positions in screen pixels.
 enum class StylusAction { Down, Move, Up };
 void InputKey(int virtualKey, bool down, bool repeat);
+// Text the keyboard typed, after the key presses that made it.
+void InputText(const std::u16string& text);
 void InputStylus(StylusAction action, int screenX, int screenY);
 void InputActivate(bool active);
 void InputClose();

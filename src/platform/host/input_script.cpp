@@ -59,7 +59,7 @@ std::string FormatScriptEvent(const ScriptEvent& e) {
     if (a == "keydown" || a == "keyup" || a == "key") line += " " + KeyName(e.a);
     if (a == "down" || a == "move" || a == "up" || a == "tap")
         line += " " + std::to_string(e.a) + " " + std::to_string(e.b);
-    if (a == "screenshot") line += " " + e.text;
+    if (a == "screenshot" || a == "text") line += " " + e.text;
     if (a == "rotate") line += " " + std::to_string(e.a) + "x" + std::to_string(e.b);
     if (a == "activate") line += e.a ? " 1" : " 0";
     return line;
@@ -91,6 +91,14 @@ bool ParseInputScript(const std::string& text, InputScript& script, std::string&
                 ok = std::sscanf(e.text.c_str(), "%dx%d", &e.a, &e.b) == 2 && e.a > 0 && e.b > 0 && e.a <= 8192 &&
                      e.b <= 8192;
             }
+        } else if (ok && e.action == "text") {
+            // The rest of the line after one space, so that spaces can be typed.
+            std::string rest;
+            std::getline(words, rest);
+            if (!rest.empty() && rest[0] == ' ') rest.erase(0, 1);
+            if (!rest.empty() && rest.back() == '\r') rest.pop_back();
+            e.text = rest;
+            ok = !rest.empty();
         } else if (ok && e.action == "activate") {
             ok = bool(words >> e.a);
         } else if (ok) {

@@ -1,6 +1,7 @@
 #pragma once
 // Scripted input for deterministic runs. One event per line:
 //   <ms> keydown|keyup|key <KEY>       KEY: LEFT, RETURN, APP1, A, 7, 0x26 ...
+//   <ms> text <characters>             typed text (UTF-8), the rest of the line
 //   <ms> down|move|up|tap <x> <y>      stylus, in screen pixels
 //   <ms> screenshot <file.png>
 //   <ms> activate 0|1 | close | quit | rotate <W>x<H>

@@ -2,6 +2,7 @@
 
 #include <algorithm>
 #include <cstdio>
+#include <filesystem>
 #include <fstream>
 #include <optional>
 #include <sstream>
@@ -34,6 +35,12 @@ bool ParseThreads(const std::string& text, int& value) {
     const int parsed = std::stoi(text);
     if (parsed < 1 || parsed > kMaxRenderThreads) return false;
     value = parsed;
+    return true;
+}
+
+bool ParseSwitch(const std::string& text, bool& on) {
+    if (text != "on" && text != "off") return false;
+    on = text == "on";
     return true;
 }
 
@@ -81,6 +88,9 @@ PortOptions ParsePortOptions(const std::string& text, const std::string& source,
         } else if (key == "threads") {
             if (!ParseThreads(value, options.threads))
                 warnings.push_back(where + "threads must be a whole number from 1 to 64, not '" + value + "'");
+        } else if (key == "fullscreen") {
+            if (!ParseSwitch(value, options.fullscreen))
+                warnings.push_back(where + "fullscreen must be on or off, not '" + value + "'");
         } else if (key == "play") {
             if (!ParsePlayStyleName(value, options.play))
                 warnings.push_back(where + "play must be original or enhanced, not '" + value + "'");
@@ -98,6 +108,59 @@ PortOptions ParsePortOptions(const std::string& text, const std::string& source,
     }
     for (const auto& [member, enhanced] : singleImprovements) options.play.*member = enhanced;
     return options;
+}
+
+const char* PlayStyleName(const PlayStyle& style) { return style == PlayStyle::Original() ? "original" : "enhanced"; }
+
+std::string UpdatePortOptions(const std::string& text,
+                              const std::vector<std::pair<std::string, std::string>>& entries) {
+    std::vector<std::string> lines;
+    std::istringstream in(text);
+    for (std::string line; std::getline(in, line);) lines.push_back(line);
+    for (const auto& [key, value] : entries) {
+        std::string* last = nullptr;
+        for (std::string& line : lines) {
+            const std::string trimmed = Trim(line);
+            const size_t equals = trimmed.find('=');
+            if (!trimmed.empty() && trimmed[0] != '#' && equals != std::string::npos &&
+                Trim(trimmed.substr(0, equals)) == key)
+                last = &line;
+        }
+        if (last) *last = key + "=" + value;
+        else lines.push_back(key + "=" + value);
+    }
+    std::string out;
+    for (const std::string& line : lines) out += line + "\n";
+    return out;
+}
+
+bool SavePortOptions(const std::vector<std::pair<std::string, std::string>>& entries, std::string& error) {
+    const std::string folder = UserConfigFolder();
+    if (folder.empty()) {
+        error = "no home folder to keep karrowen.conf in";
+        return false;
+    }
+    std::error_code ignored;
+    std::filesystem::create_directories(folder, ignored);
+    const std::string path = folder + "karrowen.conf", temporary = path + ".new";
+    std::ostringstream old;
+    if (std::ifstream in(path); in) old << in.rdbuf();
+    {
+        std::ofstream out(temporary, std::ios::trunc);
+        out << UpdatePortOptions(old.str(), entries);
+        out.close();
+        if (!out) {
+            error = "cannot write " + temporary;
+            std::filesystem::remove(temporary, ignored);
+            return false;
+        }
+    }
+    if (std::rename(temporary.c_str(), path.c_str()) != 0) {
+        error = "cannot replace " + path;
+        std::filesystem::remove(temporary, ignored);
+        return false;
+    }
+    return true;
 }
 
 PortOptions LoadPortOptions(std::vector<std::string>& warnings) {

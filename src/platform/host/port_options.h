@@ -6,12 +6,15 @@
 //   volume=80      sound output volume, 0 (silent) to 100 (full, the default)
 //   threads=2      threads the 3D renderer fills on, 1 to 64 (default: one per
 //                  processor; the handheld profiles one)
+//   fullscreen=on  start in desktop full screen (off, the default: a window)
 //   play=enhanced  the play style: original (the default) or enhanced
 //   camera=, ghosts=, music=, respawn=, clear=, popups=
 //                  one improvement of the Enhanced style each, original or
 //                  enhanced, over what play= chose for it
 //
-// A missing file is normal; a bad line is reported once and skipped.
+// A missing file is normal; a bad line is reported once and skipped. The
+// settings page writes play=, volume= and fullscreen= back into the file,
+// keeping the player's other lines and comments.
 
 #include <string>
 #include <vector>
@@ -36,6 +39,7 @@ struct PlayStyle {
 struct PortOptions {
     int volume = 100;  // percent of full scale
     int threads = 0;   // 0: the profile's choice
+    bool fullscreen = false;
     PlayStyle play;
 };
 
@@ -44,6 +48,18 @@ struct PortOptions {
 PortOptions ParsePortOptions(const std::string& text, const std::string& source, std::vector<std::string>& warnings);
 // The options of UserConfigFolder() + "karrowen.conf"; defaults without it.
 PortOptions LoadPortOptions(std::vector<std::string>& warnings);
+// `text` with each key of `entries` set to its value: the last line that sets
+// the key is rewritten in place (the one the reader obeys), a key without a
+// line is appended; every other line, comments included, stays as it was.
+std::string UpdatePortOptions(const std::string& text, const std::vector<std::pair<std::string, std::string>>& entries);
+// Writes `entries` into UserConfigFolder() + "karrowen.conf" (created with its
+// folder when missing) through a temporary file, so that a failed write leaves
+// the old file whole. False, with the reason in `error`, when it cannot.
+bool SavePortOptions(const std::vector<std::pair<std::string, std::string>>& entries, std::string& error);
+// The name of a play style as the file writes it: "original" for the Original
+// game, else "enhanced".
+const char* PlayStyleName(const PlayStyle& style);
+
 // The output volume in effect: --volume, else the file's, else 100. Warnings
 // about the file are printed by the first process of a run only.
 int OutputVolume();

@@ -73,6 +73,8 @@ constexpr uint32_t WM_SHOWWINDOW = 0x0018;
 constexpr uint32_t WM_SETTINGCHANGE = 0x001A;
 constexpr uint32_t WM_KEYDOWN = 0x0100;
 constexpr uint32_t WM_KEYUP = 0x0101;
+// One typed character (UTF-16 code unit) in wParam.
+constexpr uint32_t WM_CHAR = 0x0102;
 constexpr uint32_t WM_CTLCOLORMSGBOX = 0x0132;
 constexpr uint32_t WM_CTLCOLOREDIT = 0x0133;
 constexpr uint32_t WM_CTLCOLORLISTBOX = 0x0134;

@@ -651,6 +651,7 @@ void ReleaseDC(WindowHandle, DeviceContext*) {}
 void InputKey(int virtualKey, bool down, bool repeat) {
     WindowManager& m = WM();
     if (!repeat) RecordInput(down ? "keydown" : "keyup", virtualKey);
+    Core().lastInputMs = std::max(TickCount(), 1u);
     HostWindow* target = m.focus ? m.focus : m.active;
     if (!target || !Live(target)) return;
     // Bit 30: the key was down before; bit 31: the key is being released.
@@ -658,11 +659,21 @@ void InputKey(int virtualKey, bool down, bool repeat) {
     Post(target, target->thread, down ? WM_KEYDOWN : WM_KEYUP, uintptr_t(virtualKey), flags);
 }
 
+void InputText(const std::u16string& text) {
+    WindowManager& m = WM();
+    RecordInputText(ToUtf8(text));
+    Core().lastInputMs = std::max(TickCount(), 1u);
+    HostWindow* target = m.focus ? m.focus : m.active;
+    if (!target || !Live(target)) return;
+    for (char16_t c : text) Post(target, target->thread, WM_CHAR, uintptr_t(c), 1);
+}
+
 void InputStylus(StylusAction action, int screenX, int screenY) {
     WindowManager& m = WM();
     if (action != StylusAction::Move || m.capture)
         RecordInput(action == StylusAction::Down ? "down" : action == StylusAction::Move ? "move" : "up", screenX,
                     screenY);
+    if (action == StylusAction::Down) Core().lastInputMs = std::max(TickCount(), 1u);
     HostWindow* target = m.capture;
     // A mouse moves without a button held, which a stylus cannot: the window
     // under it hears of it, with no button, to choose its cursor.

@@ -196,6 +196,8 @@ ScreenArt Settings() {
     ScreenArt art{"gsettings.properties", {}, {}};
     art.pictures.push_back(FromButton(MakeToggleRow(208 * S, 24 * S, ToggleShape::Box), "setting_check"));
     art.pictures.push_back(FromButton(MakeToggleRow(102 * S, 24 * S, ToggleShape::Round), "setting_option"));
+    // Five settings need a taller panel than the other pages'.
+    art.pictures.push_back(Still("settings_panel", MakeGlassPanel(PageLayout::kPanelWidth * S, 224 * S, Hex(0x66E8FF), 10.0f * S)));
     return art;
 }
 

@@ -30,7 +30,7 @@ std::string Repeat(const std::string& phrase, int times) {
     return out;
 }
 
-std::vector<Song> GameSongs() { return {LanternRun(), CatacombChase(), SkywardSpiral(), HallOfNames()}; }
+std::vector<Song> GameSongs() { return {LanternRun(), CatacombChase(), SkywardSpiral(), HallOfNames(), NightGate()}; }
 
 bool BuildSongModule(const Song& song, ComposedSong& composed, std::string& error) {
     if (!ComposeSong(song.score, composed, error)) return false;

@@ -44,6 +44,7 @@ Song LanternRun();      // levels of the first theme group
 Song CatacombChase();   // second group
 Song SkywardSpiral();   // third group
 Song HallOfNames();     // the score list
+Song NightGate();       // the cover and the pages before a game
 
 std::vector<Song> GameSongs();
 

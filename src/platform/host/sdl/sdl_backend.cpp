@@ -21,6 +21,7 @@
 #include "platform/host/backend.h"
 #include "platform/host/host.h"
 #include "platform/host/host_local.h"
+#include "platform/host/port_options.h"
 #include "platform/host/sdl/full_screen_keys.h"
 #include "platform/host/sdl/window_zoom.h"
 #include "platform/host/user_screenshot.h"
@@ -56,7 +57,9 @@ public:
             why = std::string("cannot open a display (") + SDL_GetError() + ")";
             return false;
         }
-        int x = SDL_WINDOWPOS_CENTERED, y = SDL_WINDOWPOS_CENTERED, w = 0, h = 0, fullscreen = options.fullscreen;
+        std::vector<std::string> ignored;  // told once, by the volume's reader
+        int x = SDL_WINDOWPOS_CENTERED, y = SDL_WINDOWPOS_CENTERED, w = 0, h = 0,
+            fullscreen = options.fullscreen || LoadPortOptions(ignored).fullscreen;
         // A relaunched process opens where its predecessor was, at once, so the
         // hand-over shows no empty desktop.
         bool handedOver = std::sscanf(options.windowGeometry.c_str(), "%d,%d,%d,%d,%d", &x, &y, &w, &h, &fullscreen) == 5;
@@ -93,6 +96,8 @@ public:
             if (!options.relaunched) std::fprintf(stderr, "karrowen: %s\n", w.c_str());
         gamepads_ = std::make_unique<SdlGamepads>(bindings_);
         if (!gamepads_->open()) gamepads_.reset();
+        // SDL starts with text input on; the host turns it on for text fields only.
+        SDL_StopTextInput();
         SDL_SetRenderDrawColor(renderer_, 0, 0, 0, 255);
         SDL_RenderClear(renderer_);
         SDL_RenderPresent(renderer_);
@@ -207,6 +212,11 @@ public:
         SDL_ShowCursor(id ? SDL_ENABLE : SDL_DISABLE);
     }
 
+    void setTextInput(bool on) override {
+        if (on) SDL_StartTextInput();
+        else SDL_StopTextInput();
+    }
+
     void idleTimerReset() override {
         lastIdleResetMs_ = RealMilliseconds();
         if (keepingAwake_) return;
@@ -266,6 +276,7 @@ private:
         askedZoom_.clear();
     }
 
+    bool fullScreen() const override { return isFullScreen(); }
     bool isFullScreen() const { return (SDL_GetWindowFlags(window_) & SDL_WINDOW_FULLSCREEN_DESKTOP) != 0; }
 
     void toggleFullScreen() { setFullScreen(!isFullScreen()); }
@@ -327,6 +338,7 @@ private:
                 }
                 break;
             }
+            case SDL_TEXTINPUT: InputText(FromUtf8(e.text.text)); break;
             case SDL_MOUSEBUTTONDOWN:
                 if (e.button.button == SDL_BUTTON_LEFT && toScreen(e.button.x, e.button.y, p, false)) {
                     stylusDown_ = true;
