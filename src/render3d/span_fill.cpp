@@ -24,10 +24,10 @@ struct Rgb565 {
     using Pixel = uint16_t;
     static constexpr int kRShift = 11, kGShift = 5;
     static constexpr int kRMask = 31, kGMask = 63, kBMask = 31;
-    static int r(uint32_t c) { return int(c >> 11) & 31; }
-    static int g(uint32_t c) { return int(c >> 5) & 63; }
-    static int b(uint32_t c) { return int(c) & 31; }
-    static uint32_t pack(int r, int g, int b) { return uint32_t(r << 11 | g << 5 | b); }
+    static int r(uint32_t c) { return int(c >> kRShift) & kRMask; }
+    static int g(uint32_t c) { return int(c >> kGShift) & kGMask; }
+    static int b(uint32_t c) { return int(c) & kBMask; }
+    static uint32_t pack(int r, int g, int b) { return uint32_t(r << kRShift | g << kGShift | b); }
     // Light times colour: red and blue (a * b) >> 5, green (a * b) >> 6.
     static uint32_t modulate(uint32_t l, uint32_t c) {
         return pack((r(l) * r(c)) >> 5, (g(l) * g(c)) >> 6, (b(l) * b(c)) >> 5);
@@ -42,10 +42,10 @@ struct Rgb888 {
     using Pixel = uint32_t;
     static constexpr int kRShift = 16, kGShift = 8;
     static constexpr int kRMask = 255, kGMask = 255, kBMask = 255;
-    static int r(uint32_t c) { return int(c >> 16) & 255; }
-    static int g(uint32_t c) { return int(c >> 8) & 255; }
-    static int b(uint32_t c) { return int(c) & 255; }
-    static uint32_t pack(int r, int g, int b) { return uint32_t(r << 16 | g << 8 | b); }
+    static int r(uint32_t c) { return int(c >> kRShift) & kRMask; }
+    static int g(uint32_t c) { return int(c >> kGShift) & kGMask; }
+    static int b(uint32_t c) { return int(c) & kBMask; }
+    static uint32_t pack(int r, int g, int b) { return uint32_t(r << kRShift | g << kGShift | b); }
     static uint32_t modulate(uint32_t l, uint32_t c) {
         return pack((r(l) * r(c)) >> 8, (g(l) * g(c)) >> 8, (b(l) * b(c)) >> 8);
     }

@@ -80,6 +80,9 @@ struct HostCore {
     // only under the lock, so ending it for a successor leaves no write half done.
     std::mutex recordingLock;
     AudioDevice* recording = nullptr;
+    // The volume open devices play at: set by the program's thread, read by the
+    // output thread.
+    std::atomic<int> outputVolume{100};
     TextRasterizer* textRasterizer = nullptr;  // device contexts draw text with it
     std::unique_ptr<TextRasterizer> systemFontText;  // FreeType, started on first use
 };
