@@ -26,12 +26,13 @@ void Tap(Canvas& canvas, const Sprite& sprite, const Scene& scene) {
 }  // namespace
 
 void AutoplayDriver::play(const GameLevel& level, host::WindowHandle canvasWindow) {
+    const bool bold = patience_.bold(level);
     if (heldKey_) {
         host::PostMessage(canvasWindow, host::WM_KEYUP, uintptr_t(heldKey_), 0);
         heldKey_ = 0;
         return;
     }
-    const int direction = AutoplayKeyDirection(level);
+    const int direction = AutoplayKeyDirection(level, bold);
     if (direction < 0) return;
     heldKey_ = KeyFor(direction);
     host::PostMessage(canvasWindow, host::WM_KEYDOWN, uintptr_t(heldKey_), 0);

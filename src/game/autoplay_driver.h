@@ -3,6 +3,7 @@
 // releases, as a person at the keyboard would, and on the score list taps
 // "AUTO" on the on-screen keyboard and closes the list.
 
+#include "game/autoplayer.h"
 #include "platform/host/win_types.h"
 
 class Canvas;
@@ -20,4 +21,5 @@ public:
 
 private:
     int heldKey_ = 0;  // virtual key pressed last frame, released this one
+    AutoplayPatience patience_;
 };

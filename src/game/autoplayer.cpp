@@ -10,6 +10,8 @@
 namespace {
 
 constexpr int kDangerSteps = 3;
+// A hero's step takes about half a second whatever the frame rate.
+constexpr float kHeroSecondsPerStep = 0.5f;
 
 struct Grid {
     const Maze& maze;
@@ -37,10 +39,11 @@ std::vector<Cell> DangerousGhostCells(const GameLevel& level) {
 }
 
 // The first step of the shortest path from `from` to the nearest uneaten item
-// that keeps out of the danger zone.
-int TowardNearestItem(const GameLevel& level, Cell from, Grid& danger) {
+// along which `passable` (the cell, the steps to it) holds.
+template <typename Passable>
+int TowardNearestItem(const GameLevel& level, Cell from, Passable passable) {
     const Maze& maze = level.maze();
-    Grid previous(maze, -1);
+    Grid previous(maze, -1), steps(maze, 0);
     std::deque<Cell> queue{from};
     previous.at(from) = 4;
     while (!queue.empty()) {
@@ -59,8 +62,9 @@ int TowardNearestItem(const GameLevel& level, Cell from, Grid& danger) {
         for (int d = 0; d < 4; ++d) {
             Cell n = c.step(d);
             if (maze.cell(n) != 1 || previous.at(n) != -1) continue;
-            if (danger.at(n) < kDangerSteps) continue;
+            if (!passable(n, steps.at(c) + 1)) continue;
             previous.at(n) = d;
+            steps.at(n) = steps.at(c) + 1;
             queue.push_back(n);
         }
     }
@@ -78,23 +82,60 @@ int AwayFromGhosts(const Maze& maze, Cell from, Grid& danger) {
 
 }  // namespace
 
-int ChooseAutoplayDirection(const GameLevel& level) {
+int ChooseAutoplayDirection(const GameLevel& level, bool bold) {
     const Hero& hero = level.hero();
     const Maze& maze = level.maze();
     Grid danger = Distances(maze, DangerousGhostCells(level));
-    const int toItem = TowardNearestItem(level, hero.cell, danger);
+    const int toItem =
+        TowardNearestItem(level, hero.cell, [&](Cell c, int) { return danger.at(c) >= kDangerSteps; });
     if (danger.at(hero.cell) < kDangerSteps) {
         const int away = AwayFromGhosts(maze, hero.cell, danger);
         if (toItem >= 0 && danger.at(hero.cell.step(toItem)) >= danger.at(hero.cell)) return toItem;
         return away;
     }
-    return toItem;
+    if (toItem >= 0 || !bold) return toItem;
+    // Every way to an item passes near a ghost. Many ghosts in a maze without
+    // loops leave no other way for minutes on end, and waiting only lets them
+    // find him in his dead end. He goes where his grace lasts or where he gets
+    // before any ghost could; failing that, past the ghosts as widely as the
+    // passages allow.
+    const float grace = hero.falling ? 0.0f : hero.appearTimer;
+    const float ghostSecondsPerStep = 1.0f / GhostSpeedForLevel(level.level());
+    int way = TowardNearestItem(level, hero.cell, [&](Cell c, int steps) {
+        const float arrival = float(steps + 1) * kHeroSecondsPerStep;
+        return arrival < grace || float(danger.at(c)) * ghostSecondsPerStep > arrival;
+    });
+    for (int zone = kDangerSteps - 1; way < 0 && zone > 0; --zone)
+        way = TowardNearestItem(level, hero.cell, [&](Cell c, int) { return danger.at(c) >= zone; });
+    return way;
 }
 
-int AutoplayKeyDirection(const GameLevel& level) {
+int AutoplayKeyDirection(const GameLevel& level, bool bold) {
     const Hero& hero = level.hero();
     if (hero.falling || hero.dying || !hero.visible || level.endTimer > 0.0f) return -1;
-    const int direction = ChooseAutoplayDirection(level);
+    const int direction = ChooseAutoplayDirection(level, bold);
     if (direction < 0 || (direction == hero.requested && (hero.moving || hero.stepping))) return -1;
     return direction;
+}
+
+bool AutoplayPatience::bold(const GameLevel& level) {
+    const Hero& hero = level.hero();
+    if (hero.dying || !hero.visible) {
+        standingSince_ = -1.0f;
+        boldUntilRemaining_ = -1;
+        return false;
+    }
+    if (boldUntilRemaining_ >= 0) {
+        if (level.remaining() == boldUntilRemaining_) return true;
+        boldUntilRemaining_ = -1;
+        standingSince_ = -1.0f;
+    }
+    if (hero.moving || hero.stepping || hero.falling) {
+        standingSince_ = -1.0f;
+        return false;
+    }
+    if (standingSince_ < 0.0f) standingSince_ = level.elapsedTime;
+    if (level.elapsedTime - standingSince_ < kPatienceSeconds) return false;
+    boldUntilRemaining_ = level.remaining();
+    return true;
 }

@@ -8,10 +8,27 @@ class GameLevel;
 
 // The direction (0 ... 3) that leads from the hero's cell toward the nearest
 // uneaten item without passing near a dangerous ghost; away from the nearest
-// ghost when no such path exists; -1 when nothing is worth a move.
-int ChooseAutoplayDirection(const GameLevel& level);
+// ghost when no such path exists; -1 when nothing is worth a move. A bold
+// player, rather than wait, takes a way that his grace covers or that he
+// walks before any ghost could, else the one that passes the ghosts widest.
+int ChooseAutoplayDirection(const GameLevel& level, bool bold = false);
 
 // The direction to press this frame: the choice above, or -1 while the hero
 // cannot be steered (dropping, dying, gone, the level ending) or already
 // walks that way.
-int AutoplayKeyDirection(const GameLevel& level);
+int AutoplayKeyDirection(const GameLevel& level, bool bold = false);
+
+// When the player grows bold: after the hero has stood still for
+// kPatienceSeconds, until he next eats an item that counts or falls. Waiting
+// a moment lets the ghosts pass; waiting for ever, as the player did, left
+// the teens' loopless mazes, with ten ghosts or more, stuck for an hour.
+class AutoplayPatience {
+public:
+    static constexpr float kPatienceSeconds = 5.0f;
+    // Once per frame of the level.
+    bool bold(const GameLevel& level);
+
+private:
+    float standingSince_ = -1.0f;  // level time; below 0 while he walks
+    int boldUntilRemaining_ = -1;  // the items left when he grew bold; -1 while patient
+};

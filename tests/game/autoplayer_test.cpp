@@ -100,6 +100,42 @@ TEST_F(AutoplayerTest, TakesTheFirstStepOfTheShortestPathRoundABend) {
     EXPECT_EQ(ChooseAutoplayDirection(*game), 2);
 }
 
+// Patience ran out in the teens' loopless mazes: ten ghosts and more always
+// stood within three steps of every way, and the player waited for hours. A
+// bold player passes a ghost two steps off the way, walks through it while
+// his grace lasts, and otherwise still never into it; he grows bold after
+// standing still for a while and stays so until he eats.
+TEST_F(AutoplayerTest, GrowsBoldAfterWaitingButNeverWalksIntoAGhost) {
+    for (int y = 1; y <= last; ++y) open({last, y});
+    Hero& hero = game->hero();
+    hero.cell = {last, kHeroAt};
+    hero.visible = true;
+    hero.falling = hero.dying = hero.moving = hero.stepping = false;
+    hero.appearTimer = 0.0f;
+    keepItem({last, 9});
+    placeGhost({last, 11});
+    EXPECT_EQ(ChooseAutoplayDirection(*game), -1);
+    EXPECT_EQ(ChooseAutoplayDirection(*game, true), 0) << "past a ghost two steps off";
+    game->itemAt({last, 9})->eaten = true;
+    Cell beyond{last, 12};
+    while (!game->itemAt(beyond) && beyond.y < last) ++beyond.y;
+    keepItem(beyond);
+    EXPECT_EQ(ChooseAutoplayDirection(*game, true), -1) << "the way leads through the ghost";
+    hero.appearTimer = 4.0f;
+    EXPECT_EQ(ChooseAutoplayDirection(*game, true), 0) << "through it while his grace lasts";
+
+    AutoplayPatience patience;
+    game->elapsedTime = 10.0f;
+    EXPECT_FALSE(patience.bold(*game));
+    game->elapsedTime += AutoplayPatience::kPatienceSeconds;
+    EXPECT_TRUE(patience.bold(*game));
+    hero.moving = true;
+    EXPECT_TRUE(patience.bold(*game)) << "bold on his way";
+    game->itemAt(beyond)->type = kPickable;
+    game->eatAt(beyond);
+    EXPECT_FALSE(patience.bold(*game)) << "patient again once he ate";
+}
+
 // The driver presses only when the hero can be steered and is not already
 // walking the chosen way.
 TEST_F(AutoplayerTest, PressesOnlyWhenTheHeroCanTakeTheChoice) {

@@ -53,13 +53,15 @@ LevelResult PlayLevel(int level, uint32_t seed, const host::PlayStyle& style, fl
     int keyDown = -1, posted = -1, driverHeld = -1;
     float window = 0.0f;
     LevelResult result;
+    AutoplayPatience patience;
     while (game.elapsedTime < kGiveUpSeconds) {
         const int previous = keyDown;
         keyDown = posted;
+        const bool bold = patience.bold(game);
         if (driverHeld >= 0) {
             posted = driverHeld = -1;
         } else {
-            const int direction = AutoplayKeyDirection(game);
+            const int direction = AutoplayKeyDirection(game, bold);
             if (direction >= 0) posted = driverHeld = direction;
         }
         const int request = previous >= 0 && keyDown != previous ? previous : GameLevel::kNoRequest;
