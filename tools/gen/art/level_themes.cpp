@@ -20,7 +20,7 @@ const std::array<LevelTheme, kLevelCount>& LevelThemes() {
          DecorKind::Cacti},
         {"ember peaks", 3, 0x120406, 0x7A1E10, 0x070102, 0x4A3430, 0x2A1A18, 0xFF6A2A, SkyFeature::Volcano,
          DecorKind::Embers},
-        {"golden citadel", 3, 0x0A0A22, 0x8A6A2A, 0x04040E, 0x7A6A48, 0x463A24, 0xFFD86A, SkyFeature::Rays,
+        {"golden citadel", 3, 0x0A0A22, 0x8A6A2A, 0x04040E, 0x2C3A62, 0x18203C, 0xFFD86A, SkyFeature::Rays,
          DecorKind::Pillars},
     }};
     return themes;
