@@ -7,6 +7,7 @@
 #include "platform/host/host.h"
 #include "scene/canvas.h"
 #include "scene/input_pad.h"
+#include "scene/key_state.h"
 #include "scene/scene_sprite.h"
 #include "scene/sprite.h"
 
@@ -14,6 +15,7 @@ namespace {
 
 int KeyFor(int direction) {
     static constexpr int kKeys[4] = {host::VK_RIGHT, host::VK_UP, host::VK_LEFT, host::VK_DOWN};
+    if (direction == kAutoplayStay) return kDeviceActionKey;
     return direction >= 0 && direction < 4 ? kKeys[direction] : 0;
 }
 
@@ -33,7 +35,7 @@ void AutoplayDriver::play(const GameLevel& level, host::WindowHandle canvasWindo
         return;
     }
     const int direction = AutoplayKeyDirection(level, bold);
-    if (direction < 0) return;
+    if (direction == -1) return;
     heldKey_ = KeyFor(direction);
     host::PostMessage(canvasWindow, host::WM_KEYDOWN, uintptr_t(heldKey_), 0);
 }

@@ -71,6 +71,41 @@ int TowardNearestItem(const GameLevel& level, Cell from, Passable passable) {
     return -1;
 }
 
+// The first step toward the cell, of those he reaches keeping clear of the
+// ghosts, that lies nearest to an item along the passages; -1 when he stands
+// on it already (kAutoplayStay). He waits where the way opens, not in a far dead end: when
+// the ghosts move on he is the first through.
+int TowardTheGate(const GameLevel& level, Cell from, Grid& danger) {
+    const Maze& maze = level.maze();
+    std::vector<Cell> items;
+    for (int x = 0; x < maze.rows(); ++x)
+        for (int y = 0; y < maze.columns(); ++y)
+            if (Item* item = level.itemAt({x, y}); item && !item->eaten) items.push_back({x, y});
+    Grid toItem = Distances(maze, items);
+    Grid previous(maze, -1);
+    std::deque<Cell> queue{from};
+    previous.at(from) = 4;
+    Cell best = from;
+    while (!queue.empty()) {
+        Cell c = queue.front();
+        queue.pop_front();
+        if (toItem.at(c) < toItem.at(best)) best = c;
+        for (int d = 0; d < 4; ++d) {
+            Cell n = c.step(d);
+            if (maze.cell(n) != 1 || previous.at(n) != -1 || danger.at(n) < kDangerSteps) continue;
+            previous.at(n) = d;
+            queue.push_back(n);
+        }
+    }
+    if (best == from) return kAutoplayStay;
+    for (Cell c = best;;) {
+        const int d = previous.at(c);
+        const Cell back = c.step((d + 2) % 4);
+        if (back == from) return d;
+        c = back;
+    }
+}
+
 int AwayFromGhosts(const Maze& maze, Cell from, Grid& danger) {
     int best = -1, bestDistance = danger.at(from);
     for (int d = 0; d < 4; ++d) {
@@ -95,25 +130,24 @@ int ChooseAutoplayDirection(const GameLevel& level, bool bold) {
     }
     if (toItem >= 0 || !bold) return toItem;
     // Every way to an item passes near a ghost. Many ghosts in a maze without
-    // loops leave no other way for minutes on end, and waiting only lets them
-    // find him in his dead end. He goes where his grace lasts or where he gets
-    // before any ghost could; failing that, past the ghosts as widely as the
-    // passages allow.
+    // loops leave no other way for minutes on end, and waiting far off only
+    // lets them find him in his dead end. He goes where his grace lasts or
+    // where he gets before any ghost could; failing that, as near to the
+    // items as the ghosts allow, and waits there.
     const float grace = hero.falling ? 0.0f : hero.appearTimer;
     const float ghostSecondsPerStep = 1.0f / GhostSpeedForLevel(level.level());
     int way = TowardNearestItem(level, hero.cell, [&](Cell c, int steps) {
         const float arrival = float(steps + 1) * kHeroSecondsPerStep;
         return arrival < grace || float(danger.at(c)) * ghostSecondsPerStep > arrival;
     });
-    for (int zone = kDangerSteps - 1; way < 0 && zone > 0; --zone)
-        way = TowardNearestItem(level, hero.cell, [&](Cell c, int) { return danger.at(c) >= zone; });
-    return way;
+    return way >= 0 ? way : TowardTheGate(level, hero.cell, danger);
 }
 
 int AutoplayKeyDirection(const GameLevel& level, bool bold) {
     const Hero& hero = level.hero();
     if (hero.falling || hero.dying || !hero.visible || level.endTimer > 0.0f) return -1;
     const int direction = ChooseAutoplayDirection(level, bold);
+    if (direction == kAutoplayStay) return hero.moving || hero.stepping ? kAutoplayStay : -1;
     if (direction < 0 || (direction == hero.requested && (hero.moving || hero.stepping))) return -1;
     return direction;
 }

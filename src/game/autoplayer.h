@@ -6,16 +6,21 @@
 
 class GameLevel;
 
+// What a bold player chooses where he had best wait for the ghosts to pass:
+// he stops there.
+inline constexpr int kAutoplayStay = -2;
+
 // The direction (0 ... 3) that leads from the hero's cell toward the nearest
 // uneaten item without passing near a dangerous ghost; away from the nearest
 // ghost when no such path exists; -1 when nothing is worth a move. A bold
 // player, rather than wait, takes a way that his grace covers or that he
-// walks before any ghost could, else the one that passes the ghosts widest.
+// walks before any ghost could; else he heads for the cell nearest the items
+// that he reaches clear of the ghosts, and stays there (kAutoplayStay).
 int ChooseAutoplayDirection(const GameLevel& level, bool bold = false);
 
-// The direction to press this frame: the choice above, or -1 while the hero
-// cannot be steered (dropping, dying, gone, the level ending) or already
-// walks that way.
+// The direction to press this frame: the choice above (kAutoplayStay, the
+// action key, only while he walks), or -1 while the hero cannot be steered
+// (dropping, dying, gone, the level ending) or already walks that way.
 int AutoplayKeyDirection(const GameLevel& level, bool bold = false);
 
 // When the player grows bold: after the hero has stood still for

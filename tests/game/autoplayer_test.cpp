@@ -101,26 +101,29 @@ TEST_F(AutoplayerTest, TakesTheFirstStepOfTheShortestPathRoundABend) {
 }
 
 // Patience ran out in the teens' loopless mazes: ten ghosts and more always
-// stood within three steps of every way, and the player waited for hours. A
-// bold player passes a ghost two steps off the way, walks through it while
-// his grace lasts, and otherwise still never into it; he grows bold after
-// standing still for a while and stays so until he eats.
-TEST_F(AutoplayerTest, GrowsBoldAfterWaitingButNeverWalksIntoAGhost) {
+// stood within three steps of every way, and the player waited for hours far
+// from the items. A bold player goes as near as the ghosts allow and stops
+// there, walks through a ghost only while his grace lasts, and grows bold
+// after standing still a while, until he next eats.
+TEST_F(AutoplayerTest, GrowsBoldAfterWaitingAndThenWaitsAtTheWayIn) {
     for (int y = 1; y <= last; ++y) open({last, y});
     Hero& hero = game->hero();
     hero.cell = {last, kHeroAt};
     hero.visible = true;
     hero.falling = hero.dying = hero.moving = hero.stepping = false;
     hero.appearTimer = 0.0f;
-    keepItem({last, 9});
-    placeGhost({last, 11});
-    EXPECT_EQ(ChooseAutoplayDirection(*game), -1);
-    EXPECT_EQ(ChooseAutoplayDirection(*game, true), 0) << "past a ghost two steps off";
-    game->itemAt({last, 9})->eaten = true;
     Cell beyond{last, 12};
     while (!game->itemAt(beyond) && beyond.y < last) ++beyond.y;
     keepItem(beyond);
-    EXPECT_EQ(ChooseAutoplayDirection(*game, true), -1) << "the way leads through the ghost";
+    placeGhost({last, 11});
+    EXPECT_EQ(ChooseAutoplayDirection(*game), -1);
+    EXPECT_EQ(ChooseAutoplayDirection(*game, true), 0) << "as near as the ghost allows";
+    hero.cell = {last, 8};
+    EXPECT_EQ(ChooseAutoplayDirection(*game, true), kAutoplayStay) << "never into the ghost";
+    EXPECT_EQ(AutoplayKeyDirection(*game, true), -1) << "standing already";
+    hero.moving = true;
+    EXPECT_EQ(AutoplayKeyDirection(*game, true), kAutoplayStay) << "stops";
+    hero.moving = false;
     hero.appearTimer = 4.0f;
     EXPECT_EQ(ChooseAutoplayDirection(*game, true), 0) << "through it while his grace lasts";
 

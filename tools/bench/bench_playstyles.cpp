@@ -41,6 +41,9 @@ struct LevelResult {
     bool cleared = false;
 };
 
+// The key that stops the hero, beside the four directions.
+constexpr int kActionKey = 4;
+
 // The built-in player as the game runs it: a key pressed on one frame, let go
 // on the next, and the release seen as a request the frame after that.
 LevelResult PlayLevel(int level, uint32_t seed, const host::PlayStyle& style, float dt) {
@@ -63,8 +66,10 @@ LevelResult PlayLevel(int level, uint32_t seed, const host::PlayStyle& style, fl
         } else {
             const int direction = AutoplayKeyDirection(game, bold);
             if (direction >= 0) posted = driverHeld = direction;
+            else if (direction == kAutoplayStay) posted = driverHeld = kActionKey;
         }
-        const int request = previous >= 0 && keyDown != previous ? previous : GameLevel::kNoRequest;
+        int request = previous >= 0 && keyDown != previous ? previous : GameLevel::kNoRequest;
+        if (request == kActionKey) request = GameLevel::kStopRequest;
         game.update(dt, game.endTimer <= 0.0f ? request : GameLevel::kNoRequest);
         const LevelOutcome outcome = game.afterDraw(dt);
         if (outcome != LevelOutcome::Playing) {
