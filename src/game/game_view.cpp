@@ -59,17 +59,21 @@ OverheadReach ReachOf(const Camera& camera, float distance) {
     // A ground point d ahead of the look-at point lies f (d s - lift c) /
     // (distance + d c + lift s) pixels above the screen's centre; solved for
     // d at the sky line, and likewise behind at the status bar.
-    const float up = (0.5f - OverheadView::kSkyShare) * float(h);
+    auto aheadTo = [&](float topShare) {
+        const float up = (0.5f - topShare) * float(h);
+        const float divisor = f * s - up * c;
+        return divisor > 0.0f ? (up * (distance + lift * s) + f * lift * c) / divisor : 1e6f;
+    };
     const float down = (0.5f - OverheadView::kStatusShare) * float(h);
-    const float aheadDivisor = f * s - up * c;
-    reach.ahead = aheadDivisor > 0.0f ? (up * (distance + lift * s) + f * lift * c) / aheadDivisor : 1e6f;
+    reach.ahead = aheadTo(OverheadView::kSkyShare);
+    reach.heroAhead = std::min(reach.ahead, aheadTo(OverheadView::kHeroTopShare));
     reach.behind = std::max(0.0f, (down * (distance + lift * s) - f * lift * c) / (f * s + down * c));
     reach.depthPerAhead = c / distance;
     return reach;
 }
 
 Vector3 OverheadLookAt(const Vector3& hero, float halfSize, const OverheadReach& reach) {
-    const float z = std::clamp(Hold(hero.z, -halfSize + reach.behind, halfSize - reach.ahead), hero.z - reach.ahead,
+    const float z = std::clamp(Hold(hero.z, -halfSize + reach.behind, halfSize - reach.ahead), hero.z - reach.heroAhead,
                                hero.z + reach.behind);
     // The farther the hero stands beyond the look-at point, the wider the
     // screen is at his depth.
@@ -79,7 +83,7 @@ Vector3 OverheadLookAt(const Vector3& hero, float halfSize, const OverheadReach&
     return {x, OverheadView::kLookHeight, z};
 }
 
-float OverheadDistance(int mazeRows) { return 0.9f * float(mazeRows) + 48.0f; }
+float OverheadDistance(int mazeRows) { return 0.9f * float(mazeRows) + 40.0f; }
 
 void AimCameraOverhead(Camera& camera) {
     camera.setProjection(20.0f, 1.0f, 150.0f);

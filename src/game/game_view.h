@@ -18,10 +18,11 @@ void FollowHero(Camera& camera, float halfSize, float dt, bool sway, float t);
 // The overhead view of the Enhanced play style: steeper, and held in by the
 // maze's edges, so that the maze fills the screen and little sky shows.
 struct OverheadView {
-    static constexpr float kPitch = 0.87f;        // radians the view looks down (about 50 degrees)
+    static constexpr float kPitch = 0.96f;        // radians the view looks down (about 55 degrees)
     static constexpr float kLookHeight = 6.0f;    // world units above the tile tops
-    static constexpr float kSkyShare = 0.15f;     // of the screen height, above the maze's far edge at most
+    static constexpr float kSkyShare = 0.10f;     // of the screen height, above the maze's far edge at most
     static constexpr float kStatusShare = 0.12f;  // of the screen height, under the status bar
+    static constexpr float kHeroTopShare = 0.27f;  // of the screen height, above the hero at least
     static constexpr float kHeroShare = 0.45f;    // of the half width the hero may stand off centre
 };
 // World units from the look-at point that the screen shows, for a view
@@ -29,6 +30,7 @@ struct OverheadView {
 // (up to the sky line) and behind (down to the status bar).
 struct OverheadReach {
     float side = 0.0f, ahead = 0.0f, behind = 0.0f;
+    float heroAhead = 0.0f;  // how far ahead the hero may stand, clear of the lives and score above
     float depthPerAhead = 0.0f;  // the change of depth per unit ahead, over the distance
 };
 OverheadReach ReachOf(const Camera& camera, float distance);
