@@ -97,7 +97,7 @@ KARROWEN_BENCH(playstyles, "levels 1-20 played by the built-in player in both st
     std::printf("%d seeds per level, %.0f ms frames; deaths and deaths within %.0f s of a respawn's grace ending "
                 "are totals over the seeds, seconds the mean per level\n\n",
                 seeds, double(dt) * 1000.0, double(LevelRecord::kSoonAfterRespawn));
-    std::printf("level | Original: deaths  soon  seconds | Enhanced: deaths  soon  seconds\n");
+    std::printf("level | Original: deaths  soon  seconds  gave up | Enhanced: deaths  soon  seconds  gave up\n");
     int totals[2][2] = {};
     for (int level = 1; level <= kLevels; ++level) {
         std::printf("%5d |", level);
@@ -115,11 +115,11 @@ KARROWEN_BENCH(playstyles, "levels 1-20 played by the built-in player in both st
             }
             totals[s][0] += deaths;
             totals[s][1] += soon;
-            std::printf("  %14d %5d %8.1f%s |", deaths, soon, double(seconds) / seeds, uncleared ? "*" : " ");
+            std::printf("  %14d %5d %8.1f %5d |", deaths, soon, double(seconds) / seeds, uncleared);
         }
         std::printf("\n");
     }
-    std::printf("total |  %14d %5d          |  %14d %5d\n", totals[0][0], totals[0][1], totals[1][0], totals[1][1]);
-    std::printf("(* some seeds did not clear the level within %.0f s)\n", double(kGiveUpSeconds));
+    std::printf("total |  %14d %5d                |  %14d %5d\n", totals[0][0], totals[0][1], totals[1][0], totals[1][1]);
+    std::printf("(gave up: seeds that did not clear the level within %.0f s, counted at that time)\n", double(kGiveUpSeconds));
     return 0;
 }
