@@ -32,7 +32,7 @@ std::string Line(const host::ScriptEvent& e) {
     if (IsKeyAction(e.action)) line += " " + Hex(e.a);
     else if (IsStylusAction(e.action)) line += " " + std::to_string(e.a) + " " + std::to_string(e.b);
     else if (e.action == "activate") line += " " + std::to_string(e.a);
-    else if (e.action == "screenshot" || e.action == "rotate") line += " " + e.text;
+    else if (e.action == "screenshot" || e.action == "rotate" || e.action == "text") line += " " + e.text;
     return line + "\n";
 }
 
@@ -60,7 +60,7 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
             Check(e.a >= 1 && e.a <= 8192 && e.b >= 1 && e.b <= 8192);
         } else {
             Check(IsStylusAction(e.action) || e.action == "screenshot" || e.action == "activate" ||
-                  e.action == "close" || e.action == "quit");
+                  e.action == "text" || e.action == "close" || e.action == "quit");
         }
         written += Line(e);
     }

@@ -96,7 +96,7 @@ bool ParseInputScript(const std::string& text, InputScript& script, std::string&
             std::string rest;
             std::getline(words, rest);
             if (!rest.empty() && rest[0] == ' ') rest.erase(0, 1);
-            if (!rest.empty() && rest.back() == '\r') rest.pop_back();
+            while (!rest.empty() && rest.back() == '\r') rest.pop_back();
             e.text = rest;
             ok = !rest.empty();
         } else if (ok && e.action == "activate") {
