@@ -3,10 +3,7 @@
 
 #include "platform/host/host.h"
 
-#include <spawn.h>
-#include <sys/wait.h>
 #include <time.h>
-#include <unistd.h>
 
 #include <algorithm>
 #include <cerrno>
@@ -22,11 +19,6 @@
 #include "platform/host/host_local.h"
 #include "platform/host/instance_channel.h"
 #include "platform/host/text/freetype_text.h"
-#if defined(KARROWEN_WEB)
-#include "platform/host/web/web_page.h"
-#endif
-
-extern char** environ;
 
 namespace host {
 
@@ -229,17 +221,6 @@ uint64_t RealMilliseconds() {
     return uint64_t(ts.tv_sec) * 1000 + uint64_t(ts.tv_nsec) / 1000000;
 }
 
-void RealSleep(uint32_t ms) {
-#if defined(KARROWEN_WEB)
-    // A page must return to the browser to let time pass at all.
-    web::Yield(ms);
-#else
-    timespec ts{time_t(ms / 1000), long(ms % 1000) * 1000000L};
-    while (nanosleep(&ts, &ts) != 0 && errno == EINTR) {
-    }
-#endif
-}
-
 uint32_t TickCount() {
     EnsureInitialized();
     HostCore& c = Core();
@@ -387,17 +368,6 @@ std::u16string ErrorText(uint32_t code) {
     }
 }
 
-std::u16string ModulePath() {
-#if defined(KARROWEN_WEB)
-    return FromUtf8(web::kModulePath);
-#else
-    char buffer[4096];
-    ssize_t n = readlink("/proc/self/exe", buffer, sizeof buffer - 1);
-    if (n <= 0) return u"";
-    buffer[n] = 0;
-    return FromUtf8(buffer);
-#endif
-}
 
 uint64_t AvailablePhysicalMemory() {
     const DeviceProfile& p = Profile();
@@ -442,28 +412,12 @@ bool StartProcess(const std::u16string& modulePath, const std::u16string& comman
     for (const std::string& option : FormatHostOptions(next)) words.push_back(option);
     words.push_back("--");
     words.push_back(ToUtf8(commandLine));
-#if defined(KARROWEN_WEB)
-    // The page's address holds the program line: the successor is a reload.
-    web::Reload(std::vector<std::string>(words.begin() + 1, words.end()));
-#else
-    std::vector<char*> argv;
-    for (std::string& w : words) argv.push_back(w.data());
-    argv.push_back(nullptr);
-    pid_t pid = 0;
-    int result = posix_spawn(&pid, argv[0], nullptr, nullptr, argv.data(), environ);
-    if (result != 0) {
-        SetLastError(uint32_t(result));
+    if (const uint32_t error = StartSuccessor(words)) {
+        SetLastError(error);
         return false;
     }
-#endif
     c.windingDown = true;
     return true;
-}
-
-void FilesSaved() {
-#if defined(KARROWEN_WEB)
-    web::SaveFiles();
-#endif
 }
 
 // ---- UTF conversion ---------------------------------------------------------------------

@@ -3,6 +3,7 @@
 
 #include <cstdint>
 #include <string>
+#include <vector>
 
 #include "platform/host/pixel_surface.h"
 #include "platform/host/win_types.h"
@@ -26,7 +27,12 @@ Point PanelToScreen(int panelX, int panelY);
 
 // Real monotonic milliseconds, for backends and pacing.
 uint64_t RealMilliseconds();
+
+// What the operating system does differently from a web page (os_process.cpp,
+// web/web_process.cpp): sleeping, and starting the successor process from
+// the program file and its words; returns 0 or an error code.
 void RealSleep(uint32_t ms);
+uint32_t StartSuccessor(std::vector<std::string>& words);
 
 // Writes a 32-bit 0x00RRGGBB surface as an RGB PNG file.
 bool WritePng(const std::string& path, const PixelSurface& surface);
