@@ -30,3 +30,17 @@ public:
     // Draws a popup's text into its picture, centred, `height` pixels high.
     virtual void drawPopupText(FrameBuffer& image, std::u16string_view text, int height) = 0;
 };
+
+// A host that shows and plays nothing: the rules run alone (a benchmark, a
+// fuzz target).
+class QuietGameHost : public GameHost {
+public:
+    void playSound(std::u16string_view) override {}
+    bool isSoundPlaying(std::u16string_view) override { return false; }
+    void stopAllSounds() override {}
+    void stopEffectsAndDuckMusic(float) override {}
+    void setSpriteText(std::u16string_view, const std::u16string&) override {}
+    void setSpriteVisible(std::u16string_view, bool) override {}
+    void heroAppeared() override {}
+    void drawPopupText(FrameBuffer&, std::u16string_view, int) override {}
+};

@@ -22,18 +22,6 @@ constexpr float kGiveUpSeconds = 900.0f;
 // The canvas's frame-rate window: a ghost may rise, a fallen hero drops back.
 constexpr float kWindowSeconds = 2.0f;
 
-class SilentHost : public GameHost {
-public:
-    void playSound(std::u16string_view) override {}
-    bool isSoundPlaying(std::u16string_view) override { return false; }
-    void stopAllSounds() override {}
-    void stopEffectsAndDuckMusic(float) override {}
-    void setSpriteText(std::u16string_view, const std::u16string&) override {}
-    void setSpriteVisible(std::u16string_view, bool) override {}
-    void heroAppeared() override {}
-    void drawPopupText(FrameBuffer&, std::u16string_view, int) override {}
-};
-
 struct LevelResult {
     int deaths = 0;
     int soon = 0;
@@ -47,7 +35,7 @@ constexpr int kActionKey = 4;
 // The built-in player as the game runs it: a key pressed on one frame, let go
 // on the next, and the release seen as a request the frame after that.
 LevelResult PlayLevel(int level, uint32_t seed, const host::PlayStyle& style, float dt) {
-    SilentHost host;
+    QuietGameHost host;
     GameLevel game(level, 0, 99, seed, host);
     game.style = style;
     game.buildMaze();

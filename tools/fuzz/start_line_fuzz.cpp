@@ -22,18 +22,6 @@ void Check(bool condition) {
     if (!condition) __builtin_trap();
 }
 
-class QuietHost : public GameHost {
-public:
-    void playSound(std::u16string_view) override {}
-    bool isSoundPlaying(std::u16string_view) override { return false; }
-    void stopAllSounds() override {}
-    void stopEffectsAndDuckMusic(float) override {}
-    void setSpriteText(std::u16string_view, const std::u16string&) override {}
-    void setSpriteVisible(std::u16string_view, bool) override {}
-    void heroAppeared() override {}
-    void drawPopupText(FrameBuffer&, std::u16string_view, int) override {}
-};
-
 bool IsLevelFolder(const std::u16string& name) {
     for (int n = 1; n <= 10; ++n)
         if (name == u"level" + host::FromUtf8(std::to_string(n))) return true;
@@ -61,7 +49,7 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
     }
     Check(IsLevelFolder(start.levelFolder));
 
-    QuietHost host;
+    QuietGameHost host;
     GameLevel game(start.level, start.score, start.lives, 1234, host);
     game.buildMaze();
     game.createCharacters();
