@@ -5,7 +5,7 @@
 #include <string>
 #include <vector>
 
-#include "platform/host_fixture.h"
+#include "support/test_host.h"
 #include "platform/window.h"
 
 using namespace host;
@@ -35,7 +35,7 @@ private:
     std::vector<std::string>& log_;
 };
 
-class MessageLoopTest : public HostTest {
+class MessageLoopTest : public testhost::HostTest {
 protected:
     std::vector<std::string> log;
 };

@@ -139,6 +139,24 @@ inline bool WaitFor(const std::function<bool()>& condition,
     return true;
 }
 
+// A fresh headless host for one scope, for tests that are not fixtures.
+class ScopedHost {
+public:
+    explicit ScopedHost(void (*reset)(), const HostSettings& settings = {}) : reset_(reset) {
+        reset_();
+        StartHost(settings);
+        boxes.listen();
+    }
+    ~ScopedHost() { reset_(); }
+    ScopedHost(const ScopedHost&) = delete;
+    ScopedHost& operator=(const ScopedHost&) = delete;
+
+    MessageBoxes boxes;
+
+private:
+    void (*reset_)();
+};
+
 // A test on a fresh headless host. `reset` is the deepest reset the test
 // binary links.
 class HostTest : public ::testing::Test {

@@ -13,7 +13,8 @@
 
 #include "art/bitmap_fonts.h"
 #include "art/keyboard.h"
-#include "headless_host.h"
+#include "scene/scene_state.h"
+#include "support/test_host.h"
 #include "raster/text.h"
 #include "scene/gif_decoder.h"
 #include "template_files.h"
@@ -121,7 +122,7 @@ TEST(InputPadArt, KeysSitSeamlesslyOnThePanel) {
 }
 
 TEST(AboutPageBands, FadeWhereTheTemplateCutsThem) {
-    HeadlessHost host;
+    testhost::ScopedHost host(ResetSceneState, {.depth = 32});
     TemplateFile about = ReadTemplate(std::filesystem::path(KARROWEN_HAND_WRITTEN_RESOURCES) / "back.properties");
     std::vector<uint8_t> bytes = ReadBytes(std::filesystem::path(KARROWEN_BUILD_RESOURCES) / "about_bands_alpha.gif");
     FrameList frames;
@@ -144,5 +145,5 @@ TEST(AboutPageBands, FadeWhereTheTemplateCutsThem) {
     EXPECT_GE(opacity(bottomFrom + bottomRows - 1), 240u);
     for (int y = topFrom + 1; y < topFrom + topRows; ++y) EXPECT_LE(opacity(y), opacity(y - 1)) << y;
     for (int y = bottomFrom + 1; y < bottomFrom + bottomRows; ++y) EXPECT_GE(opacity(y), opacity(y - 1)) << y;
-    EXPECT_TRUE(host.messages.empty()) << host.messages.front();
+    EXPECT_TRUE(host.boxes.empty()) << host.boxes.all();
 }

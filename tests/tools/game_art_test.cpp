@@ -17,8 +17,9 @@
 #include <vector>
 
 #include "data/property_file.h"
-#include "headless_host.h"
-#include "platform/host_fixture.h"
+#include "scene/scene_state.h"
+#include "support/test_host.h"
+#include "support/test_host.h"
 #include "platform/window.h"
 #include "render3d/math3d.h"
 #include "render3d/model_3ds.h"
@@ -109,7 +110,7 @@ TEST(GameResources, EveryFileTheGameAndItsTemplatesNameExists) {
 }
 
 TEST(GameResources, BackdropsAreJpegsLargerThanEveryScreenWithTheFogColourAtTheirHorizon) {
-    HeadlessHost host;
+    testhost::ScopedHost host(ResetSceneState, {.depth = 32});
     for (int level = 1; level <= 10; ++level) {
         std::vector<uint8_t> bytes = ReadBytes(kResources / (LevelFolder(level) + "bkg.jpg"));
         ASSERT_GE(bytes.size(), 3u) << level;
@@ -125,11 +126,11 @@ TEST(GameResources, BackdropsAreJpegsLargerThanEveryScreenWithTheFogColourAtThei
         for (int y = 0; y + 4 <= sky->height; y += 2) nearest = std::min(nearest, Distance(MeanOfRows(*sky, y, y + 4), fog));
         EXPECT_LT(nearest, 24.0) << "level " << level << ": no band of the sky has the fog's colour";
     }
-    EXPECT_TRUE(host.messages.empty()) << host.messages.front();
+    EXPECT_TRUE(host.boxes.empty()) << host.boxes.all();
 }
 
 TEST(GameResources, TileTexturesHoldTheTopFaceAboveItsShadedSide) {
-    HeadlessHost host;
+    testhost::ScopedHost host(ResetSceneState, {.depth = 32});
     for (int level = 1; level <= 10; ++level) {
         FrameList frames = DecodeGifFile(kResources / (LevelFolder(level) + "cell.gif"));
         ASSERT_EQ(frames.size(), 1u) << level;
@@ -143,13 +144,13 @@ TEST(GameResources, TileTexturesHoldTheTopFaceAboveItsShadedSide) {
         Rgb side = MeanOfRows(cell, cell.height / 2, cell.height * 3 / 4);
         EXPECT_LT(side.brightness(), top.brightness()) << level << ": the side face should lie in shadow";
     }
-    EXPECT_TRUE(host.messages.empty()) << host.messages.front();
+    EXPECT_TRUE(host.boxes.empty()) << host.boxes.all();
 }
 
 // Chips show their picture's whole square: a picture without a working key
 // would stand in the maze as a box.
 TEST(GameResources, ChipPicturesArePowerOfTwoKeyedAndClearAtTheCorners) {
-    HeadlessHost host;
+    testhost::ScopedHost host(ResetSceneState, {.depth = 32});
     std::vector<std::string> names = {"tomb.gif"};
     for (const char* who : {"man", "ghost"})
         for (const char* heading : kHeadings) names.push_back(std::string("characters/") + who + "_" + heading + ".gif");
@@ -185,13 +186,13 @@ TEST(GameResources, ChipPicturesArePowerOfTwoKeyedAndClearAtTheCorners) {
             FrameList frames = DecodeGifFile(kResources / (std::string("characters/") + who + "_" + heading + ".gif"));
             EXPECT_GE(frames.size(), 2u) << who << " " << heading;
         }
-    EXPECT_TRUE(host.messages.empty()) << host.messages.front();
+    EXPECT_TRUE(host.boxes.empty()) << host.boxes.all();
 }
 
 // The popups and "GAME OVER" are drawn with it: every character they use has
 // a glyph, and no glyph reaches into its neighbour's cell (the game copies whole cells).
 TEST(GameResources, TheBrightFontHasTheGamesCharactersEachInsideItsCell) {
-    HeadlessHost host;
+    testhost::ScopedHost host(ResetSceneState, {.depth = 32});
     TemplateFile t = ReadTemplate(kResources / "GameCanvas.properties");
     // The font at the design size, and drawn at twice it for larger screens.
     for (int scale : {1, 2}) {
@@ -225,7 +226,7 @@ TEST(GameResources, TheBrightFontHasTheGamesCharactersEachInsideItsCell) {
         for (int cell = 0; cell < columns * rows; ++cell) EXPECT_EQ(inked(cell, true), 0) << "the glyph of " << char(start + cell) << " touches its cell's edge";
         EXPECT_EQ(inked(' ' - start, false), 0);
     }
-    EXPECT_TRUE(host.messages.empty()) << host.messages.front();
+    EXPECT_TRUE(host.boxes.empty()) << host.boxes.all();
 }
 
 // ---- The game screen's template ------------------------------------------------------------------
@@ -308,7 +309,7 @@ TEST(LevelTemplates, TheTenLevelsShareThreeSongsInThreeRuns) {
 // tile-top height: it must reach as far below the tiles as above them, be
 // taller than wide, and show its outside to the camera.
 TEST(LevelTemplates, CentrePiecesPierceTheMazeAndFaceOutward) {
-    HeadlessHost host;
+    testhost::ScopedHost host(ResetSceneState, {.depth = 32});
     int pieces = 0;
     for (int level = 1; level <= 10; ++level) {
         TemplateFile t = LevelTemplate(level);
@@ -347,22 +348,19 @@ TEST(LevelTemplates, CentrePiecesPierceTheMazeAndFaceOutward) {
         }
     }
     EXPECT_GE(pieces, 1);
-    EXPECT_TRUE(host.messages.empty()) << host.messages.front();
+    EXPECT_TRUE(host.boxes.empty()) << host.boxes.all();
 }
 
 // ---- The screens in the game's canvas ---------------------------------------------------------
 
 namespace {
 
-class GameScreens : public HostTest {
+class GameScreens : public testhost::HostTest {
 protected:
+    GameScreens() : HostTest(ResetSceneState) {}
     void SetUp() override {
-        start("desktop");
+        start();
         Register3DObjectTypes();
-        host::SetMessageBoxHook([this](const std::u16string& text, const std::u16string& title, uint32_t) {
-            messages.push_back(host::ToUtf8(title) + ": " + host::ToUtf8(text));
-            return host::IDOK;
-        });
         main = std::make_unique<MainWindow>(u"Main");
         ASSERT_TRUE(main->create(0, 0, host::ScreenWidth(), host::ScreenHeight()));
         canvas = new AppCanvas(u"gameCanvas", true);
@@ -385,7 +383,6 @@ protected:
 
     std::unique_ptr<MainWindow> main;
     AppCanvas* canvas = nullptr;
-    std::vector<std::string> messages;
 };
 
 }  // namespace
@@ -393,8 +390,8 @@ protected:
 TEST_F(GameScreens, EveryLevelMergesWithoutAMessageAndLeavesWhatTheGameLooksUp) {
     for (int level = 1; level <= 10; ++level) {
         loadLevel(level);
-        for (const std::string& m : messages) ADD_FAILURE() << "level " << level << ": " << m;
-        messages.clear();
+        for (const testhost::Box& m : boxes) ADD_FAILURE() << "level " << level << ": " << m.line();
+        boxes.clear();
         auto* scene3D = dynamic_cast<Scene3D*>(canvas->findScene(u"scene3D"));
         ASSERT_NE(scene3D, nullptr) << level;
         ASSERT_NE(scene3D->fog(), nullptr) << level;
@@ -421,7 +418,7 @@ TEST_F(GameScreens, EveryLevelMergesWithoutAMessageAndLeavesWhatTheGameLooksUp) 
 
 TEST_F(GameScreens, TheScoreListLoadsWithItsRowsAndItsHiddenDoneButton) {
     canvas->loadTemplate(canvas->resourceDir(), u"scoreList.properties", false, true);
-    for (const std::string& m : messages) ADD_FAILURE() << m;
+    for (const testhost::Box& m : boxes) ADD_FAILURE() << m.line();
     Sprite* name = dynamic_cast<Sprite*>(canvas->findObject(u"txtPlayerName"));
     ASSERT_NE(name, nullptr);
     EXPECT_EQ(name->guiType, GuiType::EditBox) << "the name is typed on the keyboard of an edit box";

@@ -14,7 +14,8 @@
 #include <string>
 #include <vector>
 
-#include "headless_host.h"
+#include "scene/scene_state.h"
+#include "support/test_host.h"
 #include "scene/gif_decoder.h"
 #include "template_files.h"
 
@@ -128,7 +129,7 @@ TEST_F(GeneratedResources, EveryLinkLeadsToATemplate) {
 }
 
 TEST_F(GeneratedResources, EveryPictureDecodesAndItsOpacityMatchesIt) {
-    HeadlessHost host;
+    testhost::ScopedHost host(ResetSceneState, {.depth = 32});
     auto decode = [&](const fs::path& path) {
         FrameList frames;
         std::vector<uint8_t> bytes = ReadBytes(path);
@@ -142,7 +143,7 @@ TEST_F(GeneratedResources, EveryPictureDecodesAndItsOpacityMatchesIt) {
         EXPECT_FALSE(decode(e.path()).empty()) << e.path().filename();
     }
     EXPECT_GT(pictures, 0);
-    EXPECT_TRUE(host.messages.empty()) << host.messages.front();
+    EXPECT_TRUE(host.boxes.empty()) << host.boxes.all();
 
     // The game refuses an opacity picture of another size, and takes the
     // opacity of each frame from the frame of the same index.

@@ -4,7 +4,8 @@
 
 #include <span>
 
-#include "headless_host.h"
+#include "scene/scene_state.h"
+#include "support/test_host.h"
 #include "picture_files.h"
 #include "scene/gif_decoder.h"
 
@@ -19,11 +20,11 @@ void Put(Image& image, int x, int y, uint32_t rgb, float a = 1) {
     image.at(x, y) = {c.r * a, c.g * a, c.b * a, a};
 }
 
-FrameList Decode(const PictureFile& file, HeadlessHost& host) {
+FrameList Decode(const PictureFile& file, testhost::ScopedHost& host) {
     std::vector<uint8_t> bytes = EncodeGifFile(file);
     FrameList frames;
     DecodeGif(std::span<const uint8_t>(bytes), u"test.gif", frames, false, false);
-    EXPECT_TRUE(host.messages.empty()) << host.messages.front();
+    EXPECT_TRUE(host.boxes.empty()) << host.boxes.all();
     return frames;
 }
 
@@ -60,7 +61,7 @@ TEST(PictureFiles, ASpriteBecomesColourPressedAndOpacityFiles) {
 }
 
 TEST(PictureFiles, AnimatedFramesDecodeWithTheirDelaysAndNothingOfThePreviousFrame) {
-    HeadlessHost host;
+    testhost::ScopedHost host(ResetSceneState, {.depth = 32});
     std::vector<PictureFile> files = PictureFiles(MovingDot());
     FrameList frames = Decode(files[0], host);
     ASSERT_EQ(frames.size(), 2u);
@@ -79,7 +80,7 @@ TEST(PictureFiles, AnimatedFramesDecodeWithTheirDelaysAndNothingOfThePreviousFra
 }
 
 TEST(PictureFiles, OpacityDecodesAsGreyOfTheSameSize) {
-    HeadlessHost host;
+    testhost::ScopedHost host(ResetSceneState, {.depth = 32});
     std::vector<PictureFile> files = PictureFiles(MovingDot());
     FrameList alpha = Decode(files[2], host);
     ASSERT_EQ(alpha.size(), 2u);
@@ -91,7 +92,7 @@ TEST(PictureFiles, OpacityDecodesAsGreyOfTheSameSize) {
 }
 
 TEST(PictureFiles, PressedLookKeepsTheNormalOutline) {
-    HeadlessHost host;
+    testhost::ScopedHost host(ResetSceneState, {.depth = 32});
     std::vector<PictureFile> files = PictureFiles(MovingDot());
     FrameList bright = Decode(files[1], host);
     ASSERT_EQ(bright.size(), 1u);

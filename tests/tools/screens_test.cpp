@@ -14,7 +14,7 @@
 #include <vector>
 
 #include "platform/host/host_core.h"
-#include "platform/host_fixture.h"
+#include "support/test_host.h"
 #include "platform/window.h"
 #include "scene/app_canvas.h"
 #include "scene/hot_key_icons.h"
@@ -39,14 +39,11 @@ public:
     std::vector<std::string> heard;
 };
 
-class BuiltScreens : public HostTest, public ::testing::WithParamInterface<const char*> {
+class BuiltScreens : public testhost::HostTest, public ::testing::WithParamInterface<const char*> {
 protected:
+    BuiltScreens() : HostTest(ResetSceneState) {}
     void SetUp() override {
-        start(GetParam());
-        host::SetMessageBoxHook([this](const std::u16string& text, const std::u16string& title, uint32_t) {
-            messages.push_back(host::ToUtf8(title) + ": " + host::ToUtf8(text));
-            return host::IDOK;
-        });
+        start({.profile = GetParam()});
         main = std::make_unique<MainWindow>(u"Main");
         ASSERT_TRUE(main->create(0, 0, host::ScreenWidth(), host::ScreenHeight()));
         canvas = new ListeningCanvas();
@@ -65,22 +62,17 @@ protected:
         canvas->repaint();
     }
     Sprite* sprite(const char16_t* name) { return dynamic_cast<Sprite*>(canvas->findObject(name)); }
-    void pump() {
-        host::Message m;
-        while (host::PeekMessage(m, true))
-            if (m.message != host::WM_QUIT) host::DispatchMessage(m);
-    }
     void key(int code) {
         host::SendMessage(canvas->handle(), host::WM_KEYDOWN, code, 0);
-        pump();
+        testhost::Pump();
         host::SendMessage(canvas->handle(), host::WM_KEYUP, code, 0);
-        pump();
+        testhost::Pump();
     }
     void tapMiddleOf(const Sprite& s, const Scene& scene) {
         int x = scene.x + s.x + s.width / 2, y = scene.y + s.y + s.height / 2;
         host::SendMessage(canvas->handle(), host::WM_LBUTTONDOWN, host::MK_LBUTTON, host::MakeLParam(x, y));
         host::SendMessage(canvas->handle(), host::WM_LBUTTONUP, 0, host::MakeLParam(x, y));
-        pump();
+        testhost::Pump();
     }
     std::string picturePath(const std::string& what) {
         pictures.push_back(::testing::TempDir() + "karrowen-" + what + "-" + GetParam() + ".png");
@@ -89,7 +81,6 @@ protected:
 
     std::unique_ptr<MainWindow> main;
     ListeningCanvas* canvas = nullptr;
-    std::vector<std::string> messages;
     std::vector<std::string> pictures;
 };
 
@@ -104,7 +95,7 @@ TEST_P(BuiltScreens, TheHotKeyMarksAreFoundAndScaled) {
     const std::array<std::u16string, 5> names = {u"btnLeft.gif", u"btnUp.gif", u"btnRight.gif", u"btnDown.gif",
                                                  u"btnEnter.gif"};
     SetHotKeyIcons(canvas->resourceDir(), names);
-    EXPECT_TRUE(messages.empty()) << messages.front();
+    EXPECT_TRUE(boxes.empty()) << boxes.all();
     for (int code : {host::VK_LEFT, host::VK_UP, host::VK_RIGHT, host::VK_DOWN, host::VK_RETURN}) {
         Texture* icon = HotKeyIconFor(code);
         ASSERT_NE(icon, nullptr) << code;
@@ -121,8 +112,8 @@ TEST_P(BuiltScreens, EveryScreenLoadsAndDrawsWithoutAMessage) {
         load(canvas->resourceDir(), Widen(t.name));
         ++screens;
         EXPECT_NE(canvas->topmostActiveSpriteScene(), nullptr) << t.name;
-        for (const std::string& m : messages) ADD_FAILURE() << t.name << ": " << m;
-        messages.clear();
+        for (const testhost::Box& m : boxes) ADD_FAILURE() << t.name << ": " << m.line();
+        boxes.clear();
     }
     EXPECT_GE(screens, 7);
 }
@@ -131,7 +122,7 @@ TEST_P(BuiltScreens, TheMessageBoxShowsItsAnswersOnItsPanelAndTakesArrowKeys) {
     load(canvas->resourceDir(), u"intro.properties");
     showMessageBox(*canvas, u"Quit the Game?", u"QUIT", MessageBoxButtons::YesNo, nullptr);
     ASSERT_TRUE(isMessageBoxOpen(*canvas));
-    EXPECT_TRUE(messages.empty()) << messages.front();
+    EXPECT_TRUE(boxes.empty()) << boxes.all();
     Sprite* panel = sprite(u"sptBoxPanel_MSGBOX");
     ASSERT_NE(panel, nullptr);
     EXPECT_NE(panel->texture, nullptr);
@@ -170,7 +161,7 @@ TEST_P(BuiltScreens, TheKeyboardComesUpWithItsPictures) {
     auto* pad = dynamic_cast<SceneSprite*>(canvas->findScene(u"sceneInputPad_INPUTPAD"));
     ASSERT_NE(pad, nullptr);
     EXPECT_TRUE(pad->visible);
-    EXPECT_TRUE(messages.empty()) << messages.front();
+    EXPECT_TRUE(boxes.empty()) << boxes.all();
     // The pad, its keys and its wide keys show the pictures, each at the size the keyboard gives them.
     ASSERT_NE(pad->bkgTexture, nullptr);
     EXPECT_EQ(pad->bkgTexture->width, 230 * 2);
