@@ -17,21 +17,24 @@
 
 namespace {
 
-int CountItems(GameLevel& game, int type) {
-    int n = 0;
+// The items of one type (of any when negative), in the order of the cells.
+std::vector<Item*> ItemsOf(GameLevel& game, int type = -1) {
+    std::vector<Item*> items;
     for (int x = 0; x < game.maze().rows(); ++x)
         for (int y = 0; y < game.maze().columns(); ++y)
-            if (Item* item = game.itemAt({x, y}); item && item->type == type) ++n;
-    return n;
+            if (Item* item = game.itemAt({x, y}); item && (type < 0 || item->type == type)) items.push_back(item);
+    return items;
 }
 
-// Eats every counted item but the one given, hiding them as if eaten.
+Item* FirstItemOf(GameLevel& game, int type) {
+    const std::vector<Item*> items = ItemsOf(game, type);
+    return items.empty() ? nullptr : items[0];
+}
+
+// Eats every counted item but the one given.
 void EatAllCountedBut(GameLevel& game, Item* keep) {
-    for (int x = 0; x < game.maze().rows(); ++x)
-        for (int y = 0; y < game.maze().columns(); ++y) {
-            Item* item = game.itemAt({x, y});
-            if (item && item != keep && ItemCounts(item->type)) game.eatAt({x, y});
-        }
+    for (Item* item : ItemsOf(game))
+        if (item != keep && ItemCounts(item->type)) game.eatAt(item->cell);
 }
 
 // The popup shown last.
@@ -46,13 +49,6 @@ int PopupShows(const GameLevel& game) {
     int shows = 0;
     for (const ScorePopup& popup : game.popups()) shows += popup.shows;
     return shows;
-}
-
-Item* FirstItemOf(GameLevel& game, int type) {
-    for (int x = 0; x < game.maze().rows(); ++x)
-        for (int y = 0; y < game.maze().columns(); ++y)
-            if (Item* item = game.itemAt({x, y}); item && item->type == type) return item;
-    return nullptr;
 }
 
 }  // namespace
@@ -81,20 +77,21 @@ TEST_F(GameLevelTest, ItemsOfASevenBySevenFirstLevel) {
             ASSERT_NE(item, nullptr);
             EXPECT_TRUE(item->type == kGoodtime) << corner.x << "," << corner.y;
         }
-        EXPECT_EQ(CountItems(level, kLife), 1);
-        EXPECT_EQ(CountItems(level, kSpeed), 0);
+        EXPECT_EQ(ItemsOf(level, kLife).size(), 1u);
+        EXPECT_EQ(ItemsOf(level, kSpeed).size(), 0u);
         EXPECT_EQ(level.remaining(), items - 1);
     }
 }
 
 TEST_F(GameLevelTest, LifeAndKillItemsByLevel) {
     struct Case {
-        int level, lives, kills;
+        int level;
+        size_t lives, kills;
     };
     for (Case c : {Case{2, 1, 0}, Case{3, 1, 1}, Case{6, 2, 1}, Case{8, 2, 2}, Case{30, 2, 2}}) {
         GameLevel& level = makeLevel(c.level);
-        EXPECT_EQ(CountItems(level, kLife), c.lives) << "level " << c.level;
-        EXPECT_EQ(CountItems(level, kSpeed), c.kills) << "level " << c.level;
+        EXPECT_EQ(ItemsOf(level, kLife).size(), c.lives) << "level " << c.level;
+        EXPECT_EQ(ItemsOf(level, kSpeed).size(), c.kills) << "level " << c.level;
     }
 }
 
@@ -524,6 +521,7 @@ TEST_F(GameLevelTest, GhostTouchKillsTheHeroOrTheGhostInGoodtime) {
     }
 }
 
+// Guards a fault found before: a ghost that no longer took the cell ahead.
 TEST_F(GameLevelTest, AGhostThatSeesTheHeroNextToItStepsOntoHim) {
     GameLevel& level = makeLevel(1, 1);
     settleHero();
@@ -707,29 +705,20 @@ TEST_F(GameLevelTest, TheViewShapesItemChipsByTheirPicturesAndCopiesTheState) {
     std::vector<Object3D*> chips;
     for (int i = 0; i < scene.objectCount(); ++i)
         if (scene.object3DAt(i)->name == u"p") chips.push_back(scene.object3DAt(i));
-    size_t next = 0;
+    const std::vector<Item*> items = ItemsOf(level);
+    ASSERT_EQ(items.size(), chips.size());
     Item* bonus = nullptr;
-    for (int x = 0; x < level.maze().rows(); ++x)
-        for (int y = 0; y < level.maze().columns(); ++y) {
-            Item* item = level.itemAt({x, y});
-            if (!item) continue;
-            ASSERT_LT(next, chips.size());
-            const Object3D& chip = *chips[next++];
-            EXPECT_FLOAT_EQ(chip.size.x, (item->type == kBonus ? 2.0f : 1.0f) * chip.size.y) << x << "," << y;
-            EXPECT_EQ(chip.billboard, kBillboardScreen) << "screen-aligned, as the characters are";
-            if (item->type == kBonus) bonus = item;
-        }
-    EXPECT_EQ(next, chips.size());
+    for (size_t i = 0; i < items.size(); ++i) {
+        EXPECT_FLOAT_EQ(chips[i]->size.x, (items[i]->type == kBonus ? 2.0f : 1.0f) * chips[i]->size.y) << i;
+        EXPECT_EQ(chips[i]->billboard, kBillboardScreen) << "screen-aligned, as the characters are";
+        if (items[i]->type == kBonus) bonus = items[i];
+    }
     // Eaten items vanish and the hero's chip stands where he does.
     ASSERT_NE(bonus, nullptr);
     level.eatAt(bonus->cell);
     settleHero();
     view.update(level);
-    for (int x = 0, i = 0; x < level.maze().rows(); ++x)
-        for (int y = 0; y < level.maze().columns(); ++y)
-            if (Item* item = level.itemAt({x, y})) {
-                EXPECT_EQ(chips[size_t(i++)]->visible, item != bonus);
-            }
+    for (size_t i = 0; i < items.size(); ++i) EXPECT_EQ(chips[i]->visible, items[i] != bonus);
     const Vector3 chipAt = view.heroChip()->worldMatrix.getTranslation();
     EXPECT_EQ(chipAt.y, level.hero().position.y);
     EXPECT_EQ(chipAt.x, level.hero().position.x);
@@ -758,23 +747,4 @@ TEST_F(GameLevelTest, AWalledInGhostFindsAPassage) {
     ghost.appear(0.0f, pillar, 0.0f);
     for (int i = 0; i < 200; ++i) frame(0.05f, 0);
     EXPECT_EQ(maze.cell(ghost.cell), 1);
-}
-
-TEST_F(GameLevelTest, OneSeedOneGame) {
-    auto play = [this](uint32_t seed) {
-        GameLevel& level = makeLevel(4, 2, seed);
-        std::vector<int> trace;
-        for (int f = 0; f < 600; ++f) {
-            if (f % 40 == 0) level.reviveTick();
-            const KeyState keys[4] = {key_bits::Right, key_bits::Up, key_bits::Left, key_bits::Down};
-            frame(0.05f, f % 20 == 0 ? keys[(f / 20) % 4] : 0);
-            level.afterDraw(0.05f);
-        }
-        for (auto& ghost : level.ghosts()) trace.push_back(ghost->cell.x * 100 + ghost->cell.y);
-        trace.push_back(level.hero().score);
-        trace.push_back(level.hero().cell.x * 100 + level.hero().cell.y);
-        return trace;
-    };
-    EXPECT_EQ(play(5), play(5));
-    EXPECT_NE(play(5), play(6));
 }

@@ -3,10 +3,7 @@
 
 #include <gtest/gtest.h>
 
-#include <cstdlib>
 #include <filesystem>
-#include <fstream>
-#include <sstream>
 
 #include "data/property_file.h"
 #include "game/score_list.h"
@@ -15,14 +12,13 @@
 #include "scene/canvas.h"
 #include "scene/scene_sprite.h"
 #include "scene/sprite.h"
+#include "support/test_host.h"
 
 namespace {
 
 std::u16string U(const char* text) { return host::FromUtf8(text); }
 
-ScoreTable TenScores() {
-    return ScoreTable::Parse(U("A:1000,B:900,C:800,D:700,E:600,F:500,G:400,H:300,I:200,J:100"));
-}
+const char* const kTen = "A:1000,B:900,C:800,D:700,E:600,F:500,G:400,H:300,I:200,J:100";
 
 }  // namespace
 
@@ -37,12 +33,29 @@ TEST(ScoreList, ParsesAndFormatsTheStoredList) {
     EXPECT_EQ(ScoreTable::Parse(U(",Ann:5200,,Bob:900,")).format(), U("Ann:5200,Bob:900"));
 }
 
-TEST(ScoreList, SameNameAndScoreTwiceIsKeptOnce) {
-    ScoreTable table = ScoreTable::Parse(U("Ann:5200,Bob:900"));
-    EXPECT_FALSE(table.insert(U("Bob"), 900)) << "nothing added";
-    EXPECT_EQ(table.format(), U("Ann:5200,Bob:900"));
-    EXPECT_TRUE(table.insert(U("Bob"), 1000));
-    EXPECT_EQ(table.format(), U("Ann:5200,Bob:1000,Bob:900"));
+// One insertion into a stored list: whether it was new, and the list written.
+TEST(ScoreList, InsertionsKeepTheOrderAndTheTenBest) {
+    struct Case {
+        const char *before, *name;
+        int score;
+        bool added;
+        const char* after;
+    };
+    const Case cases[] = {
+        {"Ann:5200,Bob:900", "Bob", 900, false, "Ann:5200,Bob:900"},  // the same name and score is kept once
+        {"Ann:5200,Bob:900", "Bob", 1000, true, "Ann:5200,Bob:1000,Bob:900"},
+        {"Ann:500,Bob:500,Cy:100", "Dee", 500, true, "Ann:500,Bob:500,Dee:500,Cy:100"},  // after equal older ones
+        {"Ann:5200,legacy,Bob:900", "Cy", 1000, true, "Ann:5200,Cy:1000,Bob:900,legacy"},  // a part without a colon stays
+        {kTen, "Zed", 50, true, kTen},   // below all ten: not written
+        {kTen, "Zed", 100, true, kTen},  // equal to the tenth: after it, and off the list
+        {kTen, "Zed", 750, true, "A:1000,B:900,C:800,Zed:750,D:700,E:600,F:500,G:400,H:300,I:200"},
+        {kTen, "Zed", 5000, true, "Zed:5000,A:1000,B:900,C:800,D:700,E:600,F:500,G:400,H:300,I:200"},
+    };
+    for (const Case& c : cases) {
+        ScoreTable table = ScoreTable::Parse(U(c.before));
+        EXPECT_EQ(table.insert(U(c.name), c.score), c.added) << c.name << " " << c.score;
+        EXPECT_EQ(table.format(), U(c.after)) << c.name << " " << c.score;
+    }
 }
 
 TEST(ScoreList, AnEntryIsTakenOutUnderTheNameItWasAddedWith) {
@@ -51,31 +64,6 @@ TEST(ScoreList, AnEntryIsTakenOutUnderTheNameItWasAddedWith) {
     EXPECT_TRUE(table.remove(U("a/b"), 800)) << "found in its stored form";
     EXPECT_EQ(table.format(), U("Ann:5200,Bob:900,a_b:700"));
     EXPECT_FALSE(table.remove(U("a/b"), 800));
-}
-
-TEST(ScoreList, ANewScoreGoesAfterEqualOlderOnes) {
-    ScoreTable table = ScoreTable::Parse(U("Ann:500,Bob:500,Cy:100"));
-    table.insert(U("Dee"), 500);
-    EXPECT_EQ(table.format(), U("Ann:500,Bob:500,Dee:500,Cy:100"));
-}
-
-TEST(ScoreList, OnlyTheTenBestAreKept) {
-    ScoreTable low = TenScores();
-    low.insert(U("Zed"), 50);
-    EXPECT_EQ(low.format(), TenScores().format()) << "a score below all ten is not written";
-
-    ScoreTable tie = TenScores();
-    tie.insert(U("Zed"), 100);
-    EXPECT_EQ(tie.format(), TenScores().format()) << "equal to the tenth, it goes after it and drops off";
-
-    ScoreTable high = TenScores();
-    high.insert(U("Zed"), 750);
-    EXPECT_EQ(high.format(), U("A:1000,B:900,C:800,Zed:750,D:700,E:600,F:500,G:400,H:300,I:200"));
-
-    ScoreTable best = TenScores();
-    best.insert(U("Zed"), 5000);
-    EXPECT_EQ(best.format(), U("Zed:5000,A:1000,B:900,C:800,D:700,E:600,F:500,G:400,H:300,I:200"))
-        << "from the last place to the first";
 }
 
 TEST(ScoreList, NamesCannotBreakTheList) {
@@ -89,12 +77,6 @@ TEST(ScoreList, NamesCannotBreakTheList) {
     EXPECT_EQ(again.entries()[2].value, U("10"));
     for (const ScoreEntry& e : again.entries())
         EXPECT_EQ(e.name.find_first_of(u",:\\/{}"), std::u16string::npos);
-}
-
-TEST(ScoreList, APartWithoutAColonSurvives) {
-    ScoreTable table = ScoreTable::Parse(U("Ann:5200,legacy,Bob:900"));
-    table.insert(U("Cy"), 1000);
-    EXPECT_EQ(table.format(), U("Ann:5200,Cy:1000,Bob:900,legacy"));
 }
 
 TEST(ScoreList, ShownRowsHoldTheEntriesAndDashesAfterThem) {
@@ -116,37 +98,28 @@ TEST(ScoreList, ShownRowsHoldTheEntriesAndDashesAfterThem) {
         EXPECT_EQ(names[row]->text(), row < 3 ? shownNames[row] : u"----------") << row;
         EXPECT_EQ(values[row]->text(), row < 3 ? shownValues[row] : u"---") << row;
     }
-    ShowScores(canvas, TenScores());
+    ShowScores(canvas, ScoreTable::Parse(U(kTen)));
     EXPECT_EQ(names[0]->text(), U("A"));
     EXPECT_EQ(values[9]->text(), U("100"));
 }
 
 TEST(ScoreList, WritesTheListAndLeavesOtherEntriesAlone) {
-    namespace fs = std::filesystem;
-    fs::path dir = fs::temp_directory_path() / ("karrowen-scores-" + std::to_string(::getpid()));
-    fs::create_directories(dir);
-    {
-        std::ofstream out(dir / "scores.properties");
-        out << "# the best of all\nother=keep me\ndefault=Ann:5200,Bob:900\n";
-    }
-    const std::u16string folder = host::FromUtf8(dir.string() + "/");
-    ScoreTable table = LoadScores(folder);
+    testhost::ScratchFolder dir;
+    dir.write("scores.properties", "# the best of all\nother=keep me\ndefault=Ann:5200,Bob:900\n");
+    ScoreTable table = LoadScores(dir.path16());
     ASSERT_EQ(table.entries().size(), 2u);
     table.insert(U("Cy"), 1000);
-    ASSERT_TRUE(SaveScores(folder, table));
-    EXPECT_EQ(LoadScores(folder).format(), U("Ann:5200,Cy:1000,Bob:900"));
-    std::ifstream in(dir / "scores.properties");
-    std::stringstream text;
-    text << in.rdbuf();
-    EXPECT_NE(text.str().find("# the best of all"), std::string::npos);
-    EXPECT_NE(text.str().find("keep me"), std::string::npos);
+    ASSERT_TRUE(SaveScores(dir.path16(), table));
+    EXPECT_EQ(LoadScores(dir.path16()).format(), U("Ann:5200,Cy:1000,Bob:900"));
+    const std::string text = dir.read("scores.properties");
+    EXPECT_NE(text.find("# the best of all"), std::string::npos);
+    EXPECT_NE(text.find("keep me"), std::string::npos);
 
     // A missing file reads as an empty list and is created on the first save.
-    fs::remove(dir / "scores.properties");
-    ScoreTable fresh = LoadScores(folder);
+    std::filesystem::remove(dir.path() + "scores.properties");
+    ScoreTable fresh = LoadScores(dir.path16());
     EXPECT_TRUE(fresh.entries().empty());
     fresh.insert(U("Dee"), 7);
-    ASSERT_TRUE(SaveScores(folder, fresh));
-    EXPECT_EQ(LoadScores(folder).format(), U("Dee:7"));
-    fs::remove_all(dir);
+    ASSERT_TRUE(SaveScores(dir.path16(), fresh));
+    EXPECT_EQ(LoadScores(dir.path16()).format(), U("Dee:7"));
 }
