@@ -24,6 +24,7 @@
 #include "data/property_file.h"
 #include "data/resource.h"
 #include "platform/host/host.h"
+#include "support/test_host.h"
 
 namespace datatest {
 
@@ -92,26 +93,7 @@ inline void WriteZip(const fs::path& path, const std::vector<ZipMember>& members
     ASSERT_EQ(zipClose(zip, nullptr), ZIP_OK);
 }
 
-// Sets an environment variable for the lifetime of the object.
-class ScopedEnv {
-public:
-    ScopedEnv(const char* name, const std::string& value) : name_(name) {
-        if (const char* old = std::getenv(name)) old_ = old;
-        ::setenv(name, value.c_str(), 1);
-    }
-    ~ScopedEnv() {
-        if (old_)
-            ::setenv(name_, old_->c_str(), 1);
-        else
-            ::unsetenv(name_);
-    }
-    ScopedEnv(const ScopedEnv&) = delete;
-    ScopedEnv& operator=(const ScopedEnv&) = delete;
-
-private:
-    const char* name_;
-    std::optional<std::string> old_;
-};
+using testhost::ScopedEnv;
 
 // A fresh scratch folder with "resources/", "run/" (the runtime folder that
 // holds the temporary folder), "tmp/", "share/" (the per-user data home) and

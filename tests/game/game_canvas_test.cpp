@@ -138,9 +138,7 @@ TEST_F(GameCanvasScreens, TheDirectDisplayNoticeAndOptionShowOnAHandheldOnly) {
 TEST_F(GameCanvasScreens, PlayStyleAndVolumeAreWrittenIntoThePlayersConfiguration) {
     scratch.write("config/karrowen/karrowen.conf", "# mine\nvolume=50\nthreads=2\n");
     const std::string config = scratch.path() + "config";
-    const char* old = std::getenv("XDG_CONFIG_HOME");
-    const std::string saved = old ? old : "";
-    ::setenv("XDG_CONFIG_HOME", config.c_str(), 1);
+    testhost::ScopedEnv home("XDG_CONFIG_HOME", config);
     open();
     load(u"gsettings.properties");
     auto* page = dynamic_cast<SceneSprite*>(canvas->findSceneOfObject(u"btnVolumeUp"));
@@ -152,8 +150,6 @@ TEST_F(GameCanvasScreens, PlayStyleAndVolumeAreWrittenIntoThePlayersConfiguratio
     EXPECT_EQ(value->text(), u"60 %");
     EXPECT_EQ(scratch.read("config/karrowen/karrowen.conf"), "# mine\nvolume=60\nthreads=2\nplay=enhanced\n");
     EXPECT_TRUE(page->findSprite(u"optPlayEnhanced")->status == 1 && page->findSprite(u"optPlayOriginal")->status == 0);
-    if (old) ::setenv("XDG_CONFIG_HOME", saved.c_str(), 1);
-    else ::unsetenv("XDG_CONFIG_HOME");
     EXPECT_TRUE(boxes.empty()) << boxes.all();
 }
 

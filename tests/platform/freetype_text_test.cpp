@@ -7,6 +7,8 @@
 #include <string>
 #include <vector>
 
+#include "support/test_host.h"
+
 using namespace host;
 
 namespace {
@@ -260,18 +262,15 @@ TEST(FontTableTest, FacesFindTheirFamilyAndMissingStylesAreFaked) {
     }
 
     // A page that ships only the regular serif file.
-    const std::filesystem::path folder = std::filesystem::path(testing::TempDir()) / "karrowen-font-table";
-    std::filesystem::remove_all(folder);
-    std::filesystem::create_directories(folder);
-    std::filesystem::copy_file(shipped + "LiberationSerif-Regular.ttf", folder / "LiberationSerif-Regular.ttf");
-    const std::string few = folder.string() + "/";
+    testhost::ScratchFolder folder;
+    const std::string few = folder.path();
+    std::filesystem::copy_file(shipped + "LiberationSerif-Regular.ttf", few + "LiberationSerif-Regular.ttf");
     FontFile file;
     ASSERT_TRUE(LocateFontInTable(few, "Times New Roman", 700, true, file));
     EXPECT_EQ(file.path, few + "LiberationSerif-Regular.ttf");
     EXPECT_TRUE(file.embolden);
     EXPECT_TRUE(file.oblique);
     EXPECT_FALSE(LocateFontInTable(few, "Courier New", 400, false, file)) << "no mono file at all";
-    std::filesystem::remove_all(folder);
 }
 
 }  // namespace

@@ -77,8 +77,7 @@ class InstanceChannel : public testhost::HostTest {
 protected:
     void SetUp() override {
         runtime_ = scratch.path();
-        if (const char* old = std::getenv("XDG_RUNTIME_DIR")) oldRuntime_ = old;
-        ::setenv("XDG_RUNTIME_DIR", runtime_.c_str(), 1);
+        runtimeHome_.emplace("XDG_RUNTIME_DIR", runtime_);
         testhost::HostTest::SetUp();
         received.clear();
         host::WindowClass windowClass;
@@ -93,8 +92,7 @@ protected:
     }
     void TearDown() override {
         testhost::HostTest::TearDown();
-        if (oldRuntime_) ::setenv("XDG_RUNTIME_DIR", oldRuntime_->c_str(), 1);
-        else ::unsetenv("XDG_RUNTIME_DIR");
+        runtimeHome_.reset();
     }
 
     // An exchange, while this thread answers messages sent to its window.
@@ -115,7 +113,7 @@ protected:
     }
 
     fs::path runtime_;
-    std::optional<std::string> oldRuntime_;
+    std::optional<testhost::ScopedEnv> runtimeHome_;
     host::WindowHandle window_ = nullptr;
     std::string folder_, socket_;
 };

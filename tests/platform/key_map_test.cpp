@@ -9,6 +9,7 @@
 
 #include "platform/host/sdl/pad_keys.h"
 #include "platform/host/win_types.h"
+#include "support/test_host.h"
 
 using namespace host;
 
@@ -65,14 +66,12 @@ TEST(KeyBindings, LinesBindKeysAndButtonsOverTheDefaultsAndBadLinesAreSkippedWit
 TEST(KeyBindings, TheFileLivesInTheConfigFolderAndAMissingOneGivesTheDefaultsSilently) {
     std::string folder = ::testing::TempDir() + "keys-" + std::to_string(::getpid());
     std::string home = std::getenv("HOME") ? std::getenv("HOME") : "";
-    const char* xdg = std::getenv("XDG_CONFIG_HOME");
-    std::string savedXdg = xdg ? xdg : "";
-    ::setenv("XDG_CONFIG_HOME", folder.c_str(), 1);
-    EXPECT_EQ(KeyBindingsPath(), folder + "/karrowen/keys.conf");
-    ::setenv("XDG_CONFIG_HOME", "relative", 1);  // not absolute: ignored
-    EXPECT_EQ(KeyBindingsPath(), home + "/.config/karrowen/keys.conf");
-    if (xdg) ::setenv("XDG_CONFIG_HOME", savedXdg.c_str(), 1);
-    else ::unsetenv("XDG_CONFIG_HOME");
+    {
+        testhost::ScopedEnv config("XDG_CONFIG_HOME", folder);
+        EXPECT_EQ(KeyBindingsPath(), folder + "/karrowen/keys.conf");
+        testhost::ScopedEnv relative("XDG_CONFIG_HOME", "relative");  // not absolute: ignored
+        EXPECT_EQ(KeyBindingsPath(), home + "/.config/karrowen/keys.conf");
+    }
 
     std::vector<std::string> warnings;
     KeyBindings missing = LoadKeyBindings(folder + "/none/keys.conf", warnings);

@@ -79,17 +79,14 @@ TEST_F(UserScreenshotTest, WithoutAPicturesFolderShotsGoToTheGamesDataFolder) {
 // Two shots in one second keep both pictures; the folder is made when
 // missing; each file holds the whole panel.
 TEST_F(UserScreenshotTest, ShotsOfOneSecondGetNumberedNames) {
-    const char* oldTz = std::getenv("TZ");
-    std::string savedTz = oldTz ? oldTz : "";
-    setenv("TZ", "UTC", 1);
+    std::optional<testhost::ScopedEnv> utc(std::in_place, "TZ", "UTC");
     tzset();
     std::time_t when = 1796722230;  // 2026-12-08 09:30:30 UTC
     std::string shots = (home / "a" / "b").string();
     std::string first = SaveUserScreenshot(shots, when);
     std::string second = SaveUserScreenshot(shots, when);
     std::string third = SaveUserScreenshot(shots, when + 1);
-    if (oldTz) setenv("TZ", savedTz.c_str(), 1);
-    else unsetenv("TZ");
+    utc.reset();
     tzset();
 
     EXPECT_EQ(first, shots + "/karrowen-20261208-093030.png");

@@ -185,13 +185,9 @@ TEST_F(AudioDeviceTest, WavDeviceRecordsWhatTheProgramMixerPlays) {
 // The player's volume scales what the device plays: --volume over the
 // karrowen.conf in the player's config folder, over full volume.
 TEST_F(AudioDeviceTest, VolumeScalesWhatIsPlayed) {
-    const std::filesystem::path config =
-        std::filesystem::temp_directory_path() / ("karrowen-volume-" + std::to_string(::getpid()));
-    std::filesystem::create_directories(config / "karrowen");
-    std::ofstream(config / "karrowen" / "karrowen.conf") << "volume=50\n";
-    const char* oldConfig = std::getenv("XDG_CONFIG_HOME");
-    const std::string savedConfig = oldConfig ? oldConfig : "";
-    ::setenv("XDG_CONFIG_HOME", config.c_str(), 1);
+    testhost::ScratchFolder config;
+    config.write("karrowen/karrowen.conf", "volume=50\n");
+    std::optional<testhost::ScopedEnv> home(std::in_place, "XDG_CONFIG_HOME", config.path());
 
     auto toneSample = [](int volume) {
         host::HostOptions options = VirtualHeadless("");
@@ -201,9 +197,7 @@ TEST_F(AudioDeviceTest, VolumeScalesWhatIsPlayed) {
     };
     const int fromFile = toneSample(-1), full = toneSample(100), quarter = toneSample(25), silent = toneSample(0);
 
-    if (oldConfig) ::setenv("XDG_CONFIG_HOME", savedConfig.c_str(), 1);
-    else ::unsetenv("XDG_CONFIG_HOME");
-    std::filesystem::remove_all(config);
+    home.reset();
     EXPECT_EQ(full, 0x2000);
     EXPECT_EQ(fromFile, 0x1000);
     EXPECT_EQ(quarter, 0x0800);

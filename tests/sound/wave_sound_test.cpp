@@ -14,6 +14,7 @@
 
 #include "sound/wave_sound.h"
 #include "sound_test_files.h"
+#include "support/test_host.h"
 
 using soundtest::MakeWav;
 using soundtest::WavFormat;
@@ -235,9 +236,8 @@ TEST(WaveSound, MsAdpcmDeltaCannotOverflow) {
 // both decodings must agree sample for sample.
 TEST(WaveSound, MsAdpcmAgreesWithSox) {
     if (std::system("command -v sox > /dev/null 2>&1") != 0) GTEST_SKIP() << "sox is not installed";
-    const std::filesystem::path dir =
-        std::filesystem::temp_directory_path() / ("karrowen-adpcm-" + std::to_string(::getpid()));
-    std::filesystem::create_directories(dir);
+    testhost::ScratchFolder scratch;
+    const std::filesystem::path dir = scratch.path();
     auto readFile = [](const std::filesystem::path& path) {
         std::ifstream in(path, std::ios::binary);
         return std::vector<uint8_t>((std::istreambuf_iterator<char>(in)), std::istreambuf_iterator<char>());
@@ -272,5 +272,4 @@ TEST(WaveSound, MsAdpcmAgreesWithSox) {
         b.resize(common);
         EXPECT_EQ(a, b) << channels << " channel(s)";
     }
-    std::filesystem::remove_all(dir);
 }

@@ -145,14 +145,9 @@ TEST(FrontEndTemplates, TheIntroductionLeadsToEveryPageAndOut) {
         if (IsWidget(intro, entry) && entry.find("cmdExit") != std::string::npos) ++exits;
     }
     EXPECT_EQ(exits, 1);
-    EXPECT_TRUE(targets.count("gsettings.properties"));
-    int help = 0, back = 0;
-    for (const std::string& target : targets) {
-        help += target.find("help") != std::string::npos;
-        back += target.find("back") != std::string::npos;
-    }
-    EXPECT_GE(help, 1);
-    EXPECT_EQ(back, 1);
+    // The help pages lead on to each other.
+    for (const char* page : {"gsettings.properties", "help1.properties", "back.properties"})
+        EXPECT_TRUE(targets.count(page)) << page;
     // The cover's start link opens the introduction.
     EXPECT_EQ(Load("Cover.properties").item("lnkStart", "href"), "intro.properties");
 }
