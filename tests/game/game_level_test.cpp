@@ -218,6 +218,7 @@ TEST_F(GameLevelTest, GoodtimeAddsUp) {
     Item* orb = FirstItemOf(level, kGoodtime);
     ASSERT_NE(orb, nullptr);
     level.eatAt(orb->cell);
+    EXPECT_EQ(level.hero().score, 200);
     EXPECT_FLOAT_EQ(level.goodtimeTimer, 8.25f);
     EXPECT_EQ(level.hero().look, Look::Glowing);
     EXPECT_EQ(host.texts[u"sptFlash"], u"MAGIC POWER!");
