@@ -13,10 +13,10 @@
 
 #include "art/bitmap_fonts.h"
 #include "art/keyboard.h"
-#include "scene/scene_state.h"
-#include "support/test_host.h"
 #include "raster/text.h"
 #include "scene/gif_decoder.h"
+#include "scene/scene_state.h"
+#include "support/test_host.h"
 #include "template_files.h"
 
 namespace {

@@ -17,9 +17,6 @@
 #include <vector>
 
 #include "data/property_file.h"
-#include "scene/scene_state.h"
-#include "support/test_host.h"
-#include "support/test_host.h"
 #include "platform/window.h"
 #include "render3d/math3d.h"
 #include "render3d/model_3ds.h"
@@ -29,7 +26,9 @@
 #include "scene/gif_decoder.h"
 #include "scene/jpeg_decoder.h"
 #include "scene/scene_sprite.h"
+#include "scene/scene_state.h"
 #include "scene/sprite.h"
+#include "support/test_host.h"
 #include "template_files.h"
 
 namespace fs = std::filesystem;

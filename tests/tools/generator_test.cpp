@@ -3,7 +3,6 @@
 // size they draw it, in a form the game's decoder reads.
 
 #include <gtest/gtest.h>
-#include <unistd.h>
 
 #include <cstdlib>
 #include <filesystem>
@@ -14,9 +13,9 @@
 #include <string>
 #include <vector>
 
+#include "scene/gif_decoder.h"
 #include "scene/scene_state.h"
 #include "support/test_host.h"
-#include "scene/gif_decoder.h"
 #include "template_files.h"
 
 namespace fs = std::filesystem;
@@ -48,9 +47,8 @@ protected:
 };
 
 TEST_F(GeneratedResources, AnotherRunWritesTheSameBytes) {
-    char pattern[] = "/tmp/karrowen-gen-test-XXXXXX";
-    ASSERT_NE(mkdtemp(pattern), nullptr);
-    fs::path fresh = pattern;
+    testhost::ScratchFolder scratch;
+    const fs::path fresh = scratch.path();
     std::string command = std::string("\"") + KARROWEN_GEN_PROGRAM + "\" \"" + fresh.string() + "\"";
     EXPECT_EQ(std::system(command.c_str()), 0) << command;
     int files = 0;
@@ -63,7 +61,6 @@ TEST_F(GeneratedResources, AnotherRunWritesTheSameBytes) {
         EXPECT_TRUE(bytes == ReadBytes(BuildResources() / relative)) << relative << " differs from the build's copy";
     }
     EXPECT_GT(files, 0);
-    fs::remove_all(fresh);
 }
 
 TEST_F(GeneratedResources, EveryFileATemplateNamesExists) {

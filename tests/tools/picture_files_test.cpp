@@ -4,10 +4,10 @@
 
 #include <span>
 
-#include "scene/scene_state.h"
-#include "support/test_host.h"
 #include "picture_files.h"
 #include "scene/gif_decoder.h"
+#include "scene/scene_state.h"
+#include "support/test_host.h"
 
 namespace {
 

@@ -150,13 +150,11 @@ TEST_P(BuiltScreens, TheMessageBoxShowsItsAnswersOnItsPanelAndTakesArrowKeys) {
 }
 
 TEST_P(BuiltScreens, TheKeyboardComesUpWithItsPictures) {
-    std::string folder = ::testing::TempDir() + "karrowen-pad-" + GetParam() + "/";
-    std::filesystem::create_directories(folder);
-    std::ofstream(folder + "name.properties")
-        << "scene=type:SceneSprite, x:0, y:0, width:240, height:320, bkgColor:(10;8;28)\n"
-           "txtName=type:Sprite, container:scene, x:40, y:140, width:160, height:20, GUIType:editbox, "
-           "text:Tobbin (Your name), maxLength:10\n";
-    load(host::FromUtf8(folder), u"name.properties");
+    scratch.write("name.properties",
+                  "scene=type:SceneSprite, x:0, y:0, width:240, height:320, bkgColor:(10;8;28)\n"
+                  "txtName=type:Sprite, container:scene, x:40, y:140, width:160, height:20, GUIType:editbox, "
+                  "text:Tobbin (Your name), maxLength:10\n");
+    load(scratch.path16(), u"name.properties");
     tapMiddleOf(*sprite(u"txtName"), *canvas->findScene(u"scene"));
     auto* pad = dynamic_cast<SceneSprite*>(canvas->findScene(u"sceneInputPad_INPUTPAD"));
     ASSERT_NE(pad, nullptr);
@@ -174,7 +172,6 @@ TEST_P(BuiltScreens, TheKeyboardComesUpWithItsPictures) {
     EXPECT_EQ(key->width, ScaleToScreen(18));
     canvas->repaint();
     EXPECT_TRUE(host::SaveScreenshot(picturePath("keyboard")));
-    std::filesystem::remove_all(folder);
 }
 
 INSTANTIATE_TEST_SUITE_P(Profiles, BuiltScreens, ::testing::Values("desktop", "pocketpc"));
