@@ -79,14 +79,15 @@ fuzz-long: setup
 # hostinput joined by commas; SAMPLE mutants per file, SEED for the sample,
 # FILTER a gtest filter or CTEST a ctest -R expression to run fewer tests per
 # mutant; KEEP_KILLED=1 reuses earlier kills of the same mutants (sound while
-# tests are only added).
+# tests are only added); BY_TEST=1 runs every test on every mutant and ends
+# with each test's kills and how many of them no other test makes.
 MUTATE_BUILD ?= build-f
 SAMPLE ?= 40
 SEED   ?= karrowen
 MODULE ?= all
 mutate: setup
 	@nice -n 10 python3 tools/mutate/mutate.py $(MODULE) --build $(MUTATE_BUILD) --sample $(SAMPLE) --seed $(SEED) \
-	  $(if $(FILTER),--filter '$(FILTER)') $(if $(CTEST),--ctest '$(CTEST)') $(if $(KEEP_KILLED),--keep-killed)
+	  $(if $(FILTER),--filter '$(FILTER)') $(if $(CTEST),--ctest '$(CTEST)') $(if $(KEEP_KILLED),--keep-killed) $(if $(BY_TEST),--by-test)
 
 # Soak run, not part of `make test`: the built-in player plays LEVELS (100)
 # levels through the relaunch chain while every process's memory, descriptors

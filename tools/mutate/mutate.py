@@ -11,7 +11,12 @@ mutant meets the same build of the rest of the program.
 
 Usage: mutate.py MODULE[,MODULE...]|all [--sample N] [--seed S] [--filter GTEST_FILTER]
                         [--ctest REGEX] [--build DIR] [--list] [--only FILE:LINE]
-                        [--keep-killed]
+                        [--keep-killed] [--by-test]
+
+--by-test runs every selected test on every mutant and ends with a table of
+the tests: how many mutants each kills and how many no other test kills. A
+test at the top with no kill of its own is where a fold can start; a sample
+is only a sample, so read the test before it goes.
 """
 
 import argparse
@@ -411,6 +416,39 @@ class Runner:
                            stdout=subprocess.PIPE, text=True)
         return sum(1 for line in r.stdout.splitlines() if line.startswith("  "))
 
+    def failing_tests(self, timeout):
+        """The tests that fail on the binary in place, by test name (a
+        parameterised test's instances under one name). A test the binary
+        dies or hangs in counts as failing, and the rest run without it."""
+        failed = set()
+        excluded = []
+        for _ in range(5):
+            filter_ = self.filter + ("" if not excluded else ("-" if "-" not in self.filter else ":") + ":".join(excluded))
+            proc = subprocess.Popen([str(self.binary()), f"--gtest_filter={filter_}"], stdout=subprocess.PIPE,
+                                    stderr=subprocess.STDOUT, text=True, errors="replace", start_new_session=True,
+                                    cwd=self.build)
+            try:
+                output, _ = proc.communicate(timeout=timeout)
+            except subprocess.TimeoutExpired:
+                os.killpg(proc.pid, signal.SIGKILL)
+                output, _ = proc.communicate()
+            running = None
+            for line in output.splitlines():
+                if m := re.match(r"\[ RUN      \] (\S+)", line):
+                    running = m.group(1)
+                elif m := re.match(r"\[  FAILED  \] ([^ ,]+)(,| \()", line):
+                    failed.add(m.group(1))
+                    running = None
+                elif line.startswith("[       OK ]"):
+                    running = None
+            if running is None:
+                if proc.returncode != 0 and not failed:
+                    failed.add("(the whole binary)")
+                break
+            failed.add(running)
+            excluded.append(running)
+        return {re.sub(r"/[^/.]+$", "", re.sub(r"^[^/.]+/", "", name)) for name in failed}
+
     def run_tests(self, timeout):
         if self.ctest:
             cmd = ["ctest", "--test-dir", str(self.build), "-R", self.ctest, "--stop-on-failure", "-j1"]
@@ -445,6 +483,7 @@ def main():
     parser.add_argument("--build", default=str(ROOT / "build-f"))
     parser.add_argument("--list", action="store_true", help="list the sample without building")
     parser.add_argument("--only", help="only mutants whose file:line contains this")
+    parser.add_argument("--by-test", action="store_true", help="run every test on every mutant; a table of the tests")
     parser.add_argument("--keep-killed", action="store_true",
                         help="reuse earlier kills of the same mutant (sound only while tests are only added)")
     args = parser.parse_args()
@@ -494,6 +533,8 @@ def run_module(name, args):
             chosen = [m for m in chosen if args.only in f"{m.path}:{m.line}"]
         samples[path] = (lines, chosen, len(candidates))
 
+    if args.by_test and args.ctest:
+        sys.exit("--by-test reads a test binary's output, not ctest's")
     if args.list:
         for path, (_, chosen, total) in samples.items():
             print(f"{path}: {len(chosen)} of {total}")
@@ -527,6 +568,7 @@ def run_module(name, args):
     outcomes = json.loads(outcomes_file.read_text()) if outcomes_file.exists() else {}
     totals = dict(mutants=0, not_viable=0, killed=0, survived=0, equivalent=0)
     survivors = []
+    kills, only = {}, {}  # by test, with --by-test
     interrupted = False
     try:
         for path, (lines, chosen, total) in samples.items():
@@ -538,7 +580,7 @@ def run_module(name, args):
                 text = "\n".join(lines[:m.line - 1] + [m.mutated] + lines[m.line:])
                 key = hashlib.sha1(f"{path}\n{text}".encode()).hexdigest()
                 earlier = outcomes.get(key)
-                if earlier == "not viable" or (earlier == "killed" and args.keep_killed):
+                if earlier == "not viable" or (earlier == "killed" and args.keep_killed and not args.by_test):
                     counts[earlier.replace(" ", "_")] += 1
                     print(f"  {earlier + ' (before)':14} {m.describe()}", flush=True)
                     continue
@@ -547,7 +589,15 @@ def run_module(name, args):
                     counts["not_viable"] += 1
                     outcome = "not viable"
                 else:
-                    status, _ = runner.run_tests(timeout)
+                    if args.by_test:
+                        killers = runner.failing_tests(timeout)
+                        status = "fail" if killers else "pass"
+                        for test in killers:
+                            kills[test] = kills.get(test, 0) + 1
+                            if len(killers) == 1:
+                                only[test] = only.get(test, 0) + 1
+                    else:
+                        status, _ = runner.run_tests(timeout)
                     runner.restore()
                     if status == "pass":
                         counts["survived"] += 1
@@ -573,6 +623,20 @@ def run_module(name, args):
         print("survivors:")
         for m in survivors:
             print(f"  {m.describe()}")
+    if args.by_test:
+        print("tests: mutants killed, of them killed by no other test")
+        names = set(kills)
+        if not runner.ctest:
+            r = subprocess.run([str(runner.binary()), f"--gtest_filter={runner.filter}", "--gtest_list_tests"],
+                               stdout=subprocess.PIPE, text=True)
+            suite = ""
+            for line in r.stdout.splitlines():
+                if not line.startswith(" "):
+                    suite = re.sub(r"^[^/.]+/", "", line.strip())
+                else:
+                    names.add(suite + re.sub(r"/[^/.]+$", "", line.split()[0]))
+        for test in sorted(names, key=lambda n: (only.get(n, 0), kills.get(n, 0), n)):
+            print(f"  {kills.get(test, 0):4} {only.get(test, 0):4}  {test}")
     return totals, interrupted
 
 
