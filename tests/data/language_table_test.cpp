@@ -36,29 +36,23 @@ TEST_F(LanguageTableTest, TranslatedTextsReplaceDefaults) {
     EXPECT_EQ(LanguageTable()->count(), 4);
 }
 
-TEST_F(LanguageTableTest, NonAsciiTextsSurviveTheRoundTrip) {
-    WriteFile(resources() / "LanguageTable.txt", "LV_CLR=Niveau terminé ✓\n");
-    LoadLanguageTable(resources16(), u"LanguageTable.txt");
-    EXPECT_EQ(GetLanguageText(u"LV_CLR", u"Level Cleared"), u"Niveau terminé ✓");
-}
-
-TEST_F(LanguageTableTest, EmptyTextFallsBackToTheDefault) {
-    WriteFile(resources() / "LanguageTable.txt", "LDING=\n");
-    LoadLanguageTable(resources16(), u"LanguageTable.txt");
-    EXPECT_EQ(GetLanguageText(u"LDING", u"Loading ..."), u"Loading ...");
-}
-
-TEST_F(LanguageTableTest, FirstDefinitionOfAnIdentifierCounts) {
-    WriteFile(resources() / "LanguageTable.txt", "INPUT_NAME=Dein Name:\nINPUT_NAME=Ihr Name:\n");
-    LoadLanguageTable(resources16(), u"LanguageTable.txt");
-    EXPECT_EQ(GetLanguageText(u"INPUT_NAME", u"Please Input Your Name:"), u"Dein Name:");
-}
-
-TEST_F(LanguageTableTest, IdentifiersAreLookedUpRawAndCaseSensitively) {
-    WriteFile(resources() / "LanguageTable.txt", "base=X\nMG_KILL={base} KILL\n");
-    LoadLanguageTable(resources16(), u"LanguageTable.txt");
-    EXPECT_EQ(GetLanguageText(u"MG_KILL", u"MAGIC KILL!"), u"{base} KILL");
-    EXPECT_EQ(GetLanguageText(u"mg_kill", u"MAGIC KILL!"), u"MAGIC KILL!");
+// One table file, one look-up: texts are read whole and looked up as written.
+TEST_F(LanguageTableTest, EachTextIsTheFirstNonEmptyDefinitionOfItsExactIdentifier) {
+    struct Case {
+        const char *file, *id, *fallback, *expected;
+    };
+    const Case cases[] = {
+        {"LV_CLR=Niveau terminé ✓\n", "LV_CLR", "Level Cleared", "Niveau terminé ✓"},
+        {"LDING=\n", "LDING", "Loading ...", "Loading ..."},
+        {"INPUT_NAME=Dein Name:\nINPUT_NAME=Ihr Name:\n", "INPUT_NAME", "Your Name:", "Dein Name:"},
+        {"base=X\nMG_KILL={base} KILL\n", "MG_KILL", "MAGIC KILL!", "{base} KILL"},
+        {"base=X\nMG_KILL={base} KILL\n", "mg_kill", "MAGIC KILL!", "MAGIC KILL!"},
+    };
+    for (const Case& c : cases) {
+        WriteFile(resources() / "LanguageTable.txt", c.file);
+        LoadLanguageTable(resources16(), u"LanguageTable.txt");
+        EXPECT_EQ(GetLanguageText(U16(c.id), U16(c.fallback)), U16(c.expected)) << c.file;
+    }
 }
 
 TEST_F(LanguageTableTest, TableOnlyInTheArchiveIsUsed) {

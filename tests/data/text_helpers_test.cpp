@@ -10,20 +10,15 @@ namespace {
 
 using Pieces = std::vector<std::u16string>;
 
-TEST(SplitList, KeepsSeparatorsThatAreNotFollowedByAnItem) {
+// A separator splits only where an item follows it.
+TEST(SplitList, SplitsOnlyBeforeAnItem) {
     EXPECT_EQ(SplitList(u"a:1,2,3, b:4", u",", u':'), (Pieces{u"a:1,2,3", u" b:4"}));
     EXPECT_EQ(SplitList(u"GUIType:checkboxGroup, selected:0", u",", u':'),
               (Pieces{u"GUIType:checkboxGroup", u" selected:0"}));
-}
-
-TEST(SplitList, ASeparatorBeforeTheFirstItemDoesNotSplit) {
     EXPECT_EQ(SplitList(u"x,a:1", u",", u':'), (Pieces{u"x,a:1"}));
     EXPECT_EQ(SplitList(u"", u",", u':'), (Pieces{u""}));
     EXPECT_EQ(SplitList(u"a:1,", u",", u':'), (Pieces{u"a:1,"}));
     EXPECT_EQ(SplitList(u"a:1,,b:2", u",", u':'), (Pieces{u"a:1,", u"b:2"}));
-}
-
-TEST(SplitList, AnyCharacterOfTheSetSeparates) {
     EXPECT_EQ(SplitList(u"a:1;b:2,c:3", u",;", u':'), (Pieces{u"a:1", u"b:2", u"c:3"}));
 }
 
