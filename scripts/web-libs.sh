@@ -10,13 +10,14 @@ set -euo pipefail
 here=$(cd "$(dirname "$0")" && pwd)
 . "$here/web-env.sh"
 
-# Debian source package = version.
+# Debian source package = version, in build order: zlib before libpng and
+# FreeType, which use it.
 PINNED=(
-  "libsdl2=2.26.5+dfsg-1"
-  "freetype=2.12.1+dfsg-5+deb12u4"
-  "libpng1.6=1.6.39-2+deb12u5"
   "zlib=1:1.2.13.dfsg-1"
+  "libpng1.6=1.6.39-2+deb12u5"
   "libjpeg-turbo=1:2.1.5-2"
+  "freetype=2.12.1+dfsg-5+deb12u4"
+  "libsdl2=2.26.5+dfsg-1"
 )
 built=$WEB_SYSROOT/.built  # one stamp per library and version
 missing=()
