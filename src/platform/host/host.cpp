@@ -4,6 +4,7 @@
 #include "platform/host/host.h"
 
 #include <time.h>
+#include <unistd.h>
 
 #include <algorithm>
 #include <cerrno>
