@@ -292,8 +292,6 @@ try {
   await check("tap-is-the-stylus", async () => {
     const game = await new GamePage(browser, base).open("?cmd=ARG:intro");
     await game.waitForPicture(120);
-    await game.tap(240, 466);  // OK under the first visit's notice
-    await new Promise((r) => setTimeout(r, 1500));
     await game.tap(152, 474);  // Exit
     await game.page.waitForFunction(() => !document.getElementById("ended").hidden, { timeout: 30000 });
     await game.close();
@@ -308,13 +306,11 @@ try {
     await game.waitForPicture(120);
     expect(!kept.test((await game.playerFile(".config/karrowen/gsettings.properties")) || ""),
            "the fresh profile already has the setting");
-    await game.click(240, 466);  // OK under the first visit's notice
-    await new Promise((r) => setTimeout(r, 1500));
     await game.click(152, 346);  // Settings
     await new Promise((r) => setTimeout(r, 1500));
     await game.click(346, 288);  // sound effects Off
     await new Promise((r) => setTimeout(r, 500));
-    await game.click(240, 530);  // Back, which saves
+    await game.click(240, 608);  // Back
     await new Promise((r) => setTimeout(r, 1500));
     const written = (await game.playerFile(".config/karrowen/gsettings.properties")) || "";
     expect(kept.test(written), `the settings page wrote "${written}"`);
