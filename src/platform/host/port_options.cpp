@@ -110,8 +110,6 @@ PortOptions ParsePortOptions(const std::string& text, const std::string& source,
     return options;
 }
 
-const char* PlayStyleName(const PlayStyle& style) { return style == PlayStyle::Original() ? "original" : "enhanced"; }
-
 std::string UpdatePortOptions(const std::string& text,
                               const std::vector<std::pair<std::string, std::string>>& entries) {
     std::vector<std::string> lines;

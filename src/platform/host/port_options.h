@@ -56,9 +56,6 @@ std::string UpdatePortOptions(const std::string& text, const std::vector<std::pa
 // folder when missing) through a temporary file, so that a failed write leaves
 // the old file whole. False, with the reason in `error`, when it cannot.
 bool SavePortOptions(const std::vector<std::pair<std::string, std::string>>& entries, std::string& error);
-// The name of a play style as the file writes it: "original" for the Original
-// game, else "enhanced".
-const char* PlayStyleName(const PlayStyle& style);
 
 // The output volume in effect: --volume, else the file's, else 100. Warnings
 // about the file are printed by the first process of a run only.
