@@ -4,6 +4,10 @@
 #include <cstring>
 #include <new>
 
+#if defined(__SSE2__)
+#include <emmintrin.h>
+#endif
+
 #include "platform/host/host.h"
 #include "sound/mixer_registry.h"
 #include "sound/mod_sound.h"
@@ -357,7 +361,17 @@ void SoundMixer::render(uint8_t* buffer, size_t bytes) {
 void SoundMixer::writeOutput(const int32_t* moduleSum, const int32_t* voiceSum, int frames, uint8_t* out) {
     const int values = frames * (stereo_ ? 2 : 1);
     if (sixteenBit_ && !voiceSum) {
-        for (int i = 0; i < values; ++i) {
+        int i = 0;
+#if defined(__SSE2__)
+        // A saturating pack is the clamp below, eight values at a time, and
+        // x86 stores them in the file's little-endian order.
+        for (; i + 8 <= values; i += 8) {
+            const __m128i low = _mm_loadu_si128(reinterpret_cast<const __m128i*>(moduleSum + i));
+            const __m128i high = _mm_loadu_si128(reinterpret_cast<const __m128i*>(moduleSum + i + 4));
+            _mm_storeu_si128(reinterpret_cast<__m128i*>(out + 2 * i), _mm_packs_epi32(low, high));
+        }
+#endif
+        for (; i < values; ++i) {
             int32_t v = std::clamp<int32_t>(moduleSum[i], -32768, 32767);
             out[2 * i] = uint8_t(v & 0xFF);
             out[2 * i + 1] = uint8_t((v >> 8) & 0xFF);

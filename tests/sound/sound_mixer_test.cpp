@@ -3,9 +3,11 @@
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <memory>
 #include <vector>
 
+#include "sound/mod_player.h"
 #include "sound/mod_sound.h"
 #include "sound/sound_mixer.h"
 #include "sound/wave_sound.h"
@@ -230,6 +232,41 @@ TEST(SoundMixer, ModuleChannelsMixWithoutTheVoiceScale) {
     // Half the master volume: output volume 32, right = 32 x 95 / 256 = 11, left = 21.
     stereo.setModVolume(32);
     EXPECT_EQ(Render16(stereo, 1), (std::vector<int16_t>{21 * 100 * 2, 11 * 100 * 2}));
+}
+
+// Faults: music values written out of order, on the wrong byte, or unclipped,
+// where sixteen-bit output converts many values at a time.
+TEST(SoundMixer, SixteenBitMusicIsThePlayersSumClippedAndInOrder) {
+    // Four channels of a saw loud enough to clip, in stereo, over a length
+    // that is no multiple of the converter's width.
+    soundtest::ModSampleSpec saw;
+    saw.loopLengthWords = 150;
+    for (int i = 0; i < 300; ++i) saw.data.push_back(int8_t(int(i * 37 % 256) - 128));
+    soundtest::ModuleBuilder builder;
+    builder.sample(1, saw);
+    for (int channel = 0; channel < 4; ++channel) builder.cell(0, 0, channel, 1, 214 + 40 * channel, 0, 0);
+    std::vector<uint8_t> file = builder.bytes();
+    ModSound module;
+    ASSERT_EQ(module.loadFromMemory(file.data(), file.size()), kSoundOk);
+
+    SoundMixer mixer;
+    ASSERT_EQ(mixer.initOffline(44100, 16, 1, 1, 16), 0);
+    ASSERT_EQ(mixer.play(&module, kAny), 0);
+    const int frames = 1001;
+    const std::vector<int16_t> out = Render16(mixer, frames);
+
+    NoteLookup notes;
+    notes.build();
+    ModPlayer player;
+    ASSERT_TRUE(player.start(module, ModOutput{44100, true, &notes}, 64));
+    std::vector<int32_t> sum(size_t(frames) * 2, 0);
+    player.mix(sum.data(), frames);
+    int clipped = 0;
+    for (size_t i = 0; i < sum.size(); ++i) {
+        clipped += sum[i] > 32767 || sum[i] < -32768;
+        ASSERT_EQ(out[i], std::clamp(sum[i], -32768, 32767)) << "value " << i;
+    }
+    EXPECT_GT(clipped, 0) << "the music never clipped: the test shows nothing of clipping";
 }
 
 TEST(SoundMixer, ModuleAndVoicesAddUp) {
