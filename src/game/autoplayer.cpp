@@ -72,9 +72,9 @@ int TowardNearestItem(const GameLevel& level, Cell from, Passable passable) {
 }
 
 // The first step toward the cell, of those he reaches keeping clear of the
-// ghosts, that lies nearest to an item along the passages; -1 when he stands
-// on it already (kAutoplayStay). He waits where the way opens, not in a far dead end: when
-// the ghosts move on he is the first through.
+// ghosts, that lies nearest to an item along the passages; kAutoplayStay when
+// he stands on it already. He waits where the way opens, not in a far dead
+// end: when the ghosts move on he is the first through.
 int TowardTheGate(const GameLevel& level, Cell from, Grid& danger) {
     const Maze& maze = level.maze();
     std::vector<Cell> items;

@@ -54,7 +54,7 @@ public:
         : device_(std::move(device)), format_(format), volume_(Core().outputVolume) {}
 
     bool write(const uint8_t* data, size_t bytes) override {
-        const int volume = volume_.load(std::memory_order_relaxed);
+        const int volume = volume_->load(std::memory_order_relaxed);
         if (volume >= 100) return device_->write(data, bytes);
         scaled_.assign(data, data + bytes);
         ScaleToVolume(format_, scaled_.data(), bytes, volume);
@@ -68,7 +68,7 @@ private:
     std::unique_ptr<AudioDevice> device_;
     AudioFormat format_;
     std::vector<uint8_t> scaled_;  // a device is written by one thread at a time
-    const std::atomic<int>& volume_;
+    std::shared_ptr<const std::atomic<int>> volume_;
 };
 
 // The device the audio option names as NAME or NAME:ARGUMENT; "auto" is the
@@ -97,11 +97,11 @@ std::unique_ptr<AudioDevice> OpenAudioDevice(const AudioFormat& format, AudioDev
     if (!IsUsableAudioFormat(format)) return nullptr;
     std::unique_ptr<AudioDevice> device = OpenChosenDevice(format, done, context);
     if (!device) return device;
-    Core().outputVolume = std::clamp(OutputVolume(), 0, 100);
+    *Core().outputVolume = std::clamp(OutputVolume(), 0, 100);
     return std::make_unique<VolumeControl>(std::move(device), format);
 }
 
-void SetOutputVolume(int percent) { Core().outputVolume = std::clamp(percent, 0, 100); }
+void SetOutputVolume(int percent) { *Core().outputVolume = std::clamp(percent, 0, 100); }
 
 bool RaiseThreadPriority() {
 #if !defined(SYS_gettid)

@@ -7,7 +7,6 @@
 #include <unistd.h>
 
 #include <algorithm>
-#include <cerrno>
 #include <cstdio>
 #include <cstdlib>
 #include <cstring>
@@ -368,7 +367,6 @@ std::u16string ErrorText(uint32_t code) {
         default: return FromUtf8(std::strerror(int(code)));
     }
 }
-
 
 uint64_t AvailablePhysicalMemory() {
     const DeviceProfile& p = Profile();

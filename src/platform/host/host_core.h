@@ -81,8 +81,9 @@ struct HostCore {
     std::mutex recordingLock;
     AudioDevice* recording = nullptr;
     // The volume open devices play at: set by the program's thread, read by the
-    // output thread.
-    std::atomic<int> outputVolume{100};
+    // output thread. Shared with the devices, so that one left open past a
+    // reset of the host never reads freed memory.
+    std::shared_ptr<std::atomic<int>> outputVolume = std::make_shared<std::atomic<int>>(100);
     TextRasterizer* textRasterizer = nullptr;  // device contexts draw text with it
     std::unique_ptr<TextRasterizer> systemFontText;  // FreeType, started on first use
 };
