@@ -342,8 +342,12 @@ KARROWEN_AVX2 void TexturedSpan8(const RasterState& st, int y, int x0, int x1, A
             }
             c = _mm256_blendv_epi8(c, _mm256_set1_epi32(int(st.fogEndColour)), beyond);
         }
+        // Whole rows of eight are loaded, blended and stored back rather than
+        // written through a masked store, which some processors run many
+        // times slower; the eight pixels all lie inside this span.
         if constexpr (sizeof(Pixel) == 4) {
-            _mm256_maskstore_epi32(reinterpret_cast<int*>(out + x), draw, c);
+            __m256i* row = reinterpret_cast<__m256i*>(out + x);
+            _mm256_storeu_si256(row, _mm256_blendv_epi8(_mm256_loadu_si256(row), c, draw));
         } else {
             // Eight 16-bit pixels: the lanes packed in order, blended into the row.
             const __m256i packed = _mm256_permute4x64_epi64(_mm256_packus_epi32(c, c), 0x08);
@@ -352,7 +356,8 @@ KARROWEN_AVX2 void TexturedSpan8(const RasterState& st, int y, int x0, int x1, A
             _mm_storeu_si128(row, _mm_blendv_epi8(_mm_loadu_si128(row), _mm256_castsi256_si128(packed),
                                                   _mm256_castsi256_si128(mask)));
         }
-        if constexpr (DepthWrite) _mm256_maskstore_epi32(reinterpret_cast<int*>(zb + x), draw, z);
+        if constexpr (DepthWrite)
+            _mm256_storeu_si256(reinterpret_cast<__m256i*>(zb + x), _mm256_blendv_epi8(depth, z, draw));
     }
     if (x <= x1) {
         Advance(p, g, x - x0);
