@@ -8,6 +8,10 @@
 #include <cstring>
 #include <vector>
 
+#ifdef __SSE2__
+#include <emmintrin.h>
+#endif
+
 #include "platform/host/audio_device.h"
 #include "platform/host/host_core.h"
 #include "platform/host/host_local.h"
@@ -26,6 +30,9 @@ struct Screen {
     std::vector<uint32_t> panelPixels;
     PixelSurface panel;
     bool panelDirty = false;
+    // The screen column each panel column shows, for a screen `columnsOf` wide.
+    std::vector<int> panelColumns;
+    int columnsOf = 0;
 
     std::vector<uint8_t> memory;
     DisplayMemory display;
@@ -88,14 +95,78 @@ void AllocateDisplayMemory(const DeviceProfile& p) {
     d.framePointer = s.memory.data() + base;
 }
 
-// Nearest-neighbour copy of the screen onto the panel.
+// Every channel of a 5-6-5 pixel widened to eight bits is an OR of bits that
+// come from its high byte alone and bits from its low byte alone, so two
+// 256-entry tables convert a pixel in two look-ups.
+struct Rgb565Halves {
+    uint32_t high[256], low[256];
+};
+constexpr Rgb565Halves kRgb565Halves = [] {
+    Rgb565Halves t{};
+    for (int i = 0; i < 256; ++i) {
+        t.high[i] = Rgb565ToRgb(uint16_t(i << 8));
+        t.low[i] = Rgb565ToRgb(uint16_t(i));
+    }
+    return t;
+}();
+
+template <typename Pixel>
+uint32_t ToPanel(Pixel p) {
+    if constexpr (sizeof(Pixel) == 2) return kRgb565Halves.high[p >> 8] | kRgb565Halves.low[p & 0xFF];
+    else return p & 0xFFFFFF;
+}
+
+#ifdef __SSE2__
+// Rgb565ToRgb on eight pixels.
+inline void Rgb565ToPanel8(const uint16_t* in, uint32_t* out) {
+    const __m128i p = _mm_loadu_si128(reinterpret_cast<const __m128i*>(in));
+    const __m128i r = _mm_srli_epi16(p, 11);
+    const __m128i g = _mm_and_si128(_mm_srli_epi16(p, 5), _mm_set1_epi16(63));
+    const __m128i b = _mm_and_si128(p, _mm_set1_epi16(31));
+    const __m128i r8 = _mm_or_si128(_mm_slli_epi16(r, 3), _mm_srli_epi16(r, 2));
+    const __m128i g8 = _mm_or_si128(_mm_slli_epi16(g, 2), _mm_srli_epi16(g, 4));
+    const __m128i b8 = _mm_or_si128(_mm_slli_epi16(b, 3), _mm_srli_epi16(b, 2));
+    const __m128i greenBlue = _mm_or_si128(_mm_slli_epi16(g8, 8), b8);
+    _mm_storeu_si128(reinterpret_cast<__m128i*>(out), _mm_unpacklo_epi16(greenBlue, r8));
+    _mm_storeu_si128(reinterpret_cast<__m128i*>(out + 4), _mm_unpackhi_epi16(greenBlue, r8));
+}
+#endif
+
+// One panel row from one screen row: straight along when the two are as
+// wide, else through the column table.
+template <typename Pixel>
+void RowToPanel(const uint8_t* from, uint32_t* out, const std::vector<int>& columns, bool sameWidth) {
+    const Pixel* in = reinterpret_cast<const Pixel*>(from);
+    const int width = int(columns.size());
+    if (sameWidth) {
+        int x = 0;
+#ifdef __SSE2__
+        if constexpr (sizeof(Pixel) == 2) {
+            for (; x + 8 <= width; x += 8) Rgb565ToPanel8(in + x, out + x);
+        }
+#endif
+        for (; x < width; ++x) out[x] = ToPanel(in[x]);
+    } else {
+        for (int x = 0; x < width; ++x) out[x] = ToPanel(in[columns[size_t(x)]]);
+    }
+}
+
+// Nearest-neighbour copy of the screen onto the panel. It runs for every
+// shown frame, so per-pixel format checks and divisions stay out of it.
 void ScreenToPanel() {
     Screen& s = TheScreen();
     const PixelSurface& p = s.panel;
+    if (s.columnsOf != s.width || s.panelColumns.size() != size_t(p.width)) {
+        s.panelColumns.resize(size_t(p.width));
+        for (int x = 0; x < p.width; ++x) s.panelColumns[size_t(x)] = x * s.width / p.width;
+        s.columnsOf = s.width;
+    }
+    const bool sameWidth = s.width == p.width;
     for (int y = 0; y < p.height; ++y) {
-        int sy = y * s.height / p.height;
+        const uint8_t* in = s.surface.row(y * s.height / p.height);
         uint32_t* out = reinterpret_cast<uint32_t*>(p.row(y));
-        for (int x = 0; x < p.width; ++x) out[x] = ReadPixel(s.surface, x * s.width / p.width, sy);
+        if (s.surface.bitsPerPixel == 16) RowToPanel<uint16_t>(in, out, s.panelColumns, sameWidth);
+        else RowToPanel<uint32_t>(in, out, s.panelColumns, sameWidth);
     }
     s.dirty = false;
     s.panelDirty = true;
