@@ -110,7 +110,9 @@ ScreenArt Shared(const FrontEndFonts& fonts) {
     art.pictures.push_back(FromButton(MakeGlassButton(84 * S, 26 * S, CyanGlass()), "button"));
     art.pictures.push_back(FromButton(MakeArrowButton(30 * S, -1), "arrow_left"));
     art.pictures.push_back(FromButton(MakeArrowButton(30 * S, 1), "arrow_right"));
-    art.pictures.push_back(Opaque("shade", MakeShade(w, h), 0));
+    // One colour stretched over the screen: a few pixels draw the same and
+    // keep a full screen of them out of memory while a message box is loaded.
+    art.pictures.push_back(Opaque("shade", MakeShade(8, 8), 0));
     art.pictures.push_back(Keyed("font_title", MakeTitleFont(fonts.title, {16, 4, 32, 14 * S, 16 * S})));
 
     const std::pair<const char*, KeySymbol> icons[] = {{"btnLeft", KeySymbol::Left},   {"btnUp", KeySymbol::Up},
