@@ -1,5 +1,8 @@
 #include "render3d/raster_threads.h"
 
+#include <algorithm>
+#include <cstring>
+
 namespace raster {
 
 RasterThreads::RasterThreads(int threads) : threads_(threads < 2 ? 2 : threads) {
@@ -17,6 +20,31 @@ RasterThreads::~RasterThreads() {
 
 void RasterThreads::setState(const RasterState& state) { states_.push_back(state); }
 
+void RasterThreads::clearPixelsFirst(const RasterState& target, uint32_t colour) {
+    clear_.pixels = target.pixels, clear_.pitch = target.pitch, clear_.bytes = target.bitsPerPixel / 8;
+    clear_.colour = colour;
+    clear_.width = target.width, clear_.height = target.height;
+}
+
+void RasterThreads::clearDepthFirst(const RasterState& target) {
+    clear_.depth = target.depth, clear_.depthPitch = target.depthPitch;
+    clear_.width = target.width, clear_.height = target.height;
+}
+
+void RasterThreads::clearBand(int band) const {
+    const Clear& c = clear_;
+    for (int top = band * kBandRows; top < c.height; top += threads_ * kBandRows) {
+        for (int y = top; y < std::min(top + kBandRows, c.height); ++y) {
+            if (c.pixels) {
+                uint8_t* row = c.pixels + intptr_t(y) * c.pitch;
+                if (c.bytes == 4) std::fill_n(reinterpret_cast<uint32_t*>(row), c.width, c.colour);
+                else std::fill_n(reinterpret_cast<uint16_t*>(row), c.width, uint16_t(c.colour));
+            }
+            if (c.depth) std::fill_n(c.depth + intptr_t(y) * c.depthPitch, c.width, 0xFFFFFFFFu);
+        }
+    }
+}
+
 void RasterThreads::addTriangle(const RasterState& face, const Vertex& a, const Vertex& b, const Vertex& c) {
     if (states_.empty()) states_.push_back(face);
     triangles_.push_back(Triangle{uint32_t(states_.size() - 1), face.faceIndex, face.faceColour, face.faceRx,
@@ -24,6 +52,7 @@ void RasterThreads::addTriangle(const RasterState& face, const Vertex& a, const 
 }
 
 void RasterThreads::fillBand(int band) const {
+    clearBand(band);
     RasterState st;
     uint32_t current = UINT32_MAX;
     for (const Triangle& t : triangles_) {
@@ -59,7 +88,7 @@ void RasterThreads::work(int band) {
 }
 
 void RasterThreads::fill() {
-    if (!triangles_.empty()) {
+    if (!triangles_.empty() || clear_.pixels || clear_.depth) {
         {
             std::lock_guard<std::mutex> lock(mutex_);
             ++generation_;
@@ -72,6 +101,7 @@ void RasterThreads::fill() {
     }
     triangles_.clear();
     states_.clear();
+    clear_ = Clear{};
 }
 
 }  // namespace raster

@@ -25,6 +25,11 @@ public:
     RasterThreads& operator=(const RasterThreads&) = delete;
 
     int threads() const { return threads_; }
+    // Before the triangles of the next fill, every thread clears the rows of
+    // its own bands: the target's pixels to `colour` (in the target format),
+    // and its depths to the farthest.
+    void clearPixelsFirst(const RasterState& target, uint32_t colour);
+    void clearDepthFirst(const RasterState& target);
     // The state the triangles recorded from now on are filled under.
     void setState(const RasterState& state);
     // One triangle under the current state, with the face fields of `face`
@@ -43,10 +48,21 @@ private:
         Vertex v[3];
     };
 
+    struct Clear {
+        uint8_t* pixels = nullptr;  // null: the pixels are not cleared
+        int pitch = 0, bytes = 0;
+        uint32_t colour = 0;
+        uint32_t* depth = nullptr;  // null: the depths are not cleared
+        int depthPitch = 0;
+        int width = 0, height = 0;
+    };
+
+    void clearBand(int band) const;
     void fillBand(int band) const;
     void work(int band);
 
     const int threads_;
+    Clear clear_;
     std::vector<RasterState> states_;
     std::vector<Triangle> triangles_;
     std::vector<std::thread> workers_;

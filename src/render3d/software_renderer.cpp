@@ -324,6 +324,11 @@ void SoftwareRenderer::drawBackground() {
     }
     // The fill of the image operations: "none" gives white.
     uint32_t c = bitsPerPixel == 32 ? scene.bkgColor & 0xFFFFFF : host::RgbTo565(scene.bkgColor);
+    if (rasterThreads_) {
+        // Cleared on every thread, band by band, as the triangles are filled.
+        rasterThreads_->clearPixelsFirst(state_, c);
+        return;
+    }
     uint8_t* first = state_.pixels;
     if (bitsPerPixel == 32) std::fill_n(reinterpret_cast<uint32_t*>(first), viewWidth_, c);
     else std::fill_n(reinterpret_cast<uint16_t*>(first), viewWidth_, uint16_t(c));
@@ -332,9 +337,14 @@ void SoftwareRenderer::drawBackground() {
 }
 
 void SoftwareRenderer::clearDepth() {
-    std::fill(depth_.begin(), depth_.end(), 0xFFFFFFFF);
     Scene3D* provider = scene.zBufferProvider;
-    if (!provider || provider == &scene || !scene.canvas) return;
+    const bool ownDepth = !provider || provider == &scene || !scene.canvas;
+    if (ownDepth && rasterThreads_) {
+        rasterThreads_->clearDepthFirst(state_);
+        return;
+    }
+    std::fill(depth_.begin(), depth_.end(), 0xFFFFFFFF);
+    if (ownDepth) return;
     bool held = false;
     for (int i = 0; i < scene.canvas->sceneCount(); ++i) held |= scene.canvas->sceneAt(i) == provider;
     auto* other = held ? dynamic_cast<SoftwareRenderer*>(provider->pipeline()) : nullptr;
