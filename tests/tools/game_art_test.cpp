@@ -85,29 +85,6 @@ TemplateFile LevelTemplate(int level) { return ReadTemplate(kResources / ("Level
 
 // ---- Files -------------------------------------------------------------------------------
 
-TEST(GameResources, EveryFileTheGameAndItsTemplatesNameExists) {
-    std::vector<std::string> names = {"GameCanvas.properties", "scoreList.properties", "tomb.gif"};
-    for (const char* who : {"man", "ghost"})
-        for (const char* heading : kHeadings) names.push_back(std::string("characters/") + who + "_" + heading + ".gif");
-    for (int level = 1; level <= 10; ++level) {
-        names.push_back("Levels/level" + std::to_string(level) + ".properties");
-        for (const char* picture : {"bkg.jpg", "cell.gif", "decor1.gif", "decor2.gif"}) names.push_back(LevelFolder(level) + picture);
-        for (const char* item : kItems) names.push_back(LevelFolder(level) + item + ".gif");
-    }
-    // What the templates name, from the folder of each template.
-    std::vector<std::pair<std::string, TemplateFile>> templates;
-    templates.emplace_back("", ReadTemplate(kResources / "GameCanvas.properties"));
-    templates.emplace_back("", ReadTemplate(kResources / "scoreList.properties"));
-    for (int level = 1; level <= 10; ++level) templates.emplace_back("Levels/", LevelTemplate(level));
-    for (const auto& [folder, t] : templates)
-        for (const std::string& entry : t.entries())
-            for (const char* key : {"texture", "textureBright", "textureAlpha", "bkgTexture", "bitmap", "model", "src"}) {
-                std::string file = t.item(entry, key);
-                if (!file.empty()) names.push_back(folder + file);
-            }
-    for (const std::string& name : names) EXPECT_TRUE(fs::is_regular_file(kResources / name)) << name << " is missing";
-}
-
 TEST(GameResources, BackdropsAreJpegsLargerThanEveryScreenWithTheFogColourAtTheirHorizon) {
     testhost::ScopedHost host(ResetSceneState, {.depth = 32});
     for (int level = 1; level <= 10; ++level) {

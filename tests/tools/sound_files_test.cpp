@@ -220,33 +220,6 @@ TEST(ShippedEffects, EachUsesItsWavPathAndIsShortAndClean) {
     }
 }
 
-// Template folders as the game reads them: a level template names its files
-// relative to its own folder.
-void CollectTemplateSounds(const fs::path& root, std::vector<std::pair<std::string, std::string>>& named) {
-    for (const fs::directory_entry& e : fs::recursive_directory_iterator(root)) {
-        if (e.path().extension() != ".properties") continue;
-        TemplateFile t = ReadTemplate(e.path());
-        fs::path folder = fs::relative(e.path().parent_path(), root);
-        for (const char* type : {"Sound", "WaveSound"})
-            for (const std::string& entry : t.ofType(type)) {
-                std::string src = t.item(entry, "src");
-                if (!src.empty()) named.push_back({t.name + " " + entry, (folder / src).lexically_normal().string()});
-            }
-    }
-}
-
-TEST(ShippedSounds, EverySoundATemplateNamesIsInTheResourceFolder) {
-    std::vector<std::pair<std::string, std::string>> named;
-    CollectTemplateSounds(KARROWEN_HAND_WRITTEN_RESOURCES, named);
-    for (const auto& [entry, path] : named)
-        EXPECT_TRUE(fs::exists(fs::path(KARROWEN_BUILD_RESOURCES) / path)) << entry << " names " << path;
-    // Every generated sound, in turn, is one the build put there.
-    for (const SoundFile& file : MakeEffectFiles())
-        EXPECT_TRUE(fs::exists(fs::path(KARROWEN_BUILD_RESOURCES) / file.name)) << file.name;
-    for (const SoundFile& file : ShippedSongs())
-        EXPECT_TRUE(fs::exists(fs::path(KARROWEN_BUILD_RESOURCES) / file.name)) << file.name;
-}
-
 // The sounds of one template as (entry, file path from the resource root).
 std::map<std::string, std::string> TemplateSounds(const std::string& relativePath) {
     fs::path root = KARROWEN_HAND_WRITTEN_RESOURCES;
