@@ -43,6 +43,13 @@ std::vector<LevelStart> LevelStarts(const std::string& log) {
     return starts;
 }
 
+// The runs are split between two test programs that may run side by side
+// (KARROWEN_E2E_PART names this one's share); each keeps its own folder.
+fs::path Shots() {
+    const char* part = std::getenv("KARROWEN_E2E_PART");
+    return fs::path(KARROWEN_E2E_SHOTS) / (part && *part ? part : "all");
+}
+
 class GameRuns : public ::testing::Test {
 protected:
     static void SetUpTestSuite() {
@@ -52,15 +59,15 @@ protected:
         fs::copy_file(KARROWEN_PROGRAM, tree_ / "bin" / "karrowen");
         fs::copy(KARROWEN_BUILD_RESOURCES, tree_ / "resources", fs::copy_options::recursive);
         fs::remove(tree_ / "resources" / "scores.properties");
-        fs::remove_all(KARROWEN_E2E_SHOTS);
-        fs::create_directories(KARROWEN_E2E_SHOTS);
+        fs::remove_all(Shots());
+        fs::create_directories(Shots());
     }
     static void TearDownTestSuite() { fs::remove_all(tree_); }
 
     // Runs the program (and every process it relaunches) in the shots folder.
     static std::string run(const std::string& name, const std::string& options, const std::string& arguments) {
-        fs::path log = fs::path(KARROWEN_E2E_SHOTS) / (name + ".log");
-        std::string command = "cd '" + std::string(KARROWEN_E2E_SHOTS) + "' && timeout 240 '" +
+        fs::path log = Shots() / (name + ".log");
+        std::string command = "cd '" + Shots().string() + "' && timeout 240 '" +
                               (tree_ / "bin" / "karrowen").string() + "' --headless --instance=e2e-game-" + name +
                               "-" + std::to_string(::getpid()) + " " + options + " -- " + arguments + " 2>&1 | cat > '" +
                               log.string() + "'";
@@ -71,7 +78,7 @@ protected:
     }
     static Screenshot shot(const std::string& name) {
         Screenshot s;
-        EXPECT_TRUE(s.load(fs::path(KARROWEN_E2E_SHOTS) / name)) << name;
+        EXPECT_TRUE(s.load(Shots() / name)) << name;
         return s;
     }
     static fs::path tree_;
@@ -115,7 +122,7 @@ TEST_F(GameRuns, ASeededRunPrintsAndShowsTheGoldenGame) {
         fs::create_directories(golden);
         std::ofstream(golden / "autoplay-to-level3.log", std::ios::binary) << lines;
         for (const std::string& name : pictures)
-            fs::copy_file(fs::path(KARROWEN_E2E_SHOTS) / name, golden / name, fs::copy_options::overwrite_existing);
+            fs::copy_file(Shots() / name, golden / name, fs::copy_options::overwrite_existing);
         GTEST_SKIP() << "wrote " << golden;
     }
     EXPECT_EQ(lines, ReadText(golden / "autoplay-to-level3.log"));
@@ -154,7 +161,7 @@ TEST_F(GameRuns, TheEnhancedStyleSeededAtThreeLevelsShowsTheStoredPictures) {
     if (std::getenv("KARROWEN_UPDATE_GOLDEN")) {
         fs::create_directories(golden);
         for (const std::string& name : pictures)
-            fs::copy_file(fs::path(KARROWEN_E2E_SHOTS) / name, golden / name, fs::copy_options::overwrite_existing);
+            fs::copy_file(Shots() / name, golden / name, fs::copy_options::overwrite_existing);
         GTEST_SKIP() << "wrote " << golden;
     }
     for (const std::string& name : pictures) {
@@ -264,7 +271,7 @@ TEST_F(GameRuns, ARecordedSessionPlaysAgainAcrossTheRelaunch) {
                                          "/record.input' --record=recorded.input --exit-after=13500" + screenshots("rec"),
                                      "ARG:intro");
     ASSERT_EQ(LevelStarts(recorded).size(), 1u) << "Pause starts the game: " << recorded;
-    const std::string script = ReadText(fs::path(KARROWEN_E2E_SHOTS) / "recorded.input");
+    const std::string script = ReadText(Shots() / "recorded.input");
     const std::vector<ScriptLine> events = ReadScript(script);
     // The first process wrote the page's events, the relaunched one the maze's
     // after them on the same clock, and the exit time ends the script.
@@ -301,7 +308,7 @@ TEST_F(GameRuns, ARecordedSessionPlaysAgainAcrossTheRelaunch) {
         if (e.action == "keydown" && e.word == "RIGHT") break;
         beforeTheMaze += e.line + "\n";
     }
-    std::ofstream(fs::path(KARROWEN_E2E_SHOTS) / "before-maze.input") << beforeTheMaze;
+    std::ofstream(Shots() / "before-maze.input") << beforeTheMaze;
     run("replay-part", options + " --input=before-maze.input --exit-after=13500" + screenshots("part"), "ARG:intro");
     EXPECT_EQ(shot("part-a.png").difference(shot("rec-a.png"), 0, 0, 240, 320), 0.0);
     EXPECT_GT(shot("part-b.png").difference(shot("rec-b.png"), 0, 0, 240, 320), 0.5);
@@ -361,7 +368,7 @@ void SetSoundSetting(const fs::path& settings, int selected) {
 // whole run, whichever process played it.
 TEST_F(GameRuns, TheSoundSettingSilencesTheNextLevelAndBringsItBack) {
     const fs::path settings = tree_ / "resources" / "gsettings.properties";
-    const std::string shots = KARROWEN_E2E_SHOTS;
+    const std::string shots = Shots().string();
     SetSoundSetting(settings, 1);
     run("silent", "--seed=5 --autoplay --audio=wav:" + shots + "/silent.wav --exit-after=8000 " + kQuick, "ARG:");
     SetSoundSetting(settings, 0);
@@ -457,7 +464,7 @@ double LongestQuietAfterFirstSound(const fs::path& wav, double untilSeconds) {
 TEST_F(GameRuns, EnhancedMusicPlaysOnThroughALevelWithDeaths) {
     const std::string level = "ARG:Level:15,Score:0,Lifes:1";
     const std::string options = "--seed=4 --autoplay --screen=240x320 --stop-at-level=16 --audio=wav:";
-    const fs::path shots = KARROWEN_E2E_SHOTS;
+    const fs::path shots = Shots();
     const std::string log = run("music-enhanced", options + (shots / "music-enhanced.wav").string() + " --play=enhanced --exit-after=240000", level);
     std::smatch ended;
     ASSERT_TRUE(std::regex_search(log, ended, std::regex(R"(level 15 ended \(.*deaths (\d+), .*seconds ([\d.]+)\))"))) << log;
