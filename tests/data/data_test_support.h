@@ -9,6 +9,7 @@
 #include <zip.h>
 
 #include <csignal>
+#include <cstdio>
 #include <cstdlib>
 #include <filesystem>
 #include <fstream>
@@ -64,6 +65,28 @@ inline std::optional<std::string> ReadFile(const fs::path& path) {
 }
 
 inline std::string Text(const std::vector<uint8_t>& bytes) { return std::string(bytes.begin(), bytes.end()); }
+
+inline size_t EntryCount(const fs::path& folder) {
+    std::error_code ignored;
+    return size_t(std::distance(fs::directory_iterator(folder, ignored), fs::directory_iterator()));
+}
+
+// What a stream reads to its end; the stream is closed through the layer
+// unless `keepOpen`.
+inline std::string ReadAll(std::FILE* stream, bool keepOpen = false) {
+    std::string text;
+    char buffer[4096];
+    for (size_t n; (n = std::fread(buffer, 1, sizeof buffer, stream)) > 0;) text.append(buffer, n);
+    if (!keepOpen) CloseResource(stream);
+    return text;
+}
+
+// What the resource opened as a stream reads; nothing when it does not open.
+inline std::optional<std::string> StreamText(const std::u16string& path, const char* mode = "rb") {
+    std::FILE* stream = OpenResource(path, mode);
+    if (!stream) return std::nullopt;
+    return ReadAll(stream);
+}
 
 inline int Mode(const fs::path& path) {
     struct stat st;

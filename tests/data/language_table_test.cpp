@@ -13,27 +13,27 @@ using namespace datatest;
 
 using LanguageTableTest = ResourceTest;
 
-TEST_F(LanguageTableTest, WithoutATableEveryTextIsItsDefault) {
+TEST_F(LanguageTableTest, AMissingFileKeepsTheTableAReloadReplacesItAndFreeingRestoresDefaults) {
     LoadLanguageTable(resources16(), u"LanguageTable.txt");
     EXPECT_EQ(LanguageTable(), nullptr);
     EXPECT_EQ(GetLanguageText(u"MG_POW", u"MAGIC POWER!"), u"MAGIC POWER!");
-    EXPECT_EQ(GetLanguageText(u"LD_LVL", u"Loading Level ...\n10%"), u"Loading Level ...\n10%");
-}
-
-TEST_F(LanguageTableTest, TranslatedTextsReplaceDefaults) {
     WriteFile(resources() / "LanguageTable.txt",
               "# German\n\nMG_POW=ZAUBERKRAFT!\nNEW_LF = NEUES LEBEN!\nQT_GM=Spiel beenden?\n");
-    LoadLanguageTable(resources16(), u"LanguageTable.txt");
+    // A folder named without its closing separator is the same folder.
+    LoadLanguageTable(U16(resources().string()), u"LanguageTable.txt");
     ASSERT_NE(LanguageTable(), nullptr);
+    EXPECT_EQ(LanguageTable()->count(), 4) << "blank lines are not kept as entries";
+    LoadLanguageTable(resources16(), u"Missing.txt");
     EXPECT_EQ(GetLanguageText(u"MG_POW", u"MAGIC POWER!"), u"ZAUBERKRAFT!");
     EXPECT_EQ(GetLanguageText(u"NEW_LF", u"NEW LIFE!"), u"NEUES LEBEN!");
-    // A folder named without its closing separator is the same folder.
-    FreeLanguageTable();
-    LoadLanguageTable(U16(resources().string()), u"LanguageTable.txt");
-    EXPECT_EQ(GetLanguageText(u"MG_POW", u"MAGIC POWER!"), u"ZAUBERKRAFT!");
     EXPECT_EQ(GetLanguageText(u"LV_CLR", u"Level Cleared"), u"Level Cleared");
-    // Blank lines are not kept as entries.
-    EXPECT_EQ(LanguageTable()->count(), 4);
+    WriteFile(resources() / "Other.txt", "MG_POW=second\n");
+    LoadLanguageTable(resources16(), u"Other.txt");
+    EXPECT_EQ(GetLanguageText(u"MG_POW", u"MAGIC POWER!"), u"second");
+    EXPECT_EQ(GetLanguageText(u"NEW_LF", u"NEW LIFE!"), u"NEW LIFE!");
+    FreeLanguageTable();
+    EXPECT_EQ(LanguageTable(), nullptr);
+    EXPECT_EQ(GetLanguageText(u"MG_POW", u"MAGIC POWER!"), u"MAGIC POWER!");
 }
 
 // One table file, one look-up: texts are read whole and looked up as written.
@@ -61,25 +61,6 @@ TEST_F(LanguageTableTest, TableOnlyInTheArchiveIsUsed) {
     ASSERT_TRUE(RegisterArchive(u"resources.zip", resources16()));
     LoadLanguageTable(resources16(), u"LanguageTable.txt");
     EXPECT_EQ(GetLanguageText(u"LV_CLR", u"Level Cleared"), u"Nivel superado");
-}
-
-TEST_F(LanguageTableTest, MissingFileKeepsTheLoadedTableAndAReloadReplacesIt) {
-    WriteFile(resources() / "LanguageTable.txt", "MG_POW=first\nNEW_LF=only in first\n");
-    LoadLanguageTable(resources16(), u"LanguageTable.txt");
-    LoadLanguageTable(resources16(), u"Missing.txt");
-    EXPECT_EQ(GetLanguageText(u"MG_POW", u"MAGIC POWER!"), u"first");
-    WriteFile(resources() / "Other.txt", "MG_POW=second\n");
-    LoadLanguageTable(resources16(), u"Other.txt");
-    EXPECT_EQ(GetLanguageText(u"MG_POW", u"MAGIC POWER!"), u"second");
-    EXPECT_EQ(GetLanguageText(u"NEW_LF", u"NEW LIFE!"), u"NEW LIFE!");
-}
-
-TEST_F(LanguageTableTest, FreeingTheTableRestoresDefaults) {
-    WriteFile(resources() / "LanguageTable.txt", "MG_POW=first\n");
-    LoadLanguageTable(resources16(), u"LanguageTable.txt");
-    FreeLanguageTable();
-    EXPECT_EQ(LanguageTable(), nullptr);
-    EXPECT_EQ(GetLanguageText(u"MG_POW", u"MAGIC POWER!"), u"MAGIC POWER!");
 }
 
 }  // namespace

@@ -74,7 +74,7 @@ TEST_P(PropertySyntax, ReadsEntriesAndWritesBackTheLines) {
 INSTANTIATE_TEST_SUITE_P(Lines, PropertySyntax, ::testing::ValuesIn(kSyntax),
                          [](const auto& info) { return std::string(info.param.name); });
 
-TEST(PropertyLoading, BlankLinesCanBeSkippedAndTheFirstDefinitionKept) {
+TEST(PropertyLoading, BlankLinesCanBeSkippedTheFirstDefinitionKeptAndResetEmptiesAll) {
     PropertyFile skipping;
     skipping.loadText(u"a=1\n   \n\t\nb=2\n", nullptr, true);
     EXPECT_EQ(skipping.serialize(), u"a=1\nb=2\n");
@@ -88,6 +88,16 @@ TEST(PropertyLoading, BlankLinesCanBeSkippedAndTheFirstDefinitionKept) {
     EXPECT_EQ(keys, (std::vector<std::u16string>{u"k", u"k"}));
     first.set(u"_COMMENT_LINE_7", u"v");
     EXPECT_EQ(first.serialize(), u"k=one\n") << "a pseudo-entry's name is refused";
+    first.set(u"k", u"1");
+    first.set(u"c", u"3");
+    EXPECT_EQ(first.serialize(), u"k=1\nc=3\n");
+    first.setPath(u"/x/y.properties");
+    first.reset();
+    EXPECT_EQ(first.count(), 0);
+    EXPECT_EQ(first.dataKeyCount(), 0);
+    EXPECT_TRUE(first.path().empty());
+    first.loadText(u"# again\n");
+    EXPECT_EQ(first.serialize(), u"# again\n");
 }
 
 TEST(PropertyLoading, CommentWithoutLineBreakCannotSwallowTheNextEntry) {
@@ -102,30 +112,32 @@ TEST(PropertyLoading, CommentWithoutLineBreakCannotSwallowTheNextEntry) {
 
 // ---- References ----------------------------------------------------------------------------
 
-TEST(PropertyReferences, GetExpandsAndCachesInPlace) {
+TEST(PropertyReferences, GetExpandsInPlaceUpToAnUndefinedName) {
     PropertyFile file;
-    file.loadText(u"a=1\nb={a}x\n");
-    EXPECT_EQ(Raw(file, u"b"), u"{a}x");
+    file.loadText(u"a=1\nb={a}x\nc={nope}{a}\nd={a}{nope}{a}\ne={a\ndir=images\n{dir}_{dir}=1\n{none}=2\nx}{dir=3\n");
+    const char16_t* raw = file.getRaw(u"b");
+    EXPECT_EQ(std::u16string(raw), u"{a}x");
     EXPECT_EQ(Get(file, u"b"), u"1x");
     EXPECT_EQ(Raw(file, u"b"), u"1x");
+    file.set(u"b", u"other");
+    EXPECT_EQ(std::u16string(raw), u"{a}x") << "still readable: retired, not freed";
+    EXPECT_EQ(Get(file, u"c"), u"{nope}{a}");
+    EXPECT_EQ(Get(file, u"d"), u"1{nope}{a}");
+    EXPECT_EQ(Get(file, u"e"), u"{a");
+    // A reference in a key replaces the first name once.
+    EXPECT_EQ(Raw(file, u"images_{dir}"), u"1");
+    EXPECT_EQ(Raw(file, u"{none}"), u"2");
+    EXPECT_EQ(Raw(file, u"x}{dir"), u"3");
 }
 
-TEST(PropertyReferences, UndefinedNameStopsExpansion) {
-    PropertyFile file;
-    file.loadText(u"a=1\nb={nope}{a}\nc={a}{nope}{a}\nd={a\n");
-    EXPECT_EQ(Get(file, u"b"), u"{nope}{a}");
-    EXPECT_EQ(Get(file, u"c"), u"1{nope}{a}");
-    EXPECT_EQ(Get(file, u"d"), u"{a");
-}
-
-TEST(PropertyReferences, ChainEightDeepExpandsNineDeepStops) {
+TEST(PropertyReferences, ExpansionStopsNineDeepAndAtItsSizeLimit) {
     std::u16string eight, nine;
     for (int i = 0; i < 8; ++i) eight += u"e" + std::u16string(1, char16_t(u'0' + i)) + u"={e" + char16_t(u'1' + i) + u"}\n";
     eight += u"e8=end\n";
     for (int i = 0; i < 9; ++i) nine += u"n" + std::u16string(1, char16_t(u'0' + i)) + u"={n" + char16_t(u'1' + i) + u"}\n";
     nine += u"n9=end\n";
     PropertyFile file;
-    file.loadText(eight + nine);
+    file.loadText(eight + nine + u"a=x{a}\nb={c}\nc={b}\n");
     EXPECT_EQ(Get(file, u"e0"), u"end");
     EXPECT_EQ(Get(file, u"n0"), u"{n9}");
     EXPECT_EQ(Get(file, u"n0"), u"{n9}");
@@ -136,54 +148,28 @@ TEST(PropertyReferences, ChainEightDeepExpandsNineDeepStops) {
     fresh.loadText(nine);
     EXPECT_EQ(Get(fresh, u"n5"), u"end");
     EXPECT_EQ(Get(fresh, u"n0"), u"{n9}");
-}
-
-TEST(PropertyReferences, SelfReferenceEndsAtTheDepthLimitWithItsText) {
-    PropertyFile file;
-    file.loadText(u"a=x{a}\nb={c}\nc={b}\n");
-    // One "x" per level, depths 0 to 8, then the reference that was not followed.
+    // One "x" per level, depths 0 to 8, then the reference that was not followed;
+    // looking again does not grow the value: a cut expansion is not stored.
     EXPECT_EQ(Get(file, u"a"), u"xxxxxxxxx{a}");
     EXPECT_EQ(Get(file, u"b"), u"{c}");
-    // Looking again does not grow the value: a cut expansion is not stored.
     EXPECT_EQ(Get(file, u"a"), u"xxxxxxxxx{a}");
     EXPECT_EQ(Raw(file, u"a"), u"x{a}");
-}
-
-TEST(PropertyReferences, ExpansionIsBoundedInSize) {
     // Each level quadruples: 4^8 copies of a 100-character text would be 6.5M.
     std::u16string text = u"l8=" + std::u16string(100, u'z') + u"\n";
     for (int i = 7; i >= 0; --i) {
         std::u16string ref = u"{l" + std::u16string(1, char16_t(u'1' + i)) + u"}";
         text += u"l" + std::u16string(1, char16_t(u'0' + i)) + u"=" + ref + ref + ref + ref + u"\n";
     }
-    PropertyFile file;
-    file.loadText(text);
-    EXPECT_LE(Get(file, u"l0").size(), PropertyFile::kMaxExpandedLength);
+    PropertyFile big;
+    big.loadText(text);
+    EXPECT_LE(Get(big, u"l0").size(), PropertyFile::kMaxExpandedLength);
 }
 
-TEST(PropertyReferences, EarlierPointersSurviveLaterExpansion) {
-    PropertyFile file;
-    file.loadText(u"a=1\nb={a}\n");
-    const char16_t* raw = file.getRaw(u"b");
-    ASSERT_NE(raw, nullptr);
-    file.get(u"b");
-    file.set(u"b", u"other");
-    EXPECT_EQ(std::u16string(raw), u"{a}");  // still readable: retired, not freed
-}
+// ---- Typed getters and lists -------------------------------------------------------------------
 
-TEST(PropertyReferences, KeyReferenceReplacesTheFirstNameOnce) {
+TEST(PropertyGetters, TypedGettersReadTheRawValueOrTheDefault) {
     PropertyFile file;
-    file.loadText(u"dir=images\n{dir}_{dir}=1\n{none}=2\nx}{dir=3\n");
-    EXPECT_EQ(Raw(file, u"images_{dir}"), u"1");
-    EXPECT_EQ(Raw(file, u"{none}"), u"2");
-    EXPECT_EQ(Raw(file, u"x}{dir"), u"3");
-}
-
-// ---- Typed getters ---------------------------------------------------------------------------
-
-TEST(PropertyGetters, MissingOrEmptyGivesTheDefault) {
-    PropertyFile file;
-    file.loadText(u"empty=\ntext=abc\nnum=42x\nneg=-3\nf=2.5\ncol=(255;128;0)\n");
+    file.loadText(u"empty=\ntext=abc\nnum=42x\nneg=-3\nf=2.5\ncol=(255;128;0)\nname=Tobbin\na=5\nb={a}\n");
     EXPECT_EQ(file.getInt(u"empty", 7), 7);
     EXPECT_EQ(file.getInt(u"missing", 7), 7);
     EXPECT_EQ(file.getInt(u"text", 7), 0);
@@ -195,27 +181,15 @@ TEST(PropertyGetters, MissingOrEmptyGivesTheDefault) {
     EXPECT_FLOAT_EQ(file.getFloat(u"empty", -1), -1.0f);
     EXPECT_EQ(file.getColour(u"col", 0xFFFFFFFFu), 0xFF8000u);
     EXPECT_EQ(file.getColour(u"empty", 0xFFFFFFFFu), 0xFFFFFFFFu);
-}
-
-TEST(PropertyGetters, GetStringCopiesAtMostTheLimit) {
-    PropertyFile file;
-    file.loadText(u"name=Tobbin\nempty=\n");
     std::u16string buffer = u"kept";
     EXPECT_FALSE(file.getString(u"empty", buffer, 10));
     EXPECT_EQ(buffer, u"kept");
     ASSERT_TRUE(file.getString(u"name", buffer, 3));
     EXPECT_EQ(buffer, u"Tob");
-}
-
-TEST(PropertyGetters, TypedGettersReadTheRawValue) {
-    PropertyFile file;
-    file.loadText(u"a=5\nb={a}\n");
     EXPECT_EQ(file.getInt(u"b", 9), 0);
     file.get(u"b");
     EXPECT_EQ(file.getInt(u"b", 9), 5);
 }
-
-// ---- Lists -----------------------------------------------------------------------------------------
 
 TEST(PropertyLists, ParseListFollowsTheListRule) {
     auto item = [](const ItemList& list, const char16_t* name) {
@@ -232,11 +206,11 @@ TEST(PropertyLists, ParseListFollowsTheListRule) {
     EXPECT_EQ(PropertyFile::parseList(u"plain text", u',', u':')->count(), 0);
 }
 
-TEST(PropertyLists, ItemGettersReadExpandedLists) {
+TEST(PropertyLists, ItemsAreReadExpandedAndRewrittenInOrder) {
     PropertyFile file;
     file.loadText(
         u"base=10\nchkGAPIVideo=GUIType:checkbox, status:{base}, colour:(1;2;3), speed:1.5\n"
-        u"grpName=GUIType:checkboxGroup, selected:0\n");
+        u"grpName=GUIType:checkboxGroup, selected:0\nchk=GUIType:checkbox,status:0\nempty=\n");
     EXPECT_EQ(file.getItemInt(u"chkGAPIVideo", u"status", -1), 10);
     EXPECT_EQ(file.getItemInt(u"chkGAPIVideo", u"missing", -1), -1);
     EXPECT_EQ(file.getItemInt(u"nokey", u"status", -1), -1);
@@ -248,11 +222,6 @@ TEST(PropertyLists, ItemGettersReadExpandedLists) {
     std::u16string buffer;
     ASSERT_TRUE(file.getItemString(u"grpName", u"GUIType", buffer, 5));
     EXPECT_EQ(buffer, u"check");
-}
-
-TEST(PropertyLists, SetItemRewritesInOrderAndAppendsNewItems) {
-    PropertyFile file;
-    file.loadText(u"chk=GUIType:checkbox,status:0\nempty=\n");
     file.setItem(u"chk", u"status", u"1");
     EXPECT_EQ(Raw(file, u"chk"), u" GUIType:checkbox, status:1");
     file.setItem(u"chk", u"persistent", u"1");
@@ -261,28 +230,6 @@ TEST(PropertyLists, SetItemRewritesInOrderAndAppendsNewItems) {
     EXPECT_EQ(file.getItem(u"empty", u"status"), u"0");
     file.setItem(u"missing", u"status", u"1");
     EXPECT_EQ(file.getRaw(u"missing"), nullptr);
-}
-
-// ---- Set, reset and save ----------------------------------------------------------------------
-
-TEST(PropertyChanges, SetAddsAtTheEndAndReplacesInPlace) {
-    PropertyFile file;
-    file.loadText(u"a=1\nb=2\n");
-    file.set(u"a", u"10");
-    file.set(u"c", u"3");
-    EXPECT_EQ(file.serialize(), u"a=10\nb=2\nc=3\n");
-}
-
-TEST(PropertyChanges, ResetEmptiesEverything) {
-    PropertyFile file;
-    file.setPath(u"/x/y.properties");
-    file.loadText(u"# c\n\na=1\n");
-    file.reset();
-    EXPECT_EQ(file.count(), 0);
-    EXPECT_EQ(file.dataKeyCount(), 0);
-    EXPECT_TRUE(file.path().empty());
-    file.loadText(u"# again\n");
-    EXPECT_EQ(file.serialize(), u"# again\n");
 }
 
 TEST(PropertyPaths, VariantSuffixFollowsTheScreenShape) {
@@ -315,18 +262,17 @@ TEST_F(PropertyFileOnDisk, LoadAndSaveRoundTripAFile) {
               "# R\xE9glages \x80 caf\xC3\xA9\n\nchkSound= GUIType:checkbox, status:0\nname=Zo\xEB\xC3\n");
 }
 
-TEST_F(PropertyFileOnDisk, MissingFileKeepsThePathSoSaveCreatesIt) {
+TEST_F(PropertyFileOnDisk, AMissingFileKeepsItsPathSoSaveCreatesItButNoFolder) {
     PropertyFile file;
+    file.set(u"a", u"1");
+    EXPECT_FALSE(file.save()) << "no path";
+    file.reset();
     EXPECT_FALSE(file.load(resources16(), u"scores.properties"));
     EXPECT_EQ(file.count(), 0);
     file.set(u"default", u"Ann:5200");
     ASSERT_TRUE(file.save());
     EXPECT_EQ(ReadFile(resources() / "scores.properties"), "default=Ann:5200\n");
-}
-
-TEST_F(PropertyFileOnDisk, SaveWithoutPathFails) {
-    PropertyFile file;
-    file.set(u"a", u"1");
+    file.setPath(U16((root_ / "no" / "such" / "x.properties").string()));
     EXPECT_FALSE(file.save());
 }
 
@@ -371,13 +317,6 @@ TEST_F(PropertyFileOnDisk, SaveKeepsPermissionsAndLinks) {
     EXPECT_TRUE(fs::is_symlink(resources() / "linked.properties"));
     EXPECT_EQ(ReadFile(real), "a=2\n");
     EXPECT_EQ(Mode(real), 0604);
-}
-
-TEST_F(PropertyFileOnDisk, SaveIntoAMissingFolderFails) {
-    PropertyFile file;
-    file.setPath(U16((root_ / "no" / "such" / "x.properties").string()));
-    file.set(u"a", u"1");
-    EXPECT_FALSE(file.save());
 }
 
 TEST_F(PropertyFileOnDisk, LoadVariantPicksTheScreenShapeFile) {

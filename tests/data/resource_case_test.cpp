@@ -18,14 +18,7 @@ protected:
         auto bytes = ReadResourceFile(path(rest));
         return bytes ? std::optional<std::string>(Text(*bytes)) : std::nullopt;
     }
-    std::optional<std::string> open(const std::string& rest) const {
-        std::FILE* stream = OpenResource(path(rest), "rb");
-        if (!stream) return std::nullopt;
-        std::string text(64, '\0');
-        text.resize(std::fread(text.data(), 1, text.size(), stream));
-        CloseResource(stream);
-        return text;
-    }
+    std::optional<std::string> open(const std::string& rest) const { return StreamText(path(rest)); }
 };
 
 TEST_F(ResourceCase, FoldersAndFilesAreFoundWhateverTheirCase) {
