@@ -49,35 +49,38 @@ std::vector<int> CellsInRow(const FrameBuffer& fb, int x, int y, int w, int coun
 
 class BitmapFontTest : public ImageTest {};
 
-TEST_F(BitmapFontTest, SixteenBySixGridCoversCodes32To127) {
-    auto font = MakeFont(4, 5);
-    ASSERT_NE(font, nullptr);
-    EXPECT_EQ(font->cellWidth, 4);
-    EXPECT_EQ(font->cellHeight, 5);
-    EXPECT_EQ(font->glyphCount, 96);
-    FrameBuffer fb(40, 5, true);
-    font->drawLine(fb, 0, 0, u"!A~\x7F", 0);
-    EXPECT_EQ(CellsInRow(fb, 0, 0, 4, 4), (std::vector<int>{1, 33, 94, 95}));
-    EXPECT_EQ(CellAt(fb, 4, 0), -1) << "the key corner of a glyph is not drawn";
-    EXPECT_EQ(CellAt(fb, 7, 4), 33);
-    EXPECT_EQ(CellAt(fb, 16, 1), -1) << "nothing beyond the four glyphs";
-}
-
-TEST_F(BitmapFontTest, CharactersOutsideTheCellsUseCellZero) {
-    auto font = MakeFont(4, 5);
-    FrameBuffer fb(20, 5, true);
-    font->drawLine(fb, 0, 0, u"\x1F\x80\xFF", 0);
-    EXPECT_EQ(CellsInRow(fb, 0, 0, 4, 3), (std::vector<int>{0, 0, 0}));
-}
-
-TEST_F(BitmapFontTest, CaseConversion) {
-    FrameBuffer fb(12, 5, true);
-    MakeFont(4, 5, 1)->drawLine(fb, 0, 0, u"aZ", 0);
-    EXPECT_EQ(CellsInRow(fb, 0, 0, 4, 2), (std::vector<int>{'A' - 32, 'Z' - 32}));
-    MakeFont(4, 5, 2)->drawLine(fb, 0, 0, u"aZ", 0);
-    EXPECT_EQ(CellsInRow(fb, 0, 0, 4, 2), (std::vector<int>{'a' - 32, 'z' - 32}));
-    MakeFont(4, 5, 0)->drawLine(fb, 0, 0, u"aZ", 0);
-    EXPECT_EQ(CellsInRow(fb, 0, 0, 4, 2), (std::vector<int>{'a' - 32, 'Z' - 32}));
+TEST_F(BitmapFontTest, ALineDrawsTheCellOfEachCode) {
+    struct Case {
+        int caseConversion;
+        const char16_t* text;
+        std::vector<int> cells;
+        bool cutAtTwo = false;
+    };
+    const Case cases[] = {
+        {0, u"!A~\x7F", {1, 33, 94, 95, -1}},  // a 16 x 6 grid covers codes 32 to 127
+        {0, u"\x1F\x80\xFF", {0, 0, 0}},     // outside the cells: cell zero
+        {1, u"aZ", {'A' - 32, 'Z' - 32}},
+        {2, u"aZ", {'a' - 32, 'z' - 32}},
+        {0, u"aZ", {'a' - 32, 'Z' - 32}},
+        {0, u"A B", {33, -1, 34}},  // a space advances without drawing
+        {0, u"ABC", {33, 34, -1}, true},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(host::ToUtf8(c.text));
+        auto font = MakeFont(4, 5, c.caseConversion);
+        if (c.cutAtTwo) {
+            font->setBufferSize(2);
+            font->setBufferSize(-1);
+        }
+        FrameBuffer fb(40, 5, true);
+        font->drawLine(fb, 0, 0, c.text, 0);
+        EXPECT_EQ(CellsInRow(fb, 0, 0, 4, int(c.cells.size())), c.cells);
+        EXPECT_EQ(CellAt(fb, 0, 0), -1) << "the key corner of a glyph is not drawn";
+        EXPECT_EQ(CellAt(fb, 3, 4), c.cells[0]);
+        for (size_t i = 0; i < c.cells.size(); ++i)
+            for (int y = 0; c.cells[i] < 0 && y < 5; ++y)
+                for (int x = 0; x < 4; ++x) EXPECT_EQ(CellAt(fb, int(i) * 4 + x, y), -1) << "cell " << i;
+    }
 }
 
 TEST_F(BitmapFontTest, DoubleSizeStretchesEachGlyph) {
@@ -96,56 +99,31 @@ TEST_F(BitmapFontTest, DoubleSizeStretchesEachGlyph) {
     EXPECT_EQ(CellAt(fb, 8, 11), -1);
 }
 
-TEST_F(BitmapFontTest, SpaceAdvancesWithoutDrawing) {
+TEST_F(BitmapFontTest, BlocksBreakAfterTheLastBlankOrAtTheEdgeAndStopAtTheBottom) {
+    struct Case {
+        host::Rect box;
+        const char16_t* text;
+        std::vector<std::vector<int>> lines;
+    };
+    const Case cases[] = {
+        // Five glyphs fit. "AB CD" fits, E overflows: back to the blank after B.
+        {{0, 0, 20, 20}, u"AB CDE FG", {{33, 34, -1, -1, -1}, {35, 36, 37, -1, -1}, {38, 39, -1, -1, -1}, {-1, -1}}},
+        {{0, 0, 12, 20}, u"ABCDEFG", {{33, 34, 35, -1}, {36, 37, 38, -1}, {39, -1, -1, -1}}},
+        {{0, 0, 2, 20}, u"AB", {{33}, {34}}},  // narrower than one glyph, every line still takes one
+        {{2, 0, 20, 10}, u"AB\n\rC", {{33, 34, -1}, {35, -1}}},
+        {{0, 0, 4, 7}, u"ABC", {{33}, {34}, {-1}}},  // a line starting at the bottom is left out
+    };
     auto font = MakeFont(4, 5);
-    FrameBuffer fb(12, 5, true);
-    font->drawLine(fb, 0, 0, u"A B", 0);
-    EXPECT_EQ(CellsInRow(fb, 0, 0, 4, 3), (std::vector<int>{33, -1, 34}));
-    for (int x = 4; x < 8; ++x)
-        for (int y = 0; y < 5; ++y) EXPECT_EQ(CellAt(fb, x, y), -1);
-}
-
-TEST_F(BitmapFontTest, BlockBreaksAfterTheLastBlank) {
-    auto font = MakeFont(4, 5);
-    FrameBuffer fb(30, 20, true);
-    // Five glyphs fit. "AB CD" fits, E overflows: back to the blank after B.
-    font->drawBlock(fb, host::Rect{0, 0, 20, 20}, u"AB CDE FG", 0, 0);
-    EXPECT_EQ(CellsInRow(fb, 0, 0, 4, 5), (std::vector<int>{33, 34, -1, -1, -1}));
-    EXPECT_EQ(CellsInRow(fb, 0, 5, 4, 5), (std::vector<int>{35, 36, 37, -1, -1}));
-    EXPECT_EQ(CellsInRow(fb, 0, 10, 4, 5), (std::vector<int>{38, 39, -1, -1, -1}));
-    EXPECT_EQ(CellsInRow(fb, 0, 15, 4, 5), (std::vector<int>{-1, -1, -1, -1, -1}));
-}
-
-TEST_F(BitmapFontTest, LongWordIsBrokenAtTheEdge) {
-    auto font = MakeFont(4, 5);
-    FrameBuffer fb(20, 20, true);
-    font->drawBlock(fb, host::Rect{0, 0, 12, 20}, u"ABCDEFG", 0, 0);
-    EXPECT_EQ(CellsInRow(fb, 0, 0, 4, 4), (std::vector<int>{33, 34, 35, -1}));
-    EXPECT_EQ(CellsInRow(fb, 0, 5, 4, 4), (std::vector<int>{36, 37, 38, -1}));
-    EXPECT_EQ(CellsInRow(fb, 0, 10, 4, 4), (std::vector<int>{39, -1, -1, -1}));
-
-    // Narrower than one glyph, every line still takes a character.
-    FrameBuffer narrow(8, 20, true);
-    font->drawBlock(narrow, host::Rect{0, 0, 2, 20}, u"AB", 0, 0);
-    EXPECT_EQ(CellAt(narrow, 1, 0), 33);
-    EXPECT_EQ(CellAt(narrow, 1, 5), 34);
-}
-
-TEST_F(BitmapFontTest, LineFeedCarriageReturnStartsANewLine) {
-    auto font = MakeFont(4, 5);
-    FrameBuffer fb(20, 10, true);
-    font->drawBlock(fb, host::Rect{2, 0, 20, 10}, u"AB\n\rC", 0, 0);
-    EXPECT_EQ(CellsInRow(fb, 2, 0, 4, 3), (std::vector<int>{33, 34, -1}));
-    EXPECT_EQ(CellsInRow(fb, 2, 5, 4, 2), (std::vector<int>{35, -1}));
-}
-
-TEST_F(BitmapFontTest, LinesStartingAtTheBottomAreLeftOut) {
-    auto font = MakeFont(4, 5);
-    FrameBuffer fb(8, 20, true);
-    font->drawBlock(fb, host::Rect{0, 0, 4, 7}, u"ABC", 0, 0);
-    EXPECT_EQ(CellAt(fb, 1, 0), 33);
-    EXPECT_EQ(CellAt(fb, 1, 9), 34) << "a line starting above the bottom is drawn whole";
-    EXPECT_EQ(CellAt(fb, 1, 10), -1);
+    for (const Case& c : cases) {
+        SCOPED_TRACE(host::ToUtf8(c.text));
+        FrameBuffer fb(30, 20, true);
+        font->drawBlock(fb, c.box, c.text, 0, 0);
+        for (size_t line = 0; line < c.lines.size(); ++line)
+            EXPECT_EQ(CellsInRow(fb, c.box.left, int(line) * 5, 4, int(c.lines[line].size())), c.lines[line]) << line;
+        if (c.box.bottom == 7) {
+            EXPECT_EQ(CellAt(fb, 1, 9), 34) << "a line starting above the bottom is drawn whole";
+        }
+    }
 }
 
 TEST_F(BitmapFontTest, CentreAndRightAlignment) {
@@ -162,15 +140,6 @@ TEST_F(BitmapFontTest, CentreAndRightAlignment) {
     EXPECT_EQ(CellAt(fb, 89, 5), -1);
     EXPECT_EQ(CellAt(fb, 90, 5), 33);
     EXPECT_EQ(CellAt(fb, 119, 5), 35);
-}
-
-TEST_F(BitmapFontTest, BufferSizeCutsTheText) {
-    auto font = MakeFont(4, 5);
-    FrameBuffer fb(20, 5, true);
-    font->setBufferSize(2);
-    font->setBufferSize(-1);
-    font->drawLine(fb, 0, 0, u"ABC", 0);
-    EXPECT_EQ(CellsInRow(fb, 0, 0, 4, 3), (std::vector<int>{33, 34, -1}));
 }
 
 TEST_F(BitmapFontTest, DrawsOntoADeviceContextLikeOntoABitmap) {

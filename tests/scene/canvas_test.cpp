@@ -20,7 +20,7 @@ const char* kTwoScenes =
     "later=type:SceneSprite\n"
     "untyped=x:1\n";
 
-TEST_F(CanvasTest, LoadsScenesAndSpritesInFileOrder) {
+TEST_F(CanvasTest, LoadsScenesAndSpritesInFileOrderOrSaysTheTemplateIsMissing) {
     write("two.properties", kTwoScenes);
     load("two.properties");
     ASSERT_EQ(canvas->sceneCount(), 3);
@@ -34,11 +34,7 @@ TEST_F(CanvasTest, LoadsScenesAndSpritesInFileOrder) {
     EXPECT_EQ(later->objectCount(), 0);
     EXPECT_EQ(canvas->findObject(u"lost"), nullptr);  // its container came later
     EXPECT_EQ(canvas->templateName(), u"two.properties");
-}
-
-TEST_F(CanvasTest, MissingTemplateSaysSoAndLeavesTheCanvasEmpty) {
-    write("two.properties", kTwoScenes);
-    load("two.properties");
+    // A missing template says so and leaves the canvas empty.
     load("nothere.properties");
     EXPECT_EQ(canvas->sceneCount(), 0);
     ASSERT_EQ(boxes.size(), 1u);
@@ -92,7 +88,7 @@ TEST_F(CanvasTest, MergedLoadRedefinesAndWritesBackToTheFirstTemplate) {
     EXPECT_EQ(read("second.properties").find("status"), std::string::npos);
 }
 
-TEST_F(CanvasTest, OnlyTheTopmostVisibleSpriteSceneGetsTheStylusAndKeys) {
+TEST_F(CanvasTest, OnlyTheTopmostVisibleSpriteSceneGetsTheStylusAndHeldKeysPressOnce) {
     write("two.properties", kTwoScenes);
     load("two.properties");
     tap(5, 5);  // under btnBack, but "later" is topmost and has nothing there
@@ -106,12 +102,9 @@ TEST_F(CanvasTest, OnlyTheTopmostVisibleSpriteSceneGetsTheStylusAndKeys) {
     canvas->events.clear();
     tap(5, 5);  // top covers nothing at (5, 5): no hit, and back is not tried
     for (const std::string& e : canvas->events) EXPECT_EQ(e.find("btnBack"), std::string::npos);
-}
 
-TEST_F(CanvasTest, HeldKeyPressesOnceAndReleasesOnce) {
-    write("two.properties", kTwoScenes);
-    load("two.properties");
-    canvas->findScene(u"later")->visible = false;
+    // A held key presses once and releases once.
+    canvas->events.clear();
     std::vector<std::string> expected = {"513:btnTop:1", "514:btnTop:0"};
     SetLettersMode(false);  // a keypad: "index" counts
     key('1', true);

