@@ -16,42 +16,36 @@ PerspectiveCamera Make(int width = 240, int height = 320, int mode = 0) {
     return PerspectiveCamera(nullptr, width, height, mode, 45.0f, 1.0f, 10000.0f);
 }
 
-TEST(PerspectiveCamera, ConstantsOfA240By320Viewport) {
+TEST(PerspectiveCamera, ProjectionConstantsOfTheViewportAndFieldOfView) {
     PerspectiveCamera c = Make();
     EXPECT_EQ(c.minDim, 240);
     EXPECT_EQ(c.tanHalfFov1024, 424);
     EXPECT_EQ(c.focalLength(), 289);
     EXPECT_EQ(c.aspect1024, 768);
-}
-
-TEST(PerspectiveCamera, FovZeroOrNegativeBehavesAsOneDegree) {
-    PerspectiveCamera one = Make(), zero = Make(), negative = Make();
-    one.setProjection(1.0f, 2.0f, 50.0f);
-    zero.setProjection(0.0f, 2.0f, 50.0f);
-    negative.setProjection(-30.0f, 2.0f, 50.0f);
-    EXPECT_EQ(one.tanHalfFov1024, 8);
-    for (PerspectiveCamera* c : {&zero, &negative}) {
-        float fov, n, f;
-        c->getProjection(fov, n, f);
-        EXPECT_EQ(fov, 1.0f);
-        EXPECT_EQ(n, 2.0f);
-        EXPECT_EQ(f, 50.0f);
-        EXPECT_EQ(c->tanHalfFov1024, one.tanHalfFov1024);
-        EXPECT_EQ(c->focalLength(), one.focalLength());
-    }
-}
-
-TEST(PerspectiveCamera, ViewportOfOddAndWideSizes) {
-    PerspectiveCamera c = Make(321, 200);
+    PerspectiveCamera odd = Make(321, 200);
     int w, h;
-    c.getViewport(w, h);
+    odd.getViewport(w, h);
     EXPECT_EQ(w, 321);
     EXPECT_EQ(h, 200);
-    EXPECT_EQ(c.aspect1024, 1643);
+    EXPECT_EQ(odd.aspect1024, 1643);
     // The lowest bit of minDim is cleared: (200 * 512) / 424.
-    EXPECT_EQ(c.focalLength(), 241);
-    c.setViewport(201, 0);  // no division by zero
-    EXPECT_EQ(c.minDim, 0);
+    EXPECT_EQ(odd.focalLength(), 241);
+    odd.setViewport(201, 0);  // no division by zero
+    EXPECT_EQ(odd.minDim, 0);
+    // A field of view of zero or less behaves as one degree.
+    c.setProjection(1.0f, 2.0f, 50.0f);
+    EXPECT_EQ(c.tanHalfFov1024, 8);
+    for (float fov : {0.0f, -30.0f}) {
+        PerspectiveCamera other = Make();
+        other.setProjection(fov, 2.0f, 50.0f);
+        float gotFov, n, f;
+        other.getProjection(gotFov, n, f);
+        EXPECT_EQ(gotFov, 1.0f);
+        EXPECT_EQ(n, 2.0f);
+        EXPECT_EQ(f, 50.0f);
+        EXPECT_EQ(other.tanHalfFov1024, c.tanHalfFov1024);
+        EXPECT_EQ(other.focalLength(), c.focalLength());
+    }
 }
 
 TEST(PerspectiveCamera, ViewMatrixIsRebuiltAfterEveryChange) {
@@ -178,7 +172,7 @@ TEST(Navigation, SmoothedModesKeepTheSmoothingBetween0And100) {
     }
 }
 
-TEST(Navigation, SmoothedModeMovesPartWayAndModeSevenIgnoresRotation) {
+TEST(Navigation, SmoothedModesMovePartWaySevenIgnoresRotationAndSixLeansTheUpVector) {
     PerspectiveCamera c = Make();
     Matrix4 object;
     object.m[0] = -1, object.m[10] = -1;  // turned half round: rotation would flip z
@@ -193,18 +187,13 @@ TEST(Navigation, SmoothedModeMovesPartWayAndModeSevenIgnoresRotation) {
     Vector3 before = c.position();
     c.update(1.0f);
     EXPECT_EQ(c.position(), before);
-}
 
-TEST(Navigation, ModeSixLeansTheUpVectorTowardTheObjects) {
-    PerspectiveCamera c = Make();
-    Matrix4 object;
-    // Rolled 90 degrees about z: the object's up is -x.
+    // Rolled 90 degrees about z: the object's up is -x. Modes 5 and 7 keep the world's.
+    object = Matrix4();
     object.m[0] = 0, object.m[1] = -1, object.m[4] = 1, object.m[5] = 0;
-    Vector3 direction{0, 0, -1};
     c.setNavigation(6, &object, 4.0f, 0.0f, direction, nullptr);
     c.update(0.1f);
     EXPECT_NEAR(c.up().x, -1.0f, 1e-5f);
-    // Modes 5 and 7 keep the world's up.
     c.setNavigation(5, &object, 4.0f, 0.0f, direction, nullptr);
     c.update(0.1f);
     EXPECT_EQ(c.up(), (Vector3{0, 1, 0}));

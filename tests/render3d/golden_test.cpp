@@ -204,12 +204,4 @@ TEST_P(GoldenTest, SceneMatchesTheGoldenFrame) {
     EXPECT_EQ(renderer(scene).stats.objectsDrawn, 5);
 }
 
-TEST_P(GoldenTest, RenderingIsDeterministic) {
-    Scene3D* scene = buildScene();
-    scene->pipeline()->render(0.04f);
-    Picture first = capture(*scene);
-    scene->pipeline()->render(0.04f);
-    EXPECT_EQ(capture(*scene).pixels, first.pixels);
-}
-
 }  // namespace

@@ -84,7 +84,7 @@ Matrix4 Sample() {
     return m;
 }
 
-TEST(Matrix4, MultiplyIsCorrectWhenTheOutputIsAnOperand) {
+TEST(Matrix4, MultiplyIsCorrectWhenTheOutputIsAnOperandAndInverseUndoesIt) {
     Matrix4 a = Sample(), b = Matrix4::translation({1, 2, 3});
     Matrix4 expected = a * b;
     Multiply(a, a, b);
@@ -93,9 +93,7 @@ TEST(Matrix4, MultiplyIsCorrectWhenTheOutputIsAnOperand) {
     Multiply(b, c, b);
     EXPECT_EQ(b, expected);
     ExpectNear(TransformPoint(expected, {0, 0, 0}), TransformPoint(Sample(), {1, 2, 3}));
-}
-
-TEST(Matrix4, InverseUndoesAnAffineTransform) {
+    // The inverse undoes an affine transform.
     Matrix4 m = Sample();
     Matrix4 product = m * Inverse(m);
     for (int i = 0; i < 16; ++i) EXPECT_NEAR(product.m[i], Matrix4{}.m[i], 1e-5f) << i;

@@ -28,7 +28,7 @@ protected:
 // Two vertices symmetric about the origin: normalising to radius 3 (the
 // largest half-extent) changes nothing, so the stored values are the file's
 // converted ones.
-TEST_F(Model3dsTest, FileCoordinatesBecomeLeftHandedYUp) {
+TEST_F(Model3dsTest, FileCoordinatesBecomeLeftHandedYUpAndTextureCoordinatesFlipV) {
     auto object = parse(Model({NamedMesh("m", {VertexList({{1, 2, 3}, {-1, -2, -3}})})}), 3.0f);
     ASSERT_NE(object, nullptr);
     ASSERT_EQ(object->meshCount(), 1);
@@ -38,11 +38,9 @@ TEST_F(Model3dsTest, FileCoordinatesBecomeLeftHandedYUp) {
     EXPECT_EQ(v.z, -2 * kOne);
     EXPECT_EQ(object->meshAt(0)->name, u"m");
     EXPECT_TRUE(boxes.empty());
-}
-
-TEST_F(Model3dsTest, TextureCoordinatesFlipV) {
-    auto object = parse(Model({NamedMesh("m", {VertexList({{0, 0, 0}, {1, 1, 1}}),
-                                               TexCoords({{0.5f, 0.25f}, {2.0f, 1.0f}, {9.0f, 9.0f}})})}));
+    // Texture coordinates flip v.
+    object = parse(Model({NamedMesh("m", {VertexList({{0, 0, 0}, {1, 1, 1}}),
+                                          TexCoords({{0.5f, 0.25f}, {2.0f, 1.0f}, {9.0f, 9.0f}})})}));
     const Mesh3D& mesh = *object->meshAt(0);
     ASSERT_EQ(mesh.vertexCount(), 2);  // the third pair has no vertex and is ignored
     EXPECT_EQ(mesh.vertices[0].u, 0x8000);
@@ -134,7 +132,7 @@ TEST_F(Model3dsTest, TexturesWithoutAnImageCacheBelongToTheObject) {
     EXPECT_EQ(boxes[0].style & 0xF0, uint32_t(host::MB_ICONINFORMATION));
 }
 
-TEST_F(Model3dsTest, AWrongMainChunkIsRejected) {
+TEST_F(Model3dsTest, AWrongMainChunkOrAMissingFileIsRejectedAndTold) {
     Bytes file = Model({});
     file[0] = 0x4E;
     EXPECT_EQ(parse(file), nullptr);
@@ -142,9 +140,7 @@ TEST_F(Model3dsTest, AWrongMainChunkIsRejected) {
     EXPECT_EQ(boxes[0].title, "Error");
     EXPECT_EQ(boxes[0].text, "Error: this is not a valid 3DS file.");
     EXPECT_EQ(boxes[0].style & 0xF0, uint32_t(host::MB_ICONEXCLAMATION));
-}
-
-TEST_F(Model3dsTest, AMissingFileIsReportedWithItsPath) {
+    boxes.clear();
     EXPECT_EQ(Load3ds(u"nowhere", u"x.3ds", 1.0f, nullptr, std::nullopt, std::nullopt), nullptr);
     ASSERT_EQ(boxes.size(), 1u);
     EXPECT_EQ(boxes[0].text, "Error: can not find the 3DS file 'nowhere\\x.3ds'");
@@ -178,7 +174,7 @@ TEST_F(Model3dsTest, TruncatedDataKeepsWhatWasReadBeforeTheEnd) {
     EXPECT_EQ(half->meshAt(0)->faceCount(), 1);
 }
 
-TEST_F(Model3dsTest, LongNamesAreReadToTheirEnd) {
+TEST_F(Model3dsTest, LongNamesAreReadToTheirEndInTheWindowsCodePage) {
     const std::string skin = "a texture named at length by a modern tool.gif";
     write(skin, MakeGif(2, 2, {1, 2, 3, 4}));
     auto object = parse(Model({Material(std::string(40, 'm'), {Map(0xA200, skin)}),
@@ -191,10 +187,8 @@ TEST_F(Model3dsTest, LongNamesAreReadToTheirEnd) {
     ASSERT_EQ(object->meshCount(), 1);
     EXPECT_EQ(object->meshAt(0)->name, std::u16string(40, u'n'));
     EXPECT_EQ(object->meshAt(0)->vertexCount(), 3);
-}
-
-TEST_F(Model3dsTest, NamesUseTheWindowsCodePage) {
-    auto object = parse(Model({Material(std::string("caf\xE9\x80"), {})}));
+    // Names use the Windows code page.
+    object = parse(Model({Material(std::string("caf\xE9\x80"), {})}));
     ASSERT_EQ(object->materials.size(), 1u);
     EXPECT_EQ(object->materials[0]->name, u"caf\u00E9\u20AC");
 }

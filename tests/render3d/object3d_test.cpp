@@ -20,7 +20,7 @@ std::vector<std::array<int32_t, 3>> Positions(const Mesh3D& mesh) {
     return out;
 }
 
-TEST(Chip, FourByTwoAtRadiusOneSpansEightByFour) {
+TEST(Chip, SizeRadiusOrientationAndMirrorPlaceTheCorners) {
     auto chip = BuildChip(4, 2, 2, 1.0f, false, nullptr, nullptr);
     ASSERT_EQ(chip->meshCount(), 1);
     const Mesh3D& mesh = *chip->meshAt(0);
@@ -40,19 +40,17 @@ TEST(Chip, FourByTwoAtRadiusOneSpansEightByFour) {
     EXPECT_TRUE(m.flatLighting);
     EXPECT_EQ(mesh.vertices[1].v, kOne);
     EXPECT_EQ(mesh.vertices[2].u, kOne);
-}
 
-TEST(Chip, NegativeWidthBuildsFromItsSizeButKeepsTheSignInRadiusAndSize) {
-    auto chip = BuildChip(-4, 2, 2, 1.0f, false, nullptr, nullptr);
-    // Bounding radius max(-4, 2) * 1 = 2: the 4-wide chip is scaled by 1.
-    EXPECT_EQ(chip->meshAt(0)->radius, 2.0f);
-    EXPECT_EQ(chip->meshAt(0)->vertices[0].x, 2 * kOne);
-    EXPECT_EQ(chip->meshAt(0)->vertices[0].y, 1 * kOne);
-    EXPECT_EQ(chip->size.x, -8.0f);
-    EXPECT_EQ(chip->size.y, 4.0f);
-}
+    // A negative width builds from its size but keeps the sign in radius and
+    // size: bounding radius max(-4, 2) * 1 = 2, so the 4-wide chip is scaled by 1.
+    auto negative = BuildChip(-4, 2, 2, 1.0f, false, nullptr, nullptr);
+    EXPECT_EQ(negative->meshAt(0)->radius, 2.0f);
+    EXPECT_EQ(negative->meshAt(0)->vertices[0].x, 2 * kOne);
+    EXPECT_EQ(negative->meshAt(0)->vertices[0].y, 1 * kOne);
+    EXPECT_EQ(negative->size.x, -8.0f);
+    EXPECT_EQ(negative->size.y, 4.0f);
 
-TEST(Chip, OrientationsAndMirror) {
+    // The other orientations, and the mirror.
     auto yz = BuildChip(2, 2, 0, 0.5f, true, nullptr, nullptr);
     const Vertex& v = yz->meshAt(0)->vertices[0];
     EXPECT_EQ(v.x, 0);
@@ -77,7 +75,7 @@ std::unique_ptr<Object3D> TwoMeshes() {
     return object;
 }
 
-TEST(Normalize, CentresAndScalesOnTheFilteredMeshes) {
+TEST(Normalize, CentresAndScalesOnTheFilteredMeshesIfTheyHaveAnExtent) {
     auto object = TwoMeshes();
     object->normalize(3.0f, std::u16string(u"body,tail"), std::nullopt);
     // Box of "body": (0..2, 0..4, 0..6), centre (1, 2, 3), scale 3 / 3 = 1.
@@ -90,15 +88,13 @@ TEST(Normalize, CentresAndScalesOnTheFilteredMeshes) {
     auto unwanted = TwoMeshes();
     unwanted->normalize(1.0f, std::nullopt, std::u16string(u"hat"));
     EXPECT_EQ(unwanted->meshAt(0)->vertices[1].z, kOne);
-}
 
-TEST(Normalize, AFilterMatchingNoMeshLeavesTheObjectUnscaled) {
-    auto object = TwoMeshes();
-    auto before = Positions(*object->meshAt(0));
-    object->normalize(5.0f, std::u16string(u"wheel"), std::nullopt);
-    EXPECT_EQ(Positions(*object->meshAt(0)), before);
-    EXPECT_EQ(object->radius, 5.0f);
-    // A single point has no extent either.
+    // A filter matching no mesh, a single point or nothing leave the object unscaled.
+    auto none = TwoMeshes();
+    auto before = Positions(*none->meshAt(0));
+    none->normalize(5.0f, std::u16string(u"wheel"), std::nullopt);
+    EXPECT_EQ(Positions(*none->meshAt(0)), before);
+    EXPECT_EQ(none->radius, 5.0f);
     Object3D point;
     auto mesh = std::make_unique<Mesh3D>();
     mesh->addVertex(1, 1, 1, 0, 0);
@@ -159,15 +155,20 @@ TEST(Object3D, LevelsOfDetailKeepTheirMaterialsInTheContainer) {
     EXPECT_EQ(copy->levels[1][0]->material, copy->materials[1].get());
 }
 
-class ReaderTest : public Render3DTest {};
+class ReaderTest : public Render3DTest {
+protected:
+    // Loads the template lines; the scene "view".
+    Scene3D* load(const std::string& lines) {
+        writeText("t.properties", lines);
+        loadTemplate("t.properties");
+        return dynamic_cast<Scene3D*>(canvas->findScene(u"view"));
+    }
+};
 
 TEST_F(ReaderTest, SceneOfWidthFiveBecomesEightAndReadsItsKeys) {
-    writeText("t.properties",
-              "base=type:Scene3D, width:100, height:80\n"
-              "view=type:Scene3D, width:5, height:3, x:4, y:6, bkgColor:(1;2;3), ambient:(16;32;48), "
-              "zBufferProviderScene:base, buffered:1\n");
-    loadTemplate("t.properties");
-    auto* scene = dynamic_cast<Scene3D*>(canvas->findScene(u"view"));
+    Scene3D* scene = load("base=type:Scene3D, width:100, height:80\n"
+                          "view=type:Scene3D, width:5, height:3, x:4, y:6, bkgColor:(1;2;3), ambient:(16;32;48), "
+                          "zBufferProviderScene:base, buffered:1\n");
     ASSERT_NE(scene, nullptr);
     EXPECT_EQ(scene->width, 8);
     EXPECT_EQ(scene->height, 8);
@@ -180,14 +181,11 @@ TEST_F(ReaderTest, SceneOfWidthFiveBecomesEightAndReadsItsKeys) {
 }
 
 TEST_F(ReaderTest, NumberMakesCopiesNamedWithTheirIndex) {
-    writeText("t.properties",
-              "view=type:Scene3D\n"
-              "coin=type:Chip3D, container:view, number:3, width:2, height:2, radius:0.5, billboard:1, "
-              "detailLevel:3, environmentEnabled:0, cullingPolicy:2, visible:0\n"
-              "flag=type:Chip3D, container:view\n"
-              "lost=type:Chip3D, container:nowhere\n");
-    loadTemplate("t.properties");
-    auto* scene = dynamic_cast<Scene3D*>(canvas->findScene(u"view"));
+    Scene3D* scene = load("view=type:Scene3D\n"
+                          "coin=type:Chip3D, container:view, number:3, width:2, height:2, radius:0.5, billboard:1, "
+                          "detailLevel:3, environmentEnabled:0, cullingPolicy:2, visible:0\n"
+                          "flag=type:Chip3D, container:view\n"
+                          "lost=type:Chip3D, container:nowhere\n");
     ASSERT_NE(scene, nullptr);
     ASSERT_EQ(scene->objectCount(), 4);
     EXPECT_EQ(scene->object3DAt(0)->name, u"coin0");
@@ -216,12 +214,9 @@ TEST_F(ReaderTest, ChipTextureWithAColourKeyBecomesItsOwnAlphaSlot) {
     pixels[0] = 0xFF00FF;
     write("leaf.gif", MakeGif(4, 4, pixels, 0xFF00FF));
     write("plain.gif", MakeGif(4, 4, std::vector<uint32_t>(16, 0x808080)));
-    writeText("t.properties",
-              "view=type:Scene3D\n"
-              "leaf=type:Chip3D, container:view, texture:leaf.gif\n"
-              "glass=type:Chip3D, container:view, texture:plain.gif, alpha:plain.gif\n");
-    loadTemplate("t.properties");
-    auto* scene = dynamic_cast<Scene3D*>(canvas->findScene(u"view"));
+    Scene3D* scene = load("view=type:Scene3D\n"
+                          "leaf=type:Chip3D, container:view, texture:leaf.gif\n"
+                          "glass=type:Chip3D, container:view, texture:plain.gif, alpha:plain.gif\n");
     const Material3D& leaf = *scene->findObject(u"leaf")->materials[0];
     ASSERT_NE(leaf.texture, nullptr);
     EXPECT_TRUE(leaf.hasTransparentColour);
@@ -235,15 +230,12 @@ TEST_F(ReaderTest, ChipTextureWithAColourKeyBecomesItsOwnAlphaSlot) {
 }
 
 TEST_F(ReaderTest, LightsAndFog) {
-    writeText("t.properties",
-              "view=type:Scene3D\n"
-              "sun=type:Light, container:view, dir:(0;0;-2), color:(255;128;0)\n"
-              "lamp=type:Light, container:view, dir:(1;2)\n"
-              "bare=type:Light, container:view\n"
-              "mist=type:Fog, container:view, front:5, back:9, color:(10;20;30)\n"
-              "haze=type:Fog, container:view\n");
-    loadTemplate("t.properties");
-    auto* scene = dynamic_cast<Scene3D*>(canvas->findScene(u"view"));
+    Scene3D* scene = load("view=type:Scene3D\n"
+                          "sun=type:Light, container:view, dir:(0;0;-2), color:(255;128;0)\n"
+                          "lamp=type:Light, container:view, dir:(1;2)\n"
+                          "bare=type:Light, container:view\n"
+                          "mist=type:Fog, container:view, front:5, back:9, color:(10;20;30)\n"
+                          "haze=type:Fog, container:view\n");
     ASSERT_EQ(scene->lights().size(), 3u);
     const Light& sun = *scene->findLight(u"sun");
     EXPECT_EQ(sun.direction, (Vector3{0, 0, -1}));
@@ -268,14 +260,11 @@ Bytes Tetrahedron(const std::string& mesh) {
 
 TEST_F(ReaderTest, ModelsComeFromTheStoreAsCopies) {
     write("tet.3ds", Tetrahedron("body"));
-    writeText("t.properties",
-              "view=type:Scene3D\n"
-              "a=type:Group3D, container:view, model:tet.3ds, radius:2\n"
-              "b=type:Group3D, container:view, model:tet.3ds, radius:2\n"
-              "c=type:Group3D, container:view, model:tet.3ds, radius:4\n"
-              "d=type:Group3D, container:view, model:missing.3ds\n");
-    loadTemplate("t.properties");
-    auto* scene = dynamic_cast<Scene3D*>(canvas->findScene(u"view"));
+    Scene3D* scene = load("view=type:Scene3D\n"
+                          "a=type:Group3D, container:view, model:tet.3ds, radius:2\n"
+                          "b=type:Group3D, container:view, model:tet.3ds, radius:2\n"
+                          "c=type:Group3D, container:view, model:tet.3ds, radius:4\n"
+                          "d=type:Group3D, container:view, model:missing.3ds\n");
     ASSERT_EQ(scene->objectCount(), 3);
     Object3D *a = scene->findObject(u"a"), *b = scene->findObject(u"b"), *c = scene->findObject(u"c");
     EXPECT_NE(a, b);
