@@ -97,6 +97,37 @@ TEST_F(ResourceLayer, CorruptMemberIsNotServed) {
     EXPECT_EQ(EntryCount(tempFolderPath()), 0u);
 }
 
+// ---- Letter case ---------------------------------------------------------------------------------
+// Names that differ from the files only in letter case, as templates written
+// for a file system that ignores case have them: found in folders and in
+// archives, but only after every exact name.
+
+TEST_F(ResourceLayer, FoldersAndFilesAreFoundWhateverTheirCase) {
+    WriteFile(resources() / "Models" / "Ghost.3DS", "ghost");
+    WriteFile(resources() / "image1.jpg", "lower");
+    WriteFile(resources() / "IMAGE1.JPG", "upper");
+    EXPECT_EQ(read(path("models\\GHOST.3ds")), "ghost");
+    EXPECT_EQ(StreamText(path("MODELS/ghost.3ds")), "ghost");
+    // An exact name wins over its other spellings.
+    EXPECT_EQ(read(path("image1.jpg")), "lower");
+    EXPECT_EQ(read(path("IMAGE1.JPG")), "upper");
+    EXPECT_EQ(read(path("Image1.Jpg")), "upper") << "the first match in byte order";
+    EXPECT_EQ(read(path("models/ghost.3ds.bak")), "<none>");
+    EXPECT_EQ(read(path("other/ghost.3ds")), "<none>");
+}
+
+TEST_F(ResourceLayer, ArchiveMembersAreFoundWhateverTheirCaseAfterEveryExactName) {
+    WriteZip(resources() / "resources.zip", {{"Images/BG.gif", "member"}, {"cover.properties", "archive"}});
+    ASSERT_TRUE(RegisterArchive(u"resources.zip", resources16()));
+    WriteFile(resources() / "COVER.properties", "folder");
+    EXPECT_EQ(read(path("images/bg.GIF")), "member");
+    EXPECT_EQ(StreamText(path("IMAGES/bg.gif")), "member");
+    EXPECT_EQ(read(path("cover.properties")), "archive") << "the exact member before the folder's other spelling";
+    EXPECT_EQ(StreamText(path("cover.properties")), "archive");
+    EXPECT_EQ(read(path("Cover.Properties")), "folder");
+    EXPECT_EQ(read(path("images/none.gif")), "<none>");
+}
+
 // ---- Extraction and the temporary folder ---------------------------------------------------
 
 TEST_F(ResourceLayer, AnExtractedCopyLivesUntilItsStreamClosesAndLeavesNothingOpen) {
@@ -113,6 +144,7 @@ TEST_F(ResourceLayer, AnExtractedCopyLivesUntilItsStreamClosesAndLeavesNothingOp
     // A mode the C library refuses: the copy is made, cannot be opened, and goes again.
     EXPECT_EQ(OpenResource(path("a_b.gif"), "q"), nullptr);
     EXPECT_EQ(EntryCount(tempFolderPath()), 0u);
+    // Closing a stream read from the archive releases its descriptor.
     auto openDescriptors = [] { return std::distance(fs::directory_iterator("/proc/self/fd"), fs::directory_iterator{}); };
     const auto before = openDescriptors();
     for (int i = 0; i < 3; ++i) CloseResource(OpenResource(path("a_b.gif"), "rb"));
