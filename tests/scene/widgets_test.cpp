@@ -205,7 +205,8 @@ protected:
         CanvasTest::SetUp();
         write("edit.properties",
               "s=type:SceneSprite\n"
-              "txtName=type:Sprite, container:s, GUIType:editbox, x:10, y:10, width:100, height:20, text:old\n");
+              "txtName=type:Sprite, container:s, GUIType:editbox, x:10, y:10, width:100, height:20, text:old\n"
+              "btnBack=type:Sprite, container:s, GUIType:button, x:10, y:60, width:10, height:10\n");
         load("edit.properties");
         box = sprite(u"txtName");
         pad = canvas->inputPad();
@@ -243,32 +244,10 @@ TEST_F(InputPadTest, KeepsTwentyCharactersTypesUntilTheLimitAndCapsRelabelsTheKe
     EXPECT_EQ(sprite(u"key_256_MSGBOX")->text(), u"q");
 }
 
-TEST_F(InputPadTest, BackspaceDeletesAndEscapeCancelsOnThePad) {
-    write("edit.properties",
-          "s=type:SceneSprite\n"
-          "txtName=type:Sprite, container:s, GUIType:editbox, x:10, y:10, width:100, height:20, text:old\n"
-          "btnBack=type:Sprite, container:s, GUIType:button, x:10, y:60, width:10, height:10\n");
-    load("edit.properties");
-    box = sprite(u"txtName");
-    pad->open(box, u"abc", u"Name", 10, true);
-    canvas->events.clear();
-    key(VK_BACK, true);
-    key(VK_BACK, false);
-    EXPECT_EQ(pad->text(), u"ab");
-    EXPECT_TRUE(pad->isOpen());
-    key(VK_ESCAPE, true);
-    key(VK_ESCAPE, false);
-    EXPECT_FALSE(pad->isOpen());
-    EXPECT_EQ(box->text(), u"old");
-    // The page's Back button under the pad was never pressed.
-    std::vector<std::string> expected = {"514:txtName:0"};
-    EXPECT_EQ(canvas->events, expected);
-}
-
-// The physical keyboard: its characters are typed, Backspace deletes, and
-// RETURN confirms what was typed even after Backspace (which once framed Del,
-// so RETURN deleted instead).
-TEST_F(InputPadTest, TheKeyboardTypesDeletesAndReturnConfirms) {
+// The physical keyboard: its characters are typed, Backspace deletes, RETURN
+// confirms what was typed even after Backspace (which once framed Del, so
+// RETURN deleted instead), and Escape cancels.
+TEST_F(InputPadTest, TheKeyboardTypesDeletesReturnConfirmsAndEscapeCancels) {
     pad->open(box, u"", u"Name", 5, false);
     canvas->events.clear();
     for (char16_t c : std::u16string(u"Zo\be 7x!")) SendMessage(canvas->handle(), WM_CHAR, c, 1);
@@ -284,6 +263,14 @@ TEST_F(InputPadTest, TheKeyboardTypesDeletesAndReturnConfirms) {
     // Closed, the pad types nothing.
     SendMessage(canvas->handle(), WM_CHAR, u'q', 1);
     EXPECT_EQ(box->text(), u"Zoe ");
+    // Escape cancels; the page's Back button under the pad is not pressed.
+    pad->open(box, u"abc", u"Name", 10, true);
+    canvas->events.clear();
+    key(VK_ESCAPE, true);
+    key(VK_ESCAPE, false);
+    EXPECT_FALSE(pad->isOpen());
+    EXPECT_EQ(box->text(), u"Zoe ");
+    EXPECT_EQ(canvas->events, std::vector<std::string>{"514:txtName:0"});
 }
 
 // At the design size and at twice it, every command button's label (Cancel
