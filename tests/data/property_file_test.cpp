@@ -165,31 +165,7 @@ TEST(PropertyReferences, ExpansionStopsNineDeepAndAtItsSizeLimit) {
     EXPECT_LE(Get(big, u"l0").size(), PropertyFile::kMaxExpandedLength);
 }
 
-// ---- Typed getters and lists -------------------------------------------------------------------
-
-TEST(PropertyGetters, TypedGettersReadTheRawValueOrTheDefault) {
-    PropertyFile file;
-    file.loadText(u"empty=\ntext=abc\nnum=42x\nneg=-3\nf=2.5\ncol=(255;128;0)\nname=Tobbin\na=5\nb={a}\n");
-    EXPECT_EQ(file.getInt(u"empty", 7), 7);
-    EXPECT_EQ(file.getInt(u"missing", 7), 7);
-    EXPECT_EQ(file.getInt(u"text", 7), 0);
-    EXPECT_EQ(file.getInt(u"num", 0), 42);
-    EXPECT_TRUE(file.getBool(u"neg", false));
-    EXPECT_FALSE(file.getBool(u"text", true));
-    EXPECT_TRUE(file.getBool(u"empty", true));
-    EXPECT_FLOAT_EQ(file.getFloat(u"f", 0), 2.5f);
-    EXPECT_FLOAT_EQ(file.getFloat(u"empty", -1), -1.0f);
-    EXPECT_EQ(file.getColour(u"col", 0xFFFFFFFFu), 0xFF8000u);
-    EXPECT_EQ(file.getColour(u"empty", 0xFFFFFFFFu), 0xFFFFFFFFu);
-    std::u16string buffer = u"kept";
-    EXPECT_FALSE(file.getString(u"empty", buffer, 10));
-    EXPECT_EQ(buffer, u"kept");
-    ASSERT_TRUE(file.getString(u"name", buffer, 3));
-    EXPECT_EQ(buffer, u"Tob");
-    EXPECT_EQ(file.getInt(u"b", 9), 0);
-    file.get(u"b");
-    EXPECT_EQ(file.getInt(u"b", 9), 5);
-}
+// ---- Lists -------------------------------------------------------------------
 
 TEST(PropertyLists, ParseListFollowsTheListRule) {
     auto item = [](const ItemList& list, const char16_t* name) {
@@ -215,8 +191,6 @@ TEST(PropertyLists, ItemsAreReadExpandedAndRewrittenInOrder) {
     EXPECT_EQ(file.getItemInt(u"chkGAPIVideo", u"missing", -1), -1);
     EXPECT_EQ(file.getItemInt(u"nokey", u"status", -1), -1);
     EXPECT_EQ(file.getItemColour(u"chkGAPIVideo", u"colour", 0), 0x010203u);
-    EXPECT_FLOAT_EQ(file.getItemFloat(u"chkGAPIVideo", u"speed", 0), 1.5f);
-    EXPECT_TRUE(file.getItemBool(u"chkGAPIVideo", u"status", false));
     EXPECT_EQ(file.getItem(u"grpName", u"GUIType"), u"checkboxGroup");
     EXPECT_EQ(file.getItem(u"grpName", u""), u"GUIType:checkboxGroup, selected:0");
     std::u16string buffer;

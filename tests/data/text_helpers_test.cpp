@@ -31,12 +31,6 @@ TEST(SplitKeyValue, SplitsAtTheFirstSeparatorAndTrimsTheInnerSides) {
     EXPECT_EQ(value, u"b=c ");
 }
 
-TEST(ReplaceSameLength, ReplacesEveryOccurrenceFromTheFirstCharacterOn) {
-    std::u16string text = u"ab-ab-xab";
-    ReplaceSameLength(text, u"ab", u"cd");
-    EXPECT_EQ(text, u"cd-cd-xcd");
-}
-
 TEST(CollapseParentFolders, RemovesEachFolderWithItsDotDot) {
     auto collapsed = [](std::u16string path) {
         CollapseParentFolders(path);

@@ -32,34 +32,6 @@ TEST(Vector3, NormalizeScalesToUnitLengthAndLeavesZeroAndUnitVectorsAlone) {
     EXPECT_TRUE(SameBits(unit, before));
 }
 
-TEST(Vector3, AngleBetweenParallelVectorsIsZeroNotNaN) {
-    // Vectors whose rounded cosine comes out above 1 in float.
-    bool sawRounding = false;
-    for (int i = 1; i < 200; ++i) {
-        Vector3 a{0.1f * float(i), 0.3f * float(i), 0.7f};
-        Vector3 b = a * 3.7f;
-        float c = Dot(a, b) / (a.length() * b.length());
-        sawRounding |= c > 1.0f;
-        float angle = AngleBetween(a, b);
-        ASSERT_FALSE(std::isnan(angle)) << i;
-        if (c >= 1.0f) {
-            EXPECT_EQ(angle, 0.0f) << i;
-        }
-    }
-    EXPECT_TRUE(sawRounding) << "no case exercised the clamp";
-}
-
-TEST(Vector3, MoveTowardOvershootsWithALargeStepAndSnapsWhenClose) {
-    Vector3 a{0, 0, 0};
-    a.moveToward({1, 0, 0}, 3.0f);
-    ExpectNear(a, {3, 0, 0});
-
-    Vector3 b{1.0f, 2.0f, 3.0f};
-    Vector3 goal{1.0f, 2.0f, 3.0f + 1e-11f};
-    b.moveToward(goal, 5.0f);
-    EXPECT_TRUE(SameBits(b, goal));
-}
-
 TEST(Vector3, CrossDotLerpAndTriangleNormal) {
     ExpectNear(Cross({1, 0, 0}, {0, 1, 0}), {0, 0, 1});
     EXPECT_FLOAT_EQ(Dot({1, 2, 3}, {4, 5, 6}), 32.0f);
@@ -68,9 +40,6 @@ TEST(Vector3, CrossDotLerpAndTriangleNormal) {
     ExpectNear(a, {2.5f, 5, 7.5f});
     // (p2 - p1) x (p3 - p2), normalized.
     ExpectNear(TriangleNormal({0, 0, 0}, {2, 0, 0}, {2, 2, 0}), {0, 0, 1});
-    Vector3 p{3, 0, 0}, q{0, 0, 2};
-    EXPECT_FLOAT_EQ(DotNormalized(p, q), 0.0f);
-    ExpectNear(p, {1, 0, 0});
     ExpectNear(Vector3::fromFixed(0x18000, -0x10000, 0x4000), {1.5f, -1.0f, 0.25f}, 0.0f);
 }
 
@@ -84,7 +53,7 @@ Matrix4 Sample() {
     return m;
 }
 
-TEST(Matrix4, MultiplyIsCorrectWhenTheOutputIsAnOperandAndInverseUndoesIt) {
+TEST(Matrix4, MultiplyIsCorrectWhenTheOutputIsAnOperand) {
     Matrix4 a = Sample(), b = Matrix4::translation({1, 2, 3});
     Matrix4 expected = a * b;
     Multiply(a, a, b);
@@ -93,26 +62,7 @@ TEST(Matrix4, MultiplyIsCorrectWhenTheOutputIsAnOperandAndInverseUndoesIt) {
     Multiply(b, c, b);
     EXPECT_EQ(b, expected);
     ExpectNear(TransformPoint(expected, {0, 0, 0}), TransformPoint(Sample(), {1, 2, 3}));
-    // The inverse undoes an affine transform.
-    Matrix4 m = Sample();
-    Matrix4 product = m * Inverse(m);
-    for (int i = 0; i < 16; ++i) EXPECT_NEAR(product.m[i], Matrix4{}.m[i], 1e-5f) << i;
-    ExpectNear(RotateVector(m, {0, 1, 0}), {0, 1, 0});
-}
-
-TEST(Matrix4, InverseOfASingularMatrixStaysFinite) {
-    Matrix4 m;
-    m.setDiagonal(0, 1, 1);  // determinant 0
-    Matrix4 inv = Inverse(m);
-    bool huge = false;
-    for (float v : inv.m) {
-        EXPECT_TRUE(std::isfinite(v));
-        huge |= std::fabs(v) >= 1e29f;
-    }
-    EXPECT_TRUE(huge);
-    // The sign follows the determinant's: a negative one gives -1e30.
-    m.setDiagonal(-1e-12f, 1, 1);
-    EXPECT_FLOAT_EQ(Inverse(m).m[5], -1e30f * (-1e-12f));
+    ExpectNear(RotateVector(Sample(), {0, 1, 0}), {0, 1, 0});
 }
 
 TEST(Matrix4, LookAtViewFormMapsTheTargetOntoThePositiveZAxis) {

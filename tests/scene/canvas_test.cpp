@@ -137,9 +137,6 @@ TEST_F(CanvasTest, KeysSetAndClearStateBits) {
     EXPECT_EQ(canvas->keyState(), key_bits::Action);
     EXPECT_EQ(canvas->takeLastKey(), VK_LEFT);
     EXPECT_EQ(canvas->takeLastKey(), 0);
-    canvas->setKeyMap({{'Z', VK_UP}});
-    key('Z', true);
-    EXPECT_TRUE(canvas->keyState() & key_bits::Up);
 }
 
 TEST_F(CanvasTest, NumberMakesNamedCopiesAndTextEscapesApply) {

@@ -10,36 +10,11 @@ using namespace imagetest;
 
 namespace {
 
-TEST(Colour, ChannelsAndGreys) {
-    EXPECT_EQ(colour::rgb(0x12, 0x34, 0x56), 0x123456u);
-    EXPECT_EQ(colour::red(0x123456), 0x12);
-    EXPECT_EQ(colour::green(0x123456), 0x34);
-    EXPECT_EQ(colour::blue(0x123456), 0x56);
-    EXPECT_TRUE(colour::isGrey(0x7F7F7F));
-    EXPECT_FALSE(colour::isGrey(0x7F7F7E));
+// The colour helpers the input pad picks its frame colours with.
+TEST(Colour, BrightnessAndInverse) {
     EXPECT_EQ(colour::brightness(0xFFFFFF), 254);  // 765 * 2730 >> 13
     EXPECT_EQ(colour::brightness(0x000000), 0);
-    EXPECT_EQ(colour::greyOf(0xFF0000), 0x4C4C4Cu);  // (0 + 255) * 3 / 10 = 76
-    EXPECT_EQ(colour::greyOf(0x00FF00), 0x999999u);  // 510 * 3 / 10 = 153
     EXPECT_EQ(colour::invert(0x00FF10), 0xFF00EFu);
-}
-
-TEST(Colour, SaturatingArithmeticDropsTheGuardBits) {
-    EXPECT_EQ(colour::addSaturated(0x808080, 0x808080), 0xFFFFFFu);
-    // Red and green lose their lowest bit on both sides, blue keeps it.
-    EXPECT_EQ(colour::addSaturated(0x010101, 0x010101), 0x000002u);
-    EXPECT_EQ(colour::addSaturated(0x030303, 0x000000), 0x020203u);
-    EXPECT_EQ(colour::subtractSaturated(0x102030, 0x203010), 0x000020u);
-    EXPECT_EQ(colour::subtractSaturated(0x111111, 0x000001), 0x101010u);
-}
-
-TEST(Colour, ScalingAveragingAndBlending) {
-    EXPECT_EQ(colour::scaleColour(0x804020, 128), 0x402010u);
-    EXPECT_EQ(colour::scaleColour(0x804020, 1024), 0xFFFF80u) << "channels saturate instead of spilling";
-    EXPECT_EQ(colour::average(0xFF0000, 0x01FF00), 0x7F7F00u);
-    EXPECT_EQ(colour::blend(0xFFFFFF, 0x000000, 256), 0xFFFFFFu);
-    EXPECT_EQ(colour::blend(0xFFFFFF, 0x000000, 0), 0x000000u);
-    EXPECT_EQ(colour::blend(0x000000, 0xFF8000, 128), 0x7F4000u);
 }
 
 class ImageOpsTest : public ImageTest, public ::testing::WithParamInterface<int> {
