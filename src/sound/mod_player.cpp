@@ -392,6 +392,107 @@ void ModPlayer::updateOutputVolume(ModChannel& channel) { channel.outputVolume =
 
 // ---- Mixing ------------------------------------------------------------------------
 
+namespace {
+
+constexpr int kLanesMixedTogether = 4;
+
+// One playing channel during one mix call (left uninitialised: a mix call
+// fills only the lanes it uses). Positions are 16.16 frames from the start of
+// the module data, so that every lane reads from the same base.
+struct MixLane {
+    ModChannel* channel;
+    int64_t sampleStart;  // the sample's first frame, 16.16
+    int64_t position;
+    int64_t step;
+    int64_t end;
+    int64_t loopStart;
+    int64_t loopLength;   // 0: no loop
+    // Stereo: twice the left gain in the low 32 bits, twice the right gain in
+    // the high ones, so one multiplication by a sample value gives both sides'
+    // products (see MixLanes). Mono: the volume. Zero for a silent channel.
+    int64_t gains;
+};
+
+// Adds `frames` frames of `lanes` to `out`; no lane reaches its end in them.
+//
+// A stereo lane's sample value times its gain pair is left product plus right
+// product times 2^32. Each side's sum stays far below 2^31 in magnitude, so
+// the low 32 bits of the summed pairs are the left sum exactly, and what is
+// above them is the right sum.
+template <int N, bool Stereo>
+void MixLanes(const int8_t* data, const MixLane* lanes, int32_t* out, int frames) {
+    int64_t position[N], step[N], gains[N];
+    for (int c = 0; c < N; ++c) {
+        position[c] = lanes[c].position;
+        step[c] = lanes[c].step;
+        gains[c] = lanes[c].gains;
+    }
+    for (int k = 0; k < frames; ++k) {
+        int64_t sum = 0;
+#pragma GCC unroll 4
+        for (int c = 0; c < N; ++c) {
+            sum += gains[c] * data[position[c] >> 16];
+            position[c] += step[c];
+        }
+        if constexpr (Stereo) {
+            const int32_t left = int32_t(sum);
+            out[2 * k] += left;
+            out[2 * k + 1] += int32_t((sum - left) >> 32);
+        } else {
+            out[k] += int32_t(sum);
+        }
+    }
+}
+
+template <bool Stereo>
+void MixLanes(const int8_t* data, const MixLane* lanes, int count, int32_t* out, int frames) {
+    switch (count) {
+    case 1: MixLanes<1, Stereo>(data, lanes, out, frames); break;
+    case 2: MixLanes<2, Stereo>(data, lanes, out, frames); break;
+    case 3: MixLanes<3, Stereo>(data, lanes, out, frames); break;
+    case 4: MixLanes<4, Stereo>(data, lanes, out, frames); break;
+    default: break;
+    }
+}
+
+// Mixes up to kLanesMixedTogether lanes into `mix` (null: only moves them on)
+// for `frames` frames, wrapping each lane inside its loop and stopping a lane
+// that runs out of data.
+void MixLaneGroup(const int8_t* data, MixLane* lanes, int count, int32_t* mix, int frames, bool stereo) {
+    for (int i = 0; i < frames && count > 0;) {
+        // Checked before the read, so no path can leave a position outside the data.
+        for (int c = 0; c < count;) {
+            MixLane& lane = lanes[c];
+            const bool beforeStart = lane.position < lane.sampleStart;
+            if (lane.position >= lane.end || beforeStart) {
+                if (lane.loopLength == 0 || beforeStart) {
+                    lane.channel->playing = false;
+                    lane.channel->position = lane.position - lane.sampleStart;
+                    lane = lanes[--count];
+                    continue;
+                }
+                lane.position = lane.loopStart + (lane.position - lane.loopStart) % lane.loopLength;
+            }
+            ++c;
+        }
+        // The frames in which every position stays inside its data need no check.
+        int run = frames - i;
+        for (int c = 0; c < count; ++c)
+            if (lanes[c].step > 0)
+                run = int(std::min<int64_t>(run, (lanes[c].end - lanes[c].position + lanes[c].step - 1) / lanes[c].step));
+        if (mix) {
+            int32_t* out = mix + (stereo ? 2 * i : i);
+            if (stereo) MixLanes<true>(data, lanes, count, out, run);
+            else MixLanes<false>(data, lanes, count, out, run);
+        }
+        for (int c = 0; c < count; ++c) lanes[c].position += lanes[c].step * run;
+        i += run;
+    }
+    for (int c = 0; c < count; ++c) lanes[c].channel->position = lanes[c].position - lanes[c].sampleStart;
+}
+
+}  // namespace
+
 template <typename Play>
 void ModPlayer::runFrames(int64_t frames, Play&& play) {
     while (frames > 0 && active) {
@@ -413,7 +514,7 @@ void ModPlayer::runFrames(int64_t frames, Play&& play) {
 void ModPlayer::mix(int32_t* mixBuffer, int frames) {
     const int outputChannels = output_.stereo ? 2 : 1;
     runFrames(frames, [&](int count) {
-        for (int c = 0; c < channelCount_; ++c) mixChannel(channels_[c], mixBuffer, count);
+        mixChannels(mixBuffer, count);
         mixBuffer += count * outputChannels;
     });
 }
@@ -424,7 +525,7 @@ void ModPlayer::skip(int64_t frames) {
     });
 }
 
-// Where mixChannel would leave the channel after `frames` frames.
+// Where mixChannels would leave the channel after `frames` frames.
 void ModPlayer::skipChannel(ModChannel& channel, int64_t frames) {
     if (!channel.playing) return;
     const ModSampleInfo& info = samples_[channel.playingSample];
@@ -447,44 +548,34 @@ void ModPlayer::skipChannel(ModChannel& channel, int64_t frames) {
     channel.position = position;
 }
 
-void ModPlayer::mixChannel(ModChannel& channel, int32_t* mixBuffer, int frames) {
-    if (!channel.playing) return;
-    const ModSampleInfo& info = samples_[channel.playingSample];
-    const int64_t end = int64_t(info.loopLength ? info.loopStart + info.loopLength : info.length) << 16;
-    const int64_t loopStart = int64_t(info.loopStart) << 16;
-    const int64_t loopLength = int64_t(info.loopLength) << 16;
-    const int8_t* samples = reinterpret_cast<const int8_t*>(data_ + info.start);
-    const int volume = channel.outputVolume;
-    const int right = volume * channel.pan / 256;
-    const int left = volume - right;
-    int64_t position = channel.position;
-    const int64_t step = channel.step;
-    const bool stereo = output_.stereo;
-
-    for (int i = 0; i < frames;) {
-        // Checked before the read, so no path can leave the position outside the data.
-        if (position >= end || position < 0) {
-            if (loopLength == 0 || position < 0) {
-                channel.playing = false;
-                break;
-            }
-            position = loopStart + (position - loopStart) % loopLength;
-        }
-        // The frames whose positions all stay inside the data need no check.
-        int run = frames - i;
-        if (step <= 0) run = 1;
-        else run = int(std::min<int64_t>(run, (end - position + step - 1) / step));
-        int32_t* out = mixBuffer + (stereo ? 2 * i : i);
-        if (stereo) {
-            for (int k = 0; k < run; ++k, position += step) {
-                const int value = samples[position >> 16];
-                out[2 * k] += left * value * 2;
-                out[2 * k + 1] += right * value * 2;
-            }
-        } else {
-            for (int k = 0; k < run; ++k, position += step) out[k] += volume * samples[position >> 16];
-        }
-        i += run;
+// The channels are mixed together, up to four at a time, so that each output
+// frame is read and written once for all of them, in stretches in which no
+// channel reaches the end of its data.
+void ModPlayer::mixChannels(int32_t* mixBuffer, int frames) {
+    MixLane audible[kMaxModuleChannels], silent[kMaxModuleChannels];
+    int audibleCount = 0, silentCount = 0;
+    for (int c = 0; c < channelCount_; ++c) {
+        ModChannel& channel = channels_[c];
+        if (!channel.playing) continue;
+        const ModSampleInfo& info = samples_[channel.playingSample];
+        MixLane lane;
+        lane.channel = &channel;
+        lane.sampleStart = int64_t(info.start) << 16;
+        lane.position = lane.sampleStart + channel.position;
+        lane.step = channel.step;
+        lane.end = lane.sampleStart + (int64_t(info.loopLength ? info.loopStart + info.loopLength : info.length) << 16);
+        lane.loopStart = lane.sampleStart + (int64_t(info.loopStart) << 16);
+        lane.loopLength = int64_t(info.loopLength) << 16;
+        const int volume = channel.outputVolume;
+        const int right = volume * channel.pan / 256;
+        const int left = volume - right;
+        lane.gains = output_.stereo ? int64_t(left * 2) | int64_t(right * 2) << 32 : int64_t(volume);
+        if (lane.gains != 0) audible[audibleCount++] = lane;
+        else silent[silentCount++] = lane;
     }
-    channel.position = position;
+    const int8_t* data = reinterpret_cast<const int8_t*>(data_);
+    for (int first = 0; first < audibleCount; first += kLanesMixedTogether)
+        MixLaneGroup(data, audible + first, std::min(kLanesMixedTogether, audibleCount - first), mixBuffer, frames,
+                     output_.stereo);
+    for (int i = 0; i < silentCount; ++i) MixLaneGroup(data, silent + i, 1, nullptr, frames, output_.stereo);
 }

@@ -107,7 +107,7 @@ private:
     void updateOutputVolume(ModChannel& channel);
     int periodOf(const ModChannel& channel, int note) const;
     const uint8_t* cell(int channel) const;
-    void mixChannel(ModChannel& channel, int32_t* mix, int frames);
+    void mixChannels(int32_t* mix, int frames);
     void skipChannel(ModChannel& channel, int64_t frames);
     // Runs the sequencer over `frames` frames, handing each stretch within
     // one tick to `play`.

@@ -466,6 +466,47 @@ TEST(ModulePlayer, ASkippedStretchLeavesTheSongWhereMixingWouldHave) {
     }
 }
 
+TEST(ModulePlayer, ChannelsMixedTogetherSumToEachChannelAlone) {
+    // Six channels are mixed as a group of four and a group of two. A channel
+    // mixed with another's gain or position, or a silent one (volume 0 for two
+    // rows) that stops moving through its sample, breaks the sum or the
+    // position it comes back at.
+    auto build = [](int only, int silentVolume) {
+        ModuleBuilder builder(6, "6CHN");
+        for (int c = 0; c < 6; ++c) {
+            ModSampleSpec spec = LoopedSample(64 - 9 * c, 0, 150 + 20 * c);
+            if (c == 4) spec.loopLengthWords = 0;  // ends after a few hundred frames
+            for (size_t i = 0; i < spec.data.size(); ++i) spec.data[i] = int8_t(int(i * (13 + 6 * c) % 230) - 115);
+            builder.sample(c + 1, spec);
+            if (only >= 0 && c != only) continue;
+            builder.cell(0, 0, c, c + 1, 214 + 71 * c, c == 2 ? 0xC : (c == 5 ? 0x4 : 0), c == 2 ? silentVolume : 0x46);
+            if (c == 2) builder.cell(0, 2, c, 0, 0, 0xC, 0x30);
+        }
+        return builder.bytes();
+    };
+    auto play = [](const std::vector<uint8_t>& file, bool stereo, int64_t* silentPosition = nullptr) {
+        ModSound sound;
+        EXPECT_EQ(sound.loadFromMemory(file.data(), file.size()), kSoundOk);
+        ModPlayer player;
+        EXPECT_TRUE(player.start(sound, ModOutput{kRate, stereo, &Notes()}, 64));
+        std::vector<int32_t> mix(size_t(4000 * (stereo ? 2 : 1)), 0);
+        player.mix(mix.data(), 4000);
+        if (silentPosition) *silentPosition = player.channel(2).position;
+        return mix;
+    };
+    for (bool stereo : {false, true}) {
+        std::vector<int32_t> sum(size_t(4000 * (stereo ? 2 : 1)), 0);
+        for (int c = 0; c < 6; ++c) {
+            std::vector<int32_t> alone = play(build(c, 0), stereo);
+            for (size_t i = 0; i < sum.size(); ++i) sum[i] += alone[i];
+        }
+        int64_t silentPosition = 0, heardPosition = 0;
+        EXPECT_EQ(play(build(-1, 0), stereo, &silentPosition), sum) << (stereo ? "stereo" : "mono");
+        play(build(-1, 1), stereo, &heardPosition);
+        EXPECT_EQ(silentPosition, heardPosition) << (stereo ? "stereo" : "mono");
+    }
+}
+
 TEST(ModulePlayer, SamplesStopAtTheirEndOrWrapInsideTheirLoop) {
     ModSampleSpec plain;
     plain.data.assign(100, 1);
