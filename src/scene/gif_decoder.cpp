@@ -12,6 +12,7 @@
 
 #include <algorithm>
 #include <array>
+#include <cassert>
 #include <cstring>
 #include <string>
 
@@ -77,21 +78,29 @@ struct ImageDescriptor {
 };
 
 constexpr int kMaxCodes = 4096;
+// Bytes the index buffer holds beyond the pixels: strings are copied in
+// whole blocks of this many bytes.
+constexpr size_t kCopyBlock = 16;
 
 // The GIF variant of LZW: codes of 3 to 12 bits, least significant bit first,
-// growing by one bit when the table fills the current width. Fills `indices`
-// in stream order and returns how many arrived, or -1 for a corrupt stream.
-// A stream that ends early leaves the rest as it was.
+// growing by one bit when the table fills the current width. Fills the first
+// `owed` bytes of `indices` (which holds kCopyBlock more) in stream order and
+// returns how many arrived, or -1 for a corrupt stream. A stream that ends
+// early leaves the rest as it was.
 //
 // Every table entry is the string of an earlier code followed by the first
 // character of the code after it, and that is exactly what the output holds
 // where the earlier code's string was written. So an entry is kept as that
 // place and its length, and a string is copied from there, never rebuilt
-// character by character.
+// character by character. The copy goes in blocks of kCopyBlock bytes: the
+// source always ends where the copy begins or before, so what a block carries
+// past the string's end is garbage that the next strings overwrite, or that
+// falls into the spare bytes after the image.
 int64_t DecodeLzw(const std::vector<uint8_t>& stream, size_t streamBytes, int minimumCodeSize,
-                  std::vector<uint8_t>& indices) {
+                  std::vector<uint8_t>& indices, int64_t owed) {
     if (minimumCodeSize < 1 || minimumCodeSize > 8) return -1;
-    std::array<int64_t, kMaxCodes> start{};    // where the entry's string was written; codes above the literals
+    assert(indices.size() >= size_t(owed) + kCopyBlock);
+    std::array<uint32_t, kMaxCodes> start{};   // where the entry's string was written (images are below 2^32 pixels)
     std::array<uint16_t, kMaxCodes> length{};  // of the entry's string
     const int clear = 1 << minimumCodeSize, end = clear + 1;
     int nextFree = clear + 2, codeSize = minimumCodeSize + 1;
@@ -100,7 +109,6 @@ int64_t DecodeLzw(const std::vector<uint8_t>& stream, size_t streamBytes, int mi
     int previousLength = 0;
     const uint64_t totalBits = uint64_t(streamBytes) * 8;
     uint64_t bitPosition = 0;
-    const int64_t owed = int64_t(indices.size());
     uint8_t* out = indices.data();
     int64_t written = 0;
 
@@ -139,18 +147,14 @@ int64_t DecodeLzw(const std::vector<uint8_t>& stream, size_t streamBytes, int mi
             const uint8_t* from = out + (known ? start[size_t(code)] : previousStart);
             first = from[0];
             const int copied = known ? n : std::min(n, previousLength);
-            if (copied <= 16) {
-                for (int i = 0; i < copied; ++i) to[i] = from[i];
-            } else {
-                std::memcpy(to, from, size_t(copied));
-            }
+            for (int i = 0; i < copied; i += int(kCopyBlock)) std::memcpy(to + i, from + i, kCopyBlock);
             if (!known && n > previousLength) to[previousLength] = first;
         }
 
         // A full table stays as it is until the next clear code (the
         // "deferred clear" that lossy optimisers write): codes keep 12 bits.
         if (previous >= 0 && nextFree < kMaxCodes) {
-            start[size_t(nextFree)] = previousStart;
+            start[size_t(nextFree)] = uint32_t(previousStart);
             length[size_t(nextFree)] = uint16_t(previousLength + 1);
             ++nextFree;
             if (nextFree >= (1 << codeSize) && codeSize < 12) ++codeSize;
@@ -303,8 +307,9 @@ private:
         totalPixels_ += pixels;
 
         // Only the first `count` indices are ever read, so the buffer is reused as it is.
-        indices_.resize(size_t(image.width) * size_t(image.height));
-        int64_t count = DecodeLzw(stream, streamBytes, minimumCodeSize, indices_);
+        const int64_t owed = int64_t(image.width) * image.height;
+        indices_.resize(size_t(owed) + kCopyBlock);
+        int64_t count = DecodeLzw(stream, streamBytes, minimumCodeSize, indices_, owed);
         if (count < 0) {
             Tell(u"Image File Corrupt");
             return true;
