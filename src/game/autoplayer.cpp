@@ -18,7 +18,6 @@ struct Grid {
     std::vector<int> values;
     explicit Grid(const Maze& m, int fill) : maze(m), values(size_t(m.rows()) * size_t(m.columns()), fill) {}
     int& at(Cell c) { return values[size_t(c.x) * size_t(maze.columns()) + size_t(c.y)]; }
-    bool inside(Cell c) const { return c.x >= 0 && c.y >= 0 && c.x < maze.rows() && c.y < maze.columns(); }
 };
 
 // Steps along the passages from every cell to the nearest of `sources`.
@@ -28,7 +27,8 @@ Grid Distances(const Maze& maze, const std::vector<Cell>& sources) {
     return distance;
 }
 
-bool GhostsAreDangerous(const GameLevel& level) { return level.goodtimeTimer <= 0.0f && level.endTimer <= 0.0f; }
+// Asked only while the level goes on: a level that ends wants no key presses.
+bool GhostsAreDangerous(const GameLevel& level) { return level.goodtimeTimer <= 0.0f; }
 
 std::vector<Cell> DangerousGhostCells(const GameLevel& level) {
     std::vector<Cell> cells;
