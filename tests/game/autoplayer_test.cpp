@@ -27,8 +27,10 @@ const Corridor kCorridors[] = {
     // Within three steps the hero turns away even though the only item lies past the ghost.
     {"FleesAGhostTwoStepsAway", {11}, 9, false, -1},
     {"FleesAGhostBesideIt", {13}, 8, false, -1},
+    {"FleesAGhostTwoStepsBehind", {3}, 5, false, +1},
     // Three steps is far enough not to flee, but no path passes the ghost.
     {"WaitsForAGhostThreeStepsAway", {11}, 10, false, 0},
+    {"GoesUpToThreeStepsFromAGhost", {9}, 12, false, +1},
     {"IgnoresGhostsInGoodtime", {11}, 8, true, +1},
 };
 
@@ -124,13 +126,16 @@ TEST_F(AutoplayerTest, GrowsBoldAfterWaitingAndThenWaitsAtTheWayIn) {
     hero.moving = true;
     EXPECT_EQ(AutoplayKeyDirection(*game, true), kAutoplayStay) << "stops";
     hero.moving = false;
+    hero.appearTimer = 1.2f;
+    EXPECT_EQ(ChooseAutoplayDirection(*game, true), kAutoplayStay) << "nor when his grace ends on the way";
     hero.appearTimer = 4.0f;
     EXPECT_EQ(ChooseAutoplayDirection(*game, true), 0) << "through it while his grace lasts";
 
+    // He counts his waiting on the level's clock, which the frames drawn advance.
     AutoplayPatience patience;
     game->elapsedTime = 10.0f;
     EXPECT_FALSE(patience.bold(*game));
-    game->elapsedTime += AutoplayPatience::kPatienceSeconds;
+    for (float waited = 0.0f; waited < AutoplayPatience::kPatienceSeconds; waited += 0.5f) game->afterDraw(0.5f);
     EXPECT_TRUE(patience.bold(*game));
     hero.moving = true;
     EXPECT_TRUE(patience.bold(*game)) << "bold on his way";
