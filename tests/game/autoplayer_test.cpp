@@ -126,10 +126,12 @@ TEST_F(AutoplayerTest, GrowsBoldAfterWaitingAndThenWaitsAtTheWayIn) {
     hero.moving = true;
     EXPECT_EQ(AutoplayKeyDirection(*game, true), kAutoplayStay) << "stops";
     hero.moving = false;
-    hero.appearTimer = 1.2f;
-    EXPECT_EQ(ChooseAutoplayDirection(*game, true), kAutoplayStay) << "nor when his grace ends on the way";
+    hero.appearTimer = 0.5f * float(beyond.y - hero.cell.y) + 0.25f;
+    EXPECT_EQ(ChooseAutoplayDirection(*game, true), kAutoplayStay) << "nor when his grace ends a step short";
     hero.appearTimer = 4.0f;
     EXPECT_EQ(ChooseAutoplayDirection(*game, true), 0) << "through it while his grace lasts";
+    game->ghosts().front()->visible = false;
+    EXPECT_EQ(ChooseAutoplayDirection(*game), 0) << "a ghost not risen is no danger";
 
     // He counts his waiting on the level's clock, which the frames drawn advance.
     AutoplayPatience patience;
