@@ -317,7 +317,8 @@ KARROWEN_AVX2 void TexturedSpan8(const RasterState& st, int y, int x0, int x1, A
             _mm256_sll_epi32(_mm256_and_si256(_mm256_srli_epi32(v, 16), vMask), pitchShift));
         __m256i texel;
         if constexpr (sizeof(Pixel) == 4) {
-            texel = _mm256_mask_i32gather_epi32(_mm256_setzero_si256(), reinterpret_cast<const int*>(tex), at, nearer, 4);
+            // Every lane's texel lies inside the picture: gathered unmasked.
+            texel = _mm256_i32gather_epi32(reinterpret_cast<const int*>(tex), at, 4);
         } else {
             const __m256i atLast = _mm256_and_si256(_mm256_cmpeq_epi32(at, last), nearer);
             texel = _mm256_mask_i32gather_epi32(_mm256_setzero_si256(), reinterpret_cast<const int*>(tex), at,
