@@ -4,6 +4,7 @@
 #include "platform/host/host_local.h"
 #include "scene/gif_encoder.h"
 #include "scene/key_state.h"
+#include "scene/object_types.h"
 
 using namespace host;
 
@@ -18,11 +19,15 @@ const char* kTwoScenes =
     "btnTop=type:Sprite, container:top, GUIType:button, x:10, y:10, width:40, height:40, index:1, index2:a\n"
     "lost=type:Sprite, container:later, x:0, y:0, width:5, height:5\n"
     "later=type:SceneSprite\n"
+    "mark=type:Marker\n"
     "untyped=x:1\n";
 
 TEST_F(CanvasTest, LoadsScenesAndSpritesInFileOrderOrSaysTheTemplateIsMissing) {
+    std::u16string marked;  // a type the program registers reads its own entries
+    RegisterObjectType(u"Marker", [&](Canvas&, const std::u16string& entry, const PropertyList&) { marked = entry; });
     write("two.properties", kTwoScenes);
     load("two.properties");
+    EXPECT_EQ(marked, u"mark");
     ASSERT_EQ(canvas->sceneCount(), 3);
     Scene* top = canvas->findScene(u"top");
     ASSERT_NE(top, nullptr);
@@ -39,6 +44,11 @@ TEST_F(CanvasTest, LoadsScenesAndSpritesInFileOrderOrSaysTheTemplateIsMissing) {
     EXPECT_EQ(canvas->sceneCount(), 0);
     ASSERT_EQ(boxes.size(), 1u);
     EXPECT_EQ(boxes[0].line(), "Error: Can not find the template file: " + folder + "nothere.properties.");
+    // A page opened by name keeps the screen-shape variant of the page before it.
+    write("menu_P.properties", "tall=type:SceneSprite\n");
+    canvas->loadTemplate(FromUtf8(folder), u"menu.properties", true, true);
+    canvas->loadTemplateByName(u"menu.properties");
+    EXPECT_NE(canvas->findScene(u"tall"), nullptr);
 }
 
 TEST_F(CanvasTest, PictureProblemsAreToldOncePerFileWithTheirOwnText) {
@@ -89,6 +99,13 @@ TEST_F(CanvasTest, MergedLoadRedefinesAndWritesBackToTheFirstTemplate) {
 }
 
 TEST_F(CanvasTest, OnlyTheTopmostVisibleSpriteSceneGetsTheStylusAndHeldKeysPressOnce) {
+    key(VK_LEFT, true);  // keys set and clear their state bits, with or without a page
+    key(VK_RETURN, true);
+    EXPECT_EQ(canvas->keyState(), key_bits::Left | key_bits::Action);
+    key(VK_LEFT, false);
+    EXPECT_EQ(canvas->keyState(), key_bits::Action);
+    EXPECT_EQ(canvas->takeLastKey(), VK_LEFT);
+    EXPECT_EQ(canvas->takeLastKey(), 0);
     write("two.properties", kTwoScenes);
     load("two.properties");
     tap(5, 5);  // under btnBack, but "later" is topmost and has nothing there
@@ -96,16 +113,14 @@ TEST_F(CanvasTest, OnlyTheTopmostVisibleSpriteSceneGetsTheStylusAndHeldKeysPress
     canvas->findScene(u"later")->visible = false;
     canvas->events.clear();
     tap(75, 115);  // btnTop at (60 + 10, 100 + 10)
-    ASSERT_EQ(canvas->events.size(), 2u);
-    EXPECT_EQ(canvas->events[0], "513:btnTop:1");
-    EXPECT_EQ(canvas->events[1], "514:btnTop:0");
+    std::vector<std::string> expected = {"513:btnTop:1", "514:btnTop:0"};
+    EXPECT_EQ(canvas->events, expected);
     canvas->events.clear();
     tap(5, 5);  // top covers nothing at (5, 5): no hit, and back is not tried
     for (const std::string& e : canvas->events) EXPECT_EQ(e.find("btnBack"), std::string::npos);
 
     // A held key presses once and releases once.
     canvas->events.clear();
-    std::vector<std::string> expected = {"513:btnTop:1", "514:btnTop:0"};
     SetLettersMode(false);  // a keypad: "index" counts
     key('1', true);
     key('1', true);  // auto-repeat
@@ -125,18 +140,6 @@ TEST_F(CanvasTest, OnlyTheTopmostVisibleSpriteSceneGetsTheStylusAndHeldKeysPress
     key('7', false);  // a digit's release switches to the keypad keys and does nothing else
     EXPECT_FALSE(LettersMode());
     EXPECT_EQ(canvas->events.size(), 2u);
-}
-
-TEST_F(CanvasTest, KeysSetAndClearStateBits) {
-    write("empty.properties", "s=type:SceneSprite\n");
-    load("empty.properties");
-    key(VK_LEFT, true);
-    key(VK_RETURN, true);
-    EXPECT_EQ(canvas->keyState(), key_bits::Left | key_bits::Action);
-    key(VK_LEFT, false);
-    EXPECT_EQ(canvas->keyState(), key_bits::Action);
-    EXPECT_EQ(canvas->takeLastKey(), VK_LEFT);
-    EXPECT_EQ(canvas->takeLastKey(), 0);
 }
 
 TEST_F(CanvasTest, NumberMakesNamedCopiesAndTextEscapesApply) {
@@ -168,7 +171,7 @@ TEST_F(CanvasTest, PageSettingGivesTextDefaultsUntilTheNextLoad) {
     EXPECT_EQ(sprite(u"t")->textSize, 16);
 }
 
-TEST_F(CanvasTest, RepaintWhileRunningDrawsNothing) {
+TEST_F(CanvasTest, RepaintWhileRunningDrawsNothingAndRunningPausesWhileInactive) {
     write("red.properties", "s=type:SceneSprite, bkgColor:(255;0;0)\n");
     load("red.properties");
     FrameBuffer* fb = canvas->target();
@@ -180,6 +183,17 @@ TEST_F(CanvasTest, RepaintWhileRunningDrawsNothing) {
     canvas->repaint();
     EXPECT_EQ(ReadPixel(fb->surface(), 5, 5), 0xFF0000u);
     EXPECT_EQ(GetIdleHandler(), nullptr);  // stopping put the earlier handler back
+
+    // Another program in front stops the game; back in front it runs on and takes the keys again.
+    canvas->start();
+    SendMessage(main->handle(), WM_ACTIVATE, 0, 0);
+    EXPECT_FALSE(canvas->isRunning());
+    SetFocus(main->handle());
+    SendMessage(main->handle(), WM_ACTIVATE, 1, 0);
+    EXPECT_TRUE(canvas->isRunning());
+    EXPECT_EQ(GetFocus(), canvas->handle());
+    main.reset();  // a canvas closed while running leaves no idle pass behind
+    EXPECT_EQ(GetIdleHandler(), nullptr);
 }
 
 // A mouse moving without a button reaches the window under it, and the canvas
@@ -208,13 +222,18 @@ TEST_F(CanvasTest, HoverChoosesTheCursorWithoutPressing) {
     for (const std::string& e : canvas->events) EXPECT_EQ(e, "512:-:0");  // no button, nothing pressed
     EXPECT_EQ(canvas->pressedWidget(), nullptr);
 
-    // Hovering while a press is held changes the cursor but not the press.
+    // Hovering while a press is held changes the cursor but not the press,
+    // and a release off the button is still reported to it.
+    canvas->events.clear();
     InputStylus(StylusAction::Down, 20, 60);
     pump();
+    EXPECT_EQ(sprite(u"btn")->status, 1);
     EXPECT_EQ(cursorAt(20, 15), IDC_IBEAM);
     EXPECT_EQ(canvas->pressedWidget(), sprite(u"btn"));
     InputStylus(StylusAction::Up, 20, 15);
     pump();
+    EXPECT_EQ(sprite(u"btn")->status, 0);
+    EXPECT_EQ(canvas->events, (std::vector<std::string>{"513:btn:1", "512:btn:1", "514:btn:0"}));
 }
 
 // The screen must not go dark while a canvas runs, but the system is told so
