@@ -77,8 +77,7 @@ class ImageFileTest : public ImageTest {
 protected:
     void expectJpegError(const std::u16string& path) {
         ASSERT_EQ(boxes.size(), 1u);
-        EXPECT_EQ(boxes[0].title, "Error");
-        EXPECT_EQ(boxes[0].text, "Error happened when loading image:\n" + host::ToUtf8(path) + "\n");
+        EXPECT_EQ(boxes[0].line(), "Error: Error happened when loading image:\n" + host::ToUtf8(path) + "\n");
         EXPECT_EQ(boxes[0].style & 0xF0, host::MB_ICONHAND);
     }
 };
@@ -177,8 +176,7 @@ TEST_F(ImageFileTest, ExtensionChoosesTheDecoder) {
     std::u16string mixedCase = write("e.Jpg", jpeg);
     EXPECT_EQ(LoadFrameBuffer(mixedCase, true)->width, 0);
     ASSERT_EQ(boxes.size(), 1u);
-    EXPECT_EQ(boxes[0].title, "Error");
-    EXPECT_EQ(boxes[0].text, "Error: " + host::ToUtf8(mixedCase) + " is not a supported image.");
+    EXPECT_EQ(boxes[0].line(), "Error: Error: " + host::ToUtf8(mixedCase) + " is not a supported image.");
     EXPECT_EQ(boxes[0].style & 0xF0, host::MB_ICONEXCLAMATION);
 }
 
@@ -186,8 +184,7 @@ TEST_F(ImageFileTest, MissingFileIsToldAsException) {
     std::unique_ptr<FrameBuffer> image = LoadFrameBuffer(u"/nonexistent/karrowen/photo.jpg", true);
     EXPECT_EQ(image->width, 0);
     ASSERT_EQ(boxes.size(), 1u);
-    EXPECT_EQ(boxes[0].title, "Exception");
-    EXPECT_EQ(boxes[0].text, "Error: can not find the image '/nonexistent/karrowen/photo.jpg'.");
+    EXPECT_EQ(boxes[0].line(), "Exception: Error: can not find the image '/nonexistent/karrowen/photo.jpg'.");
 }
 
 }  // namespace
