@@ -15,7 +15,8 @@
 #include "scene/widgets.h"
 #include "support/test_host.h"
 
-// Records what the owner's stylus listener sees: the widget and the message.
+// Records what the owner's stylus listener sees (the widget and the message),
+// the entries left to the program and the time of the completed frame windows.
 class RecordingCanvas : public AppCanvas {
 public:
     RecordingCanvas() : AppCanvas(u"gameCanvas", true) {}
@@ -24,7 +25,11 @@ public:
         events.push_back(std::to_string(message) + ":" + (w ? host::ToUtf8(w->name) : "-") + ":" +
                          std::to_string(flags));
     }
+    void loadCustomObject(PropertyFile&, const std::u16string& entry) override { custom.push_back(entry); }
+    void everyWindow(float seconds) override { windowSeconds += seconds; }
     std::vector<std::string> events;
+    std::vector<std::u16string> custom;  // entries of a type the canvas does not know
+    float windowSeconds = 0;
 };
 
 class CanvasTest : public testhost::HostTest {

@@ -20,6 +20,7 @@ const char* kTwoScenes =
     "lost=type:Sprite, container:later, x:0, y:0, width:5, height:5\n"
     "later=type:SceneSprite\n"
     "mark=type:Marker\n"
+    "gadget=type:Gadget\n"
     "untyped=x:1\n";
 
 TEST_F(CanvasTest, LoadsScenesAndSpritesInFileOrderOrSaysTheTemplateIsMissing) {
@@ -28,6 +29,7 @@ TEST_F(CanvasTest, LoadsScenesAndSpritesInFileOrderOrSaysTheTemplateIsMissing) {
     write("two.properties", kTwoScenes);
     load("two.properties");
     EXPECT_EQ(marked, u"mark");
+    EXPECT_EQ(canvas->custom, std::vector<std::u16string>{u"gadget"});  // an entry without a type is no object
     ASSERT_EQ(canvas->sceneCount(), 3);
     Scene* top = canvas->findScene(u"top");
     ASSERT_NE(top, nullptr);
@@ -48,6 +50,7 @@ TEST_F(CanvasTest, LoadsScenesAndSpritesInFileOrderOrSaysTheTemplateIsMissing) {
     write("menu_P.properties", "tall=type:SceneSprite\n");
     canvas->loadTemplate(FromUtf8(folder), u"menu.properties", true, true);
     canvas->loadTemplateByName(u"menu.properties");
+    canvas->loadTemplateByName(u"");  // no page named: the page stays
     EXPECT_NE(canvas->findScene(u"tall"), nullptr);
 }
 
@@ -167,8 +170,8 @@ TEST_F(CanvasTest, PageSettingGivesTextDefaultsUntilTheNextLoad) {
     EXPECT_EQ(sprite(u"t")->textSize, 20);
     EXPECT_EQ(sprite(u"t")->textColor, 0xFF0000u);
     EXPECT_EQ(sprite(u"t")->textColorBright, 0xFFFFFFu);
-    write("plain.properties", "s=type:SceneSprite\nt=type:Sprite, container:s, text:hi, width:10, height:10\n");
-    load("plain.properties");
+    std::string plain = "s=type:SceneSprite\nt=type:Sprite, container:s, text:hi, width:10, height:10\n";
+    canvas->loadTemplateBytes(FromUtf8(folder), u"plain.properties", (const uint8_t*)plain.data(), plain.size(), true);
     EXPECT_EQ(sprite(u"t")->textSize, 16);
 }
 
@@ -185,6 +188,7 @@ TEST_F(CanvasTest, RepaintWhileRunningDrawsNothingAndRunningPausesWhileInactive)
     canvas->stop();
     canvas->repaint();
     EXPECT_EQ(ReadPixel(fb->surface(), 5, 5), 0xFF0000u);
+    EXPECT_EQ(ReadPixel(fb->surface(), 119, 19), 0x00FF00u);  // the buffered scene's last corner
     EXPECT_EQ(GetIdleHandler(), nullptr);  // stopping put the earlier handler back
 
     // Another program in front stops the game; back in front it runs on and takes the keys again.
@@ -261,6 +265,7 @@ TEST_F(CanvasTest, RunningCanvasResetsTheIdleTimerEvery45Seconds) {
     runFor(100000);
     EXPECT_EQ(before.frames, after.frames);
     EXPECT_GT(before.frames, 900);  // every frame of the 100 ms steps
+    EXPECT_GT(canvas->windowSeconds, 90.0f);  // and its work once a 2 s window
     ASSERT_EQ(resetAt.size(), 2u);
     for (uint32_t gap : {resetAt[0] - start, resetAt[1] - resetAt[0]})
         EXPECT_TRUE(gap >= 45000u && gap <= 50000u) << gap;
