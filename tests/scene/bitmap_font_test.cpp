@@ -83,14 +83,10 @@ TEST_F(BitmapFontTest, DoubleSizeStretchesEachGlyph) {
     EXPECT_EQ(font->glyphSize(10).y, 10);
     FrameBuffer fb(20, 12, true);
     font->drawLine(fb, 1, 1, u"AB", 10);
-    EXPECT_EQ(CellAt(fb, 1, 1), -1) << "the key corner, stretched to 2 x 2";
-    EXPECT_EQ(CellAt(fb, 2, 2), -1);
-    EXPECT_EQ(CellAt(fb, 3, 1), 33);
-    EXPECT_EQ(CellAt(fb, 8, 10), 33);
-    EXPECT_EQ(CellAt(fb, 9, 10), 34);
-    EXPECT_EQ(CellAt(fb, 16, 10), 34);
-    EXPECT_EQ(CellAt(fb, 17, 10), -1);
-    EXPECT_EQ(CellAt(fb, 8, 11), -1);
+    // x, y, cell: the key corner stretched to 2 x 2, then both glyphs to their far corners.
+    const int probes[][3] = {{1, 1, -1}, {2, 2, -1}, {3, 1, 33},   {8, 10, 33},
+                             {9, 10, 34}, {16, 10, 34}, {17, 10, -1}, {8, 11, -1}};
+    for (const auto& p : probes) EXPECT_EQ(CellAt(fb, p[0], p[1]), p[2]) << p[0] << "," << p[1];
 }
 
 TEST_F(BitmapFontTest, BlocksBreakAfterTheLastBlankOrAtTheEdgeAndStopAtTheBottom) {
@@ -123,17 +119,15 @@ TEST_F(BitmapFontTest, BlocksBreakAfterTheLastBlankOrAtTheEdgeAndStopAtTheBottom
 TEST_F(BitmapFontTest, CentreAndRightAlignment) {
     auto font = MakeFont(10, 10);
     FrameBuffer fb(140, 10, true);
-    font->drawBlock(fb, host::Rect{20, 0, 120, 10}, u"ABC", 0, 1);
-    EXPECT_EQ(CellAt(fb, 54, 5), -1);
-    EXPECT_EQ(CellAt(fb, 55, 5), 33) << "left + (100 - 30) / 2 = left + 35";
-    EXPECT_EQ(CellAt(fb, 84, 5), 35);
-    EXPECT_EQ(CellAt(fb, 85, 5), -1);
-
-    clear(fb, 0);
-    font->drawBlock(fb, host::Rect{20, 0, 120, 10}, u"ABC", 0, 2);
-    EXPECT_EQ(CellAt(fb, 89, 5), -1);
-    EXPECT_EQ(CellAt(fb, 90, 5), 33);
-    EXPECT_EQ(CellAt(fb, 119, 5), 35);
+    // alignment, first and last x of the 30 pixels: centred at left + (100 - 30) / 2, right against 120
+    for (const auto& a : {std::vector<int>{1, 55, 84}, std::vector<int>{2, 90, 119}}) {
+        clear(fb, 0);
+        font->drawBlock(fb, host::Rect{20, 0, 120, 10}, u"ABC", 0, a[0]);
+        EXPECT_EQ(CellAt(fb, a[1] - 1, 5), -1) << a[0];
+        EXPECT_EQ(CellAt(fb, a[1], 5), 33) << a[0];
+        EXPECT_EQ(CellAt(fb, a[2], 5), 35) << a[0];
+        EXPECT_EQ(CellAt(fb, a[2] + 1, 5), -1) << a[0];
+    }
 }
 
 TEST_F(BitmapFontTest, DrawsOntoADeviceContextLikeOntoABitmap) {
@@ -148,11 +142,8 @@ TEST_F(BitmapFontTest, DrawsOntoADeviceContextLikeOntoABitmap) {
 }
 
 TEST_F(BitmapFontTest, GridsWithoutCellsAreRefused) {
-    auto picture = [] { return std::make_unique<FrameBuffer>(64, 30, true); };
-    EXPECT_EQ(BitmapFont::FromPicture(picture(), 0, 6, 1, 32), nullptr);
-    EXPECT_EQ(BitmapFont::FromPicture(picture(), 16, 0, 1, 32), nullptr);
-    EXPECT_EQ(BitmapFont::FromPicture(picture(), -16, 6, 1, 32), nullptr);
-    EXPECT_EQ(BitmapFont::FromPicture(picture(), 65, 6, 1, 32), nullptr) << "cells narrower than a pixel";
+    for (auto [columns, rows] : {std::pair{0, 6}, {16, 0}, {-16, 6}, {65, 6}})  // 65: cells narrower than a pixel
+        EXPECT_EQ(BitmapFont::FromPicture(std::make_unique<FrameBuffer>(64, 30, true), columns, rows, 1, 32), nullptr);
     EXPECT_EQ(BitmapFont::Load(u"/nonexistent/karrowen/font.gif", 16, 6, 1, 32), nullptr);
     EXPECT_EQ(boxes.size(), 1u);
     EXPECT_EQ(BitmapFont::Load(u"/nonexistent/karrowen/font.gif", 0, 6, 1, 32), nullptr);
@@ -160,11 +151,8 @@ TEST_F(BitmapFontTest, GridsWithoutCellsAreRefused) {
 }
 
 TEST(SuitsBitmapFont, BothBytesAtMost127) {
-    EXPECT_TRUE(suitsBitmapFont(u""));
-    EXPECT_TRUE(suitsBitmapFont(u"Score: 10\n\r"));
-    EXPECT_FALSE(suitsBitmapFont(u"caf\u00E9"));
-    EXPECT_TRUE(suitsBitmapFont(u"\u0141"));
-    EXPECT_FALSE(suitsBitmapFont(u"\u8041"));
+    for (const char16_t* text : {u"", u"Score: 10\n\r", u"\u0141"}) EXPECT_TRUE(suitsBitmapFont(text));
+    for (const char16_t* text : {u"caf\u00E9", u"\u8041"}) EXPECT_FALSE(suitsBitmapFont(text));
 }
 
 TEST_F(BitmapFontTest, TextAbove127FallsBackToTheSystemFont) {

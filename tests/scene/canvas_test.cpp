@@ -161,18 +161,21 @@ TEST_F(CanvasTest, NumberMakesNamedCopiesAndTextEscapesApply) {
     }
 }
 
-TEST_F(CanvasTest, PageSettingGivesTextDefaultsUntilTheNextLoad) {
+TEST_F(CanvasTest, PageSettingAndSoundsLastUntilTheNextLoad) {
     write("page.properties",
           "page=type:PageSetting, defaultTextSize:20, defaultTextColor:(255;0;0)\n"
+          "beep=type:Sound, src:beep.wav\n"
           "s=type:SceneSprite\n"
           "t=type:Sprite, container:s, text:hi, width:10, height:10\n");
     load("page.properties");
     EXPECT_EQ(sprite(u"t")->textSize, 20);
     EXPECT_EQ(sprite(u"t")->textColor, 0xFF0000u);
     EXPECT_EQ(sprite(u"t")->textColorBright, 0xFFFFFFu);
+    EXPECT_NE(canvas->findSound(u"beep"), nullptr);  // kept even unplayable, like every sound file
     std::string plain = "s=type:SceneSprite\nt=type:Sprite, container:s, text:hi, width:10, height:10\n";
     canvas->loadTemplateBytes(FromUtf8(folder), u"plain.properties", (const uint8_t*)plain.data(), plain.size(), true);
     EXPECT_EQ(sprite(u"t")->textSize, 16);
+    EXPECT_EQ(canvas->soundStore().size(), 0u);  // the last page's sounds are let go
 }
 
 TEST_F(CanvasTest, RepaintWhileRunningDrawsNothingAndRunningPausesWhileInactive) {

@@ -124,9 +124,7 @@ TEST_F(WidgetTest, HotKeyPageGoesBackByEscapeAndBackspaceAndFramesWidgetsWithUnu
         key(code, false);
         return canvas->events;
     };
-    auto pressed = [](const std::string& name) {
-        return std::vector<std::string>{"513:" + name + ":1", "514:" + name + ":0"};
-    };
+    auto pressed = [](const std::string& w) { return std::vector<std::string>{"513:" + w + ":1", "514:" + w + ":0"}; };
     EXPECT_EQ(press(VK_ESCAPE), pressed("btnBack"));
     EXPECT_EQ(press(VK_BACK), pressed("btnBack"));
     EXPECT_EQ(press(VK_LEFT), pressed("prev"));  // an arrow that is a hot key stays one
