@@ -8,6 +8,7 @@
 #include <vector>
 
 #include "platform/device_info.h"
+#include "platform/direct_display.h"
 #include "platform/host/host_local.h"
 #include "platform/loop_state.h"
 #include "platform/screen_transition.h"
@@ -95,18 +96,6 @@ TEST_F(WindowTest, CreateAttachesBufferedContextsAndCallsHooksInOrder) {
     EXPECT_EQ(log.back(), "hide");
 }
 
-TEST_F(WindowTest, AddingTheSameChildTwiceFailsWithoutHooks) {
-    ProbeWindow parent(u"Parent", false, log);
-    ASSERT_TRUE(parent.create(0, 0, 200, 200));
-    auto* child = new ProbeWindow(u"Child", false, log);
-    EXPECT_TRUE(parent.addChild(child, 10, 10, 50, 50));
-    log.clear();
-    EXPECT_FALSE(parent.addChild(child, 10, 10, 50, 50));
-    EXPECT_TRUE(log.empty());
-    EXPECT_EQ(parent.children().size(), 1);
-    EXPECT_EQ(child->parent(), &parent);
-}
-
 TEST_F(WindowTest, AddChildScaledUsesTheDesignSizeAndLetterbox) {
     start({.profile = "desktop", .screenWidth = 800, .screenHeight = 480});
     ProbeWindow main(u"Main", false, log);
@@ -171,28 +160,30 @@ TEST_F(WindowTest, ClosingAsksCanCloseAndDestroyPostsQuit) {
     EXPECT_TRUE(QuitPending());
 }
 
-TEST_F(WindowTest, RemovedChildEndsNothingElse) {
+TEST_F(WindowTest, ChildIsAddedOnceAndItsRemovalEndsNothingElse) {
     ProbeWindow parent(u"Parent", false, log);
     ASSERT_TRUE(parent.create(0, 0, 100, 100));
     auto* child = new ProbeWindow(u"Child", false, log);
     ASSERT_TRUE(parent.addChild(child, 0, 0, 10, 10));
     QuitPending();
     log.clear();
+    EXPECT_FALSE(parent.addChild(child, 10, 10, 50, 50));
+    EXPECT_TRUE(log.empty());
+    EXPECT_EQ(child->parent(), &parent);
     EXPECT_TRUE(parent.removeChild(child));
     EXPECT_TRUE(logged("destroyed"));
     EXPECT_FALSE(QuitPending());  // only a top-level window ends the program
     EXPECT_TRUE(parent.children().empty());
-
-    // Windows made afterwards may reuse the removed child's handle; deleting
-    // the child object must not take any of them down.
-    std::vector<std::unique_ptr<ProbeWindow>> later;
-    for (int i = 0; i < 4; ++i) {
-        later.push_back(std::make_unique<ProbeWindow>(u"Later", false, log));
-        ASSERT_TRUE(parent.addChild(later.back().get(), 0, 0, 5, 5));
-    }
     delete child;
-    for (auto& window : later) EXPECT_TRUE(IsWindow(window->handle()));
-    for (auto& window : later) parent.removeChild(window.get());
+
+    // A handle the object still holds may by now be another's window (its
+    // user data no longer this object): deleting the object leaves it alone.
+    auto stranger = std::make_unique<ProbeWindow>(u"Stranger", false, log);
+    ASSERT_TRUE(stranger->create(0, 0, 5, 5));
+    WindowHandle handle = stranger->handle();
+    SetWindowUserData(handle, 0);
+    stranger.reset();
+    EXPECT_TRUE(IsWindow(handle));
 }
 
 TEST_F(WindowTest, PaintersRunOnlyOnBufferedWindowsUntilARelaunch) {
@@ -204,18 +195,21 @@ TEST_F(WindowTest, PaintersRunOnlyOnBufferedWindowsUntilARelaunch) {
     plain.paint(nullptr);
     EXPECT_EQ(painter.draws, 0);
 
-    ProbeWindow buffered(u"Buffered", true, log);
-    ASSERT_TRUE(buffered.create(20, 20, 10, 10));
-    buffered.addPainter(&painter);
+    auto* buffered = new ProbeWindow(u"Buffered", true, log);
+    ASSERT_TRUE(plain.addChild(buffered, 0, 0, 10, 10));
+    buffered->addPainter(&painter);
     EXPECT_EQ(painter.attaches, 1);
-    EXPECT_EQ(painter.target(), &buffered.backBuffer()->surface());
-    buffered.paint(nullptr);
+    // Added again, the child draws into a new back buffer: its painters follow.
+    plain.removeChild(buffered);
+    ASSERT_TRUE(plain.addChild(buffered, 0, 0, 10, 10));
+    EXPECT_EQ(painter.target(), &buffered->backBuffer()->surface());
+    buffered->paint(nullptr);
     EXPECT_EQ(painter.draws, 1);
 
     Loop().restarting = 1;
-    buffered.paint(nullptr);
+    buffered->paint(nullptr);
     EXPECT_EQ(painter.draws, 1);
-    buffered.removePainter(&painter);
+    buffered->removePainter(&painter);
     EXPECT_EQ(painter.detaches, 1);
 }
 
@@ -241,6 +235,7 @@ TEST_F(WindowTest, ScreenTurnPausesFramesUntilTheScreenIsBackToItsStartSize) {
     start({.profile = "rotated"});
     ProbeWindow window(u"Turned", false, log);
     ASSERT_TRUE(window.create(0, 0, 320, 240));
+    EXPECT_EQ(Loop().displayChanged, 0);  // sized at the start size: frames run
     ChangeScreenSize(240, 320);  // the user turns the device
     EXPECT_EQ(ScreenWidth(), 320);  // the setting change turned it back
     EXPECT_EQ(Loop().displayChanged, 0);
@@ -259,6 +254,17 @@ TEST_F(WindowTest, ScreenTurnPausesFramesUntilTheScreenIsBackToItsStartSize) {
     Loop().displayChanged = 1;
     SendMessage(old.handle(), WM_SETTINGCHANGE, 0, 0);
     EXPECT_EQ(Loop().displayChanged, 1);
+}
+
+TEST_F(WindowTest, SwitchingAwaySuspendsTheDirectDisplayUntilTheProgramIsBack) {
+    start({.profile = "pocketpc"});
+    ProbeWindow window(u"Direct", false, log);
+    ASSERT_TRUE(window.create(0, 0, 240, 320));
+    OpenDirect(window.handle(), true, false);
+    InputActivate(false);
+    EXPECT_EQ(Display().framePointer, nullptr);
+    InputActivate(true);
+    EXPECT_NE(Display().framePointer, nullptr);
 }
 
 TEST_F(WindowTest, ControlColourMessagesGetTheWindowsColoursExceptForDialogs) {
@@ -286,21 +292,15 @@ TEST_F(WindowTest, ChildOfAWindowThatIsGoneIsRefusedAndTold) {
     EXPECT_EQ(boxes[0].text, "Invalid window handle.");
 }
 
-TEST_F(WindowTest, SecondTopLevelWindowWithTheSameTitleIsRefused) {
+TEST_F(WindowTest, ASecondWindowOfTheTitleIsRefusedUnlessTheFirstIsMarkedForDestruction) {
     ProbeWindow first(u"Karrowen", false, log);
     ASSERT_TRUE(first.create(0, 0, 10, 10));
     ProbeWindow second(u"Karrowen", false, log);
     EXPECT_FALSE(second.create(0, 0, 10, 10));
     EXPECT_EQ(second.handle(), nullptr);
-}
-
-TEST_F(WindowTest, NewWindowDestroysTheOneMarkedForDestruction) {
-    ProbeWindow old(u"Karrowen", false, log);
-    ASSERT_TRUE(old.create(0, 0, 10, 10));
-    SetWindowText(old.handle(), Window::kDestroyMarker);
+    SetWindowText(first.handle(), Window::kDestroyMarker);
     log.clear();
-    ProbeWindow successor(u"Karrowen", false, log);
-    ASSERT_TRUE(successor.create(0, 0, 10, 10));
+    ASSERT_TRUE(second.create(0, 0, 10, 10));
     EXPECT_EQ(log.front(), "destroy");
 }
 
