@@ -8,6 +8,7 @@
 #include "platform/host/input_recorder.h"
 #include "platform/host/input_script.h"
 #include "platform/host/win_types.h"
+#include "support/test_host.h"
 
 using namespace host;
 
@@ -38,7 +39,7 @@ TEST(HostOptions, SurviveARelaunch) {
     std::string line;
     ASSERT_TRUE(Parse({"--backend=headless", "--profile=vga", "--depth=32", "--zoom=fit", "--clock=virtual",
                        "--frame-ms=20", "--seed=7", "--input=in.txt", "--input-from=2", "--screenshot=x.png@10", "--exit-after=900",
-                       "--instance=run-1", "--answer=no", "--audio=wav:out.wav", "--audio-rate=44100",
+                       "--instance=run-1", "--answer=no", "--record=session.input", "--clock-start=5", "--audio=wav:out.wav", "--audio-rate=44100",
                        "--audio-bits=16", "--audio-stereo=1", "--volume=0", "--threads=3", "--play=enhanced", "--fullscreen", "--autoplay", "--stop-at-level=3", "--relaunched"},
                       o, line));
     HostOptions again;
@@ -54,6 +55,7 @@ TEST(HostOptions, SurviveARelaunch) {
     EXPECT_TRUE(again.fullscreen);
     EXPECT_TRUE(again.autoplay);
     EXPECT_EQ(again.stopAtLevel, 3);
+    EXPECT_EQ(again.recordPath, "session.input");
     EXPECT_TRUE(again.relaunched);
     EXPECT_TRUE(line2.empty());
 }
@@ -63,19 +65,22 @@ TEST(HostOptions, RefuseMalformedValues) {
                             "--screenshot=noat", "--screenshot=x@", "--exit-after=-5", "--instance=../x",
                             "--audio=wav:", "--frame-ms=99999", "--bogus", "--seed=12345678901234",
                             "--stop-at-level=0", "--autoplay=1", "--volume=101", "--volume=-1",
-                            "--threads=0", "--threads=65", "--play=fast"}) {
+                            "--threads=0", "--threads=65", "--play=fast", "--record="}) {
         HostOptions o;
         std::string line;
         EXPECT_FALSE(Parse({bad}, o, line)) << bad;
     }
 }
 
-TEST(HostOptions, OddCommandLinesAreKeptAsText) {
+TEST(HostOptions, OddCommandLinesAreKeptAsTextAndAskForHelpOnlyBeforeThem) {
     HostOptions o;
-    std::string line;
-    std::string huge(100000, 'A');
-    ASSERT_TRUE(Parse({"", "-", "--", huge, "ARG:\xff\xfe"}, o, line));
-    EXPECT_EQ(line, "- " + huge + " ARG:\xff\xfe");
+    std::string line, error, huge(100000, 'A');
+    bool help = true;
+    ASSERT_TRUE(ParseHostOptions({"", "-", "--", huge, "ARG:\xff\xfe", "-h", "--help"}, o, line, error, help));
+    EXPECT_EQ(line, "- " + huge + " ARG:\xff\xfe -h --help");
+    EXPECT_FALSE(help);
+    ASSERT_TRUE(ParseHostOptions({"--help"}, o, line, error, help));
+    EXPECT_TRUE(help);
 }
 
 TEST(InputScript, ReadsEventsInTimeOrder) {
@@ -104,6 +109,8 @@ TEST(InputScript, RejectsBadLinesWithTheirNumber) {
     EXPECT_FALSE(ParseInputScript("5 tap 1\n", script, error));
     EXPECT_FALSE(ParseInputScript("5 rotate 0x0\n", script, error));
     EXPECT_FALSE(ParseInputScript("5 dance\n", script, error));
+    EXPECT_FALSE(LoadInputScript(::testing::TempDir() + "no-such.input", script, error));
+    EXPECT_NE(error.find("cannot open input script"), std::string::npos);
 }
 
 TEST(InputScript, KeyNames) {
@@ -112,19 +119,22 @@ TEST(InputScript, KeyNames) {
     EXPECT_EQ(ParseKeyName("APP3"), VK_APP3);
     EXPECT_EQ(ParseKeyName("q"), 'Q');
     EXPECT_EQ(ParseKeyName("7"), '7');
-    EXPECT_EQ(ParseKeyName("F2"), VK_F1 + 1);
+    EXPECT_EQ(ParseKeyName("F1"), VK_F1);
+    EXPECT_EQ(ParseKeyName("F24"), VK_F1 + 23);
     EXPECT_EQ(ParseKeyName("200"), 200);
-    EXPECT_EQ(ParseKeyName("300"), -1);
+    EXPECT_EQ(ParseKeyName("256"), -1);
     EXPECT_EQ(ParseKeyName(""), -1);
 }
 
 TEST(InputScript, WrittenEventsAndKeyNamesReadBackTheSame) {
     for (int vk = 1; vk < 256; ++vk) EXPECT_EQ(ParseKeyName(KeyName(vk)), vk) << KeyName(vk);
+    EXPECT_EQ(KeyName('A') + KeyName('Z') + KeyName('0') + KeyName('9'), "AZ09");  // recordings stay readable
     std::vector<ScriptEvent> events = {
         {10, "keydown", VK_PAUSE, 0, ""}, {20, "keyup", 'Q', 0, ""},      {30, "key", 0x86, 0, ""},
         {40, "down", 0, 639, ""},         {50, "move", 479, 3, ""},       {60, "up", 12, 34, ""},
         {70, "tap", 5, 6, ""},            {80, "activate", 0, 0, ""},     {90, "activate", 1, 0, ""},
         {100, "rotate", 640, 480, "640x480"},    {110, "screenshot", 0, 0, "s.png"}, {120, "close", 0, 0, ""},
+        {130, "text", 0, 0, "two words"},
         {4000000000u, "quit", 0, 0, ""},
     };
     std::string text;
@@ -140,32 +150,19 @@ TEST(InputScript, WrittenEventsAndKeyNamesReadBackTheSame) {
     }
 }
 
-std::string FileText(const std::string& path) {
-    std::string text;
-    if (std::FILE* f = std::fopen(path.c_str(), "r")) {
-        for (int c; (c = std::fgetc(f)) != EOF;) text += char(c);
-        std::fclose(f);
-    }
-    return text;
-}
-
 // A second copy started with the same --record hands its command line to the
 // running one and ends; it must not have emptied that run's recording.
 TEST(InputRecorder, ANewRecordingTouchesItsFileOnlyWithItsFirstEvent) {
-    const std::string path = ::testing::TempDir() + "recorder_test.input";
-    {
-        std::FILE* f = std::fopen(path.c_str(), "w");
-        ASSERT_NE(f, nullptr);
-        std::fputs("100 key A\n", f);
-        std::fclose(f);
-    }
+    testhost::ScratchFolder folder;
+    const std::string path = folder.write("recorder_test.input", "100 key A\n");
+    auto text = [&] { return folder.read("recorder_test.input"); };
     std::string error;
     {
         InputRecorder idle;
         ASSERT_TRUE(idle.open(path, false, 7, error)) << error;
         EXPECT_TRUE(idle.recording());
     }
-    EXPECT_EQ(FileText(path), "100 key A\n");
+    EXPECT_EQ(text(), "100 key A\n");
 
     InputRecorder first;
     ASSERT_TRUE(first.open(path, false, 7, error)) << error;
@@ -174,12 +171,11 @@ TEST(InputRecorder, ANewRecordingTouchesItsFileOnlyWithItsFirstEvent) {
     ASSERT_TRUE(successor.open(path, true, 7, error)) << error;
     successor.record({300, "keyup", 'B', 0, ""});
     InputScript script;
-    ASSERT_TRUE(ParseInputScript(FileText(path), script, error)) << error;
-    ASSERT_EQ(script.events.size(), 2u) << FileText(path);
+    ASSERT_TRUE(ParseInputScript(text(), script, error)) << error;
+    ASSERT_EQ(script.events.size(), 2u) << text();
     EXPECT_EQ(script.events[0].atMs, 250u);
     EXPECT_EQ(script.events[1].action, "keyup");
-    EXPECT_NE(FileText(path).find("--seed=7"), std::string::npos);
-    std::remove(path.c_str());
+    EXPECT_NE(text().find("--seed=7"), std::string::npos);
 }
 
 TEST(DeviceProfile, RefusesDisplayMemoryTheProgramWouldWriteBeyond) {
@@ -199,15 +195,6 @@ TEST(DeviceProfile, RefusesDisplayMemoryTheProgramWouldWriteBeyond) {
     ASSERT_TRUE(ParseDeviceProfile("base=ipaq-h3800\nosBuild=7\n", "t", p, error)) << error;
     EXPECT_EQ(p.memoryAddress, 0xAC0755A0u);
     EXPECT_EQ(p.osBuild, 7);
-}
-
-TEST(HostOptions, TheRecordingFileIsPassedOn) {
-    HostOptions o, again;
-    std::string line;
-    ASSERT_TRUE(Parse({"--record=session.input"}, o, line));
-    ASSERT_TRUE(Parse(FormatHostOptions(o), again, line));
-    EXPECT_EQ(again.recordPath, "session.input");
-    EXPECT_FALSE(Parse({"--record="}, o, line));
 }
 
 }  // namespace

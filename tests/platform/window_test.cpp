@@ -30,6 +30,7 @@ public:
     void onActivate(bool active) override { log_.push_back(active ? "activate" : "deactivate"); }
     void onActivateTree(bool active) override { log_.push_back(active ? "tree+" : "tree-"); }
     void onShow(bool shown, int) override { log_.push_back(shown ? "show" : "hide"); }
+    void onPaint(PaintStruct&) override { log_.push_back("paint"); }
     void onKey(uint32_t message, int key) override {
         log_.push_back((message == WM_KEYDOWN ? "keydown " : "keyup ") + std::to_string(key));
     }
@@ -90,8 +91,10 @@ TEST_F(WindowTest, CreateAttachesBufferedContextsAndCallsHooksInOrder) {
     EXPECT_EQ(window.drawDc(), window.backBuffer()->surface().deviceContext.get());
     EXPECT_EQ(window.drawDc()->bkMode(), TRANSPARENT);
     EXPECT_EQ(window.drawDc()->textColor(), MakeColorRef(255, 255, 255));
-    EXPECT_TRUE(logged("activate"));  // a visible top-level window becomes active
+    EXPECT_TRUE(logged("tree+") && logged("activate"));  // a visible top-level window becomes active
     EXPECT_TRUE(logged("show"));
+    Drain();
+    EXPECT_TRUE(logged("paint"));
     window.show(false);
     EXPECT_EQ(log.back(), "hide");
 }
@@ -106,6 +109,10 @@ TEST_F(WindowTest, AddChildScaledUsesTheDesignSizeAndLetterbox) {
     EXPECT_EQ(r.left, 80);
     EXPECT_EQ(r.width(), 640);
     EXPECT_EQ(r.height(), 480);
+    auto* inner = new ProbeWindow(u"Inner", false, log);  // no second letterbox inside the canvas
+    ASSERT_TRUE(child->addChildScaled(inner));
+    Rect in = GetWindowRect(inner->handle());
+    EXPECT_TRUE(in.left == r.left && in.top == r.top);
 }
 
 TEST_F(WindowTest, StylusAndKeysReachHooksAndListenersInOrder) {
@@ -146,7 +153,7 @@ TEST_F(WindowTest, ScriptedStylusIsDeliveredInClientCoordinatesWithCapture) {
     EXPECT_EQ(log, expected);
 }
 
-TEST_F(WindowTest, ClosingAsksCanCloseAndDestroyPostsQuit) {
+TEST_F(WindowTest, ClosingAsksCanCloseAndDestroyPostsQuitAndTheWindowTakesNoMoreChildren) {
     ProbeWindow window(u"Closing", false, log);
     ASSERT_TRUE(window.create(0, 0, 10, 10));
     window.allowClose = false;
@@ -155,9 +162,11 @@ TEST_F(WindowTest, ClosingAsksCanCloseAndDestroyPostsQuit) {
     window.allowClose = true;
     SendMessage(window.handle(), WM_CLOSE, 0, 0);
     EXPECT_FALSE(IsWindow(window.handle()));
-    EXPECT_TRUE(logged("destroy"));
-    EXPECT_TRUE(logged("destroyed"));
+    EXPECT_TRUE(logged("destroy") && logged("destroyed"));
     EXPECT_TRUE(QuitPending());
+    EXPECT_FALSE(window.addChild(new ProbeWindow(u"Orphan", false, log), 0, 0, 10, 10));
+    ASSERT_EQ(boxes.size(), 1u);
+    EXPECT_EQ(boxes[0].text, "Invalid window handle.");
 }
 
 TEST_F(WindowTest, ChildIsAddedOnceAndItsRemovalEndsNothingElse) {
@@ -236,9 +245,11 @@ TEST_F(WindowTest, ScreenTurnPausesFramesUntilTheScreenIsBackToItsStartSize) {
     ProbeWindow window(u"Turned", false, log);
     ASSERT_TRUE(window.create(0, 0, 320, 240));
     EXPECT_EQ(Loop().displayChanged, 0);  // sized at the start size: frames run
+    OpenDirect(window.handle(), true, false);
     ChangeScreenSize(240, 320);  // the user turns the device
     EXPECT_EQ(ScreenWidth(), 320);  // the setting change turned it back
     EXPECT_EQ(Loop().displayChanged, 0);
+    EXPECT_TRUE(Display().displayOpen);  // reopened on the turned-back screen
 
     // A system before version 4 cannot set the orientation: frames stay paused
     // until the user turns the device back.
@@ -280,16 +291,6 @@ TEST_F(WindowTest, ControlColourMessagesGetTheWindowsColoursExceptForDialogs) {
         EXPECT_EQ(dc.textColor(), dialog ? MakeColorRef(1, 2, 3) : MakeColorRef(0, 0, 0)) << message;
         EXPECT_EQ(dc.bkColor(), dialog ? MakeColorRef(4, 5, 6) : MakeColorRef(255, 255, 255)) << message;
     }
-}
-
-TEST_F(WindowTest, ChildOfAWindowThatIsGoneIsRefusedAndTold) {
-    ProbeWindow parent(u"Parent", false, log);
-    ASSERT_TRUE(parent.create(0, 0, 100, 100));
-    DestroyWindow(parent.handle());
-    QuitPending();
-    EXPECT_FALSE(parent.addChild(new ProbeWindow(u"Orphan", false, log), 0, 0, 10, 10));
-    ASSERT_EQ(boxes.size(), 1u);
-    EXPECT_EQ(boxes[0].text, "Invalid window handle.");
 }
 
 TEST_F(WindowTest, ASecondWindowOfTheTitleIsRefusedUnlessTheFirstIsMarkedForDestruction) {
