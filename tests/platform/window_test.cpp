@@ -23,6 +23,7 @@ class ProbeWindow : public Window {
 public:
     ProbeWindow(const std::u16string& title, bool buffered, std::vector<std::string>& log)
         : Window(title, nullptr, buffered), log_(log) {}
+    ~ProbeWindow() override { log_.push_back("deleted"); }
     void onCreate() override { log_.push_back("create"); }
     void onCreated() override { log_.push_back("created"); }
     void onDestroy() override { log_.push_back("destroy"); }
@@ -189,10 +190,13 @@ TEST_F(WindowTest, ChildIsAddedOnceAndItsRemovalEndsNothingElse) {
     // user data no longer this object): deleting the object leaves it alone.
     auto stranger = std::make_unique<ProbeWindow>(u"Stranger", false, log);
     ASSERT_TRUE(stranger->create(0, 0, 5, 5));
+    ASSERT_TRUE(stranger->addChild(new ProbeWindow(u"Its child", false, log), 0, 0, 1, 1));
     WindowHandle handle = stranger->handle();
     SetWindowUserData(handle, 0);
+    log.clear();
     stranger.reset();
     EXPECT_TRUE(IsWindow(handle));
+    EXPECT_EQ(log, std::vector<std::string>(2, "deleted"));  // its child object goes with it
 }
 
 TEST_F(WindowTest, PaintersRunOnlyOnBufferedWindowsUntilARelaunch) {
@@ -229,8 +233,7 @@ TEST_F(WindowTest, PaintCopiesTheBackBufferAndClampsTheRectangle) {
     fb.deviceContext->fillRect(Rect{0, 0, 30, 40}, Brush{false, MakeColorRef(0, 0, 255)});
     Rect rect{-10, -10, 5, 100};
     window.paint(&rect);
-    EXPECT_EQ(rect.left, 0);
-    EXPECT_EQ(rect.bottom, 40);
+    EXPECT_TRUE(rect.left == 0 && rect.top == 0 && rect.bottom == 40);
     DeviceContext* screen = GetScreenDC();
     EXPECT_EQ(screen->getPixel(10, 20), MakeColorRef(0, 0, 255));
     EXPECT_EQ(screen->getPixel(14, 59), MakeColorRef(0, 0, 255));
@@ -281,6 +284,8 @@ TEST_F(WindowTest, SwitchingAwaySuspendsTheDirectDisplayUntilTheProgramIsBack) {
 TEST_F(WindowTest, ControlColourMessagesGetTheWindowsColoursExceptForDialogs) {
     ProbeWindow window(u"Colours", false, log);
     ASSERT_TRUE(window.create(0, 0, 10, 10));
+    // Unbuffered, the window draws white text straight onto its own context.
+    EXPECT_TRUE(window.drawDc()->bkMode() == TRANSPARENT && window.drawDc()->textColor() == MakeColorRef(255, 255, 255));
     for (uint32_t message : {WM_CTLCOLORMSGBOX, WM_CTLCOLORSTATIC, WM_CTLCOLORDLG}) {
         DeviceContext dc;
         dc.setTextColor(MakeColorRef(1, 2, 3));
@@ -299,6 +304,7 @@ TEST_F(WindowTest, ASecondWindowOfTheTitleIsRefusedUnlessTheFirstIsMarkedForDest
     ProbeWindow second(u"Karrowen", false, log);
     EXPECT_FALSE(second.create(0, 0, 10, 10));
     EXPECT_EQ(second.handle(), nullptr);
+    EXPECT_EQ(FindWindow(Window::kClassName, u"Karrowen"), first.handle());  // how another copy finds it
     SetWindowText(first.handle(), Window::kDestroyMarker);
     log.clear();
     ASSERT_TRUE(second.create(0, 0, 10, 10));
