@@ -84,14 +84,11 @@ TEST_F(WindowTest, CreateAttachesBufferedContextsAndCallsHooksInOrder) {
     ProbeWindow window(u"Probe", true, log);
     ASSERT_TRUE(window.create(0, 0, 120, 80));
     ASSERT_GE(log.size(), 2u);
-    EXPECT_EQ(log[0], "create");
-    EXPECT_EQ(log[1], "created");
-    EXPECT_EQ(window.clientWidth(), 120);
-    EXPECT_EQ(window.clientHeight(), 80);
+    EXPECT_TRUE(log[0] == "create" && log[1] == "created");
+    EXPECT_TRUE(window.clientWidth() == 120 && window.clientHeight() == 80);
     ASSERT_NE(window.backBuffer(), nullptr);
     EXPECT_EQ(window.drawDc(), window.backBuffer()->surface().deviceContext.get());
-    EXPECT_EQ(window.drawDc()->bkMode(), TRANSPARENT);
-    EXPECT_EQ(window.drawDc()->textColor(), MakeColorRef(255, 255, 255));
+    EXPECT_TRUE(window.drawDc()->bkMode() == TRANSPARENT && window.drawDc()->textColor() == MakeColorRef(255, 255, 255));
     EXPECT_TRUE(logged("tree+") && logged("activate"));  // a visible top-level window becomes active
     EXPECT_TRUE(logged("show"));
     Drain();
@@ -107,9 +104,7 @@ TEST_F(WindowTest, AddChildScaledUsesTheDesignSizeAndLetterbox) {
     auto* child = new ProbeWindow(u"Canvas", true, log);
     ASSERT_TRUE(main.addChildScaled(child));
     Rect r = GetWindowRect(child->handle());
-    EXPECT_EQ(r.left, 80);
-    EXPECT_EQ(r.width(), 640);
-    EXPECT_EQ(r.height(), 480);
+    EXPECT_TRUE(r.left == 80 && r.width() == 640 && r.height() == 480);
     auto* inner = new ProbeWindow(u"Inner", false, log);  // no second letterbox inside the canvas
     ASSERT_TRUE(child->addChildScaled(inner));
     Rect in = GetWindowRect(inner->handle());
@@ -193,6 +188,7 @@ TEST_F(WindowTest, ChildIsAddedOnceAndItsRemovalEndsNothingElse) {
     ASSERT_TRUE(stranger->addChild(new ProbeWindow(u"Its child", false, log), 0, 0, 1, 1));
     WindowHandle handle = stranger->handle();
     SetWindowUserData(handle, 0);
+    EXPECT_FALSE(parent.removeChild(stranger.get()));  // not its child: left alone
     log.clear();
     stranger.reset();
     EXPECT_TRUE(IsWindow(handle));
@@ -206,6 +202,7 @@ TEST_F(WindowTest, PaintersRunOnlyOnBufferedWindowsUntilARelaunch) {
     plain.addPainter(&painter);
     EXPECT_EQ(painter.attaches, 0);
     plain.paint(nullptr);
+    ProbeWindow(u"Unmade", true, log).paint(nullptr);  // nothing to show before the window exists
     EXPECT_EQ(painter.draws, 0);
 
     auto* buffered = new ProbeWindow(u"Buffered", true, log);
@@ -261,6 +258,8 @@ TEST_F(WindowTest, ScreenTurnPausesFramesUntilTheScreenIsBackToItsStartSize) {
     ASSERT_TRUE(old.create(0, 0, 240, 320));
     ChangeScreenSize(320, 240);
     EXPECT_EQ(Loop().displayChanged, 1);
+    ChangeScreenSize(240, 400);  // the width is back, the height is not
+    EXPECT_EQ(Loop().displayChanged, 1);
     ChangeScreenSize(240, 320);
     EXPECT_EQ(Loop().displayChanged, 0);
 
@@ -274,9 +273,11 @@ TEST_F(WindowTest, SwitchingAwaySuspendsTheDirectDisplayUntilTheProgramIsBack) {
     start({.profile = "pocketpc"});
     ProbeWindow window(u"Direct", false, log);
     ASSERT_TRUE(window.create(0, 0, 240, 320));
+    ASSERT_TRUE(window.addChild(new ProbeWindow(u"Canvas", false, log), 0, 0, 10, 10));
     OpenDirect(window.handle(), true, false);
     InputActivate(false);
     EXPECT_EQ(Display().framePointer, nullptr);
+    EXPECT_EQ(std::count(log.begin(), log.end(), "tree-"), 2);  // the canvas hears it too
     InputActivate(true);
     EXPECT_NE(Display().framePointer, nullptr);
 }
