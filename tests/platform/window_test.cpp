@@ -202,7 +202,6 @@ TEST_F(WindowTest, PaintersRunOnlyOnBufferedWindowsUntilARelaunch) {
     plain.addPainter(&painter);
     EXPECT_EQ(painter.attaches, 0);
     plain.paint(nullptr);
-    ProbeWindow(u"Unmade", true, log).paint(nullptr);  // nothing to show before the window exists
     EXPECT_EQ(painter.draws, 0);
 
     auto* buffered = new ProbeWindow(u"Buffered", true, log);
@@ -275,6 +274,7 @@ TEST_F(WindowTest, SwitchingAwaySuspendsTheDirectDisplayUntilTheProgramIsBack) {
     ASSERT_TRUE(window.create(0, 0, 240, 320));
     ASSERT_TRUE(window.addChild(new ProbeWindow(u"Canvas", false, log), 0, 0, 10, 10));
     OpenDirect(window.handle(), true, false);
+    ProbeWindow(u"Unmade", true, log).paint(nullptr);  // nothing to show before its window exists
     InputActivate(false);
     EXPECT_EQ(Display().framePointer, nullptr);
     EXPECT_EQ(std::count(log.begin(), log.end(), "tree-"), 2);  // the canvas hears it too
