@@ -56,10 +56,14 @@ TEST(HostOptions, RefuseMalformedValues) {
                             "--screenshot=noat", "--screenshot=x@", "--exit-after=-5", "--instance=../x",
                             "--audio=wav:", "--frame-ms=99999", "--bogus", "--seed=12345678901234",
                             "--stop-at-level=0", "--autoplay=1", "--volume=101", "--volume=-1",
-                            "--threads=0", "--threads=65", "--play=fast", "--record="}) {
+                            "--threads=0", "--threads=65", "--play=fast", "--record=", "--screenshot=@5", "--zoom=17",
+                            "--stop-at-level=1000001"}) {
         HostOptions o;
-        std::string line;
-        EXPECT_FALSE(Parse({bad}, o, line)) << bad;
+        std::string line, error;
+        bool help;
+        EXPECT_FALSE(ParseHostOptions({bad}, o, line, error, help)) << bad;
+        const std::string option = std::string(bad).substr(0, std::string(bad).find('='));
+        EXPECT_NE(error.find(option), std::string::npos) << bad;  // the message names the option
     }
 }
 
@@ -77,18 +81,19 @@ TEST(HostOptions, OddCommandLinesAreKeptAsTextAndAskForHelpOnlyBeforeThem) {
 TEST(InputScript, ReadsEventsInTimeOrder) {
     InputScript script;
     std::string error;
-    ASSERT_TRUE(ParseInputScript("# comment\n200 tap 10 20\n100 key RETURN\n\n150 keydown 0x26\n300 rotate 320x240\n"
-                                 "400 screenshot a.png\n500 quit\n",
+    ASSERT_TRUE(ParseInputScript("# comment\n200 tap 10 20\n100 key RETURN\n\n100 keydown 0x26\n300 rotate 320x240\n"
+                                 "400 screenshot a.png\n500 quit\n600 text\ttabbed\n",
                                  script, error))
         << error;
-    ASSERT_EQ(script.events.size(), 6u);
-    EXPECT_EQ(script.events[0].action, "key");
+    ASSERT_EQ(script.events.size(), 7u);
+    EXPECT_EQ(script.events[0].action, "key");  // of two at the same time, the first in the file
     EXPECT_EQ(script.events[0].a, VK_RETURN);
     EXPECT_EQ(script.events[1].a, VK_UP);
     EXPECT_EQ(script.events[2].a, 10);
     EXPECT_EQ(script.events[2].b, 20);
     EXPECT_EQ(script.events[3].a, 320);
     EXPECT_EQ(script.events[4].text, "a.png");
+    EXPECT_EQ(script.events[6].text, "\ttabbed");  // only a space before the text is taken away
 }
 
 TEST(InputScript, RejectsBadLinesWithTheirNumber) {
