@@ -52,7 +52,7 @@ TEST(HostOptions, SurviveARelaunch) {
 }
 
 TEST(HostOptions, RefuseMalformedValues) {
-    for (const char* bad : {"--screen=0x5", "--screen=abc", "--screen=99999x2", "--depth=24", "--zoom=0",
+    for (const char* bad : {"--screen=0x5", "--screen=abc", "--screen=8193x2", "--screen=2x8193", "--depth=24", "--zoom=0",
                             "--screenshot=noat", "--screenshot=x@", "--exit-after=-5", "--instance=../x",
                             "--audio=wav:", "--frame-ms=99999", "--bogus", "--seed=12345678901234",
                             "--stop-at-level=0", "--autoplay=1", "--volume=101", "--volume=-1",
@@ -82,9 +82,10 @@ TEST(InputScript, ReadsEventsInTimeOrder) {
     InputScript script;
     script.events.resize(3);  // what was read before is replaced
     std::string error;
-    ASSERT_TRUE(ParseInputScript("# comment\n200 tap 10 20\n100 key RETURN\n\n100 keydown 0x26\n300 rotate 320x240\n"
-                                 "400 screenshot a.png\n500 quit\n600 text\ttabbed\n",
-                                 script, error))
+    testhost::ScratchFolder folder;
+    ASSERT_TRUE(LoadInputScript(folder.write("in.input", "# comment\n200 tap 10 20\n100 key RETURN\n\n100 keydown 0x26\n"
+                                                         "300 rotate 320x240\n400 screenshot a.png\n500 quit\n600 text\ttabbed\n"),
+                                script, error))
         << error;
     ASSERT_EQ(script.events.size(), 7u);
     EXPECT_EQ(script.events[0].action, "key");  // of two at the same time, the first in the file
