@@ -95,6 +95,8 @@ TEST_F(WindowTest, CreateAttachesBufferedContextsAndCallsHooksInOrder) {
     EXPECT_TRUE(logged("paint"));
     window.show(false);
     EXPECT_EQ(log.back(), "hide");
+    window.show(true);
+    EXPECT_EQ(log.back(), "paint");  // shown and drawn at once, not when the loop next runs
 }
 
 TEST_F(WindowTest, AddChildScaledUsesTheDesignSizeAndLetterbox) {
@@ -234,7 +236,8 @@ TEST_F(WindowTest, PaintCopiesTheBackBufferAndClampsTheRectangle) {
     EXPECT_EQ(screen->getPixel(10, 20), MakeColorRef(0, 0, 255));
     EXPECT_EQ(screen->getPixel(14, 59), MakeColorRef(0, 0, 255));
     EXPECT_EQ(screen->getPixel(15, 20), MakeColorRef(0, 0, 0));  // right of the rectangle
-    window.paint(nullptr);
+    window.invalidate();
+    window.update();  // a repaint copies the whole back buffer
     EXPECT_EQ(screen->getPixel(39, 59), MakeColorRef(0, 0, 255));
     EXPECT_EQ(screen->getPixel(40, 59), MakeColorRef(0, 0, 0));
 }
