@@ -52,18 +52,17 @@ TEST(HostOptions, SurviveARelaunch) {
 }
 
 TEST(HostOptions, RefuseMalformedValues) {
-    for (const char* bad : {"--screen=0x5", "--screen=abc", "--screen=8193x2", "--screen=2x8193", "--depth=24", "--zoom=0",
+    for (const std::string& bad : std::vector<std::string>{"--screen=0x5", "--screen=abc", "--screen=8193x2", "--screen=2x8193", "--depth=24", "--zoom=0",
                             "--screenshot=noat", "--screenshot=x@", "--exit-after=-5", "--instance=../x",
                             "--audio=wav:", "--frame-ms=99999", "--bogus", "--seed=12345678901234",
                             "--stop-at-level=0", "--autoplay=1", "--volume=101", "--volume=-1",
                             "--threads=0", "--threads=65", "--play=fast", "--record=", "--screenshot=@5", "--zoom=17",
-                            "--stop-at-level=1000001"}) {
+                            "--stop-at-level=1000001", "--x", "--window-geometry=" + std::string(64, '1')}) {
         HostOptions o;
         std::string line, error;
         bool help;
         EXPECT_FALSE(ParseHostOptions({bad}, o, line, error, help)) << bad;
-        const std::string option = std::string(bad).substr(0, std::string(bad).find('='));
-        EXPECT_NE(error.find(option), std::string::npos) << bad;  // the message names the option
+        EXPECT_NE(error.find(bad.substr(0, bad.find('='))), std::string::npos) << bad;  // the message names the option
     }
 }
 
@@ -120,7 +119,7 @@ TEST(InputScript, KeyNames) {
     EXPECT_EQ(ParseKeyName("F1"), VK_F1);
     EXPECT_EQ(ParseKeyName("F24"), VK_F1 + 23);
     EXPECT_EQ(ParseKeyName("200"), 200);
-    for (const char* bad : {"256", "F0", "F25", ""}) EXPECT_EQ(ParseKeyName(bad), -1) << bad;
+    for (const char* bad : {"256", "0x0", "F0", "F25", ""}) EXPECT_EQ(ParseKeyName(bad), -1) << bad;
 }
 
 TEST(InputScript, WrittenEventsAndKeyNamesReadBackTheSame) {
