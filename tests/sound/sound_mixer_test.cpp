@@ -381,9 +381,35 @@ TEST(SoundMixer, OneModulePlayerServesOneModuleAtATime) {
     ASSERT_EQ(mixer.initOffline(8000, 8, 0, 1, 16), 0);
     EXPECT_EQ(mixer.play(first.get(), kAny), 0);
     EXPECT_EQ(mixer.play(second.get(), kAny), kPlayRefused);
+    EXPECT_EQ(mixer.play(second.get(), 1), kPlayRefused);  // names a player there is not
     EXPECT_EQ(mixer.play(second.get(), 0), 0);  // named player: replaces the first
     EXPECT_FALSE(mixer.isPlaying(first.get()));
     EXPECT_TRUE(mixer.isPlaying(second.get()));
+    mixer.stopSound(second.get());
+    EXPECT_FALSE(mixer.isPlaying(second.get()));
+}
+
+// Faults: music resumed where it was starts from its beginning, or is
+// refused by a working mixer, or played by a disabled one.
+TEST(SoundMixer, AResumedSongPlaysOnFromWhereItWas) {
+    soundtest::ModSampleSpec saw;
+    saw.loopLengthWords = 50;
+    for (int i = 0; i < 100; ++i) saw.data.push_back(int8_t(i - 50));
+    std::vector<uint8_t> file = soundtest::ModuleBuilder().sample(1, saw).cell(0, 0, 0, 1, 428, 0, 0).bytes();
+    ModSound song;
+    song.loadFromMemory(file.data(), file.size());
+    SoundMixer whole, resumed;
+    ASSERT_EQ(whole.initOffline(8000, 16, 0, 1, 4), 0);
+    ASSERT_EQ(resumed.initOffline(8000, 16, 0, 1, 4), 0);
+    ASSERT_EQ(whole.playLooped(&song, kAny), 0);
+    Render16(whole, 8000 * 1250 / 1000);
+    ASSERT_EQ(resumed.playLoopedFrom(&song, kAny, 1250), 0);
+    const std::vector<int16_t> expected = Render16(whole, 64);
+    EXPECT_EQ(Render16(resumed, 64), expected);
+    EXPECT_NE(expected, std::vector<int16_t>(64, 0));
+
+    resumed.setEnabled(false);
+    EXPECT_EQ(resumed.playLoopedFrom(&song, kAny, 1250), kPlayRefused);
 }
 
 TEST(SoundMixer, DestroyingAPlayingSoundTakesItOffTheMixer) {
