@@ -39,7 +39,7 @@ TEST(HostOptions, SurviveARelaunch) {
     const std::vector<std::string> args = {
         "--backend=headless", "--profile=vga", "--screen=240x320", "--depth=32", "--zoom=fit", "--clock=virtual",
         "--frame-ms=20", "--clock-start=5", "--seed=90", "--input=in.txt", "--input-from=2", "--record=session.input",
-        "--screenshot=x.png@10", "--exit-after=0", "--instance=" + std::string(64, 'i'), "--answer=no", "--audio=wav:out.wav",
+        "--screenshot=x.png@10", "--exit-after=0", "--instance=" + std::string(64, 'i'), "--answer=no", "--audio=wav:w",
         "--audio-rate=44100", "--audio-bits=16", "--audio-stereo=1", "--volume=0", "--threads=3", "--play=enhanced",
         "--window-geometry=10,20,640,480,0", "--fullscreen", "--autoplay", "--relaunched", "--stop-at-level=3"};
     HostOptions o, again;
