@@ -41,7 +41,7 @@ TEST(HostOptions, SurviveARelaunch) {
         "--frame-ms=20", "--clock-start=5", "--seed=90", "--input=in.txt", "--input-from=2", "--record=session.input",
         "--screenshot=x.png@10", "--exit-after=0", "--instance=" + std::string(64, 'i'), "--answer=no", "--audio=wav:w",
         "--audio-rate=44100", "--audio-bits=16", "--audio-stereo=1", "--volume=0", "--threads=3", "--play=enhanced",
-        "--window-geometry=10,20,640,480,0", "--fullscreen", "--autoplay", "--relaunched", "--stop-at-level=3"};
+        "--window-geometry=10,20,640,480,0", "--fullscreen", "--autoplay", "--relaunched", "--stop-at-level=1"};
     HostOptions o, again;
     std::string line;
     ASSERT_TRUE(Parse(args, o, line));
@@ -52,7 +52,7 @@ TEST(HostOptions, SurviveARelaunch) {
 }
 
 TEST(HostOptions, RefuseMalformedValues) {
-    for (const std::string& bad : std::vector<std::string>{"--screen=0x5", "--screen=abc", "--screen=8193x2", "--screen=2x8193", "--depth=24", "--zoom=0",
+    for (const std::string& bad : std::vector<std::string>{"--screen=0x5", "--screen=5x0", "--screen=abc", "--screen=8193x2", "--screen=2x8193", "--depth=24", "--zoom=0",
                             "--screenshot=noat", "--screenshot=x@", "--exit-after=-5", "--instance=../x",
                             "--audio=wav:", "--frame-ms=99999", "--bogus", "--seed=12345678901234",
                             "--stop-at-level=0", "--autoplay=1", "--volume=101", "--volume=-1",
@@ -85,7 +85,7 @@ TEST(InputScript, ReadsEventsInTimeOrder) {
     std::string error;
     testhost::ScratchFolder folder;
     ASSERT_TRUE(LoadInputScript(folder.write("in.input", "# comment\n200 tap 10 20\n100 key RETURN\n\n100 keydown 0x26\n"
-                                                         "300 rotate 320x240\n400 screenshot a.png\n500 quit\n600 text\ttabbed\n"),
+                                                         "300 rotate 320x240\n400 screenshot a.png\n500 quit\n600 text\ttabbed\r\n"),
                                 script, error))
         << error;
     ASSERT_EQ(script.events.size(), 7u);

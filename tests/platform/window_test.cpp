@@ -188,6 +188,7 @@ TEST_F(WindowTest, ChildIsAddedOnceAndItsRemovalEndsNothingElse) {
     auto stranger = std::make_unique<ProbeWindow>(u"Stranger", false, log);
     ASSERT_TRUE(stranger->create(0, 0, 5, 5));
     ASSERT_TRUE(stranger->addChild(new ProbeWindow(u"Its child", false, log), 0, 0, 1, 1));
+    WindowHandle itsChild = stranger->children().get<Window>(0)->handle();
     WindowHandle handle = stranger->handle();
     SetWindowUserData(handle, 0);
     EXPECT_FALSE(parent.removeChild(stranger.get()));  // not its child: left alone
@@ -195,6 +196,7 @@ TEST_F(WindowTest, ChildIsAddedOnceAndItsRemovalEndsNothingElse) {
     stranger.reset();
     EXPECT_TRUE(IsWindow(handle));
     EXPECT_EQ(log, std::vector<std::string>(2, "deleted"));  // its child object goes with it
+    EXPECT_FALSE(IsWindow(itsChild));  // and takes its own window along
 }
 
 TEST_F(WindowTest, PaintersRunOnlyOnBufferedWindowsUntilARelaunch) {
