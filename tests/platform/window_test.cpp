@@ -171,7 +171,7 @@ TEST_F(WindowTest, ChildIsAddedOnceAndItsRemovalEndsNothingElse) {
     ProbeWindow parent(u"Parent", false, log);
     ASSERT_TRUE(parent.create(0, 0, 100, 100));
     auto* child = new ProbeWindow(u"Child", false, log);
-    ASSERT_TRUE(parent.addChild(child, 0, 0, 10, 10));
+    ASSERT_TRUE(parent.addChild(child, 0, 0, 10, 10) && logged("addchild"));
     QuitPending();
     log.clear();
     EXPECT_FALSE(parent.addChild(child, 10, 10, 50, 50));
@@ -180,7 +180,7 @@ TEST_F(WindowTest, ChildIsAddedOnceAndItsRemovalEndsNothingElse) {
     EXPECT_TRUE(parent.removeChild(child));
     EXPECT_TRUE(logged("destroyed"));
     EXPECT_FALSE(QuitPending());  // only a top-level window ends the program
-    EXPECT_TRUE(parent.children().empty());
+    EXPECT_TRUE(parent.children().empty() && child->parent() == nullptr);
     delete child;
 
     // A handle the object still holds may by now be another's window (its
