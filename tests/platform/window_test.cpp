@@ -83,8 +83,7 @@ protected:
 TEST_F(WindowTest, CreateAttachesBufferedContextsAndCallsHooksInOrder) {
     ProbeWindow window(u"Probe", true, log);
     ASSERT_TRUE(window.create(0, 0, 120, 80));
-    ASSERT_GE(log.size(), 2u);
-    EXPECT_TRUE(log[0] == "create" && log[1] == "created");
+    EXPECT_TRUE(log.size() >= 2 && log[0] == "create" && log[1] == "created");
     EXPECT_TRUE(window.clientWidth() == 120 && window.clientHeight() == 80);
     ASSERT_NE(window.backBuffer(), nullptr);
     EXPECT_EQ(window.drawDc(), window.backBuffer()->surface().deviceContext.get());
@@ -174,8 +173,7 @@ TEST_F(WindowTest, ChildIsAddedOnceAndItsRemovalEndsNothingElse) {
     ASSERT_TRUE(parent.addChild(child, 0, 0, 10, 10) && logged("addchild"));
     QuitPending();
     log.clear();
-    EXPECT_FALSE(parent.addChild(child, 10, 10, 50, 50));
-    EXPECT_TRUE(log.empty());
+    EXPECT_TRUE(!parent.addChild(child, 10, 10, 50, 50) && log.empty());  // added twice: refused, no hooks
     EXPECT_EQ(child->parent(), &parent);
     EXPECT_TRUE(parent.removeChild(child));
     EXPECT_TRUE(logged("destroyed"));
@@ -235,13 +233,11 @@ TEST_F(WindowTest, PaintCopiesTheBackBufferAndClampsTheRectangle) {
     window.paint(&rect);
     EXPECT_TRUE(rect.left == 0 && rect.top == 0 && rect.bottom == 40);
     DeviceContext* screen = GetScreenDC();
-    EXPECT_EQ(screen->getPixel(10, 20), MakeColorRef(0, 0, 255));
-    EXPECT_EQ(screen->getPixel(14, 59), MakeColorRef(0, 0, 255));
+    EXPECT_TRUE(screen->getPixel(10, 20) == MakeColorRef(0, 0, 255) && screen->getPixel(14, 59) == MakeColorRef(0, 0, 255));
     EXPECT_EQ(screen->getPixel(15, 20), MakeColorRef(0, 0, 0));  // right of the rectangle
     window.invalidate();
     window.update();  // a repaint copies the whole back buffer
-    EXPECT_EQ(screen->getPixel(39, 59), MakeColorRef(0, 0, 255));
-    EXPECT_EQ(screen->getPixel(40, 59), MakeColorRef(0, 0, 0));
+    EXPECT_TRUE(screen->getPixel(39, 59) == MakeColorRef(0, 0, 255) && screen->getPixel(40, 59) == MakeColorRef(0, 0, 0));
 }
 
 TEST_F(WindowTest, ScreenTurnPausesFramesUntilTheScreenIsBackToItsStartSize) {
@@ -277,9 +273,13 @@ TEST_F(WindowTest, SwitchingAwaySuspendsTheDirectDisplayUntilTheProgramIsBack) {
     start({.profile = "pocketpc"});
     ProbeWindow window(u"Direct", false, log);
     ASSERT_TRUE(window.create(0, 0, 240, 320));
-    ASSERT_TRUE(window.addChild(new ProbeWindow(u"Canvas", false, log), 0, 0, 10, 10));
+    auto* canvas = new ProbeWindow(u"Canvas", true, log);
+    ASSERT_TRUE(window.addChild(canvas, 0, 0, 10, 10));
     OpenDirect(window.handle(), true, false);
     ProbeWindow(u"Unmade", true, log).paint(nullptr);  // nothing to show before its window exists
+    canvas->backBuffer()->surface().deviceContext->fillRect(Rect{0, 0, 10, 10}, Brush{false, MakeColorRef(0, 255, 0)});
+    canvas->paint(nullptr);
+    EXPECT_EQ(ReadPixel(Panel(), 3, 3), 0x00FF00u);  // straight onto the display
     InputActivate(false);
     EXPECT_EQ(Display().framePointer, nullptr);
     EXPECT_EQ(std::count(log.begin(), log.end(), "tree-"), 2);  // the canvas hears it too
