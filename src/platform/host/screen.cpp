@@ -134,18 +134,25 @@ inline void Rgb565ToPanel8(const uint16_t* in, uint32_t* out) {
 
 // One panel row from one screen row: straight along when the two are as
 // wide, else through the column table.
+// `width` 5-6-5 pixels side by side onto a panel row.
+void Rgb565RowToPanel(const uint16_t* in, uint32_t* out, int width) {
+    int x = 0;
+#ifdef __SSE2__
+    for (; x + 8 <= width; x += 8) Rgb565ToPanel8(in + x, out + x);
+#endif
+    for (; x < width; ++x) out[x] = ToPanel(in[x]);
+}
+
 template <typename Pixel>
 void RowToPanel(const uint8_t* from, uint32_t* out, const std::vector<int>& columns, bool sameWidth) {
     const Pixel* in = reinterpret_cast<const Pixel*>(from);
     const int width = int(columns.size());
     if (sameWidth) {
-        int x = 0;
-#ifdef __SSE2__
         if constexpr (sizeof(Pixel) == 2) {
-            for (; x + 8 <= width; x += 8) Rgb565ToPanel8(in + x, out + x);
+            Rgb565RowToPanel(in, out, width);
+        } else {
+            for (int x = 0; x < width; ++x) out[x] = ToPanel(in[x]);
         }
-#endif
-        for (; x < width; ++x) out[x] = ToPanel(in[x]);
     } else {
         for (int x = 0; x < width; ++x) out[x] = ToPanel(in[columns[size_t(x)]]);
     }
@@ -251,6 +258,18 @@ void MemoryToPanel() {
     const PixelSurface& p = s.panel;
     bool turned = (d.width > d.height) != (p.width > p.height) && d.width != d.height;
     int shownW = turned ? d.height : d.width, shownH = turned ? d.width : d.height;
+    // Memory laid out as the panel, rows of whole pixels (the usual case, and
+    // every frame of a game drawing directly): converted a row at a time.
+    const bool rowsAsShown = !turned && d.xPitch == 2 && d.width == p.width && d.height == p.height &&
+                             d.yPitch % 2 == 0 && reinterpret_cast<uintptr_t>(d.framePointer) % 2 == 0;
+    if (rowsAsShown) {
+        for (int y = 0; y < p.height; ++y)
+            Rgb565RowToPanel(reinterpret_cast<const uint16_t*>(d.framePointer + intptr_t(y) * d.yPitch),
+                             reinterpret_cast<uint32_t*>(p.row(y)), p.width);
+        s.memoryDirty = false;
+        s.panelDirty = true;
+        return;
+    }
     for (int y = 0; y < p.height; ++y) {
         uint32_t* out = reinterpret_cast<uint32_t*>(p.row(y));
         int vy = y * shownH / p.height;
