@@ -13,7 +13,7 @@
 #include "sound/period_table.h"
 #include "sound_test_files.h"
 
-using soundtest::ModSampleSpec;
+using soundtest::InstrumentSample;
 using soundtest::ModuleBuilder;
 
 namespace {
@@ -30,8 +30,8 @@ NoteLookup& Notes() {
 }
 
 // A looping sample of constant value, so channels keep playing.
-ModSampleSpec LoopedSample(int volume = 64, int8_t value = 100, int words = 300) {
-    ModSampleSpec s;
+InstrumentSample LoopedSample(int volume = 64, int8_t value = 100, int words = 300) {
+    InstrumentSample s;
     s.volume = volume;
     s.loopStartWords = 0;
     s.loopLengthWords = words;
@@ -230,7 +230,7 @@ TEST(ModulePlayer, PatternDelayRepeatsTheRowsTicks) {
 // ---- Row and tick effects ---------------------------------------------------------------------
 
 TEST(ModulePlayer, NoteUsesTheSamplesFinetuneRowAndVolume) {
-    ModSampleSpec s = LoopedSample(40);
+    InstrumentSample s = LoopedSample(40);
     s.finetune = 1;
     Fixture f(ModuleBuilder().sample(1, s).cell(0, 0, 0, 1, 856, 0, 0), false, 44100, 32);
     f.runTicks(1);
@@ -378,7 +378,7 @@ TEST(ModulePlayer, NoteDelayHoldsTheNoteBack) {
 }
 
 TEST(ModulePlayer, SampleOffsetStartsInsideTheSample) {
-    ModSampleSpec plain;
+    InstrumentSample plain;
     plain.data.assign(600, 1);
     Fixture inside(
         ModuleBuilder().sample(1, plain).cell(0, 0, 0, 1, 1712, 0x9, 0x02).cell(0, 1, 0, 1, 1712, 0x9, 0x00));
@@ -393,7 +393,7 @@ TEST(ModulePlayer, SampleOffsetStartsInsideTheSample) {
     past.runTicks(1);
     EXPECT_FALSE(past.channel().playing);
 
-    ModSampleSpec looped = plain;
+    InstrumentSample looped = plain;
     looped.loopStartWords = 100;
     looped.loopLengthWords = 50;
     Fixture loop(ModuleBuilder().sample(1, looped).cell(0, 0, 0, 1, 1712, 0x9, 0x03));
@@ -437,7 +437,7 @@ TEST(ModulePlayer, ASkippedStretchLeavesTheSongWhereMixingWouldHave) {
         for (size_t i = 0; i < bytes; ++i) data[i] = int8_t(int(i * 37 % 200) - 100);
         return data;
     };
-    ModSampleSpec shortOne, looped = LoopedSample(50, 0, 123);
+    InstrumentSample shortOne, looped = LoopedSample(50, 0, 123);
     shortOne.data = saw(700);
     looped.data = saw(246);
     ModuleBuilder builder;
@@ -474,10 +474,10 @@ TEST(ModulePlayer, ChannelsMixedTogetherSumToEachChannelAlone) {
     auto build = [](int only, int silentVolume) {
         ModuleBuilder builder(6, "6CHN");
         for (int c = 0; c < 6; ++c) {
-            ModSampleSpec spec = LoopedSample(64 - 9 * c, 0, 150 + 20 * c);
-            if (c == 4) spec.loopLengthWords = 0;  // ends after a few hundred frames
-            for (size_t i = 0; i < spec.data.size(); ++i) spec.data[i] = int8_t(int(i * (13 + 6 * c) % 230) - 115);
-            builder.sample(c + 1, spec);
+            InstrumentSample sample = LoopedSample(64 - 9 * c, 0, 150 + 20 * c);
+            if (c == 4) sample.loopLengthWords = 0;  // ends after a few hundred frames
+            for (size_t i = 0; i < sample.data.size(); ++i) sample.data[i] = int8_t(int(i * (13 + 6 * c) % 230) - 115);
+            builder.sample(c + 1, sample);
             if (only >= 0 && c != only) continue;
             builder.cell(0, 0, c, c + 1, 214 + 71 * c, c == 2 ? 0xC : (c == 5 ? 0x4 : 0), c == 2 ? silentVolume : 0x46);
             if (c == 2) builder.cell(0, 2, c, 0, 0, 0xC, 0x30);
@@ -508,13 +508,13 @@ TEST(ModulePlayer, ChannelsMixedTogetherSumToEachChannelAlone) {
 }
 
 TEST(ModulePlayer, SamplesStopAtTheirEndOrWrapInsideTheirLoop) {
-    ModSampleSpec plain;
+    InstrumentSample plain;
     plain.data.assign(100, 1);
     Fixture f(ModuleBuilder().sample(1, plain).cell(0, 0, 0, 1, 113, 0, 0));
     f.runTicks(6);
     EXPECT_FALSE(f.channel().playing);
 
-    ModSampleSpec looped = plain;
+    InstrumentSample looped = plain;
     looped.data.assign(200, 1);
     looped.loopStartWords = 50;
     looped.loopLengthWords = 50;
@@ -552,7 +552,7 @@ TEST(ModulePlayer, StartRefusesWhatItCannotPlay) {
 TEST(ModulePlayer, SampleLengthsAndLoopsBeyondTheFileAreCut) {
     // The last sample declares far more data than the file holds: it ends
     // with the file, long before its declared length.
-    ModSampleSpec last;
+    InstrumentSample last;
     last.data.assign(100, 1);
     last.declaredWords = 1000;
     Fixture cut(ModuleBuilder().sample(1, last).cell(0, 0, 0, 1, 113, 0, 0));
@@ -560,12 +560,12 @@ TEST(ModulePlayer, SampleLengthsAndLoopsBeyondTheFileAreCut) {
     EXPECT_FALSE(cut.channel().playing);
 
 
-    ModSampleSpec liar;
+    InstrumentSample liar;
     liar.data.assign(10, 50);
     liar.declaredWords = 65535;
     liar.loopStartWords = 60000;
     liar.loopLengthWords = 5000;
-    ModSampleSpec loopBeyond;
+    InstrumentSample loopBeyond;
     loopBeyond.data.assign(64, 50);
     loopBeyond.loopStartWords = 16;
     loopBeyond.loopLengthWords = 60000;
@@ -580,7 +580,7 @@ TEST(ModulePlayer, SampleLengthsAndLoopsBeyondTheFileAreCut) {
 }
 
 TEST(ModulePlayer, ASampleNumberWithoutANoteWaitsForTheNextNote) {
-    ModSampleSpec tiny;
+    InstrumentSample tiny;
     tiny.data.assign(4, 1);
     Fixture f(ModuleBuilder()
                   .sample(1, LoopedSample(64, 100, 2000))

@@ -50,7 +50,7 @@ std::vector<uint8_t> Render8(SoundMixer& mixer, int frames) {
 }
 
 std::unique_ptr<ModSound> ConstantModule(int8_t value) {
-    soundtest::ModSampleSpec sample;
+    soundtest::InstrumentSample sample;
     sample.loopLengthWords = 100;
     sample.data.assign(200, value);
     std::vector<uint8_t> file = soundtest::ModuleBuilder().sample(1, sample).cell(0, 0, 0, 1, 428, 0, 0).bytes();
@@ -239,7 +239,7 @@ TEST(SoundMixer, ModuleChannelsMixWithoutTheVoiceScale) {
 TEST(SoundMixer, SixteenBitMusicIsThePlayersSumClippedAndInOrder) {
     // Four channels of a saw loud enough to clip, in stereo, over a length
     // that is no multiple of the converter's width.
-    soundtest::ModSampleSpec saw;
+    soundtest::InstrumentSample saw;
     saw.loopLengthWords = 150;
     for (int i = 0; i < 300; ++i) saw.data.push_back(int8_t(int(i * 37 % 256) - 128));
     soundtest::ModuleBuilder builder;
@@ -392,7 +392,7 @@ TEST(SoundMixer, OneModulePlayerServesOneModuleAtATime) {
 // Faults: music resumed where it was starts from its beginning, or is
 // refused by a working mixer, or played by a disabled one.
 TEST(SoundMixer, AResumedSongPlaysOnFromWhereItWas) {
-    soundtest::ModSampleSpec saw;
+    soundtest::InstrumentSample saw;
     saw.loopLengthWords = 50;
     for (int i = 0; i < 100; ++i) saw.data.push_back(int8_t(i - 50));
     std::vector<uint8_t> file = soundtest::ModuleBuilder().sample(1, saw).cell(0, 0, 0, 1, 428, 0, 0).bytes();

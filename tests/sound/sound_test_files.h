@@ -72,7 +72,7 @@ inline std::vector<uint8_t> AdpcmFormatExtra(int samplesPerBlock, int coefficien
     return extra;
 }
 
-struct ModSampleSpec {
+struct InstrumentSample {
     int finetune = 0;
     int volume = 64;
     int loopStartWords = 0;
@@ -102,7 +102,7 @@ public:
         restart_ = position;
         return *this;
     }
-    ModuleBuilder& sample(int number, ModSampleSpec format) {
+    ModuleBuilder& sample(int number, InstrumentSample format) {
         samples_[size_t(number - 1)] = std::move(format);
         return *this;
     }
@@ -119,7 +119,7 @@ public:
 
     std::vector<uint8_t> bytes() const {
         std::vector<uint8_t> out(20, 0);  // title
-        for (const ModSampleSpec& s : samples_) {
+        for (const InstrumentSample& s : samples_) {
             std::vector<uint8_t> header(30, 0);
             int words = s.declaredWords >= 0 ? s.declaredWords : int(s.data.size() / 2);
             header[22] = uint8_t(words >> 8);
@@ -142,7 +142,7 @@ public:
         std::vector<uint8_t> patterns = patterns_;
         patterns.resize(size_t(highest + 1) * 64 * size_t(channels_) * 4, 0);
         out.insert(out.end(), patterns.begin(), patterns.end());
-        for (const ModSampleSpec& s : samples_)
+        for (const InstrumentSample& s : samples_)
             for (int8_t v : s.data) out.push_back(uint8_t(v));
         return out;
     }
@@ -153,7 +153,7 @@ private:
     int songLength_ = 1;
     int restart_ = 127;
     std::array<uint8_t, 128> orders_;
-    std::array<ModSampleSpec, 31> samples_{};
+    std::array<InstrumentSample, 31> samples_{};
     std::vector<uint8_t> patterns_;
 };
 
