@@ -8,6 +8,7 @@
 // value * 65536. Accumulators that may wrap on extreme input are unsigned, so
 // wrapping is defined and only masked bits are used.
 
+#include <algorithm>
 #include <cstdint>
 
 #include "render3d/object3d.h"
@@ -120,6 +121,12 @@ bool VectorSpansAvailable();
 void DrawTriangle(const RasterState& state, const Vertex& p0, const Vertex& p1, const Vertex& p2);
 // A depth-tested line in the material colour; depths 16.16.
 void DrawLine(const RasterState& state, const Vertex& a, const Vertex& b);
+
+// Fills one row of `width` pixels with a colour in the target format.
+inline void FillRow(uint8_t* row, int width, int bitsPerPixel, uint32_t colour) {
+    if (bitsPerPixel == 32) std::fill_n(reinterpret_cast<uint32_t*>(row), width, colour);
+    else std::fill_n(reinterpret_cast<uint16_t*>(row), width, uint16_t(colour));
+}
 
 // Per-channel arithmetic of the two pixel formats.
 uint32_t ModulateColour(int bitsPerPixel, uint32_t light, uint32_t colour);

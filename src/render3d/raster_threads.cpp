@@ -1,7 +1,6 @@
 #include "render3d/raster_threads.h"
 
 #include <algorithm>
-#include <cstring>
 
 namespace raster {
 
@@ -21,7 +20,7 @@ RasterThreads::~RasterThreads() {
 void RasterThreads::setState(const RasterState& state) { states_.push_back(state); }
 
 void RasterThreads::clearPixelsFirst(const RasterState& target, uint32_t colour) {
-    clear_.pixels = target.pixels, clear_.pitch = target.pitch, clear_.bytes = target.bitsPerPixel / 8;
+    clear_.pixels = target.pixels, clear_.pitch = target.pitch, clear_.bitsPerPixel = target.bitsPerPixel;
     clear_.colour = colour;
     clear_.width = target.width, clear_.height = target.height;
 }
@@ -35,11 +34,7 @@ void RasterThreads::clearBand(int band) const {
     const Clear& c = clear_;
     for (int top = band * kBandRows; top < c.height; top += threads_ * kBandRows) {
         for (int y = top; y < std::min(top + kBandRows, c.height); ++y) {
-            if (c.pixels) {
-                uint8_t* row = c.pixels + intptr_t(y) * c.pitch;
-                if (c.bytes == 4) std::fill_n(reinterpret_cast<uint32_t*>(row), c.width, c.colour);
-                else std::fill_n(reinterpret_cast<uint16_t*>(row), c.width, uint16_t(c.colour));
-            }
+            if (c.pixels) FillRow(c.pixels + intptr_t(y) * c.pitch, c.width, c.bitsPerPixel, c.colour);
             if (c.depth) std::fill_n(c.depth + intptr_t(y) * c.depthPitch, c.width, 0xFFFFFFFFu);
         }
     }

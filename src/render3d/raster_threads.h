@@ -50,7 +50,7 @@ private:
 
     struct Clear {
         uint8_t* pixels = nullptr;  // null: the pixels are not cleared
-        int pitch = 0, bytes = 0;
+        int pitch = 0, bitsPerPixel = 16;
         uint32_t colour = 0;
         uint32_t* depth = nullptr;  // null: the depths are not cleared
         int depthPitch = 0;

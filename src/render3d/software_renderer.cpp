@@ -329,11 +329,7 @@ void SoftwareRenderer::drawBackground() {
         rasterThreads_->clearPixelsFirst(state_, c);
         return;
     }
-    uint8_t* first = state_.pixels;
-    if (bitsPerPixel == 32) std::fill_n(reinterpret_cast<uint32_t*>(first), viewWidth_, c);
-    else std::fill_n(reinterpret_cast<uint16_t*>(first), viewWidth_, uint16_t(c));
-    for (int y = 1; y < viewHeight_; ++y)
-        std::memcpy(first + intptr_t(y) * state_.pitch, first, size_t(viewWidth_) * size_t(bytes));
+    for (int y = 0; y < viewHeight_; ++y) FillRow(state_.pixels + intptr_t(y) * state_.pitch, viewWidth_, bitsPerPixel, c);
 }
 
 void SoftwareRenderer::clearDepth() {

@@ -132,8 +132,6 @@ inline void Rgb565ToPanel8(const uint16_t* in, uint32_t* out) {
 }
 #endif
 
-// One panel row from one screen row: straight along when the two are as
-// wide, else through the column table.
 // `width` 5-6-5 pixels side by side onto a panel row.
 void Rgb565RowToPanel(const uint16_t* in, uint32_t* out, int width) {
     int x = 0;
@@ -143,6 +141,8 @@ void Rgb565RowToPanel(const uint16_t* in, uint32_t* out, int width) {
     for (; x < width; ++x) out[x] = ToPanel(in[x]);
 }
 
+// One panel row from one screen row: straight along when the two are as
+// wide, else through the column table.
 template <typename Pixel>
 void RowToPanel(const uint8_t* from, uint32_t* out, const std::vector<int>& columns, bool sameWidth) {
     const Pixel* in = reinterpret_cast<const Pixel*>(from);
