@@ -21,11 +21,6 @@ inline constexpr int kLightMapSide = 64;
 inline constexpr int kLightMapRoom = 16384;
 inline constexpr int kLightMapCentre = 32 * 64 + 32;
 
-// Rows in one band of the split between threads: small enough that every
-// thread gets a share of a scene's busy rows, large enough that a band holds
-// many spans of a triangle.
-inline constexpr int kBandRows = 16;
-
 struct TextureLookup {
     const void* texels = nullptr;
     uint32_t uMask = 0, vMask = 0;  // width - 1, height - 1
@@ -63,9 +58,9 @@ struct RasterState {
     uint32_t* depth = nullptr;
     int depthPitch = 0;
     bool depthWrite = true;
-    // Rows are dealt out in bands of kBandRows: this state writes only the
-    // bands whose number modulo bandCount is band (all rows when bandCount is 1).
-    int band = 0, bandCount = 1;
+    // The rows this state may write, [rowBegin, rowEnd): one band when the
+    // rows are split between threads.
+    int rowBegin = 0, rowEnd = INT32_MAX;
 
     // Material.
     int mode = 1;

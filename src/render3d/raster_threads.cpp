@@ -1,11 +1,56 @@
 #include "render3d/raster_threads.h"
 
 #include <algorithm>
+#include <chrono>
+
+#if defined(__x86_64__) || defined(__i386__)
+#include <immintrin.h>
+#endif
 
 namespace raster {
+namespace {
+
+// Rows in one band: small enough that the last band to finish keeps the other
+// threads waiting only briefly, large enough that few triangles are set up
+// again for every band they reach.
+constexpr int kBandRows = 32;
+
+constexpr uint64_t Offer(uint32_t generation, int bands, int next) {
+    return uint64_t(generation) << 32 | uint64_t(bands) << 16 | uint64_t(next);
+}
+
+// Whether fill number `now` is `generation` or a later one (the numbers wrap).
+constexpr bool Reached(uint32_t now, uint32_t generation) { return int32_t(now - generation) >= 0; }
+
+void Pause() {
+#if defined(__x86_64__) || defined(__i386__)
+    _mm_pause();
+#else
+    std::this_thread::yield();
+#endif
+}
+
+// Watching instead of sleeping saves the time a sleeping thread takes to wake
+// (tens of microseconds, a good part of a frame), but holds a processor
+// another program might want: the watches are kept to about a band's work
+// for the last bands, and to about the recording of a frame for the offer.
+constexpr auto kWatchForDone = std::chrono::microseconds(100);
+constexpr auto kWatchForOffer = std::chrono::microseconds(200);
+
+template <typename Ready>
+bool Watch(std::chrono::microseconds limit, Ready ready) {
+    const auto giveUp = std::chrono::steady_clock::now() + limit;
+    while (!ready()) {
+        if (std::chrono::steady_clock::now() >= giveUp) return false;
+        for (int i = 0; i < 64; ++i) Pause();
+    }
+    return true;
+}
+
+}  // namespace
 
 RasterThreads::RasterThreads(int threads) : threads_(threads < 2 ? 2 : threads) {
-    for (int band = 0; band < threads_ - 1; ++band) workers_.emplace_back([this, band] { work(band); });
+    for (int i = 0; i < threads_ - 1; ++i) workers_.emplace_back([this] { work(); });
 }
 
 RasterThreads::~RasterThreads() {
@@ -17,45 +62,60 @@ RasterThreads::~RasterThreads() {
     for (std::thread& worker : workers_) worker.join();
 }
 
-void RasterThreads::setState(const RasterState& state) { states_.push_back(state); }
+void RasterThreads::growBands(int height) {
+    const int bands = std::clamp((height + kBandRows - 1) / kBandRows, 0, 0xFFFF);
+    if (bands <= bandCount_) return;
+    bandCount_ = bands;
+    if (size_t(bands) > bands_.size()) bands_.resize(size_t(bands));
+}
+
+void RasterThreads::setState(const RasterState& state) {
+    states_.push_back(state);
+    growBands(state.height);
+}
 
 void RasterThreads::clearPixelsFirst(const RasterState& target, uint32_t colour) {
     clear_.pixels = target.pixels, clear_.pitch = target.pitch, clear_.bitsPerPixel = target.bitsPerPixel;
     clear_.colour = colour;
     clear_.width = target.width, clear_.height = target.height;
+    growBands(target.height);
 }
 
 void RasterThreads::clearDepthFirst(const RasterState& target) {
     clear_.depth = target.depth, clear_.depthPitch = target.depthPitch;
     clear_.width = target.width, clear_.height = target.height;
-}
-
-void RasterThreads::clearBand(int band) const {
-    const Clear& c = clear_;
-    for (int top = band * kBandRows; top < c.height; top += threads_ * kBandRows) {
-        for (int y = top; y < std::min(top + kBandRows, c.height); ++y) {
-            if (c.pixels) FillRow(c.pixels + intptr_t(y) * c.pitch, c.width, c.bitsPerPixel, c.colour);
-            if (c.depth) std::fill_n(c.depth + intptr_t(y) * c.depthPitch, c.width, 0xFFFFFFFFu);
-        }
-    }
+    growBands(target.height);
 }
 
 void RasterThreads::addTriangle(const RasterState& face, const Vertex& a, const Vertex& b, const Vertex& c) {
-    if (states_.empty()) states_.push_back(face);
+    if (states_.empty()) setState(face);
+    // Filled triangles cover rows [top, bottom), drawn edges [top, bottom].
+    const int top = std::max(std::min({a.sy, b.sy, c.sy}), 0);
+    const int bottom = std::min(std::max({a.sy, b.sy, c.sy}), face.height - 1);
+    if (top > bottom) return;
+    const auto index = uint32_t(triangles_.size());
     triangles_.push_back(Triangle{uint32_t(states_.size() - 1), face.faceIndex, face.faceColour, face.faceRx,
                                   face.faceRy, {a, b, c}});
+    for (int band = top / kBandRows; band <= bottom / kBandRows && band < bandCount_; ++band)
+        bands_[size_t(band)].push_back(index);
 }
 
 void RasterThreads::fillBand(int band) const {
-    clearBand(band);
+    const int rowBegin = band * kBandRows, rowEnd = rowBegin + kBandRows;
+    const Clear& c = clear_;
+    for (int y = rowBegin; y < std::min(rowEnd, c.height); ++y) {
+        if (c.pixels) FillRow(c.pixels + intptr_t(y) * c.pitch, c.width, c.bitsPerPixel, c.colour);
+        if (c.depth) std::fill_n(c.depth + intptr_t(y) * c.depthPitch, c.width, 0xFFFFFFFFu);
+    }
     RasterState st;
     uint32_t current = UINT32_MAX;
-    for (const Triangle& t : triangles_) {
+    for (uint32_t index : bands_[size_t(band)]) {
+        const Triangle& t = triangles_[index];
         if (t.state != current) {
             current = t.state;
             st = states_[current];
-            st.band = band;
-            st.bandCount = threads_;
+            st.rowBegin = rowBegin;
+            st.rowEnd = rowEnd;
         }
         st.faceIndex = t.faceIndex;
         st.faceColour = t.faceColour;
@@ -65,37 +125,81 @@ void RasterThreads::fillBand(int band) const {
     }
 }
 
-void RasterThreads::work(int band) {
-    uint64_t seen = 0;
+int RasterThreads::fillBands(uint32_t generation) {
+    int filled = 0;
+    uint64_t offer = offer_.load(std::memory_order_acquire);
     for (;;) {
+        const int bands = int(offer >> 16 & 0xFFFF), next = int(offer & 0xFFFF);
+        if (uint32_t(offer >> 32) != generation || next >= bands) return filled;
+        if (!offer_.compare_exchange_weak(offer, offer + 1, std::memory_order_acquire)) continue;
+        fillBand(next);
+        ++filled;
+        bandsDone_.fetch_add(1, std::memory_order_release);
+        offer = offer_.load(std::memory_order_acquire);
+    }
+}
+
+void RasterThreads::begin() {
+    {
+        std::lock_guard<std::mutex> lock(mutex_);
+        if (begun_ != generation_) return;  // already begun: no fill offered since
+        begun_ = generation_ + 1;
+    }
+    start_.notify_all();
+}
+
+bool RasterThreads::watchForOffer(uint32_t generation) const {
+    return Watch(kWatchForOffer,
+                 [&] { return Reached(uint32_t(offer_.load(std::memory_order_acquire) >> 32), generation); });
+}
+
+void RasterThreads::work() {
+    uint32_t handled = 0;
+    for (;;) {
+        uint32_t target;
         {
             std::unique_lock<std::mutex> lock(mutex_);
-            start_.wait(lock, [&] { return stop_ || generation_ != seen; });
+            start_.wait(lock, [&] { return stop_ || begun_ != handled; });
             if (stop_) return;
-            seen = generation_;
+            target = begun_;
         }
-        fillBand(band);
-        {
+        if (!watchForOffer(target)) {
+            std::unique_lock<std::mutex> lock(mutex_);
+            start_.wait(lock, [&] { return stop_ || Reached(generation_, target); });
+            if (stop_) return;
+        }
+        handled = target;
+        if (fillBands(target) > 0) {
+            // The caller may have gone to sleep waiting for this thread's last band.
             std::lock_guard<std::mutex> lock(mutex_);
-            if (--pending_ == 0) done_.notify_one();
+            done_.notify_one();
         }
     }
 }
 
 void RasterThreads::fill() {
     if (!triangles_.empty() || clear_.pixels || clear_.depth) {
+        const int bands = bandCount_;
+        // The offer stands before any worker can see the new number.
+        const uint32_t generation = generation_ + 1;
+        bandsDone_.store(0, std::memory_order_relaxed);
+        offer_.store(Offer(generation, bands, 0), std::memory_order_release);
         {
             std::lock_guard<std::mutex> lock(mutex_);
-            ++generation_;
-            pending_ = threads_ - 1;
+            generation_ = begun_ = generation;
         }
         start_.notify_all();
-        fillBand(threads_ - 1);
-        std::unique_lock<std::mutex> lock(mutex_);
-        done_.wait(lock, [&] { return pending_ == 0; });
+        fillBands(generation);
+        // Every band is taken; the others finish theirs.
+        if (!Watch(kWatchForDone, [&] { return bandsDone_.load(std::memory_order_acquire) >= bands; })) {
+            std::unique_lock<std::mutex> lock(mutex_);
+            done_.wait(lock, [&] { return bandsDone_.load(std::memory_order_acquire) >= bands; });
+        }
     }
     triangles_.clear();
     states_.clear();
+    for (int band = 0; band < bandCount_; ++band) bands_[size_t(band)].clear();
+    bandCount_ = 0;
     clear_ = Clear{};
 }
 

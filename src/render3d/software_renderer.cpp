@@ -367,6 +367,7 @@ void SoftwareRenderer::render(float timeStep) {
     Camera* camera = scene.camera();
     if (!camera || !chooseTarget()) return;
     if (lightMapBits_ != bitsPerPixel) rebuildLightMaps();
+    if (rasterThreads_) rasterThreads_->begin();
     state_.diffuse = diffuse_.data();
     state_.specular = specular_.data();
     drawBackground();

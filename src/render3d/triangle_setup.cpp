@@ -68,20 +68,11 @@ void FillRows(const RasterState& st, HalfSpans h, int start, int end) {
     st.filler(st, h);
 }
 
-// Draws rows [y0, y1) of a half: rows above 0 are stepped over, rows end at
-// the viewport height, and only the state's own bands are filled.
+// Draws rows [y0, y1) of a half: rows above 0 and the state's first row are
+// stepped over, rows end at the viewport height or the state's last row.
 void FillHalf(const RasterState& st, const HalfSpans& h) {
-    if (h.y1 <= h.y0) return;
-    int start = std::max(h.y0, 0), end = std::min(h.y1, st.height);
-    if (start >= end) return;
-    if (st.bandCount <= 1) {
-        FillRows(st, h, start, end);
-        return;
-    }
-    int band = start / kBandRows;
-    band += ((st.band - band) % st.bandCount + st.bandCount) % st.bandCount;
-    for (; band * kBandRows < end; band += st.bandCount)
-        FillRows(st, h, std::max(start, band * kBandRows), std::min(end, (band + 1) * kBandRows));
+    const int start = std::max({h.y0, 0, st.rowBegin}), end = std::min({h.y1, st.height, st.rowEnd});
+    if (start < end) FillRows(st, h, start, end);
 }
 
 }  // namespace
@@ -173,7 +164,7 @@ void DrawLine(const RasterState& st, const Vertex& a, const Vertex& b) {
     for (int i = 0; i <= n; ++i, x += xStep, y += yStep, z += zStep) {
         int px = int(x >> 16), py = int(y >> 16);
         if (px < 0 || py < 0 || px >= st.width || py >= st.height) continue;
-        if (st.bandCount > 1 && (py / kBandRows) % st.bandCount != st.band) continue;
+        if (py < st.rowBegin || py >= st.rowEnd) continue;
         uint32_t depth = uint32_t(z);
         uint32_t* entry = st.depth + intptr_t(py) * st.depthPitch + px;
         if (depth >= *entry) continue;
