@@ -3,6 +3,7 @@
 // comparing its screenshots.
 
 #include <png.h>
+#include <unistd.h>
 
 #include <cmath>
 #include <cstdint>
@@ -16,6 +17,17 @@
 namespace e2e {
 
 namespace fs = std::filesystem;
+
+// A fresh copy of the build's program and resources in the temporary
+// folder, named for the test program and its process.
+inline fs::path CopyOfTheBuild(const std::string& name) {
+    const fs::path tree = fs::temp_directory_path() / ("karrowen-e2e-" + name + "-" + std::to_string(::getpid()));
+    fs::remove_all(tree);
+    fs::create_directories(tree / "bin");
+    fs::copy_file(KARROWEN_PROGRAM, tree / "bin" / "karrowen");
+    fs::copy(KARROWEN_BUILD_RESOURCES, tree / "resources", fs::copy_options::recursive);
+    return tree;
+}
 
 inline std::string ReadText(const fs::path& path) {
     std::ifstream in(path, std::ios::binary);
