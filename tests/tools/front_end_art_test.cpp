@@ -48,24 +48,18 @@ SymbolEnds Ends(const Image& icon) {
 
 }  // namespace
 
-TEST(HotKeyIcons, EachArrowPointsItsWay) {
+// Key caps with clear corners (their size is checked as the game loads them,
+// in the screens test), each arrow pointing its way: the tip, a single pixel,
+// on the side it points to, the wide shaft on the other.
+TEST(HotKeyIcons, AreKeyCapsWithClearCornersAndArrowsPointingTheirWay) {
     SymbolEnds left = Ends(MakeHotKeyIcon(KeySymbol::Left)), right = Ends(MakeHotKeyIcon(KeySymbol::Right));
     SymbolEnds up = Ends(MakeHotKeyIcon(KeySymbol::Up)), down = Ends(MakeHotKeyIcon(KeySymbol::Down));
-    EXPECT_EQ(left.left, 1);
-    EXPECT_GT(left.right, 1);
-    EXPECT_EQ(right.right, 1);
-    EXPECT_GT(right.left, 1);
-    EXPECT_EQ(up.top, 1);
-    EXPECT_GT(up.bottom, 1);
-    EXPECT_EQ(down.bottom, 1);
-    EXPECT_GT(down.top, 1);
-}
-
-TEST(HotKeyIcons, AreSmallKeyCapsWithClearCorners) {
+    EXPECT_TRUE(left.left == 1 && left.right > 1);
+    EXPECT_TRUE(right.right == 1 && right.left > 1);
+    EXPECT_TRUE(up.top == 1 && up.bottom > 1);
+    EXPECT_TRUE(down.bottom == 1 && down.top > 1);
     for (KeySymbol s : {KeySymbol::Left, KeySymbol::Up, KeySymbol::Right, KeySymbol::Down, KeySymbol::Enter}) {
         Image icon = MakeHotKeyIcon(s);
-        EXPECT_EQ(icon.width(), 11);
-        EXPECT_EQ(icon.height(), 11);
         EXPECT_EQ(icon.at(0, 0).a, 0.0f);
         EXPECT_EQ(icon.at(10, 10).a, 0.0f);
         EXPECT_EQ(icon.at(5, 0).a, 1.0f);  // the cap's outline

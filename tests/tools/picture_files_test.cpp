@@ -48,22 +48,15 @@ SpritePicture MovingDot() {
 
 }  // namespace
 
-TEST(PictureFiles, ASpriteBecomesColourPressedAndOpacityFiles) {
-    std::vector<PictureFile> files = PictureFiles(MovingDot());
-    ASSERT_EQ(files.size(), 3u);
-    EXPECT_EQ(files[0].name, "dot.gif");
-    EXPECT_EQ(files[1].name, "dot_bright.gif");
-    EXPECT_EQ(files[2].name, "dot_alpha.gif");
-    EXPECT_EQ(files[0].indexed.frames.size(), 2u);
-    EXPECT_EQ(files[1].indexed.frames.size(), 1u);
-    // The game takes opacity from the alpha frame of the same index.
-    EXPECT_EQ(files[2].indexed.frames.size(), files[0].indexed.frames.size());
-}
-
-TEST(PictureFiles, AnimatedFramesDecodeWithTheirDelaysAndNothingOfThePreviousFrame) {
+// A sprite becomes its colour, pressed-look and opacity files, in that
+// order, each read back by the game's decoder.
+TEST(PictureFiles, ASpriteBecomesColourPressedAndOpacityFilesTheGameReads) {
     testhost::ScopedHost host(ResetSceneState, {.depth = 32});
     std::vector<PictureFile> files = PictureFiles(MovingDot());
-    FrameList frames = Decode(files[0], host);
+    ASSERT_EQ(files.size(), 3u);
+    FrameList frames = Decode(files[0], host), bright = Decode(files[1], host), alpha = Decode(files[2], host);
+
+    // The animated frames keep their delays and nothing of the previous frame.
     ASSERT_EQ(frames.size(), 2u);
     EXPECT_EQ(frames[0]->width, 6);
     EXPECT_EQ(frames[0]->height, 4);
@@ -77,27 +70,20 @@ TEST(PictureFiles, AnimatedFramesDecodeWithTheirDelaysAndNothingOfThePreviousFra
     // The dot has moved on: where it was, frame 1 is clear, not a leftover.
     EXPECT_EQ(PixelAt(*frames[1], 1, 1), key);
     EXPECT_EQ(PixelAt(*frames[1], 4, 1), 0xFF8000u);
-}
 
-TEST(PictureFiles, OpacityDecodesAsGreyOfTheSameSize) {
-    testhost::ScopedHost host(ResetSceneState, {.depth = 32});
-    std::vector<PictureFile> files = PictureFiles(MovingDot());
-    FrameList alpha = Decode(files[2], host);
+    // The pressed look keeps the normal outline: opaque in the normal look
+    // but not drawn in the pressed one, the normal colour.
+    ASSERT_EQ(bright.size(), 1u);
+    EXPECT_EQ(PixelAt(*bright[0], 1, 1), 0x00FFFFu);
+    EXPECT_EQ(PixelAt(*bright[0], 2, 1), 0xFF8000u);
+    EXPECT_EQ(PixelAt(*bright[0], 3, 3), bright[0]->transparentColor);
+
+    // Opacity is grey of the same size, one frame for each frame of colour
+    // (the game takes it from the frame of the same index), without a colour key.
     ASSERT_EQ(alpha.size(), 2u);
     EXPECT_EQ(alpha[1]->width, 6);
     EXPECT_EQ(PixelAt(*alpha[0], 1, 1), 0xFFFFFFu);
     EXPECT_EQ(PixelAt(*alpha[0], 2, 1), 0x808080u);
     EXPECT_EQ(PixelAt(*alpha[0], 0, 0), 0u);
-    EXPECT_EQ(alpha[0]->transparentColor, 0xFFFFFFFFu);  // no colour key: every pixel counts
-}
-
-TEST(PictureFiles, PressedLookKeepsTheNormalOutline) {
-    testhost::ScopedHost host(ResetSceneState, {.depth = 32});
-    std::vector<PictureFile> files = PictureFiles(MovingDot());
-    FrameList bright = Decode(files[1], host);
-    ASSERT_EQ(bright.size(), 1u);
-    EXPECT_EQ(PixelAt(*bright[0], 1, 1), 0x00FFFFu);
-    // Opaque in the normal look but not drawn in the pressed one: the normal colour.
-    EXPECT_EQ(PixelAt(*bright[0], 2, 1), 0xFF8000u);
-    EXPECT_EQ(PixelAt(*bright[0], 3, 3), bright[0]->transparentColor);
+    EXPECT_EQ(alpha[0]->transparentColor, 0xFFFFFFFFu);
 }

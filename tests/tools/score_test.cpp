@@ -33,77 +33,64 @@ bool Refused(const std::string& text) {
     return !ParseTrack(text, TestSong(), 2, cells, error) && !error.empty();
 }
 
+// What a cell should hold; -1: anything. An effect of -1 with a param of 0:
+// no effect at all.
+struct Expected {
+    size_t row;
+    int period, sample, effect = -1, param = -1;
+};
+
+void ExpectCells(const std::vector<ModCell>& cells, std::initializer_list<Expected> expected) {
+    for (const Expected& e : expected) {
+        ASSERT_LT(e.row, cells.size());
+        const ModCell& c = cells[e.row];
+        EXPECT_TRUE(e.period < 0 || c.period == e.period) << "row " << e.row << ": period " << c.period;
+        EXPECT_TRUE(e.sample < 0 || c.sample == e.sample) << "row " << e.row << ": sample " << c.sample;
+        EXPECT_TRUE(e.effect < 0 || c.effect == e.effect) << "row " << e.row << ": effect " << c.effect;
+        EXPECT_TRUE(e.param < 0 || c.param == e.param) << "row " << e.row << ": param " << c.param;
+        EXPECT_FALSE(e.effect < 0 && e.param == 0 && c.hasEffect()) << "row " << e.row << ": an effect";
+    }
+}
+
 TEST(ScoreNotation, NotesDurationsAndInstruments) {
     // The classic Amiga periods: C1 856, A1 508, C#2 404, Bb2 240, B3 113.
     std::vector<ModCell> cells = Track("C1:2 A1 | C#2 - @5 Bb2:3 B3 k h");
     ASSERT_EQ(cells.size(), 11u);
-    EXPECT_EQ(cells[0].period, 856);
-    EXPECT_EQ(cells[0].sample, 1);  // channel 2's instrument
-    EXPECT_EQ(cells[1].period, 0);  // the second row of C1 adds nothing
-    EXPECT_EQ(cells[2].period, 508);
-    EXPECT_EQ(cells[3].period, 404);
-    EXPECT_EQ(cells[4].period, 0);
-    EXPECT_EQ(cells[5].period, 240);
-    EXPECT_EQ(cells[5].sample, 5);  // after @5
-    EXPECT_EQ(cells[8].period, 113);
-    EXPECT_EQ(cells[9].sample, 4);  // the kick: its own sample at C2
-    EXPECT_EQ(cells[9].period, 428);
-    EXPECT_EQ(cells[10].sample, 6);
-    EXPECT_EQ(cells[10].period, 214);
+    ExpectCells(cells, {{0, 856, 1},    // channel 2's instrument
+                        {1, 0, -1},     // the second row of C1 adds nothing
+                        {2, 508, -1}, {3, 404, -1}, {4, 0, -1},
+                        {5, 240, 5},    // after @5
+                        {8, 113, -1},
+                        {9, 428, 4},    // the kick: its own sample at C2
+                        {10, 214, 6}});
     for (const ModCell& cell : cells) EXPECT_FALSE(cell.hasEffect());
 }
 
 TEST(ScoreNotation, EffectsLandOnTheirRows) {
     std::vector<ModCell> cells = Track("A2:3~ E2a37:2 G2>10:3 C2d04:2 D2:3f2 F2v20 ^:2 C3!e93 G1:2w84");
     ASSERT_EQ(cells.size(), 19u);
-    // Vibrato: the note speaks plain, then sets the song's vibrato and keeps it.
-    EXPECT_FALSE(cells[0].hasEffect());
-    EXPECT_EQ(cells[1].effect, 0x4);
-    EXPECT_EQ(cells[1].param, 0x37);
-    EXPECT_EQ(cells[2].effect, 0x4);
-    EXPECT_EQ(cells[2].param, 0x00);
-    // Arpeggio on every row of the note.
-    for (int r : {3, 4}) EXPECT_EQ(cells[size_t(r)].effect * 256 + cells[size_t(r)].param, 0x037) << r;
-    // Tone portamento: the target with its speed, then the slide goes on.
-    EXPECT_EQ(cells[5].effect, 0x3);
-    EXPECT_EQ(cells[5].param, 0x10);
-    EXPECT_EQ(cells[5].period, 285);
-    EXPECT_EQ(cells[6].effect, 0x3);
-    EXPECT_EQ(cells[6].param, 0x00);
-    // Portamento down on both rows; volume slide down after the first.
-    EXPECT_EQ(cells[8].effect, 0x2);
-    EXPECT_EQ(cells[9].effect, 0x2);
-    EXPECT_EQ(cells[9].param, 0x04);
-    EXPECT_FALSE(cells[10].hasEffect());
-    EXPECT_EQ(cells[11].effect, 0xA);
-    EXPECT_EQ(cells[11].param, 0x02);
-    EXPECT_EQ(cells[12].effect, 0xA);
-    // Set volume, the stop (volume 0 and nothing after), a raw effect.
-    EXPECT_EQ(cells[13].effect, 0xC);
-    EXPECT_EQ(cells[13].param, 0x20);
-    EXPECT_EQ(cells[14].effect, 0xC);
-    EXPECT_EQ(cells[14].param, 0x00);
-    EXPECT_EQ(cells[14].period, 0);
-    EXPECT_FALSE(cells[15].hasEffect());
-    EXPECT_EQ(cells[16].effect, 0xE);
-    EXPECT_EQ(cells[16].param, 0x93);
-    EXPECT_EQ(cells[18].effect, 0x4);  // vibrato of its own
-    EXPECT_EQ(cells[18].param, 0x84);
+    ExpectCells(cells, {
+        // Vibrato: the note speaks plain, then sets the song's vibrato and keeps it.
+        {0, -1, -1, -1, 0}, {1, -1, -1, 0x4, 0x37}, {2, -1, -1, 0x4, 0x00},
+        // Arpeggio on every row of the note.
+        {3, -1, -1, 0x0, 0x37}, {4, -1, -1, 0x0, 0x37},
+        // Tone portamento: the target with its speed, then the slide goes on.
+        {5, 285, -1, 0x3, 0x10}, {6, -1, -1, 0x3, 0x00},
+        // Portamento down on both rows; volume slide down after the first.
+        {8, -1, -1, 0x2}, {9, -1, -1, 0x2, 0x04}, {10, -1, -1, -1, 0}, {11, -1, -1, 0xA, 0x02}, {12, -1, -1, 0xA},
+        // Set volume, the stop (volume 0 and nothing after), a raw effect, a vibrato of its own.
+        {13, -1, -1, 0xC, 0x20}, {14, 0, -1, 0xC, 0x00}, {15, -1, -1, -1, 0}, {16, -1, -1, 0xE, 0x93},
+        {18, -1, -1, 0x4, 0x84}});
 }
 
 TEST(ScoreNotation, RefusesWhatAClassicPlayerWouldNotPlay) {
-    EXPECT_TRUE(Refused("C4"));        // outside the three classic octaves
-    EXPECT_TRUE(Refused("Cb1"));       // below C1
-    EXPECT_TRUE(Refused("A3a37"));     // the arpeggio would leave the table
-    EXPECT_TRUE(Refused("A2a37v20"));  // two effects on the first row
-    EXPECT_TRUE(Refused("A2:3~f2"));   // two effects on the later rows
-    EXPECT_TRUE(Refused("A2:3w4"));    // vibrato needs speed and depth
-    EXPECT_TRUE(Refused("A2v41"));     // volume above 64
-    EXPECT_TRUE(Refused("A2:0"));
-    EXPECT_TRUE(Refused("A2:65"));
-    EXPECT_TRUE(Refused("z"));         // no such drum
-    EXPECT_TRUE(Refused("@32 C2"));
-    EXPECT_TRUE(Refused("H2"));
+    // Outside the three classic octaves, below C1, an arpeggio leaving the
+    // table, two effects on the first row and on the later rows, a vibrato
+    // without speed and depth, volume above 64, lengths, a drum, an instrument
+    // and a note that do not exist.
+    for (const char* text : {"C4", "Cb1", "A3a37", "A2a37v20", "A2:3~f2", "A2:3w4", "A2v41", "A2:0", "A2:65", "z",
+                             "@32 C2", "H2"})
+        EXPECT_TRUE(Refused(text)) << text;
 }
 
 SongScore TwoPatternSong() {
