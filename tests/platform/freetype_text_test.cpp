@@ -57,42 +57,43 @@ protected:
     void TearDown() override { SetTextRasterizer(nullptr); }
 };
 
-TEST_F(FreeTypeTextTest, WhiteLetterStaysInsideItsRectangle) {
-    Surface s(60, 40);
-    s.dc.selectFont(Arial(20));
-    Rect rect{10, 8, 40, 30};
-    int height = s.dc.drawText(u"I", rect, DT_LEFT);
-    EXPECT_EQ(height, 20);
-    Rect ink = s.ink();
-    ASSERT_FALSE(ink.empty());
-    EXPECT_GE(ink.left, rect.left);
-    EXPECT_GE(ink.top, rect.top);
-    EXPECT_LE(ink.right, rect.right);
-    EXPECT_LE(ink.bottom, rect.bottom);
-    EXPECT_GT(s.count(0xFFFFFF), 10) << "the stem of the I is fully covered";
-}
-
-TEST_F(FreeTypeTextTest, GlyphsAreClippedToTheRectangleAndTheContext) {
-    Surface s(60, 40);
-    s.dc.selectFont(Arial(30));
-    Rect rect{0, 0, 12, 10};
-    s.dc.drawText(u"WWW", rect, DT_LEFT);
-    Rect ink = s.ink();
-    ASSERT_FALSE(ink.empty());
-    EXPECT_LE(ink.right, 12);
-    EXPECT_LE(ink.bottom, 10);
-
-    Surface clipped(60, 40);
-    clipped.dc.setTarget(clipped.surface, Point{5, 5}, Rect{5, 5, 20, 20});
-    clipped.dc.selectFont(Arial(30));
-    Rect whole{0, 0, 60, 40};
-    clipped.dc.drawText(u"WWW", whole, DT_LEFT);
-    ink = clipped.ink();
-    ASSERT_FALSE(ink.empty());
-    EXPECT_GE(ink.left, 5);
-    EXPECT_GE(ink.top, 5);
-    EXPECT_LE(ink.right, 20);
-    EXPECT_LE(ink.bottom, 20);
+// Where the ink of a drawn text may lie: inside its rectangle, clipped to it
+// and to the context's clip, centred when asked, broken into lines below each other.
+TEST_F(FreeTypeTextTest, InkStaysWhereTheRectangleAndTheFlagsPutIt) {
+    struct Case {
+        const char16_t* text;
+        int size;
+        Rect rect;
+        uint32_t flags;
+        Rect within;  // the ink's bounds
+        int inkBelow = 0;  // the lowest ink row reaches below this
+        Rect clip{};       // the context's clip, with its origin at its top left
+    };
+    const Case cases[] = {
+        {u"I", 20, {10, 8, 40, 30}, DT_LEFT, {10, 8, 40, 30}},
+        {u"WWW", 30, {0, 0, 12, 10}, DT_LEFT, {0, 0, 12, 10}},
+        {u"WWW", 30, {0, 0, 60, 40}, DT_LEFT, {5, 5, 20, 20}, 0, {5, 5, 20, 20}},
+        {u"H", 20, {0, 0, 100, 60}, DT_CENTER | DT_VCENTER | DT_SINGLELINE, {0, 20, 100, 40}},
+        {u"word word word", 16, {0, 0, 60, 80}, DT_LEFT | DT_WORDBREAK, {0, 0, 60, 80}, 32},  // three lines of 16
+    };
+    for (const Case& c : cases) {
+        Surface s(100, 80);
+        if (!c.clip.empty()) s.dc.setTarget(s.surface, Point{c.clip.left, c.clip.top}, c.clip);
+        s.dc.selectFont(Arial(c.size));
+        Rect rect = c.rect;
+        const int height = s.dc.drawText(c.text, rect, c.flags);
+        const Rect ink = s.ink();
+        SCOPED_TRACE(std::string(c.text, c.text + std::char_traits<char16_t>::length(c.text)));
+        ASSERT_FALSE(ink.empty());
+        EXPECT_TRUE(ink.left >= c.within.left && ink.top >= c.within.top && ink.right <= c.within.right &&
+                    ink.bottom <= c.within.bottom)
+            << ink.left << "," << ink.top << " to " << ink.right << "," << ink.bottom;
+        EXPECT_GT(ink.bottom, c.inkBelow);
+        if (c.flags == DT_LEFT && c.size == 20) {
+            EXPECT_EQ(height, 20);
+            EXPECT_GT(s.count(0xFFFFFF), 10) << "the stem of the I is fully covered";
+        }
+    }
 }
 
 TEST_F(FreeTypeTextTest, AlignmentPlacesTheLine) {
@@ -114,17 +115,6 @@ TEST_F(FreeTypeTextTest, AlignmentPlacesTheLine) {
     }
 }
 
-TEST_F(FreeTypeTextTest, SingleLineCentresVertically) {
-    Surface s(100, 60);
-    s.dc.selectFont(Arial(20));
-    Rect rect{0, 0, 100, 60};
-    s.dc.drawText(u"H", rect, DT_CENTER | DT_VCENTER | DT_SINGLELINE);
-    Rect ink = s.ink();
-    ASSERT_FALSE(ink.empty());
-    EXPECT_GE(ink.top, 20);
-    EXPECT_LE(ink.bottom, 40);
-}
-
 TEST_F(FreeTypeTextTest, CalcRectMeasuresWithoutDrawing) {
     Surface s(200, 100);
     s.dc.selectFont(Arial(16));
@@ -141,33 +131,11 @@ TEST_F(FreeTypeTextTest, CalcRectMeasuresWithoutDrawing) {
     EXPECT_EQ(narrow.right, word);
     EXPECT_EQ(narrow.bottom, 32);
     EXPECT_TRUE(s.ink().empty());
-}
-
-TEST_F(FreeTypeTextTest, LineFeedAndCarriageReturnMakeOneBreak) {
-    Surface s(200, 100);
-    s.dc.selectFont(Arial(16));
+    // A line feed and a carriage return together make one break.
     Rect rect{0, 0, 200, 100};
     EXPECT_EQ(s.dc.drawText(u"Score: \n\r10", rect, DT_CALCRECT), 32);
     rect = Rect{0, 0, 200, 100};
     EXPECT_EQ(s.dc.drawText(u"a\r\nb\nc", rect, DT_CALCRECT), 48);
-}
-
-TEST_F(FreeTypeTextTest, WordBreakDrawsLinesBelowEachOther) {
-    Surface s(60, 80);
-    s.dc.selectFont(Arial(16));
-    Rect rect{0, 0, 60, 80};
-    s.dc.drawText(u"word word word", rect, DT_LEFT | DT_WORDBREAK);
-    Rect ink = s.ink();
-    ASSERT_FALSE(ink.empty());
-    EXPECT_GT(ink.bottom, 32) << "three lines of 16 pixels";
-    EXPECT_LE(ink.right, 60);
-}
-
-TEST_F(FreeTypeTextTest, BoldIsWiderThanRegular) {
-    int regular = SystemFontText().textExtent(Arial(20, 400), u"Karrowen").x;
-    int bold = SystemFontText().textExtent(Arial(20, 700), u"Karrowen").x;
-    EXPECT_GT(regular, 0);
-    EXPECT_GT(bold, regular);
 }
 
 TEST_F(FreeTypeTextTest, OpaqueBackgroundFillsTheLineBox) {
@@ -224,7 +192,8 @@ TEST_F(FreeTypeTextTest, BlendsOnSixteenBitSurfaces) {
     EXPECT_GT(partial, 0) << "edges are anti-aliased";
 }
 
-TEST_F(FreeTypeTextTest, UnknownFaceFallsBackButDoesNotMatch) {
+TEST_F(FreeTypeTextTest, BoldIsWiderAndAnUnknownFaceFallsBackButDoesNotMatch) {
+    EXPECT_GT(SystemFontText().textExtent(Arial(20, 700), u"Karrowen").x, SystemFontText().textExtent(Arial(20), u"Karrowen").x);
     EXPECT_TRUE(SystemFontText().fontMatches(Arial(16)));
     FontSpec unknown{u"No Such Face Karrowen", 16, 400, false, false};
     EXPECT_FALSE(SystemFontText().fontMatches(unknown));

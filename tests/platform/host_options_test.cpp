@@ -111,15 +111,10 @@ TEST(InputScript, RejectsBadLinesWithTheirNumber) {
 }
 
 TEST(InputScript, KeyNames) {
-    EXPECT_EQ(ParseKeyName("left"), VK_LEFT);
-    EXPECT_EQ(ParseKeyName("VK_RETURN"), VK_RETURN);
-    EXPECT_EQ(ParseKeyName("APP3"), VK_APP3);
-    EXPECT_EQ(ParseKeyName("q"), 'Q');
-    EXPECT_EQ(ParseKeyName("7"), '7');
-    EXPECT_EQ(ParseKeyName("F1"), VK_F1);
-    EXPECT_EQ(ParseKeyName("F24"), VK_F1 + 23);
-    EXPECT_EQ(ParseKeyName("200"), 200);
-    for (const char* bad : {"256", "0x0", "F0", "F25", ""}) EXPECT_EQ(ParseKeyName(bad), -1) << bad;
+    const std::pair<const char*, int> names[] = {
+        {"left", VK_LEFT}, {"VK_RETURN", VK_RETURN}, {"APP3", VK_APP3}, {"q", 'Q'}, {"7", '7'}, {"F1", VK_F1},
+        {"F24", VK_F1 + 23}, {"200", 200}, {"256", -1}, {"0x0", -1}, {"F0", -1}, {"F25", -1}, {"", -1}};
+    for (auto [name, key] : names) EXPECT_EQ(ParseKeyName(name), key) << name;
 }
 
 TEST(InputScript, WrittenEventsAndKeyNamesReadBackTheSame) {

@@ -47,6 +47,12 @@ std::string Bytes(const Request& request, const std::string& tail = "") {
     return std::string(reinterpret_cast<const char*>(&request), sizeof request) + tail;
 }
 
+// Asks for the window of our class and title.
+std::string FindRequest() {
+    return Bytes(Request{.op = kFind, .classBytes = sizeof kClass - 1, .titleBytes = sizeof kTitle - 1},
+                 std::string(kClass) + kTitle);
+}
+
 int Connect(const std::string& path) {
     int fd = ::socket(AF_UNIX, SOCK_STREAM | SOCK_CLOEXEC, 0);
     sockaddr_un address{};
@@ -104,13 +110,7 @@ protected:
         }
         return answer.get();
     }
-    std::optional<Reply> find() {
-        Request request;
-        request.op = kFind;
-        request.classBytes = sizeof kClass - 1;
-        request.titleBytes = sizeof kTitle - 1;
-        return exchange(Bytes(request, std::string(kClass) + kTitle));
-    }
+    std::optional<Reply> find() { return exchange(FindRequest()); }
 
     fs::path runtime_;
     std::optional<testhost::ScopedEnv> runtimeHome_;
@@ -125,9 +125,7 @@ TEST_F(InstanceChannel, OnlyTheHandOverReachesAWindowAndMalformedRequestsAreRefu
 
     // Messages another process may not send: anything but the destroy of the
     // hand-over, and that one only without parameters.
-    Request send;
-    send.op = kSend;
-    send.windowId = id;
+    Request send{.op = kSend, .windowId = id};
     for (auto [message, lParam] : {std::pair<uint32_t, int64_t>{0x0401, 0x7f0012345678}, {host::WM_DESTROY, 1}}) {
         send.message = message;
         send.lParam = lParam;
@@ -140,13 +138,8 @@ TEST_F(InstanceChannel, OnlyTheHandOverReachesAWindowAndMalformedRequestsAreRefu
     EXPECT_FALSE(reply && reply->ok);
 
     // Too long, cut short, or no whole header: closed without an answer.
-    Request tooLong;
-    tooLong.op = kFind;
-    tooLong.titleBytes = 1 << 20;
-    EXPECT_FALSE(exchange(Bytes(tooLong, std::string(4096, 'x'))));
-    Request short_;
-    short_.op = kFind;
-    short_.classBytes = 100;
+    EXPECT_FALSE(exchange(Bytes(Request{.op = kFind, .titleBytes = 1 << 20}, std::string(4096, 'x'))));
+    const Request short_{.op = kFind, .classBytes = 100};
     EXPECT_FALSE(exchange(Bytes(short_, "Chann")));
     EXPECT_FALSE(exchange(Bytes(short_).substr(0, 12)));
 
@@ -167,11 +160,7 @@ TEST_F(InstanceChannel, AnotherUserIsNotHeard) {
             if (::setgroups(0, nullptr) != 0 || ::setgid(65534) != 0 || ::setuid(65534) != 0) ::_exit(2);
             int fd = Connect(socket_);
             if (fd < 0) ::_exit(expectConnect ? 3 : 0);
-            Request request;
-            request.op = kFind;
-            request.classBytes = sizeof kClass - 1;
-            request.titleBytes = sizeof kTitle - 1;
-            std::string bytes = Bytes(request, std::string(kClass) + kTitle);
+            const std::string bytes = FindRequest();
             (void)!::send(fd, bytes.data(), bytes.size(), MSG_NOSIGNAL);
             Reply reply;
             ssize_t n = ::recv(fd, &reply, sizeof reply, MSG_WAITALL);

@@ -2,7 +2,6 @@
 
 #include <gtest/gtest.h>
 
-#include <cstring>
 #include <vector>
 
 #include "platform/device_info.h"
@@ -219,19 +218,6 @@ TEST_F(OpenDirectTest, ChoosesDisplayMemoryAndRotationPerDevice) {
     EXPECT_FALSE(Display().drawBegun);
     EXPECT_EQ(Display().rotationMode, 1);
     EXPECT_EQ(Display().width, 240);
-}
-
-TEST_F(OpenDirectTest, PresentedPixelsReachThePanel) {
-    start({.profile = "pocketpc"});
-    OpenDirect(nullptr, true, false);
-    FrameBuffer fb(240, 320, true);
-    reinterpret_cast<uint16_t*>(fb.pixels + 5 * fb.rowStride)[7] = host::RgbTo565(0x00FF00);
-    PresentDirect(fb.surface(), nullptr);
-    EXPECT_EQ(host::ReadPixel(host::Panel(), 7, 5), 0x00FF00u);
-    const host::DisplayMemory* memory = host::GetDisplayMemory();
-    uint16_t pixel;
-    std::memcpy(&pixel, memory->framePointer + 7 * memory->xPitch + 5 * memory->yPitch, 2);
-    EXPECT_EQ(pixel, host::RgbTo565(0x00FF00));
 }
 
 }  // namespace

@@ -46,13 +46,6 @@ private:
 class SdlOffscreen : public ::testing::Test {
 protected:
     void SetUp() override {
-        ::setenv("SDL_VIDEODRIVER", "offscreen", 1);
-        // Plain software drawing: otherwise the offscreen driver draws through
-        // Mesa's EGL, which the events do not need and whose unloaded
-        // libraries leave allocations the leak checker reports.
-        ::setenv("SDL_RENDER_DRIVER", "software", 1);
-        ::setenv("SDL_FRAMEBUFFER_ACCELERATION", "0", 1);
-        ::setenv("XDG_CONFIG_HOME", scratch.path().c_str(), 1);  // no player's key bindings
         ResetPlatform();
         HostOptions options;
         options.backend = "sdl";
@@ -74,42 +67,44 @@ protected:
     void TearDown() override {
         window.reset();
         ResetPlatform();
-        ::unsetenv("SDL_VIDEODRIVER");
-        ::unsetenv("SDL_RENDER_DRIVER");
-        ::unsetenv("SDL_FRAMEBUFFER_ACCELERATION");
-        ::unsetenv("XDG_CONFIG_HOME");
     }
 
-    void key(SDL_Keycode code, bool down, bool repeat = false) {
+    // Pushes an event of the type once `fill` has set its fields.
+    template <typename Fill>
+    static void Push(Uint32 type, Fill fill) {
         SDL_Event e{};
-        e.type = down ? SDL_KEYDOWN : SDL_KEYUP;
-        e.key.keysym.sym = code;
-        e.key.repeat = repeat;
+        e.type = type;
+        fill(e);
         ASSERT_EQ(SDL_PushEvent(&e), 1) << SDL_GetError();
+    }
+    void key(SDL_Keycode code, bool down, bool repeat = false) {
+        Push(down ? SDL_KEYDOWN : SDL_KEYUP, [&](SDL_Event& e) {
+            e.key.keysym.sym = code;
+            e.key.repeat = repeat;
+        });
     }
     void button(bool down, int x, int y, Uint8 which = SDL_BUTTON_LEFT) {
-        SDL_Event e{};
-        e.type = down ? SDL_MOUSEBUTTONDOWN : SDL_MOUSEBUTTONUP;
-        e.button.button = which;
-        e.button.x = x;
-        e.button.y = y;
-        ASSERT_EQ(SDL_PushEvent(&e), 1) << SDL_GetError();
+        Push(down ? SDL_MOUSEBUTTONDOWN : SDL_MOUSEBUTTONUP, [&](SDL_Event& e) {
+            e.button.button = which;
+            e.button.x = x;
+            e.button.y = y;
+        });
     }
     void motion(int x, int y) {
-        SDL_Event e{};
-        e.type = SDL_MOUSEMOTION;
-        e.motion.x = x;
-        e.motion.y = y;
-        ASSERT_EQ(SDL_PushEvent(&e), 1) << SDL_GetError();
+        Push(SDL_MOUSEMOTION, [&](SDL_Event& e) {
+            e.motion.x = x;
+            e.motion.y = y;
+        });
     }
-    void windowEvent(Uint8 event) {
-        SDL_Event e{};
-        e.type = SDL_WINDOWEVENT;
-        e.window.event = event;
-        ASSERT_EQ(SDL_PushEvent(&e), 1) << SDL_GetError();
-    }
+    void windowEvent(Uint8 event) { Push(SDL_WINDOWEVENT, [&](SDL_Event& e) { e.window.event = event; }); }
 
     testhost::ScratchFolder scratch;
+    testhost::ScopedEnv video{"SDL_VIDEODRIVER", "offscreen"};
+    // Plain software drawing: otherwise the offscreen driver draws through
+    // Mesa's EGL, which the events do not need and whose unloaded libraries
+    // leave allocations the leak checker reports.
+    testhost::ScopedEnv render{"SDL_RENDER_DRIVER", "software"}, acceleration{"SDL_FRAMEBUFFER_ACCELERATION", "0"};
+    testhost::ScopedEnv config{"XDG_CONFIG_HOME", scratch.path()};  // no player's key bindings
     std::vector<std::string> log;
     std::unique_ptr<InputLog> window;
 };
@@ -142,9 +137,7 @@ TEST_F(SdlOffscreen, TheLeftButtonIsTheStylusAndADragIsClampedToThePanel) {
 TEST_F(SdlOffscreen, FocusAndClosingReachTheWindow) {
     windowEvent(SDL_WINDOWEVENT_FOCUS_LOST);
     windowEvent(SDL_WINDOWEVENT_FOCUS_GAINED);
-    SDL_Event quit{};
-    quit.type = SDL_QUIT;
-    ASSERT_EQ(SDL_PushEvent(&quit), 1);
+    Push(SDL_QUIT, [](SDL_Event&) {});
     windowEvent(SDL_WINDOWEVENT_CLOSE);
     testhost::Pump();
     EXPECT_EQ(log, (std::vector<std::string>{"deactivate", "activate", "close", "close"}));
@@ -166,9 +159,7 @@ TEST_P(SdlDiskAudio, PlaysTheQueueInOrderThenSilence) {
     const DiskCase& c = GetParam();
     testhost::ScratchFolder scratch;
     const std::string file = scratch.path() + "played.raw";
-    ::setenv("SDL_AUDIODRIVER", "disk", 1);
-    ::setenv("SDL_DISKAUDIOFILE", file.c_str(), 1);
-    ::setenv("SDL_DISKAUDIODELAY", "1", 1);
+    testhost::ScopedEnv driver("SDL_AUDIODRIVER", "disk"), output("SDL_DISKAUDIOFILE", file), delay("SDL_DISKAUDIODELAY", "1");
     std::atomic<int> played{0};
     {
         std::unique_ptr<AudioDevice> device = kSdlAudio.open("", c.format, CountPlayed, &played);
@@ -181,9 +172,6 @@ TEST_P(SdlDiskAudio, PlaysTheQueueInOrderThenSilence) {
         device->resume();
         ASSERT_TRUE(testhost::WaitFor([&] { return played == 2; }));
     }
-    ::unsetenv("SDL_AUDIODRIVER");
-    ::unsetenv("SDL_DISKAUDIOFILE");
-    ::unsetenv("SDL_DISKAUDIODELAY");
     EXPECT_EQ(played, 2);
 
     const std::string bytes = scratch.read("played.raw");

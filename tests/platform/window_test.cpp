@@ -55,14 +55,6 @@ public:
     int draws = 0, attaches = 0, detaches = 0;
 };
 
-void Drain() {
-    Message msg;
-    while (PeekMessage(msg, true)) {
-        if (msg.message == WM_QUIT) break;
-        DispatchMessage(msg);
-    }
-}
-
 // Dispatches what is queued; true when a quit message was among it.
 bool QuitPending() {
     Message msg;
@@ -90,7 +82,7 @@ TEST_F(WindowTest, CreateAttachesBufferedContextsAndCallsHooksInOrder) {
     EXPECT_TRUE(window.drawDc()->bkMode() == TRANSPARENT && window.drawDc()->textColor() == MakeColorRef(255, 255, 255));
     EXPECT_TRUE(logged("tree+") && logged("activate"));  // a visible top-level window becomes active
     EXPECT_TRUE(logged("show"));
-    Drain();
+    testhost::Pump();
     EXPECT_TRUE(logged("paint"));
     window.show(false);
     EXPECT_EQ(log.back(), "hide");
@@ -139,12 +131,12 @@ TEST_F(WindowTest, ScriptedStylusIsDeliveredInClientCoordinatesWithCapture) {
     ASSERT_TRUE(main.create(0, 0, 480, 640));
     auto* child = new ProbeWindow(u"Child", false, log);
     ASSERT_TRUE(main.addChild(child, 100, 200, 50, 50));
-    Drain();
+    testhost::Pump();
     log.clear();
     InputStylus(StylusAction::Down, 110, 220);
     InputStylus(StylusAction::Move, 400, 600);  // dragged out: still the child's
     InputStylus(StylusAction::Up, 400, 600);
-    Drain();
+    testhost::Pump();
     std::vector<std::string> expected = {"mouse 513 10,20 0", "mouse 513 10,20 1", "mouse 512 300,400 0",
                                          "mouse 512 300,400 1", "mouse 514 300,400 0", "mouse 514 300,400 1"};
     EXPECT_EQ(log, expected);
