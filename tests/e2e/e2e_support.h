@@ -2,7 +2,6 @@
 // What the end-to-end runs share: reading the files a run leaves and
 // comparing its screenshots.
 
-#include <png.h>
 #include <unistd.h>
 
 #include <cmath>
@@ -13,6 +12,8 @@
 #include <sstream>
 #include <string>
 #include <vector>
+
+#include "support/png_io.h"
 
 namespace e2e {
 
@@ -48,14 +49,12 @@ struct Screenshot {
     std::vector<uint8_t> rgb;
 
     bool load(const fs::path& path) {
-        png_image image{};
-        image.version = PNG_IMAGE_VERSION;
-        if (!png_image_begin_read_from_file(&image, path.c_str())) return false;
-        image.format = PNG_FORMAT_RGB;
-        rgb.resize(PNG_IMAGE_SIZE(image));
-        if (!png_image_finish_read(&image, nullptr, rgb.data(), 0, nullptr)) return false;
-        width = static_cast<int>(image.width);
-        height = static_cast<int>(image.height);
+        r3test::Picture picture;
+        if (!r3test::ReadPng(path.string(), picture)) return false;
+        width = picture.width;
+        height = picture.height;
+        rgb.clear();
+        for (uint32_t p : picture.pixels) rgb.insert(rgb.end(), {uint8_t(p >> 16), uint8_t(p >> 8), uint8_t(p)});
         return true;
     }
     // Mean brightness (0..255) of a rectangle of screen pixels.

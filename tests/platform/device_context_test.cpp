@@ -4,26 +4,13 @@
 
 #include <vector>
 
+#include "support/drawing_surface.h"
+
 using namespace host;
 
 namespace {
 
-// A small 32-bit surface; colours read back as 0xRRGGBB.
-struct Canvas32 {
-    std::vector<uint32_t> pixels;
-    PixelSurface surface;
-    DeviceContext dc;
-    Canvas32(int w, int h) : pixels(size_t(w) * h, 0) {
-        surface = PixelSurface{reinterpret_cast<uint8_t*>(pixels.data()), w, h, w * 4, 32};
-        dc.setTarget(surface);
-    }
-    uint32_t at(int x, int y) const { return pixels[size_t(y) * surface.width + x]; }
-    int count(uint32_t rgb) const {
-        int n = 0;
-        for (uint32_t p : pixels) n += p == rgb;
-        return n;
-    }
-};
+using Canvas32 = testhost::DrawingSurface;
 
 constexpr ColorRef kRed = MakeColorRef(255, 0, 0);
 constexpr ColorRef kBlue = MakeColorRef(0, 0, 255);

@@ -7,42 +7,18 @@
 #include <string>
 #include <vector>
 
+#include "support/drawing_surface.h"
 #include "support/test_host.h"
 
 using namespace host;
 
 namespace {
 
-// A black surface of either depth, read back as 0xRRGGBB.
-struct Surface {
-    std::vector<uint8_t> bytes;
-    PixelSurface surface;
-    DeviceContext dc;
-    Surface(int w, int h, int bits = 32) : bytes(size_t(w) * h * size_t(bits / 8), 0) {
-        surface = PixelSurface{bytes.data(), w, h, w * bits / 8, bits};
-        dc.setTarget(surface);
+// White transparent text on a black surface of either depth.
+struct Surface : testhost::DrawingSurface {
+    Surface(int w, int h, int bits = 32) : DrawingSurface(w, h, bits) {
         dc.setBkMode(TRANSPARENT);
         dc.setTextColor(MakeColorRef(255, 255, 255));
-    }
-    uint32_t at(int x, int y) const { return ReadPixel(surface, x, y); }
-    // The bounding box of every pixel that is not black; empty when none.
-    Rect ink() const {
-        Rect box{surface.width, surface.height, 0, 0};
-        for (int y = 0; y < surface.height; ++y)
-            for (int x = 0; x < surface.width; ++x)
-                if (at(x, y) != 0) {
-                    box.left = std::min(box.left, x);
-                    box.top = std::min(box.top, y);
-                    box.right = std::max(box.right, x + 1);
-                    box.bottom = std::max(box.bottom, y + 1);
-                }
-        return box;
-    }
-    int count(uint32_t rgb) const {
-        int n = 0;
-        for (int y = 0; y < surface.height; ++y)
-            for (int x = 0; x < surface.width; ++x) n += at(x, y) == rgb;
-        return n;
     }
 };
 

@@ -9,12 +9,10 @@
 #include <cmath>
 #include <filesystem>
 #include <memory>
-#include <span>
 
 #include "art/bitmap_fonts.h"
 #include "art/keyboard.h"
 #include "raster/text.h"
-#include "scene/gif_decoder.h"
 #include "scene/scene_state.h"
 #include "support/test_host.h"
 #include "template_files.h"
@@ -118,14 +116,9 @@ TEST(InputPadArt, KeysSitSeamlesslyOnThePanel) {
 TEST(AboutPageBands, FadeWhereTheTemplateCutsThem) {
     testhost::ScopedHost host(ResetSceneState, {.depth = 32});
     TemplateFile about = ReadTemplate(std::filesystem::path(KARROWEN_HAND_WRITTEN_RESOURCES) / "back.properties");
-    std::vector<uint8_t> bytes = ReadBytes(std::filesystem::path(KARROWEN_BUILD_RESOURCES) / "about_bands_alpha.gif");
-    FrameList frames;
-    DecodeGif(std::span<const uint8_t>(bytes), u"about_bands_alpha.gif", frames, false, false);
+    FrameList frames = DecodeGifFile(std::filesystem::path(KARROWEN_BUILD_RESOURCES) / "about_bands_alpha.gif");
     ASSERT_EQ(frames.size(), 1u);
-    const FrameBuffer& grey = *frames[0];
-    auto opacity = [&](int y) {
-        return *reinterpret_cast<const uint32_t*>(grey.pixels + static_cast<size_t>(y) * grey.rowStride) & 0xFF;
-    };
+    auto opacity = [&](int y) { return PixelAt(*frames[0], 0, y) & 0xFF; };
     // Each fade runs from the plain band's edge (opaque) to the panel's side (clear).
     int topFrom = about.integer("sptFadeTop", "clipY", -1), topRows = about.integer("sptFadeTop", "clipH", -1);
     int bottomFrom = about.integer("sptFadeBottom", "clipY", -1), bottomRows = about.integer("sptFadeBottom", "clipH", -1);

@@ -23,7 +23,6 @@
 #include "render3d/object_readers.h"
 #include "render3d/scene3d.h"
 #include "scene/app_canvas.h"
-#include "scene/gif_decoder.h"
 #include "scene/jpeg_decoder.h"
 #include "scene/scene_sprite.h"
 #include "scene/scene_state.h"
@@ -42,17 +41,6 @@ const char* const kItems[] = {"pickable", "bonus", "goodtime", "life", "speed"};
 std::string LevelFolder(int level) { return "Levels/level" + std::to_string(level) + "/"; }
 
 bool PowerOfTwo(int v) { return v > 0 && (v & (v - 1)) == 0; }
-
-FrameList DecodeGifFile(const fs::path& path) {
-    FrameList frames;
-    std::vector<uint8_t> bytes = ReadBytes(path);
-    DecodeGif(std::span<const uint8_t>(bytes), host::FromUtf8(path.string()), frames, false, false);
-    return frames;
-}
-
-uint32_t PixelAt(const FrameBuffer& f, int x, int y) {
-    return *reinterpret_cast<const uint32_t*>(f.pixels + static_cast<size_t>(y) * f.rowStride + x * 4) & 0xFFFFFF;
-}
 
 struct Rgb {
     double r = 0, g = 0, b = 0;

@@ -9,11 +9,9 @@
 #include <fstream>
 #include <iterator>
 #include <map>
-#include <span>
 #include <string>
 #include <vector>
 
-#include "scene/gif_decoder.h"
 #include "scene/scene_state.h"
 #include "support/test_host.h"
 #include "template_files.h"
@@ -134,17 +132,11 @@ TEST_F(GeneratedResources, EveryLinkLeadsToATemplate) {
 
 TEST_F(GeneratedResources, EveryPictureDecodesAndItsOpacityMatchesIt) {
     testhost::ScopedHost host(ResetSceneState, {.depth = 32});
-    auto decode = [&](const fs::path& path) {
-        FrameList frames;
-        std::vector<uint8_t> bytes = ReadBytes(path);
-        DecodeGif(std::span<const uint8_t>(bytes), host::FromUtf8(path.string()), frames, false, false);
-        return frames;
-    };
     int pictures = 0;
     for (const fs::directory_entry& e : fs::directory_iterator(BuildResources())) {
         if (e.path().extension() != ".gif") continue;
         ++pictures;
-        EXPECT_FALSE(decode(e.path()).empty()) << e.path().filename();
+        EXPECT_FALSE(DecodeGifFile(e.path()).empty()) << e.path().filename();
     }
     EXPECT_GT(pictures, 0);
     EXPECT_TRUE(host.boxes.empty()) << host.boxes.all();
@@ -155,11 +147,11 @@ TEST_F(GeneratedResources, EveryPictureDecodesAndItsOpacityMatchesIt) {
         for (const std::string& entry : t.entries()) {
             std::string alphaName = t.item(entry, "textureAlpha");
             if (alphaName.empty()) continue;
-            FrameList alpha = decode(Find(alphaName));
+            FrameList alpha = DecodeGifFile(Find(alphaName));
             for (const char* key : {"texture", "textureBright", "bright"}) {
                 std::string name = t.item(entry, key);
                 if (name.empty()) continue;
-                FrameList picture = decode(Find(name));
+                FrameList picture = DecodeGifFile(Find(name));
                 ASSERT_FALSE(picture.empty() || alpha.empty()) << entry;
                 EXPECT_EQ(picture[0]->width, alpha[0]->width) << entry << " " << key;
                 EXPECT_EQ(picture[0]->height, alpha[0]->height) << entry << " " << key;

@@ -8,12 +8,9 @@
 #include "scene/gif_decoder.h"
 #include "scene/scene_state.h"
 #include "support/test_host.h"
+#include "template_files.h"
 
 namespace {
-
-uint32_t PixelAt(const FrameBuffer& f, int x, int y) {
-    return *reinterpret_cast<const uint32_t*>(f.pixels + static_cast<size_t>(y) * f.rowStride + x * 4) & 0xFFFFFF;
-}
 
 void Put(Image& image, int x, int y, uint32_t rgb, float a = 1) {
     Color c = Hex(rgb);

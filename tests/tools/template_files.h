@@ -1,18 +1,35 @@
 #pragma once
-// The hand-written templates of resources/, read as the game reads them.
+// The hand-written templates of resources/ and the build's pictures, read as
+// the game reads them.
 
 #include <filesystem>
 #include <fstream>
 #include <iterator>
 #include <memory>
+#include <span>
 #include <string>
 #include <vector>
 
 #include "data/property_file.h"
+#include "platform/host/host.h"
+#include "scene/gif_decoder.h"
 
 inline std::vector<uint8_t> ReadBytes(const std::filesystem::path& path) {
     std::ifstream in(path, std::ios::binary);
     return {std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>()};
+}
+
+// A GIF file's frames as the game decodes them (on a 32-bit host).
+inline FrameList DecodeGifFile(const std::filesystem::path& path) {
+    FrameList frames;
+    std::vector<uint8_t> bytes = ReadBytes(path);
+    DecodeGif(std::span<const uint8_t>(bytes), host::FromUtf8(path.string()), frames, false, false);
+    return frames;
+}
+
+// A pixel of a decoded 32-bit frame as 0xRRGGBB.
+inline uint32_t PixelAt(const FrameBuffer& f, int x, int y) {
+    return *reinterpret_cast<const uint32_t*>(f.pixels + static_cast<size_t>(y) * f.rowStride + x * 4) & 0xFFFFFF;
 }
 
 inline std::string Narrow(const std::u16string& s) {
