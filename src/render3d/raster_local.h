@@ -10,6 +10,11 @@
 
 #include <algorithm>
 #include <cstdint>
+#include <cstring>
+
+#if defined(__SSE2__)
+#include <emmintrin.h>
+#endif
 
 #include "render3d/object3d.h"
 
@@ -117,10 +122,22 @@ void DrawTriangle(const RasterState& state, const Vertex& p0, const Vertex& p1, 
 // A depth-tested line in the material colour; depths 16.16.
 void DrawLine(const RasterState& state, const Vertex& a, const Vertex& b);
 
-// Fills one row of `width` pixels with a colour in the target format.
+// Fills one row of `width` pixels with a colour in the target format. A
+// background is a good share of a small frame's work, so the row is written
+// 16 bytes a store where the processor can, 8 elsewhere.
 inline void FillRow(uint8_t* row, int width, int bitsPerPixel, uint32_t colour) {
-    if (bitsPerPixel == 32) std::fill_n(reinterpret_cast<uint32_t*>(row), width, colour);
-    else std::fill_n(reinterpret_cast<uint16_t*>(row), width, uint16_t(colour));
+    const size_t bytes = size_t(width) * size_t(bitsPerPixel / 8);
+    const uint64_t pattern =
+        bitsPerPixel == 32 ? uint64_t(colour) * 0x100000001ull : uint64_t(colour & 0xFFFF) * 0x0001000100010001ull;
+    size_t i = 0;
+#if defined(__SSE2__)
+    const __m128i wide = _mm_set1_epi64x(int64_t(pattern));
+    for (; i + 16 <= bytes; i += 16) _mm_storeu_si128(reinterpret_cast<__m128i*>(row + i), wide);
+#endif
+    for (; i + 8 <= bytes; i += 8) std::memcpy(row + i, &pattern, 8);
+    // The pattern repeats every pixel and i is a multiple of 8: the last
+    // pixels take its first bytes.
+    std::memcpy(row + i, &pattern, bytes - i);
 }
 
 // Per-channel arithmetic of the two pixel formats.

@@ -2,6 +2,7 @@
 
 #include <algorithm>
 #include <chrono>
+#include <cstring>
 
 #if defined(__x86_64__) || defined(__i386__)
 #include <immintrin.h>
@@ -105,7 +106,7 @@ void RasterThreads::fillBand(int band) const {
     const Clear& c = clear_;
     for (int y = rowBegin; y < std::min(rowEnd, c.height); ++y) {
         if (c.pixels) FillRow(c.pixels + intptr_t(y) * c.pitch, c.width, c.bitsPerPixel, c.colour);
-        if (c.depth) std::fill_n(c.depth + intptr_t(y) * c.depthPitch, c.width, 0xFFFFFFFFu);
+        if (c.depth) std::memset(c.depth + intptr_t(y) * c.depthPitch, 0xFF, size_t(c.width) * 4);  // the farthest
     }
     RasterState st;
     uint32_t current = UINT32_MAX;
