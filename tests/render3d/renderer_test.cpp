@@ -81,6 +81,9 @@ TEST_P(RendererTest, FacesCrossingTheNearPlaneAreClippedIntoTriangles) {
     EXPECT_EQ(stats().facesDrawn, 2);
     EXPECT_EQ(stats().clipDroppedTriangles, 0);
     EXPECT_EQ(pixel(32, 36), stored(0xFF0000));
+    // The cut edges meet the near plane 0.05 either side of the middle: the
+    // face narrows upward from its base (x 24 ... 39) and stays inside it.
+    EXPECT_EQ(countPixels(0xFF0000, 0, 0, 22, kSize) + countPixels(0xFF0000, 42, 0, kSize, kSize), 0);
     EXPECT_GT(depth(32, 36), 1);  // on the way toward the near vertex
     EXPECT_LT(depth(32, 36), 10);
     // Two behind: one triangle.
@@ -108,13 +111,15 @@ TEST_P(RendererTest, FacesCrossingTheNearPlaneAreClippedIntoTriangles) {
     EXPECT_EQ(t->meshAt(0)->vertices[2].clip, kClipNear);
     EXPECT_EQ(stats().clipTriangles, 2);
 
-    // The near vertex 0.01 behind the plane, the others 0.02 in front: |dz| <
-    // 1/16 on both edges drops the face.
-    scene()->clearObjects();
-    add(u"t", triangle({-1, -1, -8.98f}, {1, -1, -8.98f}, {0, 1, -9.01f}, 0xFF0000));
-    frame();
-    EXPECT_EQ(stats().clipDroppedTriangles, 1);
-    EXPECT_EQ(stats().facesDrawn, 0);
+    // One vertex or two 0.01 behind the plane, the others 0.02 in front:
+    // |dz| < 1/16 on the cut edges drops the face.
+    for (auto [zAB, zC] : {std::pair{-8.98f, -9.01f}, std::pair{-9.01f, -8.98f}}) {
+        scene()->clearObjects();
+        add(u"t", triangle({-1, -1, zAB}, {1, -1, zAB}, {0, 1, zC}, 0xFF0000));
+        frame();
+        EXPECT_EQ(stats().clipDroppedTriangles, 1) << zAB;
+        EXPECT_EQ(stats().facesDrawn, 0) << zAB;
+    }
 
     // A triangle on one screen row draws nothing and writes no depth.
     scene()->clearObjects();
@@ -149,9 +154,10 @@ TEST_P(RendererTest, OfTwoFacesAtTheSameDepthTheFirstDrawnWins) {
 
 TEST_P(RendererTest, NearerOpaqueMeshesHideFartherOnesInAnyListOrder) {
     add(u"far", MakeQuad(2.0f, 5.0f, 0x0000FF));
-    add(u"near", MakeQuad(1.0f, 0.0f, 0xFF0000));
+    Object3D* near = add(u"near", MakeQuad(1.0f, 0.0f, 0xFF0000));
     add(u"back", MakeQuad(3.0f, 8.0f, 0x00FF00));
     frame();
+    EXPECT_TRUE(near->meshAt(0)->shareList.empty()) << "no two corners share a place";
     EXPECT_EQ(pixel(32, 32), stored(0xFF0000));
     EXPECT_EQ(depth(32, 32), 10);
     EXPECT_EQ(pixel(32, 41), stored(0x0000FF));

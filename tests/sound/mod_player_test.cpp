@@ -138,18 +138,6 @@ TEST(ModulePlayer, F20SetsTheSpeedAndF21TheTickRate) {
     EXPECT_EQ(nothing.player.tickRate, 50);
 }
 
-TEST(ModulePlayer, OnePatternLastsSixtyFourRowsOfSixTicks) {
-    Fixture f(ModuleBuilder{});
-    EXPECT_EQ(f.playToEnd(), 64 * 6 * (kRate / 50));
-    EXPECT_FALSE(f.player.active);
-}
-
-TEST(ModulePlayer, SoundFrequencyChangesTheTempo) {
-    Fixture f(ModuleBuilder{}, false, 22050);
-    EXPECT_EQ(f.player.samplesPerTick(), 2 * kRate / 50);
-    EXPECT_EQ(f.playToEnd(), 64 * 6 * 2 * (kRate / 50));
-}
-
 // Order 0: speed 3 and a break at row 8 into row 10 of order 1; there the tick
 // rate drops to 13; order 2 sets tick rate 40 and jumps back at row 4.
 ModuleBuilder TimedSong() {
@@ -162,13 +150,32 @@ ModuleBuilder TimedSong() {
         .cell(2, 4, 2, 0, 0, 0xB, 0x00);
 }
 
-TEST(ModulePlayer, SongLengthFollowsSpeedsBreaksAndJumps) {
-    Fixture f(TimedSong());
-    const int64_t pattern0 = 9 * 3 * 160;   // rows 0-8, 160 frames per tick at 50 Hz
-    const int64_t pattern1 = 54 * 3 * 615;  // rows 10-63, 615 frames per tick at 13 Hz
-    const int64_t pattern2 = 5 * 3 * 200;   // rows 0-4, 200 frames per tick at 40 Hz
-    EXPECT_EQ(f.playToEnd(), pattern0 + pattern1 + pattern2);
-    EXPECT_DOUBLE_EQ(double(f.player.framesPlayed) / kRate, 13.36875);
+// A song that plays once ends after these many frames (160 a tick at 50 Hz).
+TEST(ModulePlayer, SongLengthFollowsTempoSpeedsBreaksJumpsLoopsAndDelays) {
+    struct Case {
+        const char* song;
+        ModuleBuilder builder;
+        int frequency;
+        int64_t frames;
+    };
+    const Case cases[] = {
+        {"64 rows of 6 ticks", ModuleBuilder{}, 44100, 64 * 6 * 160},
+        {"half the frequency", ModuleBuilder{}, 22050, 64 * 6 * 320},
+        // Rows 0-8 at speed 3, rows 10-63 at 13 Hz (615 frames a tick), rows 0-4 at 40 Hz.
+        {"timed", TimedSong(), 44100, 9 * 3 * 160 + 54 * 3 * 615 + 5 * 3 * 200},
+        {"rows 0 and 1 three times", ModuleBuilder().cell(0, 0, 1, 0, 0, 0xE, 0x60).cell(0, 1, 1, 0, 0, 0xE, 0x62), 44100,
+         (3 * 2 + 62) * 6 * 160},
+        {"row 0 delayed twice", ModuleBuilder().cell(0, 0, 3, 0, 0, 0xE, 0xE2), 44100, (64 + 2) * 6 * 160},
+        {"a break on the last order", ModuleBuilder().order({0, 1}).restart(1).cell(1, 2, 0, 0, 0, 0xD, 0x00), 44100,
+         (64 + 3) * 6 * 160},
+    };
+    for (const Case& c : cases) {
+        Fixture f(c.builder, false, c.frequency);
+        EXPECT_EQ(f.playToEnd(), c.frames) << c.song;
+        // A player started again counts from zero.
+        ASSERT_TRUE(f.player.start(f.sound, ModOutput{kRate, false, &Notes()}, 64));
+        EXPECT_EQ(f.playToEnd(), c.frames) << c.song << ", started again";
+    }
 }
 
 TEST(ModulePlayer, ABackwardJumpRestartsALoopingModule) {
@@ -178,53 +185,29 @@ TEST(ModulePlayer, ABackwardJumpRestartsALoopingModule) {
     EXPECT_EQ(f.player.order, 0);
 }
 
-TEST(ModulePlayer, AForwardJumpSkipsOrders) {
-    Fixture f(ModuleBuilder().order({0, 1, 2}).cell(0, 0, 0, 0, 0, 0xB, 0x02));
-    f.runTicks(6);
-    f.runTicks(1);
-    EXPECT_EQ(f.player.order, 2);
-    EXPECT_EQ(f.player.row, 0);
-}
-
-TEST(ModulePlayer, PatternBreakReadsItsParameterAsDecimal) {
-    Fixture f(ModuleBuilder().order({0, 1}).cell(0, 0, 0, 0, 0, 0xD, 0x15));
-    f.runTicks(7);
-    EXPECT_EQ(f.player.order, 1);
-    EXPECT_EQ(f.player.row, 15);
-
-    Fixture tooFar(ModuleBuilder().order({0, 1}).cell(0, 0, 0, 0, 0, 0xD, 0x7F));
-    tooFar.runTicks(7);
-    EXPECT_EQ(tooFar.player.order, 1);
-    EXPECT_EQ(tooFar.player.row, 0);
-}
-
-TEST(ModulePlayer, PatternBreakOnTheLastOrderEndsOrRestarts) {
-    ModuleBuilder song = ModuleBuilder().order({0, 1}).restart(1).cell(1, 2, 0, 0, 0, 0xD, 0x00);
-    Fixture once(song);
-    EXPECT_EQ(once.playToEnd(), (64 + 3) * 6 * 160);
-
-    Fixture looping(song, true);
-    looping.runTicks((64 + 3) * 6 + 1);
-    EXPECT_TRUE(looping.player.active);
-    EXPECT_EQ(looping.player.order, 1);  // the restart position
-    EXPECT_EQ(looping.player.row, 0);
-}
-
-TEST(ModulePlayer, RestartPositionOutsideTheSongMeansTheStart) {
-    Fixture f(ModuleBuilder().order({0, 1}).restart(5), true);
-    f.runTicks(2 * 64 * 6 + 1);
-    EXPECT_EQ(f.player.order, 0);
-}
-
-TEST(ModulePlayer, PatternLoopRepeatsRows) {
-    // Rows 0 and 1 play three times, then rows 2-63 once.
-    Fixture f(ModuleBuilder().cell(0, 0, 1, 0, 0, 0xE, 0x60).cell(0, 1, 1, 0, 0, 0xE, 0x62));
-    EXPECT_EQ(f.playToEnd(), (3 * 2 + 62) * 6 * 160);
-}
-
-TEST(ModulePlayer, PatternDelayRepeatsTheRowsTicks) {
-    Fixture f(ModuleBuilder().cell(0, 0, 3, 0, 0, 0xE, 0xE2));
-    EXPECT_EQ(f.playToEnd(), (64 + 2) * 6 * 160);
+// Where the song stands after some ticks: the first tick of the row named.
+TEST(ModulePlayer, JumpsBreaksAndSongEndsLeadToTheirOrderAndRow) {
+    struct Case {
+        const char* what;
+        ModuleBuilder song;
+        bool loop;
+        int ticks, order, row;
+    };
+    const Case cases[] = {
+        {"a forward jump", ModuleBuilder().order({0, 1, 2}).cell(0, 0, 0, 0, 0, 0xB, 0x02), false, 7, 2, 0},
+        {"a break to row 15, in decimal", ModuleBuilder().order({0, 1}).cell(0, 0, 0, 0, 0, 0xD, 0x15), false, 7, 1, 15},
+        {"a break beyond the pattern", ModuleBuilder().order({0, 1}).cell(0, 0, 0, 0, 0, 0xD, 0x7F), false, 7, 1, 0},
+        {"a break on the last order", ModuleBuilder().order({0, 1}).restart(1).cell(1, 2, 0, 0, 0, 0xD, 0x00), true,
+         (64 + 3) * 6 + 1, 1, 0},
+        {"a restart outside the song", ModuleBuilder().order({0, 1}).restart(5), true, 2 * 64 * 6 + 1, 0, 0},
+    };
+    for (const Case& c : cases) {
+        Fixture f(c.song, c.loop);
+        f.runTicks(c.ticks);
+        EXPECT_TRUE(f.player.active) << c.what;
+        EXPECT_EQ(f.player.order, c.order) << c.what;
+        EXPECT_EQ(f.player.row, c.row) << c.what;
+    }
 }
 
 // ---- Row and tick effects ---------------------------------------------------------------------
@@ -238,6 +221,8 @@ TEST(ModulePlayer, NoteUsesTheSamplesFinetuneRowAndVolume) {
     EXPECT_EQ(f.channel().period, 850);  // C-1 at finetune +1
     EXPECT_EQ(f.channel().volume, 40);
     EXPECT_EQ(f.channel().outputVolume, 40 * 32 / 64) << "scaled by the player volume";
+    f.player.setMasterVolume(64);
+    EXPECT_EQ(f.channel().outputVolume, 40) << "at once";
 }
 
 TEST(ModulePlayer, EvenAndOddChannelsArePannedApart) {
@@ -247,20 +232,47 @@ TEST(ModulePlayer, EvenAndOddChannelsArePannedApart) {
     EXPECT_EQ(f.channel(2).pan, 95);
 }
 
-TEST(ModulePlayer, PortamentoSlidesEveryLaterTickWithinLimits) {
-    Fixture up(ModuleBuilder().sample(1, LoopedSample()).cell(0, 0, 0, 1, 428, 0x1, 3));
-    up.runTicks(6);
-    EXPECT_EQ(up.channel().period, 428 - 5 * 3);
-
-    Fixture floor(ModuleBuilder().sample(1, LoopedSample()).cell(0, 0, 0, 1, 113, 0x1, 0xFF));
-    floor.runTicks(2);
-    EXPECT_EQ(floor.channel().period, 13);
-
-    Fixture down(ModuleBuilder().sample(1, LoopedSample()).cell(0, 0, 0, 1, 1616, 0x2, 0x40));
-    down.runTicks(2);
-    EXPECT_EQ(down.channel().period, 1680);
-    down.runTicks(1);
-    EXPECT_EQ(down.channel().period, 1712);
+// One note on row 0 (and a cell on row 1) of a looped sample, some ticks
+// played; then the channel's period, volume, output volume and whether it
+// plays (-1: not looked at).
+TEST(ModulePlayer, SlidesVolumesCutsAndDelays) {
+    struct Case {
+        const char* what;
+        int sampleVolume, period, effect, param;
+        int nextPeriod, nextEffect, nextParam;
+        int ticks, wantPeriod, wantVolume, wantOutput, wantPlaying;
+    };
+    const Case cases[] = {
+        {"1xx slides up every later tick", 64, 428, 0x1, 3, 0, 0, 0, 6, 428 - 5 * 3, -1, -1, 1},
+        {"1xx stops at the shortest period", 64, 113, 0x1, 0xFF, 0, 0, 0, 2, 13, -1, -1, -1},
+        {"2xx slides down", 64, 1616, 0x2, 0x40, 0, 0, 0, 2, 1680, -1, -1, -1},
+        {"2xx stops at the longest period", 64, 1616, 0x2, 0x40, 0, 0, 0, 3, 1712, -1, -1, -1},
+        {"Ax0 slides the volume up", 32, 428, 0xA, 0x20, 0, 0, 0, 6, -1, 32 + 5 * 2, -1, -1},
+        {"A0y slides it down to 0", 6, 428, 0xA, 0x02, 0, 0, 0, 6, -1, 0, -1, -1},
+        {"6x0 slides it beside the vibrato", 32, 428, 0x6, 0x20, 0, 0, 0, 6, 428, 32 + 5 * 2, -1, -1},
+        {"Cxx sets it, at most 64", 10, 428, 0xC, 0x50, 0, 0, 0, 1, -1, 64, -1, -1},
+        {"EAx and EBx step it once a row", 60, 428, 0xE, 0xA9, 0, 0xE, 0xB5, 6, -1, 64, -1, -1},
+        {"EBx on the next row", 60, 428, 0xE, 0xA9, 0, 0xE, 0xB5, 12, -1, 59, -1, -1},
+        {"5xy slides the volume beside a tone slide", 20, 428, 0, 0, 404, 0x5, 0x10, 12, -1, 25, -1, -1},
+        {"EC2 before its tick", 64, 428, 0xE, 0xC2, 0, 0, 0, 2, -1, -1, 64, -1},
+        {"EC2 cuts on tick 2", 64, 428, 0xE, 0xC2, 0, 0, 0, 3, -1, -1, 0, -1},
+        {"EC0 cuts at once", 64, 428, 0xE, 0xC0, 0, 0, 0, 1, -1, -1, 0, -1},
+        {"ED3 holds the note back", 64, 428, 0xE, 0xD3, 0, 0, 0, 3, -1, -1, -1, 0},
+        {"ED3 starts it on tick 3", 64, 428, 0xE, 0xD3, 0, 0, 0, 4, 428, -1, -1, 1},
+    };
+    for (const Case& c : cases) {
+        Fixture f(ModuleBuilder()
+                      .sample(1, LoopedSample(c.sampleVolume))
+                      .cell(0, 0, 0, 1, c.period, c.effect, c.param)
+                      .cell(0, 1, 0, 0, c.nextPeriod, c.nextEffect, c.nextParam));
+        f.runTicks(c.ticks);
+        const ModChannel& channel = f.channel();
+        auto seen = [](int want, int got) { return want < 0 ? -1 : got; };
+        EXPECT_EQ((std::vector<int>{seen(c.wantPeriod, channel.period), seen(c.wantVolume, channel.volume),
+                                    seen(c.wantOutput, channel.outputVolume), seen(c.wantPlaying, channel.playing)}),
+                  (std::vector<int>{c.wantPeriod, c.wantVolume, c.wantOutput, c.wantPlaying}))
+            << c.what;
+    }
 }
 
 TEST(ModulePlayer, TonePortamentoMovesTowardsItsTargetWithoutRetriggering) {
@@ -269,9 +281,12 @@ TEST(ModulePlayer, TonePortamentoMovesTowardsItsTargetWithoutRetriggering) {
                   .cell(0, 0, 0, 1, 428, 0, 0)
                   .cell(0, 1, 0, 0, 404, 0x3, 5)
                   .cell(0, 2, 0, 0, 0, 0x3, 0)
-                  .cell(0, 3, 0, 0, 0, 0x0, 0x04));
+                  .cell(0, 3, 0, 0, 0, 0x0, 0x04)
+                  .cell(0, 0, 1, 1, 428, 0, 0)
+                  .cell(0, 1, 1, 0, 404, 0x3, 1));
     f.runTicks(6 + 3);
     EXPECT_EQ(f.channel().period, 428 - 2 * 5);
+    EXPECT_EQ(f.channel(1).period, 428 - 2 * 1);
     EXPECT_GT(f.channel().position, 0);  // the sample was not restarted
     f.runTicks(3);
     EXPECT_EQ(f.channel().period, 404);  // stops at the target
@@ -326,57 +341,6 @@ TEST(ModulePlayer, ArpeggioCyclesThroughThreeNotes) {
     }
 }
 
-TEST(ModulePlayer, VolumeEffects) {
-    Fixture up(ModuleBuilder().sample(1, LoopedSample(32)).cell(0, 0, 0, 1, 428, 0xA, 0x20));
-    up.runTicks(6);
-    EXPECT_EQ(up.channel().volume, 32 + 5 * 2);
-
-    Fixture down(ModuleBuilder().sample(1, LoopedSample(6)).cell(0, 0, 0, 1, 428, 0xA, 0x02));
-    down.runTicks(6);
-    EXPECT_EQ(down.channel().volume, 0);
-
-    Fixture set(ModuleBuilder().sample(1, LoopedSample(10)).cell(0, 0, 0, 1, 428, 0xC, 0x50));
-    set.runTicks(1);
-    EXPECT_EQ(set.channel().volume, 64);
-
-    Fixture fine(ModuleBuilder()
-                     .sample(1, LoopedSample(60))
-                     .cell(0, 0, 0, 1, 428, 0xE, 0xA9)
-                     .cell(0, 1, 0, 0, 0, 0xE, 0xB5));
-    fine.runTicks(6);
-    EXPECT_EQ(fine.channel().volume, 64);
-    fine.runTicks(6);
-    EXPECT_EQ(fine.channel().volume, 59);
-
-    Fixture withPortamento(ModuleBuilder()
-                               .sample(1, LoopedSample(20))
-                               .cell(0, 0, 0, 1, 428, 0, 0)
-                               .cell(0, 1, 0, 0, 404, 0x5, 0x10));
-    withPortamento.runTicks(12);
-    EXPECT_EQ(withPortamento.channel().volume, 25);
-}
-
-TEST(ModulePlayer, NoteCutSilencesOnItsTick) {
-    Fixture f(ModuleBuilder().sample(1, LoopedSample()).cell(0, 0, 0, 1, 428, 0xE, 0xC2));
-    f.runTicks(2);
-    EXPECT_EQ(f.channel().outputVolume, 64);
-    f.runTicks(1);
-    EXPECT_EQ(f.channel().outputVolume, 0);
-
-    Fixture atOnce(ModuleBuilder().sample(1, LoopedSample()).cell(0, 0, 0, 1, 428, 0xE, 0xC0));
-    atOnce.runTicks(1);
-    EXPECT_EQ(atOnce.channel().outputVolume, 0);
-}
-
-TEST(ModulePlayer, NoteDelayHoldsTheNoteBack) {
-    Fixture f(ModuleBuilder().sample(1, LoopedSample()).cell(0, 0, 0, 1, 428, 0xE, 0xD3));
-    f.runTicks(3);
-    EXPECT_FALSE(f.channel().playing);
-    f.runTicks(1);
-    EXPECT_TRUE(f.channel().playing);
-    EXPECT_EQ(f.channel().period, 428);
-}
-
 TEST(ModulePlayer, SampleOffsetStartsInsideTheSample) {
     InstrumentSample plain;
     plain.data.assign(600, 1);
@@ -395,12 +359,11 @@ TEST(ModulePlayer, SampleOffsetStartsInsideTheSample) {
 
     InstrumentSample looped = plain;
     looped.loopStartWords = 100;
-    looped.loopLengthWords = 50;
+    looped.loopLengthWords = 30;
     Fixture loop(ModuleBuilder().sample(1, looped).cell(0, 0, 0, 1, 1712, 0x9, 0x03));
     loop.runTicks(1);
     EXPECT_TRUE(loop.channel().playing);
-    EXPECT_GE(loop.channel().position >> 16, 200);
-    EXPECT_LT(loop.channel().position >> 16, 300);
+    EXPECT_EQ(loop.channel().position, (int64_t(200) << 16) + loop.player.samplesPerTick() * loop.channel().step);
 }
 
 TEST(ModulePlayer, OneMixCallFillsEveryFrameAcrossTicks) {
@@ -510,9 +473,11 @@ TEST(ModulePlayer, ChannelsMixedTogetherSumToEachChannelAlone) {
 TEST(ModulePlayer, SamplesStopAtTheirEndOrWrapInsideTheirLoop) {
     InstrumentSample plain;
     plain.data.assign(100, 1);
-    Fixture f(ModuleBuilder().sample(1, plain).cell(0, 0, 0, 1, 113, 0, 0));
+    // The next sample's data begins where this one's ends.
+    Fixture f(ModuleBuilder().sample(1, plain).sample(2, LoopedSample()).cell(0, 0, 0, 1, 113, 0, 0).cell(0, 0, 1, 2, 113, 0, 0));
     f.runTicks(6);
     EXPECT_FALSE(f.channel().playing);
+    EXPECT_TRUE(f.channel(1).playing);
 
     InstrumentSample looped = plain;
     looped.data.assign(200, 1);

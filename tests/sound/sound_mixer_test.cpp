@@ -5,6 +5,7 @@
 
 #include <algorithm>
 #include <memory>
+#include <tuple>
 #include <vector>
 
 #include "sound/mod_player.h"
@@ -49,11 +50,22 @@ std::vector<uint8_t> Render8(SoundMixer& mixer, int frames) {
     return bytes;
 }
 
-std::unique_ptr<ModSound> ConstantModule(int8_t value) {
+// A mixer rendering without a device.
+struct Offline : SoundMixer {
+    explicit Offline(int bits = 16, int stereo = 0, int voices = 16, int rate = 8000) {
+        EXPECT_EQ(initOffline(rate, bits, stereo, 1, voices), 0);
+    }
+};
+
+// A module playing `value` on its first `channels` channels.
+std::unique_ptr<ModSound> ConstantModule(int8_t value, int channels = 1) {
     soundtest::InstrumentSample sample;
     sample.loopLengthWords = 100;
     sample.data.assign(200, value);
-    std::vector<uint8_t> file = soundtest::ModuleBuilder().sample(1, sample).cell(0, 0, 0, 1, 428, 0, 0).bytes();
+    soundtest::ModuleBuilder builder;
+    builder.sample(1, sample);
+    for (int c = 0; c < channels; ++c) builder.cell(0, 0, c, 1, 428, 0, 0);
+    std::vector<uint8_t> file = builder.bytes();
     auto module = std::make_unique<ModSound>();
     module->loadFromMemory(file.data(), file.size());
     return module;
@@ -74,6 +86,7 @@ TEST(SoundMixer, InitClampsPoolsAndRefusesASecondInit) {
     ASSERT_EQ(big.initOffline(44100, 16, 1, 100, 1000), 0);
     EXPECT_EQ(big.modPlayerCount(), 64);
     EXPECT_EQ(big.voiceCount(), 128);
+    EXPECT_EQ(SoundMixer().initOffline(8000, 12, 0, 1, 16), -1) << "a format no device plays";
 }
 
 TEST(SoundMixer, RefusesPlayBeforeInitAndForSoundsWithoutData) {
@@ -92,14 +105,12 @@ TEST(SoundMixer, RefusesPlayBeforeInitAndForSoundsWithoutData) {
 // ---- Render arithmetic ---------------------------------------------------------------------
 
 TEST(SoundMixer, SilenceIs128For8BitAnd0For16Bit) {
-    SoundMixer eight;
-    ASSERT_EQ(eight.initOffline(8000, 8, 0, 1, 16), 0);
+    Offline eight(8);
     std::vector<uint8_t> buffer(240, 7);
     eight.render(buffer.data(), buffer.size());
     EXPECT_EQ(buffer, std::vector<uint8_t>(240, 128));
 
-    SoundMixer sixteen;
-    ASSERT_EQ(sixteen.initOffline(8000, 16, 1, 1, 16), 0);
+    Offline sixteen(16, 1);
     buffer.assign(240, 7);
     sixteen.render(buffer.data(), buffer.size());
     EXPECT_EQ(buffer, std::vector<uint8_t>(240, 0));
@@ -107,8 +118,7 @@ TEST(SoundMixer, SilenceIs128For8BitAnd0For16Bit) {
 
 TEST(SoundMixer, ThreeFullScaleVoicesClipAt32767) {
     auto sound = Sound16(32767, 100);
-    SoundMixer mixer;
-    ASSERT_EQ(mixer.initOffline(8000, 16, 0, 1, 16), 0);
+    Offline mixer;
     mixer.play(sound.get(), kAny);
     EXPECT_EQ(Render16(mixer, 4), std::vector<int16_t>(4, 32767 * 64 / 128));
     mixer.play(sound.get(), kAny);
@@ -123,8 +133,7 @@ TEST(SoundMixer, ThreeFullScaleVoicesClipAt32767) {
 
 TEST(SoundMixer, EightBitOutputScalesAndClips) {
     auto loud = Sound8(255, 100);  // (255 - 128) x 256 = 32512
-    SoundMixer mixer;
-    ASSERT_EQ(mixer.initOffline(8000, 8, 0, 1, 16), 0);
+    Offline mixer(8);
     mixer.play(loud.get(), kAny);
     // 32512 x 64 / 128 = 16256; / 256 = 63; + 128.
     EXPECT_EQ(Render8(mixer, 3), std::vector<uint8_t>(3, 128 + 63));
@@ -140,8 +149,7 @@ TEST(SoundMixer, EightBitOutputScalesAndClips) {
 TEST(SoundMixer, VoiceVolumeIsSoundVolumeTimesMasterVolume) {
     auto sound = Sound16(12800, 100);
     sound->volume = 32;
-    SoundMixer mixer;
-    ASSERT_EQ(mixer.initOffline(8000, 16, 0, 1, 16), 0);
+    Offline mixer;
     mixer.play(sound.get(), kAny);
     EXPECT_EQ(Render16(mixer, 1)[0], 12800 * 32 / 128);
     mixer.setSampleVolume(16);  // applies to the playing voice at once
@@ -151,30 +159,20 @@ TEST(SoundMixer, VoiceVolumeIsSoundVolumeTimesMasterVolume) {
 }
 
 TEST(SoundMixer, StereoOutputPansVoices) {
-    SoundMixer mixer;
-    ASSERT_EQ(mixer.initOffline(8000, 16, 1, 1, 16), 0);
-    auto centre = Sound16(12800, 100);
-    mixer.play(centre.get(), kAny);
-    EXPECT_EQ(Render16(mixer, 1), (std::vector<int16_t>{6400, 6400}));
-    mixer.stopAll();
-
-    auto left = Sound16(12800, 100);
-    left->pan = 0;
-    mixer.play(left.get(), kAny);
-    EXPECT_EQ(Render16(mixer, 1), (std::vector<int16_t>{12800, 0}));
-    mixer.stopAll();
-
+    Offline mixer(16, 1);
+    auto sound = Sound16(12800, 100);
     // Pan 192: right = 2 x 64 x 192 / 256 = 96, left = 128 - 96 = 32.
-    auto right = Sound16(12800, 100);
-    right->pan = 192;
-    mixer.play(right.get(), kAny);
-    EXPECT_EQ(Render16(mixer, 1), (std::vector<int16_t>{12800 * 32 / 128, 12800 * 96 / 128}));
+    for (auto [pan, left, right] : {std::tuple{128, 6400, 6400}, {0, 12800, 0}, {192, 12800 * 32 / 128, 12800 * 96 / 128}}) {
+        sound->pan = pan;
+        mixer.stopAll();
+        mixer.play(sound.get(), kAny);
+        EXPECT_EQ(Render16(mixer, 1), (std::vector<int16_t>{int16_t(left), int16_t(right)})) << "pan " << pan;
+    }
 }
 
 TEST(SoundMixer, StereoDataKeepsItsSidesAndSumsIntoMono) {
     auto sound = Sound16(12800, 100, true, -6400);
-    SoundMixer stereo;
-    ASSERT_EQ(stereo.initOffline(8000, 16, 1, 1, 16), 0);
+    Offline stereo(16, 1);
     stereo.play(sound.get(), kAny);
     EXPECT_EQ(Render16(stereo, 1), (std::vector<int16_t>{6400, -3200}));
     // Panned, each side still takes its own value: gains 32 and 96 at pan 192.
@@ -183,8 +181,7 @@ TEST(SoundMixer, StereoDataKeepsItsSidesAndSumsIntoMono) {
     stereo.play(sound.get(), kAny);
     EXPECT_EQ(Render16(stereo, 1), (std::vector<int16_t>{12800 * 32 / 128, -6400 * 96 / 128}));
 
-    SoundMixer mono;
-    ASSERT_EQ(mono.initOffline(8000, 16, 0, 1, 16), 0);
+    Offline mono;
     mono.play(sound.get(), kAny);
     EXPECT_EQ(Render16(mono, 1), (std::vector<int16_t>{6400 - 3200}));
 }
@@ -195,8 +192,7 @@ TEST(SoundMixer, VoicesStepByFrequencyAndStopOrLoopAtTheEnd) {
     for (int v : {2560, 5120, 7680}) soundtest::PutLe(pcm, uint16_t(v), 2);
     WaveSound sound;
     sound.setPcm(pcm, false, false, 4000);
-    SoundMixer mixer;
-    ASSERT_EQ(mixer.initOffline(8000, 16, 0, 1, 16), 0);
+    Offline mixer;
     mixer.play(&sound, kAny);
     EXPECT_EQ(Render16(mixer, 8), (std::vector<int16_t>{1280, 1280, 2560, 2560, 3840, 3840, 0, 0}));
     EXPECT_FALSE(mixer.isPlaying(&sound));
@@ -218,20 +214,25 @@ TEST(SoundMixer, VoicesStepByFrequencyAndStopOrLoopAtTheEnd) {
 
 TEST(SoundMixer, ModuleChannelsMixWithoutTheVoiceScale) {
     auto module = ConstantModule(100);
-    SoundMixer mono;
-    ASSERT_EQ(mono.initOffline(8000, 16, 0, 1, 16), 0);
+    Offline mono;
     ASSERT_EQ(mono.play(module.get(), kAny), 0);
     EXPECT_EQ(Render16(mono, 2), (std::vector<int16_t>{6400, 6400}));
 
     // Channel 0 has pan 95: right = 64 x 95 / 256 = 23, left = 41, both doubled.
-    SoundMixer stereo;
-    ASSERT_EQ(stereo.initOffline(8000, 16, 1, 1, 16), 0);
+    Offline stereo(16, 1);
     stereo.play(module.get(), kAny);
     EXPECT_EQ(Render16(stereo, 1), (std::vector<int16_t>{41 * 100 * 2, 23 * 100 * 2}));
 
     // Half the master volume: output volume 32, right = 32 x 95 / 256 = 11, left = 21.
     stereo.setModVolume(32);
     EXPECT_EQ(Render16(stereo, 1), (std::vector<int16_t>{21 * 100 * 2, 11 * 100 * 2}));
+
+    // Channels 1 and 3 have pan 161 (left 24, right 40): four loud channels
+    // clip on the left, 2 x (41 + 24) x 2 x 127, and not on the right.
+    auto loud = ConstantModule(127, 4);
+    Offline four(16, 1);
+    four.play(loud.get(), kAny);
+    EXPECT_EQ(Render16(four, 1), (std::vector<int16_t>{32767, 2 * (23 + 40) * 2 * 127}));
 }
 
 // Faults: music values written out of order, on the wrong byte, or unclipped,
@@ -249,8 +250,7 @@ TEST(SoundMixer, SixteenBitMusicIsThePlayersSumClippedAndInOrder) {
     ModSound module;
     ASSERT_EQ(module.loadFromMemory(file.data(), file.size()), kSoundOk);
 
-    SoundMixer mixer;
-    ASSERT_EQ(mixer.initOffline(44100, 16, 1, 1, 16), 0);
+    Offline mixer(16, 1, 16, 44100);
     ASSERT_EQ(mixer.play(&module, kAny), 0);
     const int frames = 1001;
     const std::vector<int16_t> out = Render16(mixer, frames);
@@ -272,8 +272,7 @@ TEST(SoundMixer, SixteenBitMusicIsThePlayersSumClippedAndInOrder) {
 TEST(SoundMixer, ModuleAndVoicesAddUp) {
     auto module = ConstantModule(100);
     auto voice = Sound16(12800, 100);
-    SoundMixer mixer;
-    ASSERT_EQ(mixer.initOffline(8000, 8, 0, 1, 16), 0);
+    Offline mixer(8);
     mixer.play(module.get(), kAny);
     mixer.play(voice.get(), kAny);
     // (6400 + 12800 x 64 / 128) / 256 = 50.
@@ -284,8 +283,7 @@ TEST(SoundMixer, ModuleAndVoicesAddUp) {
 
 TEST(SoundMixer, AnyVoiceTakesTheFirstFreeVoice) {
     auto sound = Sound16(100, 1000);
-    SoundMixer mixer;
-    ASSERT_EQ(mixer.initOffline(8000, 16, 0, 1, 8), 0);
+    Offline mixer(16, 0, 8);
     for (int i = 0; i < 8; ++i) EXPECT_EQ(mixer.play(sound.get(), kAny), i);
     EXPECT_EQ(mixer.play(sound.get(), kAny), kPlayRefused);
 }
@@ -294,8 +292,7 @@ TEST(SoundMixer, MaxInstancesLimitsCopiesAndTakesTheLastFreeVoice) {
     auto limited = Sound16(100, 1000);
     limited->maxInstances = 2;
     auto other = Sound16(100, 1000);
-    SoundMixer mixer;
-    ASSERT_EQ(mixer.initOffline(8000, 16, 0, 1, 8), 0);
+    Offline mixer(16, 0, 8);
     EXPECT_EQ(mixer.play(other.get(), kAny), 0);
     EXPECT_EQ(mixer.play(limited.get(), kAny), 7);
     EXPECT_EQ(mixer.play(limited.get(), kAny), 6);
@@ -307,8 +304,7 @@ TEST(SoundMixer, MaxInstancesLimitsCopiesAndTakesTheLastFreeVoice) {
 TEST(SoundMixer, WithoutBit28TheLowBitsNameTheVoice) {
     auto first = Sound16(100, 1000);
     auto second = Sound16(100, 1000);
-    SoundMixer mixer;
-    ASSERT_EQ(mixer.initOffline(8000, 16, 0, 1, 8), 0);
+    Offline mixer(16, 0, 8);
     EXPECT_EQ(mixer.play(first.get(), 5), 5);
     EXPECT_EQ(mixer.play(second.get(), 5), 5);  // takes the voice over
     EXPECT_FALSE(mixer.isPlaying(first.get()));
@@ -317,8 +313,7 @@ TEST(SoundMixer, WithoutBit28TheLowBitsNameTheVoice) {
 
 TEST(SoundMixer, Bit29StartsPausedUntilResumeAll) {
     auto sound = Sound16(12800, 100);
-    SoundMixer mixer;
-    ASSERT_EQ(mixer.initOffline(8000, 16, 0, 1, 8), 0);
+    Offline mixer(16, 0, 8);
     ASSERT_GE(mixer.play(sound.get(), kAny | kPlayPaused), 0);
     EXPECT_TRUE(mixer.isPlaying(sound.get()));
     EXPECT_EQ(Render16(mixer, 1)[0], 0);
@@ -329,8 +324,7 @@ TEST(SoundMixer, Bit29StartsPausedUntilResumeAll) {
 TEST(SoundMixer, PauseAllHoldsVoicesAndModulesInPlace) {
     auto module = ConstantModule(100);
     auto sound = Sound16(12800, 100);
-    SoundMixer mixer;
-    ASSERT_EQ(mixer.initOffline(8000, 16, 0, 1, 8), 0);
+    Offline mixer(16, 0, 8);
     mixer.play(module.get(), kAny);
     mixer.play(sound.get(), kAny);
     mixer.pauseAll();
@@ -346,8 +340,7 @@ TEST(SoundMixer, PauseAllHoldsVoicesAndModulesInPlace) {
 
 TEST(SoundMixer, StopSoundStopsTheFirstVoiceOnly) {
     auto sound = Sound16(100, 1000);
-    SoundMixer mixer;
-    ASSERT_EQ(mixer.initOffline(8000, 16, 0, 1, 8), 0);
+    Offline mixer(16, 0, 8);
     mixer.play(sound.get(), kAny);
     mixer.play(sound.get(), kAny);
     mixer.stopSound(sound.get());
@@ -359,8 +352,7 @@ TEST(SoundMixer, StopSoundStopsTheFirstVoiceOnly) {
 TEST(SoundMixer, DisablingStopsTheMusicAndEnablingDoesNotRestartIt) {
     auto music = ConstantModule(100);
     auto effect = Sound16(100, 1000);
-    SoundMixer mixer;
-    ASSERT_EQ(mixer.initOffline(8000, 8, 0, 1, 16), 0);
+    Offline mixer(8);
     ASSERT_EQ(mixer.playLooped(music.get(), kAny), 0);
     EXPECT_TRUE(music->loop);
     mixer.play(effect.get(), kAny);
@@ -377,8 +369,7 @@ TEST(SoundMixer, DisablingStopsTheMusicAndEnablingDoesNotRestartIt) {
 TEST(SoundMixer, OneModulePlayerServesOneModuleAtATime) {
     auto first = ConstantModule(10);
     auto second = ConstantModule(20);
-    SoundMixer mixer;
-    ASSERT_EQ(mixer.initOffline(8000, 8, 0, 1, 16), 0);
+    Offline mixer(8);
     EXPECT_EQ(mixer.play(first.get(), kAny), 0);
     EXPECT_EQ(mixer.play(second.get(), kAny), kPlayRefused);
     EXPECT_EQ(mixer.play(second.get(), 1), kPlayRefused);  // names a player there is not
@@ -387,6 +378,11 @@ TEST(SoundMixer, OneModulePlayerServesOneModuleAtATime) {
     EXPECT_TRUE(mixer.isPlaying(second.get()));
     mixer.stopSound(second.get());
     EXPECT_FALSE(mixer.isPlaying(second.get()));
+
+    SoundMixer two;
+    ASSERT_EQ(two.initOffline(8000, 8, 0, 2, 16), 0);
+    EXPECT_EQ(two.play(first.get(), kAny), 0);  // the first free player
+    EXPECT_EQ(two.play(second.get(), kAny), 1);
 }
 
 // Faults: music resumed where it was starts from its beginning, or is
@@ -398,23 +394,30 @@ TEST(SoundMixer, AResumedSongPlaysOnFromWhereItWas) {
     std::vector<uint8_t> file = soundtest::ModuleBuilder().sample(1, saw).cell(0, 0, 0, 1, 428, 0, 0).bytes();
     ModSound song;
     song.loadFromMemory(file.data(), file.size());
-    SoundMixer whole, resumed;
-    ASSERT_EQ(whole.initOffline(8000, 16, 0, 1, 4), 0);
-    ASSERT_EQ(resumed.initOffline(8000, 16, 0, 1, 4), 0);
-    ASSERT_EQ(whole.playLooped(&song, kAny), 0);
-    Render16(whole, 8000 * 1250 / 1000);
-    ASSERT_EQ(resumed.playLoopedFrom(&song, kAny, 1250), 0);
-    const std::vector<int16_t> expected = Render16(whole, 64);
-    EXPECT_EQ(Render16(resumed, 64), expected);
-    EXPECT_NE(expected, std::vector<int16_t>(64, 0));
+    for (int64_t ms : {1, 1250}) {
+        Offline whole, resumed;
+        ASSERT_EQ(whole.playLooped(&song, kAny), 0);
+        Render16(whole, int(8000 * ms / 1000));
+        song.loop = false;
+        ASSERT_EQ(resumed.playLoopedFrom(&song, kAny, ms), 0);
+        EXPECT_TRUE(song.loop);
+        const std::vector<int16_t> expected = Render16(whole, 64);
+        EXPECT_EQ(Render16(resumed, 64), expected) << ms << " ms";
+        EXPECT_NE(expected, std::vector<int16_t>(64, 0));
+    }
+    // A sampled sound has no song position: it loops from its start.
+    Offline mixer;
+    auto tone = Sound16(12800, 100);
+    EXPECT_EQ(mixer.playLoopedFrom(tone.get(), kAny, 1250), 0);
+    EXPECT_TRUE(tone->loop);
+    EXPECT_EQ(mixer.playLoopedFrom(nullptr, kAny, 1250), kPlayRefused);
 
-    resumed.setEnabled(false);
-    EXPECT_EQ(resumed.playLoopedFrom(&song, kAny, 1250), kPlayRefused);
+    mixer.setEnabled(false);
+    EXPECT_EQ(mixer.playLoopedFrom(&song, kAny, 1250), kPlayRefused);
 }
 
 TEST(SoundMixer, DestroyingAPlayingSoundTakesItOffTheMixer) {
-    SoundMixer mixer;
-    ASSERT_EQ(mixer.initOffline(8000, 16, 0, 1, 8), 0);
+    Offline mixer(16, 0, 8);
     auto sound = Sound16(12800, 100000);
     auto module = ConstantModule(50);
     mixer.play(sound.get(), kAny);
@@ -425,8 +428,7 @@ TEST(SoundMixer, DestroyingAPlayingSoundTakesItOffTheMixer) {
 }
 
 TEST(SoundMixer, ReloadingAPlayingSoundStopsItsVoices) {
-    SoundMixer mixer;
-    ASSERT_EQ(mixer.initOffline(8000, 16, 0, 1, 8), 0);
+    Offline mixer(16, 0, 8);
     auto sound = Sound16(12800, 100000);
     mixer.play(sound.get(), kAny);
     sound->setPcm(std::vector<uint8_t>(4, 0), false, false, 8000);

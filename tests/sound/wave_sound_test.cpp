@@ -30,6 +30,17 @@ std::vector<int16_t> Samples16(const WaveSound& sound) {
     return out;
 }
 
+// MS-ADPCM with the standard coefficients.
+WavFormat Adpcm(int blockAlign, int samplesPerBlock, int channels = 1) {
+    WavFormat format;
+    format.formatTag = 2;
+    format.channels = channels;
+    format.bits = 4;
+    format.blockAlign = blockAlign;
+    format.fmtExtra = soundtest::AdpcmFormatExtra(samplesPerBlock);
+    return format;
+}
+
 }  // namespace
 
 TEST(WaveSound, Loads8BitMonoPcm) {
@@ -124,10 +135,7 @@ TEST(WaveSound, UnsupportedFormatsGiveMinus100) {
     fourBitPcm.blockAlign = 11;
     EXPECT_EQ(Load(sound, MakeWav(fourBitPcm, std::vector<uint8_t>(11, 0))), kSoundBadFormat);
 
-    WavFormat sixCoefficients;
-    sixCoefficients.formatTag = 2;
-    sixCoefficients.bits = 4;
-    sixCoefficients.blockAlign = 11;
+    WavFormat sixCoefficients = Adpcm(11, 10);
     sixCoefficients.fmtExtra = soundtest::AdpcmFormatExtra(10, 6);
     EXPECT_EQ(Load(sound, MakeWav(sixCoefficients, std::vector<uint8_t>(11, 0))), kSoundBadFormat);
 
@@ -160,11 +168,7 @@ TEST(WaveSound, DecodesMsAdpcmMonoBlocksAndAFinalPartialBlock) {
         1, 20, 0, 10, 0, 20, 0,
         0x2E,
     };
-    WavFormat format;
-    format.formatTag = 2;
-    format.bits = 4;
-    format.blockAlign = 11;
-    format.fmtExtra = soundtest::AdpcmFormatExtra(10);
+    WavFormat format = Adpcm(11, 10);
     WaveSound sound;
     ASSERT_EQ(Load(sound, MakeWav(format, data)), kSoundOk);
     EXPECT_FALSE(sound.eightBit);
@@ -185,14 +189,8 @@ TEST(WaveSound, DecodesMsAdpcmStereoWithInterleavedCodes) {
         50, 0, 7, 0,         // sample2: 50, 7
         0x1F, 0x72,          // codes: left 1, right -1, left 7, right 2
     };
-    WavFormat format;
-    format.formatTag = 2;
-    format.channels = 2;
-    format.bits = 4;
-    format.blockAlign = 16;
-    format.fmtExtra = soundtest::AdpcmFormatExtra(4);
     WaveSound sound;
-    ASSERT_EQ(Load(sound, MakeWav(format, data)), kSoundOk);
+    ASSERT_EQ(Load(sound, MakeWav(Adpcm(16, 4, 2), data)), kSoundOk);
     EXPECT_TRUE(sound.stereo);
     EXPECT_EQ(sound.frames, 4);
     EXPECT_EQ(Samples16(sound), (std::vector<int16_t>{50, 7, 100, -5, 116, -32, 228, 56}));
@@ -202,13 +200,8 @@ TEST(WaveSound, MsAdpcmBlockWithAnInvalidPredictorIsDecodedWithTheFirst) {
     std::vector<uint8_t> data = {0, 16, 0, 1, 0, 2, 0, 0x00, 0x00, 0x00, 0x00,
                                  9, 16, 0, 1, 0, 2, 0, 0x10, 0x00, 0x00, 0x00,
                                  0, 16, 0, 5, 0, 6, 0, 0x00, 0x00, 0x00, 0x00};
-    WavFormat format;
-    format.formatTag = 2;
-    format.bits = 4;
-    format.blockAlign = 11;
-    format.fmtExtra = soundtest::AdpcmFormatExtra(10);
     WaveSound sound;
-    ASSERT_EQ(Load(sound, MakeWav(format, data)), kSoundOk);
+    ASSERT_EQ(Load(sound, MakeWav(Adpcm(11, 10), data)), kSoundOk);
     ASSERT_EQ(sound.frames, 30);
     // Predictor 0 is (256, 0): code 1 gives 1 + 16, code 0 holds it.
     std::vector<int16_t> samples = Samples16(sound);
@@ -221,13 +214,8 @@ TEST(WaveSound, MsAdpcmDeltaCannotOverflow) {
     // Code 8 repeatedly triples the delta; the samples must stay clamped.
     std::vector<uint8_t> data = {0, 0xFF, 0x7F, 0, 0, 0, 0};
     data.resize(7 + 200, 0x88);
-    WavFormat format;
-    format.formatTag = 2;
-    format.bits = 4;
-    format.blockAlign = int(data.size());
-    format.fmtExtra = soundtest::AdpcmFormatExtra(0);
     WaveSound sound;
-    ASSERT_EQ(Load(sound, MakeWav(format, data)), kSoundOk);
+    ASSERT_EQ(Load(sound, MakeWav(Adpcm(int(data.size()), 0), data)), kSoundOk);
     for (int16_t s : Samples16(sound)) EXPECT_TRUE(s == -32768 || s == 32767 || s == 0) << s;
 }
 
