@@ -4,6 +4,7 @@
 #include <gtest/gtest.h>
 
 #include <cmath>
+#include <memory>
 
 #include "render3d/camera.h"
 #include "render3d_fixture.h"
@@ -105,42 +106,30 @@ TEST(Navigation, ModeZeroWaitsUntilTheObjectLeavesTheDistance) {
 TEST(Navigation, FollowModesOneToFourAndMinusOne) {
     Matrix4 object = Matrix4::translation({5, 0, 5});
     Vector3 offset{0, 1, 0};
-    {
-        PerspectiveCamera c = Make();
-        Vector3 direction{0, 3, -4};  // normalized (0, 0.6, -0.8)
-        c.setNavigation(1, &object, 10.0f, 0.0f, direction, &offset);
-        c.update(0.1f);
-        EXPECT_EQ(c.target(), (Vector3{5, 1, 5}));
-        Vector3 p = c.position() - Vector3{5, 0, 5};
-        EXPECT_NEAR(p.y, 6.0f, 1e-5f);
-        EXPECT_NEAR(p.z, -8.0f, 1e-5f);
-    }
-    {
-        PerspectiveCamera c = Make();
-        Vector3 direction{0, 1, 0};
-        c.setNavigation(2, &object, 10.0f, 0.0f, direction, nullptr);
-        c.update(0.1f);
-        Vector3 p = c.position() - Vector3{5, 0, 5};
-        EXPECT_NEAR(p.y, 10.0f, 1e-5f);  // straight above, a minute offset in z
-        EXPECT_LT(p.z, 0.0f);
-    }
-    {
-        PerspectiveCamera c = Make();
-        Vector3 direction{0, 0, 1};
-        c.setNavigation(4, &object, 2.0f, 0.0f, direction, nullptr);
-        c.update(0.1f);
-        EXPECT_EQ(c.position(), (Vector3{5, 0, 7}));
-        // The look-ahead is the mean of |x|, |y|, |z| (4), raised to 10.
-        EXPECT_EQ(c.target(), (Vector3{5, 0, 15}));
-    }
-    {
-        PerspectiveCamera c = Make();
-        Vector3 direction{0, 0, 3};  // mode -1 keeps it as an offset
-        c.setNavigation(-1, &object, 10.0f, 0.0f, direction, nullptr);
-        c.update(0.1f);
-        EXPECT_EQ(c.target(), (Vector3{5, 0, 8}));
-        EXPECT_EQ(c.position(), (Vector3{0, 0, -10}));
-    }
+    // A camera following the object in `mode`, one step on.
+    auto follow = [&](int mode, float distance, Vector3 direction, const Vector3* targetOffset) {
+        auto c = std::make_unique<PerspectiveCamera>(Make());
+        c->setNavigation(mode, &object, distance, 0.0f, direction, targetOffset);
+        c->update(0.1f);
+        return c;
+    };
+    auto one = follow(1, 10.0f, {0, 3, -4}, &offset);  // direction normalized to (0, 0.6, -0.8)
+    EXPECT_EQ(one->target(), (Vector3{5, 1, 5}));
+    EXPECT_NEAR(one->position().y, 6.0f, 1e-5f);
+    EXPECT_NEAR(one->position().z - 5.0f, -8.0f, 1e-5f);
+
+    auto two = follow(2, 10.0f, {0, 1, 0}, nullptr);
+    EXPECT_NEAR(two->position().y, 10.0f, 1e-5f);  // straight above, a minute offset in z
+    EXPECT_LT(two->position().z - 5.0f, 0.0f);
+
+    auto four = follow(4, 2.0f, {0, 0, 1}, nullptr);
+    EXPECT_EQ(four->position(), (Vector3{5, 0, 7}));
+    // The look-ahead is the mean of |x|, |y|, |z| (4), raised to 10.
+    EXPECT_EQ(four->target(), (Vector3{5, 0, 15}));
+
+    auto minusOne = follow(-1, 10.0f, {0, 0, 3}, nullptr);  // mode -1 keeps the direction as an offset
+    EXPECT_EQ(minusOne->target(), (Vector3{5, 0, 8}));
+    EXPECT_EQ(minusOne->position(), (Vector3{0, 0, -10}));
 }
 
 TEST(Navigation, SmoothedModesKeepTheSmoothingBetween0And100) {

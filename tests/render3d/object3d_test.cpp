@@ -187,10 +187,8 @@ TEST_F(ReaderTest, NumberMakesCopiesNamedWithTheirIndex) {
                           "lost=type:Chip3D, container:nowhere\n");
     ASSERT_NE(scene, nullptr);
     ASSERT_EQ(scene->objectCount(), 4);
-    EXPECT_EQ(scene->object3DAt(0)->name, u"coin0");
-    EXPECT_EQ(scene->object3DAt(1)->name, u"coin1");
-    EXPECT_EQ(scene->object3DAt(2)->name, u"coin2");
-    EXPECT_EQ(scene->object3DAt(3)->name, u"flag");
+    const std::u16string names[] = {u"coin0", u"coin1", u"coin2", u"flag"};
+    for (int i = 0; i < 4; ++i) EXPECT_EQ(scene->object3DAt(i)->name, names[i]);
     EXPECT_EQ(scene->findObject(u"coin"), nullptr);
     EXPECT_NE(scene->object3DAt(0), scene->object3DAt(1));
     for (int i = 0; i < 3; ++i) {

@@ -75,31 +75,39 @@ INSTANTIATE_TEST_SUITE_P(Depths, RendererTest, ::testing::Values(16, 32),
                          [](const auto& info) { return std::to_string(info.param) + "bit"; });
 
 TEST_P(RendererTest, FacesCrossingTheNearPlaneAreClippedIntoTriangles) {
-    Object3D* t = add(u"t", triangle({-1, -1, 0}, {1, -1, 0}, {0, 1, -9.5f}, 0xFF0000));
-    frame();
-    EXPECT_EQ(stats().clipTriangles, 2);
-    EXPECT_EQ(stats().facesDrawn, 2);
-    EXPECT_EQ(stats().clipDroppedTriangles, 0);
-    EXPECT_EQ(pixel(32, 36), stored(0xFF0000));
-    // The cut edges meet the near plane 0.05 either side of the middle: the
-    // face narrows upward from its base (x 24 ... 39) and stays inside it.
-    EXPECT_EQ(countPixels(0xFF0000, 0, 0, 22, kSize) + countPixels(0xFF0000, 42, 0, kSize, kSize), 0);
-    EXPECT_GT(depth(32, 36), 1);  // on the way toward the near vertex
-    EXPECT_LT(depth(32, 36), 10);
-    // Two behind: one triangle.
-    t->meshAt(0)->vertices[1].z = -9 * 65536 - 32768;
-    frame();
-    EXPECT_EQ(stats().clipTriangles, 1);
-    EXPECT_EQ(stats().facesDrawn, 1);
-    // All three behind: rejected by the shared clip-code bit.
-    t->meshAt(0)->vertices[0].z = -9 * 65536 - 32768;
-    frame();
-    EXPECT_EQ(stats().facesDrawn, 0);
-    EXPECT_EQ(countPixels(0xFF0000), 0);
+    // The same face listed from each of its corners: every clip case.
+    const Vector3 corners[3] = {{-1, -1, 0}, {1, -1, 0}, {0, 1, -9.5f}};
+    for (int r = 0; r < 3; ++r) {
+        SCOPED_TRACE("first corner " + std::to_string(r));
+        scene()->clearObjects();
+        Object3D* t = add(u"t", triangle(corners[r], corners[(r + 1) % 3], corners[(r + 2) % 3], 0xFF0000));
+        auto cornerVertex = [&](int corner) -> Vertex& { return t->meshAt(0)->vertices[size_t((corner - r + 3) % 3)]; };
+        frame();
+        EXPECT_EQ(stats().clipTriangles, 2);
+        EXPECT_EQ(stats().facesDrawn, 2);
+        EXPECT_EQ(stats().clipDroppedTriangles, 0);
+        EXPECT_EQ(pixel(32, 36), stored(0xFF0000));
+        // The cut edges meet the near plane 0.05 either side of the middle: the
+        // face narrows upward from its base (x 24 ... 39) and stays inside it.
+        EXPECT_EQ(countPixels(0xFF0000, 0, 0, 22, kSize) + countPixels(0xFF0000, 42, 0, kSize, kSize), 0);
+        EXPECT_GT(depth(32, 36), 1);  // on the way toward the near vertex
+        EXPECT_LT(depth(32, 36), 10);
+        // Two behind: one triangle, from the base's left corner up and right.
+        cornerVertex(1).z = -9 * 65536 - 32768;
+        frame();
+        EXPECT_EQ(stats().clipTriangles, 1);
+        EXPECT_EQ(stats().facesDrawn, 1);
+        EXPECT_EQ(pixel(30, 36), stored(0xFF0000));
+        // All three behind: rejected by the shared clip-code bit.
+        cornerVertex(0).z = -9 * 65536 - 32768;
+        frame();
+        EXPECT_EQ(stats().facesDrawn, 0);
+        EXPECT_EQ(countPixels(0xFF0000), 0);
+    }
 
     // A vertex exactly at the near distance is not clipped; a hair nearer is.
     scene()->clearObjects();
-    t = add(u"t", triangle({-1, -1, 0}, {1, -1, 0}, {0, 1, -9.0f}, 0xFF0000));
+    Object3D* t = add(u"t", triangle({-1, -1, 0}, {1, -1, 0}, {0, 1, -9.0f}, 0xFF0000));
     frame();
     const Vertex& atNear = t->meshAt(0)->vertices[2];
     EXPECT_EQ(atNear.cz, 65536);
@@ -376,26 +384,32 @@ TEST_P(RendererTest, BackFacesAreDroppedUnlessTwoSidedAndTheFaceRangeWraps) {
     mesh.faceFirst = -1;
     frame();
     EXPECT_EQ(stats().facesDrawn, 4);
+
+    // A sliver right of the middle, seen almost edge on (its plane passes 0.5
+    // from the eye): only its side turned to the eye is drawn.
+    for (bool reversed : {false, true}) {
+        scene()->clearObjects();
+        auto sliver = triangle({1.25f, -1, -5}, {1.25f, 1, -5}, {2.75f, 0, 5}, 0x00FF00);
+        sliver->materials[0]->twoSided = false;
+        if (reversed) std::swap(sliver->meshAt(0)->faces[0].b, sliver->meshAt(0)->faces[0].c);
+        add(u"s", std::move(sliver));
+        frame();
+        EXPECT_EQ(countPixels(0x00FF00) > 0, !reversed) << (reversed ? "reversed" : "as listed");
+    }
 }
 
 TEST_P(RendererTest, CullingPoliciesSkipObjectsAndMeshesOutOfView) {
     Object3D* q = add(u"q", MakeQuad(1.0f, 0.0f, 0xFF0000));
-    q->worldMatrix.setTranslation({40, 0, 0});
-    q->cullingPolicy = 1;
-    frame();
-    EXPECT_EQ(stats().objectsDrawn, 0);
-    q->cullingPolicy = 0;
-    frame();
-    EXPECT_EQ(stats().objectsDrawn, 1);
-    EXPECT_EQ(stats().verticesTransformed, 4);
-    q->cullingPolicy = 2;
-    frame();
-    EXPECT_EQ(stats().objectsDrawn, 1);
-    EXPECT_EQ(stats().verticesTransformed, 0);
-    q->visible = false;
-    q->worldMatrix.setTranslation({0, 0, 0});
-    frame();
-    EXPECT_EQ(stats().objectsDrawn, 0);
+    // Policy, shown, x; objects drawn and vertices transformed (the quad at x 40 is out of view).
+    for (auto [policy, visible, x, objects, vertices] : {std::tuple{1, true, 40.0f, 0, 0}, {0, true, 40.0f, 1, 4},
+                                                         {2, true, 40.0f, 1, 0}, {0, false, 0.0f, 0, 0}}) {
+        q->cullingPolicy = policy;
+        q->visible = visible;
+        q->worldMatrix.setTranslation({x, 0, 0});
+        frame();
+        EXPECT_EQ(stats().objectsDrawn, objects) << policy << visible;
+        EXPECT_EQ(stats().verticesTransformed, vertices) << policy << visible;
+    }
 }
 
 TEST_P(RendererTest, LevelOfDetailFollowsDepthOverSegment) {
@@ -573,6 +587,7 @@ TEST_P(RendererTest, SharedAnimatedTexturesAdvanceOncePerFrame) {
     EXPECT_EQ(blink->currentFrame(), 1);
     render(scene(), 0.06f);
     EXPECT_EQ(blink->currentFrame(), 0);
+    EXPECT_EQ(renderer(scene()).frameNumber, 2u) << "frames with a time step";
 }
 
 TEST_P(RendererTest, TheCanvasDrawsTemplateScenesThroughTheirPipelines) {

@@ -60,6 +60,8 @@ std::vector<uint8_t> RecordTone(host::HostOptions options) {
     for (int i = 0; i < 2205; ++i) pcm.insert(pcm.end(), {0x00, 0x40});  // 16384
     tone.setPcm(pcm, false, false, 22050);
     tone.loop = true;
+    PauseSoundOutput();  // output that stays paused records silence
+    ResumeSoundOutput();
     if (mixer->play(&tone, kPlayAnyVoice) >= 0) {
         for (uint64_t played = 1; played <= 10; ++played) {
             host::Sleep(31);  // a buffer lasts a little over 30 ms
@@ -152,8 +154,6 @@ TEST_F(AudioDeviceTest, ProgramMixerOutputFollowsTheProfileAndTheOptions) {
         EXPECT_EQ(mixer->driver()->bufferBytes(), c.wantBufferBytes) << c.profile;
         EXPECT_EQ(mixer->modPlayerCount(), 1);
         EXPECT_EQ(mixer->voiceCount(), 16);
-        PauseSoundOutput();
-        ResumeSoundOutput();
         DestroySoundMixer();
         EXPECT_EQ(GetSoundMixer(), nullptr);
         host::Shutdown();

@@ -6,6 +6,7 @@
 
 #include <cmath>
 #include <numeric>
+#include <tuple>
 #include <vector>
 
 #include "sound/mod_player.h"
@@ -106,36 +107,21 @@ TEST(ModulePeriods, RowsHoldTheStandardPeriods) {
 }
 
 TEST(ModulePeriods, LookupFindsTheNearestNote) {
-    const NoteLookup& notes = Notes();
-    EXPECT_EQ(notes.noteOf(1712), 0);
-    EXPECT_EQ(notes.noteOf(856), 12);
-    EXPECT_EQ(notes.noteOf(850), 12);
-    EXPECT_EQ(notes.noteOf(13), 83);
-    EXPECT_EQ(notes.noteOf(1), 83);
     // 832 lies as far from 856 (note 12) as from 808 (note 13): the lower index wins.
-    EXPECT_EQ(notes.noteOf(832), 12);
-    EXPECT_EQ(notes.noteOf(831), 13);
-    EXPECT_EQ(notes.noteOf(4095), 0);
+    for (auto [period, note] : {std::pair{1712, 0}, {856, 12}, {850, 12}, {13, 83}, {1, 83}, {832, 12}, {831, 13}, {4095, 0}})
+        EXPECT_EQ(Notes().noteOf(period), note) << period;
 }
 
 // ---- Timing and song end ----------------------------------------------------------------
 
 TEST(ModulePlayer, F20SetsTheSpeedAndF21TheTickRate) {
-    Fixture speed(ModuleBuilder().cell(0, 0, 0, 0, 0, 0xF, 0x20));
-    speed.runTicks(1);
-    EXPECT_EQ(speed.player.speed, 32);
-    EXPECT_EQ(speed.player.tickRate, 50);
-
-    Fixture rate(ModuleBuilder().cell(0, 0, 0, 0, 0, 0xF, 0x21));
-    rate.runTicks(1);
-    EXPECT_EQ(rate.player.speed, 6);
-    EXPECT_EQ(rate.player.tickRate, 13);
-    EXPECT_EQ(rate.player.samplesPerTick(), kRate * 44100 / (44100 * 13));
-
-    Fixture nothing(ModuleBuilder().cell(0, 0, 0, 0, 0, 0xF, 0x00));
-    nothing.runTicks(1);
-    EXPECT_EQ(nothing.player.speed, 6);
-    EXPECT_EQ(nothing.player.tickRate, 50);
+    for (auto [param, speed, tickRate] : {std::tuple{0x20, 32, 50}, {0x21, 6, 13}, {0x00, 6, 50}}) {
+        Fixture f(ModuleBuilder().cell(0, 0, 0, 0, 0, 0xF, param));
+        f.runTicks(1);
+        EXPECT_EQ(f.player.speed, speed) << param;
+        EXPECT_EQ(f.player.tickRate, tickRate) << param;
+        EXPECT_EQ(f.player.samplesPerTick(), kRate * 44100 / (44100 * tickRate)) << param;
+    }
 }
 
 // Order 0: speed 3 and a break at row 8 into row 10 of order 1; there the tick
@@ -163,8 +149,8 @@ TEST(ModulePlayer, SongLengthFollowsTempoSpeedsBreaksJumpsLoopsAndDelays) {
         {"half the frequency", ModuleBuilder{}, 22050, 64 * 6 * 320},
         // Rows 0-8 at speed 3, rows 10-63 at 13 Hz (615 frames a tick), rows 0-4 at 40 Hz.
         {"timed", TimedSong(), 44100, 9 * 3 * 160 + 54 * 3 * 615 + 5 * 3 * 200},
-        {"rows 0 and 1 three times", ModuleBuilder().cell(0, 0, 1, 0, 0, 0xE, 0x60).cell(0, 1, 1, 0, 0, 0xE, 0x62), 44100,
-         (3 * 2 + 62) * 6 * 160},
+        {"rows 1 and 2 three times", ModuleBuilder().cell(0, 1, 1, 0, 0, 0xE, 0x60).cell(0, 2, 1, 0, 0, 0xE, 0x62), 44100,
+         (1 + 3 * 2 + 61) * 6 * 160},
         {"row 0 delayed twice", ModuleBuilder().cell(0, 0, 3, 0, 0, 0xE, 0xE2), 44100, (64 + 2) * 6 * 160},
         {"a break on the last order", ModuleBuilder().order({0, 1}).restart(1).cell(1, 2, 0, 0, 0, 0xD, 0x00), 44100,
          (64 + 3) * 6 * 160},
@@ -172,17 +158,13 @@ TEST(ModulePlayer, SongLengthFollowsTempoSpeedsBreaksJumpsLoopsAndDelays) {
     for (const Case& c : cases) {
         Fixture f(c.builder, false, c.frequency);
         EXPECT_EQ(f.playToEnd(), c.frames) << c.song;
-        // A player started again counts from zero.
-        ASSERT_TRUE(f.player.start(f.sound, ModOutput{kRate, false, &Notes()}, 64));
-        EXPECT_EQ(f.playToEnd(), c.frames) << c.song << ", started again";
+        // Started again part way, in the first row's delay or loop, it
+        // plays the whole song again.
+        Fixture again(c.builder, false, c.frequency);
+        again.runTicks(8);
+        ASSERT_TRUE(again.player.start(again.sound, ModOutput{kRate, false, &Notes()}, 64));
+        EXPECT_EQ(again.playToEnd(), c.frames) << c.song << ", started again";
     }
-}
-
-TEST(ModulePlayer, ABackwardJumpRestartsALoopingModule) {
-    Fixture f(TimedSong(), true);
-    f.playToEnd(106950 + 10 * 160);
-    EXPECT_TRUE(f.player.active);
-    EXPECT_EQ(f.player.order, 0);
 }
 
 // Where the song stands after some ticks: the first tick of the row named.
@@ -197,9 +179,12 @@ TEST(ModulePlayer, JumpsBreaksAndSongEndsLeadToTheirOrderAndRow) {
         {"a forward jump", ModuleBuilder().order({0, 1, 2}).cell(0, 0, 0, 0, 0, 0xB, 0x02), false, 7, 2, 0},
         {"a break to row 15, in decimal", ModuleBuilder().order({0, 1}).cell(0, 0, 0, 0, 0, 0xD, 0x15), false, 7, 1, 15},
         {"a break beyond the pattern", ModuleBuilder().order({0, 1}).cell(0, 0, 0, 0, 0, 0xD, 0x7F), false, 7, 1, 0},
+        {"a break to the last row", ModuleBuilder().order({0, 1}).cell(0, 0, 0, 0, 0, 0xD, 0x63), false, 7, 1, 63},
         {"a break on the last order", ModuleBuilder().order({0, 1}).restart(1).cell(1, 2, 0, 0, 0, 0xD, 0x00), true,
          (64 + 3) * 6 + 1, 1, 0},
         {"a restart outside the song", ModuleBuilder().order({0, 1}).restart(5), true, 2 * 64 * 6 + 1, 0, 0},
+        // 27 + 162 + 15 ticks play the timed song once; the tenth tick after is row 3's first.
+        {"a backward jump in a looping song", TimedSong(), true, 27 + 162 + 15 + 10, 0, 3},
     };
     for (const Case& c : cases) {
         Fixture f(c.song, c.loop);
@@ -223,13 +208,8 @@ TEST(ModulePlayer, NoteUsesTheSamplesFinetuneRowAndVolume) {
     EXPECT_EQ(f.channel().outputVolume, 40 * 32 / 64) << "scaled by the player volume";
     f.player.setMasterVolume(64);
     EXPECT_EQ(f.channel().outputVolume, 40) << "at once";
-}
-
-TEST(ModulePlayer, EvenAndOddChannelsArePannedApart) {
-    Fixture f(ModuleBuilder{});
-    EXPECT_EQ(f.channel(0).pan, 95);
-    EXPECT_EQ(f.channel(1).pan, 161);
-    EXPECT_EQ(f.channel(2).pan, 95);
+    EXPECT_EQ((std::vector<int>{f.channel(0).pan, f.channel(1).pan, f.channel(2).pan}), (std::vector<int>{95, 161, 95}))
+        << "even and odd channels panned apart";
 }
 
 // One note on row 0 (and a cell on row 1) of a looped sample, some ticks
@@ -483,6 +463,20 @@ TEST(ModulePlayer, SamplesStopAtTheirEndOrWrapInsideTheirLoop) {
     looped.data.assign(200, 1);
     looped.loopStartWords = 50;
     looped.loopLengthWords = 50;
+    // At 22050 Hz period 1525 steps 6912 / 65536 of a frame: 27 words end
+    // on frame 512 exactly, and nothing after them is read.
+    InstrumentSample exact;
+    exact.data.assign(54, 2);
+    std::vector<uint8_t> file = ModuleBuilder().sample(1, exact).sample(2, looped).cell(0, 0, 0, 1, 1525, 0, 0).bytes();
+    ModSound sound;
+    ASSERT_EQ(sound.loadFromMemory(file.data(), file.size()), kSoundOk);
+    ModPlayer player;
+    ASSERT_TRUE(player.start(sound, ModOutput{22050, false, &Notes()}, 64));
+    std::vector<int32_t> mix(600, 0);
+    player.mix(mix.data(), 600);
+    EXPECT_FALSE(player.channel(0).playing);
+    EXPECT_EQ(std::vector<int32_t>(mix.begin() + 510, mix.begin() + 514), (std::vector<int32_t>{128, 128, 0, 0}));
+
     Fixture loop(ModuleBuilder().sample(1, looped).cell(0, 0, 0, 1, 113, 0, 0));
     for (int tick = 0; tick < 12; ++tick) {
         loop.runTicks(1);

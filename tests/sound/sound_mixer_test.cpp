@@ -99,21 +99,21 @@ TEST(SoundMixer, RefusesPlayBeforeInitAndForSoundsWithoutData) {
     ModSound emptyModule;
     EXPECT_EQ(mixer.play(&emptyModule, kAny), kPlayRefused);
     EXPECT_EQ(mixer.play(nullptr, kAny), kPlayRefused);
+    sound->frequency = 0;
+    EXPECT_EQ(mixer.play(sound.get(), kAny), kPlayRefused);
+    sound->frequency = 1;
     EXPECT_EQ(mixer.play(sound.get(), kAny), 0);
 }
 
 // ---- Render arithmetic ---------------------------------------------------------------------
 
 TEST(SoundMixer, SilenceIs128For8BitAnd0For16Bit) {
-    Offline eight(8);
-    std::vector<uint8_t> buffer(240, 7);
-    eight.render(buffer.data(), buffer.size());
-    EXPECT_EQ(buffer, std::vector<uint8_t>(240, 128));
-
-    Offline sixteen(16, 1);
-    buffer.assign(240, 7);
-    sixteen.render(buffer.data(), buffer.size());
-    EXPECT_EQ(buffer, std::vector<uint8_t>(240, 0));
+    for (auto [bits, silence] : {std::pair{8, 128}, std::pair{16, 0}}) {
+        Offline mixer(bits, bits == 16);
+        std::vector<uint8_t> buffer(240, 7);
+        mixer.render(buffer.data(), buffer.size());
+        EXPECT_EQ(buffer, std::vector<uint8_t>(240, uint8_t(silence))) << bits;
+    }
 }
 
 TEST(SoundMixer, ThreeFullScaleVoicesClipAt32767) {
@@ -217,6 +217,9 @@ TEST(SoundMixer, ModuleChannelsMixWithoutTheVoiceScale) {
     Offline mono;
     ASSERT_EQ(mono.play(module.get(), kAny), 0);
     EXPECT_EQ(Render16(mono, 2), (std::vector<int16_t>{6400, 6400}));
+    Offline eight(8);
+    eight.play(module.get(), kAny);
+    EXPECT_EQ(Render8(eight, 2), (std::vector<uint8_t>{128 + 6400 / 256, 128 + 6400 / 256}));
 
     // Channel 0 has pan 95: right = 64 x 95 / 256 = 23, left = 41, both doubled.
     Offline stereo(16, 1);
@@ -297,8 +300,12 @@ TEST(SoundMixer, MaxInstancesLimitsCopiesAndTakesTheLastFreeVoice) {
     EXPECT_EQ(mixer.play(limited.get(), kAny), 7);
     EXPECT_EQ(mixer.play(limited.get(), kAny), 6);
     EXPECT_EQ(mixer.play(limited.get(), kAny), kPlayRefused);
-    mixer.stopSound(limited.get());  // frees voice 6, the first one found
+    mixer.stopSound(limited.get());  // frees voice 6, the first one found, alone
+    EXPECT_TRUE(mixer.isPlaying(limited.get()));
     EXPECT_EQ(mixer.play(limited.get(), kAny), 6);
+    mixer.stopSound(limited.get());
+    mixer.stopSound(limited.get());
+    EXPECT_FALSE(mixer.isPlaying(limited.get()));
 }
 
 TEST(SoundMixer, WithoutBit28TheLowBitsNameTheVoice) {
@@ -336,17 +343,6 @@ TEST(SoundMixer, PauseAllHoldsVoicesAndModulesInPlace) {
     mixer.stopSound(another.get());
     mixer.resumeAll();
     EXPECT_EQ(Render16(mixer, 1)[0], 6400 + 6400);
-}
-
-TEST(SoundMixer, StopSoundStopsTheFirstVoiceOnly) {
-    auto sound = Sound16(100, 1000);
-    Offline mixer(16, 0, 8);
-    mixer.play(sound.get(), kAny);
-    mixer.play(sound.get(), kAny);
-    mixer.stopSound(sound.get());
-    EXPECT_TRUE(mixer.isPlaying(sound.get()));
-    mixer.stopSound(sound.get());
-    EXPECT_FALSE(mixer.isPlaying(sound.get()));
 }
 
 TEST(SoundMixer, DisablingStopsTheMusicAndEnablingDoesNotRestartIt) {
