@@ -174,6 +174,9 @@ TEST_P(RendererTest, NearerOpaqueMeshesHideFartherOnesInAnyListOrder) {
     // Outside the viewport the depth is -1.
     for (auto [x, y] : {std::pair{-1, 0}, std::pair{0, -1}, std::pair{kSize, 0}, std::pair{0, kSize}})
         EXPECT_EQ(depth(x, y), -1) << x << "," << y;
+    scene()->width = kSize / 2;  // a narrower scene: a narrower viewport
+    frame();
+    EXPECT_EQ(depth(kSize / 2, 32), -1);
 }
 
 TEST_P(RendererTest, ATexelOfTheTransparentColourLeavesColourAndDepth) {
@@ -381,6 +384,9 @@ TEST_P(RendererTest, BackFacesAreDroppedUnlessTwoSidedAndTheFaceRangeWraps) {
     mesh.faceEnd = 3;
     frame();
     EXPECT_EQ(stats().facesDrawn, 2);
+    mesh.faceFirst = 3;  // an empty range
+    frame();
+    EXPECT_EQ(stats().facesDrawn, 0);
     mesh.faceFirst = -1;
     frame();
     EXPECT_EQ(stats().facesDrawn, 4);

@@ -200,7 +200,7 @@ TEST(ModulePlayer, JumpsBreaksAndSongEndsLeadToTheirOrderAndRow) {
 TEST(ModulePlayer, NoteUsesTheSamplesFinetuneRowAndVolume) {
     InstrumentSample s = LoopedSample(40);
     s.finetune = 1;
-    Fixture f(ModuleBuilder().sample(1, s).cell(0, 0, 0, 1, 856, 0, 0), false, 44100, 32);
+    Fixture f(ModuleBuilder().sample(31, s).cell(0, 0, 0, 31, 856, 0, 0), false, 44100, 32);  // the last sample
     f.runTicks(1);
     EXPECT_TRUE(f.channel().playing);
     EXPECT_EQ(f.channel().period, 850);  // C-1 at finetune +1
@@ -280,12 +280,13 @@ TEST(ModulePlayer, TonePortamentoMovesTowardsItsTargetWithoutRetriggering) {
 
 TEST(ModulePlayer, VibratoSwingsThePlayedPeriodOnly) {
     // Speed 1 walks every position of the half-sine, floor(255 sin(pi p / 32)),
-    // up for positions 0-31 and down for 32-63. Depths 11, 12 and 13 each turn
-    // a different set of table entries into a whole period step: (entry x depth) >> 7.
-    const int depths[3] = {11, 12, 13};
-    ModuleBuilder song;
+    // up for positions 0-31 and down for 32-63. Each depth turns a different
+    // set of table entries into a whole period step, (entry x depth) >> 7: an
+    // entry one too low shows at one of these depths.
+    const int depths[6] = {11, 12, 13, 10, 15, 7};
+    ModuleBuilder song(6, "6CHN");
     song.sample(1, LoopedSample());
-    for (int c = 0; c < 3; ++c) {
+    for (int c = 0; c < 6; ++c) {
         song.cell(0, 0, c, 1, 428, 0x4, 0x10 | depths[c]);
         for (int row = 1; row < 14; ++row) song.cell(0, row, c, 0, 0, 0x4, 0);
     }
@@ -294,7 +295,7 @@ TEST(ModulePlayer, VibratoSwingsThePlayedPeriodOnly) {
     for (int row = 0; row < 14; ++row) {
         for (int tick = 0; tick < 6; ++tick) {
             f.runTicks(1);
-            for (int c = 0; c < 3; ++c) {
+            for (int c = 0; c < 6; ++c) {
                 int swing = tick == 0 ? 0 : int(std::floor(255 * std::sin(M_PI * (position & 31) / 32))) * depths[c] >> 7;
                 EXPECT_EQ(f.channel(c).playedPeriod, position < 32 ? 428 + swing : 428 - swing)
                     << "row " << row << " tick " << tick << " depth " << depths[c];
@@ -383,6 +384,8 @@ TEST(ModulePlayer, ASkippedStretchLeavesTheSongWhereMixingWouldHave) {
     InstrumentSample shortOne, looped = LoopedSample(50, 0, 123);
     shortOne.data = saw(700);
     looped.data = saw(246);
+    looped.loopStartWords = 90;  // a loop no tick steps over exactly
+    looped.loopLengthWords = 33;
     ModuleBuilder builder;
     builder.sample(1, looped).sample(2, shortOne).order({0, 1, 0});
     for (int row = 0; row < 64; row += 3) {

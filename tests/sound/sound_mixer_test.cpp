@@ -156,6 +156,9 @@ TEST(SoundMixer, VoiceVolumeIsSoundVolumeTimesMasterVolume) {
     EXPECT_EQ(Render16(mixer, 1)[0], 12800 * (32 * 16 / 64) / 128);
     mixer.setSampleVolume(500);
     EXPECT_EQ(Render16(mixer, 1)[0], 12800 * 32 / 128);
+    sound->volume = 100;  // at most 64
+    mixer.play(sound.get(), 0);
+    EXPECT_EQ(Render16(mixer, 1)[0], 12800 * 64 / 128);
 }
 
 TEST(SoundMixer, StereoOutputPansVoices) {
@@ -270,6 +273,9 @@ TEST(SoundMixer, SixteenBitMusicIsThePlayersSumClippedAndInOrder) {
         ASSERT_EQ(out[i], std::clamp(sum[i], -32768, 32767)) << "value " << i;
     }
     EXPECT_GT(clipped, 0) << "the music never clipped: the test shows nothing of clipping";
+    std::vector<uint8_t> guarded(3 * 4 + 2, 0xEE);  // three frames and two bytes that are not the mixer's
+    mixer.render(guarded.data(), 3 * 4);
+    EXPECT_EQ(guarded[12] << 8 | guarded[13], 0xEEEE);
 }
 
 TEST(SoundMixer, ModuleAndVoicesAddUp) {

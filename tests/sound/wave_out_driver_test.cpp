@@ -157,6 +157,7 @@ TEST_F(WaveOutDriverTest, WithoutADeviceInitFailsAndTheGameRunsSilent) {
     SoundMixer mixer;
     EXPECT_EQ(mixer.init(8000, 8, 0, 1, 16, OpenScripted), -1);
     EXPECT_FALSE(mixer.isInitialised());
+    EXPECT_EQ(mixer.driver(), nullptr);
     auto tone = Tone();
     EXPECT_EQ(mixer.play(tone.get(), kPlayAnyVoice), kPlayRefused);
     mixer.pauseOutput();
