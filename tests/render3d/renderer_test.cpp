@@ -433,6 +433,8 @@ TEST_P(RendererTest, LevelOfDetailFollowsDepthOverSegment) {
     EXPECT_EQ(at(7), stored(0x00FF00));   // level 0
     EXPECT_EQ(at(10), stored(0x0000FF));  // level 1
     EXPECT_EQ(at(30), stored(0x0000FF));  // beyond the last: the last
+    tree->segment = 0;  // no segment: no levels
+    EXPECT_EQ(at(10), stored(0xFF0000));
 }
 
 TEST_P(RendererTest, WireFramesDrawEdgesOnly) {
@@ -594,6 +596,8 @@ TEST_P(RendererTest, SharedAnimatedTexturesAdvanceOncePerFrame) {
     render(scene(), 0.06f);
     EXPECT_EQ(blink->currentFrame(), 0);
     EXPECT_EQ(renderer(scene()).frameNumber, 2u) << "frames with a time step";
+    renderer(scene()).setThreads(2);
+    EXPECT_EQ(renderer(scene()).threads(), 2);
 }
 
 TEST_P(RendererTest, TheCanvasDrawsTemplateScenesThroughTheirPipelines) {

@@ -239,6 +239,7 @@ TEST(ModulePlayer, SlidesVolumesCutsAndDelays) {
         {"EC0 cuts at once", 64, 428, 0xE, 0xC0, 0, 0, 0, 1, -1, -1, 0, -1},
         {"ED3 holds the note back", 64, 428, 0xE, 0xD3, 0, 0, 0, 3, -1, -1, -1, 0},
         {"ED3 starts it on tick 3", 64, 428, 0xE, 0xD3, 0, 0, 0, 4, 428, -1, -1, 1},
+        {"3xx without a note slides back to the note", 64, 428, 0x1, 2, 0, 0x3, 0x05, 12, 428, -1, -1, -1},
     };
     for (const Case& c : cases) {
         Fixture f(ModuleBuilder()

@@ -213,6 +213,11 @@ TEST(SoundMixer, VoicesStepByFrequencyAndStopOrLoopAtTheEnd) {
     mixer.play(&sound, kAny);
     EXPECT_EQ(Render16(mixer, 10),
               (std::vector<int16_t>{1280, 1280, 2560, 2560, 3840, 1280, 1280, 2560, 3840, 3840}));
+    // At the output rate the step is one frame exactly, with no drift.
+    sound.setPcm(pcm, false, false, 8000);
+    sound.loop = true;
+    mixer.play(&sound, 0);
+    EXPECT_EQ(Render16(mixer, 300)[299], 3840);
 }
 
 TEST(SoundMixer, ModuleChannelsMixWithoutTheVoiceScale) {
@@ -232,6 +237,12 @@ TEST(SoundMixer, ModuleChannelsMixWithoutTheVoiceScale) {
     // Half the master volume: output volume 32, right = 32 x 95 / 256 = 11, left = 21.
     stereo.setModVolume(32);
     EXPECT_EQ(Render16(stereo, 1), (std::vector<int16_t>{21 * 100 * 2, 11 * 100 * 2}));
+    stereo.setModVolume(0);
+    EXPECT_EQ(Render16(stereo, 1), (std::vector<int16_t>{0, 0}));
+    // A song that has ended still tells how far it went: 64 rows of 6 ticks of 160 frames.
+    Render16(mono, 64 * 6 * 160);
+    EXPECT_EQ(mono.moduleStatus(module.get()).framesPlayed, 64 * 6 * 160);
+    EXPECT_FALSE(mono.moduleStatus(module.get()).playing);
 
     // Channels 1 and 3 have pan 161 (left 24, right 40): four loud channels
     // clip on the left, 2 x (41 + 24) x 2 x 127, and not on the right.
@@ -349,6 +360,9 @@ TEST(SoundMixer, PauseAllHoldsVoicesAndModulesInPlace) {
     mixer.stopSound(another.get());
     mixer.resumeAll();
     EXPECT_EQ(Render16(mixer, 1)[0], 6400 + 6400);
+    mixer.stopSamples();
+    EXPECT_FALSE(mixer.isPlaying(sound.get()));
+    EXPECT_TRUE(mixer.isPlaying(module.get()));
 }
 
 TEST(SoundMixer, DisablingStopsTheMusicAndEnablingDoesNotRestartIt) {
