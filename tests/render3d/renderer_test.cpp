@@ -313,6 +313,11 @@ TEST_P(RendererTest, BlendedMeshesStopDepthWritesUnlessTheirModeIs1Or3) {
     frame();
     EXPECT_EQ(pixel(32, 32), bits() == 16 ? rgb565(0, 0, 15) : 0x00007Fu);
     EXPECT_EQ(depth(32, 32), 20);
+    // Textured, mode 2 still blends.
+    glass->setDetailLevel(2);
+    glass->materials[0]->texture = texture(*glass, 1, 1, {0xFF0000});
+    frame();
+    EXPECT_EQ(pixel(32, 32), bits() == 16 ? rgb565(15, 0, 15) : 0x7F007Fu);
 }
 
 TEST_P(RendererTest, TransparentMeshesAreDrawnFarthestFirst) {
