@@ -240,6 +240,8 @@ TEST(ModulePlayer, SlidesVolumesCutsAndDelays) {
         {"ED3 holds the note back", 64, 428, 0xE, 0xD3, 0, 0, 0, 3, -1, -1, -1, 0},
         {"ED3 starts it on tick 3", 64, 428, 0xE, 0xD3, 0, 0, 0, 4, 428, -1, -1, 1},
         {"3xx without a note slides back to the note", 64, 428, 0x1, 2, 0, 0x3, 0x05, 12, 428, -1, -1, -1},
+        {"the highest note", 64, 13, 0, 0, 0, 0, 0, 1, 13, -1, -1, 1},
+        {"4FF swings it below period 0, silent but playing", 64, 13, 0x4, 0xFF, 0, 0, 0, 6, 13, -1, -1, 1},
     };
     for (const Case& c : cases) {
         Fixture f(ModuleBuilder()
@@ -510,6 +512,8 @@ TEST(ModulePlayer, StartRefusesWhatItCannotPlay) {
     EXPECT_FALSE(player.active);
     sound.channels = 4;
     EXPECT_TRUE(player.start(sound, ModOutput{kRate, false, &Notes()}, 64));
+    EXPECT_FALSE(player.start(empty, ModOutput{kRate, false, &Notes()}, 64));
+    EXPECT_FALSE(player.active) << "a refused start stops what played";
 }
 
 TEST(ModulePlayer, SampleLengthsAndLoopsBeyondTheFileAreCut) {

@@ -159,6 +159,8 @@ TEST(SoundMixer, VoiceVolumeIsSoundVolumeTimesMasterVolume) {
     sound->volume = 100;  // at most 64
     mixer.play(sound.get(), 0);
     EXPECT_EQ(Render16(mixer, 1)[0], 12800 * 64 / 128);
+    mixer.setSampleVolume(0);
+    EXPECT_EQ(Render16(mixer, 1)[0], 0);
 }
 
 TEST(SoundMixer, StereoOutputPansVoices) {
@@ -317,6 +319,8 @@ TEST(SoundMixer, MaxInstancesLimitsCopiesAndTakesTheLastFreeVoice) {
     EXPECT_EQ(mixer.play(limited.get(), kAny), 7);
     EXPECT_EQ(mixer.play(limited.get(), kAny), 6);
     EXPECT_EQ(mixer.play(limited.get(), kAny), kPlayRefused);
+    other->maxInstances = 0;
+    EXPECT_EQ(mixer.play(other.get(), kAny), kPlayRefused);
     mixer.stopSound(limited.get());  // frees voice 6, the first one found, alone
     EXPECT_TRUE(mixer.isPlaying(limited.get()));
     EXPECT_EQ(mixer.play(limited.get(), kAny), 6);
