@@ -411,9 +411,9 @@ TEST_P(RendererTest, BackFacesAreDroppedUnlessTwoSidedAndTheFaceRangeWraps) {
 
 TEST_P(RendererTest, CullingPoliciesSkipObjectsAndMeshesOutOfView) {
     Object3D* q = add(u"q", MakeQuad(1.0f, 0.0f, 0xFF0000));
-    // Policy, shown, x; objects drawn and vertices transformed (the quad at x 40 is out of view).
+    // Policy, shown, x; objects drawn and vertices transformed (the quad at x 6 or 40 is out of view).
     for (auto [policy, visible, x, objects, vertices] : {std::tuple{1, true, 40.0f, 0, 0}, {0, true, 40.0f, 1, 4},
-                                                         {2, true, 40.0f, 1, 0}, {0, false, 0.0f, 0, 0}}) {
+                                                         {2, true, 6.0f, 1, 0}, {0, false, 0.0f, 0, 0}}) {
         q->cullingPolicy = policy;
         q->visible = visible;
         q->worldMatrix.setTranslation({x, 0, 0});

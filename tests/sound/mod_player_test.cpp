@@ -158,10 +158,12 @@ TEST(ModulePlayer, SongLengthFollowsTempoSpeedsBreaksJumpsLoopsAndDelays) {
     for (const Case& c : cases) {
         Fixture f(c.builder, false, c.frequency);
         EXPECT_EQ(f.playToEnd(), c.frames) << c.song;
-        // Started again part way, in the first row's delay or loop, it
+        // Started again part way, inside a tick of the first row's delay or loop, it
         // plays the whole song again.
         Fixture again(c.builder, false, c.frequency);
         again.runTicks(8);
+        int32_t partOfATick[7] = {};
+        again.player.mix(partOfATick, 7);
         ASSERT_TRUE(again.player.start(again.sound, ModOutput{kRate, false, &Notes()}, 64));
         EXPECT_EQ(again.playToEnd(), c.frames) << c.song << ", started again";
     }
