@@ -456,11 +456,9 @@ TEST_P(RendererTest, WireFramesDrawEdgesOnly) {
     // the top of face (0, 2, 3); not the left, the bottom or the diagonal.
     q->materials[0]->wireFrameMask = 1;
     frame();
-    EXPECT_GT(countPixels(0xFFFF00, 37, 28, 43, 37), 0);
-    EXPECT_GT(countPixels(0xFFFF00, 28, 21, 37, 28), 0);
-    EXPECT_EQ(countPixels(0xFFFF00, 21, 28, 28, 37), 0);
-    EXPECT_EQ(countPixels(0xFFFF00, 28, 37, 37, 43), 0);
-    EXPECT_EQ(countPixels(0xFFFF00, 29, 29, 36, 36), 0);
+    for (auto [x0, y0, x1, y1, drawn] : {std::tuple{37, 28, 43, 37, true}, {28, 21, 37, 28, true}, {21, 28, 28, 37, false},
+                                         {28, 37, 37, 43, false}, {29, 29, 36, 36, false}})
+        EXPECT_EQ(countPixels(0xFFFF00, x0, y0, x1, y1) > 0, drawn) << x0 << "," << y0;
 }
 
 TEST_P(RendererTest, ADepthProviderHidesWhatLiesBehindItsPixels) {
@@ -618,12 +616,9 @@ TEST_P(RendererTest, TheCanvasDrawsTemplateScenesThroughTheirPipelines) {
         s->findObject(name == std::u16string(u"flat") ? u"dot" : u"dot2")->materials[0]->colour = 0xFFFF00;
     }
     canvas->render(true);
-    EXPECT_EQ(pixel(9, 20), 0u);
-    EXPECT_EQ(pixel(10, 20), stored(0x000040));
-    EXPECT_EQ(pixel(30, 35), stored(0xFFFF00));
-    EXPECT_EQ(pixel(100, 20), stored(0x400000));
-    EXPECT_EQ(pixel(120, 35), stored(0xFFFF00));
-    EXPECT_EQ(pixel(140, 35), 0u);
+    for (auto [x, y, rgb] : {std::tuple{9, 20, 0u}, {10, 20, 0x000040u}, {30, 35, 0xFFFF00u}, {100, 20, 0x400000u},
+                             {120, 35, 0xFFFF00u}, {140, 35, 0u}})
+        EXPECT_EQ(pixel(x, y), stored(rgb)) << x << "," << y;
     // A second call does not build another pipeline; another type builds none.
     RenderPipeline* before = static_cast<Scene3D*>(canvas->findScene(u"flat"))->pipeline();
     createPipeline(static_cast<Scene3D*>(canvas->findScene(u"flat")), kSoftwarePipeline);

@@ -230,6 +230,9 @@ TEST(SoundMixer, ModuleChannelsMixWithoutTheVoiceScale) {
     Offline eight(8);
     eight.play(module.get(), kAny);
     EXPECT_EQ(Render8(eight, 2), (std::vector<uint8_t>{128 + 6400 / 256, 128 + 6400 / 256}));
+    auto voice = Sound16(12800, 100);
+    eight.play(voice.get(), kAny);
+    EXPECT_EQ(Render8(eight, 1)[0], 128 + (6400 + 12800 * 64 / 128) / 256);
 
     // Channel 0 has pan 95: right = 64 x 95 / 256 = 23, left = 41, both doubled.
     Offline stereo(16, 1);
@@ -291,30 +294,22 @@ TEST(SoundMixer, SixteenBitMusicIsThePlayersSumClippedAndInOrder) {
     EXPECT_EQ(guarded[12] << 8 | guarded[13], 0xEEEE);
 }
 
-TEST(SoundMixer, ModuleAndVoicesAddUp) {
-    auto module = ConstantModule(100);
-    auto voice = Sound16(12800, 100);
-    Offline mixer(8);
-    mixer.play(module.get(), kAny);
-    mixer.play(voice.get(), kAny);
-    // (6400 + 12800 x 64 / 128) / 256 = 50.
-    EXPECT_EQ(Render8(mixer, 1)[0], 128 + 50);
-}
-
 // ---- Voice allocation and control -----------------------------------------------------------
 
-TEST(SoundMixer, AnyVoiceTakesTheFirstFreeVoice) {
-    auto sound = Sound16(100, 1000);
-    Offline mixer(16, 0, 8);
-    for (int i = 0; i < 8; ++i) EXPECT_EQ(mixer.play(sound.get(), kAny), i);
-    EXPECT_EQ(mixer.play(sound.get(), kAny), kPlayRefused);
-}
-
-TEST(SoundMixer, MaxInstancesLimitsCopiesAndTakesTheLastFreeVoice) {
+// Any voice: the first free one; a limited sound takes the last free one; without bit 28 the low bits name the voice.
+TEST(SoundMixer, VoicesAreChosenByTheFlagsAndTheInstanceLimit) {
     auto limited = Sound16(100, 1000);
-    limited->maxInstances = 2;
     auto other = Sound16(100, 1000);
     Offline mixer(16, 0, 8);
+    EXPECT_EQ(mixer.play(limited.get(), 5), 5);
+    EXPECT_EQ(mixer.play(other.get(), 5), 5);  // takes the voice over
+    EXPECT_FALSE(mixer.isPlaying(limited.get()));
+    EXPECT_EQ(mixer.play(other.get(), 8), kPlayRefused);
+    mixer.stopAll();
+    for (int i = 0; i < 8; ++i) EXPECT_EQ(mixer.play(other.get(), kAny), i);
+    EXPECT_EQ(mixer.play(other.get(), kAny), kPlayRefused);
+    mixer.stopAll();
+    limited->maxInstances = 2;
     EXPECT_EQ(mixer.play(other.get(), kAny), 0);
     EXPECT_EQ(mixer.play(limited.get(), kAny), 7);
     EXPECT_EQ(mixer.play(limited.get(), kAny), 6);
@@ -329,26 +324,6 @@ TEST(SoundMixer, MaxInstancesLimitsCopiesAndTakesTheLastFreeVoice) {
     EXPECT_FALSE(mixer.isPlaying(limited.get()));
 }
 
-TEST(SoundMixer, WithoutBit28TheLowBitsNameTheVoice) {
-    auto first = Sound16(100, 1000);
-    auto second = Sound16(100, 1000);
-    Offline mixer(16, 0, 8);
-    EXPECT_EQ(mixer.play(first.get(), 5), 5);
-    EXPECT_EQ(mixer.play(second.get(), 5), 5);  // takes the voice over
-    EXPECT_FALSE(mixer.isPlaying(first.get()));
-    EXPECT_EQ(mixer.play(second.get(), 8), kPlayRefused);
-}
-
-TEST(SoundMixer, Bit29StartsPausedUntilResumeAll) {
-    auto sound = Sound16(12800, 100);
-    Offline mixer(16, 0, 8);
-    ASSERT_GE(mixer.play(sound.get(), kAny | kPlayPaused), 0);
-    EXPECT_TRUE(mixer.isPlaying(sound.get()));
-    EXPECT_EQ(Render16(mixer, 1)[0], 0);
-    mixer.resumeAll();
-    EXPECT_EQ(Render16(mixer, 1)[0], 6400);
-}
-
 TEST(SoundMixer, PauseAllHoldsVoicesAndModulesInPlace) {
     auto module = ConstantModule(100);
     auto sound = Sound16(12800, 100);
@@ -359,11 +334,16 @@ TEST(SoundMixer, PauseAllHoldsVoicesAndModulesInPlace) {
     EXPECT_EQ(Render16(mixer, 2), (std::vector<int16_t>{0, 0}));
     EXPECT_TRUE(mixer.isPlaying(module.get()));
     EXPECT_TRUE(mixer.isPlaying(sound.get()));
-    auto another = Sound16(100, 100);
-    EXPECT_EQ(mixer.play(another.get(), kAny), 1);  // a paused voice is not free
+    auto another = Sound16(12800, 100);
+    EXPECT_EQ(mixer.play(another.get(), kAny | kPlayPaused), 1);  // a paused voice is not free
+    EXPECT_TRUE(mixer.isPlaying(another.get()));
     mixer.stopSound(another.get());
     mixer.resumeAll();
     EXPECT_EQ(Render16(mixer, 1)[0], 6400 + 6400);
+    mixer.play(another.get(), kAny | kPlayPaused);  // bit 29: paused until resumed
+    EXPECT_EQ(Render16(mixer, 1)[0], 6400 + 6400);
+    mixer.resumeAll();
+    EXPECT_EQ(Render16(mixer, 1)[0], 6400 + 6400 + 6400);
     mixer.stopSamples();
     EXPECT_FALSE(mixer.isPlaying(sound.get()));
     EXPECT_TRUE(mixer.isPlaying(module.get()));
@@ -436,10 +416,18 @@ TEST(SoundMixer, AResumedSongPlaysOnFromWhereItWas) {
     EXPECT_EQ(mixer.playLoopedFrom(&song, kAny, 1250), kPlayRefused);
 }
 
-TEST(SoundMixer, DestroyingAPlayingSoundTakesItOffTheMixer) {
+TEST(SoundMixer, ReloadingOrDestroyingAPlayingSoundTakesItOffTheMixer) {
     Offline mixer(16, 0, 8);
     auto sound = Sound16(12800, 100000);
     auto module = ConstantModule(50);
+    mixer.play(sound.get(), kAny);
+    sound->setPcm(std::vector<uint8_t>(4, 0), false, false, 8000);
+    EXPECT_FALSE(mixer.isPlaying(sound.get()));
+    mixer.play(module.get(), kAny);
+    module->clearData();
+    EXPECT_FALSE(mixer.isPlaying(module.get()));
+    sound = Sound16(12800, 100000);
+    module = ConstantModule(50);
     mixer.play(sound.get(), kAny);
     mixer.play(module.get(), kAny);
     sound.reset();
@@ -447,14 +435,3 @@ TEST(SoundMixer, DestroyingAPlayingSoundTakesItOffTheMixer) {
     EXPECT_EQ(Render16(mixer, 16), std::vector<int16_t>(16, 0));
 }
 
-TEST(SoundMixer, ReloadingAPlayingSoundStopsItsVoices) {
-    Offline mixer(16, 0, 8);
-    auto sound = Sound16(12800, 100000);
-    mixer.play(sound.get(), kAny);
-    sound->setPcm(std::vector<uint8_t>(4, 0), false, false, 8000);
-    EXPECT_FALSE(mixer.isPlaying(sound.get()));
-    auto module = ConstantModule(50);
-    mixer.play(module.get(), kAny);
-    module->clearData();
-    EXPECT_FALSE(mixer.isPlaying(module.get()));
-}
