@@ -18,6 +18,7 @@ struct Corridor {
     std::optional<int> ghost;  // where a dangerous ghost stands
     bool goodtime;
     int expected;  // +1 toward higher offsets, -1 toward lower, 0 no move
+    bool boldInGrace = false;
 };
 
 const Corridor kCorridors[] = {
@@ -32,6 +33,8 @@ const Corridor kCorridors[] = {
     {"WaitsForAGhostThreeStepsAway", {11}, 10, false, 0},
     {"GoesUpToThreeStepsFromAGhost", {9}, 12, false, +1},
     {"IgnoresGhostsInGoodtime", {11}, 8, true, +1},
+    // Bold and in his grace, he still takes the safe way when there is one.
+    {"BoldKeepsToTheSafeWay", {5, 11}, 4, false, +1, true},
 };
 
 class AutoplayerTest : public GameLevelTest {
@@ -56,6 +59,16 @@ protected:
         ASSERT_NE(item, nullptr) << "no item at " << c.x << "," << c.y;
         item->eaten = false;
     }
+    // The last row open and the hero standing on it at kHeroAt, landed.
+    Hero& standInTheLastRow() {
+        for (int y = 1; y <= last; ++y) open({last, y});
+        Hero& hero = game->hero();
+        hero.cell = {last, kHeroAt};
+        hero.visible = true;
+        hero.falling = hero.dying = hero.moving = hero.stepping = false;
+        hero.appearTimer = 0.0f;
+        return hero;
+    }
     void placeGhost(Cell c) {
         Ghost& ghost = *game->ghosts().front();
         ghost.visible = true;
@@ -73,12 +86,13 @@ TEST_P(AutoplayerCorridor, ChoosesAlongAPassage) {
     for (int i = 1; i <= last; ++i) open(at(i, vertical));
     for (int i : corridor.items) keepItem(at(i, vertical));
     if (corridor.ghost) placeGhost(at(*corridor.ghost, vertical));
-    if (corridor.goodtime) game->goodtimeTimer = 5.0f;
+    if (corridor.goodtime) game->goodtimeTimer = 0.5f;
     game->hero().cell = at(kHeroAt, vertical);
+    if (corridor.boldInGrace) game->hero().falling = false, game->hero().appearTimer = 4.0f;
 
     const int higher = vertical ? 1 : 0, lower = vertical ? 3 : 2;
     const int expected = corridor.expected > 0 ? higher : corridor.expected < 0 ? lower : -1;
-    EXPECT_EQ(ChooseAutoplayDirection(*game), expected);
+    EXPECT_EQ(ChooseAutoplayDirection(*game, corridor.boldInGrace), expected);
 }
 
 INSTANTIATE_TEST_SUITE_P(Corridors, AutoplayerCorridor,
@@ -108,12 +122,7 @@ TEST_F(AutoplayerTest, TakesTheFirstStepOfTheShortestPathRoundABend) {
 // there, walks through a ghost only while his grace lasts, and grows bold
 // after standing still a while, until he next eats.
 TEST_F(AutoplayerTest, GrowsBoldAfterWaitingAndThenWaitsAtTheWayIn) {
-    for (int y = 1; y <= last; ++y) open({last, y});
-    Hero& hero = game->hero();
-    hero.cell = {last, kHeroAt};
-    hero.visible = true;
-    hero.falling = hero.dying = hero.moving = hero.stepping = false;
-    hero.appearTimer = 0.0f;
+    Hero& hero = standInTheLastRow();
     Cell beyond{last, 12};
     while (!game->itemAt(beyond) && beyond.y < last) ++beyond.y;
     keepItem(beyond);
@@ -128,16 +137,21 @@ TEST_F(AutoplayerTest, GrowsBoldAfterWaitingAndThenWaitsAtTheWayIn) {
     hero.moving = false;
     hero.appearTimer = 0.5f * float(beyond.y - hero.cell.y) + 0.25f;
     EXPECT_EQ(ChooseAutoplayDirection(*game, true), kAutoplayStay) << "nor when his grace ends a step short";
-    hero.appearTimer = 4.0f;
-    EXPECT_EQ(ChooseAutoplayDirection(*game, true), 0) << "through it while his grace lasts";
+    hero.appearTimer += 0.5f;
+    EXPECT_EQ(ChooseAutoplayDirection(*game, true), 0) << "through it when it lasts half a step longer";
     game->ghosts().front()->visible = false;
     EXPECT_EQ(ChooseAutoplayDirection(*game), 0) << "a ghost not risen is no danger";
 
-    // He counts his waiting on the level's clock, which the frames drawn advance.
+    // He counts his waiting on the level's clock, which the frames drawn
+    // advance, afresh after each walk.
     AutoplayPatience patience;
     game->elapsedTime = 10.0f;
-    EXPECT_FALSE(patience.bold(*game));
-    for (float waited = 0.0f; waited < AutoplayPatience::kPatienceSeconds; waited += 0.5f) game->afterDraw(0.5f);
+    for (bool walks : {true, false, false}) {
+        EXPECT_FALSE(patience.bold(*game));
+        game->afterDraw(3.0f);
+        hero.moving = walks;
+    }
+    game->afterDraw(2.0f);
     EXPECT_TRUE(patience.bold(*game));
     hero.moving = true;
     EXPECT_TRUE(patience.bold(*game)) << "bold on his way";
@@ -149,12 +163,8 @@ TEST_F(AutoplayerTest, GrowsBoldAfterWaitingAndThenWaitsAtTheWayIn) {
 // The driver presses only when the hero can be steered and is not already
 // walking the chosen way.
 TEST_F(AutoplayerTest, PressesOnlyWhenTheHeroCanTakeTheChoice) {
-    for (int y = 1; y <= last; ++y) open({last, y});
+    Hero& hero = standInTheLastRow();
     keepItem({last, 11});
-    Hero& hero = game->hero();
-    hero.cell = {last, kHeroAt};
-    hero.visible = true;
-    hero.falling = hero.dying = hero.moving = hero.stepping = false;
     EXPECT_EQ(AutoplayKeyDirection(*game), 0);
     hero.requested = 0;
     hero.moving = true;

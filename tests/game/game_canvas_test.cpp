@@ -53,6 +53,7 @@ protected:
         ASSERT_TRUE(main->addChildScaled(canvas));
     }
     void TearDown() override {
+        EXPECT_TRUE(boxes.empty()) << boxes.all();
         main.reset();
         DestroySoundMixer();
         HostTest::TearDown();
@@ -99,7 +100,6 @@ TEST_F(GameCanvasScreens, ALaterNameRenamesThisGamesEntryAndTheFieldShowsTheStor
     tap(*page, *field);
     typeAndConfirm(u"b");
     EXPECT_EQ(LoadScores(canvas->resourceDir()).format(), u"Ann:5200,Bob:900,a_b:0");
-    EXPECT_TRUE(boxes.empty()) << boxes.all();
 }
 
 TEST_F(GameCanvasScreens, TheScoreListsMusicFollowsTheSoundSetting) {
@@ -150,7 +150,6 @@ TEST_F(GameCanvasScreens, PlayStyleAndVolumeAreWrittenIntoThePlayersConfiguratio
     EXPECT_EQ(value->text(), u"60 %");
     EXPECT_EQ(scratch.read("config/karrowen/karrowen.conf"), "# mine\nvolume=60\nthreads=2\nplay=enhanced\n");
     EXPECT_TRUE(page->findSprite(u"optPlayEnhanced")->status == 1 && page->findSprite(u"optPlayOriginal")->status == 0);
-    EXPECT_TRUE(boxes.empty()) << boxes.all();
 }
 
 TEST_F(GameCanvasScreens, OnASmallScreenTheHelpTitleCoversNothingDrawn) {
@@ -169,7 +168,6 @@ TEST_F(GameCanvasScreens, OnASmallScreenTheHelpTitleCoversNothingDrawn) {
             EXPECT_TRUE(apart) << host::ToUtf8(name) << ": the title lies on " << host::ToUtf8(s->name);
         }
     }
-    EXPECT_TRUE(boxes.empty()) << boxes.all();
 }
 
 // The loading box's text whenever the canvas is painted, each change once.
@@ -205,7 +203,6 @@ TEST_F(GameCanvasScreens, ALevelLoadsInTheOrderTheBoxShowsAndThenPlays) {
                                                        "Loading Level ...\n80%"}));
     EXPECT_TRUE(canvas->gameRunning);
     EXPECT_FALSE(isMessageBoxOpen(*canvas));
-    EXPECT_TRUE(boxes.empty()) << boxes.all();
 }
 
 }  // namespace

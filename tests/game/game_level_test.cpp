@@ -6,6 +6,7 @@
 #include <cmath>
 #include <initializer_list>
 #include <set>
+#include <tuple>
 #include <utility>
 
 #include "data/text_helpers.h"
@@ -13,6 +14,7 @@
 #include "game/level_view.h"
 #include "game_fixture.h"
 #include "render3d/camera.h"
+#include "render3d/math3d.h"
 #include "render3d/object3d.h"
 #include "render3d/scene3d.h"
 #include "scene/texture.h"
@@ -56,6 +58,17 @@ int OpenDirection(const Maze& maze, Cell from, std::initializer_list<int> direct
     return -1;
 }
 
+// How far apart two points are across the floor.
+float Apart(const Vector3& a, const Vector3& b) { return std::hypot(a.x - b.x, a.z - b.z); }
+
+// A generator whose next draws pass the test.
+template <typename Test>
+GameRandom Drawing(Test test) {
+    uint32_t seed = 1;
+    while (!test(GameRandom(seed))) ++seed;
+    return GameRandom(seed);
+}
+
 int PopupShows(const GameLevel& game) {
     int shows = 0;
     for (const ScorePopup& popup : game.popups()) shows += popup.shows;
@@ -64,49 +77,17 @@ int PopupShows(const GameLevel& game) {
 
 }  // namespace
 
-TEST_F(GameLevelTest, ItemsOfASevenBySevenFirstLevel) {
-    for (uint32_t seed : {1u, 2u, 3u, 77u, 4242u}) {
-        GameLevel& level = makeLevel(1, 2, seed);
-        const Maze& maze = level.maze();
-        ASSERT_EQ(maze.rows(), 7);
-        const Cell home = level.ghostHome;
-        int items = 0;
-        for (int x = 0; x < 7; ++x)
-            for (int y = 0; y < 7; ++y) {
-                if (maze.cell(x, y) != 1) {
-                    EXPECT_EQ(level.itemAt({x, y}), nullptr);
-                    continue;
-                }
-                const bool excluded = Cell{x, y} == level.heroStart || (x == home.x + 1 && std::abs(y - home.y) <= 1);
-                EXPECT_EQ(level.itemAt({x, y}) == nullptr, excluded) << x << "," << y;
-                items += level.itemAt({x, y}) ? 1 : 0;
-            }
-        for (Cell corner : {Cell{1, 1}, Cell{5, 5}, Cell{5, 1}, Cell{1, 5}})
-            EXPECT_TRUE(level.itemAt(corner) && level.itemAt(corner)->type == kGoodtime) << corner.x << "," << corner.y;
-        EXPECT_EQ(level.remaining(), items - 1);
+TEST_F(GameLevelTest, ItemsAndGhostsByLevel) {
+    for (auto [number, lives, kills, ghosts, speed] :
+         {std::tuple{1, 1u, 0u, 2u, 0.55f}, {2, 1u, 0u, 3u, 0.6f}, {3, 1u, 1u, 3u, 0.65f}, {6, 2u, 1u, 5u, 0.8f},
+          {8, 2u, 2u, 6u, 0.9f}, {30, 2u, 2u, 17u, 2.0f}, {60, 2u, 2u, 32u, 2.0f}}) {
+        GameLevel& level = makeLevel(number);
+        SCOPED_TRACE(testing::Message() << "level " << number);
+        EXPECT_EQ(ItemsOf(level, kLife).size(), lives);
+        EXPECT_EQ(ItemsOf(level, kSpeed).size(), kills);
+        ASSERT_EQ(level.ghosts().size(), ghosts);
+        EXPECT_FLOAT_EQ(level.ghosts()[0]->speed, speed);
     }
-}
-
-TEST_F(GameLevelTest, LifeAndKillItemsByLevel) {
-    struct Case {
-        int level;
-        size_t lives, kills;
-    };
-    for (Case c : {Case{1, 1, 0}, Case{2, 1, 0}, Case{3, 1, 1}, Case{6, 2, 1}, Case{8, 2, 2}, Case{30, 2, 2}}) {
-        GameLevel& level = makeLevel(c.level);
-        EXPECT_EQ(ItemsOf(level, kLife).size(), c.lives) << "level " << c.level;
-        EXPECT_EQ(ItemsOf(level, kSpeed).size(), c.kills) << "level " << c.level;
-    }
-}
-
-TEST_F(GameLevelTest, GhostCountAndSpeedByLevel) {
-    for (auto [number, ghosts, speed] : {std::tuple{1, 2, 0.55f}, {2, 3, 0.6f}, {30, 17, 2.0f}, {60, 32, 2.0f}}) {
-        EXPECT_EQ(GhostCountForLevel(number), ghosts) << "level " << number;
-        EXPECT_FLOAT_EQ(GhostSpeedForLevel(number), speed) << "level " << number;
-    }
-    GameLevel& level = makeLevel(9);
-    ASSERT_EQ(level.ghosts().size(), 6u);
-    EXPECT_FLOAT_EQ(level.ghosts()[0]->speed, 0.95f);
 }
 
 TEST_F(GameLevelTest, DirectionKeysActWhenReleasedAndOnlyTheFirst) {
@@ -125,7 +106,7 @@ TEST_F(GameLevelTest, DirectionKeysActWhenReleasedAndOnlyTheFirst) {
     for (int first = 0; first < 4; ++first) {
         for (int second = 0; second < 4; ++second) {
             if (first == second) continue;
-                GameLevel& level = makeLevel(1);
+            GameLevel& level = makeLevel(1);
             settleHero();
             Hero& hero = level.hero();
             const Cell start = hero.cell;
@@ -149,22 +130,24 @@ TEST_F(GameLevelTest, AStepTakesFiveFramesOfATenthAndFiftyWhenTheFrameTimeIsFloo
         Hero& hero = level.hero();
         const Cell start = hero.cell;
         // Row 1 of a maze is all rooms and segments: some direction is open.
-        const int open = OpenDirection(level.maze(), start);
-        ASSERT_GE(open, 0);
+        const int open = OpenDirection(level.maze(), start, {1, 0, 2});
+        ASSERT_EQ(open, 1) << "a step along z";
         EXPECT_EQ(hero.look, Look::Solid) << "landed, he is drawn solid";
         EXPECT_GT(hero.position.y, level.maze().cellCenter(start).y) << "on the floor, not sunk into it";
         const KeyState keys[4] = {key_bits::Right, key_bits::Up, key_bits::Left, key_bits::Down};
         frame(dt, keys[open]);
+        const Vector3 target = level.maze().cellCenter(start.step(open));
         int frames = 0;
-        while (!(hero.cell == start.step(open) && !hero.moving && hero.stepping) && frames < 500) {
+        for (float left = Apart(hero.position, target); !(hero.cell == start.step(open) && !hero.moving && hero.stepping) && frames < 500;
+             left = Apart(hero.position, target)) {
             frame(dt, 0);
             ++frames;
+            EXPECT_LT(Apart(hero.position, target), left) << "straight on";
             if (hero.moving && hero.stepFrames == 0) break;
         }
         // The first frame after the release starts the step; the step ends
         // with the snap onto the cell on its last frame.
         EXPECT_EQ(frames, dt > 0.05f ? 5 : 50) << "dt " << dt;
-        const Vector3 target = level.maze().cellCenter(start.step(open));
         EXPECT_NEAR(hero.position.x, target.x, 1e-3);
         EXPECT_NEAR(hero.position.z, target.z, 1e-3);
         // He walks on until a wall stops him, and his pictures stop with him.
@@ -194,55 +177,54 @@ TEST_F(GameLevelTest, TheOppositeKeyTurnsTheHeroBackAtOnce) {
     EXPECT_EQ(hero.cell, start);
 }
 
-TEST_F(GameLevelTest, EatingScoresAndCountsDown) {
-    GameLevel& level = makeLevel(1);
-    settleHero();
-    Item* pellet = FirstItemOf(level, kPickable);
-    if (!pellet) pellet = FirstItemOf(level, kBonus);
-    ASSERT_NE(pellet, nullptr);
-    const int before = level.remaining(), points = pellet->points;
-    level.eatAt(pellet->cell);
-    EXPECT_TRUE(pellet->eaten);
-    EXPECT_EQ(level.remaining(), before - 1);
-    EXPECT_EQ(level.hero().score, points);
-    EXPECT_EQ(host.texts[u"sptScore"], points == 100 ? u"100" : u"500");
-    level.eatAt(pellet->cell);
-    EXPECT_EQ(level.hero().score, points) << "an eaten item stays eaten";
-}
-
-TEST_F(GameLevelTest, GoodtimeAddsUp) {
-    GameLevel& level = makeLevel(1);
-    settleHero();
-    level.goodtimeTimer = 3.0f;
-    Item* orb = FirstItemOf(level, kGoodtime);
-    ASSERT_NE(orb, nullptr);
-    level.eatAt(orb->cell);
-    EXPECT_EQ(level.hero().score, 200);
-    EXPECT_FLOAT_EQ(level.goodtimeTimer, 8.25f);
-    EXPECT_EQ(level.hero().look, Look::Glowing);
-    EXPECT_EQ(host.texts[u"sptFlash"], u"MAGIC POWER!");
-    // It blinks for 1.8 s and then hides, also when the frames add up to exactly that.
-    for (int i = 0; i < 2; ++i) frame(0.9f, 0);
-    EXPECT_FALSE(host.shown[u"sptFlash"]);
-    // The hero glows green, dimming as the time runs out, never below 100.
-    auto green = [&] {
-        frame(0.01f, 0);
-        return int(level.hero().colour >> 8) & 0xFF;
+// What each kind of item does when eaten, once: points, the count of items
+// left, lives, popup, sound, flash message, goodtime and the ghosts.
+TEST_F(GameLevelTest, EatingEachKindOfItem) {
+    struct Case {
+        int type, points, counted;
+        const char16_t *lives, *popup, *sound, *flash;
+        float scale;  // of the popup, by its points
     };
-    EXPECT_EQ(green(), 255);
-    for (int i = 0; i < 60; ++i) level.afterDraw(0.1f);
-    EXPECT_LT(green(), 255);
-    EXPECT_GE(green(), 100);
-    // It runs down after drawing and the glow ends with it.
-    for (int i = 0; i < 90; ++i) level.afterDraw(0.1f);
-    EXPECT_EQ(level.goodtimeTimer, 0.0f);
-    EXPECT_EQ(level.hero().look, Look::Solid);
+    for (Case c : {Case{kPickable, 100, 1, u"X0", u"100", u"", u"", 0.7f}, {kBonus, 500, 1, u"X0", u"500", u"", u"", 1.4f},
+                   {kGoodtime, 200, 1, u"X0", u"200", u"goodtime", u"MAGIC POWER!", 1.0f},
+                   {kLife, 0, 0, u"X1", u"LIFE!", u"eatspecial", u"NEW LIFE!", 1.5f},
+                   {kSpeed, 0, 0, u"X0", nullptr, u"ghostKilled", u"MAGIC KILL!", 0.0f}}) {
+        GameLevel& level = makeLevel(3, 0);
+        settleHero();
+        level.goodtimeTimer = 3.0f;
+        host.shown.clear();
+        host.sounds.clear();
+        Item* item = FirstItemOf(level, c.type);
+        ASSERT_NE(item, nullptr);
+        const int remaining = level.remaining(), popups = PopupShows(level);
+        for (int twice = 0; twice < 2; ++twice) level.eatAt(item->cell);
+        SCOPED_TRACE(testing::Message() << "type " << c.type);
+        EXPECT_EQ(level.hero().score, c.points);
+        EXPECT_EQ(host.texts[u"sptScore"], Decimal(c.points));
+        EXPECT_EQ(level.remaining(), remaining - c.counted);
+        EXPECT_EQ(host.texts[u"sptLifes"], c.lives);
+        EXPECT_EQ(PopupShows(level), popups + (c.popup ? 1 : 0));
+        if (c.popup) {
+            EXPECT_EQ(NewestPopup(level).text, c.popup);
+            EXPECT_NEAR(NewestPopup(level).scale, c.scale, 0.01f);
+        }
+        EXPECT_EQ(host.sounds.empty() ? u"" : host.sounds.back(), std::u16string(c.sound));
+        EXPECT_EQ(host.texts[u"sptFlash"], c.flash);
+        EXPECT_EQ(host.shown[u"sptFlash"], *c.flash != 0) << "a flash message shows at once";
+        // A second orb adds a whole goodtime to what is left; the kill item kills even in goodtime.
+        EXPECT_FLOAT_EQ(level.goodtimeTimer, c.type == kGoodtime ? 8.75f : 3.0f);
+        EXPECT_EQ(level.hero().look, c.type == kGoodtime ? Look::Glowing : Look::Solid);
+        for (auto& ghost : level.ghosts()) EXPECT_EQ(ghost->dying, c.type == kSpeed);
+    }
+    EXPECT_EQ(ItemPoints(-1) + ItemPoints(kItemTypes), 0) << "no points for a type that does not exist";
 }
 
-// Enhanced ghosts show the goodtime: scared while it lasts, blinking pale in
-// its last 1.5 s so that its end can be seen coming, and plain after it; the
-// original ghosts never change.
-TEST_F(GameLevelTest, ScaredGhostsBlinkAsGoodtimeRunsOut) {
+// In goodtime the hero glows green, dimming with the time left but never
+// below 100, and its message blinks for 1.8 s, shown while sin(18 t) > -0.3.
+// Enhanced ghosts show it: scared while it lasts, blinking pale in its last
+// 1.5 s so that its end can be seen coming, and plain after it; the original
+// ghosts never change.
+TEST_F(GameLevelTest, GoodtimeGlowsBlinksAndScaresTheEnhancedGhosts) {
     // The warning opens scared.
     for (auto [left, fright] : {std::pair{0.0f, Fright::None}, {-0.1f, Fright::None}, {6.0f, Fright::Scared},
                                 {kFrightWarning, Fright::Scared}, {1.49f, Fright::Scared}, {1.37f, Fright::Pale}})
@@ -252,11 +234,15 @@ TEST_F(GameLevelTest, ScaredGhostsBlinkAsGoodtimeRunsOut) {
         GameLevel& level = makeLevel(1);
         level.style.ghosts = enhanced;
         settleHero();
+        level.goodtimeTimer = 1.0f;  // more than a whole goodtime left glows no brighter
         level.eatAt(FirstItemOf(level, kGoodtime)->cell);
         std::set<Fright> seen, warned;
         while (level.goodtimeTimer > 0.0f) {
             const float left = level.goodtimeTimer;
             frame(0.05f, 0);
+            const uint32_t glow = uint32_t(std::clamp(int(left / 5.25f * 255.0f), 100, 255));
+            EXPECT_EQ(level.hero().colour, glow / 2 << 16 | glow << 8 | glow / 2) << left;
+            EXPECT_EQ(host.shown[u"sptFlash"], level.blinkClock < 1.8f && TableSin(18.0f * level.elapsedTime) > -0.3f);
             level.afterDraw(0.05f);
             for (const auto& ghost : level.ghosts()) (left > kFrightWarning ? seen : warned).insert(ghost->fright);
         }
@@ -265,85 +251,58 @@ TEST_F(GameLevelTest, ScaredGhostsBlinkAsGoodtimeRunsOut) {
         EXPECT_EQ(seen, enhanced ? Frights{Fright::Scared} : Frights{Fright::None});
         EXPECT_EQ(warned, (enhanced ? Frights{Fright::Scared, Fright::Pale} : Frights{Fright::None}));
         for (const auto& ghost : level.ghosts()) EXPECT_EQ(ghost->fright, Fright::None);
+        EXPECT_EQ(level.hero().look, Look::Solid) << "the glow ends with it";
+        // The blink ends also when the frames add up to exactly 1.8 s.
+        level.flashMessage(u"!");
+        for (int i = 0; i < 2; ++i) frame(0.9f, 0);
+        EXPECT_FALSE(host.shown[u"sptFlash"]);
     }
 }
 
-TEST_F(GameLevelTest, LifeAndKillItems) {
-    GameLevel& level = makeLevel(3, 0);
-    settleHero();
-    EXPECT_EQ(host.texts[u"sptLifes"], u"X0");
-    Item* heart = FirstItemOf(level, kLife);
-    ASSERT_NE(heart, nullptr);
-    const int remaining = level.remaining();
-    level.eatAt(heart->cell);
-    EXPECT_EQ(host.texts[u"sptLifes"], u"X1");
-    EXPECT_EQ(level.remaining(), remaining) << "life items do not count";
-    EXPECT_EQ(NewestPopup(level).text, u"LIFE!");
-    EXPECT_EQ(host.texts[u"sptFlash"], u"NEW LIFE!");
-
-    // The kill item: no points, no popup, every ghost dies, even in goodtime.
-    level.goodtimeTimer = 4.0f;
-    Item* kill = FirstItemOf(level, kSpeed);
-    ASSERT_NE(kill, nullptr);
-    const int popups = PopupShows(level);
-    const int score = level.hero().score;
-    level.eatAt(kill->cell);
-    EXPECT_EQ(level.hero().score, score);
-    EXPECT_EQ(PopupShows(level), popups);
-    for (auto& ghost : level.ghosts()) EXPECT_TRUE(ghost->dying);
-    EXPECT_EQ(host.texts[u"sptFlash"], u"MAGIC KILL!");
-}
-
+// The last counted item clears the level: "Level Cleared" stays, he turns to
+// the player and the next level comes 3.5 s later. The Enhanced clear plays a
+// jingle over the music, and he hops while the level's points are counted up
+// in the flash line.
 TEST_F(GameLevelTest, TheLastCountedItemClearsTheLevel) {
-    GameLevel& level = makeLevel(3);
-    settleHero();
-    Item* last = EatAllCountedButOne(level);
-    ASSERT_NE(last, nullptr);
-    ASSERT_EQ(level.remaining(), 1);
-    ASSERT_NE(FirstItemOf(level, kLife), nullptr);
-    level.hero().setHeading(0);
-    level.eatAt(last->cell);
-    EXPECT_EQ(level.remaining(), 0);
-    EXPECT_EQ(level.hero().heading, 3) << "he turns to the player";
-    EXPECT_FLOAT_EQ(level.endTimer, 3.5f);
-    EXPECT_EQ(host.texts[u"sptMessage"], u"Level Cleared");
-    LevelOutcome outcome = LevelOutcome::Playing;
-    int frames = 0;
-    while (outcome == LevelOutcome::Playing && frames < 100) outcome = level.afterDraw(0.125f), ++frames;
-    EXPECT_EQ(outcome, LevelOutcome::Cleared);
-    EXPECT_EQ(frames, 28);
-}
-
-TEST_F(GameLevelTest, TheEnhancedClearJinglesHopsAndCountsTheLevelsPointsWithinItsTime) {
-    GameLevel& level = makeLevel(3);
-    level.style = host::PlayStyle::Enhanced();
-    settleHero();
-    Item* last = EatAllCountedButOne(level);
-    ASSERT_NE(last, nullptr);
-    level.eatAt(last->cell);
-    ASSERT_EQ(level.remaining(), 0);
-    EXPECT_EQ(host.sounds.back(), u"levelClear");
-    EXPECT_EQ(std::count(host.sounds.begin(), host.sounds.end(), u"<stop>"), 0) << "the music plays on";
-    float highest = 0.0f, steepest = 0.0f, hop = 0.0f, time = 0.0f;
-    std::u16string counted;
-    LevelOutcome outcome = LevelOutcome::Playing;
-    while (outcome == LevelOutcome::Playing && time < 10.0f) {
-        frame(0.05f, 0);
-        highest = std::max(highest, level.hero().hop);
-        steepest = std::max(steepest, std::fabs(level.hero().hop - hop));
-        hop = level.hero().hop;
-        if (time > 1.0f && time < 1.1f) counted = host.texts[u"sptFlash"];
-        outcome = level.afterDraw(0.05f);
-        time += 0.05f;
+    for (bool enhanced : {false, true}) {
+        GameLevel& level = makeLevel(3);
+        level.style = enhanced ? host::PlayStyle::Enhanced() : host::PlayStyle::Original();
+        settleHero();
+        host.sounds.clear();
+        Item* last = EatAllCountedButOne(level);
+        ASSERT_NE(last, nullptr);
+        ASSERT_EQ(level.remaining(), 1);
+        ASSERT_NE(FirstItemOf(level, kLife), nullptr);
+        level.hero().setHeading(0);
+        level.eatAt(last->cell);
+        EXPECT_EQ(level.remaining(), 0);
+        EXPECT_EQ(level.hero().heading, 3);
+        EXPECT_FLOAT_EQ(level.endTimer, 3.5f);
+        EXPECT_EQ(host.texts[u"sptMessage"], u"Level Cleared");
+        EXPECT_EQ(host.sounds.back(), enhanced ? u"levelClear" : u"ghostKilled");
+        EXPECT_EQ(std::count(host.sounds.begin(), host.sounds.end(), u"<stop>"), enhanced ? 0 : 1);
+        float highest = 0.0f, steepest = 0.0f, hop = 0.0f;
+        std::u16string counted;
+        LevelOutcome outcome = LevelOutcome::Playing;
+        int frames = 0;
+        for (; outcome == LevelOutcome::Playing && frames < 100; ++frames) {
+            frame(0.0625f, 0);
+            highest = std::max(highest, level.hero().hop);
+            steepest = std::max(steepest, std::fabs(level.hero().hop - hop));
+            hop = level.hero().hop;
+            if (frames == 16) counted = host.texts[u"sptFlash"];
+            outcome = level.afterDraw(0.0625f);
+        }
+        EXPECT_EQ(outcome, LevelOutcome::Cleared);
+        EXPECT_EQ(frames, 56);
+        if (!enhanced) continue;
+        EXPECT_GT(highest, 0.5f * GameLevel::kHopHeight) << "he hops";
+        EXPECT_LT(steepest, 0.5f * GameLevel::kHopHeight) << "in arcs, not a jitter";
+        const std::u16string all = u"+" + Decimal(level.hero().score);  // the level began at 0
+        EXPECT_EQ(host.texts[u"sptFlash"], all) << "the count ends on the level's points";
+        EXPECT_NE(counted, all) << "and got there by counting";
+        EXPECT_TRUE(host.shown[u"sptFlash"]);
     }
-    EXPECT_EQ(outcome, LevelOutcome::Cleared);
-    EXPECT_NEAR(time, 3.5f, 0.06f) << "no longer than the original's wait";
-    EXPECT_GT(highest, 0.5f * GameLevel::kHopHeight) << "he hops";
-    EXPECT_LT(steepest, 0.5f * GameLevel::kHopHeight) << "in arcs, not a jitter";
-    const std::u16string all = u"+" + Decimal(level.hero().score);  // the level began at 0
-    EXPECT_EQ(host.texts[u"sptFlash"], all) << "the count ends on the level's points";
-    EXPECT_NE(counted, all) << "and got there by counting";
-    EXPECT_TRUE(host.shown[u"sptFlash"]);
 }
 
 TEST_F(GameLevelTest, MusicPlaysOnThroughDeathsAndKillsAndEatingIsHeardOnlyInTheEnhancedStyle) {
@@ -365,18 +324,18 @@ TEST_F(GameLevelTest, MusicPlaysOnThroughDeathsAndKillsAndEatingIsHeardOnlyInThe
 }
 
 TEST_F(GameLevelTest, AFairRespawnIsNearTheFallAndAsFarFromTheGhostsAsThePassagesAllow) {
-    // A corridor along row 1 from column 1 to 7 with a branch from (1, 4)
-    // to (3, 4).
+    // A corridor along the first row from column 1 to 7 with a branch from
+    // (0, 4) to (2, 4).
     GameRandom random(1);
     Maze maze(9, 9, 1, random);
-    for (int y = 1; y <= 7; ++y) maze.setCell(1, y, 1);
-    for (int x = 2; x <= 3; ++x) maze.setCell(x, 4, 1);
-    const Cell fall{1, 2};
-    EXPECT_EQ(FairRespawnCell(maze, fall, {{1, 1}}, 2), (Cell{1, 4})) << "the farthest within reach";
-    EXPECT_EQ(FairRespawnCell(maze, fall, {{1, 1}}, 20), (Cell{1, 7})) << "6 steps beat the branch's 5";
-    EXPECT_EQ(FairRespawnCell(maze, fall, {{1, 1}, {1, 7}}, 20), (Cell{3, 4})) << "between two ghosts, the branch";
-    EXPECT_EQ(FairRespawnCell(maze, {1, 5}, {{3, 4}}, 20), (Cell{1, 7})) << "of two ends 5 steps away, the nearer";
-    EXPECT_EQ(FairRespawnCell(maze, {1, 4}, {{1, 1}, {1, 7}, {3, 4}}, 1), (Cell{1, 4})) << "his own cell when it is best";
+    for (int y = 1; y <= 7; ++y) maze.setCell(0, y, 1);
+    for (int x = 1; x <= 2; ++x) maze.setCell(x, 4, 1);
+    const Cell fall{0, 2};
+    EXPECT_EQ(FairRespawnCell(maze, fall, {{0, 1}}, 2), (Cell{0, 4})) << "the farthest within reach";
+    EXPECT_EQ(FairRespawnCell(maze, fall, {{0, 1}}, 20), (Cell{0, 7})) << "6 steps beat the branch's 5";
+    EXPECT_EQ(FairRespawnCell(maze, fall, {{0, 1}, {0, 7}}, 20), (Cell{2, 4})) << "between two ghosts, the branch";
+    EXPECT_EQ(FairRespawnCell(maze, {0, 5}, {{2, 4}}, 20), (Cell{0, 7})) << "of two ends 5 steps away, the nearer";
+    EXPECT_EQ(FairRespawnCell(maze, {0, 4}, {{0, 1}, {0, 7}, {2, 4}}, 1), (Cell{0, 4})) << "his own cell when it is best";
 
     // In a level: the original hero drops where he fell, the fair one away
     // from the ghosts that stand round it.
@@ -409,39 +368,38 @@ TEST_F(GameLevelTest, AFairRespawnIsNearTheFallAndAsFarFromTheGhostsAsThePassage
     }
 }
 
+// A ninth popup reuses the oldest. It sways by 0.7 units round its start with
+// the level's clock and fades away in 1.2 seconds; the gentle one rises less.
 TEST_F(GameLevelTest, ANinthPopupReusesTheOldest) {
-    GameLevel& level = makeLevel(1);
-    for (int i = 0; i < 8; ++i) {
-        level.showPopup({1, 1}, 100, u"");
-        frame(0.01f, 0);
-    }
-    const ScorePopup* oldest = &level.popups()[0];
-    for (auto& popup : level.popups()) ASSERT_TRUE(popup.shown);
-    ASSERT_GT(oldest->elapsed, level.popups()[7].elapsed);
-    level.showPopup({1, 1}, 2000, u"");
-    EXPECT_EQ(oldest->elapsed, 0.0f);
-    EXPECT_EQ(oldest->text, u"2000");
-    EXPECT_GT(oldest->position.y, level.maze().cellCenter({1, 1}).y) << "it starts above the cell";
-    EXPECT_FLOAT_EQ(oldest->scale, 1.7f);
-    frame(0.01f, 0);
-    EXPECT_EQ(oldest->alpha, 0) << "it opens opaque and fades later";
-    EXPECT_NE(level.popups()[1].elapsed, 0.0f);
-    // Popups fade away after 1.2 seconds.
-    for (int i = 0; i < 13; ++i) frame(0.1f, 0);
-    for (auto& popup : level.popups()) EXPECT_FALSE(popup.shown);
-}
-
-TEST_F(GameLevelTest, GentlePopupsStayNearerTheirCell) {
     float rise[2];
     for (bool gentle : {false, true}) {
         GameLevel& level = makeLevel(1);
         level.style.popups = gentle;
-        level.showPopup({1, 1}, 100, u"");
-        const ScorePopup& popup = NewestPopup(level);
-        const float start = popup.position.y;
-        for (int i = 0; i < 11; ++i) frame(0.1f, 0);
-        ASSERT_TRUE(popup.shown);
-        rise[gentle] = popup.position.y - start;
+        for (int i = 0; i < 8; ++i) {
+            level.showPopup({1, 1}, 100, u"");
+            frame(0.01f, 0);
+        }
+        const ScorePopup* oldest = &level.popups()[0];
+        for (auto& popup : level.popups()) ASSERT_TRUE(popup.shown);
+        ASSERT_GT(oldest->elapsed, level.popups()[7].elapsed);
+        level.showPopup({1, 1}, 2000, u"");
+        EXPECT_EQ(oldest->elapsed, 0.0f);
+        EXPECT_EQ(oldest->text, u"2000");
+        const Vector3 cell = level.maze().cellCenter({1, 1}), start = oldest->position;
+        EXPECT_GT(start.y, cell.y) << "it starts above the cell";
+        EXPECT_EQ(oldest->alpha, 0) << "it opens opaque";
+        EXPECT_EQ(oldest->look, Look::Translucent);
+        EXPECT_NE(level.popups()[1].elapsed, 0.0f);
+        for (int i = 0; i < 13; ++i) {
+            level.elapsedTime = 0.3f * float(i);
+            frame(0.1f, 0);
+            if (!oldest->shown) break;
+            EXPECT_NEAR(oldest->position.x, cell.x + 0.7f * TableSin(20.0f * level.elapsedTime), 1e-4f) << i;
+            EXPECT_NEAR(oldest->position.z, cell.z + 0.7f * TableCos(20.0f * level.elapsedTime), 1e-4f) << i;
+            EXPECT_NEAR(oldest->alpha, 255.0f * std::pow(oldest->elapsed / 1.2f, 2.0f), 1.0f) << i;
+            rise[gentle] = oldest->position.y - start.y;
+        }
+        for (auto& popup : level.popups()) EXPECT_FALSE(popup.shown);
     }
     EXPECT_GT(rise[0], 30.0f) << "the original climbs about two characters high";
     EXPECT_LT(rise[1], rise[0] / 2.0f);
@@ -457,9 +415,7 @@ TEST_F(GameLevelTest, TheOverheadViewHoldsItsLookAtInsideTheMaze) {
             const float distance = OverheadDistance(rows);
             const OverheadReach reach = ReachOf(camera, distance);
             SCOPED_TRACE(testing::Message() << width << "x" << height << ", " << rows << " rows");
-            ASSERT_GT(reach.side, 0.0f);
-            ASSERT_GT(reach.ahead, 0.0f);
-            ASSERT_GT(reach.behind, 0.0f);
+            ASSERT_TRUE(reach.side > 0.0f && reach.ahead > 0.0f && reach.behind > 0.0f);
             const float half = 5.0f * float(rows - 2);
             const float inner = half - 5.0f;  // the centre of an edge cell
             for (float x : {-inner, -0.5f * inner, 0.0f, inner})
@@ -482,58 +438,43 @@ TEST_F(GameLevelTest, TheOverheadViewHoldsItsLookAtInsideTheMaze) {
     }
 }
 
-TEST_F(GameLevelTest, PopupSizeFollowsThePoints) {
-    for (auto [points, scale] : {std::pair{100, 0.7f}, {200, 1.0f}, {500, 1.4f}, {2000, 1.7f}, {0, 1.5f}})
-        EXPECT_NEAR(PopupScale(points), scale, 0.01f) << points;
-}
-
-TEST_F(GameLevelTest, GhostTouchKillsTheHeroOrTheGhostInGoodtime) {
-    for (bool goodtime : {false, true}) {
-        GameLevel& level = makeLevel(1, 1);
-        settleHero();
-        Ghost& ghost = *level.ghosts()[0];
-        ghost.appear(0.0f, level.hero().cell, 0.0f);
-        level.goodtimeTimer = goodtime ? 5.0f : 0.0f;
-        frame(0.01f, 0);
-        if (goodtime) {
-            EXPECT_TRUE(ghost.dying);
-            EXPECT_EQ(level.hero().score, 2000);
-            EXPECT_FALSE(level.hero().dying);
-            EXPECT_EQ(host.sounds.back(), u"ghostKilled");
-            const size_t sounds = host.sounds.size();
-            // A second ghost caught while that sound still plays does not restart it.
-            host.playing.insert(u"ghostKilled");
-            Ghost& second = *level.ghosts()[1];
-            second.appear(0.0f, level.hero().cell, 0.0f);
-            frame(0.01f, 0);
-            EXPECT_TRUE(second.dying);
-            EXPECT_EQ(host.sounds.size(), sounds) << ::testing::PrintToString(host.sounds);
-        } else {
-            EXPECT_TRUE(level.hero().dying);
-            EXPECT_EQ(level.hero().lives, 0);
-            EXPECT_EQ(host.texts[u"sptLifes"], u"X0");
-            EXPECT_EQ(host.sounds.back(), u"killed");
-        }
-    }
-}
-
-// Guards a fault found before: a ghost that no longer took the cell ahead.
-TEST_F(GameLevelTest, AGhostThatSeesTheHeroNextToItStepsOntoHim) {
+// In goodtime a ghost that touches the hero dies and he gets 2000 points; a
+// second caught while the first one's sound plays does not restart it.
+TEST_F(GameLevelTest, AGhostTouchedInGoodtimeDies) {
     GameLevel& level = makeLevel(1, 1);
     settleHero();
-    const Cell hero = level.hero().cell;
-    for (int side : {0, 2}) {
-        const Cell from = hero.step((side + 2) % 4);
-        if (level.maze().cell(from) != 1) continue;
-        Ghost& ghost = *level.ghosts()[size_t(side / 2)];
-        ghost.appear(0.0f, from, 0.0f);
+    level.goodtimeTimer = 5.0f;
+    for (int eaten : {1, 2}) {
+        Ghost& ghost = *level.ghosts()[size_t(eaten - 1)];
+        ghost.appear(0.0f, level.hero().cell, 0.0f);
         frame(0.01f, 0);
-        EXPECT_EQ(ghost.cell, hero) << "from the side " << side;
-        EXPECT_EQ(ghost.travel, side);
-        EXPECT_EQ(ghost.heading, side) << "it faces him";
-        return;
+        EXPECT_TRUE(ghost.dying);
+        EXPECT_EQ(level.hero().score, 2000 * eaten);
+        EXPECT_EQ(level.record().ghostsEaten, eaten);
+        host.playing.insert(u"ghostKilled");
     }
-    GTEST_SKIP() << "no passage beside the hero";
+    EXPECT_FALSE(level.hero().dying);
+    EXPECT_EQ(std::count(host.sounds.begin(), host.sounds.end(), u"ghostKilled"), 1);
+}
+// At a crossing a ghost that sees the hero steps toward him, facing him; one
+// that does not goes straight on unless its draw of 0 ... 100 is above 50,
+// and then its next draw of 0 ... 3 sets its way. (A ghost once failed to
+// take the cell ahead when he stood there.)
+TEST_F(GameLevelTest, AGhostAtACrossingChasesOrTurnsOnADrawAbove50) {
+    for (auto [draw, hero, way] : {std::tuple{50, Cell{0, 0}, 0}, {51, Cell{0, 0}, 1}, {51, Cell{2, 3}, 3}}) {
+        GameLevel& level = makeLevel(1);
+        for (int x = 0; x < 7; ++x)
+            for (int y = 0; y < 7; ++y) level.maze().setCell(x, y, x == 3 || y == 3);
+        level.hero().cell = hero;
+        Ghost& ghost = *level.ghosts()[0];
+        ghost.appear(0.0f, {3, 3}, 0.0f);
+        ghost.travel = 0;
+        level.random() = Drawing([&](GameRandom r) { return r.range(0, 100) == draw && r.range(0, 3) == 1; });
+        frame(0.05f, 0);
+        EXPECT_EQ(ghost.cell, (Cell{3, 3}.step(way))) << draw;
+        EXPECT_EQ(ghost.travel, way);
+        EXPECT_EQ(ghost.heading, way == 0 ? 3 : way) << "straight on, it faces as it did";
+    }
 }
 
 TEST_F(GameLevelTest, AGhostOnTheHerosCellWaitsOneStepBeforeChoosingAgain) {
@@ -563,57 +504,76 @@ TEST_F(GameLevelTest, AGhostOnTheHerosCellWaitsOneStepBeforeChoosingAgain) {
     EXPECT_FALSE(hero.dying);
 }
 
-TEST_F(GameLevelTest, AppearingCharactersAreHarmless) {
+// He drops in from 80 units, spinning and fading in as he nears the floor,
+// dips a fifth of his height into it for one frame and stands translucent
+// through his grace. A ghost risen onto him pulses see-through and harmless
+// for 2 s, then turns solid and catches him: he rises 20 units a second,
+// spinning and wobbling by one unit a frame, and has faded out at 40.
+TEST_F(GameLevelTest, TheHeroDropsInAndIsCaughtByAGhostOnceItsGraceEnds) {
     GameLevel& level = makeLevel(1, 1);
+    Hero& hero = level.hero();
     Ghost& ghost = *level.ghosts()[0];
+    // A character stands half its height, twice its radius, above the floor.
+    ghost.appear(0.0f, level.ghostHome, 0.0f);
+    EXPECT_FLOAT_EQ(ghost.position.y, 7.0f);
+    EXPECT_EQ(hero.groundY, 8);
+    float lowest = hero.position.y;
+    for (float y = hero.position.y; hero.falling; y = hero.position.y) {
+        frame(0.06f, 0);
+        if (!hero.falling) break;
+        EXPECT_TRUE(hero.position.y < y && hero.position.y > y - 8.0f) << "falling, a little a frame";
+        EXPECT_EQ(hero.heading, int(hero.position.y) / 4 % 4);
+        EXPECT_EQ(hero.alpha, std::min(255, int(hero.position.y * 2.5f)));
+        lowest = std::min(lowest, hero.position.y);
+    }
+    EXPECT_FLOAT_EQ(lowest, 8.0f - 3.2f);
+    EXPECT_FLOAT_EQ(hero.position.y, 8.0f);
+    EXPECT_EQ(hero.look, Look::Translucent);
     settleHero();
-    ghost.appear(2.0f, level.hero().cell, 0.0f);
-    // For 2 seconds a revived ghost pulses see-through and is harmless; then it is solid and catches him.
+    ghost.appear(2.0f, hero.cell, 0.0f);
     std::set<int> alphas;
     for (int i = 0; i < 19; ++i) {
         frame(0.1f, 0);
         level.afterDraw(0.1f);
         alphas.insert(ghost.alpha);
     }
-    EXPECT_FALSE(level.hero().dying);
+    EXPECT_FALSE(hero.dying);
     EXPECT_GE(*alphas.begin(), 50);
     EXPECT_GE(alphas.size(), 5u) << "it pulses";
-    for (int i = 0; i < 3; ++i) frame(0.1f, 0);
+    for (int i = 0; i < 2; ++i) frame(0.1f, 0);
     EXPECT_EQ(ghost.look, Look::Solid);
     EXPECT_EQ(ghost.alpha, 0) << "no see-through left where it covers the hero";
-    EXPECT_TRUE(level.hero().dying);
-}
-
-TEST_F(GameLevelTest, DeathWithNoLifeLeftEndsTheGame) {
-    GameLevel& level = makeLevel(1, 0);
-    settleHero();
-    Hero& hero = level.hero();
-    const Cell where = hero.cell;
-    hero.setHeading(0);
-    level.killHero();
-    EXPECT_EQ(hero.heading, 3) << "he turns to face the player";
-    EXPECT_EQ(hero.lives, -1);
-    EXPECT_FLOAT_EQ(level.endTimer, 2.0f);
-    // He rises, then shows again, still, where he fell.
-    LevelOutcome outcome = LevelOutcome::Playing;
-    for (int i = 0; i < 40 && outcome == LevelOutcome::Playing; ++i) {
-        frame(0.1f, 0);
-        outcome = level.afterDraw(0.1f);
+    ASSERT_TRUE(hero.dying);
+    EXPECT_EQ(hero.lives, 0);
+    EXPECT_EQ(host.texts[u"sptLifes"], u"X0");
+    EXPECT_EQ(host.sounds.back(), u"killed");
+    for (Vector3 p = hero.position; hero.dying; p = hero.position) {
+        frame(0.15f, 0);
+        level.afterDraw(0.15f);
+        if (!hero.dying) break;
+        EXPECT_NEAR(hero.position.y - p.y, 3.0f, 1e-4f);
+        EXPECT_NEAR(std::hypot(hero.position.x - p.x, hero.position.z - p.z), 1.0f, 0.01f);
+        EXPECT_EQ(hero.heading, int(hero.position.y) / 4 % 4);
+        EXPECT_GE(hero.alpha, p.y < 10.0f ? 0 : int(p.y * p.y / 7.0f)) << "fading";
+        EXPECT_LE(hero.alpha, 255);
     }
-    EXPECT_EQ(outcome, LevelOutcome::GameOver);
-    EXPECT_TRUE(hero.visible);
-    EXPECT_EQ(hero.cell, where);
+    EXPECT_FALSE(hero.visible);
 }
 
-TEST_F(GameLevelTest, ADeadHeroDropsBackInWhenLivesRemain) {
-    GameLevel& level = makeLevel(2, 1);
+// A dead hero drops back in while lives remain; with none left he rises, shows
+// again, still, where he fell, deaf to the keys, and the game ends 2 s later.
+TEST_F(GameLevelTest, ADeadHeroDropsBackInWhileLivesRemain) {
+    GameLevel& level = makeLevel(2, 2);
     settleHero();
     Hero& hero = level.hero();
-    level.killHero();
-    for (int i = 0; i < 40 && hero.visible; ++i) frame(0.1f, 0);
-    ASSERT_FALSE(hero.visible);
+    auto dropIn = [&] {
+        for (int i = 0; i < 40 && hero.visible; ++i) frame(0.1f, 0);
+        ASSERT_FALSE(hero.visible);
+        level.reviveTick();
+    };
     const int aims = host.heroAppearances;
-    level.reviveTick();
+    level.killHero();
+    dropIn();
     EXPECT_TRUE(hero.visible);
     EXPECT_TRUE(hero.falling);
     EXPECT_FLOAT_EQ(hero.appearTimer, 4.4f);
@@ -621,36 +581,34 @@ TEST_F(GameLevelTest, ADeadHeroDropsBackInWhenLivesRemain) {
     // While dropping he cannot be steered.
     tapKey(key_bits::Up);
     EXPECT_EQ(hero.requested, -1);
-    settleHero();
-    EXPECT_EQ(host.sounds.back(), u"bang") << "he lands with a bang";
-}
-
-TEST_F(GameLevelTest, GhostsRiseFromTheTombAndNeverHang) {
-    for (uint32_t seed = 1; seed <= 25; ++seed) {
-        GameLevel& level = makeLevel(int(seed % 12) + 1, 3, seed);
-        settleHero();
-        // A ghost's heading of travel is the direction of the step it is on.
-        int checked = 0;
-        for (int tick = 0; tick < 6; ++tick) {
-            level.reviveTick();
-            for (int i = 0; i < 40; ++i) {
-                std::vector<Cell> before;
-                for (auto& ghost : level.ghosts()) before.push_back(ghost->cell);
-                frame(0.05f, 0);
-                for (size_t g = 0; g < before.size(); ++g) {
-                    const Ghost& ghost = *level.ghosts()[g];
-                    const Cell from = before[g];
-                    if (ghost.dying || std::abs(ghost.cell.x - from.x) + std::abs(ghost.cell.y - from.y) != 1) continue;
-                    EXPECT_EQ(from.step(ghost.travel), ghost.cell) << "seed " << seed;
-                    ++checked;
-                }
-            }
-        }
-        EXPECT_GT(checked, 0) << "seed " << seed;
-        int out = 0;
-        for (auto& ghost : level.ghosts()) out += ghost->visible ? 1 : 0;
-        EXPECT_GT(out, 0) << "seed " << seed;
+    // The record counts the deaths within 3 s of the end of a respawn's
+    // grace, from when he can be caught again.
+    auto killAfterGraceAnd = [&](float seconds) {
+        for (int i = 0; i < 100 && hero.appearTimer > 0.0f; ++i) frame(0.1f, 0), level.afterDraw(0.1f);
+        level.elapsedTime += seconds;
+        hero.setHeading(0);
+        level.killHero();
+        EXPECT_EQ(hero.heading, 3) << "he turns to face the player";
+    };
+    killAfterGraceAnd(2.9f);
+    EXPECT_EQ(host.sounds[host.sounds.size() - 3], u"bang") << "he landed with a bang";
+    EXPECT_EQ(level.record().deathsSoonAfterRespawn, 1);
+    dropIn();
+    killAfterGraceAnd(3.1f);
+    EXPECT_EQ(level.record().deathsSoonAfterRespawn, 1);
+    EXPECT_EQ(level.record().deaths, 3);
+    EXPECT_EQ(hero.lives, -1);
+    EXPECT_FLOAT_EQ(level.endTimer, 2.0f);
+    const Cell where = hero.cell;
+    LevelOutcome outcome = LevelOutcome::Playing;
+    for (int i = 0; i < 40 && outcome == LevelOutcome::Playing; ++i) {
+        level.update(0.1f, 0);
+        outcome = level.afterDraw(0.1f);
     }
+    EXPECT_EQ(outcome, LevelOutcome::GameOver);
+    EXPECT_EQ(hero.requested, -1);
+    EXPECT_TRUE(hero.visible);
+    EXPECT_EQ(hero.cell, where);
 }
 
 TEST_F(GameLevelTest, GhostsRiseOneAtATimeWhileTheTombGlowsAndSettles) {
@@ -661,6 +619,10 @@ TEST_F(GameLevelTest, GhostsRiseOneAtATimeWhileTheTombGlowsAndSettles) {
         for (auto& ghost : level.ghosts()) shown.push_back(ghost->visible);
         return shown;
     };
+    EXPECT_EQ(risen(), (std::vector<bool>{false, false, false}));
+    // A ghost rises on a draw of 0 ... 100 below 75.
+    level.random() = Drawing([](GameRandom r) { return r.range(0, 100) == 75; });
+    level.reviveTick();
     EXPECT_EQ(risen(), (std::vector<bool>{false, false, false}));
     // Each tick raises at most one ghost (three times in four), the first still in the tomb.
     for (int tick = 0; tick < 40 && !level.ghosts()[0]->visible; ++tick) level.reviveTick();
@@ -684,15 +646,23 @@ TEST_F(GameLevelTest, GhostsRiseOneAtATimeWhileTheTombGlowsAndSettles) {
     EXPECT_FALSE(glow.shaking);
 }
 
-TEST_F(GameLevelTest, TheGhostsHomeIsAWallAtTheMiddleAndOnlyCellsInsideHoldItems) {
-    for (int number : {1, 20}) {
-        GameLevel& level = makeLevel(number);
-        const Maze& maze = level.maze();
-        EXPECT_EQ(maze.cell(level.ghostHome), 0);
-        EXPECT_LE(std::abs(level.ghostHome.x - maze.rows() / 2), 1) << "level " << number;
-        EXPECT_LE(std::abs(level.ghostHome.y - maze.columns() / 2), 1) << "level " << number;
-        for (Cell outside : {Cell{-1, 1}, Cell{1, -1}, Cell{maze.rows(), 1}, Cell{1, maze.columns()}})
-            EXPECT_EQ(level.itemAt(outside), nullptr);
+// After the maze's own draws every inner cell draws 0 ... 100 in turn; a wall
+// with a passage south of it holds a plant or rock when its draw is above 50,
+// the picture by the draw's parity.
+TEST_F(GameLevelTest, DecorStandsOnWallsBesidePassagesByOneDrawPerInnerCell) {
+    for (auto [number, seed] : {std::pair{1, 7u}, {9, 7u}, {9, 8u}, {9, 9u}, {9, 10u}, {9, 11u}, {15, 12u}}) {
+        GameLevel& level = makeLevel(number, 2, seed);
+        GameRandom replay(seed);
+        Maze maze(level.maze().rows(), level.maze().columns(), number, replay);
+        maze.generate();
+        maze.addLoops(3 * number + 50);
+        std::vector<std::tuple<int, int, int>> expected, placed;
+        for (int x = 1; x <= maze.rows() - 2; ++x)
+            for (int y = 1; y <= maze.columns() - 2; ++y)
+                if (const int r = replay.range(0, 100); r > 50 && maze.cell(x, y) == 0 && maze.cell(x - 1, y) == 1)
+                    expected.emplace_back(x, y, r % 2);
+        for (const Decor& d : level.decor()) placed.emplace_back(d.cell.x, d.cell.y, d.picture);
+        EXPECT_EQ(placed, expected) << "level " << number;
     }
 }
 
@@ -734,26 +704,20 @@ TEST_F(GameLevelTest, TheViewShapesItemChipsByTheirPicturesAndCopiesTheState) {
     EXPECT_TRUE(view.heroChip()->visible);
 }
 
+// A ghost risen on a pillar walled in on all four sides (the tomb may stand on
+// one) floats straight to the nearest passage, here diagonally.
 TEST_F(GameLevelTest, AWalledInGhostFindsAPassage) {
     GameLevel& level = makeLevel(1);
     Maze& maze = level.maze();
-    // A pillar whose four neighbours are all walls.
-    Cell pillar{-1, -1};
-    for (int x = 2; x < maze.rows() - 1 && pillar.x < 0; x += 2)
-        for (int y = 2; y < maze.columns() - 1; y += 2) {
-            int walls = 0;
-            for (int d = 0; d < 4; ++d) walls += maze.cell(Cell{x, y}.step(d)) == 0;
-            if (walls == 4) {
-                pillar = {x, y};
-                break;
-            }
-        }
-    if (pillar.x < 0) {
-        for (int d = 0; d < 4; ++d) maze.setCell(2 + (d == 1) - (d == 3), 2 + (d == 0) - (d == 2), 0);
-        pillar = {2, 2};
-    }
+    for (int d = 0; d < 4; ++d) maze.setCell(2 + (d == 1) - (d == 3), 2 + (d == 0) - (d == 2), 0);
     Ghost& ghost = *level.ghosts()[0];
-    ghost.appear(0.0f, pillar, 0.0f);
-    for (int i = 0; i < 200; ++i) frame(0.05f, 0);
-    EXPECT_EQ(maze.cell(ghost.cell), 1);
+    ghost.appear(0.0f, {2, 2}, 0.0f);
+    frame(0.05f, 0);
+    ASSERT_EQ(ghost.cell, (Cell{1, 1}));
+    const Vector3 goal = maze.cellCenter(ghost.cell);
+    for (float left = Apart(ghost.position, goal); ghost.moving; left = Apart(ghost.position, goal)) {
+        frame(0.05f, 0);
+        EXPECT_LE(Apart(ghost.position, goal), left + 1e-3f);
+    }
+    EXPECT_LT(Apart(ghost.position, goal), 1e-3f);
 }

@@ -72,19 +72,39 @@ TEST(Maze, SizeFollowsTheLevel) {
     EXPECT_EQ(Maze(2, 4, 1, random).columns(), 5);
 }
 
-TEST(ItemLayout, LifeAndKillItemsCanLandInEveryInnerRowAndColumn) {
-    std::set<int> rows, columns;
-    for (uint32_t seed = 1; seed <= 60; ++seed) {
-        GameRandom random(seed);
-        Maze maze(7, 7, 8, random);
-        maze.generate();
-        ItemLayout layout(maze, 8, {1, 3}, {3, 3}, random);
-        for (int x = 0; x < 7; ++x)
-            for (int y = 0; y < 7; ++y)
-                if (layout.at({x, y}) == kLife || layout.at({x, y}) == kSpeed) rows.insert(x), columns.insert(y);
+// On a maze all passage, its border too: every cell but the hero's and the
+// three north of the tomb draws 1 ... 100 in turn, a bonus above 70; the inner
+// corners hold orbs; each life and then kill item draws a row and a column of
+// the inner cells until it lands on a plain item.
+TEST(ItemLayout, EveryPassageDrawsItsItemInTurn) {
+    for (uint32_t seed = 1; seed <= 20; ++seed) {
+        GameRandom random(seed), replay(seed);
+        Maze maze(7, 7, 1, random);
+        for (int i = 0; i < 49; ++i) maze.setCell(i / 7, i % 7, 1);
+        const ItemLayout layout(maze, 8, {1, 3}, {3, 3}, random);
+        int expected[49];
+        for (int i = 0; i < 49; ++i) {
+            const bool none = i == 10 || (i / 7 == 4 && std::abs(i % 7 - 3) <= 1);
+            expected[i] = none ? -1 : replay.range(1, 100) > 70 ? kBonus : kPickable;
+        }
+        for (int corner : {8, 12, 36, 40}) expected[corner] = kGoodtime;
+        for (int type : {kLife, kLife, kSpeed, kSpeed}) {
+            for (;;) {
+                const int x = replay.range(1, 5);
+                int& t = expected[x * 7 + replay.range(1, 5)];
+                if (t != kPickable && t != kBonus) continue;
+                t = type;
+                break;
+            }
+        }
+        int counted = 0;
+        for (int i = 0; i < 49; ++i) {
+            ASSERT_EQ(layout.at({i / 7, i % 7}), expected[i]) << "seed " << seed << ", cell " << i;
+            counted += expected[i] >= 0 && ItemCounts(expected[i]) ? 1 : 0;
+        }
+        EXPECT_EQ(layout.remaining(), counted);
+        for (Cell outside : {Cell{-1, 0}, Cell{0, -1}, Cell{7, 0}, Cell{0, 7}}) EXPECT_EQ(layout.at(outside), -1);
     }
-    EXPECT_EQ(rows, (std::set<int>{1, 2, 3, 4, 5}));
-    EXPECT_EQ(columns, (std::set<int>{1, 2, 3, 4, 5}));
 }
 
 TEST(Maze, GenerationIsASpanningTreeOfTheRoomsForManySeeds) {
@@ -115,67 +135,56 @@ TEST(Maze, GenerationIsASpanningTreeOfTheRoomsForManySeeds) {
     }
 }
 
+// Each inner wall draws 0 ... 100 in turn and opens only above the threshold,
+// so none from level 17 on (101). Not only the segments between two rooms: a
+// pillar with walls on both sides along one axis and a passage along the
+// other opens too.
 TEST(Maze, LoopsOpenSegmentsAndSomePillarsAndNoneFromLevelSeventeen) {
-    // Not only the segments between two rooms: a pillar with walls on both
-    // sides along one axis and a passage along the other opens too.
     int segments = 0, pillars = 0;
-    for (uint32_t seed = 1; seed <= 40; ++seed) {
-        GameRandom random(seed);
-        Maze maze(15, 15, 1, random);
-        maze.generate();
-        Maze before = maze;
-        maze.addLoops(53);
-        for (int x = 1; x < 14; ++x)
-            for (int y = 1; y < 14; ++y) {
-                if (before.cell(x, y) == maze.cell(x, y)) continue;
-                ASSERT_NE(x % 2 + y % 2, 2) << "a room is never closed";
-                (x % 2 + y % 2 == 1 ? segments : pillars) += 1;
-            }
+    for (int threshold : {53, 101}) {
+        for (uint32_t seed = 1; seed <= 40; ++seed) {
+            GameRandom random(seed);
+            Maze maze(15, 15, 1, random);
+            maze.generate();
+            Maze before = maze;
+            GameRandom draws = random;
+            maze.addLoops(threshold);
+            for (int x = 1; x < 14; ++x)
+                for (int y = 1; y < 14; ++y) {
+                    const int r = before.cell(x, y) == 1 ? 0 : draws.range(0, 100);
+                    if (before.cell(x, y) == maze.cell(x, y)) continue;
+                    ASSERT_GT(r, threshold);
+                    ASSERT_NE(x % 2 + y % 2, 2) << "a room is never closed";
+                    (x % 2 + y % 2 == 1 ? segments : pillars) += 1;
+                }
+            ASSERT_EQ(random.next(), draws.next()) << "one draw per inner wall";
+        }
     }
     EXPECT_GT(pillars, 0);
     EXPECT_GT(segments, 2 * pillars);
-
-    // Threshold 101 opens nothing but still draws one number per inner wall.
-    GameRandom r1(11), r2(11);
-    Maze closed(15, 15, 17, r1);
-    closed.generate();
-    const int walls = CountCells(closed, 0) - (15 * 4 - 4);
-    r2 = r1;
-    Maze copy = closed;
-    closed.addLoops(101);
-    for (int x = 0; x < 15; ++x)
-        for (int y = 0; y < 15; ++y) ASSERT_EQ(closed.cell(x, y), copy.cell(x, y));
-    for (int i = 0; i < walls; ++i) r2.next();
-    EXPECT_EQ(r1.next(), r2.next());
 }
 
+// In a generated maze the hero's start (1, 3) is a room and the ghosts' home
+// the pillar nearest the centre, the first of the scan.
 TEST(Maze, StartCells) {
     GameRandom random(21);
-    Maze small(7, 7, 1, random);
-    small.generate();
-    Cell hero{1, 3};
-    ASSERT_TRUE(small.findCellNear(hero, 1));
-    EXPECT_EQ(hero, (Cell{1, 3}));  // a room
-    Cell home{3, 3};
-    ASSERT_TRUE(small.findCellNear(home, 0));
-    EXPECT_EQ(home, (Cell{2, 2}));  // the first pillar of the scan
-
-    Maze nine(9, 9, 2, random);
-    nine.generate();
-    Cell centre{4, 4};
-    ASSERT_TRUE(nine.findCellNear(centre, 0));
-    EXPECT_EQ(centre, (Cell{4, 4}));
-
-    // Ties go to the smallest row offset, then the smallest column offset.
+    for (auto [n, from, wanted, found] : {std::tuple{7, Cell{1, 3}, 1, Cell{1, 3}}, {7, Cell{3, 3}, 0, Cell{2, 2}},
+                                          {9, Cell{4, 4}, 0, Cell{4, 4}}}) {
+        Maze maze(n, n, 1, random);
+        maze.generate();
+        ASSERT_TRUE(maze.findCellNear(from, wanted));
+        EXPECT_EQ(from, found);
+    }
+    // Ties go to the smallest row offset, then the smallest column offset; a
+    // value found nowhere leaves the cell as it was.
     Maze blank(9, 9, 1, random);
     blank.setCell(3, 5, 1);
     blank.setCell(5, 3, 1);
-    Cell from{4, 4};
-    ASSERT_TRUE(blank.findCellNear(from, 1));
-    EXPECT_EQ(from, (Cell{3, 5}));
-    Cell none{4, 4};
-    EXPECT_FALSE(blank.findCellNear(none, 7));
-    EXPECT_EQ(none, (Cell{4, 4}));
+    for (auto [wanted, found] : {std::pair{1, Cell{3, 5}}, {7, Cell{4, 4}}}) {
+        Cell from{4, 4};
+        EXPECT_EQ(blank.findCellNear(from, wanted), wanted == 1);
+        EXPECT_EQ(from, found);
+    }
 }
 
 TEST(Maze, WorldGeometry) {

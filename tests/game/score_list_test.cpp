@@ -3,8 +3,7 @@
 
 #include <gtest/gtest.h>
 
-#include <filesystem>
-
+#include "data/data_test_support.h"
 #include "data/property_file.h"
 #include "game/score_list.h"
 #include "data/text_helpers.h"
@@ -12,9 +11,11 @@
 #include "scene/canvas.h"
 #include "scene/scene_sprite.h"
 #include "scene/sprite.h"
-#include "support/test_host.h"
 
 namespace {
+
+using namespace datatest;
+using ScoreList = ResourceTest;
 
 std::u16string U(const char* text) { return host::FromUtf8(text); }
 
@@ -22,7 +23,7 @@ const char* const kTen = "A:1000,B:900,C:800,D:700,E:600,F:500,G:400,H:300,I:200
 
 }  // namespace
 
-TEST(ScoreList, ParsesAndFormatsTheStoredList) {
+TEST_F(ScoreList, ParsesAndFormatsTheStoredList) {
     ScoreTable table = ScoreTable::Parse(U("Ann:5200,Bob:900"));
     ASSERT_EQ(table.entries().size(), 2u);
     EXPECT_EQ(table.entries()[1].name, U("Bob"));
@@ -34,7 +35,7 @@ TEST(ScoreList, ParsesAndFormatsTheStoredList) {
 }
 
 // One insertion into a stored list: whether it was new, and the list written.
-TEST(ScoreList, InsertionsKeepTheOrderAndTheTenBest) {
+TEST_F(ScoreList, InsertionsKeepTheOrderAndTheTenBest) {
     struct Case {
         const char *before, *name;
         int score;
@@ -61,7 +62,7 @@ TEST(ScoreList, InsertionsKeepTheOrderAndTheTenBest) {
     }
 }
 
-TEST(ScoreList, AnEntryIsTakenOutUnderTheNameItWasAddedWith) {
+TEST_F(ScoreList, AnEntryIsTakenOutUnderTheNameItWasAddedWith) {
     ScoreTable table = ScoreTable::Parse(U("Ann:5200,Bob:900,a_b:700"));
     ASSERT_TRUE(table.insert(U("a/b"), 800));
     EXPECT_TRUE(table.remove(U("a/b"), 800)) << "found in its stored form";
@@ -69,7 +70,7 @@ TEST(ScoreList, AnEntryIsTakenOutUnderTheNameItWasAddedWith) {
     EXPECT_FALSE(table.remove(U("a/b"), 800));
 }
 
-TEST(ScoreList, ShownRowsHoldTheEntriesAndDashesAfterThem) {
+TEST_F(ScoreList, ShownRowsHoldTheEntriesAndDashesAfterThem) {
     Canvas canvas(u"scores", false, false);
     auto* page = new SceneSprite(0, 0, 100, 100, 0, nullptr, 0, 0, 0, 0, 0);
     std::vector<Sprite*> names, values;
@@ -93,23 +94,29 @@ TEST(ScoreList, ShownRowsHoldTheEntriesAndDashesAfterThem) {
     EXPECT_EQ(values[9]->text(), U("100"));
 }
 
-TEST(ScoreList, WritesTheListAndLeavesOtherEntriesAlone) {
-    testhost::ScratchFolder dir;
-    dir.write("scores.properties", "# the best of all\nother=keep me\ndefault=Ann:5200,Bob:900\n");
-    ScoreTable table = LoadScores(dir.path16());
-    ASSERT_EQ(table.entries().size(), 2u);
+TEST_F(ScoreList, WritesTheListAndLeavesOtherEntriesAlone) {
+    // A missing file reads as an empty list and is created on the first save.
+    const std::u16string folder = resources16();
+    ScoreTable table = LoadScores(folder);
+    EXPECT_TRUE(table.entries().empty());
+    table.insert(U("Dee"), 7);
+    ASSERT_TRUE(SaveScores(folder, table));
+    EXPECT_EQ(LoadScores(folder).format(), U("Dee:7"));
+
+    WriteFile(resources() / "scores.properties", "# the best of all\nother=keep me\ndefault=Ann:5200,Bob:900\n");
+    table = LoadScores(folder);
     table.insert(U("Cy"), 1000);
-    ASSERT_TRUE(SaveScores(dir.path16(), table));
-    EXPECT_EQ(LoadScores(dir.path16()).format(), U("Ann:5200,Cy:1000,Bob:900"));
-    const std::string text = dir.read("scores.properties");
+    ASSERT_TRUE(SaveScores(folder, table));
+    EXPECT_EQ(LoadScores(folder).format(), U("Ann:5200,Cy:1000,Bob:900"));
+    const std::string text = ReadFile(resources() / "scores.properties").value_or("");
     EXPECT_NE(text.find("# the best of all"), std::string::npos);
     EXPECT_NE(text.find("keep me"), std::string::npos);
 
-    // A missing file reads as an empty list and is created on the first save.
-    std::filesystem::remove(dir.path() + "scores.properties");
-    ScoreTable fresh = LoadScores(dir.path16());
-    EXPECT_TRUE(fresh.entries().empty());
-    fresh.insert(U("Dee"), 7);
-    ASSERT_TRUE(SaveScores(dir.path16(), fresh));
-    EXPECT_EQ(LoadScores(dir.path16()).format(), U("Dee:7"));
+    // A read-only install keeps the player's list in his data folder and reads it back from there.
+    fs::permissions(resources(), fs::perms::owner_read | fs::perms::owner_exec, fs::perm_options::replace);
+    ConfigureResourceFolder(folder);
+    table.insert(U("Eve"), 1100);
+    ASSERT_TRUE(SaveScores(folder, table));
+    EXPECT_EQ(LoadScores(folder).format(), U("Ann:5200,Eve:1100,Cy:1000,Bob:900"));
+    EXPECT_TRUE(fs::exists(root_ / "share" / "karrowen" / "scores.properties"));
 }
