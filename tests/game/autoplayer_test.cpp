@@ -157,6 +157,7 @@ TEST_F(AutoplayerTest, GrowsBoldAfterWaitingAndThenWaitsAtTheWayIn) {
     EXPECT_TRUE(patience.bold(*game)) << "bold on his way";
     game->itemAt(beyond)->type = kPickable;
     game->eatAt(beyond);
+    hero.moving = false;
     EXPECT_FALSE(patience.bold(*game)) << "patient again once he ate";
 }
 

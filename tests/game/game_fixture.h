@@ -55,11 +55,6 @@ protected:
     void settleHero(float dt = 0.05f) {
         for (int i = 0; i < 400 && (game->hero().appearTimer > 0.0f || game->hero().falling); ++i) frame(dt, 0);
     }
-    // Presses and lets go of one key over two frames.
-    void tapKey(KeyState bit, float dt = 0.05f) {
-        frame(dt, bit);
-        frame(dt, 0);
-    }
 
     RecordingHost host;
     KeySteering steering;

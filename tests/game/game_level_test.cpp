@@ -35,14 +35,6 @@ Item* FirstItemOf(GameLevel& game, int type) {
     return items.empty() ? nullptr : items[0];
 }
 
-// Eats every counted item but the first pickable one, which it returns.
-Item* EatAllCountedButOne(GameLevel& game) {
-    Item* kept = FirstItemOf(game, kPickable);
-    for (Item* item : ItemsOf(game))
-        if (item != kept && ItemCounts(item->type)) game.eatAt(item->cell);
-    return kept;
-}
-
 // The popup shown last.
 const ScorePopup& NewestPopup(const GameLevel& game) {
     const ScorePopup* newest = &game.popups()[0];
@@ -163,14 +155,14 @@ TEST_F(GameLevelTest, TheOppositeKeyTurnsTheHeroBackAtOnce) {
     const Cell start = hero.cell;
     const int open = OpenDirection(level.maze(), start, {0, 2});
     ASSERT_GE(open, 0);
-    tapKey(open == 0 ? key_bits::Right : key_bits::Left, 0.1f);
+    frame(0.1f, open == 0 ? key_bits::Right : key_bits::Left), frame(0.1f, 0);
     ASSERT_TRUE(hero.moving);
     const Cell entering = hero.cell;
     EXPECT_EQ(entering, start.step(open));
     Item* there = level.itemAt(entering);
     ASSERT_NE(there, nullptr);
     ASSERT_FALSE(there->eaten);
-    tapKey(open == 0 ? key_bits::Left : key_bits::Right, 0.1f);
+    frame(0.1f, open == 0 ? key_bits::Left : key_bits::Right), frame(0.1f, 0);
     // Placed on the cell it was entering, eating what lies there, then walking back.
     EXPECT_TRUE(there->eaten);
     EXPECT_EQ(hero.current, (open + 2) % 4);
@@ -269,10 +261,10 @@ TEST_F(GameLevelTest, TheLastCountedItemClearsTheLevel) {
         level.style = enhanced ? host::PlayStyle::Enhanced() : host::PlayStyle::Original();
         settleHero();
         host.sounds.clear();
-        Item* last = EatAllCountedButOne(level);
-        ASSERT_NE(last, nullptr);
+        Item* last = FirstItemOf(level, kPickable);
+        for (Item* item : ItemsOf(level))
+            if (item != last && ItemCounts(item->type)) level.eatAt(item->cell);
         ASSERT_EQ(level.remaining(), 1);
-        ASSERT_NE(FirstItemOf(level, kLife), nullptr);
         level.hero().setHeading(0);
         level.eatAt(last->cell);
         EXPECT_EQ(level.remaining(), 0);
@@ -336,6 +328,7 @@ TEST_F(GameLevelTest, AFairRespawnIsNearTheFallAndAsFarFromTheGhostsAsThePassage
     EXPECT_EQ(FairRespawnCell(maze, fall, {{0, 1}, {0, 7}}, 20), (Cell{2, 4})) << "between two ghosts, the branch";
     EXPECT_EQ(FairRespawnCell(maze, {0, 5}, {{2, 4}}, 20), (Cell{0, 7})) << "of two ends 5 steps away, the nearer";
     EXPECT_EQ(FairRespawnCell(maze, {0, 4}, {{0, 1}, {0, 7}, {2, 4}}, 1), (Cell{0, 4})) << "his own cell when it is best";
+    EXPECT_EQ(FairRespawnCell(maze, {0, 4}, {{2, 4}}, 3), (Cell{0, 1})) << "of two alike, the first";
 
     // In a level: the original hero drops where he fell, the fair one away
     // from the ghosts that stand round it.
@@ -456,12 +449,12 @@ TEST_F(GameLevelTest, AGhostTouchedInGoodtimeDies) {
     EXPECT_FALSE(level.hero().dying);
     EXPECT_EQ(std::count(host.sounds.begin(), host.sounds.end(), u"ghostKilled"), 1);
 }
-// At a crossing a ghost that sees the hero steps toward him, facing him; one
-// that does not goes straight on unless its draw of 0 ... 100 is above 50,
-// and then its next draw of 0 ... 3 sets its way. (A ghost once failed to
-// take the cell ahead when he stood there.)
+// At a crossing a ghost that sees the hero steps toward him, even onto him,
+// facing him; one that does not goes straight on unless its draw of 0 ... 100
+// is above 50, and then its next draw of 0 ... 3 sets its way.
 TEST_F(GameLevelTest, AGhostAtACrossingChasesOrTurnsOnADrawAbove50) {
-    for (auto [draw, hero, way] : {std::tuple{50, Cell{0, 0}, 0}, {51, Cell{0, 0}, 1}, {51, Cell{2, 3}, 3}}) {
+    for (auto [draw, hero, way, heading] : {std::tuple{50, Cell{0, 0}, 0, 3}, {51, Cell{0, 0}, 1, 1},
+                                            {51, Cell{2, 3}, 3, 3}, {51, Cell{3, 4}, 0, 0}}) {
         GameLevel& level = makeLevel(1);
         for (int x = 0; x < 7; ++x)
             for (int y = 0; y < 7; ++y) level.maze().setCell(x, y, x == 3 || y == 3);
@@ -473,7 +466,7 @@ TEST_F(GameLevelTest, AGhostAtACrossingChasesOrTurnsOnADrawAbove50) {
         frame(0.05f, 0);
         EXPECT_EQ(ghost.cell, (Cell{3, 3}.step(way))) << draw;
         EXPECT_EQ(ghost.travel, way);
-        EXPECT_EQ(ghost.heading, way == 0 ? 3 : way) << "straight on, it faces as it did";
+        EXPECT_EQ(ghost.heading, heading) << "straight on, it faces as it did";
     }
 }
 
@@ -504,11 +497,10 @@ TEST_F(GameLevelTest, AGhostOnTheHerosCellWaitsOneStepBeforeChoosingAgain) {
     EXPECT_FALSE(hero.dying);
 }
 
-// He drops in from 80 units, spinning and fading in as he nears the floor,
-// dips a fifth of his height into it for one frame and stands translucent
-// through his grace. A ghost risen onto him pulses see-through and harmless
-// for 2 s, then turns solid and catches him: he rises 20 units a second,
-// spinning and wobbling by one unit a frame, and has faded out at 40.
+// He drops in from 80 units, spinning and fading in, dips a fifth of his
+// height into the floor for one frame and stands translucent through his grace.
+// A ghost risen onto him pulses see-through and harmless for 2 s, then catches
+// him: he rises 20 units a second, spinning, wobbling a unit a frame, fading.
 TEST_F(GameLevelTest, TheHeroDropsInAndIsCaughtByAGhostOnceItsGraceEnds) {
     GameLevel& level = makeLevel(1, 1);
     Hero& hero = level.hero();
@@ -540,6 +532,7 @@ TEST_F(GameLevelTest, TheHeroDropsInAndIsCaughtByAGhostOnceItsGraceEnds) {
     EXPECT_FALSE(hero.dying);
     EXPECT_GE(*alphas.begin(), 50);
     EXPECT_GE(alphas.size(), 5u) << "it pulses";
+    EXPECT_LE(*alphas.rbegin(), 250);
     for (int i = 0; i < 2; ++i) frame(0.1f, 0);
     EXPECT_EQ(ghost.look, Look::Solid);
     EXPECT_EQ(ghost.alpha, 0) << "no see-through left where it covers the hero";
@@ -554,8 +547,8 @@ TEST_F(GameLevelTest, TheHeroDropsInAndIsCaughtByAGhostOnceItsGraceEnds) {
         EXPECT_NEAR(hero.position.y - p.y, 3.0f, 1e-4f);
         EXPECT_NEAR(std::hypot(hero.position.x - p.x, hero.position.z - p.z), 1.0f, 0.01f);
         EXPECT_EQ(hero.heading, int(hero.position.y) / 4 % 4);
-        EXPECT_GE(hero.alpha, p.y < 10.0f ? 0 : int(p.y * p.y / 7.0f)) << "fading";
-        EXPECT_LE(hero.alpha, 255);
+        const float fade = hero.position.y * 0.025f;
+        EXPECT_EQ(hero.alpha, std::min(255, int(fade * fade * 255.0f))) << "fading";
     }
     EXPECT_FALSE(hero.visible);
 }
@@ -579,7 +572,7 @@ TEST_F(GameLevelTest, ADeadHeroDropsBackInWhileLivesRemain) {
     EXPECT_FLOAT_EQ(hero.appearTimer, 4.4f);
     EXPECT_EQ(host.heroAppearances, aims + 1);
     // While dropping he cannot be steered.
-    tapKey(key_bits::Up);
+    frame(0.05f, key_bits::Up), frame(0.05f, 0);
     EXPECT_EQ(hero.requested, -1);
     // The record counts the deaths within 3 s of the end of a respawn's
     // grace, from when he can be caught again.
@@ -620,6 +613,8 @@ TEST_F(GameLevelTest, GhostsRiseOneAtATimeWhileTheTombGlowsAndSettles) {
         return shown;
     };
     EXPECT_EQ(risen(), (std::vector<bool>{false, false, false}));
+    EXPECT_EQ(level.maze().cell(level.ghostHome), 0) << "a wall";
+    EXPECT_LE(std::abs(level.ghostHome.x - 4) + std::abs(level.ghostHome.y - 4), 2) << "by the centre";
     // A ghost rises on a draw of 0 ... 100 below 75.
     level.random() = Drawing([](GameRandom r) { return r.range(0, 100) == 75; });
     level.reviveTick();
