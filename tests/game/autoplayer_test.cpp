@@ -174,17 +174,10 @@ TEST_F(AutoplayerTest, PressesOnlyWhenTheHeroCanTakeTheChoice) {
     EXPECT_EQ(AutoplayKeyDirection(*game), 0) << "walking the wrong way";
     hero.requested = -1;
     hero.moving = false;
-    hero.falling = true;
-    EXPECT_EQ(AutoplayKeyDirection(*game), -1) << "dropping in";
-    hero.falling = false;
-    hero.dying = true;
-    EXPECT_EQ(AutoplayKeyDirection(*game), -1) << "dying";
-    hero.dying = false;
-    hero.visible = false;
-    EXPECT_EQ(AutoplayKeyDirection(*game), -1) << "gone";
-    hero.visible = true;
-    game->endTimer = 1.0f;
-    EXPECT_EQ(AutoplayKeyDirection(*game), -1) << "level ending";
+    for (int c = 0; c < 4; ++c) {
+        hero.falling = c == 0, hero.dying = c == 1, hero.visible = c != 2, game->endTimer = c == 3 ? 1.0f : 0.0f;
+        EXPECT_EQ(AutoplayKeyDirection(*game), -1) << "dropping in, dying, gone or the level ending: " << c;
+    }
 }
 
 }  // namespace

@@ -91,10 +91,7 @@ TEST_F(GameLevelTest, DirectionKeysActWhenReleasedAndOnlyTheFirst) {
     // Two keys let go in one frame, one toward a passage and one toward a
     // wall: only the first in the test order counts, so the hero walks only
     // when the open one comes first.
-    static constexpr struct {
-        KeyState bit;
-        int direction;
-    } kOrder[] = {{key_bits::Up, 1}, {key_bits::Down, 3}, {key_bits::Left, 2}, {key_bits::Right, 0}};
+    const std::pair<KeyState, int> kOrder[] = {{key_bits::Up, 1}, {key_bits::Down, 3}, {key_bits::Left, 2}, {key_bits::Right, 0}};
     for (int first = 0; first < 4; ++first) {
         for (int second = 0; second < 4; ++second) {
             if (first == second) continue;
@@ -102,10 +99,10 @@ TEST_F(GameLevelTest, DirectionKeysActWhenReleasedAndOnlyTheFirst) {
             settleHero();
             Hero& hero = level.hero();
             const Cell start = hero.cell;
-            const bool firstOpen = level.maze().cell(start.step(kOrder[first].direction)) == 1;
-            const bool secondOpen = level.maze().cell(start.step(kOrder[second].direction)) == 1;
+            const bool firstOpen = level.maze().cell(start.step(kOrder[first].second)) == 1;
+            const bool secondOpen = level.maze().cell(start.step(kOrder[second].second)) == 1;
             if (firstOpen == secondOpen) continue;
-            const KeyState both = kOrder[first].bit | kOrder[second].bit;
+            const KeyState both = kOrder[first].first | kOrder[second].first;
             for (int i = 0; i < 5; ++i) frame(0.05f, both);
             EXPECT_EQ(hero.cell, start) << "holding keys does nothing";
             frame(0.05f, 0);
@@ -145,6 +142,9 @@ TEST_F(GameLevelTest, AStepTakesFiveFramesOfATenthAndFiftyWhenTheFrameTimeIsFloo
         // He walks on until a wall stops him, and his pictures stop with him.
         for (int i = 0; i < 2000 && hero.stepping; ++i) frame(dt, 0);
         EXPECT_EQ(hero.animating, (std::array<bool, 4>{})) << "dt " << dt;
+        const Cell stopped = hero.cell;
+        frame(dt, key_bits::Down), frame(dt, 0);
+        EXPECT_EQ(hero.cell, stopped.step(3)) << "and back south";
     }
 }
 
@@ -229,12 +229,13 @@ TEST_F(GameLevelTest, GoodtimeGlowsBlinksAndScaresTheEnhancedGhosts) {
         level.goodtimeTimer = 1.0f;  // more than a whole goodtime left glows no brighter
         level.eatAt(FirstItemOf(level, kGoodtime)->cell);
         std::set<Fright> seen, warned;
-        while (level.goodtimeTimer > 0.0f) {
+        for (int frames = 1; level.goodtimeTimer > 0.0f; ++frames) {
             const float left = level.goodtimeTimer;
             frame(0.05f, 0);
             const uint32_t glow = uint32_t(std::clamp(int(left / 5.25f * 255.0f), 100, 255));
             EXPECT_EQ(level.hero().colour, glow / 2 << 16 | glow << 8 | glow / 2) << left;
-            EXPECT_EQ(host.shown[u"sptFlash"], level.blinkClock < 1.8f && TableSin(18.0f * level.elapsedTime) > -0.3f);
+            const bool blinkShown = frames < 36 && TableSin(18.0f * level.elapsedTime) > -0.3f;
+            EXPECT_TRUE(frames == 36 || host.shown[u"sptFlash"] == blinkShown) << frames;
             level.afterDraw(0.05f);
             for (const auto& ghost : level.ghosts()) (left > kFrightWarning ? seen : warned).insert(ghost->fright);
         }
@@ -258,7 +259,7 @@ TEST_F(GameLevelTest, GoodtimeGlowsBlinksAndScaresTheEnhancedGhosts) {
 // in the flash line.
 TEST_F(GameLevelTest, TheLastCountedItemClearsTheLevel) {
     for (bool enhanced : {false, true}) {
-        GameLevel& level = makeLevel(3);
+        GameLevel& level = makeLevel(3, 0);
         level.style = enhanced ? host::PlayStyle::Enhanced() : host::PlayStyle::Original();
         settleHero();
         host.sounds.clear();
@@ -343,6 +344,7 @@ TEST_F(GameLevelTest, AFairRespawnIsNearTheFallAndAsFarFromTheGhostsAsThePassage
             Ghost& ghost = *level.ghosts()[size_t(d)];
             ghost.appear(0.0f, level.maze().cell(fell.step(d)) == 1 ? fell.step(d) : fell, 0.0f);
         }
+        level.ghosts()[4]->appear(0.0f, {level.maze().rows() - 2, level.maze().columns() - 2}, 0.0f);
         level.killHero();
         for (int i = 0; i < 60 && (hero.dying || hero.visible); ++i) frame(0.05f, 0);
         ASSERT_FALSE(hero.visible);
@@ -359,6 +361,11 @@ TEST_F(GameLevelTest, AFairRespawnIsNearTheFallAndAsFarFromTheGhostsAsThePassage
         EXPECT_LE(level.maze().stepsFrom({fell})[level.maze().indexOf(hero.cell)], GameLevel::kRespawnReach);
         EXPECT_GE(threat[level.maze().indexOf(hero.cell)], 3) << "no ghost within two steps";
         EXPECT_GT(threat[level.maze().indexOf(hero.cell)], threat[level.maze().indexOf(fell)]);
+        // Ghosts within reach of where he drops go back to the tomb; the far one stays.
+        const std::vector<int> near = level.maze().stepsFrom({hero.cell});
+        ASSERT_GT(near[level.maze().indexOf(level.ghosts()[4]->cell)], GameLevel::kTombSendReach);
+        for (auto& ghost : level.ghosts())
+            EXPECT_TRUE(!ghost->visible || ghost->dying == (near[level.maze().indexOf(ghost->cell)] <= GameLevel::kTombSendReach));
     }
 }
 
@@ -454,8 +461,8 @@ TEST_F(GameLevelTest, AGhostTouchedInGoodtimeDies) {
 // facing him; one that does not goes straight on unless its draw of 0 ... 100
 // is above 50, and then its next draw of 0 ... 3 sets its way.
 TEST_F(GameLevelTest, AGhostAtACrossingChasesOrTurnsOnADrawAbove50) {
-    for (auto [draw, hero, way, heading] : {std::tuple{50, Cell{0, 0}, 0, 3}, {51, Cell{0, 0}, 1, 1},
-                                            {51, Cell{2, 3}, 3, 3}, {51, Cell{3, 4}, 0, 0}}) {
+    for (auto [draw, hero, way, heading] : {std::tuple{50, Cell{0, 0}, 0, 3}, {51, Cell{0, 0}, 1, 1}, {50, Cell{4, 3}, 1, 1},
+                                            {50, Cell{2, 3}, 3, 3}, {50, Cell{3, 4}, 0, 0}, {50, Cell{3, 2}, 2, 2}}) {
         GameLevel& level = makeLevel(1);
         for (int x = 0; x < 7; ++x)
             for (int y = 0; y < 7; ++y) level.maze().setCell(x, y, x == 3 || y == 3);
@@ -468,6 +475,9 @@ TEST_F(GameLevelTest, AGhostAtACrossingChasesOrTurnsOnADrawAbove50) {
         EXPECT_EQ(ghost.cell, (Cell{3, 3}.step(way))) << draw;
         EXPECT_EQ(ghost.travel, way);
         EXPECT_EQ(ghost.heading, heading) << "straight on, it faces as it did";
+        const float left = Apart(ghost.position, level.maze().cellCenter(ghost.cell));
+        frame(0.05f, 0);
+        EXPECT_LT(Apart(ghost.position, level.maze().cellCenter(ghost.cell)), left) << "on its way";
     }
 }
 
@@ -510,8 +520,10 @@ TEST_F(GameLevelTest, TheHeroDropsInAndIsCaughtByAGhostOnceItsGraceEnds) {
     ghost.appear(0.0f, level.ghostHome, 0.0f);
     EXPECT_FLOAT_EQ(ghost.position.y, 7.0f);
     EXPECT_EQ(hero.groundY, 8);
+    EXPECT_EQ(hero.cell, (Cell{1, 3})) << "in the middle of the first row";
     float lowest = hero.position.y;
-    for (float y = hero.position.y; hero.falling; y = hero.position.y) {
+    int frames = 0;
+    for (float y = hero.position.y; hero.falling; y = hero.position.y, ++frames) {
         frame(0.06f, 0);
         if (!hero.falling) break;
         EXPECT_TRUE(hero.position.y < y && hero.position.y > y - 8.0f) << "falling, a little a frame";
@@ -520,6 +532,7 @@ TEST_F(GameLevelTest, TheHeroDropsInAndIsCaughtByAGhostOnceItsGraceEnds) {
         lowest = std::min(lowest, hero.position.y);
     }
     EXPECT_FLOAT_EQ(lowest, 8.0f - 3.2f);
+    EXPECT_EQ(frames, 25) << "1.5 s at 0.06 s a frame";
     EXPECT_FLOAT_EQ(hero.position.y, 8.0f);
     EXPECT_EQ(hero.look, Look::Translucent);
     settleHero();
@@ -566,6 +579,7 @@ TEST_F(GameLevelTest, ADeadHeroDropsBackInWhileLivesRemain) {
         level.reviveTick();
     };
     const int aims = host.heroAppearances;
+    hero.requestDirection(OpenDirection(level.maze(), hero.cell));
     level.killHero();
     dropIn();
     EXPECT_TRUE(hero.visible);
@@ -620,23 +634,29 @@ TEST_F(GameLevelTest, GhostsRiseOneAtATimeWhileTheTombGlowsAndSettles) {
     level.random() = Drawing([](GameRandom r) { return r.range(0, 100) == 75; });
     level.reviveTick();
     EXPECT_EQ(risen(), (std::vector<bool>{false, false, false}));
-    // Each tick raises at most one ghost (three times in four), the first still in the tomb.
+    // Each tick raises at most one ghost (three times in four), the first still
+    // in the tomb, alive though the kill item struck it there.
+    level.killAllGhosts();
     for (int tick = 0; tick < 40 && !level.ghosts()[0]->visible; ++tick) level.reviveTick();
     EXPECT_EQ(risen(), (std::vector<bool>{true, false, false}));
     EXPECT_EQ(level.ghosts()[0]->cell, level.ghostHome);
+    EXPECT_FALSE(level.ghosts()[0]->dying);
     for (int tick = 0; tick < 40 && !level.ghosts()[1]->visible; ++tick) level.reviveTick();
     EXPECT_EQ(risen(), (std::vector<bool>{true, true, false}));
 
+    // The glow fades by dt × 200 in each channel, at least 1, and the tomb tips
+    // and lifts by its brightness, about the mean of the channels.
     const TombGlow& glow = level.tomb();
     EXPECT_EQ(glow.look, Look::Glowing);
     frame(0.05f, 0);
-    uint32_t blue = glow.colour & 0xFF;
-    EXPECT_LT(blue, 0xFFu) << "the glow fades";
+    EXPECT_EQ(glow.colour, 0x8C76F5u);
+    level.elapsedTime = 0.3f;
     frame(0.001f, 0);
-    EXPECT_LT(glow.colour & 0xFF, blue) << "even over a very short frame";
-    // The tomb wobbles by a few units at most while it glows.
+    EXPECT_EQ(glow.colour, 0x8B75F4u);
+    const float brightness = float((0x8B + 0x75 + 0xF4) * 2730 / 8192);
     EXPECT_TRUE(glow.shaking);
-    EXPECT_LT(std::abs(glow.lift), 16.0f);
+    EXPECT_NEAR(glow.angle, TableSin(15.0f * 0.3f) * brightness * 0.003f, 1e-5f);
+    EXPECT_NEAR(glow.lift, (TableSin(10.0f * 0.3f) + 0.5f) * brightness * 0.04f, 1e-4f);
     for (int i = 0; i < 40; ++i) frame(0.05f, 0);
     EXPECT_EQ(glow.look, Look::Solid);
     EXPECT_FALSE(glow.shaking);
@@ -709,8 +729,10 @@ TEST_F(GameLevelTest, AWalledInGhostFindsAPassage) {
     for (int d = 0; d < 4; ++d) maze.setCell(2 + (d == 1) - (d == 3), 2 + (d == 0) - (d == 2), 0);
     Ghost& ghost = *level.ghosts()[0];
     ghost.appear(0.0f, {2, 2}, 0.0f);
+    ghost.travel = 0;
     frame(0.05f, 0);
     ASSERT_EQ(ghost.cell, (Cell{1, 1}));
+    EXPECT_EQ(ghost.travel, 3) << "its way, mostly south";
     const Vector3 goal = maze.cellCenter(ghost.cell);
     for (float left = Apart(ghost.position, goal); ghost.moving; left = Apart(ghost.position, goal)) {
         frame(0.05f, 0);
