@@ -51,7 +51,7 @@ TEST(Maze, SizeFollowsTheLevel) {
 // corners hold orbs; each life and then kill item draws a row and a column of
 // the inner cells until it lands on a plain item.
 TEST(ItemLayout, EveryPassageDrawsItsItemInTurn) {
-    for (uint32_t seed = 1; seed <= 20; ++seed) {
+    for (uint32_t seed = 1; seed <= 100; ++seed) {
         GameRandom random(seed), replay(seed);
         Maze maze(7, 7, 1, random);
         for (int i = 0; i < 49; ++i) maze.setCell(i / 7, i % 7, 1);

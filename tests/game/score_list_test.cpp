@@ -92,6 +92,8 @@ TEST_F(ScoreList, ShownRowsHoldTheEntriesAndDashesAfterThem) {
     ShowScores(canvas, ScoreTable::Parse(U(kTen)));
     EXPECT_EQ(names[0]->text(), U("A"));
     EXPECT_EQ(values[9]->text(), U("100"));
+    ShowScores(canvas, ScoreTable{});
+    EXPECT_EQ(names[0]->text(), u"----------") << "an empty list shows dashes only";
 }
 
 TEST_F(ScoreList, WritesTheListAndLeavesOtherEntriesAlone) {
