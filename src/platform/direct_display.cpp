@@ -227,9 +227,11 @@ constexpr int kBlockRows = 32;
 // of eight, run c at dst + c * step going down (rowStep 1) or up (-1).
 template <bool Up>
 inline void TransposeTile(uint16_t* dst, intptr_t step, const uint8_t* src, intptr_t stride) {
-    const __m128i r0 = Load8(src), r1 = Load8(src + stride), r2 = Load8(src + 2 * stride),
-                  r3 = Load8(src + 3 * stride), r4 = Load8(src + 4 * stride), r5 = Load8(src + 5 * stride),
-                  r6 = Load8(src + 6 * stride), r7 = Load8(src + 7 * stride);
+    // Going up, the rows are taken bottom first: the columns then come out
+    // already reversed.
+    auto row = [&](int r) { return Load8(src + (Up ? 7 - r : r) * stride); };
+    const __m128i r0 = row(0), r1 = row(1), r2 = row(2), r3 = row(3), r4 = row(4), r5 = row(5), r6 = row(6),
+                  r7 = row(7);
     const __m128i a0 = _mm_unpacklo_epi16(r0, r1), a1 = _mm_unpackhi_epi16(r0, r1);
     const __m128i a2 = _mm_unpacklo_epi16(r2, r3), a3 = _mm_unpackhi_epi16(r2, r3);
     const __m128i a4 = _mm_unpacklo_epi16(r4, r5), a5 = _mm_unpackhi_epi16(r4, r5);
@@ -243,7 +245,7 @@ inline void TransposeTile(uint16_t* dst, intptr_t step, const uint8_t* src, intp
                                 _mm_unpacklo_epi64(b3, b7), _mm_unpackhi_epi64(b3, b7)};
     uint16_t* run = Up ? dst - 7 : dst;
     for (int c = 0; c < 8; ++c)
-        _mm_storeu_si128(reinterpret_cast<__m128i*>(run + c * step), Up ? Reverse8(columns[c]) : columns[c]);
+        _mm_storeu_si128(reinterpret_cast<__m128i*>(run + c * step), columns[c]);
 }
 #else
 template <bool Up>
