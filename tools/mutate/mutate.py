@@ -432,6 +432,11 @@ class Runner:
             except subprocess.TimeoutExpired:
                 os.killpg(proc.pid, signal.SIGKILL)
                 output, _ = proc.communicate()
+            finally:
+                # An interrupted run must not leave a hanging mutant behind in its own session.
+                if proc.poll() is None:
+                    os.killpg(proc.pid, signal.SIGKILL)
+                    proc.wait()
             running = None
             for line in output.splitlines():
                 if m := re.match(r"\[ RUN      \] (\S+)", line):
