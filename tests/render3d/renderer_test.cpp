@@ -530,6 +530,19 @@ TEST_P(RendererTest, WithoutABackgroundTheFrameIsDrawnOverWhatTheTargetHoldsClip
     EXPECT_EQ(pixel(20, 210), 0u);
     EXPECT_EQ(pixel(32, 210), stored(0x336699));
     EXPECT_EQ(renderer(s).depthAt(32, 32), 10);
+
+    // A view grown taller at the same width gets a taller private buffer:
+    // the first, shorter one would end the frame above the quad's centre row.
+    auto* tall = new Scene3D(-32, 200, kSize, kSize);
+    canvas->addScene(u"tall", tall);
+    createPipeline(tall, kSoftwarePipeline);
+    tall->addObject(u"q", MakeQuad(1.0f, 0.0f, 0xFF0000).release());
+    tall->camera()->viewportHeight = kSize / 2;
+    render(tall);
+    fill(target(), 0x336699, 0, 0, -1, -1, true);
+    tall->camera()->viewportHeight = kSize;
+    render(tall);
+    EXPECT_EQ(pixel(0, 232), stored(0xFF0000));
 }
 
 TEST_P(RendererTest, SubdivisionBendsTheTextureTowardPerspective) {
