@@ -329,7 +329,8 @@ void SoftwareRenderer::drawBackground() {
         rasterThreads_->clearPixelsFirst(state_, c);
         return;
     }
-    for (int y = 0; y < viewHeight_; ++y) FillRow(state_.pixels + intptr_t(y) * state_.pitch, viewWidth_, bitsPerPixel, c);
+    for (int y = 0; y < viewHeight_; ++y)
+        FillRow(state_.pixels + intptr_t(y) * state_.pitch, viewWidth_, bitsPerPixel, c);
 }
 
 void SoftwareRenderer::clearDepth() {
