@@ -307,10 +307,20 @@ KARROWEN_AVX2 void TexturedSpan8(const RasterState& st, int y, int x0, int x1, A
     // upper half would lie past the picture, so it is read on its own.
     const uint32_t lastTexel = st.texture.uMask + (st.texture.vMask << st.texture.pitchShift);
     const __m256i last = _mm256_set1_epi32(int(lastTexel));
+    // A span's last few pixels take a step of eight too, with the lanes past
+    // its end left as they are, where the row has room for eight: a short
+    // span costs one step instead of a pixel loop. Those lanes' pixels and
+    // depths are read and written back unchanged, and they lie in this row,
+    // which no other thread draws into.
+    const __m256i lanes = _mm256_setr_epi32(0, 1, 2, 3, 4, 5, 6, 7);
+    const int roomEnd = st.width - 8;
     int x = x0;
-    for (; x + 7 <= x1; x += 8, z = _mm256_add_epi32(z, dz), u = _mm256_add_epi32(u, du), v = _mm256_add_epi32(v, dv)) {
+    for (; x + 7 <= x1 || (x <= x1 && x <= roomEnd);
+         x += 8, z = _mm256_add_epi32(z, dz), u = _mm256_add_epi32(u, du), v = _mm256_add_epi32(v, dv)) {
         const __m256i depth = _mm256_loadu_si256(reinterpret_cast<const __m256i*>(zb + x));
-        const __m256i nearer = _mm256_cmpgt_epi32(_mm256_xor_si256(depth, sign), _mm256_xor_si256(z, sign));
+        const __m256i inSpan = _mm256_cmpgt_epi32(_mm256_set1_epi32(x1 - x + 1), lanes);
+        const __m256i nearer = _mm256_and_si256(
+            inSpan, _mm256_cmpgt_epi32(_mm256_xor_si256(depth, sign), _mm256_xor_si256(z, sign)));
         if (_mm256_testz_si256(nearer, nearer)) continue;
         const __m256i at = _mm256_add_epi32(
             _mm256_and_si256(_mm256_srli_epi32(u, 16), uMask),
