@@ -102,13 +102,26 @@ void RasterThreads::addTriangle(const RasterState& face, const Vertex& a, const 
         bands_[size_t(band)].push_back(index);
 }
 
-void RasterThreads::fillBand(int band) const {
-    const int rowBegin = band * kBandRows, rowEnd = rowBegin + kBandRows;
+void RasterThreads::offerClears() {
+    if (clearsOffered_) return;
+    clearsOffered_ = true;
+    clearBandCount_ = clear_.pixels || clear_.depth ? std::min((clear_.height + kBandRows - 1) / kBandRows, 0xFFFF) : 0;
+    clearsDone_.store(0, std::memory_order_relaxed);
+    // The fill being recorded is the next one; the clears stand before the
+    // offer, and a worker reads them only after taking a band of it.
+    clearOffer_.store(Offer(generation_ + 1, clearBandCount_, 0), std::memory_order_release);
+}
+
+void RasterThreads::clearBand(int band) const {
     const Clear& c = clear_;
-    for (int y = rowBegin; y < std::min(rowEnd, c.height); ++y) {
+    for (int y = band * kBandRows; y < std::min((band + 1) * kBandRows, c.height); ++y) {
         if (c.pixels) FillRow(c.pixels + intptr_t(y) * c.pitch, c.width, c.bitsPerPixel, c.colour);
         if (c.depth) std::memset(c.depth + intptr_t(y) * c.depthPitch, 0xFF, size_t(c.width) * 4);  // the farthest
     }
+}
+
+void RasterThreads::fillBand(int band) const {
+    const int rowBegin = band * kBandRows, rowEnd = rowBegin + kBandRows;
     RasterState st;
     uint32_t current = UINT32_MAX;
     for (uint32_t index : bands_[size_t(band)]) {
@@ -127,18 +140,32 @@ void RasterThreads::fillBand(int band) const {
     }
 }
 
-int RasterThreads::fillBands(uint32_t generation) {
-    int filled = 0;
-    uint64_t offer = offer_.load(std::memory_order_acquire);
+template <typename Work>
+int RasterThreads::takeBands(std::atomic<uint64_t>& offer, uint32_t generation, Work&& work) {
+    int taken = 0;
+    uint64_t now = offer.load(std::memory_order_acquire);
     for (;;) {
-        const int bands = int(offer >> 16 & 0xFFFF), next = int(offer & 0xFFFF);
-        if (uint32_t(offer >> 32) != generation || next >= bands) return filled;
-        if (!offer_.compare_exchange_weak(offer, offer + 1, std::memory_order_acquire)) continue;
-        fillBand(next);
-        ++filled;
-        bandsDone_.fetch_add(1, std::memory_order_release);
-        offer = offer_.load(std::memory_order_acquire);
+        const int bands = int(now >> 16 & 0xFFFF), next = int(now & 0xFFFF);
+        if (uint32_t(now >> 32) != generation || next >= bands) return taken;
+        if (!offer.compare_exchange_weak(now, now + 1, std::memory_order_acquire)) continue;
+        work(next);
+        ++taken;
+        now = offer.load(std::memory_order_acquire);
     }
+}
+
+int RasterThreads::clearBands(uint32_t generation) {
+    return takeBands(clearOffer_, generation, [this](int band) {
+        clearBand(band);
+        clearsDone_.fetch_add(1, std::memory_order_release);
+    });
+}
+
+int RasterThreads::fillBands(uint32_t generation) {
+    return takeBands(offer_, generation, [this](int band) {
+        fillBand(band);
+        bandsDone_.fetch_add(1, std::memory_order_release);
+    });
 }
 
 void RasterThreads::begin() {
@@ -150,9 +177,15 @@ void RasterThreads::begin() {
     start_.notify_all();
 }
 
-bool RasterThreads::watchForOffer(uint32_t generation) const {
-    return Watch(kWatchForOffer,
-                 [&] { return Reached(uint32_t(offer_.load(std::memory_order_acquire) >> 32), generation); });
+bool RasterThreads::watchForOffer(uint32_t generation) {
+    return Watch(kWatchForOffer, [&] {
+        if (clearBands(generation) > 0) {
+            // The caller may be asleep waiting for this thread's last clear.
+            std::lock_guard<std::mutex> lock(mutex_);
+            done_.notify_one();
+        }
+        return Reached(uint32_t(offer_.load(std::memory_order_acquire) >> 32), generation);
+    });
 }
 
 void RasterThreads::work() {
@@ -179,11 +212,22 @@ void RasterThreads::work() {
     }
 }
 
+template <typename Done>
+void RasterThreads::waitFor(Done done) {
+    if (Watch(kWatchForDone, done)) return;
+    std::unique_lock<std::mutex> lock(mutex_);
+    done_.wait(lock, done);
+}
+
 void RasterThreads::fill() {
     if (!triangles_.empty() || clear_.pixels || clear_.depth) {
+        const uint32_t generation = generation_ + 1;
+        // The clears nobody has taken, then the ones still running elsewhere.
+        offerClears();
+        clearBands(generation);
+        waitFor([&] { return clearsDone_.load(std::memory_order_acquire) >= clearBandCount_; });
         const int bands = bandCount_;
         // The offer stands before any worker can see the new number.
-        const uint32_t generation = generation_ + 1;
         bandsDone_.store(0, std::memory_order_relaxed);
         offer_.store(Offer(generation, bands, 0), std::memory_order_release);
         {
@@ -193,16 +237,15 @@ void RasterThreads::fill() {
         start_.notify_all();
         fillBands(generation);
         // Every band is taken; the others finish theirs.
-        if (!Watch(kWatchForDone, [&] { return bandsDone_.load(std::memory_order_acquire) >= bands; })) {
-            std::unique_lock<std::mutex> lock(mutex_);
-            done_.wait(lock, [&] { return bandsDone_.load(std::memory_order_acquire) >= bands; });
-        }
+        waitFor([&] { return bandsDone_.load(std::memory_order_acquire) >= bands; });
     }
     triangles_.clear();
     states_.clear();
     for (int band = 0; band < bandCount_; ++band) bands_[size_t(band)].clear();
     bandCount_ = 0;
     clear_ = Clear{};
+    clearBandCount_ = 0;
+    clearsOffered_ = false;
 }
 
 }  // namespace raster

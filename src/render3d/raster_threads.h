@@ -7,7 +7,8 @@
 // the same triangles in the same order as on one thread, so the frame is
 // identical to the one-thread frame, whatever the number of threads. A thread
 // that wakes late only takes fewer bands; the caller never waits for a band
-// nobody has started.
+// nobody has started. The bands' clears are dealt out the same way while the
+// caller is still recording, so the workers have them done by fill().
 
 #include <atomic>
 #include <condition_variable>
@@ -34,9 +35,12 @@ public:
     void begin();
     // Before the triangles of the next fill, each band's rows are cleared: the
     // target's pixels to `colour` (in the target format), and its depths to
-    // the farthest.
+    // the farthest. Both come before offerClears().
     void clearPixelsFirst(const RasterState& target, uint32_t colour);
     void clearDepthFirst(const RasterState& target);
+    // The workers may clear the bands from now on, while the caller records
+    // the triangles; fill() does what they have not.
+    void offerClears();
     // The state the triangles recorded from now on are filled under.
     void setState(const RasterState& state);
     // One triangle under the current state, with the face fields of `face`
@@ -65,13 +69,23 @@ private:
     };
 
     void growBands(int height);
+    void clearBand(int band) const;
     void fillBand(int band) const;
-    // Takes bands of fill number `generation` until none is left; returns how
-    // many it filled.
+    // Takes bands from `offer` while it holds fill number `generation`, and
+    // hands each to `work`; returns how many it took.
+    template <typename Work>
+    static int takeBands(std::atomic<uint64_t>& offer, uint32_t generation, Work&& work);
+    // Clears and fills the bands of fill number `generation` on offer;
+    // returns how many of each it did.
+    int clearBands(uint32_t generation);
     int fillBands(uint32_t generation);
-    // Watches for fill number `generation` to be offered, for about as long
-    // as a frame's triangles take to record; false when it is not.
-    bool watchForOffer(uint32_t generation) const;
+    // Watches for fill number `generation` to be offered, clearing bands
+    // meanwhile, for about as long as a frame's triangles take to record;
+    // false when it is not.
+    bool watchForOffer(uint32_t generation);
+    // Watches briefly for `done`, then sleeps until a worker's notice.
+    template <typename Done>
+    void waitFor(Done done);
     void work();
 
     const int threads_;
@@ -85,8 +99,11 @@ private:
     // The fill on offer: its number (high 32 bits), its band count (next 16)
     // and the next band to take (low 16). A thread takes a band by raising the
     // low part, so a thread still holding an old number takes nothing.
-    std::atomic<uint64_t> offer_{0};
-    std::atomic<int> bandsDone_{0};
+    // clearOffer_ offers the bands' clears the same way.
+    std::atomic<uint64_t> offer_{0}, clearOffer_{0};
+    std::atomic<int> bandsDone_{0}, clearsDone_{0};
+    int clearBandCount_ = 0;     // bands the clears of this fill cover
+    bool clearsOffered_ = false;
 
     std::vector<std::thread> workers_;
     std::mutex mutex_;

@@ -325,7 +325,7 @@ void SoftwareRenderer::drawBackground() {
     // The fill of the image operations: "none" gives white.
     uint32_t c = bitsPerPixel == 32 ? scene.bkgColor & 0xFFFFFF : host::RgbTo565(scene.bkgColor);
     if (rasterThreads_) {
-        // Cleared on every thread, band by band, as the triangles are filled.
+        // Cleared on every thread, band by band, while the triangles are recorded.
         rasterThreads_->clearPixelsFirst(state_, c);
         return;
     }
@@ -373,6 +373,7 @@ void SoftwareRenderer::render(float timeStep) {
     state_.specular = specular_.data();
     drawBackground();
     clearDepth();
+    if (rasterThreads_) rasterThreads_->offerClears();
 
     cameraWidth_ = camera->viewportWidth;
     cameraHeight_ = camera->viewportHeight;
