@@ -100,12 +100,4 @@ TEST(DeviceContext, PixelsOutsideReadInvalid) {
     EXPECT_EQ(c.dc.getPixel(1, 1), kRed);
 }
 
-TEST(PixelFormat, FiveSixFiveRoundTripKeepsTopBits) {
-    EXPECT_EQ(RgbTo565(0xFFFFFF), 0xFFFF);
-    EXPECT_EQ(RgbTo565(0xF8FC00), 0xFFE0);
-    EXPECT_EQ(Rgb565ToRgb(0xFFFF), 0xFFFFFFu);
-    EXPECT_EQ(Rgb565ToRgb(RgbTo565(0x808080)), 0x848284u);
-    EXPECT_EQ(ToColorRef(0x112233), 0x332211u);
-}
-
 }  // namespace

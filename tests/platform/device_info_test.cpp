@@ -2,6 +2,8 @@
 
 #include <gtest/gtest.h>
 
+#include <tuple>
+
 #include "support/test_host.h"
 
 namespace {
@@ -19,13 +21,8 @@ TEST_P(DesignMapping, MapsTheDesignOntoTheScreen) {
     Device().screenHeight = m.screenH;
     ComputeScreenClass();
     const DesignSize& d = Design();
-    EXPECT_EQ(d.designWidth, m.designW);
-    EXPECT_EQ(d.designHeight, m.designH);
-    EXPECT_EQ(d.scale, m.scale);
-    EXPECT_EQ(d.offsetX, m.offsetX);
-    EXPECT_EQ(d.offsetY, m.offsetY);
-    EXPECT_EQ(d.contentWidth, m.contentW);
-    EXPECT_EQ(d.contentHeight, m.contentH);
+    EXPECT_EQ(std::tie(d.designWidth, d.designHeight, d.scale, d.offsetX, d.offsetY, d.contentWidth, d.contentHeight),
+              std::tie(m.designW, m.designH, m.scale, m.offsetX, m.offsetY, m.contentW, m.contentH));
     EXPECT_EQ(ScaleToScreen(d.designWidth), m.contentW);
     EXPECT_EQ(ScaleToDesign(m.contentH), d.designHeight);
 }

@@ -296,19 +296,6 @@ TEST_F(WindowTest, ControlColourMessagesGetTheWindowsColoursExceptForDialogs) {
     }
 }
 
-TEST_F(WindowTest, ASecondWindowOfTheTitleIsRefusedUnlessTheFirstIsMarkedForDestruction) {
-    ProbeWindow first(u"Karrowen", false, log);
-    ASSERT_TRUE(first.create(0, 0, 10, 10));
-    ProbeWindow second(u"Karrowen", false, log);
-    EXPECT_FALSE(second.create(0, 0, 10, 10));
-    EXPECT_EQ(second.handle(), nullptr);
-    EXPECT_EQ(FindWindow(Window::kClassName, u"Karrowen"), first.handle());  // how another copy finds it
-    SetWindowText(first.handle(), Window::kDestroyMarker);
-    log.clear();
-    ASSERT_TRUE(second.create(0, 0, 10, 10));
-    EXPECT_EQ(log.front(), "destroy");
-}
-
 // Red channel of the 5-6-5 top-left pixel.
 int Red(const FrameBuffer& fb) { return reinterpret_cast<const uint16_t*>(fb.pixels)[0] >> 11; }
 
