@@ -122,7 +122,10 @@ struct HostSettings {
     bool seeded = false;
 };
 
-inline void StartHost(const HostSettings& settings = {}) {
+// A fresh headless host after `reset` (the deepest reset the test binary
+// links), its message boxes recorded in `boxes`.
+inline void Restart(void (*reset)(), MessageBoxes& boxes, const HostSettings& settings = {}) {
+    reset();
     host::HostOptions options;
     options.backend = "headless";
     options.clock = "virtual";
@@ -134,6 +137,7 @@ inline void StartHost(const HostSettings& settings = {}) {
     options.instance = "test-" + std::to_string(::getpid());
     host::InitializeWith(options);
     DetectDevice();
+    boxes.listen();
 }
 
 // Delivers everything queued, as the message loop would.
@@ -166,9 +170,7 @@ inline bool WaitFor(const std::function<bool()>& condition,
 class ScopedHost {
 public:
     explicit ScopedHost(void (*reset)(), const HostSettings& settings = {}) : reset_(reset) {
-        reset_();
-        StartHost(settings);
-        boxes.listen();
+        Restart(reset_, boxes, settings);
     }
     ~ScopedHost() { reset_(); }
     ScopedHost(const ScopedHost&) = delete;
@@ -180,8 +182,7 @@ private:
     void (*reset_)();
 };
 
-// A test on a fresh headless host. `reset` is the deepest reset the test
-// binary links.
+// A test on a fresh headless host.
 class HostTest : public ::testing::Test {
 protected:
     explicit HostTest(void (*reset)() = ResetPlatform) : reset_(reset) {}
@@ -189,11 +190,7 @@ protected:
     void TearDown() override { reset_(); }
 
     // Restarts the host from nothing.
-    void start(const HostSettings& settings = {}) {
-        reset_();
-        StartHost(settings);
-        boxes.listen();
-    }
+    void start(const HostSettings& settings = {}) { Restart(reset_, boxes, settings); }
 
     MessageBoxes boxes;
     ScratchFolder scratch;
