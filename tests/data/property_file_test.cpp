@@ -262,22 +262,6 @@ TEST_F(PropertyFileOnDisk, ReadOnlyTargetIsRefusedAndKept) {
     EXPECT_EQ(std::distance(fs::directory_iterator(resources()), fs::directory_iterator()), 1);
 }
 
-TEST_F(PropertyFileOnDisk, WriteThatFailsHalfWayLeavesTheOldFileWhole) {
-    const fs::path target = resources() / "scores.properties";
-    const std::string old = "default=Ann:5200,Bob:900\n";
-    WriteFile(target, old);
-    PropertyFile file;
-    ASSERT_TRUE(file.load(resources16(), u"scores.properties"));
-    for (int i = 0; i < 500; ++i) file.set(u"entry" + U16(std::to_string(i)), std::u16string(40, u'x'));
-
-    const bool savedOk = SaveUnderFileSizeLimit(file);
-
-    EXPECT_FALSE(savedOk);
-    EXPECT_EQ(ReadFile(target), old);
-    EXPECT_EQ(std::distance(fs::directory_iterator(resources()), fs::directory_iterator()), 1)
-        << "the temporary file must not be left behind";
-}
-
 TEST_F(PropertyFileOnDisk, SaveKeepsPermissionsAndLinks) {
     const fs::path real = root_ / "elsewhere" / "real.properties";
     WriteFile(real, "a=1\n");
@@ -291,16 +275,6 @@ TEST_F(PropertyFileOnDisk, SaveKeepsPermissionsAndLinks) {
     EXPECT_TRUE(fs::is_symlink(resources() / "linked.properties"));
     EXPECT_EQ(ReadFile(real), "a=2\n");
     EXPECT_EQ(Mode(real), 0604);
-}
-
-TEST_F(PropertyFileOnDisk, LoadVariantPicksTheScreenShapeFile) {
-    const int w = host::ScreenWidth(), h = host::ScreenHeight();
-    const std::string suffix = w < h ? "_P" : w == h ? "_S" : "_L";
-    WriteFile(resources() / ("Cover" + suffix + ".properties"), "shape=" + suffix + "\n");
-    WriteFile(resources() / "Cover.properties", "shape=plain\n");
-    PropertyFile file;
-    ASSERT_TRUE(file.loadVariant(resources16(), u"Cover.properties"));
-    EXPECT_EQ(Raw(file, u"shape"), U16(suffix));
 }
 
 }  // namespace

@@ -290,27 +290,6 @@ TEST_F(ResourceLayer, MemberNamesCannotLeaveTheTemporaryFolder) {
     EXPECT_FALSE(fs::exists("/absolute.txt"));
 }
 
-TEST_F(ResourceLayer, PropertiesLoadFromTheArchiveWithoutLeavingCopies) {
-    PrepareTempFolder();
-    registerGameArchive();
-    PropertyFile file;
-    ASSERT_TRUE(file.load(resources16(), u"Cover.properties"));
-    EXPECT_EQ(std::u16string(file.getRaw(u"title")), u"from archive");
-    EXPECT_EQ(EntryCount(tempFolderPath()), 0u);
-}
-
-TEST(MakeFolders, CreatesEveryMissingLevel) {
-    testhost::ScratchFolder scratch;
-    const fs::path root = scratch.path();
-    const std::u16string base = scratch.path16();
-    EXPECT_TRUE(MakeFolders(base + u"a/b/c/", base.size()));
-    EXPECT_TRUE(fs::is_directory(root / "a" / "b" / "c"));
-    EXPECT_TRUE(MakeFolders(base + u"a\\b\\d", 0));
-    EXPECT_TRUE(fs::is_directory(root / "a" / "b" / "d"));
-    WriteFile(root / "file", "x");
-    EXPECT_FALSE(MakeFolders(base + u"file/sub", base.size()));
-}
-
 // ---- Read-only installs ------------------------------------------------------------------------
 
 TEST(ResourceFolder, LiesBesideTheProgramFolder) {

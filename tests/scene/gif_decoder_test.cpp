@@ -234,22 +234,6 @@ TEST_P(GifDecoderTest, DecodesOddAndDamagedFiles) {
     }
 }
 
-TEST_P(GifDecoderTest, TransparentColourIsSkippedExactlyWhenCopying) {
-    GifBytes gif;
-    gif.screen(4, 1, kFourColours).control(0, true, 0, 2).image(0, 0, 4, 1, Literal({1, 2, 3, 2}, 2)).trailer();
-    ASSERT_EQ(decode(gif), 1);
-    EXPECT_EQ(frames[0]->transparentColor, kGreen);
-    FrameBuffer target(4, 1, true);
-    fill(target, kWhite, 0, 0, -1, -1, true);
-    copyRect(*frames[0], target, 0, 0, -1, -1, -1, -1, false);
-    EXPECT_EQ(At(target, 0, 0), stored(kRed));
-    EXPECT_EQ(At(target, 1, 0), stored(kWhite));
-    EXPECT_EQ(At(target, 2, 0), stored(kBlue));
-    EXPECT_EQ(At(target, 3, 0), stored(kWhite));
-    copyRect(*frames[0], target, 0, 0, -1, -1, -1, -1, true);
-    EXPECT_EQ(At(target, 1, 0), stored(kGreen)) << "an opaque copy keeps the key pixels";
-}
-
 TEST_P(GifDecoderTest, InterlacedRowsComeOutInNaturalOrder) {
     std::vector<uint32_t> greys;
     for (uint32_t i = 0; i < 16; ++i) greys.push_back(i * 0x111111);
@@ -317,18 +301,6 @@ TEST_P(GifDecoderTest, ImageReachingPastTheScreenIsClipped) {
     far.screen(4, 4, kFourColours).image(60000, 60000, 4, 4, Literal(ones, 2)).trailer();
     ASSERT_EQ(decode(far), 1);
     EXPECT_EQ(Pixels(*frames[0]), Rows(4, std::vector<uint32_t>(4, b)));
-}
-
-TEST_P(GifDecoderTest, FilesAreReadThroughTheResourceLayerAndAMissingOneIsToldAsException) {
-    EXPECT_EQ(LoadGif(u"/nonexistent/karrowen/none.gif", frames, false, true), 0);
-    ASSERT_EQ(boxes.size(), 1u);
-    EXPECT_EQ(boxes[0].line(), "Exception: Error: can not find the image '/nonexistent/karrowen/none.gif'.");
-    GifBytes gif;
-    gif.screen(1, 1, kFourColours).image(0, 0, 1, 1, Literal({2}, 2)).trailer();
-    std::u16string path = write("one.gif", gif.bytes);
-    EXPECT_EQ(LoadGif(path, frames, false, false), 1);
-    EXPECT_EQ(frames[0]->bitsPerPixel, 32) << "not in the screen depth when asked so";
-    EXPECT_EQ(At(*frames[0], 0, 0), kGreen);
 }
 
 // Our encoder against the decoder: random pictures that need growing code

@@ -130,19 +130,11 @@ TEST_F(GeneratedResources, EveryLinkLeadsToATemplate) {
     EXPECT_GT(links, 0);
 }
 
-TEST_F(GeneratedResources, EveryPictureDecodesAndItsOpacityMatchesIt) {
+// A picture that does not decode, or an opacity picture of another size, is
+// told by a message when the screens test loads every template. What the game
+// does not tell: each frame takes its opacity from the frame of the same index.
+TEST_F(GeneratedResources, EveryFrameHasItsOpacityFrame) {
     testhost::ScopedHost host(ResetSceneState, {.depth = 32});
-    int pictures = 0;
-    for (const fs::directory_entry& e : fs::directory_iterator(BuildResources())) {
-        if (e.path().extension() != ".gif") continue;
-        ++pictures;
-        EXPECT_FALSE(DecodeGifFile(e.path()).empty()) << e.path().filename();
-    }
-    EXPECT_GT(pictures, 0);
-    EXPECT_TRUE(host.boxes.empty()) << host.boxes.all();
-
-    // The game refuses an opacity picture of another size, and takes the
-    // opacity of each frame from the frame of the same index.
     for (const TemplateFile& t : HandWrittenTemplates())
         for (const std::string& entry : t.entries()) {
             std::string alphaName = t.item(entry, "textureAlpha");
@@ -152,9 +144,7 @@ TEST_F(GeneratedResources, EveryPictureDecodesAndItsOpacityMatchesIt) {
                 std::string name = t.item(entry, key);
                 if (name.empty()) continue;
                 FrameList picture = DecodeGifFile(Find(name));
-                ASSERT_FALSE(picture.empty() || alpha.empty()) << entry;
-                EXPECT_EQ(picture[0]->width, alpha[0]->width) << entry << " " << key;
-                EXPECT_EQ(picture[0]->height, alpha[0]->height) << entry << " " << key;
+                EXPECT_FALSE(alpha.empty()) << entry;
                 EXPECT_LE(picture.size(), alpha.size()) << entry << " " << key << ": frames without opacity";
             }
         }

@@ -3,6 +3,8 @@
 #include <gtest/gtest.h>
 
 #include <cmath>
+#include <tuple>
+#include <vector>
 
 #include "raster/effects.h"
 #include "raster/rasterize.h"
@@ -20,46 +22,34 @@ Polygon Rect(float x0, float y0, float x1, float y1) { return {{x0, y0}, {x1, y0
 
 }  // namespace
 
-TEST(RasterFill, RectangleCoversTheExactAreaOfEachPixel) {
-    Mask m = FillPolygons(16, 16, {Rect(2.25f, 3.5f, 7.5f, 9.0f)});
-    EXPECT_NEAR(m.at(2, 5), 0.75f, 1e-4);  // left edge cuts the pixel at a quarter
-    EXPECT_NEAR(m.at(7, 5), 0.5f, 1e-4);   // right edge at a half
-    EXPECT_NEAR(m.at(4, 3), 0.5f, 1e-4);   // top edge at a half
-    EXPECT_NEAR(m.at(2, 3), 0.375f, 1e-4); // corner: both
-    EXPECT_FLOAT_EQ(m.at(5, 6), 1.0f);
-    EXPECT_FLOAT_EQ(m.at(5, 9), 0.0f);
-    EXPECT_FLOAT_EQ(m.at(8, 5), 0.0f);
-    EXPECT_NEAR(Total(m), 5.25 * 5.5, 1e-3);
-}
-
-TEST(RasterFill, SlantedEdgeSplitsPixelsByArea) {
-    // A right triangle whose hypotenuse crosses many pixels: the sum is its area.
-    Mask m = FillPolygons(40, 40, {{{1.3f, 2.1f}, {37.7f, 2.1f}, {1.3f, 30.6f}}});
-    EXPECT_NEAR(Total(m), 0.5 * 36.4 * 28.5, 0.01);
-}
-
-TEST(RasterFill, ReversedInnerContourCutsAHole) {
-    Polygon outer = Rect(2, 2, 18, 18);
-    Polygon inner = Rect(6, 6, 14, 14);
-    std::reverse(inner.begin(), inner.end());
-    Mask m = FillPolygons(20, 20, {outer, inner});
-    EXPECT_FLOAT_EQ(m.at(10, 10), 0.0f);
-    EXPECT_FLOAT_EQ(m.at(3, 3), 1.0f);
-    EXPECT_NEAR(Total(m), 16 * 16 - 8 * 8, 1e-3);
-}
-
-TEST(RasterFill, OverlappingContoursOfOneDirectionMerge) {
-    Mask m = FillPolygons(20, 20, {Rect(2, 2, 12, 12), Rect(8, 8, 18, 18)});
-    EXPECT_FLOAT_EQ(m.at(10, 10), 1.0f);
-    EXPECT_NEAR(Total(m), 100 + 100 - 16, 1e-3);
-}
-
-TEST(RasterFill, ShapesOutsideThePictureAreClipped) {
-    Mask m = FillPolygons(10, 10, {Rect(-5, -5, 4.5f, 3)});
-    EXPECT_FLOAT_EQ(m.at(0, 0), 1.0f);
-    EXPECT_NEAR(m.at(4, 1), 0.5f, 1e-4);
-    EXPECT_NEAR(Total(m), 4.5 * 3, 1e-3);
-    EXPECT_EQ(Total(FillPolygons(10, 10, {Rect(20, 20, 30, 30)})), 0.0);
+// Each pixel takes the exact share of its area a shape covers: edges cut
+// pixels, slants split them, a reversed contour cuts a hole, contours of one
+// direction merge, and the picture's edge clips.
+TEST(RasterFill, EachPixelTakesTheAreaCovered) {
+    Polygon hole = Rect(6, 6, 14, 14);
+    std::reverse(hole.begin(), hole.end());
+    struct Case {
+        int size;
+        std::vector<Polygon> shapes;
+        double area;
+        std::vector<std::tuple<int, int, float>> pixels;
+    };
+    const Case cases[] = {
+        // Left edge a quarter into its pixels, right and top edges a half, the corner both.
+        {16, {Rect(2.25f, 3.5f, 7.5f, 9.0f)}, 5.25 * 5.5,
+         {{2, 5, 0.75f}, {7, 5, 0.5f}, {4, 3, 0.5f}, {2, 3, 0.375f}, {5, 6, 1}, {5, 9, 0}, {8, 5, 0}}},
+        {40, {{{1.3f, 2.1f}, {37.7f, 2.1f}, {1.3f, 30.6f}}}, 0.5 * 36.4 * 28.5, {}},
+        {20, {Rect(2, 2, 18, 18), hole}, 16 * 16 - 8 * 8, {{10, 10, 0}, {3, 3, 1}}},
+        {20, {Rect(2, 2, 12, 12), Rect(8, 8, 18, 18)}, 100 + 100 - 16, {{10, 10, 1}}},
+        {10, {Rect(-5, -5, 4.5f, 3)}, 4.5 * 3, {{0, 0, 1}, {4, 1, 0.5f}}},
+        {10, {Rect(20, 20, 30, 30)}, 0, {}},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.area);
+        Mask m = FillPolygons(c.size, c.size, c.shapes);
+        EXPECT_NEAR(Total(m), c.area, 0.01);
+        for (auto [x, y, coverage] : c.pixels) EXPECT_NEAR(m.at(x, y), coverage, 1e-4) << x << "," << y;
+    }
 }
 
 TEST(RasterFill, CircleAreaMatches) {
