@@ -89,7 +89,7 @@ TEST_P(ImageOpsTest, CopyClipsToBothBuffers) {
     EXPECT_EQ(At(dst, 0, 0), stored(0xFF8040));
 }
 
-TEST_P(ImageOpsTest, StretchDoublesAndClips) {
+TEST_P(ImageOpsTest, StretchDoublesClipsTruncatesSkipsTheKeyAndSmooths) {
     auto src = tagged(2, 2);
     FrameBuffer dst(5, 3, true);
     stretchRect(*src, dst, 1, -1, 4, 4, -1, -1, -1, -1, false);
@@ -99,28 +99,25 @@ TEST_P(ImageOpsTest, StretchDoublesAndClips) {
     EXPECT_EQ(At(dst, 3, 0), stored(Tag(1, 0)));
     EXPECT_EQ(At(dst, 4, 2), stored(Tag(1, 1)));
     EXPECT_EQ(At(dst, 0, 1), 0u);
-}
 
-TEST_P(ImageOpsTest, StretchTakesTruncatedPositionsAndSkipsTheKey) {
-    auto src = tagged(4, 1);
-    src->transparentColor = Tag(2, 0);
-    FrameBuffer dst(3, 1, true);
-    clear(dst, 0xFFFFFF);
+    auto row = tagged(4, 1);
+    row->transparentColor = Tag(2, 0);
+    FrameBuffer narrow(3, 1, true);
+    clear(narrow, 0xFFFFFF);
     // 4 -> 3: step 5461/4096, positions 0, 1.33, 2.67 -> columns 0, 1, 2.
-    stretchRect(*src, dst, 0, 0, 3, 1, 0, 0, 4, 1, false);
-    EXPECT_EQ(At(dst, 0, 0), stored(Tag(0, 0)));
-    EXPECT_EQ(At(dst, 1, 0), stored(Tag(1, 0)));
-    EXPECT_EQ(At(dst, 2, 0), stored(0xFFFFFF)) << "column 2 is the key";
-}
+    stretchRect(*row, narrow, 0, 0, 3, 1, 0, 0, 4, 1, false);
+    EXPECT_EQ(At(narrow, 0, 0), stored(Tag(0, 0)));
+    EXPECT_EQ(At(narrow, 1, 0), stored(Tag(1, 0)));
+    EXPECT_EQ(At(narrow, 2, 0), stored(0xFFFFFF)) << "column 2 is the key";
 
-TEST_P(ImageOpsTest, SmoothShrinkAveragesWithTheLeftNeighbour) {
-    FrameBuffer src(4, 1, true), dst(2, 1, true);
-    for (int x = 0; x < 4; ++x) host::WritePixel(src.surface(), x, 0, x % 2 ? 0xF8F8F8 : 0x000000);
-    stretchRect(src, dst, 0, 0, 2, 1, -1, -1, -1, -1, false);
-    EXPECT_EQ(At(dst, 1, 0), 0u) << "plain: column 2";
-    stretchRect(src, dst, 0, 0, 2, 1, -1, -1, -1, -1, true);
-    EXPECT_EQ(At(dst, 0, 0), 0u) << "the first column has no left neighbour inside the source";
-    EXPECT_EQ(At(dst, 1, 0), stored(0x7C7C7C)) << "column 2 averaged with column 1";
+    // A smooth shrink averages each pixel with its left neighbour.
+    FrameBuffer stripes(4, 1, true), half(2, 1, true);
+    for (int x = 0; x < 4; ++x) host::WritePixel(stripes.surface(), x, 0, x % 2 ? 0xF8F8F8 : 0x000000);
+    stretchRect(stripes, half, 0, 0, 2, 1, -1, -1, -1, -1, false);
+    EXPECT_EQ(At(half, 1, 0), 0u) << "plain: column 2";
+    stretchRect(stripes, half, 0, 0, 2, 1, -1, -1, -1, -1, true);
+    EXPECT_EQ(At(half, 0, 0), 0u) << "the first column has no left neighbour inside the source";
+    EXPECT_EQ(At(half, 1, 0), stored(0x7C7C7C)) << "column 2 averaged with column 1";
 }
 
 TEST_P(ImageOpsTest, BlendMixesByOpacity) {

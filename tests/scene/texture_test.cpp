@@ -97,10 +97,21 @@ TEST_F(TextureTest, PowerOfTwoSizing) {
     EXPECT_EQ(ninetySixNear.height, 2);
     EXPECT_EQ(PowerOfTwoExponent(128, false), 7);
     EXPECT_EQ(PowerOfTwoExponent(3, false), 1);
+    // A blank texture is filled, at its size or at the nearer powers.
+    Texture blank(3, 5, 0x00FF00, false), blankPower(3, 5, 0x00FF00, true);
+    EXPECT_EQ(At(*blank.bitmap(), 2, 4), 0x00FF00u);
+    EXPECT_EQ(blankPower.width * 10 + blankPower.height, 24);
+    EXPECT_EQ(At(*blankPower.bitmap(), 1, 3), 0x00FF00u);
 }
 
-TEST_F(TextureTest, AdvanceWaitsForEachDelay) {
+TEST_F(TextureTest, AdvanceWaitsForEachDelayAndSetFrameClampsAndTellsTheListener) {
     Texture t(gif("two.gif", 2, 2, 2), false, false);
+    RecordingListener listener;
+    t.frameListener = &listener;
+    t.setFrame(7);
+    t.setFrame(-2);
+    EXPECT_EQ(listener.seen, (std::vector<int>{1, 0}));
+    t.frameListener = nullptr;
     t.advance(0.05f);
     t.advance(0.05f);
     EXPECT_EQ(t.currentFrame(), 0) << "0.1 s shown is not more than the 0.1 s delay";
@@ -119,32 +130,9 @@ TEST_F(TextureTest, AdvanceWaitsForEachDelay) {
     Texture still(gif("still.gif", 2, 2), false, false);
     still.advance(5.0f);
     still.advance(-1.0f);
-    EXPECT_EQ(still.currentFrame(), 0);
-    EXPECT_EQ(still.frameElapsed, 0.0f);
-}
-
-TEST_F(TextureTest, SetFrameClampsAndTellsTheListener) {
-    Texture t(gif("three.gif", 2, 2, 3), false, false);
-    RecordingListener listener;
-    t.frameListener = &listener;
-    t.setFrame(7);
-    t.setFrame(-2);
-    t.setFrame(1);
-    EXPECT_EQ(listener.seen, (std::vector<int>{2, 0, 1}));
-
-    Texture still(gif("still.gif", 2, 2), false, false);
     still.setFrame(3);
     EXPECT_EQ(still.currentFrame(), 0);
-}
-
-TEST_F(TextureTest, BlankTextureIsFilled) {
-    Texture t(3, 5, 0x00FF00, false);
-    EXPECT_EQ(t.width, 3);
-    EXPECT_EQ(At(*t.bitmap(), 2, 4), Stored(0x00FF00, 32));
-    Texture p(3, 5, 0x00FF00, true);  // the nearer powers, ties going down
-    EXPECT_EQ(p.width, 2);
-    EXPECT_EQ(p.height, 4);
-    EXPECT_EQ(At(*p.bitmap(), 1, 3), 0x00FF00u);
+    EXPECT_EQ(still.frameElapsed, 0.0f);
 }
 
 TEST_F(TextureTest, ResizeCropsOrStretchesOverTheKey) {
