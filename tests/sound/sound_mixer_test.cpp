@@ -107,43 +107,35 @@ TEST(SoundMixer, RefusesPlayBeforeInitAndForSoundsWithoutData) {
 
 // ---- Render arithmetic ---------------------------------------------------------------------
 
-TEST(SoundMixer, SilenceIs128For8BitAnd0For16Bit) {
+// Silence is 128 in 8 bits and 0 in 16; a voice at full volume gives half
+// its value, three clip. Eight-bit output divides by 256 truncating toward
+// zero: -16256 / 256 is -63, not -64.
+TEST(SoundMixer, OutputScalesAndClipsInBothFormats) {
     for (auto [bits, silence] : {std::pair{8, 128}, std::pair{16, 0}}) {
         Offline mixer(bits, bits == 16);
         std::vector<uint8_t> buffer(240, 7);
         mixer.render(buffer.data(), buffer.size());
         EXPECT_EQ(buffer, std::vector<uint8_t>(240, uint8_t(silence))) << bits;
     }
-}
-
-TEST(SoundMixer, ThreeFullScaleVoicesClipAt32767) {
-    auto sound = Sound16(32767, 100);
+    auto high = Sound16(32767, 100), low = Sound16(-32768, 100);
     Offline mixer;
-    mixer.play(sound.get(), kAny);
-    EXPECT_EQ(Render16(mixer, 4), std::vector<int16_t>(4, 32767 * 64 / 128));
-    mixer.play(sound.get(), kAny);
-    mixer.play(sound.get(), kAny);
-    EXPECT_EQ(Render16(mixer, 4), std::vector<int16_t>(4, 32767));
-
-    auto negative = Sound16(-32768, 100);
-    mixer.stopAll();
-    for (int i = 0; i < 3; ++i) mixer.play(negative.get(), kAny);
+    for (int voices : {1, 3}) {
+        for (int i = 0; i < voices; ++i) mixer.play(high.get(), kAny);
+        EXPECT_EQ(Render16(mixer, 4), std::vector<int16_t>(4, voices == 1 ? 32767 * 64 / 128 : 32767));
+        mixer.stopAll();
+    }
+    for (int i = 0; i < 3; ++i) mixer.play(low.get(), kAny);
     EXPECT_EQ(Render16(mixer, 4), std::vector<int16_t>(4, -32768));
-}
 
-TEST(SoundMixer, EightBitOutputScalesAndClips) {
-    auto loud = Sound8(255, 100);  // (255 - 128) x 256 = 32512
-    Offline mixer(8);
-    mixer.play(loud.get(), kAny);
-    // 32512 x 64 / 128 = 16256; / 256 = 63; + 128.
-    EXPECT_EQ(Render8(mixer, 3), std::vector<uint8_t>(3, 128 + 63));
-    for (int i = 0; i < 4; ++i) mixer.play(loud.get(), kAny);
-    EXPECT_EQ(Render8(mixer, 3), std::vector<uint8_t>(3, 255));
-    // Division truncates towards zero: -16256 / 256 is -63, not -64.
-    auto low = Sound8(1, 100);
-    mixer.stopAll();
-    mixer.play(low.get(), kAny);
-    EXPECT_EQ(Render8(mixer, 3), std::vector<uint8_t>(3, 128 - 63));
+    auto loud = Sound8(255, 100), quiet = Sound8(1, 100);  // (255 - 128) x 256 = 32512
+    Offline eight(8);
+    eight.play(loud.get(), kAny);
+    EXPECT_EQ(Render8(eight, 3), std::vector<uint8_t>(3, 128 + 63));  // 32512 x 64 / 128 / 256
+    for (int i = 0; i < 4; ++i) eight.play(loud.get(), kAny);
+    EXPECT_EQ(Render8(eight, 3), std::vector<uint8_t>(3, 255));
+    eight.stopAll();
+    eight.play(quiet.get(), kAny);
+    EXPECT_EQ(Render8(eight, 3), std::vector<uint8_t>(3, 128 - 63));
 }
 
 TEST(SoundMixer, VoiceVolumeIsSoundVolumeTimesMasterVolume) {

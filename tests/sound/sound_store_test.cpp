@@ -34,29 +34,29 @@ protected:
 
 }  // namespace
 
-TEST_F(SoundStoreTest, NamesDifferingInCaseShareOneSound) {
-    std::u16string upper = u"BANG.wav";
+// Names differing in case share one sound, found on disk whatever its
+// capitals; a bad file is stored without data, and other names make none.
+TEST_F(SoundStoreTest, NamesDifferingInCaseShareOneSoundAndOnlyWavAndModNamesMakeSounds) {
+    std::u16string upper = u"BANG.wav", mixed = u"Bang.WAV", music = u"Music.MOD", text = u"notes.txt", broken = u"broken.wav";
     SoundBase* first = loadSound(store_, folder_, upper);
     ASSERT_NE(first, nullptr);
     EXPECT_EQ(upper, u"bang.wav");  // lower-cased in place
     EXPECT_FALSE(store_.lastWasCached);
     EXPECT_EQ(first->kind, SoundKind::Sample);
     EXPECT_TRUE(first->hasData());
-
-    std::u16string mixed = u"Bang.WAV";
     EXPECT_EQ(loadSound(store_, folder_, mixed), first);
     EXPECT_TRUE(store_.lastWasCached);
-    EXPECT_EQ(store_.size(), 1u);
-}
-
-TEST_F(SoundStoreTest, FindsAFileWhoseNameOnDiskHasCapitals) {
-    std::u16string name = u"Music.MOD";
-    SoundBase* sound = loadSound(store_, folder_, name);
-    ASSERT_NE(sound, nullptr);
-    EXPECT_EQ(sound->kind, SoundKind::Module);
-    EXPECT_TRUE(sound->hasData());
-    EXPECT_EQ(static_cast<ModSound*>(sound)->channels, 4);
+    SoundBase* module = loadSound(store_, folder_, music);
+    ASSERT_NE(module, nullptr);
+    EXPECT_EQ(module->kind, SoundKind::Module);
+    EXPECT_TRUE(module->hasData());
+    EXPECT_EQ(static_cast<ModSound*>(module)->channels, 4);
+    EXPECT_EQ(loadSound(store_, folder_, text), nullptr);
+    EXPECT_EQ(store_.size(), 2u);
     EXPECT_TRUE(boxes.empty());
+    SoundBase* bad = loadSound(store_, folder_, broken);
+    ASSERT_NE(bad, nullptr);
+    EXPECT_FALSE(bad->hasData());
 }
 
 TEST_F(SoundStoreTest, AMissingFileIsReportedAndStoredWithoutData) {
@@ -89,16 +89,6 @@ TEST_F(SoundStoreTest, LoadersReturnTheirResultCodes) {
     EXPECT_EQ(module.load(folder_, u"nothing.mod"), kSoundMissingFile);
     EXPECT_FALSE(module.hasData());
     EXPECT_EQ(boxes.size(), 2u);
-}
-
-TEST_F(SoundStoreTest, OnlyWavAndModNamesMakeSounds) {
-    std::u16string name = u"notes.txt";
-    EXPECT_EQ(loadSound(store_, folder_, name), nullptr);
-    EXPECT_EQ(store_.size(), 0u);
-    std::u16string broken = u"broken.wav";
-    SoundBase* sound = loadSound(store_, folder_, broken);
-    ASSERT_NE(sound, nullptr);  // a bad file is still stored, without data
-    EXPECT_FALSE(sound->hasData());
 }
 
 TEST_F(SoundStoreTest, TemplateEntriesWithTheSameSourceShareOneSound) {

@@ -94,10 +94,6 @@ public:
         for (size_t i = 0; i < orders.size(); ++i) orders_[i] = uint8_t(orders[i]);
         return *this;
     }
-    ModuleBuilder& songLength(int length) {
-        songLength_ = length;
-        return *this;
-    }
     ModuleBuilder& restart(int position) {
         restart_ = position;
         return *this;

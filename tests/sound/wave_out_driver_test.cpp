@@ -110,7 +110,9 @@ std::unique_ptr<WaveSound> Tone() {
 
 }  // namespace
 
-TEST_F(WaveOutDriverTest, At8000Hz8BitMonoItQueuesSixSilentBuffersOf240Bytes) {
+// The ring holds 30 ms buffers of silence (128 in 8 bits, 0 in 16), queued
+// while the device is paused and then started; 4 ... 32 of them.
+TEST_F(WaveOutDriverTest, InitQueuesARingOfSilentBuffersAndRefusesBadRequests) {
     SoundMixer mixer;
     ASSERT_EQ(mixer.init(8000, 8, 0, 1, 16, OpenScripted), 0);
     EXPECT_EQ(mixer.driver()->bufferCount(), 6);
@@ -120,28 +122,17 @@ TEST_F(WaveOutDriverTest, At8000Hz8BitMonoItQueuesSixSilentBuffersOf240Bytes) {
     EXPECT_EQ(record.format.channels, 1);
     ASSERT_EQ(record.writeCount(), 6u);
     for (size_t i = 0; i < 6; ++i) EXPECT_EQ(record.write(i), std::vector<uint8_t>(240, 128));
-    EXPECT_EQ(record.pauses, 1);   // paused while the buffers were queued
-    EXPECT_EQ(record.resumes, 1);  // and started by init
-}
+    EXPECT_EQ(record.pauses, 1);
+    EXPECT_EQ(record.resumes, 1);
+    SoundMixer wide;
+    ASSERT_EQ(wide.init(44100, 16, 1, 1, 16, OpenScripted), 0);
+    EXPECT_EQ(record.write(6), std::vector<uint8_t>(5296, 0));  // 44100 x 4 x 30 / 1000 = 5292, rounded up to 8
 
-TEST_F(WaveOutDriverTest, SixteenBitStereoBuffersAreSilentZeroesRoundedToEightBytes) {
-    SoundMixer mixer;
-    ASSERT_EQ(mixer.init(44100, 16, 1, 1, 16, OpenScripted), 0);
-    EXPECT_EQ(mixer.driver()->bufferCount(), 6);
-    EXPECT_EQ(mixer.driver()->bufferBytes(), 5296u);  // 44100 x 4 x 30 / 1000 = 5292, rounded up
-    EXPECT_EQ(record.write(0), std::vector<uint8_t>(5296, 0));
-}
-
-TEST_F(WaveOutDriverTest, BufferCountIsClamped) {
-    WaveOutDriver small(OpenScripted);
-    ASSERT_EQ(small.open(host::AudioFormat{8000, 8, 1}, 10, NoRender, nullptr), 0);
-    EXPECT_EQ(small.bufferCount(), 4);
-    WaveOutDriver large(OpenScripted);
-    ASSERT_EQ(large.open(host::AudioFormat{8000, 8, 1}, 8000 * 10, NoRender, nullptr), 0);
-    EXPECT_EQ(large.bufferCount(), 32);
-}
-
-TEST_F(WaveOutDriverTest, OpenRefusesBadRequests) {
+    for (auto [bytes, buffers] : {std::pair{10, 4}, {8000 * 10, 32}}) {
+        WaveOutDriver driver(OpenScripted);
+        ASSERT_EQ(driver.open(host::AudioFormat{8000, 8, 1}, bytes, NoRender, nullptr), 0);
+        EXPECT_EQ(driver.bufferCount(), buffers);
+    }
     WaveOutDriver driver(OpenScripted);
     EXPECT_EQ(driver.open(host::AudioFormat{8000, 12, 1}, 1440, NoRender, nullptr), -1);
     EXPECT_EQ(driver.open(host::AudioFormat{8000, 8, 3}, 1440, NoRender, nullptr), -1);
@@ -150,19 +141,6 @@ TEST_F(WaveOutDriverTest, OpenRefusesBadRequests) {
     EXPECT_EQ(driver.open(host::AudioFormat{8000, 8, 1}, 1440, nullptr, nullptr), -1);
     ASSERT_EQ(driver.open(host::AudioFormat{8000, 8, 1}, 1440, NoRender, nullptr), 0);
     EXPECT_EQ(driver.open(host::AudioFormat{8000, 8, 1}, 1440, NoRender, nullptr), -2);
-}
-
-TEST_F(WaveOutDriverTest, WithoutADeviceInitFailsAndTheGameRunsSilent) {
-    record.failOpen = true;
-    SoundMixer mixer;
-    EXPECT_EQ(mixer.init(8000, 8, 0, 1, 16, OpenScripted), -1);
-    EXPECT_FALSE(mixer.isInitialised());
-    EXPECT_EQ(mixer.driver(), nullptr);
-    auto tone = Tone();
-    EXPECT_EQ(mixer.play(tone.get(), kPlayAnyVoice), kPlayRefused);
-    mixer.pauseOutput();
-    mixer.resumeOutput();
-    mixer.stopAll();
 }
 
 TEST_F(WaveOutDriverTest, EachPlayedBufferIsRenderedAndWrittenAgainInRingOrder) {
@@ -190,17 +168,28 @@ TEST_F(WaveOutDriverTest, APausedDriverRendersNothingUntilResumed) {
     ASSERT_TRUE(testhost::WaitFor([&] { return mixer.driver()->buffersRendered() == 3; }));
 }
 
-TEST_F(WaveOutDriverTest, ShutdownStopsTheThreadAndUninitialises) {
+// Without a device, and after a shutdown, the game runs silent; a shut-down
+// mixer can start again.
+TEST_F(WaveOutDriverTest, WithoutADeviceOrAfterShutdownTheGameRunsSilent) {
     SoundMixer mixer;
-    ASSERT_EQ(mixer.init(8000, 8, 0, 1, 16, OpenScripted), 0);
-    record.instant = true;
-    record.complete(1);
-    mixer.shutdown();
-    EXPECT_FALSE(mixer.isInitialised());
-    EXPECT_EQ(mixer.driver(), nullptr);
     auto tone = Tone();
-    EXPECT_EQ(mixer.play(tone.get(), kPlayAnyVoice), kPlayRefused);
-    EXPECT_EQ(mixer.init(8000, 8, 0, 1, 16, OpenScripted), 0);  // and it can start again
+    for (bool opens : {false, true}) {
+        record.failOpen = !opens;
+        EXPECT_EQ(mixer.init(8000, 8, 0, 1, 16, OpenScripted), opens ? 0 : -1);
+        if (opens) {
+            record.instant = true;
+            record.complete(1);
+            mixer.shutdown();
+        } else {
+            mixer.pauseOutput();
+            mixer.resumeOutput();
+            mixer.stopAll();
+        }
+        EXPECT_FALSE(mixer.isInitialised());
+        EXPECT_EQ(mixer.driver(), nullptr);
+        EXPECT_EQ(mixer.play(tone.get(), kPlayAnyVoice), kPlayRefused);
+    }
+    EXPECT_EQ(mixer.init(8000, 8, 0, 1, 16, OpenScripted), 0);
 }
 
 // Without threads (a web page) the device's notice renders the next buffer

@@ -43,113 +43,76 @@ WavFormat Adpcm(int blockAlign, int samplesPerBlock, int channels = 1) {
 
 }  // namespace
 
-TEST(WaveSound, Loads8BitMonoPcm) {
-    WavFormat format;
-    format.rate = 11025;
-    WaveSound sound;
-    ASSERT_EQ(Load(sound, MakeWav(format, {0, 128, 255})), kSoundOk);
-    EXPECT_TRUE(sound.eightBit);
-    EXPECT_FALSE(sound.stereo);
-    EXPECT_EQ(sound.frames, 3);
-    EXPECT_EQ(sound.nativeRate, 11025);
-    EXPECT_EQ(sound.frequency, 11025);
-    EXPECT_TRUE(sound.ownsData);
-    EXPECT_EQ(sound.volume, 64);
-    EXPECT_EQ(sound.pan, 128);
-    EXPECT_EQ(sound.maxInstances, -1);
-}
-
-TEST(WaveSound, Stereo16BitWithFourThousandDataBytesHasOneThousandFrames) {
-    WavFormat format;
-    format.channels = 2;
-    format.bits = 16;
-    format.rate = 22050;
-    WaveSound sound;
-    ASSERT_EQ(Load(sound, MakeWav(format, std::vector<uint8_t>(4000, 0))), kSoundOk);
-    EXPECT_FALSE(sound.eightBit);
-    EXPECT_TRUE(sound.stereo);
-    EXPECT_EQ(sound.frames, 1000);
-    format.bits = 8;
-    ASSERT_EQ(Load(sound, MakeWav(format, std::vector<uint8_t>(10, 128))), kSoundOk);
-    EXPECT_EQ(sound.frames, 5);
-}
-
-TEST(WaveSound, SkipsChunksBeforeTheDataIncludingOddSizedOnes) {
-    WavFormat format;
-    format.bits = 16;
-    format.chunksBeforeData = {{"LIST", {1, 2, 3}}, {"fact", {0, 0, 0, 0}}};
-    WaveSound sound;
-    ASSERT_EQ(Load(sound, MakeWav(format, {0x34, 0x12, 0xFF, 0xFF})), kSoundOk);
-    EXPECT_EQ(Samples16(sound), (std::vector<int16_t>{0x1234, -1}));
-}
-
-TEST(WaveSound, SkipsTheRestOfALongFormatChunkAndKeepsWhatATruncatedFileHolds) {
-    WavFormat format;
-    format.fmtExtra = {2, 0, 0xAA, 0xBB};
-    WaveSound sound;
-    ASSERT_EQ(Load(sound, MakeWav(format, {7, 8})), kSoundOk);
-    EXPECT_EQ(sound.frames, 2);
-    EXPECT_EQ(sound.sampleData()[0], 7);
-    WavFormat truncated;
+// PCM layouts, chunks before the data (an odd-sized one padded), the rest of
+// a long format chunk and what a truncated file holds; the bytes are kept as
+// they are in the file.
+TEST(WaveSound, LoadsPcmLayoutsAndSkipsWhatIsNotData) {
+    WavFormat mono8, stereo16, stereo8, chunks, longFormat, truncated;
+    mono8.rate = 11025;
+    stereo16.channels = stereo8.channels = 2;
+    stereo16.bits = chunks.bits = 16;
+    stereo16.rate = 22050;
+    chunks.chunksBeforeData = {{"LIST", {1, 2, 3}}, {"fact", {0, 0, 0, 0}}};
+    longFormat.fmtExtra = {2, 0, 0xAA, 0xBB};
     truncated.declaredDataSize = 1000;
-    ASSERT_EQ(Load(sound, MakeWav(truncated, std::vector<uint8_t>(10, 1))), kSoundOk);
-    EXPECT_EQ(sound.frames, 10);
+    struct Case {
+        WavFormat format;
+        std::vector<uint8_t> data;
+        int frames;
+    };
+    for (const Case& c : {Case{mono8, {0, 128, 255}, 3}, {stereo16, std::vector<uint8_t>(4000, 0), 1000},
+                          {stereo8, std::vector<uint8_t>(10, 128), 5}, {chunks, {0x34, 0x12, 0xFF, 0xFF}, 2},
+                          {longFormat, {7, 8}, 2}, {truncated, std::vector<uint8_t>(10, 1), 10}}) {
+        WaveSound sound;
+        ASSERT_EQ(Load(sound, MakeWav(c.format, c.data)), kSoundOk) << c.frames;
+        EXPECT_EQ(sound.frames, c.frames);
+        EXPECT_EQ(sound.eightBit, c.format.bits == 8) << c.frames;
+        EXPECT_EQ(sound.stereo, c.format.channels == 2) << c.frames;
+        EXPECT_EQ(sound.nativeRate, c.format.rate) << c.frames;
+        EXPECT_EQ(sound.frequency, c.format.rate) << c.frames;
+        EXPECT_EQ(std::vector<uint8_t>(sound.sampleData(), sound.sampleData() + sound.sampleBytes()), c.data);
+        EXPECT_TRUE(sound.ownsData);
+        EXPECT_EQ(sound.volume, 64);
+        EXPECT_EQ(sound.pan, 128);
+        EXPECT_EQ(sound.maxInstances, -1);
+    }
 }
 
-TEST(WaveSound, StructureErrorsGiveMinus300) {
-    WaveSound sound;
-    std::vector<uint8_t> tooShort = {'R', 'I', 'F', 'F', 0, 0, 0, 0, 'W', 'A', 'V'};
-    EXPECT_EQ(Load(sound, tooShort), kSoundBadStructure);
-
-    std::vector<uint8_t> noFmt = MakeWav(WavFormat{}, {1, 2});
+// Structure errors give -300, formats the mixer cannot play -100; either
+// drops what an earlier load kept.
+TEST(WaveSound, BrokenOrUnplayableFilesAreRefusedAndDropEarlierData) {
+    std::vector<uint8_t> noFmt = MakeWav(WavFormat{}, {1, 2}), headerOnly = MakeWav(WavFormat{}, {});
     noFmt[12] = 'X';
-    EXPECT_EQ(Load(sound, noFmt), kSoundBadStructure);
-
-    std::vector<uint8_t> headerOnly = MakeWav(WavFormat{}, {});
     headerOnly.resize(headerOnly.size() - 8);  // no data chunk at all
-    EXPECT_EQ(Load(sound, headerOnly), kSoundBadStructure);
-
-    EXPECT_EQ(Load(sound, MakeWav(WavFormat{}, {})), kSoundBadStructure);  // empty data chunk
-
-    WavFormat oneByteOf16;
+    WavFormat oneByteOf16, bits24, threeChannels, fourBitPcm, sixCoefficients = Adpcm(11, 10), zeroRate, bits12;
     oneByteOf16.bits = 16;
-    EXPECT_EQ(Load(sound, MakeWav(oneByteOf16, {1})), kSoundBadStructure);  // no whole frame
-}
-
-TEST(WaveSound, UnsupportedFormatsGiveMinus100) {
-    WaveSound sound;
-    WavFormat bits24;
     bits24.bits = 24;
-    EXPECT_EQ(Load(sound, MakeWav(bits24, std::vector<uint8_t>(6, 0))), kSoundBadFormat);
-
-    WavFormat threeChannels;
     threeChannels.channels = 3;
-    EXPECT_EQ(Load(sound, MakeWav(threeChannels, std::vector<uint8_t>(6, 0))), kSoundBadFormat);
-
-    WavFormat fourBitPcm;
     fourBitPcm.bits = 4;
     fourBitPcm.blockAlign = 11;
-    EXPECT_EQ(Load(sound, MakeWav(fourBitPcm, std::vector<uint8_t>(11, 0))), kSoundBadFormat);
-
-    WavFormat sixCoefficients = Adpcm(11, 10);
     sixCoefficients.fmtExtra = soundtest::AdpcmFormatExtra(10, 6);
-    EXPECT_EQ(Load(sound, MakeWav(sixCoefficients, std::vector<uint8_t>(11, 0))), kSoundBadFormat);
-
-    // A rate of zero would hold a voice for ever.
-    WavFormat zeroRate;
-    zeroRate.rate = 0;
-    EXPECT_EQ(Load(sound, MakeWav(zeroRate, {1, 2})), kSoundBadFormat);
-    EXPECT_FALSE(sound.hasData());
-}
-
-TEST(WaveSound, AFailedLoadDropsEarlierData) {
-    WaveSound sound;
-    ASSERT_EQ(Load(sound, MakeWav(WavFormat{}, {1, 2, 3})), kSoundOk);
-    WavFormat bad;
-    bad.bits = 12;
-    EXPECT_EQ(Load(sound, MakeWav(bad, {1, 2, 3})), kSoundBadFormat);
-    EXPECT_FALSE(sound.hasData());
-    EXPECT_FALSE(sound.ownsData);
+    zeroRate.rate = 0;  // would hold a voice for ever
+    bits12.bits = 12;
+    const std::pair<std::vector<uint8_t>, int> cases[] = {
+        {{'R', 'I', 'F', 'F', 0, 0, 0, 0, 'W', 'A', 'V'}, kSoundBadStructure},
+        {noFmt, kSoundBadStructure},
+        {headerOnly, kSoundBadStructure},
+        {MakeWav(WavFormat{}, {}), kSoundBadStructure},  // empty data chunk
+        {MakeWav(oneByteOf16, {1}), kSoundBadStructure},  // no whole frame
+        {MakeWav(bits24, std::vector<uint8_t>(6, 0)), kSoundBadFormat},
+        {MakeWav(threeChannels, std::vector<uint8_t>(6, 0)), kSoundBadFormat},
+        {MakeWav(fourBitPcm, std::vector<uint8_t>(11, 0)), kSoundBadFormat},
+        {MakeWav(sixCoefficients, std::vector<uint8_t>(11, 0)), kSoundBadFormat},
+        {MakeWav(zeroRate, {1, 2}), kSoundBadFormat},
+        {MakeWav(bits12, {1, 2, 3}), kSoundBadFormat},
+    };
+    for (size_t i = 0; i < std::size(cases); ++i) {
+        WaveSound sound;
+        ASSERT_EQ(Load(sound, MakeWav(WavFormat{}, {1, 2, 3})), kSoundOk);
+        EXPECT_EQ(Load(sound, cases[i].first), cases[i].second) << "case " << i;
+        EXPECT_FALSE(sound.hasData()) << "case " << i;
+        EXPECT_FALSE(sound.ownsData) << "case " << i;
+    }
 }
 
 // Expected samples below are worked by hand from Microsoft's published scheme:
