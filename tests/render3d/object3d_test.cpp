@@ -154,20 +154,50 @@ TEST(Object3D, LevelsOfDetailKeepTheirMaterialsInTheContainer) {
     EXPECT_EQ(copy->levels[1][0]->material, copy->materials[1].get());
 }
 
-class ReaderTest : public Render3DTest {
-protected:
-    // Loads the template lines; the scene "view".
-    Scene3D* load(const std::string& lines) {
-        writeText("t.properties", lines);
-        loadTemplate("t.properties");
-        return dynamic_cast<Scene3D*>(canvas->findScene(u"view"));
-    }
-};
+Bytes Tetrahedron(const std::string& mesh) {
+    return Model({NamedMesh(mesh, {VertexList({{0, 0, 0}, {2, 0, 0}, {0, 2, 0}, {0, 0, 2}}),
+                                   FaceList({{0, 1, 2}, {0, 3, 1}, {0, 2, 3}, {1, 3, 2}})})});
+}
 
-TEST_F(ReaderTest, SceneOfWidthFiveBecomesEightAndReadsItsKeys) {
-    Scene3D* scene = load("base=type:Scene3D, width:100, height:80\n"
-                          "view=type:Scene3D, width:5, height:3, x:4, y:6, bkgColor:(1;2;3), ambient:(16;32;48), "
-                          "zBufferProviderScene:base, buffered:1\n");
+class ReaderTest : public Render3DTest {};
+
+// One template of every 3D type: a scene of width 5 becomes 8; number:3 makes
+// copies named with their index; a colour-keyed chip texture is its own alpha
+// slot; lights and the later of two fogs; models from the store as copies;
+// levels of detail on their container. An object whose container is missing
+// is dropped without a word, a missing model told.
+TEST_F(ReaderTest, TemplatesBuildEveryThreeDType) {
+    std::vector<uint32_t> pixels(16, 0x00FF00);
+    pixels[0] = 0xFF00FF;
+    write("leaf.gif", MakeGif(4, 4, pixels, 0xFF00FF));
+    write("plain.gif", MakeGif(4, 4, std::vector<uint32_t>(16, 0x808080)));
+    write("tet.3ds", Tetrahedron("body"));
+    write("near.3ds", Tetrahedron("near"));
+    write("far.3ds", Tetrahedron("far"));
+    writeText("t.properties",
+              "base=type:Scene3D, width:100, height:80\n"
+              "view=type:Scene3D, width:5, height:3, x:4, y:6, bkgColor:(1;2;3), ambient:(16;32;48), "
+              "zBufferProviderScene:base, buffered:1\n"
+              "coin=type:Chip3D, container:view, number:3, width:2, height:2, radius:0.5, billboard:1, "
+              "detailLevel:3, environmentEnabled:0, cullingPolicy:2, visible:0\n"
+              "flag=type:Chip3D, container:view\n"
+              "lost=type:Chip3D, container:nowhere\n"
+              "leaf=type:Chip3D, container:view, texture:leaf.gif\n"
+              "glass=type:Chip3D, container:view, texture:plain.gif, alpha:plain.gif\n"
+              "sun=type:Light, container:view, dir:(0;0;-2), color:(255;128;0)\n"
+              "lamp=type:Light, container:view, dir:(1;2)\n"
+              "bare=type:Light, container:view\n"
+              "mist=type:Fog, container:view, front:5, back:9, color:(10;20;30)\n"
+              "haze=type:Fog, container:view\n"
+              "a=type:Group3D, container:view, model:tet.3ds, radius:2\n"
+              "b=type:Group3D, container:view, model:tet.3ds, radius:2\n"
+              "c=type:Group3D, container:view, model:tet.3ds, radius:4\n"
+              "d=type:Group3D, container:view, model:missing.3ds\n"
+              "tree=type:Group3D, container:view, model:near.3ds\n"
+              "treeLod=type:LOD, container:tree, levelNum:3, segment:2.5, detailLevel:4, model:( near.3ds; far.3ds )\n"
+              "noLod=type:LOD, container:nothing, model:far.3ds\n");
+    loadTemplate("t.properties");
+    auto* scene = dynamic_cast<Scene3D*>(canvas->findScene(u"view"));
     ASSERT_NE(scene, nullptr);
     EXPECT_EQ(scene->width, 8);
     EXPECT_EQ(scene->height, 8);
@@ -177,16 +207,8 @@ TEST_F(ReaderTest, SceneOfWidthFiveBecomesEightAndReadsItsKeys) {
     EXPECT_TRUE(scene->buffered);
     EXPECT_EQ(scene->zBufferProvider, canvas->findScene(u"base"));
     EXPECT_EQ(scene->pipeline(), nullptr);
-}
 
-TEST_F(ReaderTest, NumberMakesCopiesNamedWithTheirIndex) {
-    Scene3D* scene = load("view=type:Scene3D\n"
-                          "coin=type:Chip3D, container:view, number:3, width:2, height:2, radius:0.5, billboard:1, "
-                          "detailLevel:3, environmentEnabled:0, cullingPolicy:2, visible:0\n"
-                          "flag=type:Chip3D, container:view\n"
-                          "lost=type:Chip3D, container:nowhere\n");
-    ASSERT_NE(scene, nullptr);
-    ASSERT_EQ(scene->objectCount(), 4);
+    ASSERT_EQ(scene->objectCount(), 10);
     const std::u16string names[] = {u"coin0", u"coin1", u"coin2", u"flag"};
     for (int i = 0; i < 4; ++i) EXPECT_EQ(scene->object3DAt(i)->name, names[i]);
     EXPECT_EQ(scene->findObject(u"coin"), nullptr);
@@ -203,17 +225,7 @@ TEST_F(ReaderTest, NumberMakesCopiesNamedWithTheirIndex) {
     EXPECT_EQ(scene->object3DAt(3)->cullingPolicy, 1);
     EXPECT_TRUE(scene->object3DAt(3)->meshAt(0)->environment);
     EXPECT_EQ(canvas->findObject(u"lost"), nullptr);
-    EXPECT_TRUE(boxes.empty());
-}
 
-TEST_F(ReaderTest, ChipTextureWithAColourKeyBecomesItsOwnAlphaSlot) {
-    std::vector<uint32_t> pixels(16, 0x00FF00);
-    pixels[0] = 0xFF00FF;
-    write("leaf.gif", MakeGif(4, 4, pixels, 0xFF00FF));
-    write("plain.gif", MakeGif(4, 4, std::vector<uint32_t>(16, 0x808080)));
-    Scene3D* scene = load("view=type:Scene3D\n"
-                          "leaf=type:Chip3D, container:view, texture:leaf.gif\n"
-                          "glass=type:Chip3D, container:view, texture:plain.gif, alpha:plain.gif\n");
     const Material3D& leaf = *scene->findObject(u"leaf")->materials[0];
     ASSERT_NE(leaf.texture, nullptr);
     EXPECT_TRUE(leaf.hasTransparentColour);
@@ -224,15 +236,7 @@ TEST_F(ReaderTest, ChipTextureWithAColourKeyBecomesItsOwnAlphaSlot) {
     EXPECT_FALSE(glass.hasTransparentColour);
     EXPECT_EQ(glass.alphaTexture, glass.texture);  // the cache shares the picture
     EXPECT_FALSE(glass.opaque());
-}
 
-TEST_F(ReaderTest, LightsAndFog) {
-    Scene3D* scene = load("view=type:Scene3D\n"
-                          "sun=type:Light, container:view, dir:(0;0;-2), color:(255;128;0)\n"
-                          "lamp=type:Light, container:view, dir:(1;2)\n"
-                          "bare=type:Light, container:view\n"
-                          "mist=type:Fog, container:view, front:5, back:9, color:(10;20;30)\n"
-                          "haze=type:Fog, container:view\n");
     ASSERT_EQ(scene->lights().size(), 3u);
     const Light& sun = *scene->findLight(u"sun");
     EXPECT_EQ(sun.direction, (Vector3{0, 0, -1}));
@@ -240,37 +244,29 @@ TEST_F(ReaderTest, LightsAndFog) {
     EXPECT_EQ(sun.specular, 0xFF8000u);
     EXPECT_EQ(sun.specularStrength, 320);
     EXPECT_EQ(sun.shininess, 120);
-    // Too few numbers: the default direction.
-    EXPECT_EQ(scene->findLight(u"lamp")->direction, (Vector3{0, -1, 0}));
+    EXPECT_EQ(scene->findLight(u"lamp")->direction, (Vector3{0, -1, 0})) << "too few numbers: the default";
     EXPECT_EQ(scene->findLight(u"bare")->diffuse, 0xFFFFFFu);
-    // The later fog replaces the earlier.
     ASSERT_NE(scene->fog(), nullptr);
     EXPECT_EQ(scene->fog()->front, 100);
     EXPECT_EQ(scene->fog()->back, 200);
     EXPECT_EQ(scene->fog()->colour, 0xFFFFFFu);
-}
 
-Bytes Tetrahedron(const std::string& mesh) {
-    return Model({NamedMesh(mesh, {VertexList({{0, 0, 0}, {2, 0, 0}, {0, 2, 0}, {0, 0, 2}}),
-                                   FaceList({{0, 1, 2}, {0, 3, 1}, {0, 2, 3}, {1, 3, 2}})})});
-}
-
-TEST_F(ReaderTest, ModelsComeFromTheStoreAsCopies) {
-    write("tet.3ds", Tetrahedron("body"));
-    Scene3D* scene = load("view=type:Scene3D\n"
-                          "a=type:Group3D, container:view, model:tet.3ds, radius:2\n"
-                          "b=type:Group3D, container:view, model:tet.3ds, radius:2\n"
-                          "c=type:Group3D, container:view, model:tet.3ds, radius:4\n"
-                          "d=type:Group3D, container:view, model:missing.3ds\n");
-    ASSERT_EQ(scene->objectCount(), 3);
     Object3D *a = scene->findObject(u"a"), *b = scene->findObject(u"b"), *c = scene->findObject(u"c");
     EXPECT_NE(a, b);
     EXPECT_EQ(Positions(*a->meshAt(0)), Positions(*b->meshAt(0)));
     EXPECT_EQ(c->radius, 4.0f);
     EXPECT_NEAR(c->meshAt(0)->vertices[1].x, 2 * a->meshAt(0)->vertices[1].x, 2);
-    EXPECT_EQ(ModelStoreOf(*canvas).size(), 1u);
+    EXPECT_EQ(ModelStoreOf(*canvas).size(), 3u);
     ASSERT_EQ(boxes.size(), 1u);
     EXPECT_NE(boxes[0].text.find("missing.3ds"), std::string::npos);
+
+    // Three levels asked for, two named: two levels.
+    Object3D* tree = scene->findObject(u"tree");
+    ASSERT_EQ(tree->levels.size(), 2u);
+    EXPECT_EQ(tree->segment, 2.5f);
+    EXPECT_EQ(tree->levels[0][0]->name, u"near");
+    EXPECT_EQ(tree->levels[1][0]->name, u"far");
+
     // Removing an object leaves the store's own model intact.
     scene->removeObject(a);
     auto again = ModelStoreOf(*canvas).loadModel(host::FromUtf8(folder()), u"tet.3ds", 2.0f, nullptr, std::nullopt,
@@ -278,25 +274,6 @@ TEST_F(ReaderTest, ModelsComeFromTheStoreAsCopies) {
     EXPECT_EQ(Positions(*again->meshAt(0)), Positions(*b->meshAt(0)));
     canvas->clear();
     EXPECT_EQ(ModelStoreOf(*canvas).size(), 0u);
-}
-
-TEST_F(ReaderTest, LevelsOfDetailAttachToTheirContainer) {
-    write("near.3ds", Tetrahedron("near"));
-    write("far.3ds", Tetrahedron("far"));
-    writeText("t.properties",
-              "view=type:Scene3D\n"
-              "tree=type:Group3D, container:view, model:near.3ds\n"
-              "treeLod=type:LOD, container:tree, levelNum:3, segment:2.5, detailLevel:4, model:( near.3ds; far.3ds )\n"
-              "noLod=type:LOD, container:nothing, model:far.3ds\n");
-    loadTemplate("t.properties");
-    Object3D* tree = dynamic_cast<Scene3D*>(canvas->findScene(u"view"))->findObject(u"tree");
-    ASSERT_NE(tree, nullptr);
-    // Three levels asked for, two named: two levels.
-    ASSERT_EQ(tree->levels.size(), 2u);
-    EXPECT_EQ(tree->segment, 2.5f);
-    EXPECT_EQ(tree->levels[0][0]->name, u"near");
-    EXPECT_EQ(tree->levels[1][0]->name, u"far");
-    EXPECT_TRUE(boxes.empty());
 }
 
 }  // namespace
