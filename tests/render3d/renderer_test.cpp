@@ -160,25 +160,6 @@ TEST_P(RendererTest, OfTwoFacesAtTheSameDepthTheFirstDrawnWins) {
     EXPECT_EQ(stats().verticesTransformed, 4);
 }
 
-TEST_P(RendererTest, NearerOpaqueMeshesHideFartherOnesInAnyListOrder) {
-    add(u"far", MakeQuad(2.0f, 5.0f, 0x0000FF));
-    Object3D* near = add(u"near", MakeQuad(1.0f, 0.0f, 0xFF0000));
-    add(u"back", MakeQuad(3.0f, 8.0f, 0x00FF00));
-    frame();
-    EXPECT_TRUE(near->meshAt(0)->shareList.empty()) << "no two corners share a place";
-    EXPECT_EQ(pixel(32, 32), stored(0xFF0000));
-    EXPECT_EQ(depth(32, 32), 10);
-    EXPECT_EQ(pixel(32, 41), stored(0x0000FF));
-    EXPECT_EQ(depth(32, 41), 15);
-    EXPECT_EQ(depth(0, 0), 65535);
-    // Outside the viewport the depth is -1.
-    for (auto [x, y] : {std::pair{-1, 0}, std::pair{0, -1}, std::pair{kSize, 0}, std::pair{0, kSize}})
-        EXPECT_EQ(depth(x, y), -1) << x << "," << y;
-    scene()->width = kSize / 2;  // a narrower scene: a narrower viewport
-    frame();
-    EXPECT_EQ(depth(kSize / 2, 32), -1);
-}
-
 TEST_P(RendererTest, ATexelOfTheTransparentColourLeavesColourAndDepth) {
     for (bool fastPath : {true, false}) {
         SCOPED_TRACE(fastPath ? "fast path" : "full path");
@@ -409,20 +390,6 @@ TEST_P(RendererTest, BackFacesAreDroppedUnlessTwoSidedAndTheFaceRangeWraps) {
     }
 }
 
-TEST_P(RendererTest, CullingPoliciesSkipObjectsAndMeshesOutOfView) {
-    Object3D* q = add(u"q", MakeQuad(1.0f, 0.0f, 0xFF0000));
-    // Policy, shown, x; objects drawn and vertices transformed (the quad at x 6 or 40 is out of view).
-    for (auto [policy, visible, x, objects, vertices] : {std::tuple{1, true, 40.0f, 0, 0}, {0, true, 40.0f, 1, 4},
-                                                         {2, true, 6.0f, 1, 0}, {0, false, 0.0f, 0, 0}}) {
-        q->cullingPolicy = policy;
-        q->visible = visible;
-        q->worldMatrix.setTranslation({x, 0, 0});
-        frame();
-        EXPECT_EQ(stats().objectsDrawn, objects) << policy << visible;
-        EXPECT_EQ(stats().verticesTransformed, vertices) << policy << visible;
-    }
-}
-
 TEST_P(RendererTest, LevelOfDetailFollowsDepthOverSegment) {
     Object3D* tree = add(u"tree", MakeQuad(1.0f, 0.0f, 0xFF0000));
     std::vector<std::unique_ptr<Object3D>> levels;
@@ -473,33 +440,8 @@ TEST_P(RendererTest, ADepthProviderHidesWhatLiesBehindItsPixels) {
     EXPECT_EQ(pixel(32, 32), 0u);  // hidden: the overlay's background shows
     EXPECT_EQ(pixel(32, 45), stored(0x00FF00));
     EXPECT_EQ(renderer(overlay).depthAt(32, 32), 10);
-}
-
-// Splits every triangle as deep as allowed and counts the questions.
-class SplitEverything : public FaceDrawer {
-public:
-    int maxDepth(const Mesh3D&, const Vertex&, const Vertex&, const Vertex&) override { return 2; }
-    bool shouldSplit(const Vertex&, const Vertex&, const Vertex&) override {
-        ++asked;
-        deepest = std::max(deepest, depth);
-        return true;
-    }
-    int asked = 0, deepest = 0;
-};
-
-TEST_P(RendererTest, TheSubdivisionDrawerSplitsFacesIntoFour) {
-    Object3D* q = add(u"q", MakeQuad(2.0f, 0.0f, 0x00FFFF));
-    frame();
-    int whole = countPixels(0x00FFFF);
-    SplitEverything drawer;
-    q->meshAt(0)->faceDrawer = &drawer;
-    frame();
-    // Per face: the face itself and its four parts are asked; their parts are at the limit.
-    EXPECT_EQ(drawer.asked, 2 * 5);
-    EXPECT_EQ(drawer.deepest, 1);
-    int split = countPixels(0x00FFFF);
-    EXPECT_NEAR(split, whole, whole / 20);
-    EXPECT_EQ(pixel(32, 32), stored(0x00FFFF));
+    for (auto [x, y] : {std::pair{-1, 0}, std::pair{0, -1}, std::pair{kSize, 0}, std::pair{0, kSize}})
+        EXPECT_EQ(renderer(overlay).depthAt(x, y), -1) << "outside the viewport: " << x << "," << y;
 }
 
 TEST_P(RendererTest, WithoutABackgroundTheFrameIsDrawnOverWhatTheTargetHoldsClippedToTheCanvas) {
@@ -612,37 +554,6 @@ TEST_P(RendererTest, SharedAnimatedTexturesAdvanceOncePerFrame) {
     render(scene(), 0.06f);
     EXPECT_EQ(blink->currentFrame(), 0);
     EXPECT_EQ(renderer(scene()).frameNumber, 2u) << "frames with a time step";
-    renderer(scene()).setThreads(2);
-    EXPECT_EQ(renderer(scene()).threads(), 2);
-}
-
-TEST_P(RendererTest, TheCanvasDrawsTemplateScenesThroughTheirPipelines) {
-    writeText("t.properties",
-              "flat=type:Scene3D, x:10, y:20, width:40, height:30, bkgColor:(0;0;64)\n"
-              "kept=type:Scene3D, x:100, y:20, width:40, height:30, bkgColor:(64;0;0), buffered:1\n"
-              "dot=type:Chip3D, container:flat, width:2, height:2, radius:1.5\n"
-              "dot2=type:Chip3D, container:kept, width:2, height:2, radius:1.5\n");
-    loadTemplate("t.properties");
-    for (const char16_t* name : {u"flat", u"kept"}) {
-        auto* s = static_cast<Scene3D*>(canvas->findScene(name));
-        createPipeline(s, kSoftwarePipeline);
-        s->findObject(name == std::u16string(u"flat") ? u"dot" : u"dot2")->materials[0]->colour = 0xFFFF00;
-    }
-    canvas->render(true);
-    for (auto [x, y, rgb] : {std::tuple{9, 20, 0u}, {10, 20, 0x000040u}, {30, 35, 0xFFFF00u}, {100, 20, 0x400000u},
-                             {120, 35, 0xFFFF00u}, {140, 35, 0u}})
-        EXPECT_EQ(pixel(x, y), stored(rgb)) << x << "," << y;
-    // A second call does not build another pipeline; another type builds none.
-    RenderPipeline* before = static_cast<Scene3D*>(canvas->findScene(u"flat"))->pipeline();
-    createPipeline(static_cast<Scene3D*>(canvas->findScene(u"flat")), kSoftwarePipeline);
-    EXPECT_EQ(static_cast<Scene3D*>(canvas->findScene(u"flat"))->pipeline(), before);
-    auto* orphan = new Scene3D(0, 0, 8, 8);
-    canvas->addScene(u"orphan", orphan);
-    createPipeline(orphan, 1);
-    EXPECT_EQ(orphan->pipeline(), nullptr);
-    ASSERT_EQ(boxes.size(), 1u);
-    EXPECT_EQ(boxes[0].title, "Error");
-    EXPECT_EQ(boxes[0].text, "Can not create the 3D rendering pipeline.");
 }
 
 }  // namespace

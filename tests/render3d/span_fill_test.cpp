@@ -7,6 +7,7 @@
 #include <algorithm>
 #include <cstring>
 #include <random>
+#include <tuple>
 #include <utility>
 #include <vector>
 
@@ -81,29 +82,22 @@ TEST(SpanFill, ATriangleCutByTheLeftAndTopEdgesDrawsThePixelsOfTheWholeOne) {
     }
 }
 
-TEST(SpanFill, SpecularLightIsScaledByTheSpecularLevel) {
-    // A flat-lit face of black diffuse colour shows the specular light alone:
-    // level 128 of (200, 100, 50) is (100, 50, 25).
-    Target target(16, 16, 4);
-    target.st.flatLighting = true;
-    target.st.faceColour = 0;
-    std::vector<uint32_t> specular(kLightMapRoom, 0xC86432);
-    target.st.specular = specular.data();
-    target.st.specularLevel = 128;
-    DrawTriangle(target.st, At(0, 0, 10, 0, 0), At(15, 0, 10, 0, 0), At(0, 15, 10, 0, 0));
-    EXPECT_EQ(target.at(2, 2), 0x643219u);
-}
-
-TEST(SpanFill, ModeFiveBlendsWithTheFrameBufferByItsAlpha) {
-    Target target(16, 16, 5);
-    std::fill(target.pixels.begin(), target.pixels.end(), 0xFFFFFF);
-    std::vector<uint32_t> dark(kLightMapRoom, 0);
-    target.st.flatLighting = true;
-    target.st.faceColour = 0;
-    target.st.specular = dark.data();
-    target.st.alpha = 128;
-    DrawTriangle(target.st, At(0, 0, 10, 0, 0), At(15, 0, 10, 0, 0), At(0, 15, 10, 0, 0));
-    EXPECT_EQ(target.at(2, 2), 0x7F7F7Fu) << "half of the white beneath shows through the black face";
+// A flat-lit face of black diffuse colour: in mode 4 it shows the specular
+// light alone, level 128 of (200, 100, 50) being (100, 50, 25); in mode 5
+// half of the white beneath shows through.
+TEST(SpanFill, SpecularLevelAndModeFiveBlend) {
+    for (auto [mode, below, light, expected] : {std::tuple{4, kEmpty, 0xC86432u, 0x643219u}, {5, 0xFFFFFFu, 0u, 0x7F7F7Fu}}) {
+        Target target(16, 16, mode);
+        std::fill(target.pixels.begin(), target.pixels.end(), below);
+        std::vector<uint32_t> specular(kLightMapRoom, light);
+        target.st.flatLighting = true;
+        target.st.faceColour = 0;
+        target.st.specular = specular.data();
+        target.st.specularLevel = 128;
+        if (mode == 5) target.st.alpha = 128;
+        DrawTriangle(target.st, At(0, 0, 10, 0, 0), At(15, 0, 10, 0, 0), At(0, 15, 10, 0, 0));
+        EXPECT_EQ(target.at(2, 2), expected) << "mode " << mode;
+    }
 }
 
 TEST(SpanFill, LinesReachTheViewportsEdgesAndStopThere) {
