@@ -352,29 +352,6 @@ TEST(ModulePlayer, SampleOffsetStartsInsideTheSample) {
     EXPECT_EQ(loop.channel().position, (int64_t(200) << 16) + loop.player.samplesPerTick() * loop.channel().step);
 }
 
-TEST(ModulePlayer, OneMixCallFillsEveryFrameAcrossTicks) {
-    std::vector<uint8_t> file = ModuleBuilder().sample(1, LoopedSample()).cell(0, 0, 0, 1, 428, 0, 0).bytes();
-    ModSound sound;
-    ASSERT_EQ(sound.loadFromMemory(file.data(), file.size()), kSoundOk);
-    for (bool stereo : {false, true}) {
-        ModPlayer player;
-        ASSERT_TRUE(player.start(sound, ModOutput{kRate, stereo, &Notes()}, 64));
-        const int frames = 3 * player.samplesPerTick() + 7, width = stereo ? 2 : 1;
-        std::vector<int32_t> mix(size_t(frames * width + width), 0);
-        player.mix(mix.data(), frames);
-        // Full volume on sample value 100: 6400 per frame, in stereo split
-        // between the sides (twice over), more to the left on channel 0.
-        for (int i = 0; i < frames; ++i) {
-            int32_t total = stereo ? mix[size_t(2 * i)] + mix[size_t(2 * i + 1)] : mix[size_t(i)];
-            ASSERT_EQ(total, stereo ? 2 * 6400 : 6400) << "frame " << i << (stereo ? " stereo" : " mono");
-            if (stereo) {
-                ASSERT_GT(mix[size_t(2 * i)], mix[size_t(2 * i + 1)]) << "frame " << i;
-            }
-        }
-        EXPECT_EQ(mix.back(), 0) << "nothing past the frames asked for";
-    }
-}
-
 TEST(ModulePlayer, ASkippedStretchLeavesTheSongWhereMixingWouldHave) {
     // A resumed song must go on exactly: the same rows, the same notes at the
     // same sample positions, through a tempo change, a vibrato, a sample
