@@ -1,5 +1,5 @@
 // The maze: sizes by level, the generator's spanning tree, the extra openings,
-// the start cells and the world geometry.
+// the start cells.
 
 #include <gtest/gtest.h>
 
@@ -168,24 +168,4 @@ TEST(Maze, StartCells) {
         EXPECT_EQ(blank.findCellNear(from, wanted), wanted == 1);
         EXPECT_EQ(from, found);
     }
-}
-
-TEST(Maze, WorldGeometry) {
-    GameRandom random;
-    Maze seven(7, 7, 1, random);
-    seven.setWorldSize(35.0f);
-    EXPECT_FLOAT_EQ(seven.halfSize(), 35.0f);
-    EXPECT_FLOAT_EQ(seven.cellX(), 14.0f);
-    Vector3 c = seven.cellCenter(1, 1);
-    EXPECT_FLOAT_EQ(c.x, -28.0f);
-    EXPECT_FLOAT_EQ(c.z, -28.0f);
-    // The middle cell sits on the origin.
-    EXPECT_FLOAT_EQ(seven.cellCenter(3, 3).x, 0.0f);
-
-    Maze large(29, 29, 42, random);
-    large.setWorldSize(29 * 5.0f);
-    EXPECT_FLOAT_EQ(large.halfSize(), 135.0f);  // trunc(145 / 27) * 27
-    EXPECT_FLOAT_EQ(large.cellX(), 10.0f);
-    Vector3 east = large.cellCenter(2, 6), west = large.cellCenter(2, 5);
-    EXPECT_FLOAT_EQ(east.x - west.x, 10.0f);
 }
