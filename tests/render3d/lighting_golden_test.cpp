@@ -14,6 +14,7 @@
 #include <cmath>
 #include <cstdlib>
 
+#include "render3d/subdivision_drawer.h"
 #include "render3d_fixture.h"
 #include "scene/image_cache.h"
 #include "support/png_io.h"
@@ -77,7 +78,10 @@ protected:
         Material3D* m;
         scene->addObject(u"flat", Gem(m, -1.2f, 0.9f, 5.0f, 5, 7).release());
         m->shadingMode = 3, m->flatLighting = true, m->colour = 0xE0B070;
-        scene->addObject(u"shiny", Gem(m, 1.2f, 0.9f, 5.0f, 6, 8).release());
+        // Split into smaller faces, whose new corners are lit too.
+        auto shiny = Gem(m, 1.2f, 0.9f, 5.0f, 6, 8);
+        shiny->meshAt(0)->faceDrawer = &splitter;
+        scene->addObject(u"shiny", shiny.release());
         m->shadingMode = 4, m->specularLevel = 200, m->texture = quarters("shiny.gif", {0xC06040, 0x80C0E0, 0x60A040, 0xE0E0E0, 0x402060});
         scene->addObject(u"mirror", Gem(m, 1.1f, -1.1f, 5.0f, 4, 6).release());
         m->shadingMode = 5, m->flatLighting = true, m->colour = 0x406080, m->secondColour = 0x201000;
@@ -90,6 +94,12 @@ protected:
         log->radius = 3.5f;
         m->shadingMode = 3, m->colour = 0xA08060;
         scene->addObject(u"log", log.release());
+        // A plank culled mesh by mesh, its centre outside the view but its end inside.
+        auto plank = MakeQuad(1.0f, 0.0f, 0x70A050, 3);
+        for (Vertex& v : plank->meshAt(0)->vertices) v.x *= 4;
+        plank->cullingPolicy = kCullEachMesh;
+        plank->worldMatrix.setTranslation({-5.0f, -2.2f, 6.0f});
+        scene->addObject(u"plank", plank.release());
 
         // Listed in an order the sort must take apart at several levels.
         const uint32_t colours[] = {0xFF4040, 0x40FF40, 0x4040FF, 0xFFFF40, 0xFF40FF, 0x40FFFF, 0xFFFFFF, 0x808080};
@@ -106,6 +116,8 @@ protected:
         scene->camera()->setTarget(0.0f, 0.0f, 5.0f);
         return scene;
     }
+
+    SubdivisionDrawer splitter{2, 12};
 };
 
 INSTANTIATE_TEST_SUITE_P(Depths, LightingGoldenTest, ::testing::Values(16, 32),
@@ -145,6 +157,27 @@ TEST_P(LightingGoldenTest, ADepthBiasIsSubtractedFromEveryDepthExactly) {
     const int64_t plain = centreDepth();
     quad->meshAt(0)->depthBias = 3.0f;
     EXPECT_EQ(plain - centreDepth(), 3 * 65536);
+}
+
+// A plane leaning back by 45 degrees: its normals split evenly between down and
+// away from the camera, at unit length in 16.16, on the faces and at the corners.
+TEST_P(LightingGoldenTest, NormalsOfALeaningPlaneAreUnitAndEvenlySplit) {
+    Scene3D* scene = makeScene(64, 64);
+    auto quad = MakeQuad(1.0f, 0.0f, 0xFF0000);
+    Mesh3D* mesh = quad->meshAt(0);
+    for (Vertex& v : mesh->vertices) v.z = v.y;
+    scene->addObject(u"quad", quad.release());
+    render(scene);
+    for (const Face& f : mesh->faces) {
+        EXPECT_EQ(f.nx, 0);
+        EXPECT_EQ(f.ny, -f.nz);
+        EXPECT_EQ(f.nz, int32_t(65536 / std::sqrt(2.0)));
+    }
+    for (const Vertex& v : mesh->vertices) {
+        EXPECT_EQ(v.nx, 0);
+        EXPECT_NEAR(std::hypot(v.ny, v.nz), 65536, 64);
+        EXPECT_NEAR(v.ny, -v.nz, 64);
+    }
 }
 
 }  // namespace
