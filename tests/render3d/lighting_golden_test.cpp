@@ -71,18 +71,25 @@ protected:
         scene->bkgColor = 0x101820;
         scene->ambient = 0x282828;
         canvas->addScene(cameraSpaceNormals ? u"camera" : u"world", scene);
+        // One view has a picture behind it, stretched to the view.
+        if (cameraSpaceNormals) scene->bkgTexture = quarters("back.gif", {0x101830, 0x182030, 0x201018, 0x102018, 0x080808});
         auto light = std::make_unique<Light>();
         light->setDirection({-0.5f, -0.6f, 0.6f});
         scene->addLight(u"sun", std::move(light));
 
         Material3D* m;
-        scene->addObject(u"flat", Gem(m, -1.2f, 0.9f, 5.0f, 5, 7).release());
+        // Rolled, so that its up axis leans sideways in the view.
+        auto flat = Gem(m, -1.2f, 0.9f, 5.0f, 5, 7);
+        flat->worldMatrix.m[0] = flat->worldMatrix.m[5] = std::cos(0.5f);
+        flat->worldMatrix.m[1] = std::sin(0.5f), flat->worldMatrix.m[4] = -std::sin(0.5f);
+        scene->addObject(u"flat", flat.release());
         m->shadingMode = 3, m->flatLighting = true, m->colour = 0xE0B070;
         // Split into smaller faces, whose new corners are lit too.
         auto shiny = Gem(m, 1.2f, 0.9f, 5.0f, 6, 8);
         shiny->meshAt(0)->faceDrawer = &splitter;
         scene->addObject(u"shiny", shiny.release());
-        m->shadingMode = 4, m->specularLevel = 200, m->texture = quarters("shiny.gif", {0xC06040, 0x80C0E0, 0x60A040, 0xE0E0E0, 0x402060});
+        m->shadingMode = 4, m->specularLevel = 400;  // held to 255
+        m->texture = quarters("shiny.gif", {0xC06040, 0x80C0E0, 0x60A040, 0xE0E0E0, 0x402060});
         scene->addObject(u"mirror", Gem(m, 1.1f, -1.1f, 5.0f, 4, 6).release());
         m->shadingMode = 5, m->flatLighting = true, m->colour = 0x406080, m->secondColour = 0x201000;
         m->environmentTexture = quarters("sky.gif", {0xF0F0A0, 0x203060, 0xA03020, 0x30A060, 0x000000});
