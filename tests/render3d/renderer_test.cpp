@@ -301,6 +301,22 @@ TEST_P(RendererTest, BlendedMeshesStopDepthWritesUnlessTheirModeIs1Or3) {
     EXPECT_EQ(pixel(32, 32), bits() == 16 ? rgb565(15, 0, 15) : 0x7F007Fu);
 }
 
+// Culling mesh by mesh spares the transforms of a mesh out of view, and a
+// mesh whose corners all differ keeps no list of shared ones.
+TEST_P(RendererTest, AMeshCulledOnItsOwnIsNotTransformed) {
+    Object3D* q = add(u"q", MakeQuad(1.0f, 0.0f, 0xFF0000));
+    auto aside = std::make_unique<Mesh3D>();
+    for (auto [x, y] : {std::pair{39, -1}, {41, -1}, {41, 1}}) aside->addVertex(float(x), float(y), 0, 0, 0);
+    aside->addFace(0, 1, 2);
+    aside->material = q->materials[0].get();
+    q->addMesh(u"aside", std::move(aside));
+    q->cullingPolicy = kCullEachMesh;
+    q->radius = 50.0f;
+    frame();
+    EXPECT_EQ(stats().verticesTransformed, 4);
+    EXPECT_TRUE(q->meshAt(0)->shareList.empty());
+}
+
 TEST_P(RendererTest, TransparentMeshesAreDrawnFarthestFirst) {
     Object3D* near = add(u"near", MakeQuad(1.0f, 0.0f, 0xFF0000, 2));
     Object3D* far = add(u"far", MakeQuad(1.0f, 2.0f, 0x0000FF, 2));
