@@ -105,10 +105,13 @@ TEST(SpanFill, LinesReachTheViewportsEdgesAndStopThere) {
     target.st.materialColour = 0xFF0000;
     DrawLine(target.st, At(0, 2, 10, 0, 0), At(0, 12, 10, 0, 0));
     DrawLine(target.st, At(15, -5, 10, 0, 0), At(15, 20, 10, 0, 0));
+    // A fill thread draws the rows of its band only, leaving the others to theirs.
+    target.st.rowBegin = 4, target.st.rowEnd = 8;
+    DrawLine(target.st, At(7, 0, 10, 0, 0), At(7, 15, 10, 0, 0));
     for (int y = 0; y < 16; ++y) {
         EXPECT_EQ(target.at(0, y), y >= 2 && y <= 12 ? 0xFF0000u : kEmpty) << y;
         EXPECT_EQ(target.at(15, y), 0xFF0000u) << y;
-        EXPECT_EQ(target.at(7, y), kEmpty) << y;
+        EXPECT_EQ(target.at(7, y), y >= 4 && y < 8 ? 0xFF0000u : kEmpty) << y;
     }
     // Across the left edge: nothing wraps onto the row above.
     Target across(16, 16, 1);
