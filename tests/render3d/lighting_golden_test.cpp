@@ -93,6 +93,7 @@ protected:
         scene->addObject(u"mirror", Gem(m, 1.1f, -1.1f, 5.0f, 4, 6).release());
         m->shadingMode = 5, m->flatLighting = true, m->colour = 0x406080, m->secondColour = 0x201000;
         m->environmentTexture = quarters("sky.gif", {0xF0F0A0, 0x203060, 0xA03020, 0x30A060, 0x000000});
+        m->texture = quarters("mirror.gif", {0xE0E0E0, 0xC0A080, 0x80A0C0, 0xA0C080, 0x606060});
         // A log lying across the view, its facets edge-on along its top and
         // bottom outlines, where a normal's depth component decides the culling.
         auto log = Gem(m, 0.0f, 0.0f, 0.0f, 2, 24);

@@ -231,6 +231,14 @@ TEST_P(RendererTest, WithoutLightsAndAmbientTheLightMapIsBlack) {
     q->setDetailLevel(4);
     frame();
     EXPECT_EQ(pixel(32, 32), 0u);
+    // A mode out of range is drawn unlit and unblended, as mode 1.
+    q->materials[0]->alpha = 128;
+    for (int mode : {0, 6}) {
+        q->setDetailLevel(mode);
+        frame();
+        EXPECT_EQ(pixel(32, 32), stored(0xFF0000)) << "mode " << mode;
+    }
+    q->materials[0]->alpha = 0;
     // Mode 5 still adds its constant colour.
     q->setDetailLevel(5);
     q->materials[0]->secondColour = 0x204060;

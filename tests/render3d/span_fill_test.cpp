@@ -113,23 +113,32 @@ TEST(SpanFill, LinesReachTheViewportsEdgesAndStopThere) {
         EXPECT_EQ(target.at(15, y), 0xFF0000u) << y;
         EXPECT_EQ(target.at(7, y), y >= 4 && y < 8 ? 0xFF0000u : kEmpty) << y;
     }
-    // Across the left edge: nothing wraps onto the row above.
+    // Across the left and the right edge: nothing wraps onto the next row.
     Target across(16, 16, 1);
     across.st.materialColour = 0xFF0000;
     DrawLine(across.st, At(-5, 8, 10, 0, 0), At(3, 8, 10, 0, 0));
+    DrawLine(across.st, At(12, 10, 10, 0, 0), At(20, 10, 10, 0, 0));
     for (int x = 0; x < 16; ++x) {
         EXPECT_EQ(across.at(x, 7), kEmpty) << x;
         EXPECT_EQ(across.at(x, 8), x <= 3 ? 0xFF0000u : kEmpty) << x;
+        EXPECT_EQ(across.at(x, 11), kEmpty) << x;
     }
 }
 
 TEST(SpanFill, ALineIsDepthTestedAlongItsLength) {
-    // From depth 10 to 20 over a buffer at 15: only the nearer half shows.
+    // From depth 10 to 20, less a bias of 2, over a row at 13 whose other
+    // rows are nearest: only the nearer half shows, at its own depths.
     Target target(16, 16, 1);
     target.st.materialColour = 0xFF0000;
-    std::fill(target.depth.begin(), target.depth.end(), 15u << 16);
-    DrawLine(target.st, At(0, 4, 10, 0, 0), At(10, 4, 20, 0, 0));
-    for (int x = 0; x <= 10; ++x) EXPECT_EQ(target.at(x, 4), x < 5 ? 0xFF0000u : kEmpty) << x;
+    target.st.depthBias = 2 << 16;
+    std::fill(target.depth.begin(), target.depth.end(), 0u);
+    std::fill_n(target.depth.begin() + 4 * 16, 16, 13u << 16);
+    DrawLine(target.st, At(2, 4, 10, 0, 0), At(12, 4, 20, 0, 0));
+    for (int x = 0; x < 16; ++x) {
+        const bool drawn = x >= 2 && x < 7;
+        EXPECT_EQ(target.at(x, 4), drawn ? 0xFF0000u : kEmpty) << x;
+        EXPECT_EQ(target.depth[size_t(4 * 16 + x)], drawn ? uint32_t(x + 6) << 16 : 13u << 16) << x;
+    }
 }
 
 // The vector loop of plain textured spans must leave every pixel and depth as
