@@ -20,10 +20,11 @@ using namespace raster;
 constexpr uint32_t kEmpty = 0x123456;
 
 // A 32-bit target with its depth buffer, cleared, and light maps whose every
-// entry differs, so that a wrong light-map coordinate shows.
+// entry differs, so that a wrong light-map coordinate shows. One row more
+// than the height lies below it, which nothing may write.
 struct Target {
     Target(int width, int height, int mode)
-        : pixels(size_t(width * height), kEmpty), depth(size_t(width * height), 0xFFFFFFFF),
+        : pixels(size_t(width * (height + 1)), kEmpty), depth(size_t(width * (height + 1)), 0xFFFFFFFF),
           diffuse(kLightMapRoom), specular(kLightMapRoom) {
         for (size_t i = 0; i < diffuse.size(); ++i) {
             diffuse[i] = uint32_t((i * 37) & 0xFF) << 16 | uint32_t((i >> 6) * 4 & 0xFF) << 8 | uint32_t(i & 63) * 4;
@@ -108,6 +109,7 @@ TEST(SpanFill, LinesReachTheViewportsEdgesAndStopThere) {
     // A fill thread draws the rows of its band only, leaving the others to theirs.
     target.st.rowBegin = 4, target.st.rowEnd = 8;
     DrawLine(target.st, At(7, 0, 10, 0, 0), At(7, 15, 10, 0, 0));
+    EXPECT_EQ(target.at(15, 16), kEmpty);
     for (int y = 0; y < 16; ++y) {
         EXPECT_EQ(target.at(0, y), y >= 2 && y <= 12 ? 0xFF0000u : kEmpty) << y;
         EXPECT_EQ(target.at(15, y), 0xFF0000u) << y;
