@@ -118,8 +118,10 @@ TEST(SpanFill, LinesReachTheViewportsEdgesAndStopThere) {
     // Across the left and the right edge: nothing wraps onto the next row.
     Target across(16, 16, 1);
     across.st.materialColour = 0xFF0000;
-    DrawLine(across.st, At(-5, 8, 10, 0, 0), At(3, 8, 10, 0, 0));
-    DrawLine(across.st, At(12, 10, 10, 0, 0), At(20, 10, 10, 0, 0));
+    Vertex beyondLeft = At(-5, 8, 10, 0, 0), beyondRight = At(20, 10, 10, 0, 0);
+    beyondLeft.clip = kClipLeft, beyondRight.clip = kClipRight;
+    DrawLine(across.st, beyondLeft, At(3, 8, 10, 0, 0));
+    DrawLine(across.st, At(12, 10, 10, 0, 0), beyondRight);
     for (int x = 0; x < 16; ++x) {
         EXPECT_EQ(across.at(x, 7), kEmpty) << x;
         EXPECT_EQ(across.at(x, 8), x <= 3 ? 0xFF0000u : kEmpty) << x;
