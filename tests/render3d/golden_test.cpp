@@ -150,7 +150,10 @@ protected:
         scene->addObject(u"farCoin", far.release());
 
         createPipeline(scene, kSoftwarePipeline);
+        // Through two threads, so that the one-thread runs go back down.
+        renderer(scene).setThreads(2);
         renderer(scene).setThreads(std::get<1>(GetParam()));
+        EXPECT_EQ(renderer(scene).threads(), std::get<1>(GetParam()));
         scene->camera()->setPosition(0.5f, 2.0f, -3.5f);
         scene->camera()->setTarget(0.0f, -0.5f, 6.0f);
         return scene;

@@ -280,8 +280,11 @@ TEST_P(RendererTest, LightMapsFollowTheLightAndLightTheFacesTurnedToIt) {
         frame();
         EXPECT_EQ(pixel(32, 32), stored(0xFFFFFF)) << "mode " << mode;
     }
+    // Turned away, even a light whose highlight spreads wide adds nothing.
     scene()->findLight(u"sun")->setDirection({0, 0, -1});
+    scene()->findLight(u"sun")->shininess = 40960;
     renderer(scene()).rebuildLightMaps();
+    EXPECT_EQ(renderer(scene()).specularMap()[centre], 0u);
     frame();
     EXPECT_EQ(pixel(32, 32), 0u);
 }
