@@ -489,16 +489,46 @@ TEST_P(RendererTest, WithoutABackgroundTheFrameIsDrawnOverWhatTheTargetHoldsClip
     canvas->addScene(u"edge", s);
     createPipeline(s, kSoftwarePipeline);
     s->addObject(u"q", MakeQuad(1.0f, 0.0f, 0xFF0000).release());
+    // Drawn in place first, then moved half off the canvas.
+    s->x = 100;
+    render(s);
+    fill(target(), 0x336699, 0, 0, -1, -1, true);
+    s->x = -32;
     render(s);
     // The quad's centre lands on canvas (0, 232); the scene has no background.
     EXPECT_EQ(pixel(0, 232), stored(0xFF0000));
     EXPECT_EQ(pixel(20, 210), stored(0x336699));
     EXPECT_EQ(pixel(33, 232), stored(0x336699));
-    s->bkgColor = 0x000000;
+    s->bkgColor = 0x102030;
     render(s);
-    EXPECT_EQ(pixel(20, 210), 0u);
+    EXPECT_EQ(pixel(20, 210), stored(0x102030));
+    EXPECT_EQ(pixel(0, 200), stored(0x102030));  // the private buffer's first row and column
     EXPECT_EQ(pixel(32, 210), stored(0x336699));
     EXPECT_EQ(renderer(s).depthAt(32, 32), 10);
+    // Nothing spills round the canvas's edges into the neighbouring rows.
+    const int w = target().width, h = target().height;
+    EXPECT_EQ(pixel(w - 1, 210), stored(0x336699));
+    auto* corner = new Scene3D(w - 32, h - 32, kSize, kSize);
+    corner->bkgColor = 0x000000;
+    canvas->addScene(u"corner", corner);
+    createPipeline(corner, kSoftwarePipeline);
+    render(corner);
+    EXPECT_EQ(pixel(w - 1, h - 1), 0u);
+    EXPECT_EQ(pixel(0, h - 31), stored(0x336699));
+
+    // A buffered scene draws into its own buffer, not onto the canvas.
+    auto* kept = new Scene3D(0, 0, kSize, kSize);
+    kept->buffered = true;
+    canvas->addScene(u"kept", kept);
+    createPipeline(kept, kSoftwarePipeline);
+    kept->addObject(u"q", MakeQuad(1.0f, 0.0f, 0x00FF00).release());
+    render(kept);
+    ASSERT_TRUE(kept->buffer);
+    EXPECT_EQ(host::ReadPixel(kept->buffer->surface(), 32, 32), stored(0x00FF00));
+    kept->width = 32;  // a buffer of the new size before the next frame
+    render(kept);
+    EXPECT_EQ(kept->buffer->width, 32);
+    EXPECT_EQ(pixel(32, 32), stored(0x336699));
 
     // A view grown taller at the same width gets a taller private buffer:
     // the first, shorter one would end the frame above the quad's centre row.
