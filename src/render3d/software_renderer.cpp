@@ -432,8 +432,8 @@ void SoftwareRenderer::collectObject(Object3D& object, Camera& camera) {
         Vector3 zAxis = RotateVector(object.modelView, Vector3{0.0f, 0.0f, 1.0f});
         Vector3 r = Cross(up, zAxis).normalized();
         Vector3 f = Cross(r, up).normalized();
-        Matrix4 b;  // its up row stays the identity's
-        b.m[0] = r.x, b.m[1] = r.y, b.m[2] = r.z;
+        Matrix4 b;  // its up row stays the identity's, and r lies level (r.y == 0)
+        b.m[0] = r.x, b.m[2] = r.z;
         b.m[8] = f.x, b.m[9] = f.y, b.m[10] = f.z;
         object.worldCopy = object.worldCopy * b;
         object.modelView = view * object.worldCopy;

@@ -310,6 +310,11 @@ TEST_P(RendererTest, BlendedMeshesStopDepthWritesUnlessTheirModeIs1Or3) {
     glass->materials[0]->texture = texture(*glass, 1, 1, {0xFF0000});
     frame();
     EXPECT_EQ(pixel(32, 32), bits() == 16 ? rgb565(15, 0, 15) : 0x7F007Fu);
+    // The farthest blended mesh decides for them all: behind a mode-1 pane
+    // the glass writes its depth again.
+    add(u"pane", MakeQuad(2.0f, 5.0f, 0x00FF00))->materials[0]->alpha = 128;
+    frame();
+    EXPECT_EQ(depth(32, 32), 10);
 }
 
 // Culling mesh by mesh spares the transforms of a mesh out of view, and a
