@@ -3,17 +3,13 @@
 // output format the program asks for, and the player's volume.
 
 #include <gtest/gtest.h>
-#include <unistd.h>
 
 #include <array>
 #include <atomic>
 #include <chrono>
-#include <cstdio>
-#include <cstdlib>
-#include <filesystem>
-#include <fstream>
-#include <iterator>
+#include <string>
 #include <thread>
+#include <tuple>
 #include <vector>
 
 #include "platform/host/audio_device.h"
@@ -36,8 +32,9 @@ host::HostOptions VirtualHeadless(const std::string& audio) {
     return options;
 }
 
-uint32_t U32(const std::vector<uint8_t>& b, size_t at) {
-    return uint32_t(b[at]) | uint32_t(b[at + 1]) << 8 | uint32_t(b[at + 2]) << 16 | uint32_t(b[at + 3]) << 24;
+uint32_t U32(const std::string& b, size_t at) {
+    return uint32_t(uint8_t(b[at])) | uint32_t(uint8_t(b[at + 1])) << 8 | uint32_t(uint8_t(b[at + 2])) << 16 |
+           uint32_t(uint8_t(b[at + 3])) << 24;
 }
 
 constexpr size_t kToneBufferBytes = 2648;  // 22050 x 4 x 30 / 1000 = 2646, rounded up to 8
@@ -46,10 +43,9 @@ constexpr size_t kToneAt = 44 + 6 * kToneBufferBytes;
 
 // The program mixer, at 22050 Hz 16-bit stereo and the given options, playing
 // a constant 16384 for ten buffers into a WAV recording; the file's bytes.
-std::vector<uint8_t> RecordTone(host::HostOptions options) {
-    const std::string path =
-        std::filesystem::temp_directory_path() / ("karrowen-sound-record-" + std::to_string(::getpid()) + ".wav");
-    options.audio = "wav:" + path;
+std::string RecordTone(host::HostOptions options) {
+    testhost::ScratchFolder folder;
+    options.audio = "wav:" + folder.path() + "tone.wav";
     options.audioRate = 22050;
     options.audioBits = 16;
     options.audioStereo = 1;
@@ -71,10 +67,7 @@ std::vector<uint8_t> RecordTone(host::HostOptions options) {
     }
     DestroySoundMixer();
     host::Shutdown();
-    std::ifstream in(path, std::ios::binary);
-    std::vector<uint8_t> file((std::istreambuf_iterator<char>(in)), std::istreambuf_iterator<char>());
-    std::filesystem::remove(path);
-    return file;
+    return folder.read("tone.wav");
 }
 
 class AudioDeviceTest : public ::testing::Test {
@@ -133,14 +126,12 @@ TEST_F(AudioDeviceTest, ProgramMixerOutputFollowsTheProfileAndTheOptions) {
     struct Case {
         const char* profile;
         int rate, bits, stereo;  // options; 0 or -1: not given
-        int wantRate, wantBits;
-        bool wantStereo;
-        size_t wantBufferBytes;
+        std::tuple<int, int, bool, size_t> want;  // rate, bits, stereo, buffer bytes
     };
-    for (const Case& c : {Case{"pocketpc", 0, 0, -1, 8000, 8, false, 240},
-                          Case{"desktop", 0, 0, -1, 44100, 16, true, 5296},  // 44100 x 4 x 30 / 1000, to 8
-                          Case{"desktop", 48000, 0, 0, 48000, 16, false, 2880},
-                          Case{"square", 22050, 16, -1, 22050, 16, false, 1328}}) {
+    for (const Case& c : {Case{"pocketpc", 0, 0, -1, {8000, 8, false, 240}},
+                          Case{"desktop", 0, 0, -1, {44100, 16, true, 5296}},  // 44100 x 4 x 30 / 1000, to 8
+                          Case{"desktop", 48000, 0, 0, {48000, 16, false, 2880}},
+                          Case{"square", 22050, 16, -1, {22050, 16, false, 1328}}}) {
         host::HostOptions options = VirtualHeadless("null");
         options.profile = c.profile;
         options.audioRate = c.rate;
@@ -149,12 +140,9 @@ TEST_F(AudioDeviceTest, ProgramMixerOutputFollowsTheProfileAndTheOptions) {
         host::InitializeWith(options);
         ASSERT_EQ(CreateSoundMixer(), 0) << c.profile;
         SoundMixer* mixer = GetSoundMixer();
-        EXPECT_EQ(mixer->outputRate(), c.wantRate) << c.profile;
-        EXPECT_EQ(mixer->outputBits(), c.wantBits) << c.profile;
-        EXPECT_EQ(mixer->outputStereo(), c.wantStereo) << c.profile;
-        EXPECT_EQ(mixer->driver()->bufferBytes(), c.wantBufferBytes) << c.profile;
-        EXPECT_EQ(mixer->modPlayerCount(), 1);
-        EXPECT_EQ(mixer->voiceCount(), 16);
+        EXPECT_EQ(std::tuple(mixer->outputRate(), mixer->outputBits(), mixer->outputStereo(),
+                             mixer->driver()->bufferBytes()), c.want) << c.profile;
+        EXPECT_EQ(std::pair(mixer->modPlayerCount(), mixer->voiceCount()), std::pair(1, 16));
         DestroySoundMixer();
         EXPECT_EQ(GetSoundMixer(), nullptr);
         host::Shutdown();
@@ -169,32 +157,26 @@ TEST_F(AudioDeviceTest, WavDeviceRecordsWhatTheMixerPlaysScaledByTheVolume) {
     testhost::ScratchFolder config;
     config.write("karrowen/karrowen.conf", "volume=50\n");
     std::optional<testhost::ScopedEnv> home(std::in_place, "XDG_CONFIG_HOME", config.path());
-    std::vector<uint8_t> file;
+    std::string file;
     auto toneSample = [&](int volume) {
         host::HostOptions options = VirtualHeadless("");
         options.volume = volume;
         file = RecordTone(options);
-        return file.size() > kToneAt + 3 ? std::array{int16_t(file[kToneAt] | file[kToneAt + 1] << 8),
-                                                      int16_t(file[kToneAt + 2] | file[kToneAt + 3] << 8)}
+        return file.size() > kToneAt + 5 ? std::array{int16_t(U32(file, kToneAt)), int16_t(U32(file, kToneAt + 2))}
                                          : std::array<int16_t, 2>{-1, -1};
     };
     const auto fromFile = toneSample(-1), quarter = toneSample(25), silent = toneSample(0), full = toneSample(100);
     home.reset();
     EXPECT_EQ(full, (std::array<int16_t, 2>{0x2000, 0x2000}));
-    EXPECT_EQ(fromFile[0], 0x1000);
-    EXPECT_EQ(quarter[0], 0x0800);
-    EXPECT_EQ(silent[0], 0);
-    ASSERT_GE(file.size(), 44u);
-    EXPECT_EQ(std::string(file.begin(), file.begin() + 4), "RIFF");
-    EXPECT_EQ(U32(file, 4), file.size() - 8);
-    EXPECT_EQ(U32(file, 24), 22050u);
-    EXPECT_EQ(file[22], 2);   // channels
-    EXPECT_EQ(file[34], 16);  // bits
-    const size_t dataBytes = U32(file, 40);
-    EXPECT_EQ(dataBytes, file.size() - 44);
-    EXPECT_EQ(dataBytes % kToneBufferBytes, 0u);
-    ASSERT_GE(dataBytes, 10 * kToneBufferBytes);
-    for (size_t i = 44; i < kToneAt; ++i) ASSERT_EQ(file[i], 0) << i;
+    EXPECT_EQ((std::array{fromFile[0], quarter[0], silent[0]}), (std::array<int16_t, 3>{0x1000, 0x0800, 0}));
+    ASSERT_GE(file.size(), kToneAt);
+    EXPECT_EQ(file.substr(0, 4), "RIFF");
+    // RIFF size, rate, channels and bits, data size.
+    EXPECT_EQ((std::array{U32(file, 4), U32(file, 24), uint32_t(file[22]), uint32_t(file[34]), U32(file, 40)}),
+              (std::array{uint32_t(file.size() - 8), 22050u, 2u, 16u, uint32_t(file.size() - 44)}));
+    EXPECT_EQ(U32(file, 40) % kToneBufferBytes, 0u);
+    ASSERT_GE(U32(file, 40), 10 * kToneBufferBytes);
+    EXPECT_GE(file.find_first_not_of('\0', 44), kToneAt) << "the silent buffers hold sound";
 
     // 8-bit data is unsigned around 128.
     const host::AudioFormat eightBit{8000, 8, 1};

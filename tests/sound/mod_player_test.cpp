@@ -40,14 +40,23 @@ InstrumentSample LoopedSample(int volume = 64, int8_t value = 100, int words = 3
     return s;
 }
 
+// How a fixture plays its module.
+struct Play {
+    bool loop = false;
+    int frequency = 44100;
+    int masterVolume = 64;
+    int rate = kRate;
+    bool stereo = false;
+};
+
 struct Fixture {
-    explicit Fixture(const ModuleBuilder& builder, bool loop = false, int frequency = 44100, int masterVolume = 64) {
-        std::vector<uint8_t> file = builder.bytes();
+    explicit Fixture(const std::vector<uint8_t>& file, Play play = {}) {
         EXPECT_EQ(sound.loadFromMemory(file.data(), file.size()), kSoundOk);
-        sound.loop = loop;
-        sound.frequency = frequency;
-        EXPECT_TRUE(player.start(sound, ModOutput{kRate, false, &Notes()}, masterVolume));
+        sound.loop = play.loop;
+        sound.frequency = play.frequency;
+        EXPECT_TRUE(player.start(sound, ModOutput{play.rate, play.stereo, &Notes()}, play.masterVolume));
     }
+    explicit Fixture(const ModuleBuilder& builder, Play play = {}) : Fixture(builder.bytes(), play) {}
 
     // Runs whole ticks: the first frame of a tick runs its sequencer step.
     void runTicks(int ticks) {
@@ -62,10 +71,10 @@ struct Fixture {
 
     // Plays until the song ends (or a limit); returns the frames played.
     int64_t playToEnd(int64_t limit = 10'000'000) {
-        std::vector<int32_t> mix(4096);
+        std::vector<int32_t> mix(8192);  // 4096 frames, stereo or not
         while (player.active && player.framesPlayed < limit) {
             std::fill(mix.begin(), mix.end(), 0);
-            player.mix(mix.data(), int(mix.size()));
+            player.mix(mix.data(), 4096);
         }
         return player.framesPlayed;
     }
@@ -118,9 +127,8 @@ TEST(ModulePlayer, F20SetsTheSpeedAndF21TheTickRate) {
     for (auto [param, speed, tickRate] : {std::tuple{0x20, 32, 50}, {0x21, 6, 13}, {0x00, 6, 50}}) {
         Fixture f(ModuleBuilder().cell(0, 0, 0, 0, 0, 0xF, param));
         f.runTicks(1);
-        EXPECT_EQ(f.player.speed, speed) << param;
-        EXPECT_EQ(f.player.tickRate, tickRate) << param;
-        EXPECT_EQ(f.player.samplesPerTick(), kRate * 44100 / (44100 * tickRate)) << param;
+        EXPECT_EQ(std::tuple(f.player.speed, f.player.tickRate, f.player.samplesPerTick()),
+                  std::tuple(speed, tickRate, kRate / tickRate)) << param;
     }
 }
 
@@ -156,11 +164,11 @@ TEST(ModulePlayer, SongLengthFollowsTempoSpeedsBreaksJumpsLoopsAndDelays) {
          (64 + 3) * 6 * 160},
     };
     for (const Case& c : cases) {
-        Fixture f(c.builder, false, c.frequency);
+        Fixture f(c.builder, {.frequency = c.frequency});
         EXPECT_EQ(f.playToEnd(), c.frames) << c.song;
         // Started again part way, inside a tick of the first row's delay or loop, it
         // plays the whole song again.
-        Fixture again(c.builder, false, c.frequency);
+        Fixture again(c.builder, {.frequency = c.frequency});
         again.runTicks(8);
         int32_t partOfATick[7] = {};
         again.player.mix(partOfATick, 7);
@@ -189,11 +197,10 @@ TEST(ModulePlayer, JumpsBreaksAndSongEndsLeadToTheirOrderAndRow) {
         {"a backward jump in a looping song", TimedSong(), true, 27 + 162 + 15 + 10, 0, 3},
     };
     for (const Case& c : cases) {
-        Fixture f(c.song, c.loop);
+        Fixture f(c.song, {.loop = c.loop});
         f.runTicks(c.ticks);
-        EXPECT_TRUE(f.player.active) << c.what;
-        EXPECT_EQ(f.player.order, c.order) << c.what;
-        EXPECT_EQ(f.player.row, c.row) << c.what;
+        EXPECT_EQ(std::tuple(f.player.active, f.player.order, f.player.row), std::tuple(true, c.order, c.row))
+            << c.what;
     }
 }
 
@@ -202,12 +209,11 @@ TEST(ModulePlayer, JumpsBreaksAndSongEndsLeadToTheirOrderAndRow) {
 TEST(ModulePlayer, NoteUsesTheSamplesFinetuneRowAndVolume) {
     InstrumentSample s = LoopedSample(40);
     s.finetune = 1;
-    Fixture f(ModuleBuilder().sample(31, s).cell(0, 0, 0, 31, 856, 0, 0), false, 44100, 32);  // the last sample
+    Fixture f(ModuleBuilder().sample(31, s).cell(0, 0, 0, 31, 856, 0, 0), {.masterVolume = 32});  // the last sample
     f.runTicks(1);
-    EXPECT_TRUE(f.channel().playing);
-    EXPECT_EQ(f.channel().period, 850);  // C-1 at finetune +1
-    EXPECT_EQ(f.channel().volume, 40);
-    EXPECT_EQ(f.channel().outputVolume, 40 * 32 / 64) << "scaled by the player volume";
+    // Playing C-1 at finetune +1, the output volume scaled by the player volume.
+    EXPECT_EQ(std::tuple(f.channel().playing, f.channel().period, f.channel().volume, f.channel().outputVolume),
+              std::tuple(true, 850, 40, 40 * 32 / 64));
     f.player.setMasterVolume(64);
     EXPECT_EQ(f.channel().outputVolume, 40) << "at once";
     EXPECT_EQ((std::vector<int>{f.channel(0).pan, f.channel(1).pan, f.channel(2).pan}), (std::vector<int>{95, 161, 95}))
@@ -388,8 +394,7 @@ TEST(ModulePlayer, ASkippedStretchLeavesTheSongWhereMixingWouldHave) {
         EXPECT_EQ(skipping.framesPlayed, played.framesPlayed);
         played.mix(a.data(), 2000);
         skipping.mix(b.data(), 2000);
-        EXPECT_EQ(skipping.order, played.order) << skipped;
-        EXPECT_EQ(skipping.row, played.row) << skipped;
+        EXPECT_EQ(std::pair(skipping.order, skipping.row), std::pair(played.order, played.row)) << skipped;
         EXPECT_EQ(a, b) << "after " << skipped << " frames";
     }
 }
@@ -413,13 +418,10 @@ TEST(ModulePlayer, ChannelsMixedTogetherSumToEachChannelAlone) {
         return builder.bytes();
     };
     auto play = [](const std::vector<uint8_t>& file, bool stereo, int64_t* silentPosition = nullptr) {
-        ModSound sound;
-        EXPECT_EQ(sound.loadFromMemory(file.data(), file.size()), kSoundOk);
-        ModPlayer player;
-        EXPECT_TRUE(player.start(sound, ModOutput{kRate, stereo, &Notes()}, 64));
+        Fixture f(file, {.stereo = stereo});
         std::vector<int32_t> mix(size_t(4000 * (stereo ? 2 : 1)), 0);
-        player.mix(mix.data(), 4000);
-        if (silentPosition) *silentPosition = player.channel(2).position;
+        f.player.mix(mix.data(), 4000);
+        if (silentPosition) *silentPosition = f.channel(2).position;
         return mix;
     };
     for (bool stereo : {false, true}) {
@@ -452,14 +454,10 @@ TEST(ModulePlayer, SamplesStopAtTheirEndOrWrapInsideTheirLoop) {
     // on frame 512 exactly, and nothing after them is read.
     InstrumentSample exact;
     exact.data.assign(54, 2);
-    std::vector<uint8_t> file = ModuleBuilder().sample(1, exact).sample(2, looped).cell(0, 0, 0, 1, 1525, 0, 0).bytes();
-    ModSound sound;
-    ASSERT_EQ(sound.loadFromMemory(file.data(), file.size()), kSoundOk);
-    ModPlayer player;
-    ASSERT_TRUE(player.start(sound, ModOutput{22050, false, &Notes()}, 64));
+    Fixture ending(ModuleBuilder().sample(1, exact).sample(2, looped).cell(0, 0, 0, 1, 1525, 0, 0), {.rate = 22050});
     std::vector<int32_t> mix(600, 0);
-    player.mix(mix.data(), 600);
-    EXPECT_FALSE(player.channel(0).playing);
+    ending.player.mix(mix.data(), 600);
+    EXPECT_FALSE(ending.channel().playing);
     EXPECT_EQ(std::vector<int32_t>(mix.begin() + 510, mix.begin() + 514), (std::vector<int32_t>{128, 128, 0, 0}));
 
     Fixture loop(ModuleBuilder().sample(1, looped).cell(0, 0, 0, 1, 113, 0, 0));
@@ -534,21 +532,14 @@ TEST(ModulePlayer, ASampleNumberWithoutANoteWaitsForTheNextNote) {
                   .cell(0, 0, 0, 1, 1712, 0, 0)
                   .cell(0, 4, 0, 2, 0, 0, 0));
     f.runTicks(5 * 6);
-    EXPECT_TRUE(f.channel().playing);
-    EXPECT_EQ(f.channel().playingSample, 1);  // still sounding, far past the new sample's end
+    // Still sounding, far past the new sample's end.
+    EXPECT_EQ(std::tuple(f.channel().playing, f.channel().playingSample, f.channel().sample), std::tuple(true, 1, 2));
     EXPECT_GT(f.channel().position >> 16, 4);
-    EXPECT_EQ(f.channel().sample, 2);
 }
 
 TEST(ModulePlayer, PatternsMissingFromTheFilePlayAsEmptyRows) {
     std::vector<uint8_t> file = ModuleBuilder().order({0, 1}).sample(1, LoopedSample()).cell(0, 0, 0, 1, 428, 0, 0).bytes();
     file[952 + 1] = 127;  // order 1 names a pattern far beyond the file
-    ModSound sound;
-    ASSERT_EQ(sound.loadFromMemory(file.data(), file.size()), kSoundOk);
-    NoteLookup& notes = Notes();
-    ModPlayer player;
-    ASSERT_TRUE(player.start(sound, ModOutput{kRate, true, &notes}, 64));
-    std::vector<int32_t> mix(8192);
-    while (player.active) player.mix(mix.data(), 4096);
-    EXPECT_EQ(player.framesPlayed, 2 * 64 * 6 * 160);
+    Fixture f(file, {.stereo = true});
+    EXPECT_EQ(f.playToEnd(), 2 * 64 * 6 * 160);
 }

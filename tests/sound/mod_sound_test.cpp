@@ -2,6 +2,8 @@
 
 #include <gtest/gtest.h>
 
+#include <tuple>
+
 #include "sound/mod_sound.h"
 #include "sound_test_files.h"
 
@@ -26,13 +28,10 @@ TEST(ModSound, LoadsAModuleWholeAndARejectedOneKeepsNoData) {
     ASSERT_EQ(Load(sound, file), kSoundOk);
     EXPECT_EQ(sound.channels, 8);
     EXPECT_EQ(sound.moduleData(), file);
-    EXPECT_EQ(sound.nativeRate, 44100);
-    EXPECT_EQ(sound.frequency, 44100);
-    EXPECT_EQ(sound.pan, 128);
-    EXPECT_TRUE(sound.ownsData);
+    EXPECT_EQ(std::tuple(sound.nativeRate, sound.frequency, sound.pan, sound.ownsData),
+              std::tuple(44100, 44100, 128, true));
     EXPECT_EQ(Load(sound, soundtest::ModuleBuilder(4, "FLT4").bytes()), kSoundBadFormat);
-    EXPECT_FALSE(sound.hasData());
-    EXPECT_FALSE(sound.ownsData);
+    EXPECT_FALSE(sound.hasData() || sound.ownsData);
     ASSERT_EQ(Load(sound, file), kSoundOk);
     EXPECT_EQ(Load(sound, std::vector<uint8_t>(1000, 0)), kSoundBadStructure);
     EXPECT_FALSE(sound.hasData());

@@ -57,18 +57,24 @@ struct Offline : SoundMixer {
     }
 };
 
-// A module playing `value` on its first `channels` channels.
-std::unique_ptr<ModSound> ConstantModule(int8_t value, int channels = 1) {
+// A module playing `data`, looped whole, on its first `channels` channels,
+// each `periodStep` above the one before.
+std::unique_ptr<ModSound> LoopedModule(std::vector<int8_t> data, int channels = 1, int period = 428,
+                                       int periodStep = 0) {
     soundtest::InstrumentSample sample;
-    sample.loopLengthWords = 100;
-    sample.data.assign(200, value);
+    sample.loopLengthWords = int(data.size() / 2);
+    sample.data = std::move(data);
     soundtest::ModuleBuilder builder;
     builder.sample(1, sample);
-    for (int c = 0; c < channels; ++c) builder.cell(0, 0, c, 1, 428, 0, 0);
+    for (int c = 0; c < channels; ++c) builder.cell(0, 0, c, 1, period + periodStep * c, 0, 0);
     std::vector<uint8_t> file = builder.bytes();
     auto module = std::make_unique<ModSound>();
-    module->loadFromMemory(file.data(), file.size());
+    EXPECT_EQ(module->loadFromMemory(file.data(), file.size()), kSoundOk);
     return module;
+}
+
+std::unique_ptr<ModSound> ConstantModule(int8_t value, int channels = 1) {
+    return LoopedModule(std::vector<int8_t>(200, value), channels);
 }
 
 }  // namespace
@@ -78,14 +84,12 @@ std::unique_ptr<ModSound> ConstantModule(int8_t value, int channels = 1) {
 TEST(SoundMixer, InitClampsPoolsAndRefusesASecondInit) {
     SoundMixer mixer;
     ASSERT_EQ(mixer.initOffline(8000, 8, 0, 0, 2), 0);
-    EXPECT_EQ(mixer.modPlayerCount(), 1);
-    EXPECT_EQ(mixer.voiceCount(), 8);
+    EXPECT_EQ(std::pair(mixer.modPlayerCount(), mixer.voiceCount()), std::pair(1, 8));
     EXPECT_EQ(mixer.initOffline(8000, 8, 0, 1, 16), kMixerAlreadyInitialised);
 
     SoundMixer big;
     ASSERT_EQ(big.initOffline(44100, 16, 1, 100, 1000), 0);
-    EXPECT_EQ(big.modPlayerCount(), 64);
-    EXPECT_EQ(big.voiceCount(), 128);
+    EXPECT_EQ(std::pair(big.modPlayerCount(), big.voiceCount()), std::pair(64, 128));
     EXPECT_EQ(SoundMixer().initOffline(8000, 12, 0, 1, 16), -1) << "a format no device plays";
 }
 
@@ -254,25 +258,18 @@ TEST(SoundMixer, ModuleChannelsMixWithoutTheVoiceScale) {
 TEST(SoundMixer, SixteenBitMusicIsThePlayersSumClippedAndInOrder) {
     // Four channels of a saw loud enough to clip, in stereo, over a length
     // that is no multiple of the converter's width.
-    soundtest::InstrumentSample saw;
-    saw.loopLengthWords = 150;
-    for (int i = 0; i < 300; ++i) saw.data.push_back(int8_t(int(i * 37 % 256) - 128));
-    soundtest::ModuleBuilder builder;
-    builder.sample(1, saw);
-    for (int channel = 0; channel < 4; ++channel) builder.cell(0, 0, channel, 1, 214 + 40 * channel, 0, 0);
-    std::vector<uint8_t> file = builder.bytes();
-    ModSound module;
-    ASSERT_EQ(module.loadFromMemory(file.data(), file.size()), kSoundOk);
-
+    std::vector<int8_t> saw;
+    for (int i = 0; i < 300; ++i) saw.push_back(int8_t(int(i * 37 % 256) - 128));
+    auto module = LoopedModule(saw, 4, 214, 40);
     Offline mixer(16, 1, 16, 44100);
-    ASSERT_EQ(mixer.play(&module, kAny), 0);
+    ASSERT_EQ(mixer.play(module.get(), kAny), 0);
     const int frames = 1001;
     const std::vector<int16_t> out = Render16(mixer, frames);
 
     NoteLookup notes;
     notes.build();
     ModPlayer player;
-    ASSERT_TRUE(player.start(module, ModOutput{44100, true, &notes}, 64));
+    ASSERT_TRUE(player.start(*module, ModOutput{44100, true, &notes}, 64));
     std::vector<int32_t> sum(size_t(frames) * 2, 0);
     player.mix(sum.data(), frames);
     int clipped = 0;
@@ -324,8 +321,7 @@ TEST(SoundMixer, PauseAllHoldsVoicesAndModulesInPlace) {
     mixer.play(sound.get(), kAny);
     mixer.pauseAll();
     EXPECT_EQ(Render16(mixer, 2), (std::vector<int16_t>{0, 0}));
-    EXPECT_TRUE(mixer.isPlaying(module.get()));
-    EXPECT_TRUE(mixer.isPlaying(sound.get()));
+    EXPECT_EQ(std::pair(mixer.isPlaying(module.get()), mixer.isPlaying(sound.get())), std::pair(true, true));
     auto another = Sound16(12800, 100);
     EXPECT_EQ(mixer.play(another.get(), kAny | kPlayPaused), 1);  // a paused voice is not free
     EXPECT_TRUE(mixer.isPlaying(another.get()));
@@ -337,8 +333,7 @@ TEST(SoundMixer, PauseAllHoldsVoicesAndModulesInPlace) {
     mixer.resumeAll();
     EXPECT_EQ(Render16(mixer, 1)[0], 6400 + 6400 + 6400);
     mixer.stopSamples();
-    EXPECT_FALSE(mixer.isPlaying(sound.get()));
-    EXPECT_TRUE(mixer.isPlaying(module.get()));
+    EXPECT_EQ(std::pair(mixer.isPlaying(module.get()), mixer.isPlaying(sound.get())), std::pair(true, false));
 }
 
 TEST(SoundMixer, DisablingStopsTheMusicAndEnablingDoesNotRestartIt) {
@@ -349,8 +344,7 @@ TEST(SoundMixer, DisablingStopsTheMusicAndEnablingDoesNotRestartIt) {
     EXPECT_TRUE(music->loop);
     mixer.play(effect.get(), kAny);
     mixer.setEnabled(false);
-    EXPECT_FALSE(mixer.isPlaying(music.get()));
-    EXPECT_FALSE(mixer.isPlaying(effect.get()));
+    EXPECT_EQ(std::pair(mixer.isPlaying(music.get()), mixer.isPlaying(effect.get())), std::pair(false, false));
     EXPECT_EQ(mixer.play(effect.get(), kAny), kPlayRefused);
     mixer.setEnabled(true);
     EXPECT_FALSE(mixer.isPlaying(music.get()));
@@ -366,8 +360,7 @@ TEST(SoundMixer, OneModulePlayerServesOneModuleAtATime) {
     EXPECT_EQ(mixer.play(second.get(), kAny), kPlayRefused);
     EXPECT_EQ(mixer.play(second.get(), 1), kPlayRefused);  // names a player there is not
     EXPECT_EQ(mixer.play(second.get(), 0), 0);  // named player: replaces the first
-    EXPECT_FALSE(mixer.isPlaying(first.get()));
-    EXPECT_TRUE(mixer.isPlaying(second.get()));
+    EXPECT_EQ(std::pair(mixer.isPlaying(first.get()), mixer.isPlaying(second.get())), std::pair(false, true));
     mixer.stopSound(second.get());
     EXPECT_FALSE(mixer.isPlaying(second.get()));
 
@@ -380,19 +373,16 @@ TEST(SoundMixer, OneModulePlayerServesOneModuleAtATime) {
 // Faults: music resumed where it was starts from its beginning, or is
 // refused by a working mixer, or played by a disabled one.
 TEST(SoundMixer, AResumedSongPlaysOnFromWhereItWas) {
-    soundtest::InstrumentSample saw;
-    saw.loopLengthWords = 50;
-    for (int i = 0; i < 100; ++i) saw.data.push_back(int8_t(i - 50));
-    std::vector<uint8_t> file = soundtest::ModuleBuilder().sample(1, saw).cell(0, 0, 0, 1, 428, 0, 0).bytes();
-    ModSound song;
-    song.loadFromMemory(file.data(), file.size());
+    std::vector<int8_t> saw;
+    for (int i = 0; i < 100; ++i) saw.push_back(int8_t(i - 50));
+    auto song = LoopedModule(saw);
     for (int64_t ms : {1, 1250}) {
         Offline whole, resumed;
-        ASSERT_EQ(whole.playLooped(&song, kAny), 0);
+        ASSERT_EQ(whole.playLooped(song.get(), kAny), 0);
         Render16(whole, int(8000 * ms / 1000));
-        song.loop = false;
-        ASSERT_EQ(resumed.playLoopedFrom(&song, kAny, ms), 0);
-        EXPECT_TRUE(song.loop);
+        song->loop = false;
+        ASSERT_EQ(resumed.playLoopedFrom(song.get(), kAny, ms), 0);
+        EXPECT_TRUE(song->loop);
         const std::vector<int16_t> expected = Render16(whole, 64);
         EXPECT_EQ(Render16(resumed, 64), expected) << ms << " ms";
         EXPECT_NE(expected, std::vector<int16_t>(64, 0));
@@ -403,9 +393,12 @@ TEST(SoundMixer, AResumedSongPlaysOnFromWhereItWas) {
     EXPECT_EQ(mixer.playLoopedFrom(tone.get(), kAny, 1250), 0);
     EXPECT_TRUE(tone->loop);
     EXPECT_EQ(mixer.playLoopedFrom(nullptr, kAny, 1250), kPlayRefused);
+    // With its one player busy a song is refused, and no player is moved on.
+    ASSERT_EQ(mixer.play(song.get(), kAny), 0);
+    EXPECT_EQ(mixer.playLoopedFrom(LoopedModule(saw).get(), kAny, 1250), kPlayRefused);
 
     mixer.setEnabled(false);
-    EXPECT_EQ(mixer.playLoopedFrom(&song, kAny, 1250), kPlayRefused);
+    EXPECT_EQ(mixer.playLoopedFrom(song.get(), kAny, 1250), kPlayRefused);
 }
 
 TEST(SoundMixer, ReloadingOrDestroyingAPlayingSoundTakesItOffTheMixer) {

@@ -116,17 +116,12 @@ public:
     std::vector<uint8_t> bytes() const {
         std::vector<uint8_t> out(20, 0);  // title
         for (const InstrumentSample& s : samples_) {
-            std::vector<uint8_t> header(30, 0);
-            int words = s.declaredWords >= 0 ? s.declaredWords : int(s.data.size() / 2);
-            header[22] = uint8_t(words >> 8);
-            header[23] = uint8_t(words);
-            header[24] = uint8_t(s.finetune & 0x0F);
-            header[25] = uint8_t(s.volume);
-            header[26] = uint8_t(s.loopStartWords >> 8);
-            header[27] = uint8_t(s.loopStartWords);
-            header[28] = uint8_t(s.loopLengthWords >> 8);
-            header[29] = uint8_t(s.loopLengthWords);
-            out.insert(out.end(), header.begin(), header.end());
+            out.resize(out.size() + 22, 0);  // name
+            auto putBigEndian = [&out](int words) { out.insert(out.end(), {uint8_t(words >> 8), uint8_t(words)}); };
+            putBigEndian(s.declaredWords >= 0 ? s.declaredWords : int(s.data.size() / 2));
+            out.insert(out.end(), {uint8_t(s.finetune & 0x0F), uint8_t(s.volume)});
+            putBigEndian(s.loopStartWords);
+            putBigEndian(s.loopLengthWords);
         }
         out.push_back(uint8_t(songLength_));
         out.push_back(uint8_t(restart_));

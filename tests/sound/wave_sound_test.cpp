@@ -4,13 +4,9 @@
 
 #include <cmath>
 #include <cstdlib>
-#include <filesystem>
-#include <fstream>
-#include <iterator>
 #include <string>
+#include <tuple>
 #include <vector>
-
-#include <unistd.h>
 
 #include "sound/wave_sound.h"
 #include "sound_test_files.h"
@@ -22,6 +18,9 @@ using soundtest::WavFormat;
 namespace {
 
 int Load(WaveSound& sound, const std::vector<uint8_t>& file) { return sound.loadFromMemory(file.data(), file.size()); }
+int Load(WaveSound& sound, const std::string& file) {
+    return sound.loadFromMemory(reinterpret_cast<const uint8_t*>(file.data()), file.size());
+}
 
 std::vector<int16_t> Samples16(const WaveSound& sound) {
     std::vector<int16_t> out;
@@ -65,16 +64,10 @@ TEST(WaveSound, LoadsPcmLayoutsAndSkipsWhatIsNotData) {
                           {longFormat, {7, 8}, 2}, {truncated, std::vector<uint8_t>(10, 1), 10}}) {
         WaveSound sound;
         ASSERT_EQ(Load(sound, MakeWav(c.format, c.data)), kSoundOk) << c.frames;
-        EXPECT_EQ(sound.frames, c.frames);
-        EXPECT_EQ(sound.eightBit, c.format.bits == 8) << c.frames;
-        EXPECT_EQ(sound.stereo, c.format.channels == 2) << c.frames;
-        EXPECT_EQ(sound.nativeRate, c.format.rate) << c.frames;
-        EXPECT_EQ(sound.frequency, c.format.rate) << c.frames;
+        EXPECT_EQ(std::tuple(sound.frames, sound.eightBit, sound.stereo, sound.nativeRate, sound.frequency),
+                  std::tuple(c.frames, c.format.bits == 8, c.format.channels == 2, c.format.rate, c.format.rate));
         EXPECT_EQ(std::vector<uint8_t>(sound.sampleData(), sound.sampleData() + sound.sampleBytes()), c.data);
-        EXPECT_TRUE(sound.ownsData);
-        EXPECT_EQ(sound.volume, 64);
-        EXPECT_EQ(sound.pan, 128);
-        EXPECT_EQ(sound.maxInstances, -1);
+        EXPECT_EQ(std::tuple(sound.ownsData, sound.volume, sound.pan, sound.maxInstances), std::tuple(true, 64, 128, -1));
     }
 }
 
@@ -184,11 +177,6 @@ TEST(WaveSound, MsAdpcmDeltaCannotOverflow) {
 TEST(WaveSound, MsAdpcmAgreesWithSox) {
     if (std::system("command -v sox > /dev/null 2>&1") != 0) GTEST_SKIP() << "sox is not installed";
     testhost::ScratchFolder scratch;
-    const std::filesystem::path dir = scratch.path();
-    auto readFile = [](const std::filesystem::path& path) {
-        std::ifstream in(path, std::ios::binary);
-        return std::vector<uint8_t>((std::istreambuf_iterator<char>(in)), std::istreambuf_iterator<char>());
-    };
     for (int channels : {1, 2}) {
         WavFormat format;
         format.channels = channels;
@@ -200,16 +188,13 @@ TEST(WaveSound, MsAdpcmAgreesWithSox) {
             int v = int(12000 * std::sin(2 * M_PI * 440 * t) + 9000 * std::sin(2 * M_PI * (1300 + 400 * (i % channels)) * t));
             soundtest::PutLe(pcm, uint16_t(int16_t(v)), 2);
         }
-        std::vector<uint8_t> original = MakeWav(format, pcm);
-        std::ofstream(dir / "tone.wav", std::ios::binary)
-            .write(reinterpret_cast<const char*>(original.data()), std::streamsize(original.size()));
-        std::string command = "cd '" + dir.string() +
+        scratch.write("tone.wav", MakeWav(format, pcm));
+        std::string command = "cd '" + scratch.path() +
                               "' && sox tone.wav -e ms-adpcm adpcm.wav && sox adpcm.wav -e signed-integer -b 16 back.wav";
         ASSERT_EQ(std::system(command.c_str()), 0);
-
         WaveSound ours, theirs;
-        ASSERT_EQ(Load(ours, readFile(dir / "adpcm.wav")), kSoundOk);
-        ASSERT_EQ(Load(theirs, readFile(dir / "back.wav")), kSoundOk);
+        ASSERT_EQ(Load(ours, scratch.read("adpcm.wav")), kSoundOk);
+        ASSERT_EQ(Load(theirs, scratch.read("back.wav")), kSoundOk);
         EXPECT_EQ(ours.stereo, channels == 2);
         EXPECT_GE(ours.frames, 5000);
         std::vector<int16_t> a = Samples16(ours), b = Samples16(theirs);

@@ -86,6 +86,17 @@ MODULES = {
         "target": "karrowen_sound_tests",
         "filter": "*",
     },
+    # The rest of the sound folder (wave files, ADPCM, the store, the output
+    # driver) and the audio devices whose only tests are the sound tests.
+    "wave": {
+        "files": ["src/sound/wave_sound.cpp", "src/sound/adpcm_decoder.cpp", "src/sound/wave_out_driver.cpp",
+                  "src/sound/voice.cpp", "src/sound/mod_sound.cpp", "src/sound/sound_store.cpp",
+                  "src/sound/sound_template.cpp", "src/sound/period_table.cpp",
+                  "src/platform/host/audio_device.cpp", "src/platform/host/headless/null_audio.cpp",
+                  "src/platform/host/headless/wav_audio.cpp"],
+        "target": "karrowen_sound_tests",
+        "filter": "*",
+    },
     "canvas": {
         "files": ["src/scene/canvas.cpp", "src/scene/template_loader.cpp"],
         "target": "karrowen_scene_tests",
