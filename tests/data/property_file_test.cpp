@@ -114,7 +114,7 @@ TEST(PropertyLoading, CommentWithoutLineBreakCannotSwallowTheNextEntry) {
 
 TEST(PropertyReferences, GetExpandsInPlaceUpToAnUndefinedName) {
     PropertyFile file;
-    file.loadText(u"a=1\nb={a}x\nc={nope}{a}\nd={a}{nope}{a}\ne={a\ndir=images\n{dir}_{dir}=1\n{none}=2\nx}{dir=3\n");
+    file.loadText(u"a=1\nb={a}x\nc={nope}{a}\nd={a}{nope}{a}\ne={a\nf=<{a}>{a}.\ndir=images\n{dir}_{dir}=1\n{none}=2\nx}{dir=3\n");
     const char16_t* raw = file.getRaw(u"b");
     EXPECT_EQ(std::u16string(raw), u"{a}x");
     EXPECT_EQ(Get(file, u"b"), u"1x");
@@ -124,6 +124,7 @@ TEST(PropertyReferences, GetExpandsInPlaceUpToAnUndefinedName) {
     EXPECT_EQ(Get(file, u"c"), u"{nope}{a}");
     EXPECT_EQ(Get(file, u"d"), u"1{nope}{a}");
     EXPECT_EQ(Get(file, u"e"), u"{a");
+    EXPECT_EQ(Get(file, u"f"), u"<1>1.");
     // A reference in a key replaces the first name once.
     EXPECT_EQ(Raw(file, u"images_{dir}"), u"1");
     EXPECT_EQ(Raw(file, u"{none}"), u"2");

@@ -40,6 +40,7 @@ TEST(CollapseParentFolders, RemovesEachFolderWithItsDotDot) {
     EXPECT_EQ(collapsed(u"/opt/karrowen/bin/../resources/"), u"/opt/karrowen/resources/");
     EXPECT_EQ(collapsed(u"/opt/bin/..\\resources\\x.gif"), u"/opt/resources\\x.gif");
     EXPECT_EQ(collapsed(u"a/b/../../c"), u"c");
+    EXPECT_EQ(collapsed(u"a/b/../"), u"a/") << "a dot-dot folder at the very end";
     EXPECT_EQ(collapsed(u"/../x"), u"/../x");
     EXPECT_EQ(collapsed(u"../../x"), u"../../x");
     EXPECT_EQ(collapsed(u"a/../../x"), u"../x");
@@ -84,6 +85,10 @@ TEST(Utf8KeepingBytes, SupplementaryCharactersBecomeSurrogatePairsAndStrayBytesS
     const std::string mixed = "a\x80\xC0\xAF\xF0\x9F\x98\x80\xE2\x82\xAC";
     EXPECT_EQ(DecodeUtf8KeepingBytes(mixed).size(), 7u);
     EXPECT_EQ(EncodeUtf8KeepingBytes(DecodeUtf8KeepingBytes(mixed)), mixed);
+    // A pair at the very end is still one character; a lone surrogate, even one
+    // near the stray-byte range, is a replacement character.
+    EXPECT_EQ(EncodeUtf8KeepingBytes(units({'a', 0xD83D, 0xDE00})), "a\xF0\x9F\x98\x80");
+    EXPECT_EQ(EncodeUtf8KeepingBytes(units({0xDC41, 0xDBFF})), "\xEF\xBF\xBD\xEF\xBF\xBD");
 }
 
 }  // namespace

@@ -208,9 +208,11 @@ TEST_P(GifDecoderTest, DecodesOddAndDamagedFiles) {
         {"WrongSignatureIsToldButDecoded",
          GifBytes().screen(1, 1, kFourColours, 2, 0, "JIF89a").image(0, 0, 1, 1, Literal({2}, 2)).trailer(), 1,
          {{0, 0, 0, kGreen}}, {"Error: test.gif is not a valid image."}},
+        // The first frame is the first image that decodes.
         {"FirstOnlyStopsAfterOneFrame",
-         Four(1, 1).image(0, 0, 1, 1, Literal({1}, 2)).image(0, 0, 1, 1, Literal({2}, 2)).trailer(), 1,
-         {{0, 0, 0, kRed}}, {}, {}, true},
+         Four(2, 1).image(0, 0, 2, 1, Pack({{4, 3}, {7, 3}})).image(0, 0, 2, 1, Literal({1, 1}, 2))
+             .image(0, 0, 2, 1, Literal({2, 2}, 2)).trailer(), 1,
+         {{0, 0, 0, kRed}}, {"Image File Corrupt"}, {}, true},
         {"Empty", GifBytes(), 0, {}, {"Error: test.gif is not a valid image.", "Premature End Of Image File"}},
         {"NoImage", Four(4, 4).control(1, false).trailer(), 0, {}, {"Premature End Of Image File"}},
         // A comment extension whose text holds the trailer byte, then stray bytes.
