@@ -435,6 +435,13 @@ TEST(ModulePlayer, ChannelsMixedTogetherSumToEachChannelAlone) {
         play(build(-1, 1), stereo, &heardPosition);
         EXPECT_EQ(silentPosition, heardPosition) << (stereo ? "stereo" : "mono");
     }
+    // Panning splits a channel's volume between the sides: the two sides of a
+    // stereo frame add up to twice the mono frame, and channel 0 alone (volume
+    // 70 held to 64, pan 95) gives the right side 64 x 95 / 256 = 23 of it.
+    const std::vector<int32_t> mono = play(build(-1, 0), false), stereo = play(build(-1, 0), true);
+    for (size_t i = 0; i < mono.size(); ++i) ASSERT_EQ(stereo[2 * i] + stereo[2 * i + 1], 2 * mono[i]) << i;
+    const std::vector<int32_t> monoFirst = play(build(0, 0), false), stereoFirst = play(build(0, 0), true);
+    for (size_t i = 0; i < monoFirst.size(); ++i) ASSERT_EQ(stereoFirst[2 * i + 1] * 64, monoFirst[i] * 2 * 23) << i;
 }
 
 TEST(ModulePlayer, SamplesStopAtTheirEndOrWrapInsideTheirLoop) {
