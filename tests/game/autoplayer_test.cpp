@@ -159,6 +159,10 @@ TEST_F(AutoplayerTest, GrowsBoldAfterWaitingAndThenWaitsAtTheWayIn) {
     game->eatAt(beyond);
     hero.moving = false;
     EXPECT_FALSE(patience.bold(*game)) << "patient again once he ate";
+    game->afterDraw(5.0f);
+    EXPECT_TRUE(patience.bold(*game)) << "bold again after standing as long";
+    hero.dying = true;
+    EXPECT_FALSE(patience.bold(*game)) << "patient while he dies";
 }
 
 // The driver presses only when the hero can be steered and is not already
