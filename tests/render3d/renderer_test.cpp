@@ -5,6 +5,7 @@
 #include <gtest/gtest.h>
 
 #include <tuple>
+#include <utility>
 
 #include "render3d/subdivision_drawer.h"
 #include "render3d_fixture.h"
@@ -268,6 +269,13 @@ TEST_P(RendererTest, LightMapsFollowTheLightAndLightTheFacesTurnedToIt) {
     frame();
     // The quad's normals index entry (31, 31), lit at 253.
     EXPECT_EQ(pixel(32, 32), bits() == 16 ? rgb565(30, 0, 0) : 0xFC0000u);
+    // Drawn into a 32-bit target, the maps are made again in its format.
+    FrameBuffer wide(kSize, kSize, false);
+    FrameBuffer* canvasTarget = std::exchange(scene()->target, &wide);
+    frame();
+    scene()->target = canvasTarget;
+    EXPECT_EQ(renderer(scene()).diffuseMap()[centre], 0xFEFEFEu);
+    EXPECT_EQ(host::ReadPixel(wide.surface(), 32, 32), 0xFC0000u);
     q->materials[0]->flatLighting = true;
     frame();
     EXPECT_NE(pixel(32, 32), 0u);
