@@ -90,6 +90,9 @@ TEST(SoundMixer, InitClampsPoolsAndRefusesASecondInit) {
     SoundMixer big;
     ASSERT_EQ(big.initOffline(44100, 16, 1, 100, 1000), 0);
     EXPECT_EQ(std::pair(big.modPlayerCount(), big.voiceCount()), std::pair(64, 128));
+    // A module player named by the low bits, the last of them included.
+    auto song = ConstantModule(1);
+    EXPECT_EQ(std::pair(big.play(song.get(), 63), big.play(song.get(), 64)), std::pair(63, kPlayRefused));
     EXPECT_EQ(SoundMixer().initOffline(8000, 12, 0, 1, 16), -1) << "a format no device plays";
 }
 
