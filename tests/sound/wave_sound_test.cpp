@@ -61,7 +61,7 @@ TEST(WaveSound, LoadsPcmLayoutsAndSkipsWhatIsNotData) {
     };
     for (const Case& c : {Case{mono8, {0, 128, 255}, 3}, {stereo16, std::vector<uint8_t>(4000, 0), 1000},
                           {stereo8, std::vector<uint8_t>(10, 128), 5}, {chunks, {0x34, 0x12, 0xFF, 0xFF}, 2},
-                          {longFormat, {7, 8}, 2}, {truncated, std::vector<uint8_t>(10, 1), 10}}) {
+                          {longFormat, {7, 8}, 2}, {truncated, std::vector<uint8_t>(10, 1), 10}, {mono8, {200}, 1}}) {
         WaveSound sound;
         ASSERT_EQ(Load(sound, MakeWav(c.format, c.data)), kSoundOk) << c.frames;
         EXPECT_EQ(std::tuple(sound.frames, sound.eightBit, sound.stereo, sound.nativeRate, sound.frequency),
@@ -131,6 +131,10 @@ TEST(WaveSound, DecodesMsAdpcmMonoBlocksAndAFinalPartialBlock) {
     format.fmtExtra = soundtest::AdpcmFormatExtra(6);
     ASSERT_EQ(Load(sound, MakeWav(format, data)), kSoundOk);
     EXPECT_EQ(Samples16(sound), (std::vector<int16_t>{50, 100, 116, 228, -76, -190, 20, 10, 40, 36}));
+    // Two: only the samples the block headers hold.
+    format.fmtExtra = soundtest::AdpcmFormatExtra(2);
+    ASSERT_EQ(Load(sound, MakeWav(format, data)), kSoundOk);
+    EXPECT_EQ(Samples16(sound), (std::vector<int16_t>{50, 100, 20, 10}));
 }
 
 TEST(WaveSound, DecodesMsAdpcmStereoWithInterleavedCodes) {
