@@ -1,4 +1,5 @@
-// Module loading: the channel count from the format tag and the result codes.
+// Module loading: the channel count from the format tag, the result codes and
+// the song's identity.
 
 #include <gtest/gtest.h>
 
@@ -16,7 +17,7 @@ int Load(ModSound& sound, const std::vector<uint8_t>& file) { return sound.loadF
 TEST(ModSound, TagsGiveTheChannelCount) {
     // 0: unknown, no channels, not a digit, more channels than any player has.
     for (auto [tag, channels] : {std::pair{"M.K.", 4}, {"M!K!", 4}, {"6CHN", 6}, {"8CHN", 8}, {"12CH", 12}, {"32CH", 32},
-                                 {"FLT4", 0}, {"0CHN", 0}, {"XCHN", 0}, {"99CH", 0}, {"    ", 0}})
+                                 {"FLT4", 0}, {"0CHN", 0}, {"XCHN", 0}, {"4XYZ", 0}, {"99CH", 0}, {"    ", 0}})
         EXPECT_EQ(ModuleChannelCount(reinterpret_cast<const uint8_t*>(tag)), channels) << tag;
 }
 
@@ -25,11 +26,17 @@ TEST(ModSound, LoadsAModuleWholeAndARejectedOneKeepsNoData) {
     ModSound sound;
     ASSERT_EQ(Load(sound, soundtest::ModuleBuilder(4, "M!K!").bytes()), kSoundOk);
     EXPECT_EQ(sound.channels, 4);
+    const int32_t firstSong = sound.identity();
+    sound.nativeRate = sound.frequency = 8000;
+    sound.pan = 0;
     ASSERT_EQ(Load(sound, file), kSoundOk);
     EXPECT_EQ(sound.channels, 8);
     EXPECT_EQ(sound.moduleData(), file);
+    // A load sets the module's own rate and pan again.
     EXPECT_EQ(std::tuple(sound.nativeRate, sound.frequency, sound.pan, sound.ownsData),
               std::tuple(44100, 44100, 128, true));
+    // The identity that carries a song's place across a relaunch tells songs apart.
+    EXPECT_NE(sound.identity(), firstSong);
     EXPECT_EQ(Load(sound, soundtest::ModuleBuilder(4, "FLT4").bytes()), kSoundBadFormat);
     EXPECT_FALSE(sound.hasData() || sound.ownsData);
     ASSERT_EQ(Load(sound, file), kSoundOk);

@@ -170,7 +170,8 @@ TEST(SoundMixer, StereoOutputPansVoices) {
         sound->pan = pan;
         mixer.stopAll();
         mixer.play(sound.get(), kAny);
-        EXPECT_EQ(Render16(mixer, 1), (std::vector<int16_t>{int16_t(left), int16_t(right)})) << "pan " << pan;
+        EXPECT_EQ(Render16(mixer, 2), (std::vector<int16_t>{int16_t(left), int16_t(right), int16_t(left), int16_t(right)}))
+            << "pan " << pan;
     }
 }
 
