@@ -141,6 +141,16 @@ TEST_F(WaveOutDriverTest, EachPlayedBufferIsRenderedAndWrittenAgainInRingOrder) 
     // (255 - 128) x 256 x 64 / 128 / 256 = 63 above the centre.
     for (size_t i : {6, 7}) EXPECT_EQ(record.write(i), std::vector<uint8_t>(240, 128 + 63));
     EXPECT_EQ(mixer.driver()->buffersRendered(), 2u);
+
+    // A driver closed and opened again has an output thread again.
+    WaveOutDriver driver(OpenScripted);
+    for (int round = 1; round <= 2; ++round) {
+        ASSERT_EQ(driver.open(host::AudioFormat{8000, 8, 1}, 1440, NoRender, nullptr), 0);
+        driver.resume();
+        record.complete(1);
+        ASSERT_TRUE(testhost::WaitFor([&] { return driver.buffersRendered() == 1; })) << round;
+        driver.close();
+    }
 }
 
 TEST_F(WaveOutDriverTest, APausedDriverRendersNothingUntilResumed) {
