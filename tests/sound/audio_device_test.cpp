@@ -171,9 +171,10 @@ TEST_F(AudioDeviceTest, WavDeviceRecordsWhatTheMixerPlaysScaledByTheVolume) {
     EXPECT_EQ((std::array{fromFile[0], quarter[0], silent[0]}), (std::array<int16_t, 3>{0x1000, 0x0800, 0}));
     ASSERT_GE(file.size(), kToneAt);
     EXPECT_EQ(file.substr(0, 4), "RIFF");
-    // RIFF size, rate, channels and bits, data size.
-    EXPECT_EQ((std::array{U32(file, 4), U32(file, 24), uint32_t(file[22]), uint32_t(file[34]), U32(file, 40)}),
-              (std::array{uint32_t(file.size() - 8), 22050u, 2u, 16u, uint32_t(file.size() - 44)}));
+    // RIFF size, rate, channels, bytes a second, frame size, bits, data size.
+    EXPECT_EQ((std::array{U32(file, 4), U32(file, 24), uint32_t(file[22]), U32(file, 28), uint32_t(file[32]),
+                          uint32_t(file[34]), U32(file, 40)}),
+              (std::array{uint32_t(file.size() - 8), 22050u, 2u, 22050u * 4, 4u, 16u, uint32_t(file.size() - 44)}));
     EXPECT_EQ(U32(file, 40) % kToneBufferBytes, 0u);
     ASSERT_GE(U32(file, 40), 10 * kToneBufferBytes);
     EXPECT_GE(file.find_first_not_of('\0', 44), kToneAt) << "the silent buffers hold sound";
@@ -185,4 +186,12 @@ TEST_F(AudioDeviceTest, WavDeviceRecordsWhatTheMixerPlaysScaledByTheVolume) {
     EXPECT_EQ(std::vector<uint8_t>(samples, samples + 4), (std::vector<uint8_t>{64, 128, 191, 164}));
     host::ScaleToVolume(eightBit, samples, sizeof samples, 0);
     EXPECT_EQ(std::vector<uint8_t>(samples, samples + 4), (std::vector<uint8_t>(4, 128)));
+    // 16-bit data to its last sample.
+    uint8_t wide[] = {0x00, 0x10, 0x00, 0xE0};
+    host::ScaleToVolume(host::AudioFormat{8000, 16, 1}, wide, sizeof wide, 50);
+    EXPECT_EQ(std::vector<uint8_t>(wide, wide + 4), (std::vector<uint8_t>{0x00, 0x08, 0x00, 0xF0}));
+    // Rates from 1 to 384 kHz, 8 or 16 bits, one or two channels.
+    for (auto [rate, bits, channels, usable] : {std::tuple{1000, 8, 1, true}, {384000, 16, 2, true}, {999, 8, 1, false},
+                                                {384001, 16, 2, false}, {8000, 12, 1, false}, {8000, 8, 3, false}})
+        EXPECT_EQ(host::IsUsableAudioFormat(host::AudioFormat{rate, bits, channels}), usable) << rate << " " << bits;
 }
