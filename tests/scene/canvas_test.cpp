@@ -174,8 +174,12 @@ TEST_F(CanvasTest, PageSettingAndSoundsLastUntilTheNextLoad) {
     EXPECT_NE(canvas->findSound(u"beep"), nullptr);  // kept even unplayable, like every sound file
     std::string plain = "s=type:SceneSprite\nt=type:Sprite, container:s, text:hi, width:10, height:10\n";
     canvas->loadTemplateBytes(FromUtf8(folder), u"plain.properties", (const uint8_t*)plain.data(), plain.size(), true);
-    EXPECT_EQ(sprite(u"t")->textSize, 16);
+    EXPECT_EQ(std::pair(sprite(u"t")->textSize, sprite(u"t")->textColor), std::pair(16, 0xFFFFFFu));
     EXPECT_EQ(canvas->soundStore().size(), 0u);  // the last page's sounds are let go
+    // Bytes without a name load nothing.
+    const std::string page = "page=type:PageSetting, defaultTextSize:20\n" + plain;
+    canvas->loadTemplateBytes(FromUtf8(folder), u"", (const uint8_t*)page.data(), page.size(), true);
+    EXPECT_EQ(sprite(u"t")->textSize, 16);
 }
 
 TEST_F(CanvasTest, RepaintWhileRunningDrawsNothingAndRunningPausesWhileInactive) {
