@@ -54,7 +54,7 @@ TEST(HostOptions, SurviveARelaunch) {
 TEST(HostOptions, RefuseMalformedValues) {
     for (const std::string& bad : std::vector<std::string>{"--screen=0x5", "--screen=5x0", "--screen=abc", "--screen=8193x2", "--screen=2x8193", "--depth=24", "--zoom=0",
                             "--screenshot=noat", "--screenshot=x@", "--exit-after=-5", "--instance=../x",
-                            "--audio=wav:", "--frame-ms=99999", "--bogus", "--seed=12345678901234",
+                            "--audio=wav:", "--frame-ms=99999", "--bogus", "--seed=12345678901234", "--seed=abc",
                             "--stop-at-level=0", "--autoplay=1", "--volume=101", "--volume=-1",
                             "--threads=0", "--threads=65", "--play=fast", "--record=", "--screenshot=@5", "--zoom=17",
                             "--stop-at-level=1000001", "--x", "--window-geometry=" + std::string(64, '1')}) {
