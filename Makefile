@@ -80,8 +80,9 @@ fuzz-long: setup
 # FILTER a gtest filter or CTEST a ctest -R expression to run fewer tests per
 # mutant; KEEP_KILLED=1 reuses earlier kills of the same mutants (sound while
 # tests are only added); BY_TEST=1 runs every test on every mutant and ends
-# with each test's kills and how many of them no other test makes.
-MUTATE_BUILD ?= build-f
+# with each test's kills and how many of them no other test makes. Mutants
+# are built with AddressSanitizer and UBSan, as `make test`'s second build.
+MUTATE_BUILD ?= build-mutate
 SAMPLE ?= 40
 SEED   ?= karrowen
 MODULE ?= all

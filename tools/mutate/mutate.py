@@ -496,7 +496,9 @@ def main():
     parser.add_argument("--seed", default="karrowen", help="seed of the per-file sample")
     parser.add_argument("--filter", help="gtest filter (default: the module's)")
     parser.add_argument("--ctest", help="run `ctest -R REGEX` instead of the binary")
-    parser.add_argument("--build", default=str(ROOT / "build-f"))
+    parser.add_argument("--build", default=str(ROOT / "build-mutate"),
+                        help="the mutation build; made with AddressSanitizer and UBSan, so a mutant that reads out of"
+                             " bounds, leaks or overflows is caught as the sanitizer build of `make test` would")
     parser.add_argument("--list", action="store_true", help="list the sample without building")
     parser.add_argument("--only", help="only mutants whose file:line contains this")
     parser.add_argument("--by-test", action="store_true", help="run every test on every mutant; a table of the tests")
@@ -561,7 +563,7 @@ def run_module(name, args):
     build = Path(args.build).resolve()
     if not (build / "compile_commands.json").exists():
         subprocess.run(["cmake", "-S", str(ROOT), "-B", str(build), "-G", "Ninja", "-Wno-dev",
-                        "-DCMAKE_BUILD_TYPE=Debug"], check=True, stdout=subprocess.DEVNULL)
+                        "-DCMAKE_BUILD_TYPE=Debug", "-DKARROWEN_SANITIZE=ON"], check=True, stdout=subprocess.DEVNULL)
     runner = Runner(build, module["target"], args.filter or module["filter"], args.ctest)
     runner.restore()
     ok, log = runner.ninja()
