@@ -117,7 +117,8 @@ TEST_F(ResourceLayer, FoldersAndFilesAreFoundWhateverTheirCase) {
 }
 
 TEST_F(ResourceLayer, ArchiveMembersAreFoundWhateverTheirCaseAfterEveryExactName) {
-    WriteZip(resources() / "resources.zip", {{"Images/BG.gif", "member"}, {"cover.properties", "archive"}});
+    WriteZip(resources() / "resources.zip",
+             {{"Images/BG.gif", "member"}, {"images/bg.gif", "lower member"}, {"cover.properties", "archive"}});
     ASSERT_TRUE(RegisterArchive(u"resources.zip", resources16()));
     WriteFile(resources() / "COVER.properties", "folder");
     EXPECT_EQ(read(path("images/bg.GIF")), "member");
@@ -125,6 +126,8 @@ TEST_F(ResourceLayer, ArchiveMembersAreFoundWhateverTheirCaseAfterEveryExactName
     EXPECT_EQ(read(path("cover.properties")), "archive") << "the exact member before the folder's other spelling";
     EXPECT_EQ(StreamText(path("cover.properties")), "archive");
     EXPECT_EQ(read(path("Cover.Properties")), "folder");
+    EXPECT_EQ(read(path("images/bg.gif")), "lower member") << "an exact member before one spelt otherwise";
+    EXPECT_EQ(StreamText(path("images/bg.gif")), "lower member");
     EXPECT_EQ(read(path("images/none.gif")), "<none>");
 }
 

@@ -90,6 +90,7 @@ TEST(StringMap, GrowsAt49ShrinksBackAndClearsKeepingInsertionOrder) {
     EXPECT_EQ(map.bucketCount(), 65);
     EXPECT_EQ(map.count(), 48);
     ASSERT_EQ(map.keys().size(), 48u);
+    EXPECT_EQ(map.keys()[9], store[9].c_str()) << "only the removed key leaves the order";
     EXPECT_EQ(map.keys()[10], store[11].c_str());
     for (int i = 0; i < 49; ++i)
         EXPECT_EQ(map.lookup(store[size_t(i)].c_str()), i == 10 ? nullptr : Word(uintptr_t(i + 1))) << i;
