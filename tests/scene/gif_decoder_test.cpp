@@ -201,6 +201,11 @@ TEST_P(GifDecoderTest, DecodesOddAndDamagedFiles) {
         {"CorruptImageIsDroppedAndTheNextOneKept",
          Four(2, 1).image(0, 0, 2, 1, Pack({{4, 3}, {7, 3}})).image(0, 0, 2, 1, Literal({3, 3}, 2)).trailer(), 1,
          {{0, 1, 0, kBlue}}, {"Image File Corrupt"}},
+        // Some encoders start without a clear code: the table starts empty all
+        // the same, so the first entry (6, "1 2") comes with the second code
+        // and codes are still three bits wide after it.
+        {"NoLeadingClearCode", Four(4, 1).image(0, 0, 4, 1, Pack({{1, 3}, {2, 3}, {6, 3}, {5, 4}})).trailer(), 1,
+         {{0, 0, 0, kRed}, {0, 1, 0, kGreen}, {0, 2, 0, kRed}, {0, 3, 0, kGreen}}},
         {"MinimumCodeSize0", Four(2, 1).image(0, 0, 2, 1, Literal({1, 1}, 2), 0).trailer(), 0, {}, kCorrupt},
         {"MinimumCodeSize9", Four(2, 1).image(0, 0, 2, 1, Literal({1, 1}, 2), 9).trailer(), 0, {}, kCorrupt},
         {"MinimumCodeSize12", Four(2, 1).image(0, 0, 2, 1, Literal({1, 1}, 2), 12).trailer(), 0, {}, kCorrupt},

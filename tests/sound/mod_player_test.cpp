@@ -241,6 +241,7 @@ TEST(ModulePlayer, SlidesVolumesCutsAndDelays) {
         {"Cxx sets it, at most 64", 10, 428, 0xC, 0x50, 0, 0, 0, 1, -1, 64, -1, -1},
         {"EAx and EBx step it once a row", 60, 428, 0xE, 0xA9, 0, 0xE, 0xB5, 6, -1, 64, -1, -1},
         {"EBx on the next row", 60, 428, 0xE, 0xA9, 0, 0xE, 0xB5, 12, -1, 59, -1, -1},
+        {"EBx stops at 0", 3, 428, 0xE, 0xB5, 0, 0, 0, 1, -1, 0, -1, -1},
         {"5xy slides the volume beside a tone slide", 20, 428, 0, 0, 404, 0x5, 0x10, 12, -1, 25, -1, -1},
         {"EC2 before its tick", 64, 428, 0xE, 0xC2, 0, 0, 0, 2, -1, -1, 64, -1},
         {"EC2 cuts on tick 2", 64, 428, 0xE, 0xC2, 0, 0, 0, 3, -1, -1, 0, -1},
