@@ -82,6 +82,28 @@ TEST_F(GameLevelTest, ItemsAndGhostsByLevel) {
     }
 }
 
+// Decoration stands on walls with a passage on the row before them, on
+// about half of the places that could hold it, in both pictures.
+TEST_F(GameLevelTest, DecorationStandsOnWallsAfterAPassage) {
+    size_t places = 0, decorated = 0;
+    std::set<int> pictures;
+    for (uint32_t seed : {1u, 2u, 3u}) {
+        const GameLevel& level = makeLevel(5, 2, seed);
+        const Maze& maze = level.maze();
+        for (int x = 1; x < maze.rows() - 1; ++x)
+            for (int y = 1; y < maze.columns() - 1; ++y) places += maze.cell(x, y) == 0 && maze.cell(x - 1, y) == 1;
+        for (const Decor& decor : level.decor()) {
+            EXPECT_EQ(std::pair(maze.cell(decor.cell), maze.cell(decor.cell.step(3))), std::pair(0, 1))
+                << decor.cell.x << "," << decor.cell.y;
+            pictures.insert(decor.picture);
+        }
+        decorated += level.decor().size();
+    }
+    EXPECT_GT(decorated * 10, places * 3) << decorated << " of " << places;
+    EXPECT_LT(decorated * 10, places * 7) << decorated << " of " << places;
+    EXPECT_EQ(pictures, (std::set<int>{0, 1}));
+}
+
 TEST_F(GameLevelTest, DirectionKeysActWhenReleasedAndOnlyTheFirst) {
     for (auto [keys, direction] : {std::pair{KeyState(key_bits::Up | key_bits::Right), 1},
                                    {key_bits::Left | key_bits::Right, 2}, {key_bits::ButtonA, 2},
