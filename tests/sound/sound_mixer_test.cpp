@@ -244,6 +244,8 @@ TEST(SoundMixer, ModuleChannelsMixWithoutTheVoiceScale) {
     EXPECT_EQ(Render16(stereo, 1), (std::vector<int16_t>{21 * 100 * 2, 11 * 100 * 2}));
     stereo.setModVolume(0);
     EXPECT_EQ(Render16(stereo, 1), (std::vector<int16_t>{0, 0}));
+    stereo.setModVolume(100);
+    EXPECT_EQ(Render16(stereo, 1), (std::vector<int16_t>{41 * 100 * 2, 23 * 100 * 2})) << "held to 64";
     // A song that has ended still tells how far it went: 64 rows of 6 ticks of 160 frames.
     Render16(mono, 64 * 6 * 160);
     EXPECT_EQ(mono.moduleStatus(module.get()).framesPlayed, 64 * 6 * 160);
@@ -255,6 +257,9 @@ TEST(SoundMixer, ModuleChannelsMixWithoutTheVoiceScale) {
     Offline four(16, 1);
     four.play(loud.get(), kAny);
     EXPECT_EQ(Render16(four, 1), (std::vector<int16_t>{32767, 2 * (23 + 40) * 2 * 127}));
+    Offline fourEight(8, 1);
+    fourEight.play(loud.get(), kAny);
+    EXPECT_EQ(Render8(fourEight, 1), (std::vector<uint8_t>{255, 128 + 2 * (23 + 40) * 2 * 127 / 256}));
 }
 
 // Faults: music values written out of order, on the wrong byte, or unclipped,
