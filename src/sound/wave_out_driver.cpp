@@ -41,7 +41,6 @@ int WaveOutDriver::open(const host::AudioFormat& format, int bufferFrames, Rende
     bytes = (bytes + 7) & ~size_t(7);
     const uint8_t silence = format.bits == 8 ? 128 : 0;
 
-    format_ = format;
     bufferBytes_ = bytes;
     buffers_.assign(size_t(count), std::vector<uint8_t>(bytes, silence));
     callback_ = callback;

@@ -80,7 +80,6 @@ private:
     Feeding feeding_;
     int owed_ = 0;  // notices that came while rendering was paused (DeviceNotice), guarded by lock_
     std::unique_ptr<host::AudioDevice> device_;
-    host::AudioFormat format_;
     std::vector<std::vector<uint8_t>> buffers_;
     size_t bufferBytes_ = 0;
     size_t nextBuffer_ = 0;

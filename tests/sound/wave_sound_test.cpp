@@ -54,6 +54,8 @@ TEST(WaveSound, LoadsPcmLayoutsAndSkipsWhatIsNotData) {
     chunks.chunksBeforeData = {{"LIST", {1, 2, 3}}, {"fact", {0, 0, 0, 0}}};
     longFormat.fmtExtra = {2, 0, 0xAA, 0xBB};
     truncated.declaredDataSize = 1000;
+    WavFormat fastest = mono8;
+    fastest.rate = 2147483647;  // the highest rate a voice can step by
     struct Case {
         WavFormat format;
         std::vector<uint8_t> data;
@@ -61,7 +63,8 @@ TEST(WaveSound, LoadsPcmLayoutsAndSkipsWhatIsNotData) {
     };
     for (const Case& c : {Case{mono8, {0, 128, 255}, 3}, {stereo16, std::vector<uint8_t>(4000, 0), 1000},
                           {stereo8, std::vector<uint8_t>(10, 128), 5}, {chunks, {0x34, 0x12, 0xFF, 0xFF}, 2},
-                          {longFormat, {7, 8}, 2}, {truncated, std::vector<uint8_t>(10, 1), 10}, {mono8, {200}, 1}}) {
+                          {longFormat, {7, 8}, 2}, {truncated, std::vector<uint8_t>(10, 1), 10}, {mono8, {200}, 1},
+                          {fastest, {1, 2}, 2}}) {
         WaveSound sound;
         ASSERT_EQ(Load(sound, MakeWav(c.format, c.data)), kSoundOk) << c.frames;
         EXPECT_EQ(std::tuple(sound.frames, sound.eightBit, sound.stereo, sound.nativeRate, sound.frequency),
@@ -83,7 +86,9 @@ TEST(WaveSound, BrokenOrUnplayableFilesAreRefusedAndDropEarlierData) {
     threeChannels.channels = 3;
     fourBitPcm.bits = 4;
     fourBitPcm.blockAlign = 11;
+    WavFormat eightCoefficients = sixCoefficients;
     sixCoefficients.fmtExtra = soundtest::AdpcmFormatExtra(10, 6);
+    eightCoefficients.fmtExtra = soundtest::AdpcmFormatExtra(10, 8);
     zeroRate.rate = 0;  // would hold a voice for ever
     bits12.bits = 12;
     const std::pair<std::vector<uint8_t>, int> cases[] = {
@@ -96,6 +101,7 @@ TEST(WaveSound, BrokenOrUnplayableFilesAreRefusedAndDropEarlierData) {
         {MakeWav(threeChannels, std::vector<uint8_t>(6, 0)), kSoundBadFormat},
         {MakeWav(fourBitPcm, std::vector<uint8_t>(11, 0)), kSoundBadFormat},
         {MakeWav(sixCoefficients, std::vector<uint8_t>(11, 0)), kSoundBadFormat},
+        {MakeWav(eightCoefficients, std::vector<uint8_t>(11, 0)), kSoundBadFormat},  // one more than the table holds
         {MakeWav(zeroRate, {1, 2}), kSoundBadFormat},
         {MakeWav(bits12, {1, 2, 3}), kSoundBadFormat},
     };
