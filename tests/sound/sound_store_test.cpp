@@ -57,6 +57,10 @@ TEST_F(SoundStoreTest, NamesDifferingInCaseShareOneSoundAndOnlyWavAndModNamesMak
     SoundBase* bad = loadSound(store_, folder_, broken);
     ASSERT_NE(bad, nullptr);
     EXPECT_FALSE(bad->hasData());
+    // Latin-1 capitals are lowered too, all but the multiplication sign.
+    std::u16string latin = u"\u00C0\u00D7\u00DE.WAV";
+    loadSound(store_, folder_, latin);
+    EXPECT_EQ(latin, u"\u00E0\u00D7\u00FE.wav");
 }
 
 TEST_F(SoundStoreTest, AMissingFileIsReportedAndStoredWithoutData) {
