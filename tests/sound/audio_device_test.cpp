@@ -187,9 +187,9 @@ TEST_F(AudioDeviceTest, WavDeviceRecordsWhatTheMixerPlaysScaledByTheVolume) {
     host::ScaleToVolume(eightBit, samples, sizeof samples, 0);
     EXPECT_EQ(std::vector<uint8_t>(samples, samples + 4), (std::vector<uint8_t>(4, 128)));
     // 16-bit data to its last sample.
-    uint8_t wide[] = {0x00, 0x10, 0x00, 0xE0};
+    uint8_t wide[] = {0x02, 0x10, 0x00, 0xE0};
     host::ScaleToVolume(host::AudioFormat{8000, 16, 1}, wide, sizeof wide, 50);
-    EXPECT_EQ(std::vector<uint8_t>(wide, wide + 4), (std::vector<uint8_t>{0x00, 0x08, 0x00, 0xF0}));
+    EXPECT_EQ(std::vector<uint8_t>(wide, wide + 4), (std::vector<uint8_t>{0x01, 0x08, 0x00, 0xF0}));
     // Rates from 1 to 384 kHz, 8 or 16 bits, one or two channels.
     for (auto [rate, bits, channels, usable] : {std::tuple{1000, 8, 1, true}, {384000, 16, 2, true}, {999, 8, 1, false},
                                                 {384001, 16, 2, false}, {8000, 12, 1, false}, {8000, 8, 3, false}})

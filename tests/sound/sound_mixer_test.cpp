@@ -179,7 +179,7 @@ TEST(SoundMixer, StereoDataKeepsItsSidesAndSumsIntoMono) {
     auto sound = Sound16(12800, 100, true, -6400);
     Offline stereo(16, 1);
     stereo.play(sound.get(), kAny);
-    EXPECT_EQ(Render16(stereo, 1), (std::vector<int16_t>{6400, -3200}));
+    EXPECT_EQ(Render16(stereo, 2), (std::vector<int16_t>{6400, -3200, 6400, -3200}));
     // Panned, each side still takes its own value: gains 32 and 96 at pan 192.
     stereo.stopAll();
     sound->pan = 192;
