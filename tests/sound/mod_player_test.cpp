@@ -425,24 +425,27 @@ TEST(ModulePlayer, ChannelsMixedTogetherSumToEachChannelAlone) {
         if (silentPosition) *silentPosition = f.channel(2).position;
         return mix;
     };
+    std::vector<int32_t> whole[2], first[2];  // the mix and channel 0 alone, mono and stereo
     for (bool stereo : {false, true}) {
         std::vector<int32_t> sum(size_t(4000 * (stereo ? 2 : 1)), 0);
         for (int c = 0; c < 6; ++c) {
             std::vector<int32_t> alone = play(build(c, 0), stereo);
             for (size_t i = 0; i < sum.size(); ++i) sum[i] += alone[i];
+            if (c == 0) first[stereo] = alone;
         }
         int64_t silentPosition = 0, heardPosition = 0;
-        EXPECT_EQ(play(build(-1, 0), stereo, &silentPosition), sum) << (stereo ? "stereo" : "mono");
+        whole[stereo] = play(build(-1, 0), stereo, &silentPosition);
+        EXPECT_EQ(whole[stereo], sum) << (stereo ? "stereo" : "mono");
         play(build(-1, 1), stereo, &heardPosition);
         EXPECT_EQ(silentPosition, heardPosition) << (stereo ? "stereo" : "mono");
     }
     // Panning splits a channel's volume between the sides: the two sides of a
     // stereo frame add up to twice the mono frame, and channel 0 alone (volume
     // 70 held to 64, pan 95) gives the right side 64 x 95 / 256 = 23 of it.
-    const std::vector<int32_t> mono = play(build(-1, 0), false), stereo = play(build(-1, 0), true);
-    for (size_t i = 0; i < mono.size(); ++i) ASSERT_EQ(stereo[2 * i] + stereo[2 * i + 1], 2 * mono[i]) << i;
-    const std::vector<int32_t> monoFirst = play(build(0, 0), false), stereoFirst = play(build(0, 0), true);
-    for (size_t i = 0; i < monoFirst.size(); ++i) ASSERT_EQ(stereoFirst[2 * i + 1] * 64, monoFirst[i] * 2 * 23) << i;
+    for (size_t i = 0; i < whole[0].size(); ++i) {
+        ASSERT_EQ(whole[1][2 * i] + whole[1][2 * i + 1], 2 * whole[0][i]) << i;
+        ASSERT_EQ(first[1][2 * i + 1] * 64, first[0][i] * 2 * 23) << i;
+    }
 }
 
 TEST(ModulePlayer, SamplesStopAtTheirEndOrWrapInsideTheirLoop) {
