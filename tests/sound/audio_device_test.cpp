@@ -110,14 +110,46 @@ TEST_F(AudioDeviceTest, NullDevicePlaysBuffersAtThePaceOfTheHostClock) {
     host::Sleep(60);
     Settle();
     EXPECT_EQ(done, 4);
+    // On the virtual clock the time the queue stood empty is owed, so a late
+    // buffer plays at once and a recording keeps in step with the program.
+    device->write(buffer.data(), buffer.size());
+    ASSERT_TRUE(testhost::WaitFor([&] { return done == 5; }));
 }
 
 TEST_F(AudioDeviceTest, TheAudioOptionChoosesTheDevice) {
     host::InitializeWith(VirtualHeadless("auto"));
     EXPECT_NE(host::OpenAudioDevice(host::AudioFormat{8000, 8, 1}, nullptr, nullptr), nullptr);  // null when headless
     EXPECT_EQ(host::OpenAudioDevice(host::AudioFormat{8000, 24, 1}, nullptr, nullptr), nullptr);
+    EXPECT_EQ(host::OpenNullAudioDevice(host::AudioFormat{8000, 8, 0}, nullptr, nullptr), nullptr);
     host::InitializeWith(VirtualHeadless("wav:/nonexistent-folder/x.wav"));
     EXPECT_EQ(host::OpenAudioDevice(host::AudioFormat{8000, 8, 1}, nullptr, nullptr), nullptr);
+}
+
+// A relaunched program continues its predecessor's recording, but only a file
+// this program wrote in the same format, and without the part of a write that a
+// killed process left unfinished. Anything else is started afresh, and said.
+TEST_F(AudioDeviceTest, ARecordingIsContinuedOnlyWhenItIsOursInTheSameFormat) {
+    host::InitializeWith(VirtualHeadless("null"));
+    testhost::ScratchFolder folder;
+    const std::string path = folder.write("rec.wav", "");
+    const host::AudioFormat mono{8000, 8, 1};
+    host::OpenWavAudioDevice(path, mono, nullptr, nullptr).reset();
+    std::string recording = folder.read("rec.wav");
+    ASSERT_EQ(recording.size(), 44u);
+    EXPECT_EQ(std::pair(U32(recording, 4), U32(recording, 40)), std::pair(36u, 0u));
+
+    recording[4] = 36 + 6;
+    recording[40] = 6;
+    folder.write("rec.wav", recording + "sound!" + "cut");
+    auto reopen = [&](const host::AudioFormat& format) {
+        ::testing::internal::CaptureStderr();
+        host::OpenWavAudioDevice(path, format, nullptr, nullptr, true).reset();
+        return ::testing::internal::GetCapturedStderr().find("holds no recording to continue") != std::string::npos;
+    };
+    EXPECT_FALSE(reopen(mono));
+    EXPECT_EQ(folder.read("rec.wav"), recording + "sound!");
+    EXPECT_TRUE(reopen(host::AudioFormat{8000, 16, 2}));
+    EXPECT_EQ(folder.read("rec.wav").size(), 44u);
 }
 
 // The handheld's 8000 Hz 8-bit mono on a handheld profile, desktop quality on
