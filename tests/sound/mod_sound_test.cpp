@@ -37,9 +37,17 @@ TEST(ModSound, LoadsAModuleWholeAndARejectedOneKeepsNoData) {
               std::tuple(44100, 44100, 128, true));
     // The identity that carries a song's place across a relaunch tells songs apart.
     EXPECT_NE(sound.identity(), firstSong);
+    // It is the header's, from its first byte: the title, samples and orders.
+    for (auto [at, differs] : {std::pair{size_t(0), true}, {kModulePatternOffset, false}}) {
+        std::vector<uint8_t> changed = file;
+        changed[at] ^= 1;
+        ModSound other;
+        ASSERT_EQ(Load(other, changed), kSoundOk);
+        EXPECT_EQ(other.identity() != sound.identity(), differs) << at;
+    }
     EXPECT_EQ(Load(sound, soundtest::ModuleBuilder(4, "FLT4").bytes()), kSoundBadFormat);
     EXPECT_FALSE(sound.hasData() || sound.ownsData);
     ASSERT_EQ(Load(sound, file), kSoundOk);
     EXPECT_EQ(Load(sound, std::vector<uint8_t>(1000, 0)), kSoundBadStructure);
-    EXPECT_FALSE(sound.hasData());
+    EXPECT_FALSE(sound.hasData() || sound.channels);
 }

@@ -58,9 +58,10 @@ TEST_F(SoundStoreTest, NamesDifferingInCaseShareOneSoundAndOnlyWavAndModNamesMak
     ASSERT_NE(bad, nullptr);
     EXPECT_FALSE(bad->hasData());
     // Latin-1 capitals are lowered too, all but the multiplication sign.
-    std::u16string latin = u"\u00C0\u00D7\u00DE.WAV";
+    // The sharp s has no capital in Latin-1 and stays.
+    std::u16string latin = u"\u00C0\u00D7\u00DE\u00DF.WAV";
     loadSound(store_, folder_, latin);
-    EXPECT_EQ(latin, u"\u00E0\u00D7\u00FE.wav");
+    EXPECT_EQ(latin, u"\u00E0\u00D7\u00FE\u00DF.wav");
 }
 
 TEST_F(SoundStoreTest, AMissingFileIsReportedAndStoredWithoutData) {
@@ -86,7 +87,9 @@ TEST_F(SoundStoreTest, LoadersReturnTheirResultCodes) {
     WaveSound wave;
     EXPECT_EQ(wave.load(folder_, u"bang.wav"), kSoundOk);
     EXPECT_EQ(wave.load(folder_, u"broken.wav"), kSoundBadStructure);
+    EXPECT_EQ(wave.load(folder_, u"bang.wav"), kSoundOk);
     EXPECT_EQ(wave.load(folder_, u"nothing.wav"), kSoundMissingFile);
+    EXPECT_FALSE(wave.hasData());
     ModSound module;
     EXPECT_EQ(module.load(folder_, u"Music.MOD"), kSoundOk);
     EXPECT_EQ(module.load(folder_, u"nothing.mod"), kSoundMissingFile);
