@@ -40,8 +40,14 @@ test-release: setup
 	@ctest --test-dir $(BUILD) --output-on-failure -j $(JOBS)
 	@scripts/shuffled_tests.sh $(BUILD) $(JOBS)
 
+# The resources come from the optimised build's generator, in seconds instead
+# of a minute and a half; the sanitized generator still runs once, in the test
+# that compares what it writes with them.
 test-asan: setup
-	@$(CONFIGURE) -B $(ASAN_BUILD) -DCMAKE_BUILD_TYPE=Debug -DKARROWEN_SANITIZE=ON -DKARROWEN_WERROR=ON >/dev/null
+	@$(CONFIGURE) -B $(BUILD) -DCMAKE_BUILD_TYPE=$(BUILD_TYPE) -DKARROWEN_WERROR=ON >/dev/null
+	@cmake --build $(BUILD) -j $(JOBS) --target karrowen-gen
+	@$(CONFIGURE) -B $(ASAN_BUILD) -DCMAKE_BUILD_TYPE=Debug -DKARROWEN_SANITIZE=ON -DKARROWEN_WERROR=ON \
+	  -DKARROWEN_GENERATOR=$(abspath $(BUILD))/bin/karrowen-gen >/dev/null
 	@cmake --build $(ASAN_BUILD) -j $(JOBS)
 	@ctest --test-dir $(ASAN_BUILD) --output-on-failure -j $(JOBS)
 

@@ -44,6 +44,8 @@ protected:
     }
 };
 
+// A sanitized build takes its resources from the optimised build's generator:
+// there, the bytes must not depend on the optimisation either.
 TEST_F(GeneratedResources, AnotherRunWritesTheSameBytes) {
     testhost::ScratchFolder scratch;
     const fs::path fresh = scratch.path();
