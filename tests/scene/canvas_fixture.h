@@ -16,7 +16,8 @@
 #include "support/test_host.h"
 
 // Records what the owner's stylus listener sees (the widget and the message),
-// the entries left to the program and the time of the completed frame windows.
+// the entries left to the program, the time of the completed frame windows and
+// the templates it was told were loaded.
 class RecordingCanvas : public AppCanvas {
 public:
     RecordingCanvas() : AppCanvas(u"gameCanvas", true) {}
@@ -27,9 +28,11 @@ public:
     }
     void loadCustomObject(PropertyFile&, const std::u16string& entry) override { custom.push_back(entry); }
     void everyWindow(float seconds) override { windowSeconds += seconds; }
+    void afterTemplateLoaded() override { ++templatesLoaded; }
     std::vector<std::string> events;
     std::vector<std::u16string> custom;  // entries of a type the canvas does not know
     float windowSeconds = 0;
+    int templatesLoaded = 0;
 };
 
 class CanvasTest : public testhost::HostTest {
