@@ -5,6 +5,8 @@
 
 #include <gtest/gtest.h>
 
+#include <tuple>
+
 #include "data_test_support.h"
 
 namespace {
@@ -98,6 +100,23 @@ TEST(PropertyLoading, BlankLinesCanBeSkippedTheFirstDefinitionKeptAndResetEmptie
     EXPECT_TRUE(first.path().empty());
     first.loadText(u"# again\n");
     EXPECT_EQ(first.serialize(), u"# again\n");
+}
+
+// The typed getters read the stored text, references unexpanded, and give the
+// default for a missing or empty value.
+TEST(PropertyLoading, TypedGettersReadTheStoredTextOrGiveTheDefault) {
+    PropertyFile file;
+    file.loadText(u"n=42px\nf=1.5\nc=(1;2;3)\ns=abcdef\nref={n}\nempty=\n");
+    EXPECT_EQ(std::tuple(file.getInt(u"n", 7), file.getInt(u"ref", 7), file.getInt(u"empty", 7), file.getInt(u"none", 7)),
+              std::tuple(42, 0, 7, 7));
+    EXPECT_EQ(std::pair(file.getBool(u"n", false), file.getBool(u"none", true)), std::pair(true, true));
+    EXPECT_EQ(std::pair(file.getFloat(u"f", 0.0f), file.getFloat(u"empty", 2.5f)), std::pair(1.5f, 2.5f));
+    EXPECT_EQ(std::pair(file.getColour(u"c", 0), file.getColour(u"none", 5)), std::pair(0x010203u, 5u));
+    std::u16string buffer = u"kept";
+    EXPECT_FALSE(file.getString(u"empty", buffer, 3));
+    EXPECT_EQ(buffer, u"kept");
+    EXPECT_TRUE(file.getString(u"s", buffer, 3));
+    EXPECT_EQ(buffer, u"abc");
 }
 
 TEST(PropertyLoading, CommentWithoutLineBreakCannotSwallowTheNextEntry) {

@@ -154,6 +154,16 @@ TEST_F(ResourceLayer, AnExtractedCopyLivesUntilItsStreamClosesAndLeavesNothingOp
     CloseResource(nullptr);  // what a failed open gives back closes as nothing
     EXPECT_EQ(openDescriptors(), before);
     EXPECT_EQ(EntryCount(tempFolderPath()), 0u);
+    // Run with standard input closed, the copy's descriptor may be 0.
+    const int input = ::dup(0);
+    ::close(0);
+    const auto withoutInput = openDescriptors();
+    stream = OpenResource(path("images/bg.gif"), "rb");
+    const std::string read = stream ? ReadAll(stream) : "";
+    EXPECT_EQ(openDescriptors(), withoutInput);
+    ::dup2(input, 0);
+    ::close(input);
+    EXPECT_EQ(read, "GIF89a-bg");
 }
 
 TEST_F(ResourceLayer, SlashAndUnderscoreMembersShareOneCopyName) {

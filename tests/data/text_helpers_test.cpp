@@ -85,6 +85,8 @@ TEST(Utf8KeepingBytes, SupplementaryCharactersBecomeSurrogatePairsAndStrayBytesS
     const std::string mixed = "a\x80\xC0\xAF\xF0\x9F\x98\x80\xE2\x82\xAC";
     EXPECT_EQ(DecodeUtf8KeepingBytes(mixed).size(), 7u);
     EXPECT_EQ(EncodeUtf8KeepingBytes(DecodeUtf8KeepingBytes(mixed)), mixed);
+    // A sequence cut by the end of the bytes is not read past it.
+    EXPECT_EQ(DecodeUtf8KeepingBytes(std::string_view("\xE2\x82\xAC", 2)).size(), 2u);
     // A pair at the very end is still one character; a lone surrogate, even one
     // near the stray-byte range, is a replacement character.
     EXPECT_EQ(EncodeUtf8KeepingBytes(units({'a', 0xD83D, 0xDE00})), "a\xF0\x9F\x98\x80");
