@@ -43,7 +43,15 @@ TEST(Maze, SizeFollowsTheLevel) {
     };
     const std::pair<int, int> sides[] = {{1, 7}, {2, 9}, {3, 9}, {5, 9}, {6, 11}, {13, 13}, {42, 29}, {100, 29}};
     for (auto [level, rows] : sides) EXPECT_EQ(side(level), rows) << "level " << level;
-    EXPECT_EQ(Maze(2, 4, 1, random).columns(), 5);
+    Maze wide(2, 4, 1, random);
+    EXPECT_EQ(wide.columns(), 5);
+    wide.setWorldSize(60.0f);
+    // Centred on the origin, each side as long as the other: opposite cells lie opposite.
+    for (Cell c : {Cell{1, 1}, Cell{0, 3}, Cell{2, 0}}) {
+        const Vector3 a = wide.cellCenter(c), b = wide.cellCenter(wide.rows() - 1 - c.x, wide.columns() - 1 - c.y);
+        EXPECT_NEAR(a.x + b.x, 0.0f, 1e-4f);
+        EXPECT_NEAR(a.z + b.z, 0.0f, 1e-4f);
+    }
 }
 
 // On a maze all passage, its border too: every cell but the hero's and the
