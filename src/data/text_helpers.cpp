@@ -74,10 +74,6 @@ void ReplaceChar(std::u16string& text, char16_t from, char16_t to) {
         if (c == from) c = to;
 }
 
-void RemoveChars(std::u16string& text, std::u16string_view set) {
-    std::erase_if(text, [set](char16_t c) { return set.find(c) != std::u16string_view::npos; });
-}
-
 void ReplaceSameLength(std::u16string& text, std::u16string_view from, std::u16string_view to) {
     if (from.empty() || from.size() != to.size()) return;
     for (size_t at = text.find(from); at != std::u16string::npos; at = text.find(from, at + to.size()))

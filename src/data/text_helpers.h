@@ -31,7 +31,6 @@ std::vector<std::u16string> SplitList(std::u16string_view text, std::u16string_v
 bool SplitKeyValue(std::u16string_view line, char16_t separator, std::u16string& key, std::u16string& value);
 
 void ReplaceChar(std::u16string& text, char16_t from, char16_t to);
-void RemoveChars(std::u16string& text, std::u16string_view set);
 // Replaces every occurrence of `from` by `to`; both must have the same length.
 void ReplaceSameLength(std::u16string& text, std::u16string_view from, std::u16string_view to);
 // Turns every run of two or more `c` into a single one.

@@ -118,7 +118,7 @@ TEST_F(ResourceLayer, FoldersAndFilesAreFoundWhateverTheirCase) {
 
 TEST_F(ResourceLayer, ArchiveMembersAreFoundWhateverTheirCaseAfterEveryExactName) {
     WriteZip(resources() / "resources.zip",
-             {{"Images/BG.gif", "member"}, {"images/bg.gif", "lower member"}, {"cover.properties", "archive"}});
+             {{"Images/BG.gif", "member"}, {"images/bg.gif", "lower member"}, {"cover.properties", "archive"}, {"1", "1"}});
     ASSERT_TRUE(RegisterArchive(u"resources.zip", resources16()));
     WriteFile(resources() / "COVER.properties", "folder");
     EXPECT_EQ(read(path("images/bg.GIF")), "member");
@@ -129,6 +129,8 @@ TEST_F(ResourceLayer, ArchiveMembersAreFoundWhateverTheirCaseAfterEveryExactName
     EXPECT_EQ(read(path("images/bg.gif")), "lower member") << "an exact member before one spelt otherwise";
     EXPECT_EQ(StreamText(path("images/bg.gif")), "lower member");
     EXPECT_EQ(read(path("images/none.gif")), "<none>");
+    EXPECT_EQ(StreamText(path("images/none.gif")), std::nullopt);
+    EXPECT_EQ(read(path("1")), "1") << "a member whose last read is one byte";
 }
 
 // ---- Extraction and the temporary folder ---------------------------------------------------
@@ -139,7 +141,7 @@ TEST_F(ResourceLayer, AnExtractedCopyLivesUntilItsStreamClosesAndLeavesNothingOp
     std::FILE* stream = OpenResource(path("images/bg.gif"), "rb");
     ASSERT_NE(stream, nullptr);
     const fs::path copy = tempFolderPath() / "images_bg.gif";
-    EXPECT_TRUE(fs::exists(copy));
+    EXPECT_EQ(fs::status(copy).permissions(), fs::perms::owner_read | fs::perms::owner_write);
     EXPECT_EQ(ReadAll(stream), "GIF89a-bg");
     EXPECT_FALSE(fs::exists(copy));
     EXPECT_EQ(OpenResource(u"", "rb"), nullptr);
