@@ -135,6 +135,8 @@ TEST(ModulePlayer, F20SetsTheSpeedAndF21TheTickRate) {
         EXPECT_EQ(std::tuple(f.player.speed, f.player.tickRate, f.player.samplesPerTick()),
                   std::tuple(speed, tickRate, kRate / tickRate)) << param;
     }
+    // However fast the song is played, a tick lasts at least one frame.
+    EXPECT_EQ(Fixture(ModuleBuilder(), Play{.frequency = 8'000'000}).player.samplesPerTick(), 1);
 }
 
 // Order 0: speed 3 and a break at row 8 into row 10 of order 1; there the tick
