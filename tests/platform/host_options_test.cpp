@@ -37,7 +37,7 @@ TEST(HostOptions, SeparateHostOptionsFromTheGameCommandLine) {
 TEST(HostOptions, SurviveARelaunch) {
     // Given in the order they are written back, so each must come back as it was.
     const std::vector<std::string> args = {
-        "--backend=headless", "--profile=vga", "--screen=240x320", "--depth=32", "--zoom=fit", "--clock=virtual",
+        "--backend=headless", "--profile=vga", "--screen=8192x8192", "--depth=32", "--zoom=fit", "--clock=virtual",
         "--frame-ms=20", "--clock-start=5", "--seed=90", "--input=in.txt", "--input-from=2", "--record=session.input",
         "--screenshot=x.png@10", "--exit-after=0", "--instance=" + std::string(64, 'i'), "--answer=no", "--audio=wav:w",
         "--audio-rate=44100", "--audio-bits=16", "--audio-stereo=1", "--volume=0", "--threads=3", "--play=enhanced",
