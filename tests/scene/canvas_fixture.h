@@ -17,7 +17,7 @@
 
 // Records what the owner's stylus listener sees (the widget and the message),
 // the entries left to the program, the time of the completed frame windows and
-// the templates it was told were loaded.
+// the templates and frames it was told of.
 class RecordingCanvas : public AppCanvas {
 public:
     RecordingCanvas() : AppCanvas(u"gameCanvas", true) {}
@@ -29,10 +29,12 @@ public:
     void loadCustomObject(PropertyFile&, const std::u16string& entry) override { custom.push_back(entry); }
     void everyWindow(float seconds) override { windowSeconds += seconds; }
     void afterTemplateLoaded() override { ++templatesLoaded; }
+    void beforeDraw(float) override { ++framesDrawn; }
     std::vector<std::string> events;
     std::vector<std::u16string> custom;  // entries of a type the canvas does not know
     float windowSeconds = 0;
     int templatesLoaded = 0;
+    int framesDrawn = 0;
 };
 
 class CanvasTest : public testhost::HostTest {

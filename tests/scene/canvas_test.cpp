@@ -51,6 +51,7 @@ TEST_F(CanvasTest, LoadsScenesAndSpritesInFileOrderOrSaysTheTemplateIsMissing) {
     EXPECT_EQ(canvas->sceneCount(), 0);
     ASSERT_EQ(boxes.size(), 1u);
     EXPECT_EQ(boxes[0].line(), "Error: Can not find the template file: " + folder + "nothere.properties.");
+    EXPECT_EQ(boxes[0].style & 0xF0, host::MB_ICONHAND);
     // A page opened by name keeps the screen-shape variant of the page before it.
     write("menu_P.properties", "tall=type:SceneSprite\n");
     canvas->loadTemplate(FromUtf8(folder), u"menu.properties", true, true);
@@ -275,7 +276,7 @@ TEST_F(CanvasTest, RunningCanvasResetsTheIdleTimerEvery45Seconds) {
     uint32_t start = TickCount();
     canvas->start();
     runFor(100000);
-    EXPECT_EQ(before.frames, after.frames);
+    EXPECT_EQ(std::pair(before.frames, canvas->framesDrawn), std::pair(after.frames, after.frames));
     EXPECT_GT(before.frames, 900);  // every frame of the 100 ms steps
     EXPECT_NEAR(canvas->windowSeconds, 95.0f, 5.0f);  // and its work once a 2 s window
     ASSERT_EQ(resetAt.size(), 2u);
