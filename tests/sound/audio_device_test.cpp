@@ -148,6 +148,10 @@ TEST_F(AudioDeviceTest, ARecordingIsContinuedOnlyWhenItIsOursInTheSameFormat) {
     };
     EXPECT_FALSE(reopen(mono));
     EXPECT_EQ(folder.read("rec.wav"), recording + "sound!");
+    recording[4] = 36 + 7;
+    recording[40] = 7;
+    folder.write("rec.wav", recording + "sound!");  // a byte short of what it claims
+    EXPECT_TRUE(reopen(mono));
     EXPECT_TRUE(reopen(host::AudioFormat{8000, 16, 2}));
     EXPECT_EQ(folder.read("rec.wav").size(), 44u);
 }
