@@ -428,6 +428,9 @@ TEST_F(GameLevelTest, ANinthPopupReusesTheOldest) {
     }
     EXPECT_GT(rise[0], 30.0f) << "the original climbs about two characters high";
     EXPECT_LT(rise[1], rise[0] / 2.0f);
+    // Bigger scores show bigger, from 0.7 to 1.7 times; a popup without points 1.5.
+    for (auto [points, scale] : {std::pair{0, 1.5f}, {20, 0.7f}, {200, 1.001f}, {100000, 1.7f}})
+        EXPECT_NEAR(PopupScale(points), scale, 1e-3f) << points;
 }
 
 // The overhead view keeps the maze on the screen: its look-at point stays far
