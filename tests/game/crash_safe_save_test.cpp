@@ -165,7 +165,7 @@ TEST_F(CrashSafeSave, AKilledWriterLeavesTheOldOrTheNewFileWhole) {
         interrupted += leftTemporaries() > 0;
     }
     // The kills must have landed both between and inside writes.
-    EXPECT_GE(changed, kKills / 20);
+    EXPECT_GE(changed, kKills / 40);  // a machine busy with other work has given 1 in 25
     EXPECT_GE(interrupted, kKills / 200);
 
     // The next save takes away what the killed writers left.
