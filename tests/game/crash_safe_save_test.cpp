@@ -137,13 +137,14 @@ TEST_F(CrashSafeSave, AKilledWriterLeavesTheOldOrTheNewFileWhole) {
     }
     ASSERT_NE(settings[0], settings[1]);
     ASSERT_NE(scores[0], scores[1]);
-    // Kills spread over the first two rounds of each writer, however fast
-    // this build saves.
+    // Kills spread over the first four rounds of each writer, however fast
+    // this build saves: a writer's first round is its slowest, so kills spread
+    // over two often all fell inside it.
     const std::chrono::microseconds twoRounds = firstTwoRoundsOfAWriter();
     ASSERT_GT(twoRounds.count(), 0);
 
     std::mt19937 random(20261208);
-    std::uniform_int_distribution<long> delayUs(0, twoRounds.count());
+    std::uniform_int_distribution<long> delayUs(0, 2 * twoRounds.count());
     int interrupted = 0, changed = 0;
     std::string lastSettings = ReadFile(folder_ / "gsettings.properties").value_or("missing");
     for (int kill = 0; kill < kKills; ++kill) {
@@ -165,7 +166,7 @@ TEST_F(CrashSafeSave, AKilledWriterLeavesTheOldOrTheNewFileWhole) {
         interrupted += leftTemporaries() > 0;
     }
     // The kills must have landed both between and inside writes.
-    EXPECT_GE(changed, kKills / 40);  // a machine busy with other work has given 1 in 25
+    EXPECT_GE(changed, kKills / 20);
     EXPECT_GE(interrupted, kKills / 200);
 
     // The next save takes away what the killed writers left.
