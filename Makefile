@@ -14,7 +14,7 @@ BUILD_TYPE ?= RelWithDebInfo
 
 CONFIGURE = cmake -S . -G Ninja -Wno-dev
 
-.PHONY: all setup build run test test-release test-asan test-tsan test-fuzz fuzz-long mutate soak web web-serve test-web clean
+.PHONY: all setup build run test test-release optimised-generator test-asan test-tsan test-fuzz fuzz-long mutate soak web web-serve test-web clean
 
 all: build
 
@@ -40,26 +40,27 @@ test-release: setup
 	@ctest --test-dir $(BUILD) --output-on-failure -j $(JOBS)
 	@scripts/shuffled_tests.sh $(BUILD) $(JOBS)
 
-# The resources come from the optimised build's generator, in seconds instead
-# of a minute and a half; the sanitized generator still runs once, in the test
-# that compares what it writes with them.
-test-asan: setup
+# The sanitizer builds take their pictures from the optimised build's
+# generator, which draws them in seconds instead of minutes.
+OPTIMISED_GENERATOR = -DKARROWEN_GENERATOR=$(abspath $(BUILD))/bin/karrowen-gen
+optimised-generator: setup
 	@$(CONFIGURE) -B $(BUILD) -DCMAKE_BUILD_TYPE=$(BUILD_TYPE) -DKARROWEN_WERROR=ON >/dev/null
 	@cmake --build $(BUILD) -j $(JOBS) --target karrowen-gen
+
+# The sanitized generator still runs once, in the test that compares what it
+# writes with the optimised one's pictures.
+test-asan: optimised-generator
 	@$(CONFIGURE) -B $(ASAN_BUILD) -DCMAKE_BUILD_TYPE=Debug -DKARROWEN_SANITIZE=ON -DKARROWEN_WERROR=ON \
-	  -DKARROWEN_GENERATOR=$(abspath $(BUILD))/bin/karrowen-gen >/dev/null
+	  $(OPTIMISED_GENERATOR) >/dev/null
 	@cmake --build $(ASAN_BUILD) -j $(JOBS)
 	@ctest --test-dir $(ASAN_BUILD) --output-on-failure -j $(JOBS)
 
 # The sound output thread under ThreadSanitizer, alone and in one level of the
 # whole game with sound on, and the renderer's fill threads on the golden
-# frames. The pictures come from the optimised build's generator, which draws
-# them in seconds instead of many minutes.
-test-tsan: setup
-	@$(CONFIGURE) -B $(BUILD) -DCMAKE_BUILD_TYPE=$(BUILD_TYPE) -DKARROWEN_WERROR=ON >/dev/null
-	@cmake --build $(BUILD) -j $(JOBS) --target karrowen-gen
+# frames.
+test-tsan: optimised-generator
 	@$(CONFIGURE) -B $(TSAN_BUILD) -DCMAKE_BUILD_TYPE=RelWithDebInfo -DKARROWEN_TSAN=ON -DKARROWEN_WERROR=ON \
-	  -DKARROWEN_GENERATOR=$(abspath $(BUILD))/bin/karrowen-gen >/dev/null
+	  $(OPTIMISED_GENERATOR) >/dev/null
 	@cmake --build $(TSAN_BUILD) -j $(JOBS) --target karrowen_sound_tests karrowen_render3d_tests karrowen
 	@ctest --test-dir $(TSAN_BUILD) --output-on-failure -j $(JOBS) -R 'WaveOutDriver|AudioDevice|karrowen_e2e_sound_thread|GoldenTest'
 
