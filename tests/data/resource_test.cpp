@@ -65,9 +65,10 @@ TEST_F(ResourceLayer, ArchiveMembersAreServedUnderTheirPrefixAfterTheFolderAndNe
 }
 
 TEST_F(ResourceLayer, TheLongestPrefixIsTriedFirstThenTheNextArchive) {
-    WriteZip(root_ / "outer.zip", {{"levels/level1.properties", "from=outer\n"}, {"only-outer.txt", "1"}});
+    WriteZip(root_ / "outer.zip",
+             {{"levels/level1.properties", "from=outer\n"}, {"only-outer.txt", "1"}, {"both.txt", "outer"}});
     WriteZip(root_ / "levels" / "inner.zip", {{"level1.properties", "from=inner\n"}});
-    WriteZip(root_ / "second.zip", {{"only-second.txt", "2"}});
+    WriteZip(root_ / "second.zip", {{"only-second.txt", "2"}, {"both.txt", "second"}});
     WriteFile(root_ / "broken.zip", "this is not a zip file");
     const std::u16string root = U16(root_.string() + "/");
     EXPECT_FALSE(RegisterArchive(u"broken.zip", root));
@@ -80,7 +81,8 @@ TEST_F(ResourceLayer, TheLongestPrefixIsTriedFirstThenTheNextArchive) {
     EXPECT_EQ(Resources().archives.front()->prefix, root + u"levels/");
     EXPECT_EQ(read(root + u"levels/level1.properties"), "from=inner\n");
     EXPECT_EQ(StreamText(root + u"levels/level1.properties"), "from=inner\n");
-    EXPECT_EQ(StreamText(root + u"only-outer.txt"), "1") << "second.zip, registered last, is tried first";
+    EXPECT_EQ(StreamText(root + u"both.txt"), "second") << "second.zip, registered last, is tried first";
+    EXPECT_EQ(StreamText(root + u"only-outer.txt"), "1") << "and outer.zip after it";
 }
 
 TEST_F(ResourceLayer, CorruptMemberIsNotServed) {

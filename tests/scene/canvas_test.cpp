@@ -40,6 +40,8 @@ TEST_F(CanvasTest, LoadsScenesAndSpritesInFileOrderOrSaysTheTemplateIsMissing) {
     EXPECT_EQ(later->width, 240);  // the canvas size by default
     EXPECT_EQ(later->objectCount(), 0);
     EXPECT_EQ(canvas->findObject(u"lost"), nullptr);  // its container came later
+    EXPECT_EQ(canvas->findSceneOfObject(u"btnTop"), top);
+    EXPECT_EQ(canvas->findSceneOfObject(u"lost"), nullptr);
     EXPECT_EQ(canvas->templateName(), u"two.properties");
     // A scene added again keeps its place, the first one too.
     Scene* back = canvas->sceneAt(0);

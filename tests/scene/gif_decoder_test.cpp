@@ -210,6 +210,7 @@ TEST_P(GifDecoderTest, DecodesOddAndDamagedFiles) {
         {"MinimumCodeSize9", Four(2, 1).image(0, 0, 2, 1, Literal({1, 1}, 2), 9).trailer(), 0, {}, kCorrupt},
         {"MinimumCodeSize12", Four(2, 1).image(0, 0, 2, 1, Literal({1, 1}, 2), 12).trailer(), 0, {}, kCorrupt},
         {"OversizedScreenIsRefused", Four(65535, 65535).image(0, 0, 1, 1, Literal({1}, 2)).trailer(), 0, {}, kCorrupt},
+        {"TheLargestScreenIsDecoded", Four(4096, 4096).image(0, 0, 1, 1, Literal({1}, 2)).trailer(), 1, {{0, 0, 0, kRed}}},
         {"WrongSignatureIsToldButDecoded",
          GifBytes().screen(1, 1, kFourColours, 2, 0, "JIF89a").image(0, 0, 1, 1, Literal({2}, 2)).trailer(), 1,
          {{0, 0, 0, kGreen}}, {"Error: test.gif is not a valid image."}},

@@ -331,6 +331,18 @@ TEST_F(JoystickTest, DragsSetDirectionBits) {
     EXPECT_EQ(canvas->keyState() & key_bits::Directions, 0u);
 }
 
+TEST_F(JoystickTest, ItShowsWhileDraggedAndGoesWithTheRelease) {
+    write("j.properties", "s=type:SceneSprite, bkgColor:(255;0;0)\n");
+    load("j.properties");
+    canvas->createStylusJoystick(2, 5, 8);
+    SendMessage(canvas->handle(), WM_LBUTTONDOWN, MK_LBUTTON, MakeLParam(100, 100));
+    SendMessage(canvas->handle(), WM_MOUSEMOVE, MK_LBUTTON, MakeLParam(100, 60));
+    const FrameBuffer& fb = *canvas->target();
+    EXPECT_NE(ReadPixel(fb.surface(), 100, 55), 0xFF0000u);  // the ring at its end, drawn inverted
+    lift();
+    EXPECT_EQ(ReadPixel(fb.surface(), 100, 55), 0xFF0000u);
+}
+
 TEST_F(JoystickTest, MessageBoxShowsItsButtonsAndDisablesTheJoystick) {
     write("messagebox.properties",
           "sceneMessageBox_MSGBOX=type:SceneSprite, visible:0\n"

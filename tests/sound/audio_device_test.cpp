@@ -7,12 +7,15 @@
 #include <array>
 #include <atomic>
 #include <chrono>
+#include <filesystem>
+#include <fstream>
 #include <string>
 #include <thread>
 #include <tuple>
 #include <vector>
 
 #include "platform/host/audio_device.h"
+#include "platform/host/headless/null_audio.h"
 #include "platform/host/host.h"
 #include "sound/sound_mixer.h"
 #include "sound/wave_sound.h"
@@ -116,6 +119,26 @@ TEST_F(AudioDeviceTest, NullDevicePlaysBuffersAtThePaceOfTheHostClock) {
     ASSERT_TRUE(testhost::WaitFor([&] { return done == 5; }));
 }
 
+// The program waits on a recording only while it owes more than the slack;
+// in 16-bit stereo a frame is four bytes.
+TEST_F(AudioDeviceTest, WaitingForTheDeviceEndsOnceItOwesNoMoreThanTheSlack) {
+    host::InitializeWith(VirtualHeadless("null"));
+    std::atomic<int> done{0};
+    auto device = host::OpenNullAudioDevice(host::AudioFormat{22050, 16, 2}, CountDone, &done);
+    ASSERT_NE(device, nullptr);
+    auto& paced = static_cast<host::NullAudioDevice&>(*device);
+    host::Sleep(10);
+    Settle();
+    EXPECT_TRUE(paced.awaitCaughtUp(40, 0));
+    host::Sleep(50);
+    Settle();
+    EXPECT_FALSE(paced.awaitCaughtUp(40, 0));  // 60 ms owed and nothing queued to pay it with
+    std::vector<uint8_t> buffer(kToneBufferBytes, 0);
+    device->write(buffer.data(), buffer.size());
+    EXPECT_TRUE(paced.awaitCaughtUp(40, 5000));  // playing it pays 30 ms
+    EXPECT_EQ(done, 1);
+}
+
 TEST_F(AudioDeviceTest, TheAudioOptionChoosesTheDevice) {
     host::InitializeWith(VirtualHeadless("auto"));
     EXPECT_NE(host::OpenAudioDevice(host::AudioFormat{8000, 8, 1}, nullptr, nullptr), nullptr);  // null when headless
@@ -154,6 +177,40 @@ TEST_F(AudioDeviceTest, ARecordingIsContinuedOnlyWhenItIsOursInTheSameFormat) {
     EXPECT_TRUE(reopen(mono));
     EXPECT_TRUE(reopen(host::AudioFormat{8000, 16, 2}));
     EXPECT_EQ(folder.read("rec.wav").size(), 44u);
+}
+
+// A recording stops just short of what the WAV sizes can count, rather than
+// let them wrap. Tried on a sparse file ten bytes short of that limit.
+TEST_F(AudioDeviceTest, ARecordingStopsBeforeItsSizesWouldWrap) {
+    host::InitializeWith(VirtualHeadless("null"));
+    testhost::ScratchFolder folder;
+    const std::string path = folder.write("big.wav", "");
+    const host::AudioFormat mono{8000, 8, 1};
+    host::OpenWavAudioDevice(path, mono, nullptr, nullptr).reset();
+    std::string header = folder.read("big.wav");
+    ASSERT_EQ(header.size(), 44u);
+    constexpr uint32_t kNearlyFull = 0xFFFFFFFFu - 36 - 10;
+    auto putU32 = [&](size_t at, uint32_t v) {
+        for (int i = 0; i < 4; ++i) header[at + i] = char(v >> 8 * i);
+    };
+    putU32(4, 36 + kNearlyFull);
+    putU32(40, kNearlyFull);
+    folder.write("big.wav", header);
+    std::filesystem::resize_file(path, 44 + uint64_t(kNearlyFull));
+
+    std::atomic<int> done{0};
+    auto device = host::OpenWavAudioDevice(path, mono, CountDone, &done, true);
+    ASSERT_NE(device, nullptr);
+    const std::vector<uint8_t> fits(8, 1), overflows(20, 2);
+    device->write(fits.data(), fits.size());
+    device->write(overflows.data(), overflows.size());
+    host::Sleep(10);
+    ASSERT_TRUE(testhost::WaitFor([&] { return done == 2; }));
+    device.reset();
+    EXPECT_EQ(std::filesystem::file_size(path), 44 + uint64_t(kNearlyFull) + 8);
+    std::ifstream file(path, std::ios::binary);
+    file.read(header.data(), 44);
+    EXPECT_EQ(std::pair(U32(header, 4), U32(header, 40)), std::pair(36 + kNearlyFull + 8, kNearlyFull + 8));
 }
 
 // The handheld's 8000 Hz 8-bit mono on a handheld profile, desktop quality on

@@ -288,6 +288,42 @@ def enumerate_mutants(path, lines):
     return [m for m in mutants if m.mutated != m.original]
 
 
+def compiled_lines(build, path):
+    """The lines of `path` that the build compiles: those that leave tokens in
+    its preprocessed text. A mutant in an `#if` branch this build leaves out
+    (a scalar fallback beside SIMD, a web-only path) can meet no test here,
+    and is no mutant of this build. None when the file cannot be preprocessed."""
+    commands = json.loads((build / "compile_commands.json").read_text())
+    source = str((ROOT / path).resolve())
+    entry = next((c for c in commands if str(Path(c["file"]).resolve()) == source), None)
+    if entry is None:
+        return None
+    args = shlex.split(entry["command"]) if "command" in entry else list(entry["arguments"])
+    kept, skip = [], 0
+    for a in args:
+        if skip:
+            skip -= 1
+        elif a in ("-o", "-MT", "-MF"):
+            skip = 1
+        elif a not in ("-MD", "-MMD", "-c"):
+            kept.append(a)
+    r = subprocess.run(kept + ["-E"], cwd=entry["directory"], stdout=subprocess.PIPE,
+                       stderr=subprocess.DEVNULL, text=True)
+    if r.returncode != 0:
+        return None
+    lines, current, number = set(), None, 0
+    marker = re.compile(r'# (\d+) "(.*)"')
+    for out in r.stdout.split("\n"):
+        m = marker.match(out)
+        if m:
+            number, current = int(m.group(1)), m.group(2)
+            continue
+        if out.strip() and current is not None and Path(entry["directory"], current).resolve() == Path(source):
+            lines.add(number)
+        number += 1
+    return lines
+
+
 # ---------------------------------------------------------------- equivalents
 
 def load_equivalents():
@@ -536,10 +572,19 @@ def run_module(name, args):
     nothing to run) and whether the run was interrupted."""
     module = MODULES[name]
     equivalents = load_equivalents()
+    build = Path(args.build).resolve()
+    if not (build / "compile_commands.json").exists():
+        subprocess.run(["cmake", "-S", str(ROOT), "-B", str(build), "-G", "Ninja", "-Wno-dev",
+                        "-DCMAKE_BUILD_TYPE=Debug", "-DKARROWEN_SANITIZE=ON"], check=True, stdout=subprocess.DEVNULL)
     samples = {}
     for path in module["files"]:
         lines = (ROOT / path).read_text().split("\n")
         candidates = enumerate_mutants(path, lines)
+        compiled = compiled_lines(build, path)
+        if compiled is None:
+            print(f"{path}: cannot be preprocessed; its lines left out by `#if` are sampled too", file=sys.stderr)
+        else:
+            candidates = [m for m in candidates if m.line in compiled]
         keys = {m.key() for m in candidates}
         for stale in sorted(k for k in equivalents if k[0] == path and k not in keys):
             print(f"{EQUIVALENTS.name}: no mutant of {path} changes `{stale[1]}` to `{stale[2]}` any more",
@@ -560,10 +605,6 @@ def run_module(name, args):
                 print(f"  [{m.kind}] {m.describe()}")
         return None, False
 
-    build = Path(args.build).resolve()
-    if not (build / "compile_commands.json").exists():
-        subprocess.run(["cmake", "-S", str(ROOT), "-B", str(build), "-G", "Ninja", "-Wno-dev",
-                        "-DCMAKE_BUILD_TYPE=Debug", "-DKARROWEN_SANITIZE=ON"], check=True, stdout=subprocess.DEVNULL)
     runner = Runner(build, module["target"], args.filter or module["filter"], args.ctest)
     runner.restore()
     ok, log = runner.ninja()
