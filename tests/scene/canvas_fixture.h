@@ -30,11 +30,12 @@ public:
     void everyWindow(float seconds) override { windowSeconds += seconds; }
     void afterTemplateLoaded() override { ++templatesLoaded; }
     void beforeDraw(float) override { ++framesDrawn; }
+    void afterDraw(float) override { ++framesFinished; }
     std::vector<std::string> events;
     std::vector<std::u16string> custom;  // entries of a type the canvas does not know
     float windowSeconds = 0;
     int templatesLoaded = 0;
-    int framesDrawn = 0;
+    int framesDrawn = 0, framesFinished = 0;
 };
 
 class CanvasTest : public testhost::HostTest {

@@ -1,5 +1,7 @@
 #include "scene/canvas.h"
 
+#include <tuple>
+
 #include "canvas_fixture.h"
 #include "platform/host/host_local.h"
 #include "scene/gif_encoder.h"
@@ -118,6 +120,18 @@ TEST_F(CanvasTest, OnlyTheTopmostVisibleSpriteSceneGetsTheStylusAndHeldKeysPress
     EXPECT_EQ(canvas->keyState(), key_bits::Action);
     EXPECT_EQ(canvas->takeLastKey(), VK_LEFT);
     EXPECT_EQ(canvas->takeLastKey(), 0);
+    // A subclass's key map comes first: a mapped key acts as its target, the rest as themselves.
+    canvas->setKeyMap({{VK_F1, VK_UP}});
+    key(VK_F1, true);
+    key(VK_DOWN, true);
+    EXPECT_EQ(canvas->keyState(), key_bits::Up | key_bits::Down | key_bits::Action);
+    key(VK_F1, false);
+    key(VK_DOWN, false);
+    EXPECT_EQ(std::pair(canvas->keyState(), canvas->takeLastKey()), std::pair(KeyState(key_bits::Action), VK_DOWN));
+    canvas->setKeyMap({});
+    // Characters typed with no keyboard open go nowhere.
+    SendMessage(canvas->handle(), WM_CHAR, u'q', 1);
+    EXPECT_TRUE(canvas->events.empty());
     write("two.properties", kTwoScenes);
     load("two.properties");
     tap(5, 5);  // under btnBack, but "later" is topmost and has nothing there
@@ -171,18 +185,19 @@ TEST_F(CanvasTest, NumberMakesNamedCopiesAndTextEscapesApply) {
 
 TEST_F(CanvasTest, PageSettingAndSoundsLastUntilTheNextLoad) {
     write("page.properties",
-          "page=type:PageSetting, defaultTextSize:20, defaultTextColor:(255;0;0)\n"
+          "page=type:PageSetting, defaultTextSize:20, defaultTextColor:(255;0;0), defaultTextColorBright:(0;0;9)\n"
           "beep=type:Sound, src:beep.wav\n"
           "s=type:SceneSprite\n"
           "t=type:Sprite, container:s, text:hi, width:10, height:10\n");
     load("page.properties");
     EXPECT_EQ(sprite(u"t")->textSize, 20);
     EXPECT_EQ(sprite(u"t")->textColor, 0xFF0000u);
-    EXPECT_EQ(sprite(u"t")->textColorBright, 0xFFFFFFu);
+    EXPECT_EQ(sprite(u"t")->textColorBright, 0x000009u);
     EXPECT_NE(canvas->findSound(u"beep"), nullptr);  // kept even unplayable, like every sound file
     std::string plain = "s=type:SceneSprite\nt=type:Sprite, container:s, text:hi, width:10, height:10\n";
     canvas->loadTemplateBytes(FromUtf8(folder), u"plain.properties", (const uint8_t*)plain.data(), plain.size(), true);
-    EXPECT_EQ(std::pair(sprite(u"t")->textSize, sprite(u"t")->textColor), std::pair(16, 0xFFFFFFu));
+    EXPECT_EQ(std::tuple(sprite(u"t")->textSize, sprite(u"t")->textColor, sprite(u"t")->textColorBright),
+              std::tuple(16, 0xFFFFFFu, 0xFFFFFFu));
     EXPECT_EQ(canvas->soundStore().size(), 0u);  // the last page's sounds are let go
     // Bytes without a name load nothing.
     const std::string page = "page=type:PageSetting, defaultTextSize:20\n" + plain;
@@ -278,7 +293,8 @@ TEST_F(CanvasTest, RunningCanvasResetsTheIdleTimerEvery45Seconds) {
     uint32_t start = TickCount();
     canvas->start();
     runFor(100000);
-    EXPECT_EQ(std::pair(before.frames, canvas->framesDrawn), std::pair(after.frames, after.frames));
+    EXPECT_EQ(std::tuple(before.frames, canvas->framesDrawn, canvas->framesFinished),
+              std::tuple(after.frames, after.frames, after.frames));
     EXPECT_GT(before.frames, 900);  // every frame of the 100 ms steps
     EXPECT_NEAR(canvas->windowSeconds, 95.0f, 5.0f);  // and its work once a 2 s window
     ASSERT_EQ(resetAt.size(), 2u);

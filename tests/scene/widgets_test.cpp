@@ -105,6 +105,9 @@ TEST_F(WidgetTest, ArrowsMoveTheFocusByRowsAndColumnsAndReturnOrPauseConfirmIt) 
     key(VK_ESCAPE, false);
     std::vector<std::string> expected = {"513:c:1", "514:c:0", "513:c:1", "514:c:0", "513:btnBack:1", "514:btnBack:0"};
     EXPECT_EQ(canvas->events, expected);
+    // A tap moves the focus onto the widget tapped.
+    tap(105, 15);
+    EXPECT_EQ(scene->focus, sprite(u"b"));
 }
 
 TEST_F(WidgetTest, HotKeyPageGoesBackByEscapeAndBackspaceAndFramesWidgetsWithUnusedArrows) {
