@@ -214,6 +214,31 @@ TEST_F(WindowTest, PaintersRunOnlyOnBufferedWindowsUntilARelaunch) {
     EXPECT_EQ(painter.draws, 1);
     buffered->removePainter(&painter);
     EXPECT_EQ(painter.detaches, 1);
+    CountingPainter stranger;  // never added: nothing to detach
+    buffered->removePainter(&stranger);
+    EXPECT_EQ(stranger.detaches, 0);
+}
+
+// The messages without a hook of the probe's own: each reaches its hook and is
+// answered 0, as handled; erasing goes on to the default, which says it erased.
+TEST_F(WindowTest, FocusCharacterShowAndEraseMessagesReachTheirHooks) {
+    struct HookWindow : ProbeWindow {
+        using ProbeWindow::ProbeWindow;
+        std::vector<std::string> hooks;
+        void onSetFocus() override { hooks.push_back("setfocus"); }
+        void onKillFocus() override { hooks.push_back("killfocus"); }
+        void onEraseBackground() override { hooks.push_back("erase"); }
+        void onChar(char16_t c) override { hooks.push_back(std::string("char ") + char(c)); }
+    } window(u"Hooks", false, log);
+    ASSERT_TRUE(window.create(0, 0, 10, 10));
+    window.hooks.clear();
+    log.clear();
+    for (auto [message, wParam] : {std::pair{WM_SETFOCUS, uintptr_t(0)}, {WM_KILLFOCUS, 0}, {WM_CHAR, 'z'},
+                                   {WM_SHOWWINDOW, 0}, {WM_SETTINGCHANGE, 0}, {WM_KEYUP, 'Q'}})
+        EXPECT_EQ(SendMessage(window.handle(), message, wParam, 0), 0) << message;
+    EXPECT_EQ(SendMessage(window.handle(), WM_ERASEBKGND, 0, 0), 1);
+    EXPECT_EQ(window.hooks, (std::vector<std::string>{"setfocus", "killfocus", "char z", "erase"}));
+    EXPECT_EQ(log, (std::vector<std::string>{"hide", "keyup 81"}));
 }
 
 TEST_F(WindowTest, PaintCopiesTheBackBufferAndClampsTheRectangle) {
