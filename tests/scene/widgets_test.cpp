@@ -66,6 +66,27 @@ TEST_F(WidgetTest, RadioGroupSelectsTheTappedBoxAndSavesWhenPersistentOrWarnsALo
               "Error: The property \"grpName=GUIType:checkboxGroup, selected:0\" need to be added into template.");
 }
 
+// A stopped canvas draws only when asked: a press shows at once all the same.
+TEST_F(WidgetTest, APressedButtonShowsItsBrightTextAtOnceOnAStoppedCanvas) {
+    write("b.properties",
+          "s=type:SceneSprite, bkgColor:(0;0;0)\n"
+          "b=type:Sprite, container:s, GUIType:button, x:0, y:0, width:100, height:40, text:WWW, textSize:30, "
+          "textColor:(0;0;0), textColorBright:(255;255;255)\n");
+    load("b.properties");
+    canvas->repaint();
+    auto lit = [&] {
+        int n = 0;
+        for (int y = 0; y < 40; ++y)
+            for (int x = 0; x < 100; ++x) n += ReadPixel(canvas->target()->surface(), x, y) != 0;
+        return n;
+    };
+    EXPECT_EQ(lit(), 0);
+    SendMessage(canvas->handle(), WM_LBUTTONDOWN, MK_LBUTTON, MakeLParam(50, 20));
+    EXPECT_GT(lit(), 50);
+    SendMessage(canvas->handle(), WM_LBUTTONUP, 0, MakeLParam(50, 20));
+    EXPECT_EQ(lit(), 0);
+}
+
 TEST_F(WidgetTest, ArrowsMoveTheFocusByRowsAndColumnsAndReturnOrPauseConfirmIt) {
     write("nav.properties",
           "s=type:SceneSprite, navigationMode:1, buffered:1\n"
