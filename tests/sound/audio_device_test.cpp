@@ -9,6 +9,7 @@
 #include <chrono>
 #include <filesystem>
 #include <fstream>
+#include <memory>
 #include <string>
 #include <thread>
 #include <tuple>
@@ -137,6 +138,41 @@ TEST_F(AudioDeviceTest, WaitingForTheDeviceEndsOnceItOwesNoMoreThanTheSlack) {
     device->write(buffer.data(), buffer.size());
     EXPECT_TRUE(paced.awaitCaughtUp(40, 5000));  // playing it pays 30 ms
     EXPECT_EQ(done, 1);
+}
+
+// Without a thread of its own (as on a web page) the device plays in the
+// message poll, and a wait for it plays the queue itself.
+TEST_F(AudioDeviceTest, AThreadlessDevicePlaysInThePollAndWhileWaitedFor) {
+    host::InitializeWith(VirtualHeadless("null"));
+    std::atomic<int> done{0};
+    host::NullAudioDevice device(host::AudioFormat{8000, 8, 1}, CountDone, &done, false);
+    std::vector<uint8_t> buffer(240, 128);  // 30 ms
+    for (int i = 0; i < 3; ++i) device.write(buffer.data(), buffer.size());
+    host::Sleep(30);
+    Settle();
+    EXPECT_EQ(done, 0) << "nothing but the poll plays it";
+    host::PaceThreadlessAudio();
+    EXPECT_EQ(done, 1);
+    host::Sleep(100);
+    EXPECT_TRUE(device.awaitCaughtUp(40, 0));  // the other two play: 40 ms owed
+    EXPECT_EQ(done, 3);
+    host::Sleep(10);
+    EXPECT_FALSE(device.awaitCaughtUp(40, 0));
+    device.pause();
+    host::Sleep(100);
+    host::PaceThreadlessAudio();
+    device.resume();
+    device.write(buffer.data(), buffer.size());
+    host::PaceThreadlessAudio();
+    EXPECT_EQ(done, 3) << "time spent paused is not owed";
+    // A device closed is paced no more (the sanitizer build sees it if it were).
+    std::atomic<int> other{0};
+    auto closed = std::make_unique<host::NullAudioDevice>(host::AudioFormat{8000, 8, 1}, CountDone, &other, false);
+    closed->write(buffer.data(), buffer.size());
+    closed.reset();
+    host::Sleep(30);
+    host::PaceThreadlessAudio();
+    EXPECT_EQ(done, 4);
 }
 
 TEST_F(AudioDeviceTest, TheAudioOptionChoosesTheDevice) {

@@ -19,13 +19,14 @@ constexpr int kPollMs = 2;
 constexpr int64_t kMaxCreditMs = 500;
 }  // namespace
 
-NullAudioDevice::NullAudioDevice(const AudioFormat& format, BufferDone done, void* context)
+NullAudioDevice::NullAudioDevice(const AudioFormat& format, BufferDone done, void* context, bool ownThread)
     : format_(format),
       done_(done),
       context_(context),
+      ownThread_(ownThread),
       owesUnderruns_(Core().virtualClock),
       lastTick_(TickCount()) {
-    if (kHasThreads)
+    if (ownThread_)
         thread_ = std::thread(&NullAudioDevice::run, this);
     else
         Core().threadlessAudio.push_back(this);
@@ -41,7 +42,7 @@ void NullAudioDevice::stopThread() {
     }
     wake_.notify_all();
     if (thread_.joinable()) thread_.join();
-    if (!kHasThreads) {
+    if (!ownThread_) {
         std::vector<NullAudioDevice*>& paced = Core().threadlessAudio;
         paced.erase(std::remove(paced.begin(), paced.end(), this), paced.end());
     }
@@ -63,7 +64,7 @@ bool NullAudioDevice::awaitCaughtUp(int slackMs, int limitMs) {
         const int64_t owedMs = credit_ / bytesPerSecond + int64_t(uint32_t(TickCount() - lastTick_));
         return stop_ || paused_ || owedMs <= slackMs;
     };
-    if (kHasThreads) {
+    if (ownThread_) {
         wake_.notify_all();
         return caughtUp_.wait_for(lock, std::chrono::milliseconds(limitMs), caughtUp);
     }

@@ -2,8 +2,8 @@
 // The headless audio device: it consumes queued buffers at the pace of the host
 // clock (real or virtual) and reports them played, sending the sound nowhere.
 // The WAV-recording device derives from it. Its own thread keeps the pace;
-// where there are no threads (a web page), every message poll does
-// (PaceThreadlessAudio).
+// without one (always so where there are no threads, as on a web page), every
+// message poll does (PaceThreadlessAudio).
 
 #include <condition_variable>
 #include <cstdint>
@@ -13,12 +13,13 @@
 #include <vector>
 
 #include "platform/host/audio_device.h"
+#include "platform/host/host.h"
 
 namespace host {
 
 class NullAudioDevice : public AudioDevice {
 public:
-    NullAudioDevice(const AudioFormat& format, BufferDone done, void* context);
+    NullAudioDevice(const AudioFormat& format, BufferDone done, void* context, bool ownThread = kHasThreads);
     ~NullAudioDevice() override;
 
     bool write(const uint8_t* data, size_t bytes) override;
@@ -49,6 +50,7 @@ private:
 
     BufferDone done_;
     void* context_;
+    const bool ownThread_;
     std::mutex mutex_;
     std::condition_variable wake_;
     std::condition_variable caughtUp_;
@@ -67,7 +69,7 @@ private:
 };
 
 // Paces the devices that have no thread of their own; the host's message
-// poll calls it. Does nothing where devices have threads.
+// poll calls it.
 void PaceThreadlessAudio();
 
 }  // namespace host
