@@ -184,6 +184,10 @@ TEST(PropertyReferences, ExpansionStopsNineDeepAndAtItsSizeLimit) {
     PropertyFile big;
     big.loadText(text);
     EXPECT_LE(Get(big, u"l0").size(), PropertyFile::kMaxExpandedLength);
+    PropertyFile exact;  // just at the limit: whole
+    exact.loadText(u"w=" + std::u16string(1024, u'w') + u"\nq={w}{w}{w}{w}\nfull={q}{q}\n");
+    const std::u16string full = Get(exact, u"full");
+    EXPECT_TRUE(full == std::u16string(PropertyFile::kMaxExpandedLength, u'w')) << full.size();
 }
 
 // ---- Lists -------------------------------------------------------------------
@@ -249,7 +253,9 @@ TEST_F(PropertyFileOnDisk, LoadAndSaveRoundTripAFile) {
         "# R\xE9glages \x80 caf\xC3\xA9\n\nchkSound = GUIType:checkbox, status:1 // on\nname=Zo\xEB\xC3\n";
     WriteFile(resources() / "gsettings.properties", text);
     PropertyFile file;
-    ASSERT_TRUE(file.load(resources16(), u"gsettings.properties"));
+    std::vector<std::u16string> keys = {u"earlier"};  // what the file defines comes after
+    ASSERT_TRUE(file.load(resources16(), u"gsettings.properties", &keys));
+    EXPECT_EQ(keys, (std::vector<std::u16string>{u"earlier", u"chkSound", u"name"}));
     EXPECT_EQ(Get(file, u"name").size(), 4u);
     file.setItem(u"chkSound", u"status", u"0");
     ASSERT_TRUE(file.save());

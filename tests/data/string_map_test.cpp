@@ -43,7 +43,8 @@ TEST(StringMapHash, CollidingKeysStayDistinct) {
         pair.insert(a.c_str(), Word(1), false);
         pair.insert(b.c_str(), Word(2), false);
         EXPECT_EQ(pair.count(), 2);
-        EXPECT_EQ(pair.lookup(std::u16string_view(b)), Word(2));
+        EXPECT_EQ(std::pair(pair.lookup(std::u16string_view(a)), pair.lookup(std::u16string_view(b))),
+                  std::pair(Word(1), Word(2)));
         EXPECT_EQ(pair.remove(gone->c_str()), gone == &a ? Word(1) : Word(2));
         EXPECT_EQ(pair.lookup(gone->c_str()), nullptr);
         EXPECT_EQ(pair.lookup(gone == &a ? b.c_str() : a.c_str()), gone == &a ? Word(2) : Word(1));
