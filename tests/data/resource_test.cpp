@@ -336,6 +336,12 @@ TEST_F(ResourceLayer, OverlaysApplyOnlyToAReadOnlyFolderWhereEarlierFullCopiesNo
               U16((root_ / "share" / "karrowen" / "resources" / "scores.properties").string()));
     EXPECT_TRUE(OverlayPath(U16((root_ / "elsewhere.properties").string()), OverlayKind::Settings).empty());
     EXPECT_TRUE(OverlayPath(resources16(), OverlayKind::Settings).empty());
+    // Named without its last "/", the folder is still a folder: a sibling whose
+    // name it begins is not inside it.
+    ConfigureResourceFolder(U16(resources().string()));
+    EXPECT_TRUE(OverlayPath(U16(resources().string() + "-old/a.properties"), OverlayKind::Settings).empty());
+    EXPECT_EQ(OverlayPath(path("a.properties"), OverlayKind::Settings),
+              U16((root_ / "config" / "karrowen" / "a.properties").string()));
     EXPECT_EQ(read(path("Cover.properties")), "title=new version\n");
     EXPECT_EQ(StreamText(path("Cover.properties"), "r"), "title=new version\n");
 }
