@@ -186,6 +186,20 @@ TEST_F(ResourceLayer, SlashAndUnderscoreMembersShareOneCopyName) {
     EXPECT_EQ(EntryCount(tempFolderPath()), 0u);
 }
 
+// Where no temporary folder can be made (its bases are files here, which stops
+// root too), a member is extracted beside its archive.
+TEST_F(ResourceLayer, WithoutATemporaryFolderAMemberIsExtractedBesideItsArchive) {
+    WriteFile(root_ / "not-a-folder", "");
+    runtime_.emplace("XDG_RUNTIME_DIR", (root_ / "not-a-folder").string());
+    tmpdir_.emplace("TMPDIR", (root_ / "not-a-folder").string());
+    registerGameArchive();
+    std::FILE* stream = OpenResource(path("images/bg.gif"), "rb");
+    ASSERT_NE(stream, nullptr);
+    EXPECT_TRUE(TempFolder().empty());
+    EXPECT_TRUE(fs::exists(resources() / host::ToUtf8(FlattenMemberName(u"images/bg.gif"))));
+    EXPECT_EQ(ReadAll(stream), "GIF89a-bg");
+}
+
 TEST_F(ResourceLayer, TheTemporaryFolderIsEmptiedAtStartMadePrivateRemadeAndRemovedAtExit) {
     fs::create_directories(tempFolderPath());
     fs::permissions(tempFolderPath(), fs::perms::all, fs::perm_options::replace);
