@@ -5,6 +5,7 @@
 #include <gtest/gtest.h>
 
 #include <cmath>
+#include <vector>
 
 namespace {
 
@@ -20,6 +21,8 @@ TEST(SplitList, SplitsOnlyBeforeAnItem) {
     EXPECT_EQ(SplitList(u"a:1,", u",", u':'), (Pieces{u"a:1,"}));
     EXPECT_EQ(SplitList(u"a:1,,b:2", u",", u':'), (Pieces{u"a:1,", u"b:2"}));
     EXPECT_EQ(SplitList(u"a:1;b:2,c:3", u",;", u':'), (Pieces{u"a:1", u"b:2", u"c:3"}));
+    const std::vector<char16_t> unterminated = {u'a', u':', u'1', u','};  // read no further than its end
+    EXPECT_EQ(SplitList(std::u16string_view(unterminated.data(), unterminated.size()), u",", u':'), (Pieces{u"a:1,"}));
 }
 
 TEST(SplitKeyValue, SplitsAtTheFirstSeparatorAndTrimsTheInnerSides) {
@@ -40,6 +43,7 @@ TEST(CollapseParentFolders, RemovesEachFolderWithItsDotDot) {
     EXPECT_EQ(collapsed(u"/opt/karrowen/bin/../resources/"), u"/opt/karrowen/resources/");
     EXPECT_EQ(collapsed(u"/opt/bin/..\\resources\\x.gif"), u"/opt/resources\\x.gif");
     EXPECT_EQ(collapsed(u"a/b/../../c"), u"c");
+    EXPECT_EQ(collapsed(u"/a/../x/../c"), u"/c");
     EXPECT_EQ(collapsed(u"a/b/../"), u"a/") << "a dot-dot folder at the very end";
     EXPECT_EQ(collapsed(u"/../x"), u"/../x");
     EXPECT_EQ(collapsed(u"../../x"), u"../../x");
@@ -80,17 +84,17 @@ TEST(Utf8KeepingBytes, SupplementaryCharactersBecomeSurrogatePairsAndStrayBytesS
     EXPECT_EQ(DecodeUtf8KeepingBytes("\xF0\x90\x80\x80"), units({0xD800, 0xDC00}));
     EXPECT_EQ(DecodeUtf8KeepingBytes("\xF0\x9F\x98\x80"), units({0xD83D, 0xDE00}));
     EXPECT_EQ(DecodeUtf8KeepingBytes("\xF4\x8F\xBF\xBF"), units({0xDBFF, 0xDFFF}));
-    // Bytes that are not UTF-8 (a stray continuation, an overlong form) come
-    // back unchanged from the round trip.
-    const std::string mixed = "a\x80\xC0\xAF\xF0\x9F\x98\x80\xE2\x82\xAC";
-    EXPECT_EQ(DecodeUtf8KeepingBytes(mixed).size(), 7u);
+    // Bytes that are not UTF-8 (a stray continuation, overlong forms, an
+    // encoded surrogate) come back unchanged from the round trip.
+    const std::string mixed = "a\x80\xC0\xAF\xE0\x80\xAF\xED\xA0\x80\xF0\x9F\x98\x80\xE2\x82\xAC";
+    EXPECT_EQ(DecodeUtf8KeepingBytes(mixed).size(), 13u);
     EXPECT_EQ(EncodeUtf8KeepingBytes(DecodeUtf8KeepingBytes(mixed)), mixed);
     // A sequence cut by the end of the bytes is not read past it.
     EXPECT_EQ(DecodeUtf8KeepingBytes(std::string_view("\xE2\x82\xAC", 2)).size(), 2u);
     // A pair at the very end is still one character; a lone surrogate, even one
     // near the stray-byte range, is a replacement character.
     EXPECT_EQ(EncodeUtf8KeepingBytes(units({'a', 0xD83D, 0xDE00})), "a\xF0\x9F\x98\x80");
-    EXPECT_EQ(EncodeUtf8KeepingBytes(units({0xDC41, 0xDBFF})), "\xEF\xBF\xBD\xEF\xBF\xBD");
+    EXPECT_EQ(EncodeUtf8KeepingBytes(units({0xDC41, 0xDBFF, 0xE000})), "\xEF\xBF\xBD\xEF\xBF\xBD\xEE\x80\x80");
 }
 
 }  // namespace
