@@ -206,6 +206,8 @@ TEST_P(GifDecoderTest, DecodesOddAndDamagedFiles) {
         // and codes are still three bits wide after it.
         {"NoLeadingClearCode", Four(4, 1).image(0, 0, 4, 1, Pack({{1, 3}, {2, 3}, {6, 3}, {5, 4}})).trailer(), 1,
          {{0, 0, 0, kRed}, {0, 1, 0, kGreen}, {0, 2, 0, kRed}, {0, 3, 0, kGreen}}},
+        {"MinimumCodeSize1", GifBytes().screen(2, 1, {kBlack, kRed}).image(0, 0, 2, 1, Literal({1, 0}, 1), 1).trailer(), 1,
+         {{0, 0, 0, kRed}, {0, 1, 0, kBlack}}},
         {"MinimumCodeSize0", Four(2, 1).image(0, 0, 2, 1, Literal({1, 1}, 2), 0).trailer(), 0, {}, kCorrupt},
         {"MinimumCodeSize9", Four(2, 1).image(0, 0, 2, 1, Literal({1, 1}, 2), 9).trailer(), 0, {}, kCorrupt},
         {"MinimumCodeSize12", Four(2, 1).image(0, 0, 2, 1, Literal({1, 1}, 2), 12).trailer(), 0, {}, kCorrupt},
