@@ -39,8 +39,11 @@ const Corridor kCorridors[] = {
 
 class AutoplayerTest : public GameLevelTest {
 protected:
-    void SetUp() override {
-        makeLevel(20);
+    void SetUp() override { carve(20); }
+
+    // The level with every passage walled and every item eaten; no ghost shows.
+    void carve(int levelNumber) {
+        makeLevel(levelNumber);
         Maze& maze = game->maze();
         last = maze.rows() - 2;
         for (int x = 0; x < maze.rows(); ++x)
@@ -101,6 +104,19 @@ INSTANTIATE_TEST_SUITE_P(Corridors, AutoplayerCorridor,
                              return std::string(std::get<0>(info.param).name) +
                                     (std::get<1>(info.param) ? "NorthSouth" : "EastWest");
                          });
+
+// Bold, he goes where he gets before any ghost could, at the ghosts' pace:
+// level 3's take 1.54 s a step, so he reaches a cell beside one (two steps,
+// 1.5 s) first. Not bold, he keeps three steps away.
+TEST_F(AutoplayerTest, BoldHeRacesTheSlowGhostsOfAnEarlyLevel) {
+    carve(3);
+    Hero& hero = standInTheLastRow();
+    hero.cell = {last, 4};
+    keepItem({last, 6});
+    placeGhost({last, 7});
+    EXPECT_EQ(ChooseAutoplayDirection(*game, true), 0);
+    EXPECT_EQ(ChooseAutoplayDirection(*game, false), -1);
+}
 
 // The path's first step, not its last, is the answer: four steps round a bend
 // beat six straight ahead.

@@ -427,6 +427,10 @@ TEST_F(GameLevelTest, ANinthPopupReusesTheOldest) {
         }
         for (auto& popup : level.popups()) EXPECT_FALSE(popup.shown);
     }
+    ScorePopup popup;  // it lasts its lifetime and not a moment longer
+    popup.show({}, 1.0f, u"1");
+    popup.update(ScorePopup::kLifetime, 0.0f);
+    EXPECT_FALSE(popup.shown);
     EXPECT_GT(rise[0], 30.0f) << "the original climbs about two characters high";
     EXPECT_LT(rise[1], rise[0] / 2.0f);
     // Bigger scores show bigger, from 0.7 to 1.7 times; a popup without points 1.5.
@@ -479,6 +483,7 @@ TEST_F(GameLevelTest, AGhostTouchedInGoodtimeDies) {
         frame(0.01f, 0);
         EXPECT_TRUE(ghost.dying);
         EXPECT_EQ(level.hero().score, 2000 * eaten);
+        EXPECT_EQ(NewestPopup(level).text, u"2000");
         EXPECT_EQ(level.record().ghostsEaten, eaten);
         host.playing.insert(u"ghostKilled");
     }
@@ -496,7 +501,8 @@ TEST_F(GameLevelTest, AGhostAtACrossingChasesOrTurnsOnADrawAbove50) {
             for (int y = 0; y < 7; ++y) level.maze().setCell(x, y, x == 3 || y == 3);
         level.hero().cell = hero;
         Ghost& ghost = *level.ghosts()[0];
-        ghost.appear(0.0f, {3, 3}, 0.0f);
+        ghost.setHeading(0);
+        ghost.appear(0.0f, {3, 3}, 0.0f);  // facing the player again
         ghost.travel = 0;
         level.random() = Drawing([&](GameRandom r) { return r.range(0, 100) == draw && r.range(0, 3) == 1; });
         frame(0.05f, 0);
