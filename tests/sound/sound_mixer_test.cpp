@@ -185,6 +185,14 @@ TEST(SoundMixer, StereoDataKeepsItsSidesAndSumsIntoMono) {
     sound->pan = 192;
     stereo.play(sound.get(), kAny);
     EXPECT_EQ(Render16(stereo, 1), (std::vector<int16_t>{12800 * 32 / 128, -6400 * 96 / 128}));
+    // Each frame is read from its own place.
+    std::vector<uint8_t> pcm;
+    for (int16_t v : {12800, -6400, 1280, -640}) soundtest::PutLe(pcm, uint16_t(v), 2);
+    WaveSound twoFrames;
+    twoFrames.setPcm(std::move(pcm), false, true, 8000);
+    stereo.stopAll();
+    stereo.play(&twoFrames, kAny);
+    EXPECT_EQ(Render16(stereo, 2), (std::vector<int16_t>{6400, -3200, 640, -320}));
 
     Offline mono;
     mono.play(sound.get(), kAny);
