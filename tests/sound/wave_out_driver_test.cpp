@@ -213,6 +213,14 @@ TEST_F(WaveOutDriverTest, FedByTheDeviceNoticeEachPlayedBufferIsRenderedAtOnceAn
     EXPECT_EQ(record.writeCount(), ring + 2);
     driver.resume();
     EXPECT_EQ(std::pair(record.writeCount(), driver.buffersRendered()), std::pair(ring + 5, uint64_t(5)));
+    // What was owed when the driver closed is not owed once it opens again.
+    driver.pause();
+    record.complete(2);
+    driver.close();
+    ASSERT_EQ(driver.open(host::AudioFormat{8000, 8, 1}, 1920, fill, &rendered), 0);
+    const size_t reopened = record.writeCount();
+    driver.resume();
+    EXPECT_EQ(record.writeCount(), reopened);
     driver.close();
 }
 
