@@ -41,6 +41,19 @@ uint32_t U32(const std::string& b, size_t at) {
            uint32_t(uint8_t(b[at + 3])) << 24;
 }
 
+// A recording the device starts in the folder: its path and its header.
+std::pair<std::string, std::string> FreshRecording(testhost::ScratchFolder& folder, const std::string& name) {
+    const std::string path = folder.write(name, "");
+    host::OpenWavAudioDevice(path, host::AudioFormat{8000, 8, 1}, nullptr, nullptr).reset();
+    return {path, folder.read(name)};
+}
+
+// Sets a header's two sizes for `dataBytes` of sound.
+void SetSizes(std::string& header, uint32_t dataBytes) {
+    for (auto [at, value] : {std::pair{size_t(4), 36 + dataBytes}, {size_t(40), dataBytes}})
+        for (size_t i = 0; i < 4; ++i) header[at + i] = char(value >> 8 * i);
+}
+
 constexpr size_t kToneBufferBytes = 2648;  // 22050 x 4 x 30 / 1000 = 2646, rounded up to 8
 // Six silent buffers are queued before anything plays.
 constexpr size_t kToneAt = 44 + 6 * kToneBufferBytes;
@@ -190,15 +203,12 @@ TEST_F(AudioDeviceTest, TheAudioOptionChoosesTheDevice) {
 TEST_F(AudioDeviceTest, ARecordingIsContinuedOnlyWhenItIsOursInTheSameFormat) {
     host::InitializeWith(VirtualHeadless("null"));
     testhost::ScratchFolder folder;
-    const std::string path = folder.write("rec.wav", "");
+    auto [path, recording] = FreshRecording(folder, "rec.wav");
     const host::AudioFormat mono{8000, 8, 1};
-    host::OpenWavAudioDevice(path, mono, nullptr, nullptr).reset();
-    std::string recording = folder.read("rec.wav");
     ASSERT_EQ(recording.size(), 44u);
     EXPECT_EQ(std::pair(U32(recording, 4), U32(recording, 40)), std::pair(36u, 0u));
 
-    recording[4] = 36 + 6;
-    recording[40] = 6;
+    SetSizes(recording, 6);
     folder.write("rec.wav", recording + "sound!" + "cut");
     auto reopen = [&](const host::AudioFormat& format) {
         ::testing::internal::CaptureStderr();
@@ -207,8 +217,7 @@ TEST_F(AudioDeviceTest, ARecordingIsContinuedOnlyWhenItIsOursInTheSameFormat) {
     };
     EXPECT_FALSE(reopen(mono));
     EXPECT_EQ(folder.read("rec.wav"), recording + "sound!");
-    recording[4] = 36 + 7;
-    recording[40] = 7;
+    SetSizes(recording, 7);
     folder.write("rec.wav", recording + "sound!");  // a byte short of what it claims
     EXPECT_TRUE(reopen(mono));
     EXPECT_TRUE(reopen(host::AudioFormat{8000, 16, 2}));
@@ -220,17 +229,11 @@ TEST_F(AudioDeviceTest, ARecordingIsContinuedOnlyWhenItIsOursInTheSameFormat) {
 TEST_F(AudioDeviceTest, ARecordingStopsBeforeItsSizesWouldWrap) {
     host::InitializeWith(VirtualHeadless("null"));
     testhost::ScratchFolder folder;
-    const std::string path = folder.write("big.wav", "");
+    auto [path, header] = FreshRecording(folder, "big.wav");
     const host::AudioFormat mono{8000, 8, 1};
-    host::OpenWavAudioDevice(path, mono, nullptr, nullptr).reset();
-    std::string header = folder.read("big.wav");
     ASSERT_EQ(header.size(), 44u);
     constexpr uint32_t kNearlyFull = 0xFFFFFFFFu - 36 - 10;
-    auto putU32 = [&](size_t at, uint32_t v) {
-        for (int i = 0; i < 4; ++i) header[at + i] = char(v >> 8 * i);
-    };
-    putU32(4, 36 + kNearlyFull);
-    putU32(40, kNearlyFull);
+    SetSizes(header, kNearlyFull);
     folder.write("big.wav", header);
     std::filesystem::resize_file(path, 44 + uint64_t(kNearlyFull));
 
