@@ -54,7 +54,7 @@ TEST(HostOptions, SurviveARelaunch) {
 TEST(HostOptions, RefuseMalformedValues) {
     for (const std::string& bad : std::vector<std::string>{"--screen=0x5", "--screen=5x0", "--screen=abc", "--screen=8193x2", "--screen=2x8193", "--depth=24", "--zoom=0",
                             "--screenshot=noat", "--screenshot=x@", "--exit-after=-5", "--instance=../x",
-                            "--audio=wav:", "--frame-ms=99999", "--bogus", "--seed=12345678901234", "--seed=abc",
+                            "--audio=wav:", "--frame-ms=99999", "--bogus", "--seed=4294967296", "--clock-start=4294967296", "--seed=abc",
                             "--stop-at-level=0", "--autoplay=1", "--volume=101", "--volume=-1",
                             "--threads=0", "--threads=65", "--play=fast", "--record=", "--screenshot=@5", "--zoom=17",
                             "--stop-at-level=1000001", "--x", "--window-geometry=" + std::string(64, '1')}) {
@@ -63,6 +63,16 @@ TEST(HostOptions, RefuseMalformedValues) {
         bool help;
         EXPECT_FALSE(ParseHostOptions({bad}, o, line, error, help)) << bad;
         EXPECT_NE(error.find(bad.substr(0, bad.find('='))), std::string::npos) << bad;  // the message names the option
+    }
+}
+
+TEST(HostOptions, AcceptTheirBounds) {
+    for (const char* edge : {"--seed=0", "--seed=4294967295", "--clock-start=4294967295", "--threads=1", "--threads=64", "--volume=100",
+                                    "--stop-at-level=1000000", "--screen=8192x1", "--zoom=16"}) {
+        HostOptions o;
+        std::string line, error;
+        bool help;
+        EXPECT_TRUE(ParseHostOptions({edge}, o, line, error, help)) << edge << ": " << error;
     }
 }
 
