@@ -18,6 +18,7 @@
 #include "platform/host/audio_device.h"
 #include "platform/host/headless/null_audio.h"
 #include "platform/host/host.h"
+#include "platform/host/host_core.h"
 #include "sound/sound_mixer.h"
 #include "sound/wave_sound.h"
 #include "support/test_host.h"
@@ -322,6 +323,11 @@ TEST_F(AudioDeviceTest, WavDeviceRecordsWhatTheMixerPlaysScaledByTheVolume) {
     uint8_t wide[] = {0x02, 0x10, 0x00, 0xE0};
     host::ScaleToVolume(host::AudioFormat{8000, 16, 1}, wide, sizeof wide, 50);
     EXPECT_EQ(std::vector<uint8_t>(wide, wide + 4), (std::vector<uint8_t>{0x01, 0x08, 0x00, 0xF0}));
+    // The player's setting while the game runs, held to 0 ... 100.
+    for (auto [asked, held] : {std::pair{-20, 0}, {0, 0}, {100, 100}, {140, 100}}) {
+        host::SetOutputVolume(asked);
+        EXPECT_EQ(host::Core().outputVolume->load(), held) << asked;
+    }
     // Rates from 1 to 384 kHz, 8 or 16 bits, one or two channels.
     for (auto [rate, bits, channels, usable] : {std::tuple{1000, 8, 1, true}, {384000, 16, 2, true}, {999, 8, 1, false},
                                                 {384001, 16, 2, false}, {8000, 12, 1, false}, {8000, 8, 3, false}})
