@@ -189,6 +189,21 @@ TEST_F(AudioDeviceTest, AThreadlessDevicePlaysInThePollAndWhileWaitedFor) {
     EXPECT_EQ(done, 4);
 }
 
+// On the real clock a stall is an underrun, as on a sound card: after one,
+// at most half a second is played at once.
+TEST_F(AudioDeviceTest, AfterAStallTheRealClockPlaysAtMostHalfASecondAtOnce) {
+    host::HostOptions options = VirtualHeadless("null");
+    options.clock = "real";
+    host::InitializeWith(options);
+    std::atomic<int> done{0};
+    host::NullAudioDevice device(host::AudioFormat{8000, 8, 1}, CountDone, &done, false);
+    std::vector<uint8_t> buffer(240, 128);  // 30 ms
+    for (int i = 0; i < 40; ++i) device.write(buffer.data(), buffer.size());
+    std::this_thread::sleep_for(std::chrono::milliseconds(800));
+    host::PaceThreadlessAudio();
+    EXPECT_EQ(done, 500 / 30);
+}
+
 TEST_F(AudioDeviceTest, TheAudioOptionChoosesTheDevice) {
     host::InitializeWith(VirtualHeadless("auto"));
     EXPECT_NE(host::OpenAudioDevice(host::AudioFormat{8000, 8, 1}, nullptr, nullptr), nullptr);  // null when headless
