@@ -2,6 +2,9 @@
 // device paced by the (virtual) host clock, the WAV-recording device, the
 // output format the program asks for, and the player's volume.
 
+#include <fcntl.h>
+#include <sys/stat.h>
+
 #include <gtest/gtest.h>
 
 #include <array>
@@ -238,6 +241,37 @@ TEST_F(AudioDeviceTest, ARecordingIsContinuedOnlyWhenItIsOursInTheSameFormat) {
     EXPECT_TRUE(reopen(mono));
     EXPECT_TRUE(reopen(host::AudioFormat{8000, 16, 2}));
     EXPECT_EQ(folder.read("rec.wav").size(), 44u);
+    folder.write("rec.wav", "");  // shorter than a header
+    EXPECT_TRUE(reopen(mono));
+    EXPECT_EQ(folder.read("rec.wav").size(), 44u);
+}
+
+// A new recording: readable by all and written by its owner, made without
+// touching standard input, in a usable format only; once closed, the host
+// keeps pace with it no more.
+TEST_F(AudioDeviceTest, ANewRecordingIsAPlainFileThatLeavesTheRestAlone) {
+    host::InitializeWith(VirtualHeadless("null"));
+    testhost::ScratchFolder folder;
+    if (::fcntl(0, F_GETFD) == -1) {
+        ASSERT_EQ(::open("/dev/null", O_RDONLY), 0);
+    }
+    auto input = [] {
+        struct stat st {};
+        return ::fstat(0, &st) == 0 ? std::pair(st.st_dev, st.st_ino) : std::pair(dev_t(0), ino_t(0));
+    };
+    const auto inputBefore = input();
+    const std::string path = folder.path() + "new.wav";
+    EXPECT_EQ(host::OpenWavAudioDevice(path, host::AudioFormat{8000, 12, 1}, nullptr, nullptr), nullptr);
+    auto device = host::OpenWavAudioDevice(path, host::AudioFormat{8000, 8, 1}, nullptr, nullptr);
+    ASSERT_NE(device, nullptr);
+    EXPECT_EQ(input(), inputBefore) << "standard input was closed or replaced";
+    const mode_t mask = ::umask(0);
+    ::umask(mask);
+    EXPECT_EQ(std::filesystem::status(path).permissions(), std::filesystem::perms(0644 & ~mask));
+    EXPECT_EQ(host::Core().recording, device.get());
+    device.reset();
+    EXPECT_EQ(host::Core().recording, nullptr);
+    host::Sleep(10);  // which would wait on the recording
 }
 
 // A recording stops just short of what the WAV sizes can count, rather than
