@@ -190,6 +190,15 @@ TEST_F(AudioDeviceTest, AThreadlessDevicePlaysInThePollAndWhileWaitedFor) {
     host::Sleep(30);
     host::PaceThreadlessAudio();
     EXPECT_EQ(done, 4);
+    // A reset drops what was paid toward the queue with the queue.
+    device.write(buffer.data(), buffer.size());
+    host::Sleep(20);
+    host::PaceThreadlessAudio();
+    device.reset();
+    device.write(buffer.data(), buffer.size());
+    host::Sleep(15);
+    host::PaceThreadlessAudio();
+    EXPECT_EQ(done, 4);
 }
 
 // On the real clock a stall is an underrun, as on a sound card: after one,
