@@ -518,7 +518,10 @@ TEST_F(GameLevelTest, AGhostAtACrossingChasesOrTurnsOnADrawAbove50) {
         const float left = Apart(ghost.position, level.maze().cellCenter(ghost.cell));
         frame(0.05f, 0);
         const float stride = (way % 2 == 0 ? level.maze().cellX() : level.maze().cellZ()) * ghost.speed * 0.05f;
-        EXPECT_NEAR(left - Apart(ghost.position, level.maze().cellCenter(ghost.cell)), stride, 1e-3f) << "on its way";
+        const Vector3 target = level.maze().cellCenter(ghost.cell);
+        EXPECT_NEAR(left - Apart(ghost.position, target), stride, 1e-3f) << "on its way";
+        EXPECT_NEAR(way % 2 == 0 ? ghost.position.z - target.z : ghost.position.x - target.x, 0.0f, 1e-4f)
+            << "straight along it";
     }
 }
 
