@@ -1,5 +1,7 @@
 #include "scene/canvas.h"
 
+#include <chrono>
+#include <thread>
 #include <tuple>
 
 #include "canvas_fixture.h"
@@ -7,6 +9,7 @@
 #include "scene/gif_encoder.h"
 #include "scene/key_state.h"
 #include "scene/object_types.h"
+#include "sound/sound_mixer.h"
 
 using namespace host;
 
@@ -229,6 +232,23 @@ TEST_F(CanvasTest, RepaintWhileRunningDrawsNothingAndRunningPausesWhileInactive)
     SendMessage(main->handle(), WM_ACTIVATE, 1, 0);
     EXPECT_TRUE(canvas->isRunning());
     EXPECT_EQ(GetFocus(), canvas->handle());
+    // The sound stops with it and goes on with it.
+    ASSERT_EQ(CreateSoundMixer(), 0);
+    auto rendered = [] { return GetSoundMixer()->driver()->buffersRendered(); };
+    auto play = [](uint32_t ms) {
+        Sleep(ms);
+        std::this_thread::sleep_for(std::chrono::milliseconds(30));  // for the device's own thread
+    };
+    play(100);
+    ASSERT_TRUE(testhost::WaitFor([&] { return rendered() > 0; }));
+    SendMessage(main->handle(), WM_ACTIVATE, 0, 0);
+    const uint64_t paused = rendered();
+    play(300);
+    EXPECT_LE(rendered(), paused + 1);
+    SendMessage(main->handle(), WM_ACTIVATE, 1, 0);
+    play(300);
+    EXPECT_TRUE(testhost::WaitFor([&] { return rendered() > paused + 2; }));
+    DestroySoundMixer();
     main.reset();  // a canvas closed while running leaves no idle pass behind
     EXPECT_EQ(GetIdleHandler(), nullptr);
 }
