@@ -179,6 +179,14 @@ TEST_F(AutoplayerTest, GrowsBoldAfterWaitingAndThenWaitsAtTheWayIn) {
     EXPECT_TRUE(patience.bold(*game)) << "bold again after standing as long";
     hero.dying = true;
     EXPECT_FALSE(patience.bold(*game)) << "patient while he dies";
+    hero.dying = false;
+    EXPECT_FALSE(patience.bold(*game)) << "and when he is back";
+    // The level's clock starts at 0: standing from then counts too.
+    AutoplayPatience fresh;
+    game->elapsedTime = 0.0f;
+    EXPECT_FALSE(fresh.bold(*game));
+    game->afterDraw(5.0f);
+    EXPECT_TRUE(fresh.bold(*game));
 }
 
 // The driver presses only when the hero can be steered and is not already
