@@ -264,6 +264,8 @@ TEST(SoundMixer, ModuleChannelsMixWithoutTheVoiceScale) {
     Render16(mono, 64 * 6 * 160);
     EXPECT_EQ(mono.moduleStatus(module.get()).framesPlayed, 64 * 6 * 160);
     EXPECT_FALSE(mono.moduleStatus(module.get()).playing);
+    EXPECT_EQ(stereo.moduleStatus(module.get()).framesPlayed, 4) << "each mixer its own";
+    EXPECT_EQ(Offline().moduleStatus(module.get()).framesPlayed, 0) << "and none where it never played";
 
     // Channels 1 and 3 have pan 161 (left 24, right 40): four loud channels
     // clip on the left, 2 x (41 + 24) x 2 x 127, and not on the right.
