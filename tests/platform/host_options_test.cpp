@@ -123,7 +123,7 @@ TEST(InputScript, RejectsBadLinesWithTheirNumber) {
 TEST(InputScript, KeyNames) {
     const std::pair<const char*, int> names[] = {
         {"left", VK_LEFT}, {"VK_RETURN", VK_RETURN}, {"APP3", VK_APP3}, {"q", 'Q'}, {"7", '7'}, {"F1", VK_F1},
-        {"F24", VK_F1 + 23}, {"200", 200}, {"256", -1}, {"0x0", -1}, {"F0", -1}, {"F25", -1}, {"", -1}};
+        {"F24", VK_F1 + 23}, {"200", 200}, {"13", VK_RETURN}, {"256", -1}, {"0x0", -1}, {"F0", -1}, {"F25", -1}, {"", -1}};
     for (auto [name, key] : names) EXPECT_EQ(ParseKeyName(name), key) << name;
 }
 
