@@ -67,12 +67,13 @@ TEST(HostOptions, RefuseMalformedValues) {
 }
 
 TEST(HostOptions, AcceptTheirBounds) {
-    for (const char* edge : {"--seed=0", "--seed=4294967295", "--clock-start=4294967295", "--threads=1", "--threads=64", "--volume=100",
+    for (const char* edge : {"--seed=0", "--seed=4294967295", "--clock-start=4294967295", "--input-from=0", "--threads=1", "--threads=64", "--volume=100",
                                     "--stop-at-level=1000000", "--screen=8192x1", "--zoom=16"}) {
         HostOptions o;
         std::string line, error;
         bool help;
         EXPECT_TRUE(ParseHostOptions({edge}, o, line, error, help)) << edge << ": " << error;
+        EXPECT_EQ(FormatHostOptions(o), std::vector<std::string>{edge}) << "written back for a relaunch";
     }
 }
 
