@@ -245,6 +245,10 @@ TEST_P(RendererTest, WithoutLightsAndAmbientTheLightMapIsBlack) {
     q->materials[0]->secondColour = 0x204060;
     frame();
     EXPECT_EQ(pixel(32, 32), stored(0x204060));
+    q->materials[0]->alpha = 1;  // a 256th of the black beneath
+    frame();
+    EXPECT_EQ(pixel(32, 32), stored(0x1F3F5F));
+    q->materials[0]->alpha = 0;
     // An environment map's texel is added instead: normals facing the camera
     // give light-map coordinates (127, 127); the mask min(min(4 - 1, 4) - 1,
     // 255) = 2 keeps texel (2, 2).

@@ -139,6 +139,13 @@ TEST_P(GifDecoderTest, DecodesThePublishedSampleStream) {
     EXPECT_TRUE(boxes.empty());
 }
 
+// A file that is not there is told once, as missing, and makes no frame.
+TEST_P(GifDecoderTest, AMissingFileIsToldOnceAsMissing) {
+    EXPECT_EQ(LoadGif(u"/nonexistent/none.gif", frames, false, true), 0);
+    EXPECT_TRUE(frames.empty());
+    EXPECT_EQ(texts(), std::vector<std::string>{"Error: can not find the image '/nonexistent/none.gif'."});
+}
+
 // One file each: how many frames come out, some of their pixels (frame, x,
 // y, colour), their key colours and the message boxes' texts.
 struct DecodeCase {
