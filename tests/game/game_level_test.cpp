@@ -106,6 +106,16 @@ TEST_F(GameLevelTest, DecorationStandsOnWallsAfterAPassage) {
     EXPECT_GT(decorated * 10, places * 3) << decorated << " of " << places;
     EXPECT_LT(decorated * 10, places * 7) << decorated << " of " << places;
     EXPECT_EQ(pictures, (std::set<int>{0, 1}));
+    // One draw for every inner cell, a wall or not, so that the draws after it
+    // (the items, the ghosts) stay those of the original game.
+    GameRandom mirror(1234);
+    Maze maze(Maze::DimensionForLevel(5), Maze::DimensionForLevel(5), 5, mirror);
+    maze.generate();
+    maze.addLoops(3 * 5 + 50);
+    for (int i = 0; i < (maze.rows() - 2) * (maze.columns() - 2); ++i) mirror.next();
+    game = std::make_unique<GameLevel>(5, 0, 2, 1234, host);
+    game->buildMaze();
+    EXPECT_EQ(game->random().next(), mirror.next());
 }
 
 TEST_F(GameLevelTest, DirectionKeysActWhenReleasedAndOnlyTheFirst) {
@@ -273,7 +283,9 @@ TEST_F(GameLevelTest, GoodtimeGlowsBlinksAndScaresTheEnhancedGhosts) {
         for (const auto& ghost : level.ghosts()) EXPECT_EQ(ghost->fright, Fright::None);
         EXPECT_EQ(level.goodtimeTimer, 0.0f) << "it stops at 0";
         EXPECT_EQ(level.hero().look, Look::Solid) << "the glow ends with it";
-        // The blink ends also when the frames add up to exactly 1.8 s.
+        // The blink ends also when the frames add up to exactly 1.8 s, at a
+        // moment of the level's clock when it would show.
+        level.elapsedTime = 0.0f;
         level.flashMessage(u"!");
         for (int i = 0; i < 2; ++i) frame(0.9f, 0);
         EXPECT_FALSE(host.shown[u"sptFlash"]);
@@ -510,7 +522,11 @@ TEST_F(GameLevelTest, AGhostAtACrossingChasesOrTurnsOnADrawAbove50) {
         ghost.setHeading(0);
         ghost.appear(0.0f, {3, 3}, 0.0f);  // facing the player again
         ghost.travel = 0;
-        level.random() = Drawing([&](GameRandom r) { return r.range(0, 100) == draw && r.range(0, 3) == 1; });
+        // A 50 from the upper half of its draws, which a draw of 1 ... 100 would make 51.
+        level.random() = Drawing([&](GameRandom r) {
+            const int raw = r.next();
+            return GameRandom::Scale(raw, 0, 100) == draw && raw > GameRandom::kMax / 2 && r.range(0, 3) == 1;
+        });
         frame(0.05f, 0);
         EXPECT_EQ(ghost.cell, (Cell{3, 3}.step(way))) << draw;
         EXPECT_EQ(ghost.travel, way);
@@ -757,4 +773,15 @@ TEST_F(GameLevelTest, AWalledInGhostFindsAPassage) {
         EXPECT_LE(Apart(ghost.position, goal), left + 1e-3f);
     }
     EXPECT_LT(Apart(ghost.position, goal), 1e-3f);
+    // Mostly west or east, it faces that way.
+    for (auto [passage, way] : {std::pair{Cell{2, 1}, 2}, {Cell{2, 5}, 0}}) {
+        GameLevel& walled = makeLevel(1);
+        for (int x = 0; x <= 4; ++x)
+            for (int y = 1; y <= 5; ++y) walled.maze().setCell(x, y, Cell{x, y} == passage);
+        Ghost& lost = *walled.ghosts()[0];
+        lost.appear(0.0f, {2, 3}, 0.0f);
+        frame(0.05f, 0);
+        EXPECT_EQ(lost.cell, passage);
+        EXPECT_EQ(std::pair(lost.travel, lost.heading), std::pair(way, way));
+    }
 }
