@@ -486,6 +486,12 @@ TEST_P(RendererTest, ADepthProviderHidesWhatLiesBehindItsPixels) {
     EXPECT_EQ(renderer(overlay).depthAt(32, 32), 10);
     for (auto [x, y] : {std::pair{-1, 0}, std::pair{0, -1}, std::pair{kSize, 0}, std::pair{0, kSize}})
         EXPECT_EQ(renderer(overlay).depthAt(x, y), -1) << "outside the viewport: " << x << "," << y;
+    // A provider the canvas does not hold hides nothing.
+    Scene3D stray(0, 0, kSize, kSize);
+    overlay->zBufferProvider = &stray;
+    render(overlay);
+    EXPECT_EQ(pixel(32, 32), stored(0x00FF00));
+    overlay->zBufferProvider = nullptr;
 }
 
 TEST_P(RendererTest, WithoutABackgroundTheFrameIsDrawnOverWhatTheTargetHoldsClippedToTheCanvas) {
