@@ -179,6 +179,21 @@ TEST(WaveSound, MsAdpcmDeltaCannotOverflow) {
     WaveSound sound;
     ASSERT_EQ(Load(sound, MakeWav(Adpcm(int(data.size()), 0), data)), kSoundOk);
     for (int16_t s : Samples16(sound)) EXPECT_TRUE(s == -32768 || s == 32767 || s == 0) << s;
+    // The delta stops at 2^24: 40 codes of -8 take it there and the samples to
+    // the bottom, 56 codes of 0 shrink it to 41685, and a code of 1 then shows it.
+    data = {0, 0xFF, 0x7F, 0, 0, 0, 0};
+    data.resize(7 + 20, 0x88);
+    data.resize(7 + 20 + 28, 0x00);
+    data.push_back(0x10);
+    ASSERT_EQ(Load(sound, MakeWav(Adpcm(int(data.size()), 0), data)), kSoundOk);
+    const std::vector<int16_t> samples = Samples16(sound);
+    ASSERT_EQ(samples.size(), 2u + 40 + 56 + 2);
+    EXPECT_EQ(samples[41], -32768);
+    EXPECT_EQ(samples[98], -32768 + 41685);
+    data = {0, 0xFF, 0x7F, 0, 0, 0, 0};  // and codes of +7 take them to the top
+    data.resize(7 + 10, 0x77);
+    ASSERT_EQ(Load(sound, MakeWav(Adpcm(int(data.size()), 0), data)), kSoundOk);
+    EXPECT_EQ(Samples16(sound).back(), 32767);
 }
 
 // An independent encoder and decoder: sox, when installed, turns a tone made
