@@ -3,7 +3,10 @@
 // output format the program asks for, and the player's volume.
 
 #include <fcntl.h>
+#include <sys/resource.h>
+#include <sys/syscall.h>
 #include <sys/stat.h>
+#include <unistd.h>
 
 #include <gtest/gtest.h>
 
@@ -149,6 +152,7 @@ TEST_F(AudioDeviceTest, WaitingForTheDeviceEndsOnceItOwesNoMoreThanTheSlack) {
     Settle();
     EXPECT_TRUE(paced.awaitCaughtUp(40, 0));
     host::Sleep(50);
+    EXPECT_FALSE(paced.awaitCaughtUp(40, 0)) << "the time since the device last looked is owed too";
     Settle();
     EXPECT_FALSE(paced.awaitCaughtUp(40, 0));  // 60 ms owed and nothing queued to pay it with
     std::vector<uint8_t> buffer(kToneBufferBytes, 0);
@@ -199,6 +203,18 @@ TEST_F(AudioDeviceTest, AThreadlessDevicePlaysInThePollAndWhileWaitedFor) {
     host::Sleep(15);
     host::PaceThreadlessAudio();
     EXPECT_EQ(done, 4);
+}
+
+// One step up from where the thread stood, where the system allows it.
+TEST_F(AudioDeviceTest, TheOutputThreadGoesOneStepUp) {
+    std::thread([] {
+        const id_t thread = id_t(::syscall(SYS_gettid));
+        errno = 0;
+        const int before = ::getpriority(PRIO_PROCESS, thread);
+        ASSERT_EQ(errno, 0);
+        if (host::RaiseThreadPriority()) EXPECT_EQ(::getpriority(PRIO_PROCESS, thread), before - 1);
+        else EXPECT_EQ(::getpriority(PRIO_PROCESS, thread), before);
+    }).join();
 }
 
 // On the real clock a stall is an underrun, as on a sound card: after one,
