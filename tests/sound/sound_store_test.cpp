@@ -59,9 +59,9 @@ TEST_F(SoundStoreTest, NamesDifferingInCaseShareOneSoundAndOnlyWavAndModNamesMak
     EXPECT_FALSE(bad->hasData());
     // Latin-1 capitals are lowered too, all but the multiplication sign.
     // The sharp s has no capital in Latin-1 and stays.
-    std::u16string latin = u"\u00C0\u00D7\u00DE\u00DF.WAV";
+    std::u16string latin = u"AZ\u00C0\u00D7\u00DE\u00DF.WAV";
     loadSound(store_, folder_, latin);
-    EXPECT_EQ(latin, u"\u00E0\u00D7\u00FE\u00DF.wav");
+    EXPECT_EQ(latin, u"az\u00E0\u00D7\u00FE\u00DF.wav");
 }
 
 TEST_F(SoundStoreTest, AMissingFileIsReportedAndStoredWithoutData) {

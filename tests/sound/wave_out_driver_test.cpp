@@ -221,6 +221,12 @@ TEST_F(WaveOutDriverTest, FedByTheDeviceNoticeEachPlayedBufferIsRenderedAtOnceAn
     const size_t reopened = record.writeCount();
     driver.resume();
     EXPECT_EQ(record.writeCount(), reopened);
+    // Closed while playing and opened again, it waits to be resumed.
+    driver.close();
+    ASSERT_EQ(driver.open(host::AudioFormat{8000, 8, 1}, 1920, fill, &rendered), 0);
+    const size_t fresh = record.writeCount();
+    record.complete(1);
+    EXPECT_EQ(record.writeCount(), fresh);
     driver.close();
 }
 
