@@ -190,6 +190,7 @@ TEST_F(CanvasTest, PageSettingAndSoundsLastUntilTheNextLoad) {
     write("page.properties",
           "page=type:PageSetting, defaultTextSize:20, defaultTextColor:(255;0;0), defaultTextColorBright:(0;0;9)\n"
           "beep=type:Sound, src:beep.wav\n"
+          "zap=type:WaveSound, src:zap.wav\n"
           "s=type:SceneSprite\n"
           "t=type:Sprite, container:s, text:hi, width:10, height:10\n");
     load("page.properties");
@@ -197,6 +198,7 @@ TEST_F(CanvasTest, PageSettingAndSoundsLastUntilTheNextLoad) {
     EXPECT_EQ(sprite(u"t")->textColor, 0xFF0000u);
     EXPECT_EQ(sprite(u"t")->textColorBright, 0x000009u);
     EXPECT_NE(canvas->findSound(u"beep"), nullptr);  // kept even unplayable, like every sound file
+    EXPECT_NE(canvas->findSound(u"zap"), nullptr);
     std::string plain = "s=type:SceneSprite\nt=type:Sprite, container:s, text:hi, width:10, height:10\n";
     canvas->loadTemplateBytes(FromUtf8(folder), u"plain.properties", (const uint8_t*)plain.data(), plain.size(), true);
     EXPECT_EQ(std::tuple(sprite(u"t")->textSize, sprite(u"t")->textColor, sprite(u"t")->textColorBright),
