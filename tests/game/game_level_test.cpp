@@ -500,6 +500,7 @@ TEST_F(GameLevelTest, AGhostTouchedInGoodtimeDies) {
         ghost.appear(0.0f, level.hero().cell, 0.0f);
         frame(0.01f, 0);
         EXPECT_TRUE(ghost.dying);
+        EXPECT_EQ(std::count(host.sounds.begin(), host.sounds.end(), u"ghostKilled"), 1);
         EXPECT_EQ(level.hero().score, 2000 * eaten);
         EXPECT_EQ(NewestPopup(level).text, u"2000");
         EXPECT_EQ(level.record().ghostsEaten, eaten);
@@ -625,6 +626,7 @@ TEST_F(GameLevelTest, TheHeroDropsInAndIsCaughtByAGhostOnceItsGraceEnds) {
         EXPECT_EQ(hero.alpha, std::min(255, int(fade * fade * 255.0f))) << "fading";
     }
     EXPECT_FALSE(hero.visible);
+    EXPECT_EQ(std::pair(hero.alpha, hero.look), std::pair(0, Look::Solid)) << "solid again for his next drop";
 }
 
 // A dead hero drops back in while lives remain; with none left he rises, shows
