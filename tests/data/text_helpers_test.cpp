@@ -44,6 +44,7 @@ TEST(CollapseParentFolders, RemovesEachFolderWithItsDotDot) {
     EXPECT_EQ(collapsed(u"/opt/bin/..\\resources\\x.gif"), u"/opt/resources\\x.gif");
     EXPECT_EQ(collapsed(u"a/b/../../c"), u"c");
     EXPECT_EQ(collapsed(u"/a/../x/../c"), u"/c");
+    EXPECT_EQ(collapsed(u"/some/xx/../y"), u"/some/y");  // a two-letter folder is read where it stands
     EXPECT_EQ(collapsed(u"a/b/../"), u"a/") << "a dot-dot folder at the very end";
     EXPECT_EQ(collapsed(u"/../x"), u"/../x");
     EXPECT_EQ(collapsed(u"../../x"), u"../../x");
@@ -94,6 +95,7 @@ TEST(Utf8KeepingBytes, SupplementaryCharactersBecomeSurrogatePairsAndStrayBytesS
     // A pair at the very end is still one character; a lone surrogate, even one
     // near the stray-byte range, is a replacement character.
     EXPECT_EQ(EncodeUtf8KeepingBytes(units({'a', 0xD83D, 0xDE00})), "a\xF0\x9F\x98\x80");
+    EXPECT_EQ(EncodeUtf8KeepingBytes(units({0xDBFF, 0xDFFF})), "\xF4\x8F\xBF\xBF");  // the last pair
     EXPECT_EQ(EncodeUtf8KeepingBytes(units({0xDC41, 0xDBFF, 0xE000})), "\xEF\xBF\xBD\xEF\xBF\xBD\xEE\x80\x80");
 }
 
