@@ -288,6 +288,21 @@ def enumerate_mutants(path, lines):
     return [m for m in mutants if m.mutated != m.original]
 
 
+def compile_arguments(entry):
+    """A compile_commands.json entry's command, without the dependency-file
+    flags: neither a mutant nor a preprocessing run may touch the build's."""
+    args = shlex.split(entry["command"]) if "command" in entry else list(entry["arguments"])
+    kept, skip = [], 0
+    for a in args:
+        if skip:
+            skip -= 1
+        elif a in ("-MT", "-MF"):
+            skip = 1
+        elif a not in ("-MD", "-MMD"):
+            kept.append(a)
+    return kept
+
+
 def compiled_lines(build, path):
     """The lines of `path` that the build compiles: those that leave tokens in
     its preprocessed text. A mutant in an `#if` branch this build leaves out
@@ -298,15 +313,9 @@ def compiled_lines(build, path):
     entry = next((c for c in commands if str(Path(c["file"]).resolve()) == source), None)
     if entry is None:
         return None
-    args = shlex.split(entry["command"]) if "command" in entry else list(entry["arguments"])
-    kept, skip = [], 0
-    for a in args:
-        if skip:
-            skip -= 1
-        elif a in ("-o", "-MT", "-MF"):
-            skip = 1
-        elif a not in ("-MD", "-MMD", "-c"):
-            kept.append(a)
+    args = compile_arguments(entry)
+    output = args.index("-o")
+    kept = [a for i, a in enumerate(args) if i not in (output, output + 1) and a != "-c"]
     r = subprocess.run(kept + ["-E"], cwd=entry["directory"], stdout=subprocess.PIPE,
                        stderr=subprocess.DEVNULL, text=True)
     if r.returncode != 0:
@@ -396,23 +405,12 @@ class Runner:
         the build's own objects and archives, which stay as the tree built
         them. True when the mutant builds."""
         entry = self.commands[str((ROOT / source).resolve())]
-        args = shlex.split(entry["command"]) if "command" in entry else list(entry["arguments"])
+        args = compile_arguments(entry)
         obj = Path(entry["directory"]) / args[args.index("-o") + 1]
         copy = self.workdir / Path(source).name
         copy.write_text(text)
         src_abs = str((ROOT / source).resolve())
-        cleaned = []
-        skip = 0
-        for a in args:
-            if skip:
-                skip -= 1
-                continue
-            if a in ("-MT", "-MF"):
-                skip = 1
-                continue
-            if a in ("-MD", "-MMD"):
-                continue
-            cleaned.append(str(copy) if a in (src_abs, entry["file"]) else a)
+        cleaned = [str(copy) if a in (src_abs, entry["file"]) else a for a in args]
         members = self.workdir / "members"
         members.mkdir(exist_ok=True)
         member = members / obj.name  # an archive member is replaced by its name
