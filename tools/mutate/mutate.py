@@ -14,9 +14,10 @@ Usage: mutate.py MODULE[,MODULE...]|all [--sample N] [--seed S] [--filter GTEST_
                         [--keep-killed] [--by-test]
 
 --by-test runs every selected test on every mutant and ends with a table of
-the tests: how many mutants each kills and how many no other test kills. A
-test at the top with no kill of its own is where a fold can start; a sample
-is only a sample, so read the test before it goes.
+the tests: how many mutants each kills and how many no other test kills, and
+a set of tests that could all go without losing a kill of the sample. Each
+killed mutant's line names its killers. A sample is only a sample, so read a
+test before it goes.
 """
 
 import argparse
@@ -626,6 +627,7 @@ def run_module(name, args):
     totals = dict(mutants=0, not_viable=0, killed=0, survived=0, equivalent=0)
     survivors = []
     kills, only = {}, {}  # by test, with --by-test
+    killer_sets = []  # each killed mutant's killers, with --by-test
     interrupted = False
     try:
         for path, (lines, chosen, total) in samples.items():
@@ -653,6 +655,8 @@ def run_module(name, args):
                             kills[test] = kills.get(test, 0) + 1
                             if len(killers) == 1:
                                 only[test] = only.get(test, 0) + 1
+                        if killers:
+                            killer_sets.append(set(killers))
                     else:
                         status, _ = runner.run_tests(timeout)
                     runner.restore()
@@ -665,6 +669,8 @@ def run_module(name, args):
                         outcome = "killed" + (" (hang)" if status == "timeout" else "")
                 outcomes[key] = outcome.split(" (")[0]
                 print(f"  {outcome:14} {m.describe()}", flush=True)
+                if args.by_test and outcome.startswith("killed"):
+                    print(f"{'':16}by {', '.join(sorted(killer_sets[-1]))}", flush=True)
             for k in totals:
                 totals[k] += counts[k]
             print(summary_line(path + f" ({total} candidates)", counts), flush=True)
@@ -694,7 +700,25 @@ def run_module(name, args):
                     names.add(suite + re.sub(r"/[^/.]+$", "", line.split()[0]))
         for test in sorted(names, key=lambda n: (only.get(n, 0), kills.get(n, 0), n)):
             print(f"  {kills.get(test, 0):4} {only.get(test, 0):4}  {test}")
+        spare = removable_together(names, killer_sets)
+        print("tests that can go together without losing a kill of this sample (weakest first):")
+        for test in spare:
+            print(f"  {test}")
     return totals, interrupted
+
+
+def removable_together(tests, killer_sets):
+    """A set of tests whose removal leaves every killed mutant with a killer:
+    the weakest go first, and one goes only while each of its kills keeps
+    another test. Tests with no kill in the sample head the list."""
+    kept = set(tests)
+    weight = {t: sum(t in k for k in killer_sets) for t in tests}
+    removed = []
+    for test in sorted(tests, key=lambda t: (weight[t], t)):
+        if all(len(k & kept) > 1 for k in killer_sets if test in k):
+            kept.discard(test)
+            removed.append(test)
+    return removed
 
 
 def summary_line(name, c):
