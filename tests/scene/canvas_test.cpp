@@ -6,9 +6,11 @@
 
 #include "canvas_fixture.h"
 #include "platform/host/host_local.h"
+#include "scene/bitmap_font.h"
 #include "scene/gif_encoder.h"
 #include "scene/key_state.h"
 #include "scene/object_types.h"
+#include "scene/scene_sprite.h"
 #include "sound/sound_mixer.h"
 
 using namespace host;
@@ -52,10 +54,15 @@ TEST_F(CanvasTest, LoadsScenesAndSpritesInFileOrderOrSaysTheTemplateIsMissing) {
     Scene* back = canvas->sceneAt(0);
     EXPECT_EQ(canvas->addScene(u"again", back), 0);
     EXPECT_EQ(std::pair(canvas->sceneCount(), back->name), std::pair(3, std::u16string(u"back")));
-    // A missing template says so and leaves the canvas empty.
+    EXPECT_EQ(canvas->addScene(u"new", new SceneSprite(0, 0, 8, 8, 0, nullptr, 0, 0, 0, 0, 0)), 3);
+    canvas->addFont(u"font", BitmapFont::FromPicture(std::make_unique<FrameBuffer>(8, 8, true), 1, 1, 0, 32));
+    ASSERT_NE(canvas->findFont(u"font"), nullptr);
+    // A missing template says so and leaves the canvas empty, of fonts too:
+    // the next page's font of the same name must not meet an old one.
     load("nothere.properties");
     EXPECT_EQ(canvas->templatesLoaded, 1);
     EXPECT_EQ(canvas->sceneCount(), 0);
+    EXPECT_EQ(canvas->findFont(u"font"), nullptr);
     ASSERT_EQ(boxes.size(), 1u);
     EXPECT_EQ(boxes[0].line(), "Error: Can not find the template file: " + folder + "nothere.properties.");
     EXPECT_EQ(boxes[0].style & 0xF0, host::MB_ICONHAND);

@@ -202,6 +202,14 @@ TEST_P(GifDecoderTest, DecodesOddAndDamagedFiles) {
          Four(4, 1).control(1, false).image(0, 0, 4, 1, Literal({2, 2, 2, 2}, 2))
              .image(0, 0, 4, 1, Truncated()).trailer(),
          2, {{1, 0, 0, kRed}, {1, 3, 0, kGreen}}},
+        // Without a control block a frame is not kept beneath the next.
+        {"AFrameWithoutControlIsNotKept",
+         Four(4, 1).image(0, 0, 4, 1, Literal({2, 2, 2, 2}, 2)).image(0, 0, 4, 1, Truncated()).trailer(), 2,
+         {{1, 0, 0, kRed}, {1, 3, 0, kBlack}}},
+        // After the last pixel the rest of the stream is not read: here an
+        // unknown code right after a clear code.
+        {"CodesPastTheLastPixelAreIgnored", Four(1, 1).image(0, 0, 1, 1, Pack({{4, 3}, {3, 3}, {4, 3}, {7, 3}})).trailer(),
+         1, {{0, 0, 0, kBlue}}},
         // Right after the clear code (4) nothing but single pixels exists; 7 is unknown.
         {"CodeNotInTheTableFailsTheImage", Four(2, 1).image(0, 0, 2, 1, Pack({{4, 3}, {7, 3}, {5, 3}})).trailer(), 0,
          {}, kCorrupt},
