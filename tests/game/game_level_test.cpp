@@ -204,6 +204,8 @@ TEST_F(GameLevelTest, TheOppositeKeyTurnsTheHeroBackAtOnce) {
     EXPECT_TRUE(there->eaten);
     EXPECT_EQ(hero.current, (open + 2) % 4);
     EXPECT_EQ(hero.cell, start);
+    for (int i = 0; i < 5; ++i) frame(0.1f, 0);
+    EXPECT_LT(Apart(hero.position, level.maze().cellCenter(start)), 1e-3f) << "the way back is one whole step";
 }
 
 // What each kind of item does when eaten, once: points, the count of items

@@ -334,13 +334,18 @@ TEST(ModulePlayer, ArpeggioCyclesThroughThreeNotes) {
     Fixture f(ModuleBuilder()
                   .sample(1, LoopedSample())
                   .cell(0, 0, 0, 1, 428, 0x0, 0x47)
-                  .cell(0, 0, 1, 1, 15, 0x0, 0x51));
-    const int expected[] = {428, kModulePeriods[0][28], kModulePeriods[0][31], 428, kModulePeriods[0][28]};
+                  .cell(0, 0, 1, 1, 15, 0x0, 0x51)
+                  .cell(0, 1, 0, 1, 428, 0x0, 0x47));
+    // The next row's arpeggio starts its cycle again.
+    const int p28 = kModulePeriods[0][28], p31 = kModulePeriods[0][31];
+    const int expected[] = {428, p28, p31, 428, p28, p31, 428, p28};
     const int high[] = {15, kModulePeriods[0][83], kModulePeriods[0][82], 15, kModulePeriods[0][83]};
-    for (int tick = 0; tick < 5; ++tick) {
+    for (int tick = 0; tick < 8; ++tick) {
         f.runTicks(1);
         EXPECT_EQ(f.channel().playedPeriod, expected[tick]) << "tick " << tick;
-        EXPECT_EQ(f.channel(1).playedPeriod, high[tick]) << "tick " << tick;
+        if (tick < 5) {
+            EXPECT_EQ(f.channel(1).playedPeriod, high[tick]) << "tick " << tick;
+        }
     }
 }
 
