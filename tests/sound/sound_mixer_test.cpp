@@ -200,10 +200,10 @@ TEST(SoundMixer, StereoDataKeepsItsSidesAndSumsIntoMono) {
     EXPECT_EQ(Render16(mono, 1), (std::vector<int16_t>{6400 - 3200}));
     // 8-bit data is unsigned around 128 on both sides.
     auto eightBit = std::make_unique<WaveSound>();
-    eightBit->setPcm({200, 60, 200, 60}, true, true, 8000);
+    eightBit->setPcm({200, 60, 100, 30}, true, true, 8000);
     stereo.stopAll();
     stereo.play(eightBit.get(), kAny);
-    EXPECT_EQ(Render16(stereo, 1), (std::vector<int16_t>{72 * 256 / 2, -68 * 256 / 2}));
+    EXPECT_EQ(Render16(stereo, 2), (std::vector<int16_t>{72 * 256 / 2, -68 * 256 / 2, -28 * 256 / 2, -98 * 256 / 2}));
 }
 
 TEST(SoundMixer, VoicesStepByFrequencyAndStopOrLoopAtTheEnd) {

@@ -219,6 +219,7 @@ TEST_F(WaveOutDriverTest, FedByTheDeviceNoticeEachPlayedBufferIsRenderedAtOnceAn
     driver.close();
     ASSERT_EQ(driver.open(host::AudioFormat{8000, 8, 1}, 1920, fill, &rendered), 0);
     const size_t reopened = record.writeCount();
+    EXPECT_EQ(driver.buffersRendered(), 0u);
     driver.resume();
     EXPECT_EQ(record.writeCount(), reopened);
     // Closed while playing and opened again, it waits to be resumed.

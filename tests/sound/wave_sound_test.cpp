@@ -8,6 +8,7 @@
 #include <tuple>
 #include <vector>
 
+#include "sound/adpcm_decoder.h"
 #include "sound/wave_sound.h"
 #include "sound_test_files.h"
 #include "support/test_host.h"
@@ -141,6 +142,20 @@ TEST(WaveSound, DecodesMsAdpcmMonoBlocksAndAFinalPartialBlock) {
     format.fmtExtra = soundtest::AdpcmFormatExtra(2);
     ASSERT_EQ(Load(sound, MakeWav(format, data)), kSoundOk);
     EXPECT_EQ(Samples16(sound), (std::vector<int16_t>{50, 100, 20, 10}));
+    // A last block of its header alone still gives its samples; one cut inside its header ends the sound.
+    data.resize(11 + 7);
+    ASSERT_EQ(Load(sound, MakeWav(format, data)), kSoundOk);
+    EXPECT_EQ(Samples16(sound), (std::vector<int16_t>{50, 100, 20, 10}));
+    data.resize(11 + 6);
+    ASSERT_EQ(Load(sound, MakeWav(format, data)), kSoundOk);
+    EXPECT_EQ(Samples16(sound), (std::vector<int16_t>{50, 100}));
+    // Decoded directly, a block layout for other than one or two channels is refused.
+    std::vector<int16_t> out;
+    for (int channels : {0, 3}) {
+        const MsAdpcmFormat odd{.channels = channels, .blockAlign = 64};
+        EXPECT_FALSE(DecodeMsAdpcm(data.data(), data.size(), odd, out)) << channels;
+    }
+    EXPECT_TRUE(out.empty());
 }
 
 TEST(WaveSound, DecodesMsAdpcmStereoWithInterleavedCodes) {
