@@ -351,11 +351,12 @@ TEST_P(RendererTest, TransparentMeshesAreDrawnFarthestFirst) {
     near->materials[0]->alpha = far->materials[0]->alpha = 128;
     frame();
     EXPECT_EQ(pixel(32, 32), bits() == 16 ? rgb565(15, 0, 7) : 0x7F003Fu);
-    // At one depth, a positive bias sorts a mesh as farther: blue first again.
-    far->worldMatrix.setTranslation({0, 0, -2.0f});
-    far->meshAt(0)->depthBias = 0.5f;
+    // A positive bias sorts a mesh as farther: half a unit of it outweighs
+    // the three tenths that part the two, and red goes first.
+    far->worldMatrix.setTranslation({0, 0, -1.7f});
+    near->meshAt(0)->depthBias = 0.5f;
     frame();
-    EXPECT_EQ(pixel(32, 32), bits() == 16 ? rgb565(15, 0, 7) : 0x7F003Fu);
+    EXPECT_EQ(pixel(32, 32), bits() == 16 ? rgb565(7, 0, 15) : 0x3F007Fu);
 }
 
 TEST_P(RendererTest, TheObjectsOwnNearAndFarClipIt) {
@@ -367,6 +368,7 @@ TEST_P(RendererTest, TheObjectsOwnNearAndFarClipIt) {
         frame();
         EXPECT_EQ(countPixels(0xFF0000) > 0, drawn) << "near " << nearOverride << ", far " << farOverride;
     }
+    EXPECT_EQ(q->meshAt(0)->vertices[0].depth, 10) << "whole units in front of the camera";
 }
 
 TEST_P(RendererTest, TextureOffsetsShiftTheTexture) {
