@@ -466,12 +466,16 @@ TEST_P(RendererTest, WireFramesDrawEdgesOnly) {
     frame();
     EXPECT_EQ(countPixels(0xFFFF00), 0);
     // Bit 0 is each triangle's edge P1-P2: the right side of face (0, 1, 2) and
-    // the top of face (0, 2, 3); not the left, the bottom or the diagonal.
-    q->materials[0]->wireFrameMask = 1;
-    frame();
-    for (auto [x0, y0, x1, y1, drawn] : {std::tuple{37, 28, 43, 37, true}, {28, 21, 37, 28, true}, {21, 28, 28, 37, false},
-                                         {28, 37, 37, 43, false}, {29, 29, 36, 36, false}})
-        EXPECT_EQ(countPixels(0xFFFF00, x0, y0, x1, y1) > 0, drawn) << x0 << "," << y0;
+    // the top of face (0, 2, 3); bit 2 is P0-P1: the bottom and the diagonal.
+    for (auto [mask, drawn] : {std::pair{1, "right top"}, {4, "bottom diagonal"}}) {
+        q->materials[0]->wireFrameMask = mask;
+        frame();
+        std::string seen;
+        for (auto [x0, y0, x1, y1, name] : {std::tuple{37, 28, 43, 37, "right"}, {28, 21, 37, 28, "top"},
+                                            {21, 28, 28, 37, "left"}, {28, 37, 37, 43, "bottom"}, {29, 29, 36, 36, "diagonal"}})
+            if (countPixels(0xFFFF00, x0, y0, x1, y1) > 0) seen += (seen.empty() ? "" : " ") + std::string(name);
+        EXPECT_EQ(seen, drawn) << "mask " << mask;
+    }
 }
 
 TEST_P(RendererTest, ADepthProviderHidesWhatLiesBehindItsPixels) {
