@@ -143,6 +143,7 @@ TEST_F(AutoplayerTest, GrowsBoldAfterWaitingAndThenWaitsAtTheWayIn) {
     while (!game->itemAt(beyond) && beyond.y < last) ++beyond.y;
     keepItem(beyond);
     placeGhost({last, 11});
+    hero.cell = {last, 5};  // three steps short of the way in
     EXPECT_EQ(ChooseAutoplayDirection(*game), -1);
     EXPECT_EQ(ChooseAutoplayDirection(*game, true), 0) << "as near as the ghost allows";
     hero.cell = {last, 8};
