@@ -88,6 +88,9 @@ TEST_F(WindowTest, CreateAttachesBufferedContextsAndCallsHooksInOrder) {
     EXPECT_EQ(log.back(), "hide");
     window.show(true);
     EXPECT_EQ(log.back(), "paint");  // shown and drawn at once, not when the loop next runs
+    // A second program window of the same title is refused: one game runs at a time.
+    ProbeWindow twin(u"Probe", true, log);
+    EXPECT_FALSE(twin.create(0, 0, 120, 80));
 }
 
 TEST_F(WindowTest, AddChildScaledUsesTheDesignSizeAndLetterbox) {
@@ -249,6 +252,9 @@ TEST_F(WindowTest, PaintCopiesTheBackBufferAndClampsTheRectangle) {
     Rect rect{-10, -10, 5, 100};
     window.paint(&rect);
     EXPECT_TRUE(rect.left == 0 && rect.top == 0 && rect.bottom == 40);
+    Rect wide{20, 0, 99, 10};
+    window.paint(&wide);
+    EXPECT_EQ(wide.right, 30);
     DeviceContext* screen = GetScreenDC();
     EXPECT_TRUE(screen->getPixel(10, 20) == MakeColorRef(0, 0, 255) && screen->getPixel(14, 59) == MakeColorRef(0, 0, 255));
     EXPECT_EQ(screen->getPixel(15, 20), MakeColorRef(0, 0, 0));  // right of the rectangle

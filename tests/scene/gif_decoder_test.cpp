@@ -199,9 +199,9 @@ TEST_P(GifDecoderTest, DecodesOddAndDamagedFiles) {
         // Over a kept frame, what did not arrive shows the frame beneath,
         // though the image spans the whole screen.
         {"TruncatedStreamOverAKeptFrame",
-         Four(4, 1).control(1, false).image(0, 0, 4, 1, Literal({2, 2, 2, 2}, 2))
-             .image(0, 0, 4, 1, Truncated()).trailer(),
-         2, {{1, 0, 0, kRed}, {1, 3, 0, kGreen}}},
+         Four(2, 2).control(1, false).image(0, 0, 2, 2, Literal({2, 2, 2, 2}, 2))
+             .image(0, 0, 2, 2, Truncated()).trailer(),
+         2, {{1, 0, 0, kRed}, {1, 1, 1, kGreen}}},
         // Without a control block a frame is not kept beneath the next.
         {"AFrameWithoutControlIsNotKept",
          Four(4, 1).image(0, 0, 4, 1, Literal({2, 2, 2, 2}, 2)).image(0, 0, 4, 1, Truncated()).trailer(), 2,

@@ -393,10 +393,12 @@ TEST_F(AudioDeviceTest, WavDeviceRecordsWhatTheMixerPlaysScaledByTheVolume) {
     EXPECT_EQ(std::vector<uint8_t>(samples, samples + 4), (std::vector<uint8_t>{64, 128, 191, 164}));
     host::ScaleToVolume(eightBit, samples, sizeof samples, 0);
     EXPECT_EQ(std::vector<uint8_t>(samples, samples + 4), (std::vector<uint8_t>(4, 128)));
-    // 16-bit data to its last whole sample.
-    uint8_t wide[] = {0x02, 0x10, 0x00, 0xE0, 0x7F};
-    host::ScaleToVolume(host::AudioFormat{8000, 16, 1}, wide, sizeof wide, 50);
-    EXPECT_EQ(std::vector<uint8_t>(wide, wide + 5), (std::vector<uint8_t>{0x01, 0x08, 0x00, 0xF0, 0x7F}));
+    // 16-bit data to its last whole sample, with or without a byte after it.
+    for (size_t bytes : {4, 5}) {
+        uint8_t wide[] = {0x02, 0x10, 0x00, 0xE0, 0x7F};
+        host::ScaleToVolume(host::AudioFormat{8000, 16, 1}, wide, bytes, 50);
+        EXPECT_EQ(std::vector<uint8_t>(wide, wide + 5), (std::vector<uint8_t>{0x01, 0x08, 0x00, 0xF0, 0x7F})) << bytes;
+    }
     // The player's setting while the game runs, held to 0 ... 100.
     for (auto [asked, held] : {std::pair{-20, 0}, {0, 0}, {100, 100}, {140, 100}}) {
         host::SetOutputVolume(asked);
