@@ -239,6 +239,11 @@ TEST_F(AudioDeviceTest, TheAudioOptionChoosesTheDevice) {
     EXPECT_EQ(host::OpenNullAudioDevice(host::AudioFormat{8000, 8, 0}, nullptr, nullptr), nullptr);
     host::InitializeWith(VirtualHeadless("wav:/nonexistent-folder/x.wav"));
     EXPECT_EQ(host::OpenAudioDevice(host::AudioFormat{8000, 8, 1}, nullptr, nullptr), nullptr);
+    // A device name mistyped is said, not passed over in silence.
+    host::InitializeWith(VirtualHeadless("nul"));
+    ::testing::internal::CaptureStderr();
+    EXPECT_EQ(host::OpenAudioDevice(host::AudioFormat{8000, 8, 1}, nullptr, nullptr), nullptr);
+    EXPECT_EQ(::testing::internal::GetCapturedStderr(), "karrowen: unknown audio device \"nul\"; running silent\n");
 }
 
 // A relaunched program continues its predecessor's recording, but only a file
