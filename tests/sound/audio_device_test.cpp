@@ -203,6 +203,18 @@ TEST_F(AudioDeviceTest, AThreadlessDevicePlaysInThePollAndWhileWaitedFor) {
     host::Sleep(15);
     host::PaceThreadlessAudio();
     EXPECT_EQ(done, 4);
+    // A device that another's notice closes while the devices are paced is
+    // left alone from then on (the sanitizer build sees it if it were not).
+    std::unique_ptr<host::NullAudioDevice> victim;
+    auto closeVictim = [](void* v) { static_cast<std::unique_ptr<host::NullAudioDevice>*>(v)->reset(); };
+    host::NullAudioDevice closer(host::AudioFormat{8000, 8, 1}, closeVictim, &victim, false);
+    victim = std::make_unique<host::NullAudioDevice>(host::AudioFormat{8000, 8, 1}, CountDone, &other, false);
+    closer.write(buffer.data(), buffer.size());
+    victim->write(buffer.data(), buffer.size());
+    host::Sleep(30);
+    host::PaceThreadlessAudio();
+    EXPECT_EQ(victim, nullptr);
+    EXPECT_EQ(other, 0);
 }
 
 // One step up from where the thread stood, where the system allows it.
