@@ -111,6 +111,7 @@ TEST(WaveSound, BrokenOrUnplayableFilesAreRefusedAndDropEarlierData) {
         ASSERT_EQ(Load(sound, MakeWav(WavFormat{}, {1, 2, 3})), kSoundOk);
         EXPECT_EQ(Load(sound, cases[i].first), cases[i].second) << "case " << i;
         EXPECT_FALSE(sound.hasData()) << "case " << i;
+        EXPECT_EQ(sound.sampleBytes(), 0u) << "case " << i;
         EXPECT_FALSE(sound.ownsData) << "case " << i;
     }
 }
