@@ -35,7 +35,8 @@ struct SyntaxCase {
 
 const SyntaxCase kSyntax[] = {
     // Lines are trimmed before they are told apart.
-    {"CommentBlankAndEntry", "  # settings\n \t\na = 1\n", u"# settings\n\na=1\n", {{u"a", u"1"}}},
+    {"CommentsBlanksAndEntries", "  # settings\n \t\na = 1\n# more\n\nb=2\n", u"# settings\n\na=1\n# more\n\nb=2\n",
+     {{u"a", u"1"}, {u"b", u"2"}}},
     // A line without "=" is dropped, even one left so by a cut comment.
     {"TrailingCommentCutAtTheLastDoubleSlash",
      "url=x//y//z\nplain = value // note\n// only a comment\nnonsense\n",
@@ -46,7 +47,7 @@ const SyntaxCase kSyntax[] = {
     {"ContinuationWithNothingAfter", "a=1\\", u"a=1\\\n", {{u"a", u"1\\"}}},
     {"WindowsLineBreaksAndByteOrderMark", "\xEF\xBB\xBFkey=v\r\n# c\r\n\r\nb=2\r\n", u"key=v\n# c\n\nb=2\n",
      {{u"key", u"v"}, {u"b", u"2"}}},
-    {"ZeroCharacterEndsItsLine", std::string("a=1\0junk\nb=2\x01;\n", 15), u"a=1\nb=2\x01;\n",
+    {"ZeroCharacterEndsItsLine", std::string("a=1\0junk\nb=2\x01;\n\0c=3\n", 20), u"a=1\nb=2\x01;\n",
      {{u"a", u"1"}, {u"b", u"2\x01;"}}},
     {"OverlongLineReadInChunksOf2047", "long=" + std::string(3000, 'v') + "\nafter=1\n",
      u"long=" + std::u16string(2042, u'v') + u"\nafter=1\n",
