@@ -189,6 +189,14 @@ TEST(PropertyReferences, ExpansionStopsNineDeepAndAtItsSizeLimit) {
     exact.loadText(u"w=" + std::u16string(1024, u'w') + u"\nq={w}{w}{w}{w}\nfull={q}{q}\n");
     const std::u16string full = Get(exact, u"full");
     EXPECT_TRUE(full == std::u16string(PropertyFile::kMaxExpandedLength, u'w')) << full.size();
+    // A lookup makes 256 substitutions and no more, those of a value expanded
+    // before counted as they were made.
+    std::u16string refs;
+    for (int i = 0; i < 254; ++i) refs += u"{a}";
+    PropertyFile steps;
+    steps.loadText(u"a=x\nb={a}\nall=" + refs + u"{b}\nover=" + refs + u"{a}{b}\n");
+    EXPECT_EQ(Get(steps, u"all"), std::u16string(255, u'x'));
+    EXPECT_EQ(Get(steps, u"over"), std::u16string(255, u'x') + u"{a}");
 }
 
 // ---- Lists -------------------------------------------------------------------
