@@ -54,7 +54,13 @@ TEST_F(CanvasTest, LoadsScenesAndSpritesInFileOrderOrSaysTheTemplateIsMissing) {
     Scene* back = canvas->sceneAt(0);
     EXPECT_EQ(canvas->addScene(u"again", back), 0);
     EXPECT_EQ(std::pair(canvas->sceneCount(), back->name), std::pair(3, std::u16string(u"back")));
-    EXPECT_EQ(canvas->addScene(u"new", new SceneSprite(0, 0, 8, 8, 0, nullptr, 0, 0, 0, 0, 0)), 3);
+    auto* added = new SceneSprite(0, 0, 8, 8, 0, nullptr, 0, 0, 0, 0, 0);
+    added->buffered = true;
+    EXPECT_EQ(canvas->addScene(u"new", added), 3);
+    EXPECT_TRUE(added->buffer && added->buffer->width == 8) << "ready to draw into at once";
+    canvas->removeScene(added);  // and destroyed: the sanitizer build sees a leak
+    canvas->removeScene(added);  // not in the list any more: left alone
+    EXPECT_EQ(canvas->sceneCount(), 3);
     canvas->addFont(u"font", BitmapFont::FromPicture(std::make_unique<FrameBuffer>(8, 8, true), 1, 1, 0, 32));
     ASSERT_NE(canvas->findFont(u"font"), nullptr);
     // A missing template says so and leaves the canvas empty, of fonts too:
@@ -330,8 +336,12 @@ TEST_F(CanvasTest, RunningCanvasResetsTheIdleTimerEvery45Seconds) {
     for (uint32_t gap : {resetAt[0] - start, resetAt[1] - resetAt[0]})
         EXPECT_TRUE(gap >= 45000u && gap <= 50000u) << gap;
 
-    // Starting again counts afresh.
+    // Stopped, a paint draws the scenes but is no frame of the game.
     canvas->stop();
+    const int frames = before.frames;
+    canvas->render(false);
+    EXPECT_EQ(before.frames, frames);
+    // Starting again counts afresh.
     canvas->start();
     runFor(40000);
     EXPECT_EQ(resetAt.size(), 2u);
