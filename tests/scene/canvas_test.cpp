@@ -61,12 +61,24 @@ TEST_F(CanvasTest, LoadsScenesAndSpritesInFileOrderOrSaysTheTemplateIsMissing) {
     canvas->removeScene(added);  // and destroyed: the sanitizer build sees a leak
     canvas->removeScene(added);  // not in the list any more: left alone
     EXPECT_EQ(canvas->sceneCount(), 3);
+    // A template merged in tells each sprite scene's focus listener, and only
+    // sprite scenes have one; the page's folder stays the page's.
+    struct : FocusListener {
+        int told = 0;
+        void focusChanged(Sprite*, Sprite*) override { ++told; }
+    } focus;
+    static_cast<SceneSprite*>(back)->focusListener = &focus;
+    canvas->addScene(u"plain", new Scene(SceneKind::ThreeD));
+    write("extra/more.properties", "gadget2=type:Gadget\n");
+    canvas->loadTemplate(FromUtf8(folder + "extra/"), u"more.properties", false, false);
+    EXPECT_EQ(focus.told, 1);
+    EXPECT_EQ(canvas->templateDir(), FromUtf8(folder));
     canvas->addFont(u"font", BitmapFont::FromPicture(std::make_unique<FrameBuffer>(8, 8, true), 1, 1, 0, 32));
     ASSERT_NE(canvas->findFont(u"font"), nullptr);
     // A missing template says so and leaves the canvas empty, of fonts too:
     // the next page's font of the same name must not meet an old one.
     load("nothere.properties");
-    EXPECT_EQ(canvas->templatesLoaded, 1);
+    EXPECT_EQ(canvas->templatesLoaded, 2);  // the two above, not the missing one
     EXPECT_EQ(canvas->sceneCount(), 0);
     EXPECT_EQ(canvas->findFont(u"font"), nullptr);
     ASSERT_EQ(boxes.size(), 1u);
