@@ -50,4 +50,7 @@ TEST(ModSound, LoadsAModuleWholeAndARejectedOneKeepsNoData) {
     ASSERT_EQ(Load(sound, file), kSoundOk);
     EXPECT_EQ(Load(sound, std::vector<uint8_t>(1000, 0)), kSoundBadStructure);
     EXPECT_FALSE(sound.hasData() || sound.channels);
+    // A header without patterns is a module: they play as empty rows.
+    file.resize(kModulePatternOffset);
+    EXPECT_EQ(Load(sound, file), kSoundOk);
 }
