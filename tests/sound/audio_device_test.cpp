@@ -246,7 +246,10 @@ TEST_F(AudioDeviceTest, AfterAStallTheRealClockPlaysAtMostHalfASecondAtOnce) {
 
 TEST_F(AudioDeviceTest, TheAudioOptionChoosesTheDevice) {
     host::InitializeWith(VirtualHeadless("auto"));
-    EXPECT_NE(host::OpenAudioDevice(host::AudioFormat{8000, 8, 1}, nullptr, nullptr), nullptr);  // null when headless
+    ::testing::internal::CaptureStderr();
+    EXPECT_NE(host::OpenAudioDevice(host::AudioFormat{8000, 8, 2}, nullptr, nullptr), nullptr);  // null when headless
+    EXPECT_EQ(::testing::internal::GetCapturedStderr(),
+              "karrowen: audio: null device, 8000 Hz 8-bit stereo, no sound is heard\n");
     EXPECT_EQ(host::OpenAudioDevice(host::AudioFormat{8000, 24, 1}, nullptr, nullptr), nullptr);
     EXPECT_EQ(host::OpenNullAudioDevice(host::AudioFormat{8000, 8, 0}, nullptr, nullptr), nullptr);
     host::InitializeWith(VirtualHeadless("wav:/nonexistent-folder/x.wav"));
