@@ -787,5 +787,7 @@ TEST_F(GameLevelTest, AWalledInGhostFindsAPassage) {
         frame(0.05f, 0);
         EXPECT_EQ(lost.cell, passage);
         EXPECT_EQ(std::pair(lost.travel, lost.heading), std::pair(way, way));
+        for (int i = 0; i < 20; ++i) frame(0.05f, 0);
+        EXPECT_GT(Apart(lost.position, walled.maze().cellCenter(passage)), 1e-3f) << "two cells take twice one's time";
     }
 }
