@@ -65,6 +65,20 @@ TEST(Matrix4, MultiplyIsCorrectWhenTheOutputIsAnOperand) {
     ExpectNear(RotateVector(Sample(), {0, 1, 0}), {0, 1, 0});
 }
 
+TEST(Matrix4, InverseUndoesAnAffineMatrixAndStaysFiniteForASingularOne) {
+    const Matrix4 m = Sample(), inverse = Inverse(m);
+    for (Vector3 p : {Vector3{0, 0, 0}, {1, 2, 3}, {-4, 0.5f, 2}})
+        ExpectNear(TransformPoint(inverse, TransformPoint(m, p)), p, 1e-4f);
+    Matrix4 flat = Sample();
+    flat.m[0] = flat.m[2] = 0;  // every point onto one plane: nothing to undo
+    bool huge = false;
+    for (float v : Inverse(flat).m) {
+        EXPECT_TRUE(std::isfinite(v));
+        huge |= std::fabs(v) >= 1e29f;
+    }
+    EXPECT_TRUE(huge);
+}
+
 TEST(Matrix4, LookAtViewFormMapsTheTargetOntoThePositiveZAxis) {
     Vector3 eye{3, 4, -5}, target{1, 1, 1};
     Matrix4 view = LookAt(eye, target, {0, 1, 0}, true);
