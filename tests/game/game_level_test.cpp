@@ -83,6 +83,7 @@ TEST_F(GameLevelTest, ItemsAndGhostsByLevel) {
         const Item* first = ItemsOf(level)[0];
         const int columns = level.maze().columns();
         EXPECT_EQ(level.itemAt({first->cell.x - 1, first->cell.y + columns}), nullptr);
+        EXPECT_EQ(level.itemAt({level.maze().rows() - 1, columns}), nullptr);  // past the last cell
     }
 }
 
@@ -116,6 +117,8 @@ TEST_F(GameLevelTest, DecorationStandsOnWallsAfterAPassage) {
     game = std::make_unique<GameLevel>(5, 0, 2, 1234, host);
     game->buildMaze();
     EXPECT_EQ(game->random().next(), mirror.next());
+    for (int x = 0; x < maze.rows(); ++x)
+        for (int y = 0; y < maze.columns(); ++y) ASSERT_EQ(game->maze().cell(x, y), maze.cell(x, y)) << x << "," << y;
 }
 
 TEST_F(GameLevelTest, DirectionKeysActWhenReleasedAndOnlyTheFirst) {
