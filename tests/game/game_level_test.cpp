@@ -313,7 +313,9 @@ TEST_F(GameLevelTest, TheLastCountedItemClearsTheLevel) {
         ASSERT_EQ(level.remaining(), 1);
         level.hero().setHeading(0);
         level.hero().moving = true;  // caught mid-step, he stops
+        host.shown[u"sptFlash"] = false;
         level.eatAt(last->cell);
+        EXPECT_EQ(host.shown[u"sptFlash"], enhanced) << "the count shows at once";
         EXPECT_EQ(level.remaining(), 0);
         EXPECT_EQ(level.hero().heading, 3);
         EXPECT_FALSE(level.hero().moving);
