@@ -261,7 +261,8 @@ TEST_F(GameLevelTest, EatingEachKindOfItem) {
 TEST_F(GameLevelTest, GoodtimeGlowsBlinksAndScaresTheEnhancedGhosts) {
     // The warning opens scared.
     for (auto [left, fright] : {std::pair{0.0f, Fright::None}, {-0.1f, Fright::None}, {6.0f, Fright::Scared},
-                                {kFrightWarning, Fright::Scared}, {1.49f, Fright::Scared}, {1.37f, Fright::Pale}})
+                                {kFrightWarning, Fright::Scared}, {1.49f, Fright::Scared}, {1.375f, Fright::Scared},
+                                {1.37f, Fright::Pale}})
         EXPECT_EQ(FrightFor(left), fright) << left;
 
     for (bool enhanced : {false, true}) {
