@@ -280,7 +280,7 @@ TEST(ModulePlayer, SlidesVolumesCutsAndDelays) {
 TEST(ModulePlayer, TonePortamentoMovesTowardsItsTargetWithoutRetriggering) {
     Fixture f(ModuleBuilder()
                   .sample(1, LoopedSample())
-                  .cell(0, 0, 0, 1, 428, 0, 0)
+                  .cell(0, 0, 0, 1, 428, 0x4, 0x4F)
                   .cell(0, 1, 0, 0, 404, 0x3, 5)
                   .cell(0, 2, 0, 0, 0, 0x3, 0)
                   .cell(0, 3, 0, 0, 0, 0x0, 0x04)
@@ -288,6 +288,7 @@ TEST(ModulePlayer, TonePortamentoMovesTowardsItsTargetWithoutRetriggering) {
                   .cell(0, 1, 1, 0, 404, 0x3, 1));
     f.runTicks(6 + 3);
     EXPECT_EQ(f.channel().period, 428 - 2 * 5);
+    EXPECT_EQ(f.channel().playedPeriod, f.channel().period) << "the vibrato before it is over";
     EXPECT_EQ(f.channel(1).period, 428 - 2 * 1);
     EXPECT_GT(f.channel().position, 0);  // the sample was not restarted
     f.runTicks(3);
@@ -310,11 +311,12 @@ TEST(ModulePlayer, VibratoSwingsThePlayedPeriodOnly) {
     song.sample(1, LoopedSample());
     for (int c = 0; c < 6; ++c) {
         song.cell(0, 0, c, 1, 428, 0x4, 0x10 | depths[c]);
-        for (int row = 1; row < 14; ++row) song.cell(0, row, c, 0, 0, 0x4, 0);
+        for (int row = 1; row < 15; ++row) song.cell(0, row, c, 0, 0, 0x4, row == 14 ? 0x10 | depths[c] : 0);
     }
     Fixture f(song);
     int position = 0;
-    for (int row = 0; row < 14; ++row) {
+    for (int row = 0; row < 15; ++row) {
+        if (row == 14) position = 0;  // a vibrato given its speed and depth again starts its wave again
         for (int tick = 0; tick < 6; ++tick) {
             f.runTicks(1);
             for (int c = 0; c < 6; ++c) {
