@@ -95,6 +95,11 @@ TEST(SoundMixer, InitClampsPoolsAndRefusesASecondInit) {
     auto song = ConstantModule(1);
     EXPECT_EQ(std::pair(big.play(song.get(), 63), big.play(song.get(), 64)), std::pair(63, kPlayRefused));
     EXPECT_EQ(SoundMixer().initOffline(8000, 12, 0, 1, 16), -1) << "a format no device plays";
+    // A shut-down mixer plays nothing any more.
+    auto tone = Sound16(1000, 100);
+    big.play(tone.get(), kAny);
+    big.shutdown();
+    EXPECT_FALSE(big.isPlaying(tone.get()) || big.isPlaying(song.get()));
 }
 
 TEST(SoundMixer, RefusesPlayBeforeInitAndForSoundsWithoutData) {
