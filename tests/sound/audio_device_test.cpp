@@ -245,6 +245,8 @@ TEST_F(AudioDeviceTest, AfterAStallTheRealClockPlaysAtMostHalfASecondAtOnce) {
 }
 
 TEST_F(AudioDeviceTest, TheAudioOptionChoosesTheDevice) {
+    host::Shutdown();  // asked for before the host starts, a device starts it, headless
+    EXPECT_NE(host::OpenAudioDevice(host::AudioFormat{8000, 8, 1}, nullptr, nullptr), nullptr);
     host::InitializeWith(VirtualHeadless("auto"));
     ::testing::internal::CaptureStderr();
     EXPECT_NE(host::OpenAudioDevice(host::AudioFormat{8000, 8, 2}, nullptr, nullptr), nullptr);  // null when headless

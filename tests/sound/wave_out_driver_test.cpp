@@ -229,6 +229,7 @@ TEST_F(WaveOutDriverTest, FedByTheDeviceNoticeEachPlayedBufferIsRenderedAtOnceAn
     record.complete(1);
     EXPECT_EQ(record.writeCount(), fresh);
     driver.close();
+    EXPECT_EQ(driver.bufferCount(), 0) << "closed, it keeps no buffers";
 }
 
 // The user-interface thread keeps changing the voices, pausing and resuming
