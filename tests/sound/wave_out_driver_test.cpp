@@ -104,6 +104,15 @@ std::unique_ptr<WaveSound> Tone() {
 
 // The ring holds 30 ms buffers of silence (128 in 8 bits, 0 in 16), queued
 // while the device is paused and then started; 4 ... 32 of them.
+// The count of buffers owed never passes the ring's size, however many
+// notices come: the thread renders no more than the device gave back.
+TEST(CountingSemaphore, CountsUpToItsMaximumAndNoFurther) {
+    CountingSemaphore owed(2);
+    EXPECT_EQ((std::vector<bool>{owed.release(), owed.release(), owed.release()}), (std::vector<bool>{true, true, false}));
+    EXPECT_EQ((std::vector<bool>{owed.tryAcquire(), owed.acquireFor(0), owed.tryAcquire()}),
+              (std::vector<bool>{true, true, false}));
+}
+
 TEST_F(WaveOutDriverTest, InitQueuesARingOfSilentBuffersAndRefusesBadRequests) {
     SoundMixer mixer;
     ASSERT_EQ(mixer.init(8000, 8, 0, 1, 16, OpenScripted), 0);
