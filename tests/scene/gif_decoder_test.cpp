@@ -227,6 +227,10 @@ TEST_P(GifDecoderTest, DecodesOddAndDamagedFiles) {
         {"MinimumCodeSize9", Four(2, 1).image(0, 0, 2, 1, Literal({1, 1}, 2), 9).trailer(), 0, {}, kCorrupt},
         {"MinimumCodeSize12", Four(2, 1).image(0, 0, 2, 1, Literal({1, 1}, 2), 12).trailer(), 0, {}, kCorrupt},
         {"OversizedScreenIsRefused", Four(65535, 65535).image(0, 0, 1, 1, Literal({1}, 2)).trailer(), 0, {}, kCorrupt},
+        {"OversizedImageIsRefused", Four(4, 4).image(0, 0, 8192, 4096, Literal({1}, 2)).trailer(), 0, {}, kCorrupt},
+        // The end code ends the image, whatever follows it.
+        {"EndCodeEndsTheImage", Four(4, 1).image(0, 0, 4, 1, Pack({{4, 3}, {1, 3}, {5, 3}, {2, 3}, {2, 3}, {2, 3}})).trailer(),
+         1, {{0, 0, 0, kRed}, {0, 1, 0, kBlack}}},
         {"TheLargestScreenIsDecoded", Four(4096, 4096).image(0, 0, 1, 1, Literal({1}, 2)).trailer(), 1, {{0, 0, 0, kRed}}},
         {"WrongSignatureIsToldButDecoded",
          GifBytes().screen(1, 1, kFourColours, 2, 0, "JIF89a").image(0, 0, 1, 1, Literal({2}, 2)).trailer(), 1,
