@@ -221,6 +221,12 @@ TEST_P(RendererTest, FogAtFrontBackAndBeyond) {
     EXPECT_EQ(at(25), stored(0x808080));
     q->meshAt(0)->environment = false;
     EXPECT_EQ(at(25), stored(0xFF0000));
+    // A fog with no depth between its front and back divides by nothing.
+    auto wall = std::make_unique<Fog>();
+    wall->front = wall->back = 20, wall->colour = 0x808080;
+    scene()->setFog(std::move(wall));
+    q->meshAt(0)->environment = true;
+    EXPECT_EQ(at(15), stored(0xFF0000));
 }
 
 TEST_P(RendererTest, WithoutLightsAndAmbientTheLightMapIsBlack) {
