@@ -616,6 +616,16 @@ TEST_P(RendererTest, SubdivisionBendsTheTextureTowardPerspective) {
     int split = boundary();
     EXPECT_GT(std::abs(affine - truth), 5);
     EXPECT_LT(std::abs(split - truth), std::abs(affine - truth) / 2);
+    // However large the pieces stay, splitting stops at the drawer's depth:
+    // one face and its four halves are asked, their quarters are drawn.
+    struct AlwaysSplit : SubdivisionDrawer {
+        using SubdivisionDrawer::SubdivisionDrawer;
+        int asked = 0;
+        bool shouldSplit(const Vertex&, const Vertex&, const Vertex&) override { return ++asked > 0; }
+    } always(2, 0);
+    raw->faceDrawer = &always;
+    frame();
+    EXPECT_EQ(always.asked, 2 * (1 + 4));
     // Small faces are left whole, wherever they lie on the screen.
     Vertex a, b, c;
     a.sx = c.sx = 100, b.sx = 108;
