@@ -170,6 +170,9 @@ TEST_F(CanvasTest, OnlyTheTopmostVisibleSpriteSceneGetsTheStylusAndHeldKeysPress
     std::vector<std::string> expected = {"513:btnTop:1", "514:btnTop:0"};
     EXPECT_EQ(canvas->events, expected);
     canvas->events.clear();
+    tap(110, 150);  // and its far corner, 40 x 40 away
+    EXPECT_EQ(canvas->events, expected);
+    canvas->events.clear();
     tap(5, 5);  // top covers nothing at (5, 5): no hit, and back is not tried
     for (const std::string& e : canvas->events) EXPECT_EQ(e.find("btnBack"), std::string::npos);
 
@@ -194,6 +197,11 @@ TEST_F(CanvasTest, OnlyTheTopmostVisibleSpriteSceneGetsTheStylusAndHeldKeysPress
     key('7', false);  // a digit's release switches to the keypad keys and does nothing else
     EXPECT_FALSE(LettersMode());
     EXPECT_EQ(canvas->events.size(), 2u);
+    // A scene removed while pressed is pressed no more.
+    SendMessage(canvas->handle(), WM_LBUTTONDOWN, MK_LBUTTON, MakeLParam(70, 110));
+    ASSERT_EQ(canvas->pressedScene(), canvas->findScene(u"top"));
+    canvas->removeScene(canvas->findScene(u"top"));
+    EXPECT_EQ(canvas->pressedScene(), nullptr);
 }
 
 TEST_F(CanvasTest, NumberMakesNamedCopiesAndTextEscapesApply) {
@@ -348,13 +356,15 @@ TEST_F(CanvasTest, RunningCanvasResetsTheIdleTimerEvery45Seconds) {
     for (uint32_t gap : {resetAt[0] - start, resetAt[1] - resetAt[0]})
         EXPECT_TRUE(gap >= 45000u && gap <= 50000u) << gap;
 
-    // Stopped, a paint draws the scenes but is no frame of the game.
+    // Stopped, a paint draws the scenes but is no frame of the game; running, it is one.
     canvas->stop();
     const int frames = before.frames;
     canvas->render(false);
     EXPECT_EQ(before.frames, frames);
     // Starting again counts afresh.
     canvas->start();
+    canvas->render(false);
+    EXPECT_EQ(before.frames, frames + 1);
     runFor(40000);
     EXPECT_EQ(resetAt.size(), 2u);
 }
