@@ -194,9 +194,10 @@ TEST(PropertyReferences, ExpansionStopsNineDeepAndAtItsSizeLimit) {
     std::u16string refs;
     for (int i = 0; i < 254; ++i) refs += u"{a}";
     PropertyFile steps;
-    steps.loadText(u"a=x\nb={a}\nall=" + refs + u"{b}\nover=" + refs + u"{a}{b}\n");
+    steps.loadText(u"a=x\nb={a}\nall=" + refs + u"{b}\nover=" + refs + u"{a}{b}\nmany=" + refs + u"{a}{a}{a}\n");
     EXPECT_EQ(Get(steps, u"all"), std::u16string(255, u'x'));
     EXPECT_EQ(Get(steps, u"over"), std::u16string(255, u'x') + u"{a}");
+    EXPECT_EQ(Get(steps, u"many"), std::u16string(256, u'x') + u"{a}");
 }
 
 // ---- Lists -------------------------------------------------------------------

@@ -85,6 +85,7 @@ TEST(Utf8KeepingBytes, SupplementaryCharactersBecomeSurrogatePairsAndStrayBytesS
     EXPECT_EQ(DecodeUtf8KeepingBytes("\xF0\x90\x80\x80"), units({0xD800, 0xDC00}));
     EXPECT_EQ(DecodeUtf8KeepingBytes("\xF0\x9F\x98\x80"), units({0xD83D, 0xDE00}));
     EXPECT_EQ(DecodeUtf8KeepingBytes("\xF4\x8F\xBF\xBF"), units({0xDBFF, 0xDFFF}));
+    EXPECT_EQ(DecodeUtf8KeepingBytes("\xE0\xA0\x80"), units({0x0800}));  // the first of three bytes
     // Bytes that are not UTF-8 (a stray continuation, overlong forms, an
     // encoded surrogate) come back unchanged from the round trip.
     const std::string mixed = "a\x80\xC0\xAF\xE0\x80\xAF\xED\xA0\x80\xF0\x9F\x98\x80\xE2\x82\xAC";
@@ -96,6 +97,7 @@ TEST(Utf8KeepingBytes, SupplementaryCharactersBecomeSurrogatePairsAndStrayBytesS
     // near the stray-byte range, is a replacement character.
     EXPECT_EQ(EncodeUtf8KeepingBytes(units({'a', 0xD83D, 0xDE00})), "a\xF0\x9F\x98\x80");
     EXPECT_EQ(EncodeUtf8KeepingBytes(units({0xDBFF, 0xDFFF})), "\xF4\x8F\xBF\xBF");  // the last pair
+    EXPECT_EQ(EncodeUtf8KeepingBytes(units({0xD800, 0xDC00})), "\xF0\x90\x80\x80");  // and the first
     EXPECT_EQ(EncodeUtf8KeepingBytes(units({0xDC41, 0xDBFF, 0xE000})), "\xEF\xBF\xBD\xEF\xBF\xBD\xEE\x80\x80");
 }
 

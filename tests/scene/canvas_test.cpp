@@ -90,6 +90,13 @@ TEST_F(CanvasTest, LoadsScenesAndSpritesInFileOrderOrSaysTheTemplateIsMissing) {
     canvas->loadTemplateByName(u"menu.properties");
     canvas->loadTemplateByName(u"");  // no page named: the page stays
     EXPECT_NE(canvas->findScene(u"tall"), nullptr);
+    // A page given as bytes has no variant, nor has the page opened by name after it.
+    write("menu.properties", "wide=type:SceneSprite\n");
+    const std::string bytes = "s=type:SceneSprite\n";
+    canvas->loadTemplateBytes(FromUtf8(folder), u"bytes.properties", reinterpret_cast<const uint8_t*>(bytes.data()),
+                              bytes.size(), true);
+    canvas->loadTemplateByName(u"menu.properties");
+    EXPECT_NE(canvas->findScene(u"wide"), nullptr);
 }
 
 TEST_F(CanvasTest, PictureProblemsAreToldOncePerFileWithTheirOwnText) {

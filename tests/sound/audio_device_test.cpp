@@ -273,6 +273,7 @@ TEST_F(AudioDeviceTest, ARecordingIsContinuedOnlyWhenItIsOursInTheSameFormat) {
     const host::AudioFormat mono{8000, 8, 1};
     ASSERT_EQ(recording.size(), 44u);
     EXPECT_EQ(std::pair(U32(recording, 4), U32(recording, 40)), std::pair(36u, 0u));
+    EXPECT_EQ(U32(recording, 28), 8000u) << "bytes a second";
 
     SetSizes(recording, 6);
     folder.write("rec.wav", recording + "sound!" + "cut");
