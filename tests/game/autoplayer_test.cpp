@@ -118,6 +118,21 @@ TEST_F(AutoplayerTest, BoldHeRacesTheSlowGhostsOfAnEarlyLevel) {
     EXPECT_EQ(ChooseAutoplayDirection(*game, false), -1);
 }
 
+// Within three steps of a ghost he still takes the way to an item when it
+// leads no nearer the ghost, rather than the way that leads farthest from it.
+TEST_F(AutoplayerTest, InDangerHeStillTakesAWayToAnItemThatLeadsNoNearer) {
+    Hero& hero = standInTheLastRow();
+    Cell item{last - 1, 3};
+    while (!game->itemAt(item) && item.y < last - 1) ++item.y;
+    open(item);
+    keepItem(item);
+    hero.cell = {last, item.y};
+    placeGhost({last, item.y - 2});
+    int north = 0;
+    while (!(hero.cell.step(north) == item)) ++north;
+    EXPECT_EQ(ChooseAutoplayDirection(*game), north);
+}
+
 // The path's first step, not its last, is the answer: four steps round a bend
 // beat six straight ahead.
 TEST_F(AutoplayerTest, TakesTheFirstStepOfTheShortestPathRoundABend) {
