@@ -180,8 +180,10 @@ TEST_F(GameLevelTest, AStepTakesFiveFramesOfATenthAndFiftyWhenTheFrameTimeIsFloo
         EXPECT_NEAR(hero.position.x, target.x, 1e-3);
         EXPECT_NEAR(hero.position.z, target.z, 1e-3);
         // He walks on until a wall stops him, and his pictures stop with him.
+        const int stops = hero.animationStops;
         for (int i = 0; i < 2000 && hero.stepping; ++i) frame(dt, 0);
         EXPECT_EQ(hero.animating, (std::array<bool, 4>{})) << "dt " << dt;
+        EXPECT_GT(hero.animationStops, stops) << "the view is told";
         const Cell stopped = hero.cell;
         frame(dt, keys[(open + 2) % 4]), frame(dt, 0);
         EXPECT_EQ(hero.cell, stopped.step((open + 2) % 4)) << "and back";
@@ -731,6 +733,11 @@ TEST_F(GameLevelTest, GhostsRiseOneAtATimeWhileTheTombGlowsAndSettles) {
     for (int i = 0; i < 400 && glow.shaking; ++i) frame(0.005f, 0);
     EXPECT_EQ(glow.look, Look::Solid);
     EXPECT_EQ(glow.colour, 0x00001Eu);
+    // A ghost's two seconds of rising, in steps that end on exactly 0, leave it solid.
+    Ghost& last = *level.ghosts()[2];
+    last.appear(2.0f, level.ghostHome, 0.0f);
+    for (int i = 0; i < 32; ++i) frame(0.0625f, 0);
+    EXPECT_EQ(std::pair(last.appearTimer, last.look), std::pair(0.0f, Look::Solid));
 }
 
 TEST_F(GameLevelTest, TheViewShapesItemChipsByTheirPicturesAndHidesEatenOnes) {

@@ -43,6 +43,10 @@ TEST(Maze, SizeFollowsTheLevel) {
     };
     const std::pair<int, int> sides[] = {{1, 7}, {2, 9}, {3, 9}, {5, 9}, {6, 11}, {13, 13}, {42, 29}, {100, 29}};
     for (auto [level, rows] : sides) EXPECT_EQ(side(level), rows) << "level " << level;
+    // A world of whole units a cell: 55 units over level 6's nine inner cells are 54.
+    Maze eleven(11, 11, 6, random);
+    eleven.setWorldSize(55.0f);
+    EXPECT_FLOAT_EQ(eleven.cellX(), 12.0f);
     Maze wide(2, 4, 1, random);
     EXPECT_EQ(wide.columns(), 5);
     wide.setWorldSize(60.0f);
