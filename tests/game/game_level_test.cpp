@@ -166,17 +166,20 @@ TEST_F(GameLevelTest, AStepTakesFiveFramesOfATenthAndFiftyWhenTheFrameTimeIsFloo
         const KeyState keys[4] = {key_bits::Right, key_bits::Up, key_bits::Left, key_bits::Down};
         frame(dt, keys[open]);
         const Vector3 target = level.maze().cellCenter(start.step(open));
+        const float whole = Apart(hero.position, target);
+        float first = 0.0f;
         int frames = 0;
-        for (float left = Apart(hero.position, target); !(hero.cell == start.step(open) && !hero.moving && hero.stepping) && frames < 500;
+        for (float left = whole; !(hero.cell == start.step(open) && !hero.moving && hero.stepping) && frames < 500;
              left = Apart(hero.position, target)) {
             frame(dt, 0);
-            ++frames;
+            if (++frames == 1) first = left - Apart(hero.position, target);
             EXPECT_LT(Apart(hero.position, target), left) << "straight on";
             if (hero.moving && hero.stepFrames == 0) break;
         }
         // The first frame after the release starts the step; the step ends
-        // with the snap onto the cell on its last frame.
+        // with the snap onto the cell on its last frame, each frame a like part of it.
         EXPECT_EQ(frames, dt > 0.05f ? 5 : 50) << "dt " << dt;
+        EXPECT_NEAR(first * float(frames), whole, 1e-3f) << "dt " << dt;
         EXPECT_NEAR(hero.position.x, target.x, 1e-3);
         EXPECT_NEAR(hero.position.z, target.z, 1e-3);
         // He walks on until a wall stops him, and his pictures stop with him.
