@@ -244,6 +244,7 @@ TEST(ModulePlayer, SlidesVolumesCutsAndDelays) {
         {"2xx stops at the longest period", 64, 1616, 0x2, 0x40, 0, 0, 0, 3, 1712, -1, -1, -1},
         {"Ax0 slides the volume up", 32, 428, 0xA, 0x20, 0, 0, 0, 6, -1, 32 + 5 * 2, -1, -1},
         {"A0y slides it down to 0", 6, 428, 0xA, 0x02, 0, 0, 0, 6, -1, 0, -1, -1},
+        {"A00 slides nothing", 32, 428, 0xA, 0x00, 0, 0, 0, 6, -1, 32, -1, -1},
         {"6x0 slides it beside the vibrato", 32, 428, 0x6, 0x20, 0, 0, 0, 6, 428, 32 + 5 * 2, -1, -1},
         {"Cxx sets it, at most 64", 10, 428, 0xC, 0x50, 0, 0, 0, 1, -1, 64, -1, -1},
         {"EAx and EBx step it once a row", 60, 428, 0xE, 0xA9, 0, 0xE, 0xB5, 6, -1, 64, -1, -1},
@@ -495,6 +496,12 @@ TEST(ModulePlayer, SamplesStopAtTheirEndOrWrapInsideTheirLoop) {
         EXPECT_GE(loop.channel().position >> 16, 100) << "tick " << tick;
         EXPECT_LT(loop.channel().position >> 16, 200) << "tick " << tick;
     }
+    // Started again, on another module, the player begins with silent channels.
+    const std::vector<uint8_t> none = ModuleBuilder().bytes();
+    ModSound silent;
+    ASSERT_EQ(silent.loadFromMemory(none.data(), none.size()), kSoundOk);
+    ASSERT_TRUE(loop.player.start(silent, ModOutput{kRate, false, &Notes()}, 64));
+    EXPECT_FALSE(loop.channel().playing);
 }
 
 // ---- Modules that lie about their data --------------------------------------------------------
