@@ -198,6 +198,10 @@ TEST(PropertyReferences, ExpansionStopsNineDeepAndAtItsSizeLimit) {
     EXPECT_EQ(Get(steps, u"all"), std::u16string(255, u'x'));
     EXPECT_EQ(Get(steps, u"over"), std::u16string(255, u'x') + u"{a}");
     EXPECT_EQ(Get(steps, u"many"), std::u16string(256, u'x') + u"{a}");
+    std::u16string wide, rest;  // b, expanded before, costs its own step again each time: two a reference
+    for (int i = 0; i < 300; ++i) wide += u"{b}", rest += i < 128 ? u"" : u"{b}";
+    steps.set(u"wide", wide);
+    EXPECT_EQ(Get(steps, u"wide"), std::u16string(128, u'x') + rest);
 }
 
 // ---- Lists -------------------------------------------------------------------

@@ -98,6 +98,7 @@ TEST(Utf8KeepingBytes, SupplementaryCharactersBecomeSurrogatePairsAndStrayBytesS
     EXPECT_EQ(EncodeUtf8KeepingBytes(units({'a', 0xD83D, 0xDE00})), "a\xF0\x9F\x98\x80");
     EXPECT_EQ(EncodeUtf8KeepingBytes(units({0xDBFF, 0xDFFF})), "\xF4\x8F\xBF\xBF");  // the last pair
     EXPECT_EQ(EncodeUtf8KeepingBytes(units({0xD800, 0xDC00})), "\xF0\x90\x80\x80");  // and the first
+    EXPECT_EQ(EncodeUtf8KeepingBytes(units({0xDC00, 0xDC01})), "\xEF\xBF\xBD\xEF\xBF\xBD");  // two low halves
     EXPECT_EQ(EncodeUtf8KeepingBytes(units({0xDC41, 0xDBFF, 0xE000})), "\xEF\xBF\xBD\xEF\xBF\xBD\xEE\x80\x80");
 }
 

@@ -6,6 +6,7 @@
 
 #include "canvas_fixture.h"
 #include "platform/host/host_local.h"
+#include "platform/loop_state.h"
 #include "scene/bitmap_font.h"
 #include "scene/gif_encoder.h"
 #include "scene/key_state.h"
@@ -354,6 +355,7 @@ TEST_F(CanvasTest, RunningCanvasResetsTheIdleTimerEvery45Seconds) {
     canvas->addPreFrameListener(&before), canvas->addPostFrameListener(&after);
     uint32_t start = TickCount();
     canvas->start();
+    EXPECT_EQ(GetIdleHandler(), canvas) << "the message loop's idle time goes to the running canvas";
     runFor(100000);
     EXPECT_EQ(std::tuple(before.frames, canvas->framesDrawn, canvas->framesFinished),
               std::tuple(after.frames, after.frames, after.frames));

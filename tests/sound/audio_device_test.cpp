@@ -274,6 +274,9 @@ TEST_F(AudioDeviceTest, ARecordingIsContinuedOnlyWhenItIsOursInTheSameFormat) {
     ASSERT_EQ(recording.size(), 44u);
     EXPECT_EQ(std::pair(U32(recording, 4), U32(recording, 40)), std::pair(36u, 0u));
     EXPECT_EQ(U32(recording, 28), 8000u) << "bytes a second";
+    ::testing::internal::CaptureStderr();
+    host::OpenWavAudioDevice(folder.path() + "stereo.wav", host::AudioFormat{8000, 8, 2}, nullptr, nullptr).reset();
+    EXPECT_NE(::testing::internal::GetCapturedStderr().find("8000 Hz 8-bit stereo into"), std::string::npos);
 
     SetSizes(recording, 6);
     folder.write("rec.wav", recording + "sound!" + "cut");
