@@ -84,6 +84,7 @@ TEST_F(GameLevelTest, ItemsAndGhostsByLevel) {
         const int columns = level.maze().columns();
         EXPECT_EQ(level.itemAt({first->cell.x - 1, first->cell.y + columns}), nullptr);
         EXPECT_EQ(level.itemAt({level.maze().rows() - 1, columns}), nullptr);  // past the last cell
+        EXPECT_EQ(level.itemAt({level.maze().rows(), 0}), nullptr);             // and past the last row
     }
 }
 

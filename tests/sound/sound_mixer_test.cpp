@@ -440,6 +440,9 @@ TEST(SoundMixer, ReloadingOrDestroyingAPlayingSoundTakesItOffTheMixer) {
     mixer.play(sound.get(), kAny);
     sound->setPcm(std::vector<uint8_t>(4, 0), false, false, 8000);
     EXPECT_FALSE(mixer.isPlaying(sound.get()));
+    mixer.play(sound.get(), kAny);
+    sound->clearData();
+    EXPECT_FALSE(mixer.isPlaying(sound.get()));
     mixer.play(module.get(), kAny);
     module->clearData();
     EXPECT_FALSE(mixer.isPlaying(module.get()));
