@@ -127,7 +127,7 @@ TEST(Object3D, CloneCopiesMeshesAndMaterialsAndRepointsThem) {
     copy->meshAt(0)->vertices[0].x = 99;
     EXPECT_EQ(object->meshAt(0)->vertices[0].x, 0);
     EXPECT_EQ(copy->findMaterial(u"skin"), copy->materials[0].get());
-    EXPECT_EQ(std::pair(copy->findMesh(u"hat"), copy->findMesh(u"cap")), std::pair(copy->meshAt(1), (Mesh3D*)nullptr));
+    EXPECT_EQ(std::pair(copy->findMesh(u"hat"), copy->findMesh(u"cap")), std::pair(copy->meshAt(1), static_cast<Mesh3D*>(nullptr)));
 }
 
 TEST(Object3D, LevelsOfDetailKeepTheirMaterialsInTheContainer) {

@@ -102,8 +102,6 @@ std::unique_ptr<WaveSound> Tone() {
 
 }  // namespace
 
-// The ring holds 30 ms buffers of silence (128 in 8 bits, 0 in 16), queued
-// while the device is paused and then started; 4 ... 32 of them.
 // The count of buffers owed never passes the ring's size, however many
 // notices come: the thread renders no more than the device gave back.
 TEST(CountingSemaphore, CountsUpToItsMaximumAndNoFurther) {
@@ -113,6 +111,8 @@ TEST(CountingSemaphore, CountsUpToItsMaximumAndNoFurther) {
               (std::vector<bool>{true, true, false}));
 }
 
+// The ring holds 30 ms buffers of silence (128 in 8 bits, 0 in 16), queued
+// while the device is paused and then started; 4 ... 32 of them.
 TEST_F(WaveOutDriverTest, InitQueuesARingOfSilentBuffersAndRefusesBadRequests) {
     SoundMixer mixer;
     ASSERT_EQ(mixer.init(8000, 8, 0, 1, 16, OpenScripted), 0);

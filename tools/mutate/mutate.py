@@ -700,21 +700,20 @@ def run_module(name, args):
                     names.add(suite + re.sub(r"/[^/.]+$", "", line.split()[0]))
         for test in sorted(names, key=lambda n: (only.get(n, 0), kills.get(n, 0), n)):
             print(f"  {kills.get(test, 0):4} {only.get(test, 0):4}  {test}")
-        spare = removable_together(names, killer_sets)
+        spare = removable_together(names, killer_sets, kills)
         print("tests that can go together without losing a kill of this sample (weakest first):")
         for test in spare:
             print(f"  {test}")
     return totals, interrupted
 
 
-def removable_together(tests, killer_sets):
+def removable_together(tests, killer_sets, kills):
     """A set of tests whose removal leaves every killed mutant with a killer:
-    the weakest go first, and one goes only while each of its kills keeps
-    another test. Tests with no kill in the sample head the list."""
+    the weakest (fewest `kills`) go first, and one goes only while each of its
+    kills keeps another test. Tests with no kill in the sample head the list."""
     kept = set(tests)
-    weight = {t: sum(t in k for k in killer_sets) for t in tests}
     removed = []
-    for test in sorted(tests, key=lambda t: (weight[t], t)):
+    for test in sorted(tests, key=lambda t: (kills.get(t, 0), t)):
         if all(len(k & kept) > 1 for k in killer_sets if test in k):
             kept.discard(test)
             removed.append(test)
