@@ -173,6 +173,19 @@ TEST_F(AutoplayerTest, GrowsBoldAfterWaitingAndThenWaitsAtTheWayIn) {
     EXPECT_EQ(ChooseAutoplayDirection(*game, true), 0) << "through it when it lasts half a step longer";
     game->ghosts().front()->visible = false;
     EXPECT_EQ(ChooseAutoplayDirection(*game), 0) << "a ghost not risen is no danger";
+    // And the same way in to the west, its path read back eastward.
+    Cell before{last, 3};
+    while (!game->itemAt(before) && before.y > 1) --before.y;
+    keepItem(before);
+    game->itemAt(beyond)->eaten = true;
+    placeGhost({last, before.y + 1});
+    hero.cell = {last, before.y + 7};
+    hero.appearTimer = 0.0f;
+    EXPECT_EQ(ChooseAutoplayDirection(*game, true), 2);
+    game->itemAt(before)->eaten = true;
+    game->itemAt(beyond)->eaten = false;
+    game->ghosts().front()->visible = false;
+    hero.cell = {last, 8};
 
     // He counts his waiting on the level's clock, which the frames drawn
     // advance, afresh after each walk.
@@ -203,6 +216,15 @@ TEST_F(AutoplayerTest, GrowsBoldAfterWaitingAndThenWaitsAtTheWayIn) {
     EXPECT_FALSE(fresh.bold(*game));
     game->afterDraw(5.0f);
     EXPECT_TRUE(fresh.bold(*game));
+    // Walking on between cells or dropping in is no standing either.
+    for (bool* busy : {&hero.stepping, &hero.falling}) {
+        AutoplayPatience waiting;
+        *busy = true;
+        EXPECT_FALSE(waiting.bold(*game));
+        game->afterDraw(6.0f);
+        EXPECT_FALSE(waiting.bold(*game));
+        *busy = false;
+    }
 }
 
 // The driver presses only when the hero can be steered and is not already

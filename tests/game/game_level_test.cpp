@@ -72,7 +72,7 @@ int PopupShows(const GameLevel& game) {
 TEST_F(GameLevelTest, ItemsAndGhostsByLevel) {
     for (auto [number, lives, kills, ghosts, speed] :
          {std::tuple{1, 1u, 0u, 2u, 0.55f}, {2, 1u, 0u, 3u, 0.6f}, {3, 1u, 1u, 3u, 0.65f}, {6, 2u, 1u, 5u, 0.8f},
-          {8, 2u, 2u, 6u, 0.9f}, {30, 2u, 2u, 17u, 2.0f}, {60, 2u, 2u, 32u, 2.0f}}) {
+          {8, 2u, 2u, 6u, 0.9f}, {30, 2u, 2u, 17u, 2.0f}, {40, 2u, 2u, 22u, 2.0f}}) {
         GameLevel& level = makeLevel(number);
         SCOPED_TRACE(testing::Message() << "level " << number);
         EXPECT_EQ(ItemsOf(level, kLife).size(), lives);
@@ -143,8 +143,9 @@ TEST_F(GameLevelTest, DirectionKeysActWhenReleasedAndOnlyTheFirst) {
     }
 }
 
-TEST_F(GameLevelTest, AStepTakesFiveFramesOfATenthAndFiftyWhenTheFrameTimeIsFlooredToAHundredth) {
-    for (float dt : {0.1f, 0.005f}) {
+TEST_F(GameLevelTest, AStepTakesHalfASecondOfFramesAtLeastTwoAndAtMostFifty) {
+    // The frame time is floored to a hundredth.
+    for (auto [dt, steps] : {std::pair{0.1f, 5}, {0.005f, 50}, {0.25f, 2}}) {
         GameLevel& level = makeLevel(1);
         settleHero();
         Hero& hero = level.hero();
@@ -170,7 +171,7 @@ TEST_F(GameLevelTest, AStepTakesFiveFramesOfATenthAndFiftyWhenTheFrameTimeIsFloo
         }
         // The first frame after the release starts the step; the step ends
         // with the snap onto the cell on its last frame, each frame a like part of it.
-        EXPECT_EQ(frames, dt > 0.05f ? 5 : 50) << "dt " << dt;
+        EXPECT_EQ(frames, steps) << "dt " << dt;
         EXPECT_NEAR(first * float(frames), whole, 1e-3f) << "dt " << dt;
         EXPECT_NEAR(hero.position.x, target.x, 1e-3);
         EXPECT_NEAR(hero.position.z, target.z, 1e-3);
@@ -725,8 +726,9 @@ TEST_F(GameLevelTest, GhostsRiseOneAtATimeWhileTheTombGlowsAndSettles) {
     EXPECT_NEAR(glow.angle, TableSin(15.0f * 0.3f) * brightness * 0.003f, 1e-5f);
     EXPECT_NEAR(glow.lift, (TableSin(10.0f * 0.3f) + 0.5f) * brightness * 0.04f, 1e-4f);
     // It settles on the first frame that leaves it darker than brightness 10.
-    for (int i = 0; i < 400 && glow.shaking; ++i) frame(0.005f, 0);
+    for (int i = 0; i < 400 && glow.look == Look::Glowing; ++i) frame(0.005f, 0);
     EXPECT_EQ(glow.look, Look::Solid);
+    EXPECT_FALSE(glow.shaking);
     EXPECT_EQ(glow.colour, 0x00001Eu);
     // A ghost's two seconds of rising, in steps that end on exactly 0, leave it solid.
     Ghost& last = *level.ghosts()[2];

@@ -181,4 +181,11 @@ TEST(Maze, StartCells) {
         EXPECT_EQ(blank.findCellNear(from, wanted), wanted == 1);
         EXPECT_EQ(from, found);
     }
+    // The search reaches no farther than the shorter side less two.
+    Maze flat(5, 21, 1, random);
+    flat.setCell(2, 8, 1);
+    for (auto [y, reached] : {std::pair{6, true}, {5, false}}) {
+        Cell from{2, y};
+        EXPECT_EQ(flat.findCellNear(from, 1), reached) << y;
+    }
 }

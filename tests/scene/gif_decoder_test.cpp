@@ -202,6 +202,13 @@ TEST_P(GifDecoderTest, DecodesOddAndDamagedFiles) {
          Four(2, 2).control(1, false).image(0, 0, 2, 2, Literal({2, 2, 2, 2}, 2))
              .image(0, 0, 2, 2, Truncated()).trailer(),
          2, {{1, 0, 0, kRed}, {1, 1, 1, kGreen}}},
+        // An image moved right or down leaves the kept frame's first column
+        // or row showing, though it is as large as the screen.
+        {"AShiftedImageOverAKeptFrame",
+         Four(2, 2).control(1, false).image(0, 0, 2, 2, Literal({2, 2, 2, 2}, 2))
+             .control(1, false).image(1, 0, 2, 2, Literal({1, 1, 1, 1}, 2))
+             .image(0, 1, 2, 2, Literal({3, 3, 3, 3}, 2)).trailer(),
+         3, {{1, 0, 1, kGreen}, {1, 1, 0, kRed}, {2, 0, 0, kGreen}, {2, 1, 0, kRed}, {2, 0, 1, kBlue}}},
         // Without a control block a frame is not kept beneath the next.
         {"AFrameWithoutControlIsNotKept",
          Four(4, 1).image(0, 0, 4, 1, Literal({2, 2, 2, 2}, 2)).image(0, 0, 4, 1, Truncated()).trailer(), 2,
