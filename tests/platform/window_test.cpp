@@ -258,9 +258,12 @@ TEST_F(WindowTest, PaintCopiesTheBackBufferAndClampsTheRectangle) {
     DeviceContext* screen = GetScreenDC();
     EXPECT_TRUE(screen->getPixel(10, 20) == MakeColorRef(0, 0, 255) && screen->getPixel(14, 59) == MakeColorRef(0, 0, 255));
     EXPECT_EQ(screen->getPixel(15, 20), MakeColorRef(0, 0, 0));  // right of the rectangle
+    // A repaint copies the whole back buffer, its bottom-left pixel too.
+    fb.deviceContext->fillRect(Rect{0, 39, 1, 40}, Brush{false, MakeColorRef(255, 0, 0)});
     window.invalidate();
-    window.update();  // a repaint copies the whole back buffer
+    window.update();
     EXPECT_TRUE(screen->getPixel(39, 59) == MakeColorRef(0, 0, 255) && screen->getPixel(40, 59) == MakeColorRef(0, 0, 0));
+    EXPECT_EQ(screen->getPixel(10, 59), MakeColorRef(255, 0, 0));
 }
 
 TEST_F(WindowTest, ScreenTurnPausesFramesUntilTheScreenIsBackToItsStartSize) {

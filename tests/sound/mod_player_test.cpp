@@ -530,14 +530,16 @@ TEST(ModulePlayer, StartRefusesWhatItCannotPlay) {
 
 TEST(ModulePlayer, SampleLengthsAndLoopsBeyondTheFileAreCut) {
     // The last sample declares far more data than the file holds: it ends
-    // with the file, long before its declared length.
+    // with the file, long before its declared length, and a loop over its
+    // odd last byte, cut to one byte, is no loop.
     InstrumentSample last;
-    last.data.assign(100, 1);
+    last.data.assign(101, 1);
     last.declaredWords = 1000;
+    last.loopStartWords = 50;
+    last.loopLengthWords = 2;
     Fixture cut(ModuleBuilder().sample(1, last).cell(0, 0, 0, 1, 113, 0, 0));
     cut.runTicks(1);
     EXPECT_FALSE(cut.channel().playing);
-
 
     InstrumentSample liar;
     liar.data.assign(10, 50);
