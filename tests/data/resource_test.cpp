@@ -152,19 +152,18 @@ TEST_F(ResourceLayer, AnExtractedCopyLivesUntilItsStreamClosesAndLeavesNothingOp
     EXPECT_EQ(OpenResource(path("a_b.gif"), "q"), nullptr);
     EXPECT_EQ(EntryCount(tempFolderPath()), 0u);
     // Closing a stream read from the archive releases its descriptor.
-    auto openDescriptors = [] { return std::distance(fs::directory_iterator("/proc/self/fd"), fs::directory_iterator{}); };
-    const auto before = openDescriptors();
+    const long before = testhost::OpenDescriptorCount();
     for (int i = 0; i < 3; ++i) CloseResource(OpenResource(path("a_b.gif"), "rb"));
     CloseResource(nullptr);  // what a failed open gives back closes as nothing
-    EXPECT_EQ(openDescriptors(), before);
+    EXPECT_EQ(testhost::OpenDescriptorCount(), before);
     EXPECT_EQ(EntryCount(tempFolderPath()), 0u);
     // Run with standard input closed, the copy's descriptor may be 0.
     const int input = ::dup(0);
     ::close(0);
-    const auto withoutInput = openDescriptors();
+    const long withoutInput = testhost::OpenDescriptorCount();
     stream = OpenResource(path("images/bg.gif"), "rb");
     const std::string read = stream ? ReadAll(stream) : "";
-    EXPECT_EQ(openDescriptors(), withoutInput);
+    EXPECT_EQ(testhost::OpenDescriptorCount(), withoutInput);
     ::dup2(input, 0);
     ::close(input);
     EXPECT_EQ(read, "GIF89a-bg");

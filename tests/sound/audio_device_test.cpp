@@ -274,6 +274,8 @@ TEST_F(AudioDeviceTest, ARecordingIsContinuedOnlyWhenItIsOursInTheSameFormat) {
     ASSERT_EQ(recording.size(), 44u);
     EXPECT_EQ(std::pair(U32(recording, 4), U32(recording, 40)), std::pair(36u, 0u));
     EXPECT_EQ(U32(recording, 28), 8000u) << "bytes a second";
+    EXPECT_EQ(recording.substr(8, 8) + recording.substr(36, 4), "WAVEfmt data");
+    EXPECT_EQ(std::pair(U32(recording, 16), U32(recording, 20) & 0xFFFF), std::pair(16u, 1u)) << "16 bytes of PCM format";
     ::testing::internal::CaptureStderr();
     host::OpenWavAudioDevice(folder.path() + "stereo.wav", host::AudioFormat{8000, 8, 2}, nullptr, nullptr).reset();
     EXPECT_NE(::testing::internal::GetCapturedStderr().find("8000 Hz 8-bit stereo into"), std::string::npos);
@@ -289,7 +291,9 @@ TEST_F(AudioDeviceTest, ARecordingIsContinuedOnlyWhenItIsOursInTheSameFormat) {
     EXPECT_EQ(folder.read("rec.wav"), recording + "sound!");
     SetSizes(recording, 7);
     folder.write("rec.wav", recording + "sound!");  // a byte short of what it claims
+    const long descriptors = testhost::OpenDescriptorCount();
     EXPECT_TRUE(reopen(mono));
+    EXPECT_EQ(testhost::OpenDescriptorCount(), descriptors) << "the refused file's descriptor is closed";
     EXPECT_TRUE(reopen(host::AudioFormat{8000, 16, 2}));
     EXPECT_EQ(folder.read("rec.wav").size(), 44u);
     folder.write("rec.wav", "");  // shorter than a header

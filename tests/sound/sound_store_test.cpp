@@ -98,16 +98,22 @@ TEST_F(SoundStoreTest, LoadersReturnTheirResultCodes) {
 }
 
 TEST_F(SoundStoreTest, TemplateEntriesWithTheSameSourceShareOneSound) {
+    // A source is cut to 260 characters, as every path the system reads.
+    const std::string deep = std::string(249, 'd') + "/bang.wav";
+    scratch.write(deep, soundtest::MakeWav(soundtest::WavFormat{}, {1, 2}));
     PropertyFile file(u'=', u',', u':');
     file.loadText(u"music=type:Sound,src:Music.MOD\n"
                   u"bang=type:WaveSound,src:BANG.wav\n"
                   u"bangAgain=type:Sound,src:bang.wav\n"
                   u"silent=type:Sound\n"
-                  u"notes=type:Sound,src:notes.txt\n");
+                  u"notes=type:Sound,src:notes.txt\n"
+                  u"deep=type:Sound,src:./" + host::FromUtf8(deep) + u"!\n");
     SoundTable table;
     for (const std::u16string& entry : file.dataKeys()) ReadSoundEntry(file, entry, folder_, store_, table);
-    EXPECT_EQ(table.size(), 3u);
-    EXPECT_EQ(store_.size(), 2u);
+    ASSERT_NE(table.find(u"deep"), nullptr);
+    EXPECT_TRUE(table.find(u"deep")->hasData());
+    EXPECT_EQ(table.size(), 4u);
+    EXPECT_EQ(store_.size(), 3u);
     ASSERT_NE(table.find(u"bang"), nullptr);
     EXPECT_EQ(table.find(u"bang"), table.find(u"bangAgain"));
     EXPECT_EQ(table.find(u"music")->kind, SoundKind::Module);

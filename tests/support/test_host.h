@@ -166,6 +166,11 @@ inline bool WaitFor(const std::function<bool()>& condition,
     return true;
 }
 
+// How many descriptors this process holds open: what a test sees leak.
+inline long OpenDescriptorCount() {
+    return long(std::distance(std::filesystem::directory_iterator("/proc/self/fd"), std::filesystem::directory_iterator{}));
+}
+
 // A fresh headless host for one scope, for tests that are not fixtures.
 class ScopedHost {
 public:
