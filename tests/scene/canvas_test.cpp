@@ -292,6 +292,19 @@ TEST_F(CanvasTest, RepaintWhileRunningDrawsNothingAndRunningPausesWhileInactive)
     play(300);
     EXPECT_TRUE(testhost::WaitFor([&] { return rendered() > paused + 2; }));
     DestroySoundMixer();
+    // A scene removed while the scenes are drawn is drawn no more.
+    write("two.properties", "a=type:SceneSprite, buffered:1\nb=type:SceneSprite\n");
+    load("two.properties");
+    canvas->stop();
+    struct : ScenePresentHook {
+        Canvas* canvas = nullptr;
+        void present(Scene&) override { canvas->removeScene(canvas->findScene(u"b")); }
+    } remover;
+    remover.canvas = canvas;
+    canvas->sceneAt(0)->presentHook = &remover;
+    canvas->repaint();
+    EXPECT_EQ(canvas->sceneCount(), 1);
+    canvas->start();
     main.reset();  // a canvas closed while running leaves no idle pass behind
     EXPECT_EQ(GetIdleHandler(), nullptr);
 }

@@ -49,12 +49,24 @@ TEST_F(WidgetTest, RadioGroupSelectsTheTappedBoxAndSavesWhenPersistentOrWarnsALo
     EXPECT_NE(c0.find("status:0"), std::string::npos) << c0;
 
     // A lone box toggles; a box of a group without its entry too, and says so.
+    // The owner's listener hears the tap before the box acts on it.
+    struct : MouseListener {
+        Sprite* box = nullptr;
+        std::vector<int> heard;
+        void onStylus(Window*, uint32_t message, uint32_t, int, int) override {
+            if (message == WM_LBUTTONDOWN) heard.push_back(box->status);
+        }
+    } owner;
+    owner.box = sprite(u"lone");
+    canvas->setMouseListener(&owner);
     std::vector<int> seen;
     for (int i = 0; i < 3; ++i) {
         tap(105, 5);
         seen.push_back(sprite(u"lone")->status);
     }
+    canvas->setMouseListener(nullptr);
     EXPECT_EQ(seen, (std::vector<int>{1, 0, 1}));
+    EXPECT_EQ(owner.heard, (std::vector<int>{0, 1, 0}));
     EXPECT_TRUE(canvas->isChecked(u"lone"));
     tap(5, 35);
     EXPECT_FALSE(canvas->isChecked(u"c0"));
