@@ -448,6 +448,10 @@ TEST_F(GameLevelTest, ANinthPopupReusesTheOldest) {
             const float age = oldest->elapsed / 1.2f;
             EXPECT_EQ(oldest->alpha, int(age * age * 255.0f)) << i;
             rise[gentle] = oldest->position.y - start.y;
+            // Each frame it rises by its speed, which grows by its acceleration first.
+            const ScorePopup::Rise r = gentle ? ScorePopup::kGentleRise : ScorePopup::kSteepRise;
+            const float n = float(i + 1);
+            EXPECT_NEAR(rise[gentle], 0.1f * n * r.speed + 0.01f * r.acceleration * n * (n + 1.0f) / 2.0f, 1e-3f) << i;
         }
         for (auto& popup : level.popups()) EXPECT_FALSE(popup.shown);
     }

@@ -279,14 +279,20 @@ TEST(ModulePlayer, SlidesVolumesCutsAndDelays) {
 }
 
 TEST(ModulePlayer, TonePortamentoMovesTowardsItsTargetWithoutRetriggering) {
+    InstrumentSample finer = LoopedSample();
+    finer.finetune = 7;
     Fixture f(ModuleBuilder()
                   .sample(1, LoopedSample())
+                  .sample(2, finer)
                   .cell(0, 0, 0, 1, 428, 0x4, 0x4F)
                   .cell(0, 1, 0, 0, 404, 0x3, 5)
                   .cell(0, 2, 0, 0, 0, 0x3, 0)
                   .cell(0, 3, 0, 0, 0, 0x0, 0x04)
                   .cell(0, 0, 1, 1, 428, 0, 0)
-                  .cell(0, 1, 1, 0, 404, 0x3, 1));
+                  .cell(0, 1, 1, 0, 404, 0x3, 1)
+                  .cell(0, 0, 2, 1, 428, 0, 0)
+                  .cell(0, 1, 2, 0, 404, 0x3, 2)
+                  .cell(0, 2, 2, 2, 0, 0x3, 0x10));
     f.runTicks(6 + 3);
     EXPECT_EQ(f.channel().period, 428 - 2 * 5);
     EXPECT_EQ(f.channel().playedPeriod, f.channel().period) << "the vibrato before it is over";
@@ -298,6 +304,7 @@ TEST(ModulePlayer, TonePortamentoMovesTowardsItsTargetWithoutRetriggering) {
     // holds it, and an arpeggio counts from it (404 is note 25, +4 is 320).
     f.runTicks(6);
     EXPECT_EQ(f.channel().period, 404);
+    EXPECT_EQ(f.channel(2).period, 404) << "a slide under way keeps its target when the sample changes";
     f.runTicks(3);
     EXPECT_EQ(f.channel().playedPeriod, kModulePeriods[0][29]);
 }
