@@ -161,6 +161,21 @@ TEST_F(AudioDeviceTest, WaitingForTheDeviceEndsOnceItOwesNoMoreThanTheSlack) {
     EXPECT_EQ(done, 1);
 }
 
+// On the real clock a wait for a threadless device plays its buffer once
+// the buffer's time has come, looking again and again until then.
+TEST_F(AudioDeviceTest, AThreadlessDeviceWaitedForOnTheRealClockPlaysWhenItsTimeComes) {
+    host::HostOptions options = VirtualHeadless("null");
+    options.clock = "real";
+    host::InitializeWith(options);
+    std::atomic<int> done{0};
+    host::NullAudioDevice device(host::AudioFormat{8000, 8, 1}, CountDone, &done, false);
+    std::vector<uint8_t> buffer(320, 128);  // 40 ms
+    device.write(buffer.data(), buffer.size());
+    std::this_thread::sleep_for(std::chrono::milliseconds(20));
+    device.awaitCaughtUp(10, 2000);  // a loaded machine may owe more than the slack again
+    EXPECT_EQ(done, 1);
+}
+
 // Without a thread of its own (as on a web page) the device plays in the
 // message poll, and a wait for it plays the queue itself.
 TEST_F(AudioDeviceTest, AThreadlessDevicePlaysInThePollAndWhileWaitedFor) {
