@@ -556,6 +556,11 @@ TEST_P(RendererTest, WithoutABackgroundTheFrameIsDrawnOverWhatTheTargetHoldsClip
     render(corner);
     EXPECT_EQ(pixel(w - 1, h - 1), 0u);
     EXPECT_EQ(pixel(0, h - 31), stored(0x336699));
+    // A view one pixel wide is drawn too.
+    fill(target(), 0x336699, 0, 0, -1, -1, true);
+    corner->camera()->viewportWidth = 1;
+    render(corner);
+    EXPECT_EQ(std::pair(pixel(w - 32, h - 1), pixel(w - 31, h - 1)), std::pair(0u, stored(0x336699)));
 
     // A buffered scene draws into its own buffer, not onto the canvas.
     auto* kept = new Scene3D(0, 0, kSize, kSize);

@@ -47,6 +47,7 @@ TEST(ModSound, LoadsAModuleWholeAndARejectedOneKeepsNoData) {
     }
     EXPECT_EQ(Load(sound, soundtest::ModuleBuilder(4, "FLT4").bytes()), kSoundBadFormat);
     EXPECT_FALSE(sound.hasData() || sound.ownsData);
+    EXPECT_EQ(sound.identity(), 0) << "no song, which no carried place matches";
     ASSERT_EQ(Load(sound, file), kSoundOk);
     EXPECT_EQ(Load(sound, std::vector<uint8_t>(1000, 0)), kSoundBadStructure);
     EXPECT_FALSE(sound.hasData() || sound.channels);
