@@ -540,12 +540,14 @@ TEST_P(RendererTest, WithoutABackgroundTheFrameIsDrawnOverWhatTheTargetHoldsClip
     EXPECT_EQ(pixel(0, 200), stored(0x102030));  // the private buffer's first row and column
     EXPECT_EQ(pixel(32, 210), stored(0x336699));
     EXPECT_EQ(renderer(s).depthAt(32, 32), 10);
-    // Its middle column lands on the canvas row for row as when it is drawn in place.
-    std::vector<uint32_t> column;
-    for (int y = 200; y < 200 + kSize; ++y) column.push_back(pixel(0, y));
+    // Its right half lands on the canvas pixel for pixel as when it is drawn in place.
+    std::vector<uint32_t> half;
+    for (int y = 200; y < 200 + kSize; ++y)
+        for (int x = 0; x < kSize / 2; ++x) half.push_back(pixel(x, y));
     s->x = 100;
     render(s);
-    for (int y = 200; y < 200 + kSize; ++y) ASSERT_EQ(pixel(132, y), column[size_t(y - 200)]) << y;
+    for (int y = 200, i = 0; y < 200 + kSize; ++y)
+        for (int x = 0; x < kSize / 2; ++x, ++i) ASSERT_EQ(pixel(132 + x, y), half[size_t(i)]) << x << "," << y;
     // Nothing spills round the canvas's edges into the neighbouring rows.
     const int w = target().width, h = target().height;
     EXPECT_EQ(pixel(w - 1, 210), stored(0x336699));

@@ -295,13 +295,14 @@ TEST_F(AudioDeviceTest, ARecordingIsContinuedOnlyWhenItIsOursInTheSameFormat) {
     host::OpenWavAudioDevice(folder.path() + "stereo.wav", host::AudioFormat{8000, 8, 2}, nullptr, nullptr).reset();
     EXPECT_NE(::testing::internal::GetCapturedStderr().find("8000 Hz 8-bit stereo into"), std::string::npos);
 
-    SetSizes(recording, 6);
-    folder.write("rec.wav", recording + "sound!" + "cut");
     auto reopen = [&](const host::AudioFormat& format) {
         ::testing::internal::CaptureStderr();
         host::OpenWavAudioDevice(path, format, nullptr, nullptr, true).reset();
         return ::testing::internal::GetCapturedStderr().find("holds no recording to continue") != std::string::npos;
     };
+    EXPECT_FALSE(reopen(mono)) << "one of no sound yet is continued too";
+    SetSizes(recording, 6);
+    folder.write("rec.wav", recording + "sound!" + "cut");
     EXPECT_FALSE(reopen(mono));
     EXPECT_EQ(folder.read("rec.wav"), recording + "sound!");
     SetSizes(recording, 7);
