@@ -235,6 +235,9 @@ TEST(PropertyLists, ItemsAreReadExpandedAndRewrittenInOrder) {
     std::u16string buffer;
     ASSERT_TRUE(file.getItemString(u"grpName", u"GUIType", buffer, 5));
     EXPECT_EQ(buffer, u"check");
+    EXPECT_FALSE(file.getItemString(u"grpName", u"missing", buffer, 5)) << "no item";
+    EXPECT_FALSE(file.getItemString(u"empty", u"", buffer, 5)) << "an empty one";
+    EXPECT_EQ(buffer, u"check");
     file.setItem(u"chk", u"status", u"1");
     EXPECT_EQ(Raw(file, u"chk"), u" GUIType:checkbox, status:1");
     file.setItem(u"chk", u"persistent", u"1");
