@@ -56,9 +56,12 @@ TEST_F(ResourceLayer, ArchiveMembersAreServedUnderTheirPrefixAfterTheFolderAndNe
     EXPECT_EQ(read(path("Cover.properties")), "title=from folder\n");
     EXPECT_EQ(StreamText(path("Cover.properties"), "r"), "title=from folder\n");
     EXPECT_TRUE(fs::exists(resources() / "Cover.properties"));
-    // Write modes never reach the archive.
+    // Write modes never reach the archive, nor a file named in other letter case.
     EXPECT_EQ(OpenResource(path("images/bg.gif"), "wb"), nullptr);
     EXPECT_EQ(OpenResource(path("images/bg.gif"), "a"), nullptr);
+    WriteFile(resources() / "Levels" / "one.txt", "kept");
+    EXPECT_EQ(OpenResource(path("levels/one.txt"), "w"), nullptr);
+    EXPECT_EQ(read(path("Levels/one.txt")), "kept");
     EXPECT_EQ(StreamText(path("new.properties"), "wb"), "");
     EXPECT_TRUE(fs::exists(resources() / "new.properties"));
     EXPECT_EQ(EntryCount(tempFolderPath()), 0u);
@@ -120,7 +123,8 @@ TEST_F(ResourceLayer, FoldersAndFilesAreFoundWhateverTheirCase) {
 
 TEST_F(ResourceLayer, ArchiveMembersAreFoundWhateverTheirCaseAfterEveryExactName) {
     WriteZip(resources() / "resources.zip",
-             {{"Images/BG.gif", "member"}, {"images/bg.gif", "lower member"}, {"cover.properties", "archive"}, {"1", "1"}});
+             {{"Images/BG.gif", "member"}, {"images/bg.gif", "lower member"}, {"cover.properties", "archive"}, {"1", "1"},
+              {std::string(255, 'n'), "fits"}, {std::string(256, 'n'), "too long"}});
     ASSERT_TRUE(RegisterArchive(u"resources.zip", resources16()));
     WriteFile(resources() / "COVER.properties", "folder");
     EXPECT_EQ(read(path("images/bg.GIF")), "member");
@@ -133,6 +137,11 @@ TEST_F(ResourceLayer, ArchiveMembersAreFoundWhateverTheirCaseAfterEveryExactName
     EXPECT_EQ(read(path("images/none.gif")), "<none>");
     EXPECT_EQ(StreamText(path("images/none.gif")), std::nullopt);
     EXPECT_EQ(read(path("1")), "1") << "a member whose last read is one byte";
+    // A member name of 256 characters or more is refused, spelt either way.
+    for (char n : {'n', 'N'}) {
+        EXPECT_EQ(read(path(std::string(255, n))), "fits");
+        EXPECT_EQ(read(path(std::string(256, n))), "<none>");
+    }
 }
 
 // ---- Extraction and the temporary folder ---------------------------------------------------
