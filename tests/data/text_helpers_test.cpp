@@ -34,6 +34,16 @@ TEST(SplitKeyValue, SplitsAtTheFirstSeparatorAndTrimsTheInnerSides) {
     EXPECT_EQ(value, u"b=c ");
 }
 
+// Each occurrence once, the replaced text not searched again; only a
+// replacement of the same length is made.
+TEST(ReplaceSameLength, ReplacesEveryOccurrenceOnce) {
+    for (auto [from, to, want] : {std::tuple{u"ab", u"ba", u"babab"}, {u"a", u"aa", u"ababb"}, {u"", u"", u"ababb"}}) {
+        std::u16string text = u"ababb";
+        ReplaceSameLength(text, from, to);
+        EXPECT_EQ(text, want) << std::u16string_view(from).size();
+    }
+}
+
 TEST(CollapseParentFolders, RemovesEachFolderWithItsDotDot) {
     auto collapsed = [](std::u16string path) {
         CollapseParentFolders(path);
