@@ -275,6 +275,12 @@ TEST_F(CanvasTest, RepaintWhileRunningDrawsNothingAndRunningPausesWhileInactive)
     SendMessage(main->handle(), WM_ACTIVATE, 1, 0);
     EXPECT_TRUE(canvas->isRunning());
     EXPECT_EQ(GetFocus(), canvas->handle());
+    // Stopped by its program, it stays stopped through the next switch.
+    canvas->stop();
+    SendMessage(main->handle(), WM_ACTIVATE, 0, 0);
+    SendMessage(main->handle(), WM_ACTIVATE, 1, 0);
+    EXPECT_FALSE(canvas->isRunning());
+    canvas->start();
     // The sound stops with it and goes on with it.
     ASSERT_EQ(CreateSoundMixer(), 0);
     auto rendered = [] { return GetSoundMixer()->driver()->buffersRendered(); };
@@ -307,6 +313,28 @@ TEST_F(CanvasTest, RepaintWhileRunningDrawsNothingAndRunningPausesWhileInactive)
     canvas->start();
     main.reset();  // a canvas closed while running leaves no idle pass behind
     EXPECT_EQ(GetIdleHandler(), nullptr);
+}
+
+// Without a back buffer a 3D scene draws straight to the window: each frame
+// ends by flushing it, and a canvas with a back buffer leaves it alone.
+TEST_F(CanvasTest, WithoutABackBufferEachFrameFlushesThe3DScenes) {
+    struct Flushing : SceneRenderer {
+        int* flushes = nullptr;
+        void draw(float) override {}
+        void flushDirect() override { ++*flushes; }
+    };
+    int flushes[2] = {};
+    auto* direct = new AppCanvas(u"direct", false);
+    ASSERT_TRUE(main->addChildScaled(direct));
+    for (Canvas* c : {static_cast<Canvas*>(canvas), static_cast<Canvas*>(direct)}) {
+        auto* scene = new Scene(SceneKind::ThreeD);
+        auto renderer = std::make_unique<Flushing>();
+        renderer->flushes = &flushes[c == direct];
+        scene->renderer = std::move(renderer);
+        c->addScene(u"view", scene);
+        c->frame();
+    }
+    EXPECT_EQ(std::pair(flushes[0], flushes[1]), std::pair(0, 1));
 }
 
 // A mouse moving without a button reaches the window under it, and the canvas
