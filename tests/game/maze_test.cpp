@@ -91,11 +91,15 @@ TEST(ItemLayout, EveryPassageDrawsItsItemInTurn) {
         EXPECT_EQ(layout.remaining(), counted);
         for (Cell outside : {Cell{-1, 0}, Cell{0, -1}, Cell{7, 0}, Cell{0, 7}}) EXPECT_EQ(layout.at(outside), -1);
     }
-    // With no plain item to replace, no life or kill item is laid.
+    // Only plain items are replaced: with none, no life or kill item is laid;
+    // with one, a life takes it and the other three are not laid.
     GameRandom random(1);
     Maze corners(5, 5, 1, random);
     for (Cell c : {Cell{1, 1}, Cell{1, 3}, Cell{3, 1}, Cell{3, 3}}) corners.setCell(c.x, c.y, 1);
     EXPECT_EQ(ItemLayout(corners, 8, {0, 0}, {4, 4}, random).remaining(), 4);
+    corners.setCell(1, 2, 1);
+    const ItemLayout one(corners, 8, {0, 0}, {4, 4}, random);
+    EXPECT_EQ(std::pair(one.at({1, 2}), one.remaining()), std::pair(int(kLife), 4));
 }
 
 TEST(Maze, GenerationIsASpanningTreeOfTheRoomsForManySeeds) {

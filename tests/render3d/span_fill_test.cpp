@@ -147,7 +147,8 @@ TEST(SpanFill, ALineIsDepthTestedAlongItsLength) {
 
 // The vector loop of plain textured spans must leave every pixel and depth as
 // the scalar loop does: lanes packed out of order, a signed depth compare, a
-// fog blend off by one or a lost tail would all show on random spans.
+// tie drawn over, a fog blend off by one or a lost tail would all show on
+// random spans.
 TEST(SpanFill, TheVectorLoopDrawsWhatTheScalarLoopDraws) {
     if (!VectorSpansAvailable()) GTEST_SKIP() << "no vector loop on this processor";
     std::mt19937 random(7);
@@ -193,6 +194,11 @@ TEST(SpanFill, TheVectorLoopDrawsWhatTheScalarLoopDraws) {
                 RasterState s = st;
                 s.pixels = outPixels.data(), s.depth = outDepth.data();
                 ChooseSpanFiller(s, vectorised)(s, h);
+                // Again at the same depths from other texels: where depth was
+                // written, each tie keeps the first.
+                HalfSpans again = h;
+                again.left.u += 7u << 16;
+                ChooseSpanFiller(s, vectorised)(s, again);
                 return std::pair{outPixels, outDepth};
             };
             const auto scalar = draw(false), vector = draw(true);
