@@ -498,6 +498,14 @@ TEST_P(RendererTest, ADepthProviderHidesWhatLiesBehindItsPixels) {
     EXPECT_EQ(renderer(overlay).depthAt(32, 32), 10);
     for (auto [x, y] : {std::pair{-1, 0}, std::pair{0, -1}, std::pair{kSize, 0}, std::pair{0, kSize}})
         EXPECT_EQ(renderer(overlay).depthAt(x, y), -1) << "outside the viewport: " << x << "," << y;
+    // Every row of the provider's depth is taken, the first and the last too.
+    provider->clearObjects();
+    add(u"wall", MakeQuad(10.0f, 0.0f, 0xFF0000));
+    overlay->clearObjects();
+    overlay->addObject(u"far", MakeQuad(20.0f, 5.0f, 0x00FF00).release());
+    render(provider);
+    render(overlay);
+    EXPECT_EQ(std::pair(pixel(32, 0), pixel(32, kSize - 1)), std::pair(0u, 0u));
     // A provider the canvas does not hold hides nothing.
     Scene3D stray(0, 0, kSize, kSize);
     overlay->zBufferProvider = &stray;

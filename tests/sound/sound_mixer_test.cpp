@@ -166,6 +166,10 @@ TEST(SoundMixer, VoiceVolumeIsSoundVolumeTimesMasterVolume) {
     EXPECT_EQ(Render16(mixer, 1)[0], 12800 * 64 / 128);
     mixer.setSampleVolume(0);
     EXPECT_EQ(Render16(mixer, 1)[0], 0);
+    mixer.setSampleVolume(64);
+    sound->volume = 0;  // silent, not the least audible
+    mixer.play(sound.get(), 0);
+    EXPECT_EQ(Render16(mixer, 1)[0], 0);
 }
 
 TEST(SoundMixer, StereoOutputPansVoices) {
@@ -444,8 +448,10 @@ TEST(SoundMixer, ReloadingOrDestroyingAPlayingSoundTakesItOffTheMixer) {
     sound->clearData();
     EXPECT_FALSE(mixer.isPlaying(sound.get()));
     mixer.play(module.get(), kAny);
+    Render16(mixer, 4);
     module->clearData();
     EXPECT_FALSE(mixer.isPlaying(module.get()));
+    EXPECT_EQ(mixer.moduleStatus(module.get()).speed, 0) << "forgotten with its place, not ended";
     sound = Sound16(12800, 100000);
     module = ConstantModule(50);
     mixer.play(sound.get(), kAny);
