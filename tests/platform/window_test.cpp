@@ -88,9 +88,14 @@ TEST_F(WindowTest, CreateAttachesBufferedContextsAndCallsHooksInOrder) {
     EXPECT_EQ(log.back(), "hide");
     window.show(true);
     EXPECT_EQ(log.back(), "paint");  // shown and drawn at once, not when the loop next runs
-    // A second program window of the same title is refused: one game runs at a time.
+    // A second program window of the same title is refused: one game runs at
+    // a time, and the running one is brought to the front.
+    ProbeWindow other(u"Other", false, log);
+    ASSERT_TRUE(other.create(0, 0, 50, 50));
+    ASSERT_EQ(GetActiveWindow(), other.handle());
     ProbeWindow twin(u"Probe", true, log);
     EXPECT_FALSE(twin.create(0, 0, 120, 80));
+    EXPECT_EQ(GetActiveWindow(), window.handle());
 }
 
 TEST_F(WindowTest, AddChildScaledUsesTheDesignSizeAndLetterbox) {
@@ -173,7 +178,7 @@ TEST_F(WindowTest, ChildIsAddedOnceAndItsRemovalEndsNothingElse) {
     EXPECT_TRUE(parent.removeChild(child));
     EXPECT_TRUE(logged("destroyed"));
     EXPECT_FALSE(QuitPending());  // only a top-level window ends the program
-    EXPECT_TRUE(parent.children().empty() && child->parent() == nullptr);
+    EXPECT_TRUE(parent.children().empty() && child->parent() == nullptr && child->handle() == nullptr);
     delete child;
 
     // A handle the object still holds may by now be another's window (its
