@@ -375,6 +375,12 @@ TEST_P(RendererTest, TheObjectsOwnNearAndFarClipIt) {
         EXPECT_EQ(countPixels(0xFF0000) > 0, drawn) << "near " << nearOverride << ", far " << farOverride;
     }
     EXPECT_EQ(q->meshAt(0)->vertices[0].depth, 10) << "whole units in front of the camera";
+    // Far off the screen, a corner's place is held to -4096 ... 4095.
+    const Object3D* wide = add(u"wide", MakeQuad(1000.0f, 0.0f, 0x00FF00));
+    frame();
+    const std::vector<Vertex>& corners = wide->meshAt(0)->vertices;
+    EXPECT_EQ((std::array{corners[0].sx, corners[0].sy, corners[2].sx, corners[2].sy}),
+              (std::array{-4096, 4095, 4095, -4096}));
 }
 
 TEST_P(RendererTest, TextureOffsetsShiftTheTexture) {
