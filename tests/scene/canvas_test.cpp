@@ -417,6 +417,12 @@ TEST_F(CanvasTest, RunningCanvasResetsTheIdleTimerEvery45Seconds) {
     EXPECT_EQ(before.frames, frames + 1);
     runFor(40000);
     EXPECT_EQ(resetAt.size(), 2u);
+    // A destroyed canvas forgets its listeners, which may be gone before it.
+    ASSERT_TRUE(main->removeChild(canvas));
+    const int heard = before.frames + after.frames;
+    canvas->frame();
+    EXPECT_EQ(before.frames + after.frames, heard);
+    delete canvas;
 }
 
 }  // namespace

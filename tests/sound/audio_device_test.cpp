@@ -161,6 +161,74 @@ TEST_F(AudioDeviceTest, WaitingForTheDeviceEndsOnceItOwesNoMoreThanTheSlack) {
     EXPECT_EQ(done, 1);
 }
 
+// Without a thread of its own (as on a web page) the device plays in the
+// message poll, and a wait for it plays the queue itself.
+TEST_F(AudioDeviceTest, AThreadlessDevicePlaysInThePollAndWhileWaitedFor) {
+    host::InitializeWith(VirtualHeadless("null"));
+    std::atomic<int> done{0};
+    host::NullAudioDevice device(host::AudioFormat{8000, 8, 1}, CountDone, &done, false);
+    std::vector<uint8_t> buffer(240, 128);  // 30 ms
+    for (int i = 0; i < 3; ++i) device.write(buffer.data(), buffer.size());
+    host::Sleep(30);
+    Settle();
+    EXPECT_EQ(done, 0) << "nothing but the poll plays it";
+    host::PaceThreadlessAudio();
+    EXPECT_EQ(done, 1);
+    host::Sleep(100);
+    EXPECT_TRUE(device.awaitCaughtUp(40, 0));  // the other two play: 40 ms owed
+    EXPECT_EQ(done, 3);
+    host::Sleep(10);
+    EXPECT_FALSE(device.awaitCaughtUp(40, 0));
+    device.pause();
+    host::Sleep(100);
+    host::PaceThreadlessAudio();
+    device.resume();
+    device.write(buffer.data(), buffer.size());
+    host::PaceThreadlessAudio();
+    EXPECT_EQ(done, 3) << "time spent paused is not owed";
+    // A device closed is paced no more (the sanitizer build sees it if it were).
+    std::atomic<int> other{0};
+    auto closed = std::make_unique<host::NullAudioDevice>(host::AudioFormat{8000, 8, 1}, CountDone, &other, false);
+    closed->write(buffer.data(), buffer.size());
+    closed.reset();
+    host::Sleep(30);
+    host::PaceThreadlessAudio();
+    EXPECT_EQ(done, 4);
+    // A reset drops what was paid toward the queue with the queue.
+    device.write(buffer.data(), buffer.size());
+    host::Sleep(20);
+    host::PaceThreadlessAudio();
+    device.reset();
+    device.write(buffer.data(), buffer.size());
+    host::Sleep(15);
+    host::PaceThreadlessAudio();
+    EXPECT_EQ(done, 4);
+    // A device that another's notice closes while the devices are paced is
+    // left alone from then on (the sanitizer build sees it if it were not).
+    std::unique_ptr<host::NullAudioDevice> victim;
+    auto closeVictim = [](void* v) { static_cast<std::unique_ptr<host::NullAudioDevice>*>(v)->reset(); };
+    host::NullAudioDevice closer(host::AudioFormat{8000, 8, 1}, closeVictim, &victim, false);
+    victim = std::make_unique<host::NullAudioDevice>(host::AudioFormat{8000, 8, 1}, CountDone, &other, false);
+    closer.write(buffer.data(), buffer.size());
+    victim->write(buffer.data(), buffer.size());
+    host::Sleep(30);
+    host::PaceThreadlessAudio();
+    EXPECT_EQ(victim, nullptr);
+    EXPECT_EQ(other, 0);
+}
+
+// One step up from where the thread stood, where the system allows it.
+TEST_F(AudioDeviceTest, TheOutputThreadGoesOneStepUp) {
+    std::thread([] {
+        const id_t thread = id_t(::syscall(SYS_gettid));
+        errno = 0;
+        const int before = ::getpriority(PRIO_PROCESS, thread);
+        ASSERT_EQ(errno, 0);
+        if (host::RaiseThreadPriority()) EXPECT_EQ(::getpriority(PRIO_PROCESS, thread), before - 1);
+        else EXPECT_EQ(::getpriority(PRIO_PROCESS, thread), before);
+    }).join();
+}
+
 // On the real clock a stall is an underrun, as on a sound card: after one,
 // at most half a second is played at once. A wait then plays each buffer as
 // its time comes, looking again and again until then.
