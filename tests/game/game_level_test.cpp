@@ -72,7 +72,7 @@ int PopupShows(const GameLevel& game) {
 TEST_F(GameLevelTest, ItemsAndGhostsByLevel) {
     for (auto [number, lives, kills, ghosts, speed] :
          {std::tuple{1, 1u, 0u, 2u, 0.55f}, {2, 1u, 0u, 3u, 0.6f}, {3, 1u, 1u, 3u, 0.65f}, {6, 2u, 1u, 5u, 0.8f},
-          {8, 2u, 2u, 6u, 0.9f}, {30, 2u, 2u, 17u, 2.0f}, {40, 2u, 2u, 22u, 2.0f}}) {
+          {8, 2u, 2u, 6u, 0.9f}, {30, 2u, 2u, 17u, 2.0f}, {40, 2u, 2u, 22u, 2.0f}, {60, 2u, 2u, 32u, 2.0f}}) {
         GameLevel& level = makeLevel(number);
         SCOPED_TRACE(testing::Message() << "level " << number);
         EXPECT_EQ(ItemsOf(level, kLife).size(), lives);
