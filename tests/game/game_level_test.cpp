@@ -637,6 +637,13 @@ TEST_F(GameLevelTest, TheHeroDropsInAndIsCaughtByAGhostOnceItsGraceEnds) {
     }
     EXPECT_FALSE(hero.visible);
     EXPECT_EQ(std::pair(hero.alpha, hero.look), std::pair(0, Look::Solid)) << "solid again for his next drop";
+    // Dropping in, he eats nothing beneath him, though told to stop.
+    GameLevel& next = makeLevel(1);
+    const Item* below = FirstItemOf(next, kPickable);
+    next.hero().appear(2.0f, below->cell, 80.0f);
+    frame(0.06f, key_bits::Action);
+    frame(0.06f, 0);
+    EXPECT_FALSE(below->eaten);
 }
 
 // A dead hero drops back in while lives remain; with none left he rises, shows

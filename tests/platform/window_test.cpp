@@ -195,6 +195,14 @@ TEST_F(WindowTest, ChildIsAddedOnceAndItsRemovalEndsNothingElse) {
     EXPECT_TRUE(IsWindow(handle));
     EXPECT_EQ(log, std::vector<std::string>(2, "deleted"));  // its child object goes with it
     EXPECT_FALSE(IsWindow(itsChild));  // and takes its own window along
+    // An object going takes its window along unheard: a half-destroyed object
+    // is not told, and ends no program.
+    QuitPending();
+    {
+        ProbeWindow going(u"Going", false, log);
+        ASSERT_TRUE(going.create(0, 0, 5, 5));
+    }
+    EXPECT_FALSE(QuitPending());
 }
 
 TEST_F(WindowTest, PaintersRunOnlyOnBufferedWindowsUntilARelaunch) {
