@@ -235,6 +235,9 @@ TEST_P(GifDecoderTest, DecodesOddAndDamagedFiles) {
         {"MinimumCodeSize12", Four(2, 1).image(0, 0, 2, 1, Literal({1, 1}, 2), 12).trailer(), 0, {}, kCorrupt},
         {"OversizedScreenIsRefused", Four(65535, 65535).image(0, 0, 1, 1, Literal({1}, 2)).trailer(), 0, {}, kCorrupt},
         {"OversizedImageIsRefused", Four(4, 4).image(0, 0, 8192, 4096, Literal({1}, 2)).trailer(), 0, {}, kCorrupt},
+        // Nothing after the trailer is read, not even a whole image.
+        {"TheTrailerEndsTheFile", Four(1, 1).image(0, 0, 1, 1, Literal({1}, 2)).trailer()
+             .image(0, 0, 1, 1, Literal({2}, 2)).trailer(), 1, {{0, 0, 0, kRed}}},
         // An image whose stream ends before its first pixel is still a frame.
         {"AnImageOfNoPixelsIsAFrame", Four(2, 1).image(0, 0, 2, 1, Pack({{4, 3}, {5, 3}})).trailer(), 1,
          {{0, 0, 0, kBlack}, {0, 1, 0, kBlack}}},
