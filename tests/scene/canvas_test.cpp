@@ -326,7 +326,7 @@ TEST_F(CanvasTest, WithoutABackBufferEachFrameFlushesThe3DScenes) {
     int flushes[2] = {};
     auto* direct = new AppCanvas(u"direct", false);
     ASSERT_TRUE(main->addChildScaled(direct));
-    for (Canvas* c : {static_cast<Canvas*>(canvas), static_cast<Canvas*>(direct)}) {
+    for (Canvas* c : std::initializer_list<Canvas*>{canvas, direct}) {
         auto* scene = new Scene(SceneKind::ThreeD);
         auto renderer = std::make_unique<Flushing>();
         renderer->flushes = &flushes[c == direct];
