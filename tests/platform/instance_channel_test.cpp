@@ -98,6 +98,8 @@ protected:
     }
     void TearDown() override {
         testhost::HostTest::TearDown();
+        // The last copy of an instance leaves no folder behind.
+        EXPECT_FALSE(fs::exists(folder_)) << folder_;
         runtimeHome_.reset();
     }
 

@@ -29,7 +29,9 @@ struct ChannelListener {
     int wakeRead = -1, wakeWrite = -1;
 };
 
-// Wakes the listening thread, waits for it, and removes the socket.
+// Wakes the listening thread, waits for it, and removes the socket, and the
+// instance's folder with it when no other copy's socket is left there: a
+// folder per instance name would otherwise pile up in the runtime folder.
 void PartDeleter::operator()(ChannelListener* l) const {
     l->stop = true;
     char wake = 1;
@@ -40,6 +42,7 @@ void PartDeleter::operator()(ChannelListener* l) const {
     close(l->wakeRead);
     close(l->wakeWrite);
     unlink(l->path.c_str());
+    rmdir(l->path.substr(0, l->path.rfind('/')).c_str());
     delete l;
 }
 
@@ -208,8 +211,11 @@ void Start(const std::string& instance) {
     int pipes[2];
     l->fd = socket(AF_UNIX, SOCK_STREAM | SOCK_CLOEXEC, 0);
     unlink(l->path.c_str());
-    if (!fits || l->fd < 0 || bind(l->fd, reinterpret_cast<sockaddr*>(&addr), sizeof addr) != 0 ||
-        listen(l->fd, 8) != 0 || pipe2(pipes, O_CLOEXEC) != 0) {
+    auto bound = [&] { return bind(l->fd, reinterpret_cast<sockaddr*>(&addr), sizeof addr) == 0; };
+    // A copy of the same instance that stops removes the folder it thinks
+    // empty; if that came between our making it and binding, make it again.
+    bool ok = fits && l->fd >= 0 && (bound() || (errno == ENOENT && !Folder(instance).empty() && bound()));
+    if (!ok || listen(l->fd, 8) != 0 || pipe2(pipes, O_CLOEXEC) != 0) {
         if (l->fd >= 0) close(l->fd);
         delete l;
         return;
