@@ -552,6 +552,28 @@ TEST_F(GameLevelTest, AGhostAtACrossingChasesOrTurnsOnADrawAbove50) {
     }
 }
 
+// A turn asked for before its opening: he walks on and takes it there.
+TEST_F(GameLevelTest, ATurnAskedForEarlyIsTakenAtItsOpening) {
+    GameLevel& level = makeLevel(1);
+    settleHero();
+    Hero& hero = level.hero();
+    const Cell start = hero.cell, corner = start.step(0).step(0), turned = corner.step(1);
+    for (Cell c = start; !(c == corner.step(0)); c = c.step(0)) {
+        level.maze().setCell(c.x, c.y, 1);
+        level.maze().setCell(c.x + 1, c.y, c == corner ? 1 : 0);
+    }
+    level.maze().setCell(turned.x, turned.y, 1);
+    hero.requestDirection(0);
+    frame(0.05f, 0);
+    hero.requestDirection(1);
+    std::vector<Cell> path{start};
+    for (int i = 0; i < 200 && !(hero.cell == turned); ++i) {
+        frame(0.05f, 0);
+        if (!(hero.cell == path.back())) path.push_back(hero.cell);
+    }
+    EXPECT_EQ(path, (std::vector<Cell>{start, start.step(0), corner, turned}));
+}
+
 TEST_F(GameLevelTest, AGhostOnTheHerosCellWaitsOneStepBeforeChoosingAgain) {
     // Choosing again every frame, it would sit on him through his grace time
     // and follow him the moment he moves.
@@ -644,6 +666,11 @@ TEST_F(GameLevelTest, TheHeroDropsInAndIsCaughtByAGhostOnceItsGraceEnds) {
     frame(0.06f, key_bits::Action);
     frame(0.06f, 0);
     EXPECT_FALSE(below->eaten);
+    // A drop whose time runs out in mid-air ends on the floor.
+    Hero& late = makeLevel(1).hero();
+    late.appear(1.0f, late.cell, 80.0f);
+    for (int i = 0; i < 2; ++i) frame(0.5f, 0);
+    EXPECT_EQ(std::pair(late.falling, late.position.y), std::pair(false, 8.0f));
 }
 
 // A dead hero drops back in while lives remain; with none left he rises, shows

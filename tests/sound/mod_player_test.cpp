@@ -257,6 +257,7 @@ TEST(ModulePlayer, SlidesVolumesCutsAndDelays) {
         {"ED3 holds the note back", 64, 428, 0xE, 0xD3, 0, 0, 0, 3, -1, -1, -1, 0},
         {"ED3 starts it on tick 3", 64, 428, 0xE, 0xD3, 0, 0, 0, 4, 428, -1, -1, 1},
         {"ED0 plays it at once", 64, 428, 0xE, 0xD0, 0, 0, 0, 1, 428, -1, -1, 1},
+        {"ED9 outlasts its row and is not carried into the next ED", 64, 428, 0xE, 0xD9, 0, 0xE, 0xD2, 12, -1, -1, -1, 0},
         {"1xx slides nothing before the first note", 64, 0, 0x1, 3, 0, 0, 0, 3, 0, -1, -1, 0},
         {"2xx neither", 64, 0, 0x2, 3, 0, 0, 0, 3, 0, -1, -1, 0},
         {"3xx without a note slides back to the note", 64, 428, 0x1, 2, 0, 0x3, 0x05, 12, 428, -1, -1, -1},
@@ -547,6 +548,10 @@ TEST(ModulePlayer, SampleLengthsAndLoopsBeyondTheFileAreCut) {
     Fixture cut(ModuleBuilder().sample(1, last).cell(0, 0, 0, 1, 113, 0, 0));
     cut.runTicks(1);
     EXPECT_FALSE(cut.channel().playing);
+    last.data.push_back(1);  // a whole last word: cut to it, the loop stays
+    Fixture word(ModuleBuilder().sample(1, last).cell(0, 0, 0, 1, 113, 0, 0));
+    word.runTicks(1);
+    EXPECT_TRUE(word.channel().playing);
 
     InstrumentSample liar;
     liar.data.assign(10, 50);

@@ -150,10 +150,11 @@ TEST(WaveSound, DecodesMsAdpcmMonoBlocksAndAFinalPartialBlock) {
     data.resize(11 + 6);
     ASSERT_EQ(Load(sound, MakeWav(format, data)), kSoundOk);
     EXPECT_EQ(Samples16(sound), (std::vector<int16_t>{50, 100}));
-    // Decoded directly, a block layout for other than one or two channels is refused.
+    // Decoded directly, a block layout for other than one or two channels, or
+    // of blocks with no room past their header, is refused.
     std::vector<int16_t> out;
-    for (int channels : {0, 3}) {
-        const MsAdpcmFormat odd{.channels = channels, .blockAlign = 64};
+    for (auto [channels, blockAlign] : {std::pair{0, 64}, {3, 64}, {1, 7}}) {
+        const MsAdpcmFormat odd{.channels = channels, .blockAlign = blockAlign};
         EXPECT_FALSE(DecodeMsAdpcm(data.data(), data.size(), odd, out)) << channels;
     }
     EXPECT_TRUE(out.empty());
