@@ -164,6 +164,9 @@ TEST_F(AutoplayerTest, GrowsBoldAfterWaitingAndThenWaitsAtTheWayIn) {
     hero.cell = {last, 5};  // three steps short of the way in
     EXPECT_EQ(ChooseAutoplayDirection(*game), -1);
     EXPECT_EQ(ChooseAutoplayDirection(*game, true), 0) << "as near as the ghost allows";
+    open({last - 1, 5}), open({last - 2, 5});
+    hero.cell = {last - 2, 5};
+    EXPECT_EQ(ChooseAutoplayDirection(*game, true), 1) << "the first step of a way round a bend";
     hero.cell = {last, 8};
     EXPECT_EQ(ChooseAutoplayDirection(*game, true), kAutoplayStay) << "never into the ghost";
     EXPECT_EQ(AutoplayKeyDirection(*game, true), -1) << "standing already";
@@ -228,6 +231,18 @@ TEST_F(AutoplayerTest, GrowsBoldAfterWaitingAndThenWaitsAtTheWayIn) {
         EXPECT_FALSE(waiting.bold(*game));
         *busy = false;
     }
+}
+
+// Between two ghosts, a step that leads no farther from them is no escape.
+TEST_F(AutoplayerTest, BetweenTwoGhostsHeStaysWhereNoStepLeadsFarther) {
+    standInTheLastRow();
+    for (int i : {0, 1}) {
+        Ghost& ghost = *game->ghosts()[size_t(i)];
+        ghost.visible = true;
+        ghost.dying = false;
+        ghost.cell = {last, i == 0 ? kHeroAt - 2 : kHeroAt + 3};
+    }
+    EXPECT_EQ(ChooseAutoplayDirection(*game), -1);
 }
 
 // The driver presses only when the hero can be steered and is not already
