@@ -25,7 +25,7 @@ namespace {
 struct DeviceScript {
     std::mutex mutex;
     std::vector<std::vector<uint8_t>> writes;  // the first 64: instant mode writes without end
-    int pauses = 0, resumes = 0;
+    int pauses = 0, resumes = 0, resets = 0;
     bool paused = false, failOpen = false;
     bool instant = false;     // report every buffer played as soon as it is written
     int heldWhilePaused = 0;  // instant buffers written while paused, reported on resume
@@ -65,6 +65,7 @@ public:
         ++script->pauses;
         script->paused = true;
     }
+    void reset() override { ++script->resets; }
     void resume() override {
         std::unique_lock<std::mutex> guard(script->mutex);
         ++script->resumes;
@@ -151,15 +152,17 @@ TEST_F(WaveOutDriverTest, EachPlayedBufferIsRenderedAndWrittenAgainInRingOrder) 
     for (size_t i : {6, 7}) EXPECT_EQ(record.write(i), std::vector<uint8_t>(240, 128 + 63));
     EXPECT_EQ(mixer.driver()->buffersRendered(), 2u);
 
-    // A driver closed and opened again has an output thread again.
+    // A driver closed and opened again has an output thread again, and a
+    // ring of the new size, begun from its start: six buffers, then four.
     WaveOutDriver driver(OpenScripted);
-    for (int round = 1; round <= 2; ++round) {
-        ASSERT_EQ(driver.open(host::AudioFormat{8000, 8, 1}, 1440, NoRender, nullptr), 0);
+    for (auto [frames, played] : {std::pair{1440, 5}, {10, 1}}) {
+        ASSERT_EQ(driver.open(host::AudioFormat{8000, 8, 1}, frames, NoRender, nullptr), 0);
         driver.resume();
-        record.complete(1);
-        ASSERT_TRUE(testhost::WaitFor([&] { return driver.buffersRendered() == 1; })) << round;
+        record.complete(played);
+        ASSERT_TRUE(testhost::WaitFor([&] { return driver.buffersRendered() == size_t(played); })) << frames;
         driver.close();
     }
+    EXPECT_EQ(record.resets, 2) << "what the device still holds is dropped on closing";
 }
 
 TEST_F(WaveOutDriverTest, APausedDriverRendersNothingUntilResumed) {
