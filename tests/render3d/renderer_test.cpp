@@ -431,6 +431,9 @@ TEST_P(RendererTest, BackFacesAreDroppedUnlessTwoSidedAndTheFaceRangeWraps) {
     mesh.faceFirst = 3;  // an empty range
     frame();
     EXPECT_EQ(stats().facesDrawn, 0);
+    mesh.faceFirst = 2, mesh.faceEnd = 0;  // from the third to the last
+    frame();
+    EXPECT_EQ(stats().facesDrawn, 2);
     mesh.faceFirst = -1;
     frame();
     EXPECT_EQ(stats().facesDrawn, 4);

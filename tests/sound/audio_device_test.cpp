@@ -217,15 +217,16 @@ TEST_F(AudioDeviceTest, AThreadlessDevicePlaysInThePollAndWhileWaitedFor) {
     EXPECT_EQ(other, 0);
 }
 
-// One step up from where the thread stood, where the system allows it.
+// One step up from where the thread stood, where the system allows it: the
+// test tries the step itself first, and undoes it.
 TEST_F(AudioDeviceTest, TheOutputThreadGoesOneStepUp) {
     std::thread([] {
         const id_t thread = id_t(::syscall(SYS_gettid));
-        errno = 0;
         const int before = ::getpriority(PRIO_PROCESS, thread);
-        ASSERT_EQ(errno, 0);
-        if (host::RaiseThreadPriority()) EXPECT_EQ(::getpriority(PRIO_PROCESS, thread), before - 1);
-        else EXPECT_EQ(::getpriority(PRIO_PROCESS, thread), before);
+        const bool allowed = ::setpriority(PRIO_PROCESS, thread, before - 1) == 0;
+        ASSERT_EQ(::setpriority(PRIO_PROCESS, thread, before), 0);
+        EXPECT_EQ(host::RaiseThreadPriority(), allowed);
+        EXPECT_EQ(::getpriority(PRIO_PROCESS, thread), allowed ? before - 1 : before);
     }).join();
 }
 
