@@ -209,6 +209,8 @@ TEST_P(GifDecoderTest, DecodesOddAndDamagedFiles) {
              .control(1, false).image(1, 0, 2, 2, Literal({1, 1, 1, 1}, 2))
              .image(0, 1, 2, 2, Literal({3, 3, 3, 3}, 2)).trailer(),
          3, {{1, 0, 1, kGreen}, {1, 1, 0, kRed}, {2, 0, 0, kGreen}, {2, 1, 0, kRed}, {2, 0, 1, kBlue}}},
+        // One wholly right of the screen draws nothing, not even on the next row.
+        {"AnImagePastTheRightEdge", Four(2, 2).image(2, 0, 1, 1, Literal({1}, 2)).trailer(), 1, {{0, 0, 1, kBlack}}},
         // Without a control block a frame is not kept beneath the next.
         {"AFrameWithoutControlIsNotKept",
          Four(4, 1).image(0, 0, 4, 1, Literal({2, 2, 2, 2}, 2)).image(0, 0, 4, 1, Truncated()).trailer(), 2,
@@ -254,6 +256,9 @@ TEST_P(GifDecoderTest, DecodesOddAndDamagedFiles) {
              .image(0, 0, 2, 1, Literal({2, 2}, 2)).trailer(), 1,
          {{0, 0, 0, kRed}}, {"Image File Corrupt"}, {}, true},
         {"Empty", GifBytes(), 0, {}, {"Error: test.gif is not a valid image.", "Premature End Of Image File"}},
+        // Cut before its code size: what is not there reads as 0, an invalid size.
+        {"CutBeforeTheCodeSize", Four(2, 1).u8(0x2C).u16(0).u16(0).u16(2).u16(1).u8(0), 0, {},
+         {"Image File Corrupt", "Premature End Of Image File"}},
         {"NoImage", Four(4, 4).control(1, false).trailer(), 0, {}, {"Premature End Of Image File"}},
         // A comment extension whose text holds the trailer byte, then stray bytes.
         {"UnknownExtensionsAndStrayBytesAreSkipped",
