@@ -204,6 +204,19 @@ TEST(PropertyReferences, ExpansionStopsNineDeepAndAtItsSizeLimit) {
     EXPECT_EQ(Get(steps, u"wide"), std::u16string(128, u'x') + rest);
 }
 
+// A reset forgets what it expanded: values read after it may lie where the
+// old expansions lay, and are expanded afresh.
+TEST(PropertyReferences, AResetForgetsItsExpansions) {
+    std::u16string refs;
+    for (char16_t c = u'a'; c <= u'z'; ++c) refs += std::u16string(1, c) + u"x={v}\n";
+    PropertyFile file;
+    for (const char16_t* value : {u"12", u"34"}) {
+        file.reset();
+        file.loadText(refs + u"v=" + value + u"\n");
+        for (char16_t c = u'a'; c <= u'z'; ++c) ASSERT_EQ(Get(file, std::u16string(1, c) + u"x"), value) << char(c);
+    }
+}
+
 // ---- Lists -------------------------------------------------------------------
 
 TEST(PropertyLists, ParseListFollowsTheListRule) {
@@ -224,7 +237,7 @@ TEST(PropertyLists, ParseListFollowsTheListRule) {
 TEST(PropertyLists, ItemsAreReadExpandedAndRewrittenInOrder) {
     PropertyFile file;
     file.loadText(
-        u"base=10\nchkGAPIVideo=GUIType:checkbox, status:{base}, colour:(1;2;3), speed:1.5\n"
+        u"#note, a:1\nbase=10\nchkGAPIVideo=GUIType:checkbox, status:{base}, colour:(1;2;3), speed:1.5\n"
         u"grpName=GUIType:checkboxGroup, selected:0\nchk=GUIType:checkbox,status:0\nempty=\n");
     EXPECT_EQ(file.getItemInt(u"chkGAPIVideo", u"status", -1), 10);
     EXPECT_EQ(file.getItemInt(u"chkGAPIVideo", u"missing", -1), -1);
@@ -246,6 +259,8 @@ TEST(PropertyLists, ItemsAreReadExpandedAndRewrittenInOrder) {
     EXPECT_EQ(file.getItem(u"empty", u"status"), u"0");
     file.setItem(u"missing", u"status", u"1");
     EXPECT_EQ(file.getRaw(u"missing"), nullptr);
+    file.setItem(u"_COMMENT_LINE_0", u"a", u"2");  // the name a comment is kept under
+    EXPECT_EQ(file.serialize().substr(0, 11), u"#note, a:1\n");
 }
 
 TEST(PropertyPaths, VariantSuffixFollowsTheScreenShape) {

@@ -334,6 +334,46 @@ TEST_F(AudioDeviceTest, ANewRecordingIsAPlainFileThatLeavesTheRestAlone) {
     host::Sleep(10);  // which would wait on the recording
 }
 
+// Started with standard input closed, the recording may get descriptor 0 and
+// works the same: a buffer of one frame is recorded, and a device whose
+// recording ended before it goes (as before a relaunch) closes nothing more.
+// A file that takes no header, a pipe, is refused.
+TEST_F(AudioDeviceTest, ARecordingOnDescriptorZeroRecordsAndClosesOnlyItsOwn) {
+    host::InitializeWith(VirtualHeadless("null"));
+    testhost::ScratchFolder folder;
+    if (::fcntl(0, F_GETFD) == -1) {
+        ASSERT_EQ(::open("/dev/null", O_RDONLY), 0);
+    }
+    const int input = ::dup(0);
+    ::close(0);
+    std::atomic<int> done{0};
+    const std::string path = folder.path() + "zero.wav";
+    auto device = host::OpenWavAudioDevice(path, host::AudioFormat{8000, 8, 1}, CountDone, &done);
+    const bool onZero = ::fcntl(0, F_GETFD) != -1;
+    const uint8_t frame = 7;
+    if (device) device->write(&frame, 1);
+    host::Sleep(10);
+    const bool played = testhost::WaitFor([&] { return done == 1; });
+    host::EndAudioRecording();
+    const int other = ::open("/dev/null", O_RDONLY);
+    device.reset();
+    const bool otherOpen = ::fcntl(other, F_GETFD) != -1;
+    ::dup2(input, 0);
+    ::close(input);
+    if (other > 0) ::close(other);
+    EXPECT_TRUE(onZero && played);
+    EXPECT_EQ(other, 0);
+    EXPECT_TRUE(otherOpen) << "a descriptor not the recording's was closed";
+    const std::string recorded = folder.read("zero.wav");
+    EXPECT_EQ(recorded.size(), 45u);
+    EXPECT_EQ(U32(recorded, 40), 1u) << "the header counts the frame";
+
+    ASSERT_EQ(::mkfifo((folder.path() + "pipe").c_str(), 0600), 0);
+    ::testing::internal::CaptureStderr();
+    EXPECT_EQ(host::OpenWavAudioDevice(folder.path() + "pipe", host::AudioFormat{8000, 8, 1}, nullptr, nullptr), nullptr);
+    EXPECT_NE(::testing::internal::GetCapturedStderr().find("cannot create"), std::string::npos);
+}
+
 // A recording stops just short of what the WAV sizes can count, rather than
 // let them wrap. Tried on a sparse file ten bytes short of that limit.
 TEST_F(AudioDeviceTest, ARecordingStopsBeforeItsSizesWouldWrap) {
