@@ -9,6 +9,7 @@
 #include "platform/loop_state.h"
 #include "scene/bitmap_font.h"
 #include "scene/gif_encoder.h"
+#include "scene/image_cache.h"
 #include "scene/key_state.h"
 #include "scene/object_types.h"
 #include "scene/scene_sprite.h"
@@ -30,6 +31,16 @@ const char* kTwoScenes =
     "mark=type:Marker\n"
     "gadget=type:Gadget\n"
     "untyped=x:1\n";
+
+// A white picture in the test's folder.
+void WhiteGif(testhost::ScratchFolder& scratch, const std::string& name, int w, int h) {
+    GifImage image;
+    image.width = w, image.height = h;
+    image.palette = {0xFFFFFF};
+    image.frames.push_back(GifFrame{});
+    image.frames[0].width = w, image.frames[0].height = h;
+    scratch.write(name, EncodeGif(image));
+}
 
 TEST_F(CanvasTest, LoadsScenesAndSpritesInFileOrderOrSaysTheTemplateIsMissing) {
     std::u16string marked;  // a type the program registers reads its own entries
@@ -101,17 +112,8 @@ TEST_F(CanvasTest, LoadsScenesAndSpritesInFileOrderOrSaysTheTemplateIsMissing) {
 }
 
 TEST_F(CanvasTest, PictureProblemsAreToldOncePerFileWithTheirOwnText) {
-    auto gif = [&](const std::string& name, int w, int h) {
-        GifImage image;
-        image.width = w, image.height = h;
-        image.palette = {0xFFFFFF};
-        image.frames.push_back(GifFrame{});
-        image.frames[0].width = w, image.frames[0].height = h;
-        std::vector<uint8_t> bytes = EncodeGif(image);
-        scratch.write(name, bytes);
-    };
-    gif("pic.gif", 2, 2);
-    gif("alpha.gif", 4, 2);
+    WhiteGif(scratch, "pic.gif", 2, 2);
+    WhiteGif(scratch, "alpha.gif", 4, 2);
     write("pics.properties",
           "s=type:SceneSprite\n"
           "a=type:Sprite, container:s, texture:pic.gif, textureAlpha:alpha.gif\n"
@@ -228,13 +230,16 @@ TEST_F(CanvasTest, NumberMakesNamedCopiesAndTextEscapesApply) {
 }
 
 TEST_F(CanvasTest, PageSettingAndSoundsLastUntilTheNextLoad) {
+    WhiteGif(scratch, "pic.gif", 2, 2);
     write("page.properties",
           "page=type:PageSetting, defaultTextSize:20, defaultTextColor:(255;0;0), defaultTextColorBright:(0;0;9)\n"
           "beep=type:Sound, src:beep.wav\n"
           "zap=type:WaveSound, src:zap.wav\n"
           "s=type:SceneSprite\n"
-          "t=type:Sprite, container:s, text:hi, width:10, height:10\n");
+          "t=type:Sprite, container:s, text:hi, width:10, height:10\n"
+          "p=type:Sprite, container:s, texture:pic.gif\n");
     load("page.properties");
+    EXPECT_EQ(canvas->imageCache().size(), 1u);
     EXPECT_EQ(sprite(u"t")->textSize, 20);
     EXPECT_EQ(sprite(u"t")->textColor, 0xFF0000u);
     EXPECT_EQ(sprite(u"t")->textColorBright, 0x000009u);
@@ -244,7 +249,8 @@ TEST_F(CanvasTest, PageSettingAndSoundsLastUntilTheNextLoad) {
     canvas->loadTemplateBytes(FromUtf8(folder), u"plain.properties", (const uint8_t*)plain.data(), plain.size(), true);
     EXPECT_EQ(std::tuple(sprite(u"t")->textSize, sprite(u"t")->textColor, sprite(u"t")->textColorBright),
               std::tuple(16, 0xFFFFFFu, 0xFFFFFFu));
-    EXPECT_EQ(canvas->soundStore().size(), 0u);  // the last page's sounds are let go
+    EXPECT_EQ(std::pair(canvas->soundStore().size(), canvas->imageCache().size()), std::pair(size_t(0), size_t(0)))
+        << "the last page's sounds and pictures are let go";
     // Bytes without a name load nothing.
     const std::string page = "page=type:PageSetting, defaultTextSize:20\n" + plain;
     canvas->loadTemplateBytes(FromUtf8(folder), u"", (const uint8_t*)page.data(), page.size(), true);

@@ -35,6 +35,7 @@ TEST_F(WidgetTest, RadioGroupSelectsTheTappedBoxAndSavesWhenPersistentOrWarnsALo
     EXPECT_EQ(sprite(u"c1")->status, 0);
     EXPECT_EQ(sprite(u"c2")->status, 1);
     EXPECT_EQ(canvas->selectedIndex(u"grp"), 2);
+    EXPECT_EQ(canvas->selectedIndex(u"nogroup"), 0) << "a group with no entry";
     EXPECT_EQ(read("radio.properties").find("selected:2"), std::string::npos);
     ASSERT_EQ(boxes.size(), 1u);
     EXPECT_EQ(boxes[0].line(), "Warning: Can not update the template file: " + folder +
