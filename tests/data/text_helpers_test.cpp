@@ -17,6 +17,8 @@ TEST(SplitList, SplitsOnlyBeforeAnItem) {
     EXPECT_EQ(SplitList(u"GUIType:checkboxGroup, selected:0", u",", u':'),
               (Pieces{u"GUIType:checkboxGroup", u" selected:0"}));
     EXPECT_EQ(SplitList(u"x,a:1", u",", u':'), (Pieces{u"x,a:1"}));
+    EXPECT_EQ(SplitList(u":1,b:2", u",", u':'), (Pieces{u":1", u"b:2"})) << "an item from the first character";
+    EXPECT_EQ(SplitList(u"a:1,2,:x", u",", u':'), (Pieces{u"a:1,2", u":x"})) << "an item after the next separator";
     EXPECT_EQ(SplitList(u"", u",", u':'), (Pieces{u""}));
     EXPECT_EQ(SplitList(u"a:1,", u",", u':'), (Pieces{u"a:1,"}));
     EXPECT_EQ(SplitList(u"a:1,,b:2", u",", u':'), (Pieces{u"a:1,", u"b:2"}));
