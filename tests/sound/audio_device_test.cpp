@@ -344,11 +344,13 @@ TEST_F(AudioDeviceTest, ARecordingOnDescriptorZeroRecordsAndClosesOnlyItsOwn) {
     if (::fcntl(0, F_GETFD) == -1) {
         ASSERT_EQ(::open("/dev/null", O_RDONLY), 0);
     }
+    const std::string path = folder.write("zero.wav", "no recording");  // refused on descriptor 0, then made anew there
+    ::testing::internal::CaptureStderr();
     const int input = ::dup(0);
     ::close(0);
     std::atomic<int> done{0};
-    const std::string path = folder.path() + "zero.wav";
-    auto device = host::OpenWavAudioDevice(path, host::AudioFormat{8000, 8, 1}, CountDone, &done);
+    auto device = host::OpenWavAudioDevice(path, host::AudioFormat{8000, 8, 1}, CountDone, &done, true);
+    const std::string told = ::testing::internal::GetCapturedStderr();
     const bool onZero = ::fcntl(0, F_GETFD) != -1;
     const uint8_t frame = 7;
     if (device) device->write(&frame, 1);
@@ -362,6 +364,7 @@ TEST_F(AudioDeviceTest, ARecordingOnDescriptorZeroRecordsAndClosesOnlyItsOwn) {
     ::close(input);
     if (other > 0) ::close(other);
     EXPECT_TRUE(onZero && played);
+    EXPECT_NE(told.find("starting it afresh"), std::string::npos) << told;
     EXPECT_EQ(other, 0);
     EXPECT_TRUE(otherOpen) << "a descriptor not the recording's was closed";
     const std::string recorded = folder.read("zero.wav");
