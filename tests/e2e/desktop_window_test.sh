@@ -11,7 +11,7 @@ for tool in Xvfb openbox xdotool xprop; do
   command -v "$tool" >/dev/null || { echo "skipped: $tool is not installed"; exit 77; }
 done
 
-rm -rf "$work" && mkdir -p "$work/home/Pictures"
+rm -rf "$work" && mkdir -p "$work/home/Pictures" && mkdir -m 700 "$work/run"
 program=$1
 pids=()
 cleanup() {
@@ -33,7 +33,8 @@ pids+=($!)
 # The window manager is up once it names its check window on the root.
 for _ in $(seq 100); do xprop -root _NET_SUPPORTING_WM_CHECK 2>/dev/null | grep -q "window id" && break; sleep 0.1; done
 
-HOME="$work/home" XDG_CONFIG_HOME="$work/home/.config" XDG_DATA_HOME="$work/home/.local/share" \
+# The games are ended by signals, so their runtime folders stay in ours.
+HOME="$work/home" XDG_RUNTIME_DIR="$work/run" XDG_CONFIG_HOME="$work/home/.config" XDG_DATA_HOME="$work/home/.local/share" \
   "$program" --instance="desktop-test-$$" --audio=null --zoom=1 >"$work/stdout" 2>"$work/stderr" &
 game=$!
 pids+=($game)
