@@ -267,8 +267,10 @@ TEST_F(GameLevelTest, GoodtimeGlowsBlinksAndScaresTheEnhancedGhosts) {
         GameLevel& level = makeLevel(1);
         level.style.ghosts = enhanced;
         settleHero();
+        level.hero().appearTimer = 2.0f, level.hero().alpha = 120;  // see-through in a grace
         level.goodtimeTimer = 1.0f;  // more than a whole goodtime left glows no brighter
         level.eatAt(FirstItemOf(level, kGoodtime)->cell);
+        EXPECT_EQ(std::pair(level.hero().alpha, level.hero().appearTimer), std::pair(0, 0.0f)) << "the grace ends";
         std::set<Fright> seen, warned;
         for (int frames = 1; level.goodtimeTimer > 0.0f; ++frames) {
             const float left = level.goodtimeTimer;
@@ -743,8 +745,10 @@ TEST_F(GameLevelTest, GhostsRiseOneAtATimeWhileTheTombGlowsAndSettles) {
     // Each tick raises at most one ghost (three times in four), the first still
     // in the tomb, alive though the kill item struck it there.
     level.killAllGhosts();
+    level.ghosts()[0]->remaining = 1.0f;  // as if struck part way through a step
     for (int tick = 0; tick < 40 && !level.ghosts()[0]->visible; ++tick) level.reviveTick();
     EXPECT_EQ(risen(), (std::vector<bool>{true, false, false}));
+    EXPECT_FLOAT_EQ(level.ghosts()[0]->remaining, level.maze().cellX()) << "its first step is a whole one";
     EXPECT_EQ(level.ghosts()[0]->cell, level.ghostHome);
     EXPECT_FALSE(level.ghosts()[0]->dying);
     for (int tick = 0; tick < 40 && !level.ghosts()[1]->visible; ++tick) level.reviveTick();

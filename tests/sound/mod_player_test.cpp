@@ -532,6 +532,7 @@ TEST(ModulePlayer, StartRefusesWhatItCannotPlay) {
     EXPECT_FALSE(player.active);
     sound.channels = 4;
     EXPECT_TRUE(player.start(sound, ModOutput{kRate, false, &Notes()}, 64));
+    EXPECT_TRUE(Fixture(ModuleBuilder(kMaxModuleChannels, "32CH")).player.active) << "the most channels play";
     EXPECT_FALSE(player.start(empty, ModOutput{kRate, false, &Notes()}, 64));
     EXPECT_FALSE(player.active) << "a refused start stops what played";
 }

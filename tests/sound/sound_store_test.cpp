@@ -48,6 +48,7 @@ TEST_F(SoundStoreTest, NamesDifferingInCaseShareOneSoundAndOnlyWavAndModNamesMak
     EXPECT_TRUE(store_.lastWasCached);
     SoundBase* module = loadSound(store_, folder_, music);
     ASSERT_NE(module, nullptr);
+    EXPECT_FALSE(store_.lastWasCached);
     EXPECT_EQ(module->kind, SoundKind::Module);
     EXPECT_TRUE(module->hasData());
     EXPECT_EQ(static_cast<ModSound*>(module)->channels, 4);
