@@ -96,6 +96,10 @@ struct GifBytes {
         return u8(0);
     }
     GifBytes& trailer() { return u8(0x3B); }
+    GifBytes& withByte(size_t at, int v) {
+        bytes.at(at) = uint8_t(v);
+        return *this;
+    }
 };
 
 class GifDecoderTest : public ImageTest, public ::testing::WithParamInterface<int> {
@@ -193,6 +197,10 @@ TEST_P(GifDecoderTest, DecodesOddAndDamagedFiles) {
          2, {{0, 0, 0, kBlue}, {0, 1, 0, kWhite}, {1, 0, 0, kBlack}, {1, 1, 0, kRed}}},
         {"WithoutAnyPaletteIndicesAreGreyLevels",
          GifBytes().screen(2, 1, {}).image(0, 0, 2, 1, Literal({200, 7}, 8), 8).trailer(), 1,
+         {{0, 0, 0, 0xC8C8C8}, {0, 1, 0, 0x070707}}},
+        // A table size given without the table's flag reads no table.
+        {"ASizeWithoutItsTable",
+         GifBytes().screen(2, 1, {}).image(0, 0, 2, 1, Literal({200, 7}, 8), 8).trailer().withByte(10, 0x07), 1,
          {{0, 0, 0, 0xC8C8C8}, {0, 1, 0, 0x070707}}},
         {"TruncatedStreamKeepsWhatArrived", Four(4, 1).image(0, 0, 4, 1, Truncated()).trailer(), 1,
          {{0, 0, 0, kRed}, {0, 1, 0, kBlack}}},
