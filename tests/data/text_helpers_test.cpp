@@ -85,6 +85,8 @@ TEST(ParseNumbers, ReadTheLeadingNumberLikeTheCLibrary) {
     EXPECT_FLOAT_EQ(ParseLeadingFloat(u"x1"), 0.0f);
     EXPECT_FLOAT_EQ(ParseLeadingFloat(u"--1"), 0.0f);
     EXPECT_TRUE(std::isinf(ParseLeadingFloat(u"1e300")));
+    const std::vector<char16_t> blank = {u' '};  // read no further than its end
+    EXPECT_FLOAT_EQ(ParseLeadingFloat(std::u16string_view(blank.data(), blank.size())), 0.0f);
 }
 
 TEST(Utf8KeepingBytes, SupplementaryCharactersBecomeSurrogatePairsAndStrayBytesSurvive) {
