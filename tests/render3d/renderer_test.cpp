@@ -139,6 +139,29 @@ TEST_P(RendererTest, FacesCrossingTheNearPlaneAreClippedIntoTriangles) {
     for (int x = 0; x < kSize; ++x) ASSERT_EQ(depth(x, 32), 65535) << x;
 }
 
+// Lit by its vertex normals, a face cut by the near plane takes, at the cut,
+// normals between its corners': here the corners in front face the light
+// more than the one behind, so the face darkens toward the cut.
+TEST_P(RendererTest, AFaceCutByTheNearPlaneBlendsItsNormalsAtTheCut) {
+    auto light = std::make_unique<Light>();
+    light->setDirection({0, 0, 1});
+    scene()->addLight(u"sun", std::move(light));
+    renderer(scene()).rebuildLightMaps();
+    auto object = triangle({-1, -1, 0}, {1, -1.5f, 0}, {0, 1, -9.5f}, 0xFFFFFF);
+    object->materials[0]->shadingMode = 3;
+    Mesh3D& mesh = *object->meshAt(0);
+    mesh.addVertex(0, -3, 0, 0, 0);  // a second face, facing the camera, turns the front corners' normals to it
+    mesh.addFace(0, 3, 1);
+    add(u"t", std::move(object));
+    frame();
+    ASSERT_EQ(stats().clipTriangles, 2);
+    auto level = [&](int y) { return pixel(32, y) & 0xFF; };
+    EXPECT_LT(level(2), level(38));
+    // The levels themselves, which a cut keeping a front corner's sideways
+    // normal would change too.
+    EXPECT_EQ(std::pair(level(0), level(18)), bits() == 16 ? std::pair(0x42u, 0x63u) : std::pair(0x48u, 0x6Cu));
+}
+
 TEST_P(RendererTest, OfTwoFacesAtTheSameDepthTheFirstDrawnWins) {
     // One mesh, two coincident quads reading different texels.
     auto object = MakeQuad(1.0f, 0.0f, 0xFFFFFF);
