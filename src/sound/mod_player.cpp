@@ -58,7 +58,6 @@ bool ModPlayer::start(const ModSound& module, const ModOutput& output, int maste
     tick_ = 0;
     started_ = false;
     delayRepeats_ = 0;
-    inDelayRepeat_ = false;
     jumpRequested_ = breakRequested_ = loopRequested_ = false;
     enterOrder(0, 0);
     framesPlayed = 0;
@@ -132,11 +131,9 @@ bool ModPlayer::nextTick() {
     if (delayRepeats_ > 0) {
         // A pattern delay repeats the row's ticks without its notes.
         --delayRepeats_;
-        inDelayRepeat_ = true;
         runTickEffects();
         return true;
     }
-    inDelayRepeat_ = false;
     if (!advanceRow()) return false;
     startRow();
     return true;

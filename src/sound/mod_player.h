@@ -132,7 +132,6 @@ private:
     int tick_ = 0;
     bool started_ = false;
     int delayRepeats_ = 0;    // pattern delay: times the current row repeats
-    bool inDelayRepeat_ = false;
 
     // Row-end requests from B, D and E6.
     bool jumpRequested_ = false;

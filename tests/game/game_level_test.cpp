@@ -554,6 +554,21 @@ TEST_F(GameLevelTest, AGhostAtACrossingChasesOrTurnsOnADrawAbove50) {
     }
 }
 
+// Let go, the action key stops him where his step ends, in an open passage.
+TEST_F(GameLevelTest, TheActionKeyStopsTheHero) {
+    GameLevel& level = makeLevel(1);
+    settleHero();
+    Hero& hero = level.hero();
+    for (Cell c = hero.cell; c.y < hero.cell.y + 4; c = c.step(0)) level.maze().setCell(c.x, c.y, 1);
+    hero.requestDirection(0);
+    frame(0.05f, 0);
+    frame(0.05f, key_bits::Action), frame(0.05f, 0);
+    const Cell stopped = hero.cell;
+    for (int i = 0; i < 40; ++i) frame(0.05f, 0);
+    EXPECT_EQ(hero.cell, stopped);
+    EXPECT_FALSE(hero.moving || hero.stepping);
+}
+
 // A turn asked for before its opening: he walks on and takes it there.
 TEST_F(GameLevelTest, ATurnAskedForEarlyIsTakenAtItsOpening) {
     GameLevel& level = makeLevel(1);

@@ -209,6 +209,14 @@ TEST(ModulePlayer, JumpsBreaksAndSongEndsLeadToTheirOrderAndRow) {
         EXPECT_EQ(std::tuple(f.player.active, f.player.order, f.player.row), std::tuple(true, c.order, c.row))
             << c.what;
     }
+    // Started on another song before its row ends, a player forgets the break it had met.
+    Fixture again(cases[1].song);
+    again.runTicks(1);
+    const std::vector<uint8_t> plain = ModuleBuilder().order({0, 1}).bytes();
+    ASSERT_EQ(again.sound.loadFromMemory(plain.data(), plain.size()), kSoundOk);
+    ASSERT_TRUE(again.player.start(again.sound, ModOutput{kRate, false, &Notes()}, 64));
+    again.runTicks(7);
+    EXPECT_EQ(std::pair(again.player.order, again.player.row), std::pair(0, 1));
 }
 
 // ---- Row and tick effects ---------------------------------------------------------------------

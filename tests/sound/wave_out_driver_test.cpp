@@ -180,6 +180,8 @@ TEST_F(WaveOutDriverTest, EachPlayedBufferIsRenderedAndWrittenAgainInRingOrder) 
     ASSERT_GE(mixer.play(tone.get(), kPlayAnyVoice), 0);
     record.complete(2);
     ASSERT_TRUE(testhost::WaitFor([&] { return record.writeCount() == 8; }));
+    std::this_thread::sleep_for(std::chrono::milliseconds(30));  // and no more than were played
+    EXPECT_EQ(record.writeCount(), 8u);
     // (255 - 128) x 256 x 64 / 128 / 256 = 63 above the centre.
     for (size_t i : {6, 7}) EXPECT_EQ(record.write(i), std::vector<uint8_t>(240, 128 + 63));
     EXPECT_EQ(mixer.driver()->buffersRendered(), 2u);
