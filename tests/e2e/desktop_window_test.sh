@@ -89,15 +89,14 @@ sleep 1  # nothing to wait for: it must stay where it is
 # A new game starts in a new process: one started in full screen still goes
 # back to the window's place. In full screen the 480 x 640 panel is centred at
 # (400, 192); design units are two panel pixels. The game reads X's events in
-# order, so a click meets the screen that the one before it left; the play
-# button is pressed again each second should a click ever be lost.
+# order, so each click meets the screen that the one before it left.
 xdotool key --window "$window" F11
 await_geometry "WIDTH=1280 HEIGHT=1024" || fail "full screen is $(geometry)"
 click() { xdotool mousemove --sync $((400 + 2 * $1)) $((192 + 2 * $2)) click 1; }
 click 120 276  # the cover's start link
+click 192 250  # the introduction's play button
 successor=
-for i in $(seq 0 199); do
-  ((i % 10 == 0)) && click 192 250  # the introduction's play button
+for _ in $(seq 200); do
   successor=$(xdotool search --onlyvisible --name '^Karrowen$' 2>/dev/null | grep -vx "$window" | head -n1)
   [ -n "$successor" ] && break
   sleep 0.1
