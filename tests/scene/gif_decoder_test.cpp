@@ -189,8 +189,9 @@ TEST_P(GifDecoderTest, DecodesOddAndDamagedFiles) {
          3, {{1, 1, 0, kGreen}, {2, 0, 0, kBlue}, {2, 1, 0, kRed}}, {}, {kNoColour, kNoColour, kBlue}},
         {"TransparentPixelsOverAKeptFrameShowItThrough",
          Four(2, 1).control(1, false).image(0, 0, 2, 1, Literal({1, 1}, 2))
-             .control(0, true, 0, 0).image(0, 0, 2, 1, Literal({0, 3}, 2)).trailer(),
-         2, {{1, 0, 0, kRed}, {1, 1, 0, kBlue}}},
+             .control(1, true, 0, 0).image(0, 0, 2, 1, Literal({0, 3}, 2))
+             .control(0, true, 0, 0).image(0, 0, 2, 1, Literal({2, 0}, 2)).trailer(),
+         3, {{1, 0, 0, kRed}, {1, 1, 0, kBlue}, {2, 0, 0, kGreen}, {2, 1, 0, kBlue}}},
         {"LocalPaletteServesOnlyItsImage",
          GifBytes().screen(2, 1, {kBlack, kRed}, 1).image(0, 0, 2, 1, Literal({0, 1}, 2), 2, false, {kBlue, kWhite}, 1)
              .image(0, 0, 2, 1, Literal({0, 1}, 2)).trailer(),

@@ -394,16 +394,16 @@ TEST_F(AudioDeviceTest, ARecordingStopsBeforeItsSizesWouldWrap) {
     std::atomic<int> done{0};
     auto device = host::OpenWavAudioDevice(path, mono, CountDone, &done, true);
     ASSERT_NE(device, nullptr);
-    const std::vector<uint8_t> fits(8, 1), overflows(20, 2);
+    const std::vector<uint8_t> fits(10, 1), overflows(20, 2);  // to the last byte, then past it
     device->write(fits.data(), fits.size());
     device->write(overflows.data(), overflows.size());
     host::Sleep(10);
     ASSERT_TRUE(testhost::WaitFor([&] { return done == 2; }));
     device.reset();
-    EXPECT_EQ(std::filesystem::file_size(path), 44 + uint64_t(kNearlyFull) + 8);
+    EXPECT_EQ(std::filesystem::file_size(path), 44 + uint64_t(kNearlyFull) + 10);
     std::ifstream file(path, std::ios::binary);
     file.read(header.data(), 44);
-    EXPECT_EQ(std::pair(U32(header, 4), U32(header, 40)), std::pair(36 + kNearlyFull + 8, kNearlyFull + 8));
+    EXPECT_EQ(std::pair(U32(header, 4), U32(header, 40)), std::pair(36 + kNearlyFull + 10, kNearlyFull + 10));
 }
 
 // The handheld's 8000 Hz 8-bit mono on a handheld profile, desktop quality on
