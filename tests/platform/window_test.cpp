@@ -285,10 +285,12 @@ TEST_F(WindowTest, ScreenTurnPausesFramesUntilTheScreenIsBackToItsStartSize) {
     ASSERT_TRUE(window.create(0, 0, 320, 240));
     EXPECT_EQ(Loop().displayChanged, 0);  // sized at the start size: frames run
     OpenDirect(window.handle(), true, false);
+    Display().drawBegun = true;  // a frame under way on the old screen
     ChangeScreenSize(240, 320);  // the user turns the device
     EXPECT_EQ(ScreenWidth(), 320);  // the setting change turned it back
     EXPECT_EQ(Loop().displayChanged, 0);
     EXPECT_TRUE(Display().displayOpen);  // reopened on the turned-back screen
+    EXPECT_FALSE(Display().drawBegun) << "nothing is drawn on the old screen's memory";
 
     // A system before version 4 cannot set the orientation: frames stay paused
     // until the user turns the device back.
