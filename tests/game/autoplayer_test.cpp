@@ -167,6 +167,8 @@ TEST_F(AutoplayerTest, GrowsBoldAfterWaitingAndThenWaitsAtTheWayIn) {
     open({last - 1, 5}), open({last - 2, 5});
     hero.cell = {last - 2, 5};
     EXPECT_EQ(ChooseAutoplayDirection(*game, true), 1) << "the first step of a way round a bend";
+    hero.cell = {last, 7};
+    EXPECT_EQ(ChooseAutoplayDirection(*game, true), 0) << "on to three steps from the ghost";
     hero.cell = {last, 8};
     EXPECT_EQ(ChooseAutoplayDirection(*game, true), kAutoplayStay) << "never into the ghost";
     EXPECT_EQ(AutoplayKeyDirection(*game, true), -1) << "standing already";

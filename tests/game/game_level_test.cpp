@@ -708,6 +708,7 @@ TEST_F(GameLevelTest, ADeadHeroDropsBackInWhileLivesRemain) {
     EXPECT_TRUE(hero.visible);
     EXPECT_TRUE(hero.falling);
     EXPECT_FLOAT_EQ(hero.appearTimer, 4.4f);
+    EXPECT_FLOAT_EQ(hero.position.y, 80.0f) << "from as high as at the start";
     EXPECT_EQ(host.heroAppearances, aims + 1);
     // While dropping he cannot be steered.
     frame(0.05f, key_bits::Up), frame(0.05f, 0);
