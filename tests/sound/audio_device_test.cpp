@@ -3,8 +3,6 @@
 // output format the program asks for, and the player's volume.
 
 #include <fcntl.h>
-#include <sys/resource.h>
-#include <sys/syscall.h>
 #include <sys/stat.h>
 #include <unistd.h>
 
@@ -34,6 +32,14 @@ namespace {
 void Settle() { std::this_thread::sleep_for(std::chrono::milliseconds(20)); }
 
 void CountDone(void* counter) { ++*static_cast<std::atomic<int>*>(counter); }
+
+// A process started with standard input closed gets /dev/null there, so
+// that what a test opens next does not land on descriptor 0 unawares.
+void KeepStandardInputOpen() {
+    if (::fcntl(0, F_GETFD) == -1) {
+        ASSERT_EQ(::open("/dev/null", O_RDONLY), 0);
+    }
+}
 
 host::HostOptions VirtualHeadless(const std::string& audio) {
     host::HostOptions options;
@@ -221,13 +227,11 @@ TEST_F(AudioDeviceTest, AThreadlessDevicePlaysInThePollAndWhileWaitedFor) {
 // test tries the step itself first, and undoes it.
 TEST_F(AudioDeviceTest, TheOutputThreadGoesOneStepUp) {
     std::thread([] {
-        const id_t thread = id_t(::syscall(SYS_gettid));
-        const int before = ::getpriority(PRIO_PROCESS, thread);
-        const bool allowed = ::setpriority(PRIO_PROCESS, thread, before - 1) == 0;
-        ASSERT_EQ(::setpriority(PRIO_PROCESS, thread, before), 0);
+        const int before = testhost::ThisThreadNice();
+        const bool allowed = testhost::ThisThreadMayGoUp();
         errno = EPERM;  // left over from something else: not this call's answer
         EXPECT_EQ(host::RaiseThreadPriority(), allowed);
-        EXPECT_EQ(::getpriority(PRIO_PROCESS, thread), allowed ? before - 1 : before);
+        EXPECT_EQ(testhost::ThisThreadNice(), allowed ? before - 1 : before);
     }).join();
 }
 
@@ -313,9 +317,7 @@ TEST_F(AudioDeviceTest, ARecordingIsContinuedOnlyWhenItIsOursInTheSameFormat) {
 TEST_F(AudioDeviceTest, ANewRecordingIsAPlainFileThatLeavesTheRestAlone) {
     host::InitializeWith(VirtualHeadless("null"));
     testhost::ScratchFolder folder;
-    if (::fcntl(0, F_GETFD) == -1) {
-        ASSERT_EQ(::open("/dev/null", O_RDONLY), 0);
-    }
+    KeepStandardInputOpen();
     auto input = [] {
         struct stat st {};
         return ::fstat(0, &st) == 0 ? std::pair(st.st_dev, st.st_ino) : std::pair(dev_t(0), ino_t(0));
@@ -342,9 +344,7 @@ TEST_F(AudioDeviceTest, ANewRecordingIsAPlainFileThatLeavesTheRestAlone) {
 TEST_F(AudioDeviceTest, ARecordingOnDescriptorZeroRecordsAndClosesOnlyItsOwn) {
     host::InitializeWith(VirtualHeadless("null"));
     testhost::ScratchFolder folder;
-    if (::fcntl(0, F_GETFD) == -1) {
-        ASSERT_EQ(::open("/dev/null", O_RDONLY), 0);
-    }
+    KeepStandardInputOpen();
     const std::string path = folder.write("zero.wav", "no recording");  // refused on descriptor 0, then made anew there
     ::testing::internal::CaptureStderr();
     const int input = ::dup(0);

@@ -2,9 +2,6 @@
 // Run these under ThreadSanitizer too (KARROWEN_TSAN).
 
 #include <gtest/gtest.h>
-#include <sys/resource.h>
-#include <sys/syscall.h>
-#include <unistd.h>
 
 #include <algorithm>
 #include <atomic>
@@ -167,10 +164,8 @@ TEST_F(WaveOutDriverTest, InitQueuesARingOfSilentBuffersAndRefusesBadRequests) {
 
 TEST_F(WaveOutDriverTest, EachPlayedBufferIsRenderedAndWrittenAgainInRingOrder) {
     // Where a thread may go up a step (tried here and undone), the output thread does.
-    const id_t self = id_t(::syscall(SYS_gettid));
-    const int base = ::getpriority(PRIO_PROCESS, self);
-    const bool raises = ::setpriority(PRIO_PROCESS, self, base - 1) == 0;
-    ASSERT_EQ(::setpriority(PRIO_PROCESS, self, base), 0);
+    const int base = testhost::ThisThreadNice();
+    const bool raises = testhost::ThisThreadMayGoUp();
     SoundMixer mixer;
     ASSERT_EQ(mixer.init(8000, 8, 0, 1, 16, OpenScripted), 0);
     if (raises) {

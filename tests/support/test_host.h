@@ -6,6 +6,8 @@
 // binary links: ResetPlatform below the scene, ResetSceneState from it up.
 
 #include <gtest/gtest.h>
+#include <sys/resource.h>
+#include <sys/syscall.h>
 #include <unistd.h>
 
 #include <chrono>
@@ -169,6 +171,18 @@ inline bool WaitFor(const std::function<bool()>& condition,
 // How many descriptors this process holds open: what a test sees leak.
 inline long OpenDescriptorCount() {
     return long(std::distance(std::filesystem::directory_iterator("/proc/self/fd"), std::filesystem::directory_iterator{}));
+}
+
+// This thread's nice value.
+inline int ThisThreadNice() { return ::getpriority(PRIO_PROCESS, id_t(::syscall(SYS_gettid))); }
+
+// Whether the system lets this thread go one step up: tried, and undone.
+inline bool ThisThreadMayGoUp() {
+    const id_t self = id_t(::syscall(SYS_gettid));
+    const int before = ::getpriority(PRIO_PROCESS, self);
+    const bool allowed = ::setpriority(PRIO_PROCESS, self, before - 1) == 0;
+    if (allowed && ::setpriority(PRIO_PROCESS, self, before) != 0) ADD_FAILURE() << "the step up was not undone";
+    return allowed;
 }
 
 // A fresh headless host for one scope, for tests that are not fixtures.
