@@ -64,9 +64,11 @@ test-tsan: optimised-generator
 	@cmake --build $(TSAN_BUILD) -j $(JOBS) --target karrowen_sound_tests karrowen_render3d_tests karrowen
 	@ctest --test-dir $(TSAN_BUILD) --output-on-failure -j $(JOBS) -R 'WaveOutDriver|AudioDevice|karrowen_e2e_sound_thread|GoldenTest'
 
-# The parsers under libFuzzer (clang), FUZZ_SECONDS each.
-test-fuzz: setup
-	@CC=clang CXX=clang++ $(CONFIGURE) -B $(FUZZ_BUILD) -DCMAKE_BUILD_TYPE=RelWithDebInfo -DKARROWEN_FUZZ_SECONDS=$(FUZZ_SECONDS) >/dev/null
+# The parsers under libFuzzer (clang), FUZZ_SECONDS each. The template target
+# reads the built pictures, drawn by the optimised build's generator.
+test-fuzz: optimised-generator
+	@CC=clang CXX=clang++ $(CONFIGURE) -B $(FUZZ_BUILD) -DCMAKE_BUILD_TYPE=RelWithDebInfo -DKARROWEN_FUZZ_SECONDS=$(FUZZ_SECONDS) \
+	  $(OPTIMISED_GENERATOR) >/dev/null
 	@cmake --build $(FUZZ_BUILD) -j $(JOBS) --target fuzz_all
 	@ctest --test-dir $(FUZZ_BUILD) --output-on-failure -j $(JOBS) -R '^fuzz_'
 
@@ -75,8 +77,8 @@ test-fuzz: setup
 # corpora, the findings (minimised) and the logs stay in $(FUZZ_BUILD); a table
 # gives each target's runs, exec/s, coverage and findings.
 LONG_FUZZ_SECONDS = $(if $(filter command line environment,$(origin FUZZ_SECONDS)),$(FUZZ_SECONDS),600)
-fuzz-long: setup
-	@CC=clang CXX=clang++ $(CONFIGURE) -B $(FUZZ_BUILD) -DCMAKE_BUILD_TYPE=RelWithDebInfo >/dev/null
+fuzz-long: optimised-generator
+	@CC=clang CXX=clang++ $(CONFIGURE) -B $(FUZZ_BUILD) -DCMAKE_BUILD_TYPE=RelWithDebInfo $(OPTIMISED_GENERATOR) >/dev/null
 	@cmake --build $(FUZZ_BUILD) -j $(JOBS) --target fuzz_all
 	@nice -n 5 python3 tools/fuzz/fuzz_long.py $(FUZZ_BUILD) $(LONG_FUZZ_SECONDS)
 

@@ -15,6 +15,8 @@
 
 extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size);
 extern "C" __attribute__((weak)) int LLVMFuzzerInitialize(int* argc, char*** argv);
+// The folder of seeds, given by each replay program.
+extern const char* const kFuzzCorpus;
 
 namespace {
 
@@ -30,10 +32,10 @@ std::vector<std::vector<uint8_t>> Variants(const std::vector<uint8_t>& file) {
 TEST(FuzzCorpus, EverySeedAndItsDamagedCopiesAreHandled) {
     if (LLVMFuzzerInitialize) LLVMFuzzerInitialize(nullptr, nullptr);
     std::vector<std::filesystem::path> seeds;
-    for (const auto& entry : std::filesystem::directory_iterator(KARROWEN_FUZZ_CORPUS))
+    for (const auto& entry : std::filesystem::directory_iterator(kFuzzCorpus))
         if (entry.is_regular_file()) seeds.push_back(entry.path());
     std::sort(seeds.begin(), seeds.end());
-    ASSERT_FALSE(seeds.empty()) << "no seeds in " << KARROWEN_FUZZ_CORPUS;
+    ASSERT_FALSE(seeds.empty()) << "no seeds in " << kFuzzCorpus;
     for (const auto& seed : seeds) {
         SCOPED_TRACE(seed.filename().string());
         std::ifstream in(seed, std::ios::binary);

@@ -7,9 +7,10 @@ set(FUZZ_IMAGE_SOURCES
     ${PROJECT_SOURCE_DIR}/src/scene/image_file.cpp
     ${PROJECT_SOURCE_DIR}/src/scene/image_ops.cpp
     ${PROJECT_SOURCE_DIR}/src/scene/jpeg_decoder.cpp)
+karrowen_fuzz_objects(images SOURCES ${FUZZ_IMAGE_SOURCES} LIBS karrowen_data JPEG::JPEG)
 
 foreach(format gif jpeg)
-  add_executable(fuzz_${format} ${CMAKE_CURRENT_LIST_DIR}/${format}_fuzz.cpp ${FUZZ_IMAGE_SOURCES})
+  add_executable(fuzz_${format} ${CMAKE_CURRENT_LIST_DIR}/${format}_fuzz.cpp $<TARGET_OBJECTS:fuzz_objects_images>)
   target_compile_options(fuzz_${format} PRIVATE ${FUZZ_FLAGS} ${FUZZ_OPTIMIZE})
   target_link_options(fuzz_${format} PRIVATE ${FUZZ_FLAGS})
   target_link_libraries(fuzz_${format} PRIVATE karrowen_data JPEG::JPEG)

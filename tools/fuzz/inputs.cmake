@@ -6,7 +6,6 @@
 # Each target's seeds are <name>_corpus/ beside this file, its dictionary
 # <name>.dict; what a run adds goes to the build folder.
 set(FUZZ_SRC ${PROJECT_SOURCE_DIR}/src)
-file(GLOB FUZZ_INPUT_DATA CONFIGURE_DEPENDS ${FUZZ_SRC}/data/*.cpp)
 # The template readers and what they build; drawing and the rest come from the
 # libraries, uninstrumented, to keep the build of this target short.
 set(FUZZ_INPUT_TEMPLATE)
@@ -52,9 +51,9 @@ target_compile_definitions(fuzz_template PRIVATE KARROWEN_FUZZ_RESOURCES="${KARR
 # The built resources (generated pictures among them) are what templates name.
 add_dependencies(fuzz_template karrowen_resources)
 karrowen_input_fuzz_target(resource resource_fuzz.cpp 65536
-  SOURCES ${FUZZ_INPUT_DATA} LIBS karrowen_platform PkgConfig::MINIZIP ZLIB::ZLIB)
+  SOURCES ${FUZZ_DATA_OBJECTS} LIBS karrowen_platform PkgConfig::MINIZIP ZLIB::ZLIB)
 karrowen_input_fuzz_target(language_table language_table_fuzz.cpp 16384
-  SOURCES ${FUZZ_INPUT_DATA} LIBS karrowen_platform PkgConfig::MINIZIP ZLIB::ZLIB)
+  SOURCES ${FUZZ_DATA_OBJECTS} LIBS karrowen_platform PkgConfig::MINIZIP ZLIB::ZLIB)
 karrowen_input_fuzz_target(input_script input_script_fuzz.cpp 8192
   SOURCES ${FUZZ_SRC}/platform/host/input_script.cpp LIBS karrowen_platform)
 karrowen_input_fuzz_target(device_profile device_profile_fuzz.cpp 4096
