@@ -106,7 +106,7 @@ private:
         scenes_[entry] = box;
         Mask area(screen_.width(), screen_.height());
         for (int y = std::max(0, box.y); y < std::min(screen_.height(), box.y + box.height); ++y)
-            for (int x = std::max(0, box.x); x < std::min(screen_.width(), box.x + box.width); ++x) area.at(x, y) = 1;
+            for (int x = std::max(0, box.x); x < std::min(screen_.width(), box.x + box.width); ++x) area.set(x, y, 1);
         area.setBounds({box.x, box.y, box.x + box.width, box.y + box.height});
         if (std::optional<Color> bkg = t.colour(entry, "bkgColor")) FillMask(screen_, area, *bkg);
         std::optional<std::string> texture = t.item(entry, "bkgTexture");

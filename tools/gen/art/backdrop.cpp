@@ -328,7 +328,7 @@ RayPass CastAllRays(const MazeWorld& world, const BackdropShader& shader) {
             pass.colour.at(x, y) = {colour.r * k, colour.g * k, colour.b * k, 1};
             glow = glow * k;
             pass.emission.at(x, y) = {glow.r, glow.g, glow.b, std::max({glow.r, glow.g, glow.b, 1e-6f})};
-            pass.skyShare.at(x, y) = misses * k;
+            pass.skyShare.set(x, y, misses * k);
         }
     return pass;
 }

@@ -98,10 +98,10 @@ Paint SpherePaint(Vec2 centre, float radius, Color base, const SphereLight& ligh
 }
 
 Mask Blur(const Mask& mask, float sigma) {
-    Mask out = mask;
     int pad = static_cast<int>(std::ceil(sigma * 3)) + 2;
     PixelRect region = mask.bounds().grow(pad).intersect(mask.area());
-    if (region.empty()) return out;
+    if (region.empty()) return mask;
+    Mask out(mask.width(), mask.height(), region);
     std::vector<float> plane(static_cast<size_t>(region.width()) * region.height());
     for (int y = region.y0; y < region.y1; ++y)
         for (int x = region.x0; x < region.x1; ++x)
@@ -109,7 +109,7 @@ Mask Blur(const Mask& mask, float sigma) {
     BlurPlanes(plane.data(), region.width(), region.height(), 1, sigma);
     for (int y = region.y0; y < region.y1; ++y)
         for (int x = region.x0; x < region.x1; ++x)
-            out.at(x, y) = plane[static_cast<size_t>(y - region.y0) * region.width() + (x - region.x0)];
+            out.set(x, y, plane[static_cast<size_t>(y - region.y0) * region.width() + (x - region.x0)]);
     out.setBounds(region);
     return out;
 }
@@ -136,7 +136,6 @@ Image Blur(const Image& image, float sigma) {
 }
 
 Mask Dilate(const Mask& mask, float radius) {
-    Mask out(mask.width(), mask.height());
     int r = static_cast<int>(std::ceil(radius)) + 1;
     struct Tap {
         int dx, dy;
@@ -150,6 +149,7 @@ Mask Dilate(const Mask& mask, float radius) {
             if (w > 0) taps.push_back({dx, dy, w});
         }
     PixelRect region = mask.bounds().grow(r + 1).intersect(mask.area());
+    Mask out(mask.width(), mask.height(), region);
     for (int y = region.y0; y < region.y1; ++y)
         for (int x = region.x0; x < region.x1; ++x) {
             float best = 0;
@@ -157,7 +157,7 @@ Mask Dilate(const Mask& mask, float radius) {
                 float v = mask.sample(x + t.dx, y + t.dy) * t.weight;
                 if (v > best) best = v;
             }
-            out.at(x, y) = best;
+            out.set(x, y, best);
         }
     out.setBounds(region);
     return out;

@@ -9,18 +9,24 @@ float Clamp01(float v) { return v < 0 ? 0 : (v > 1 ? 1 : v); }
 
 template <typename F>
 Mask Combine(const Mask& a, const Mask& b, PixelRect bounds, F op) {
-    Mask out(a.width(), a.height());
-    bounds = bounds.intersect(out.area());
+    bounds = bounds.intersect(a.area());
+    Mask out(a.width(), a.height(), bounds);
     for (int y = bounds.y0; y < bounds.y1; ++y)
-        for (int x = bounds.x0; x < bounds.x1; ++x) out.at(x, y) = op(a.sample(x, y), b.sample(x, y));
+        for (int x = bounds.x0; x < bounds.x1; ++x) out.set(x, y, op(a.sample(x, y), b.sample(x, y)));
     out.setBounds(bounds);
     return out;
 }
 
 }  // namespace
 
-Mask::Mask(int width, int height)
-    : width_(width), height_(height), bounds_{0, 0, 0, 0}, values_(static_cast<size_t>(width) * height, 0.0f) {}
+Mask::Mask(int width, int height) : Mask(width, height, PixelRect{0, 0, width, height}) {}
+
+Mask::Mask(int width, int height, const PixelRect& storage)
+    : width_(width),
+      height_(height),
+      bounds_{0, 0, 0, 0},
+      storage_(storage.intersect(area()).empty() ? PixelRect{} : storage.intersect(area())),
+      values_(storage_.empty() ? 0 : static_cast<size_t>(storage_.width()) * storage_.height(), 0.0f) {}
 
 Image::Image(int width, int height) : width_(width), height_(height), pixels_(static_cast<size_t>(width) * height) {}
 
@@ -158,7 +164,7 @@ void ClipToMask(Image& image, const Mask& mask) {
 Mask AlphaMask(const Image& image) {
     Mask m(image.width(), image.height());
     for (int y = 0; y < image.height(); ++y)
-        for (int x = 0; x < image.width(); ++x) m.at(x, y) = image.at(x, y).a;
+        for (int x = 0; x < image.width(); ++x) m.set(x, y, image.at(x, y).a);
     m.setBounds(m.area());
     return m;
 }
@@ -180,11 +186,11 @@ Mask ScaleMask(const Mask& m, float factor) {
 }
 
 Mask ShiftMask(const Mask& m, int dx, int dy) {
-    Mask out(m.width(), m.height());
     PixelRect b = m.bounds();
-    PixelRect moved = PixelRect{b.x0 + dx, b.y0 + dy, b.x1 + dx, b.y1 + dy}.intersect(out.area());
+    PixelRect moved = PixelRect{b.x0 + dx, b.y0 + dy, b.x1 + dx, b.y1 + dy}.intersect(m.area());
+    Mask out(m.width(), m.height(), moved);
     for (int y = moved.y0; y < moved.y1; ++y)
-        for (int x = moved.x0; x < moved.x1; ++x) out.at(x, y) = m.at(x - dx, y - dy);
+        for (int x = moved.x0; x < moved.x1; ++x) out.set(x, y, m.at(x - dx, y - dy));
     out.setBounds(moved);
     return out;
 }

@@ -3,6 +3,7 @@
 // premultiplied (so blurring and scaling do not darken edges), and `Mask`, a
 // coverage map in 0..1 that shapes are rasterised into before they are painted.
 
+#include <cassert>
 #include <functional>
 #include <vector>
 
@@ -16,7 +17,12 @@ struct Pixel {
 class Mask {
 public:
     Mask() = default;
+    // Every pixel can be written.
     Mask(int width, int height);
+    // Only the pixels of `storage` can be written; the rest stay zero. A shape
+    // mostly covers a small part of its picture, and a whole picture's worth
+    // of coverage for each star or spark is what made drawing slow.
+    Mask(int width, int height, const PixelRect& storage);
 
     int width() const { return width_; }
     int height() const { return height_; }
@@ -25,17 +31,25 @@ public:
     const PixelRect& bounds() const { return bounds_; }
     void setBounds(const PixelRect& r) { bounds_ = r.intersect(area()); }
 
-    float at(int x, int y) const { return values_[static_cast<size_t>(y) * width_ + x]; }
-    float& at(int x, int y) { return values_[static_cast<size_t>(y) * width_ + x]; }
-    // Zero outside the mask.
-    float sample(int x, int y) const {
-        return (x < 0 || y < 0 || x >= width_ || y >= height_) ? 0.0f : at(x, y);
+    float at(int x, int y) const { return stored(x, y) ? values_[index(x, y)] : 0.0f; }
+    // Inside the storage only.
+    void set(int x, int y, float value) {
+        assert(stored(x, y));
+        values_[index(x, y)] = value;
     }
+    // Zero outside the mask.
+    float sample(int x, int y) const { return at(x, y); }
 
 private:
+    bool stored(int x, int y) const { return x >= storage_.x0 && y >= storage_.y0 && x < storage_.x1 && y < storage_.y1; }
+    size_t index(int x, int y) const {
+        return static_cast<size_t>(y - storage_.y0) * storage_.width() + static_cast<size_t>(x - storage_.x0);
+    }
+
     int width_ = 0;
     int height_ = 0;
     PixelRect bounds_;
+    PixelRect storage_;
     std::vector<float> values_;
 };
 

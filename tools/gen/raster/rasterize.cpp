@@ -40,7 +40,7 @@ public:
             for (int x = 0; x < width_; ++x) {
                 sum += row[x];
                 float cover = std::min(1.0f, std::fabs(sum));
-                if (cover > 1e-4f) mask.at(originX + x, originY + y) = cover;
+                if (cover > 1e-4f) mask.set(originX + x, originY + y, cover);
             }
         }
     }
@@ -96,7 +96,7 @@ float SegmentDistance(Vec2 p, Vec2 a, Vec2 b) {
 }  // namespace
 
 Mask FillPolygons(int width, int height, const std::vector<Polygon>& polygons) {
-    Mask mask(width, height);
+    const Mask none(width, height, PixelRect{});
     float minX = 1e30f, minY = 1e30f, maxX = -1e30f, maxY = -1e30f;
     for (const Polygon& poly : polygons)
         for (Vec2 p : poly) {
@@ -105,9 +105,10 @@ Mask FillPolygons(int width, int height, const std::vector<Polygon>& polygons) {
             maxX = std::max(maxX, p.x);
             maxY = std::max(maxY, p.y);
         }
-    if (maxX < minX || !std::isfinite(minX + minY + maxX + maxY)) return mask;
-    PixelRect box = PixelsCovering(minX, minY, maxX, maxY).intersect(mask.area());
-    if (box.empty()) return mask;
+    if (maxX < minX || !std::isfinite(minX + minY + maxX + maxY)) return none;
+    PixelRect box = PixelsCovering(minX, minY, maxX, maxY).intersect(none.area());
+    if (box.empty()) return none;
+    Mask mask(width, height, box);
     AreaAccumulator acc(box.width(), box.height());
     Vec2 origin{static_cast<float>(box.x0), static_cast<float>(box.y0)};
     for (const Polygon& poly : polygons)
@@ -132,32 +133,37 @@ Mask RoundRectMask(int width, int height, float x, float y, float w, float h, fl
 }
 
 Mask StrokePolyline(int width, int height, const Polygon& points, float lineWidth, bool closed) {
-    Mask mask(width, height);
     float half = lineWidth * 0.5f;
     size_t count = closed ? points.size() : (points.empty() ? 0 : points.size() - 1);
-    PixelRect all{};
-    for (size_t i = 0; i < std::max<size_t>(count, points.size() == 1 ? 1 : 0); ++i) {
+    const size_t segments = std::max<size_t>(count, points.size() == 1 ? 1 : 0);
+    const PixelRect area{0, 0, width, height};
+    auto boxOf = [&](size_t i) {
         Vec2 a = points[i], b = points[(i + 1) % points.size()];
-        PixelRect box = PixelsCovering(std::min(a.x, b.x) - half - 1, std::min(a.y, b.y) - half - 1,
-                                       std::max(a.x, b.x) + half + 1, std::max(a.y, b.y) + half + 1)
-                            .intersect(mask.area());
+        return PixelsCovering(std::min(a.x, b.x) - half - 1, std::min(a.y, b.y) - half - 1, std::max(a.x, b.x) + half + 1,
+                              std::max(a.y, b.y) + half + 1)
+            .intersect(area);
+    };
+    PixelRect all{};
+    for (size_t i = 0; i < segments; ++i) all = all.unite(boxOf(i));
+    Mask mask(width, height, all);
+    for (size_t i = 0; i < segments; ++i) {
+        Vec2 a = points[i], b = points[(i + 1) % points.size()];
+        PixelRect box = boxOf(i);
         for (int y = box.y0; y < box.y1; ++y)
             for (int x = box.x0; x < box.x1; ++x) {
                 float d = SegmentDistance({x + 0.5f, y + 0.5f}, a, b);
                 float cover = std::clamp(half + 0.5f - d, 0.0f, 1.0f);
                 // Hairlines thinner than a pixel fade instead of vanishing.
                 if (lineWidth < 1) cover *= lineWidth;
-                float& m = mask.at(x, y);
-                m = std::max(m, cover);
+                mask.set(x, y, std::max(mask.at(x, y), cover));
             }
-        all = all.unite(box);
     }
     mask.setBounds(all);
     return mask;
 }
 
 Mask StrokePath(int width, int height, const Path& path, float lineWidth) {
-    Mask result(width, height);
+    Mask result(width, height, PixelRect{});
     for (const Polygon& poly : path.flatten()) result = Union(result, StrokePolyline(width, height, poly, lineWidth, true));
     return result;
 }
