@@ -13,3 +13,14 @@ if(KARROWEN_SANITIZE)
   target_compile_options(karrowen_flags INTERFACE -fsanitize=address,undefined -fno-omit-frame-pointer -fno-sanitize-recover=undefined)
   target_link_options(karrowen_flags INTERFACE -fsanitize=address,undefined)
 endif()
+
+# LLVM's linker, where it is installed, links the tests and programs about
+# three times faster than the default one; the build works without it.
+option(KARROWEN_LLD "Link with lld when it is installed" ON)
+if(KARROWEN_LLD AND NOT EMSCRIPTEN)
+  include(CheckLinkerFlag)
+  check_linker_flag(CXX -fuse-ld=lld KARROWEN_HAS_LLD)
+  if(KARROWEN_HAS_LLD)
+    add_link_options(-fuse-ld=lld)
+  endif()
+endif()
