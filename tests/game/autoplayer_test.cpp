@@ -177,7 +177,9 @@ TEST_F(AutoplayerTest, GrowsBoldAfterWaitingAndThenWaitsAtTheWayIn) {
     hero.moving = false;
     hero.appearTimer = 0.5f * float(beyond.y - hero.cell.y) + 0.25f;
     EXPECT_EQ(ChooseAutoplayDirection(*game, true), kAutoplayStay) << "nor when his grace ends a step short";
-    hero.appearTimer += 0.5f;
+    hero.appearTimer = 0.5f * float(beyond.y - hero.cell.y + 1);
+    EXPECT_EQ(ChooseAutoplayDirection(*game, true), kAutoplayStay) << "nor when it ends as he arrives";
+    hero.appearTimer = 0.5f * float(beyond.y - hero.cell.y) + 0.75f;
     EXPECT_EQ(ChooseAutoplayDirection(*game, true), 0) << "through it when it lasts half a step longer";
     game->ghosts().front()->visible = false;
     EXPECT_EQ(ChooseAutoplayDirection(*game), 0) << "a ghost not risen is no danger";

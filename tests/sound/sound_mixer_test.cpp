@@ -286,6 +286,11 @@ TEST(SoundMixer, ModuleChannelsMixWithoutTheVoiceScale) {
     Offline fourEight(8, 1);
     fourEight.play(loud.get(), kAny);
     EXPECT_EQ(Render8(fourEight, 1), (std::vector<uint8_t>{255, 128 + 2 * (23 + 40) * 2 * 127 / 256}));
+    // and downward: a clipped negative value is 0, not wrapped round to the top.
+    auto low = ConstantModule(-128, 4);
+    Offline lowEight(8, 1);
+    lowEight.play(low.get(), kAny);
+    EXPECT_EQ(Render8(lowEight, 1), (std::vector<uint8_t>{0, 128 - 2 * (23 + 40) * 2 * 128 / 256}));
 }
 
 // Faults: music values written out of order, on the wrong byte, or unclipped,
@@ -370,6 +375,12 @@ TEST(SoundMixer, PauseAllHoldsVoicesAndModulesInPlace) {
     EXPECT_EQ(Render16(mixer, 1)[0], 6400 + 6400 + 6400);
     mixer.stopSamples();
     EXPECT_EQ(std::pair(mixer.isPlaying(module.get()), mixer.isPlaying(sound.get())), std::pair(true, false));
+    // A song started paused waits for the resume too.
+    Offline held;
+    ASSERT_EQ(held.play(module.get(), kAny | kPlayPaused), 0);
+    EXPECT_EQ(Render16(held, 1)[0], 0);
+    held.resumeAll();
+    EXPECT_EQ(Render16(held, 1)[0], 6400);
 }
 
 TEST(SoundMixer, DisablingStopsTheMusicAndEnablingDoesNotRestartIt) {

@@ -28,7 +28,7 @@ namespace {
 struct DeviceScript {
     std::mutex mutex;
     std::vector<std::vector<uint8_t>> writes;  // the first 64: instant mode writes without end
-    int pauses = 0, resumes = 0, resets = 0;
+    int pauses = 0, resumes = 0, resets = 0, closed = 0;
     bool paused = false, failOpen = false;
     bool instant = false;     // report every buffer played as soon as it is written
     int heldWhilePaused = 0;  // instant buffers written while paused, reported on resume
@@ -54,6 +54,9 @@ DeviceScript* script = nullptr;
 
 class ScriptedDevice : public host::AudioDevice {
 public:
+    ~ScriptedDevice() override {
+        if (script) ++script->closed;
+    }
     bool write(const uint8_t* data, size_t bytes) override {
         std::unique_lock<std::mutex> guard(script->mutex);
         if (script->writes.size() < 64) script->writes.emplace_back(data, data + bytes);
@@ -192,6 +195,7 @@ TEST_F(WaveOutDriverTest, EachPlayedBufferIsRenderedAndWrittenAgainInRingOrder) 
         driver.close();
     }
     EXPECT_EQ(record.resets, 2) << "what the device still holds is dropped on closing";
+    EXPECT_EQ(record.closed, 2) << "and the device closed, not kept until the next open";
 }
 
 TEST_F(WaveOutDriverTest, APausedDriverRendersNothingUntilResumed) {
