@@ -150,8 +150,11 @@ protected:
         scene->addObject(u"farCoin", far.release());
 
         createPipeline(scene, kSoftwarePipeline);
-        // Through two threads, so that the one-thread runs go back down.
+        // Through two threads and back down to one, as a count of none
+        // asks; then the count of the run.
         renderer(scene).setThreads(2);
+        renderer(scene).setThreads(0);
+        EXPECT_EQ(renderer(scene).threads(), 1);
         renderer(scene).setThreads(std::get<1>(GetParam()));
         EXPECT_EQ(renderer(scene).threads(), std::get<1>(GetParam()));
         scene->camera()->setPosition(0.5f, 2.0f, -3.5f);
