@@ -211,6 +211,13 @@ TEST_P(GifDecoderTest, DecodesOddAndDamagedFiles) {
          Four(2, 2).control(1, false).image(0, 0, 2, 2, Literal({2, 2, 2, 2}, 2))
              .image(0, 0, 2, 2, Truncated()).trailer(),
          2, {{1, 0, 0, kRed}, {1, 1, 1, kGreen}}},
+        // Also where the stream ends part way through a later row (and the
+        // last image's index there is not what the kept frame shows).
+        {"AStreamEndedInItsSecondRow",
+         Four(2, 2).control(1, false).image(0, 0, 2, 2, Literal({2, 2, 2, 2}, 2))
+             .control(1, false).image(1, 1, 1, 1, Literal({3}, 2))
+             .image(0, 0, 2, 2, Literal({1, 1, 1}, 2)).trailer(),
+         3, {{2, 0, 1, kRed}, {2, 1, 1, kBlue}}},
         // An image moved right or down leaves the kept frame's first column
         // or row showing, though it is as large as the screen.
         {"AShiftedImageOverAKeptFrame",
