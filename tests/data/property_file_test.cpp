@@ -150,6 +150,8 @@ TEST(PropertyReferences, GetExpandsInPlaceUpToAnUndefinedName) {
     EXPECT_EQ(Raw(file, u"images_{dir}"), u"1");
     EXPECT_EQ(Raw(file, u"{none}"), u"2");
     EXPECT_EQ(Raw(file, u"x}{dir"), u"3");
+    file.set(u"a", u"2");
+    EXPECT_EQ(Get(file, u"f"), u"<1>1.") << "expanded once, in place";
 }
 
 TEST(PropertyReferences, ExpansionStopsNineDeepAndAtItsSizeLimit) {

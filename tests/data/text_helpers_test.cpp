@@ -75,7 +75,7 @@ TEST(ParseColour, ReadsThreeDecimalChannels) {
 
 TEST(ParseNumbers, ReadTheLeadingNumberLikeTheCLibrary) {
     EXPECT_EQ(ParseLeadingInt(u"42px"), 42);
-    EXPECT_EQ(ParseLeadingInt(u"  -7"), -7);
+    EXPECT_EQ(ParseLeadingInt(u" \t\r-7"), -7);
     EXPECT_EQ(ParseLeadingInt(u"+3"), 3);
     EXPECT_EQ(ParseLeadingInt(u"abc"), 0);
     EXPECT_EQ(ParseLeadingInt(u"99999999999"), 2147483647);
