@@ -54,7 +54,7 @@ TEST(HostOptions, SurviveARelaunch) {
 TEST(HostOptions, RefuseMalformedValues) {
     for (const std::string& bad : std::vector<std::string>{"--screen=0x5", "--screen=5x0", "--screen=abc", "--screen=8193x2", "--screen=2x8193", "--depth=24", "--zoom=0",
                             "--screenshot=noat", "--screenshot=x@", "--exit-after=-5", "--instance=../x",
-                            "--audio=wav:", "--frame-ms=99999", "--bogus", "--seed=4294967296", "--clock-start=4294967296", "--seed=abc",
+                            "--audio=wav:", "--frame-ms=1001", "--bogus", "--seed=4294967296", "--clock-start=4294967296", "--seed=abc",
                             "--stop-at-level=0", "--autoplay=1", "--volume=101", "--volume=-1",
                             "--threads=0", "--threads=65", "--play=fast", "--record=", "--screenshot=@5", "--zoom=17",
                             "--stop-at-level=1000001", "--x", "--window-geometry=" + std::string(64, '1')}) {
@@ -69,7 +69,7 @@ TEST(HostOptions, RefuseMalformedValues) {
 TEST(HostOptions, AcceptTheirBounds) {
     for (const char* edge : {"--seed=0", "--seed=4294967295", "--clock-start=4294967295", "--input-from=0",
                              "--audio-stereo=0", "--threads=1", "--threads=64", "--volume=100", "--stop-at-level=1000000",
-                             "--screen=8192x1", "--zoom=16"}) {
+                             "--screen=8192x1", "--zoom=16", "--frame-ms=1000"}) {
         HostOptions o;
         std::string line, error;
         bool help;

@@ -368,6 +368,26 @@ TEST_F(JoystickTest, DragsSetDirectionBits) {
     EXPECT_EQ(canvas->keyState() & key_bits::Directions, 0u);
 }
 
+// The joystick takes a press before the canvas's listener hears of it, and
+// lets go before the release is heard: the listener knows a drag from a tap.
+TEST_F(JoystickTest, TheListenerHearsTheDragBegunAndEnded) {
+    write("j.properties", "s=type:SceneSprite\n");
+    load("j.properties");
+    canvas->createStylusJoystick(2, 5, 8);
+    struct Heard : MouseListener {
+        Canvas* canvas = nullptr;
+        std::vector<bool> dragging;
+        void onStylus(Window*, uint32_t, uint32_t, int, int) override { dragging.push_back(canvas->stylusJoystick()->dragging()); }
+    } heard;
+    heard.canvas = canvas;
+    MouseListener* before = canvas->mouseListener();
+    canvas->setMouseListener(&heard);
+    SendMessage(canvas->handle(), WM_LBUTTONDOWN, MK_LBUTTON, MakeLParam(100, 100));
+    lift();
+    canvas->setMouseListener(before);
+    EXPECT_EQ(heard.dragging, (std::vector<bool>{true, false}));
+}
+
 TEST_F(JoystickTest, ItShowsWhileDraggedAndGoesWithTheRelease) {
     write("j.properties", "s=type:SceneSprite, bkgColor:(255;0;0)\n");
     load("j.properties");
