@@ -518,6 +518,8 @@ TEST_F(GameLevelTest, AGhostTouchedInGoodtimeDies) {
         EXPECT_EQ(level.record().ghostsEaten, eaten);
         host.playing.insert(u"ghostKilled");
     }
+    frame(0.05f, 0);
+    EXPECT_EQ(level.ghosts()[0]->look, Look::Translucent) << "it floats away see-through";
     EXPECT_FALSE(level.hero().dying);
     EXPECT_EQ(std::count(host.sounds.begin(), host.sounds.end(), u"ghostKilled"), 1);
 }
@@ -788,6 +790,8 @@ TEST_F(GameLevelTest, GhostsRiseOneAtATimeWhileTheTombGlowsAndSettles) {
     EXPECT_EQ(glow.look, Look::Solid);
     EXPECT_FALSE(glow.shaking);
     EXPECT_EQ(glow.colour, 0x00001Eu);
+    frame(0.05f, 0);
+    EXPECT_EQ(glow.colour, 0x00001Eu) << "and fades no more once settled";
     // A ghost's two seconds of rising, in steps that end on exactly 0, leave it solid.
     Ghost& last = *level.ghosts()[2];
     last.appear(2.0f, level.ghostHome, 0.0f);
@@ -845,8 +849,8 @@ TEST_F(GameLevelTest, AWalledInGhostFindsAPassage) {
         EXPECT_LE(Apart(ghost.position, goal), left + 1e-3f);
     }
     EXPECT_LT(Apart(ghost.position, goal), 1e-3f);
-    // Mostly west or east, it faces that way.
-    for (auto [passage, way] : {std::pair{Cell{2, 1}, 2}, {Cell{2, 5}, 0}}) {
+    // Straight along its row or its column, it faces that way.
+    for (auto [passage, way] : {std::pair{Cell{2, 1}, 2}, {Cell{2, 5}, 0}, {Cell{4, 3}, 1}}) {
         GameLevel& walled = makeLevel(1);
         for (int x = 0; x <= 4; ++x)
             for (int y = 1; y <= 5; ++y) walled.maze().setCell(x, y, Cell{x, y} == passage);

@@ -285,6 +285,12 @@ TEST(ModulePlayer, SlidesVolumesCutsAndDelays) {
                   (std::vector<int>{c.wantPeriod, c.wantVolume, c.wantOutput, c.wantPlaying}))
             << c.what;
     }
+    // A slide is heard, not only kept: what plays follows it.
+    for (auto [effect, period] : {std::pair{0x1, 428 - 5 * 3}, {0x2, 428 + 5 * 3}}) {
+        Fixture f(ModuleBuilder().sample(1, LoopedSample()).cell(0, 0, 0, 1, 428, effect, 3));
+        f.runTicks(6);
+        EXPECT_EQ(f.channel().playedPeriod, period) << effect;
+    }
 }
 
 TEST(ModulePlayer, TonePortamentoMovesTowardsItsTargetWithoutRetriggering) {

@@ -17,7 +17,7 @@ int Load(ModSound& sound, const std::vector<uint8_t>& file) { return sound.loadF
 TEST(ModSound, TagsGiveTheChannelCount) {
     // 0: unknown, no channels, not a digit, more channels than any player has.
     for (auto [tag, channels] : {std::pair{"M.K.", 4}, {"M!K!", 4}, {"6CHN", 6}, {"8CHN", 8}, {"9CHN", 9}, {"10CH", 10}, {"12CH", 12},
-                                 {"32CH", 32}, {"FLT4", 0}, {"0CHN", 0}, {"XCHN", 0}, {":CHN", 0}, {"/CHN", 0}, {"4XYZ", 0}, {"99CH", 0}, {"    ", 0}})
+                                 {"32CH", 32}, {"FLT4", 0}, {"0CHN", 0}, {"XCHN", 0}, {":CHN", 0}, {"/CHN", 0}, {"4XYZ", 0}, {"MCHN", 0}, {"99CH", 0}, {"    ", 0}})
         EXPECT_EQ(ModuleChannelCount(reinterpret_cast<const uint8_t*>(tag)), channels) << tag;
 }
 

@@ -415,6 +415,12 @@ TEST(SoundMixer, OneModulePlayerServesOneModuleAtATime) {
     ASSERT_EQ(two.initOffline(8000, 8, 0, 2, 16), 0);
     EXPECT_EQ(two.play(first.get(), kAny), 0);  // the first free player
     EXPECT_EQ(two.play(second.get(), kAny), 1);
+    // A song that ended on one player and plays again on another is told as playing.
+    Render8(two, 64 * 6 * 160);
+    EXPECT_EQ(two.play(first.get(), 1), 1);
+    Render8(two, 10);
+    EXPECT_EQ(std::pair(two.moduleStatus(first.get()).playing, two.moduleStatus(first.get()).framesPlayed),
+              std::pair(true, int64_t(10)));
 }
 
 // Faults: music resumed where it was starts from its beginning, or is

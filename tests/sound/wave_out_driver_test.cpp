@@ -258,6 +258,11 @@ TEST_F(WaveOutDriverTest, FedByTheDeviceNoticeEachPlayedBufferIsRenderedAtOnceAn
     EXPECT_EQ(record.writeCount(), ring + 2);
     driver.resume();
     EXPECT_EQ(std::pair(record.writeCount(), driver.buffersRendered()), std::pair(ring + 5, uint64_t(5)));
+    // However many notices come while paused, no more are owed than the ring holds.
+    driver.pause();
+    record.complete(int(ring) + 1);
+    driver.resume();
+    EXPECT_EQ(driver.buffersRendered(), 5 + ring);
     // What was owed when the driver closed is not owed once it opens again.
     driver.pause();
     record.complete(2);
