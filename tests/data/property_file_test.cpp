@@ -111,7 +111,8 @@ TEST(PropertyLoading, TypedGettersReadTheStoredTextOrGiveTheDefault) {
     file.loadText(u"n=42px\nf=1.5\nc=(1;2;3)\ns=abcdef\nref={n}\nempty=\n");
     EXPECT_EQ(std::tuple(file.getInt(u"n", 7), file.getInt(u"ref", 7), file.getInt(u"empty", 7), file.getInt(u"none", 7)),
               std::tuple(42, 0, 7, 7));
-    EXPECT_EQ(std::pair(file.getBool(u"n", false), file.getBool(u"none", true)), std::pair(true, true));
+    EXPECT_EQ(std::tuple(file.getBool(u"n", false), file.getBool(u"f", false), file.getBool(u"none", true)),
+              std::tuple(true, true, true));
     EXPECT_EQ(std::pair(file.getFloat(u"f", 0.0f), file.getFloat(u"empty", 2.5f)), std::pair(1.5f, 2.5f));
     EXPECT_EQ(std::pair(file.getColour(u"c", 0), file.getColour(u"none", 5)), std::pair(0x010203u, 5u));
     std::u16string buffer = u"kept";

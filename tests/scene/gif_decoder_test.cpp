@@ -227,6 +227,11 @@ TEST_P(GifDecoderTest, DecodesOddAndDamagedFiles) {
          3, {{1, 0, 1, kGreen}, {1, 1, 0, kRed}, {2, 0, 0, kGreen}, {2, 1, 0, kRed}, {2, 0, 1, kBlue}}},
         // One wholly right of the screen draws nothing, not even on the next row.
         {"AnImagePastTheRightEdge", Four(2, 2).image(2, 0, 1, 1, Literal({1}, 2)).trailer(), 1, {{0, 0, 1, kBlack}}},
+        // A control block serves the one image after it: the next has no key.
+        {"AControlBlockServesOneImage",
+         Four(1, 1).control(0, true, 0, 1).image(0, 0, 1, 1, Literal({1}, 2))
+             .image(0, 0, 1, 1, Literal({1}, 2)).trailer(),
+         2, {{1, 0, 0, kRed}}, {}, {kRed, kNoColour}},
         // Without a control block a frame is not kept beneath the next.
         {"AFrameWithoutControlIsNotKept",
          Four(4, 1).image(0, 0, 4, 1, Literal({2, 2, 2, 2}, 2)).image(0, 0, 4, 1, Truncated()).trailer(), 2,
