@@ -69,7 +69,7 @@ TEST(HostOptions, RefuseMalformedValues) {
 TEST(HostOptions, AcceptTheirBounds) {
     for (const char* edge : {"--seed=0", "--seed=4294967295", "--clock-start=4294967295", "--input-from=0",
                              "--audio-stereo=0", "--threads=1", "--threads=64", "--volume=100", "--stop-at-level=1000000",
-                             "--screen=8192x1", "--zoom=16", "--frame-ms=1000"}) {
+                             "--screen=8192x1", "--zoom=1", "--zoom=16", "--frame-ms=1000"}) {
         HostOptions o;
         std::string line, error;
         bool help;
