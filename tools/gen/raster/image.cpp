@@ -22,11 +22,10 @@ Mask Combine(const Mask& a, const Mask& b, PixelRect bounds, F op) {
 Mask::Mask(int width, int height) : Mask(width, height, PixelRect{0, 0, width, height}) {}
 
 Mask::Mask(int width, int height, const PixelRect& storage)
-    : width_(width),
-      height_(height),
-      bounds_{0, 0, 0, 0},
-      storage_(storage.intersect(area()).empty() ? PixelRect{} : storage.intersect(area())),
-      values_(storage_.empty() ? 0 : static_cast<size_t>(storage_.width()) * storage_.height(), 0.0f) {}
+    : width_(width), height_(height), bounds_{0, 0, 0, 0}, storage_(storage.intersect(area())) {
+    if (storage_.empty()) storage_ = {};
+    values_.assign(static_cast<size_t>(storage_.width()) * storage_.height(), 0.0f);
+}
 
 Image::Image(int width, int height) : width_(width), height_(height), pixels_(static_cast<size_t>(width) * height) {}
 
