@@ -77,6 +77,14 @@ MODULES = {
         "target": "karrowen_game_tests",
         "filter": "GameLevelTest.*:Maze.*:GameRandom.*:ScoreList.*:ItemLayout.*:AutoplayerTest.*:*/AutoplayerCorridor.*",
     },
+    # How the rules are shown and steered: the view, the camera, the keys
+    # and the draws every rule depends on.
+    "gameview": {
+        "files": ["src/game/game_view.cpp", "src/game/level_view.cpp", "src/game/key_steering.cpp",
+                  "src/game/game_random.cpp"],
+        "target": "karrowen_game_tests",
+        "filter": "GameLevelTest.*:Maze.*:GameRandom.*:ScoreList.*:ItemLayout.*:AutoplayerTest.*:*/AutoplayerCorridor.*",
+    },
     "render3d": {
         "files": ["src/render3d/software_renderer.cpp"],
         "target": "karrowen_render3d_tests",
