@@ -224,8 +224,14 @@ TEST(ModulePlayer, JumpsBreaksAndSongEndsLeadToTheirOrderAndRow) {
 TEST(ModulePlayer, NoteUsesTheSamplesFinetuneRowAndVolume) {
     InstrumentSample s = LoopedSample(40);
     s.finetune = 1;
-    Fixture f(ModuleBuilder().sample(31, s).cell(0, 0, 0, 31, 856, 0, 0), {.masterVolume = 32});  // the last sample
+    Fixture f(ModuleBuilder()
+                  .sample(31, s)
+                  .cell(0, 0, 0, 31, 856, 0, 0)  // the last sample
+                  .sample(1, LoopedSample())
+                  .cell(0, 0, 1, 1, kModulePeriods[0][0], 0, 0),
+              {.masterVolume = 32});
     f.runTicks(1);
+    EXPECT_EQ(f.channel(1).period, kModulePeriods[0][0]) << "the lowest note";
     // Playing C-1 at finetune +1, the output volume scaled by the player volume.
     EXPECT_EQ(std::tuple(f.channel().playing, f.channel().period, f.channel().volume, f.channel().outputVolume),
               std::tuple(true, 850, 40, 40 * 32 / 64));
@@ -307,8 +313,10 @@ TEST(ModulePlayer, TonePortamentoMovesTowardsItsTargetWithoutRetriggering) {
                   .cell(0, 1, 1, 0, 404, 0x3, 1)
                   .cell(0, 0, 2, 1, 428, 0, 0)
                   .cell(0, 1, 2, 0, 404, 0x3, 2)
-                  .cell(0, 2, 2, 2, 0, 0x3, 0x10));
+                  .cell(0, 2, 2, 2, 0, 0x3, 0x10)
+                  .cell(0, 0, 3, 1, 428, 0x3, 5));
     f.runTicks(6 + 3);
+    EXPECT_EQ(f.channel(3).period, 0) << "a slide has nowhere to start from before the channel's first note";
     EXPECT_EQ(f.channel().period, 428 - 2 * 5);
     EXPECT_EQ(f.channel().playedPeriod, f.channel().period) << "the vibrato before it is over";
     EXPECT_EQ(f.channel(1).period, 428 - 2 * 1);
@@ -360,12 +368,12 @@ TEST(ModulePlayer, ArpeggioCyclesThroughThreeNotes) {
                   .sample(1, LoopedSample())
                   .cell(0, 0, 0, 1, 428, 0x0, 0x47)
                   .cell(0, 0, 1, 1, 15, 0x0, 0x51)
-                  .cell(0, 1, 0, 1, 428, 0x0, 0x47));
-    // The next row's arpeggio starts its cycle again.
-    const int p28 = kModulePeriods[0][28], p31 = kModulePeriods[0][31];
-    const int expected[] = {428, p28, p31, 428, p28, p31, 428, p28};
+                  .cell(0, 1, 0, 1, 428, 0x0, 0x01));
+    // The next row's arpeggio, of one half-step only, starts its cycle again.
+    const int p25 = kModulePeriods[0][25], p28 = kModulePeriods[0][28], p31 = kModulePeriods[0][31];
+    const int expected[] = {428, p28, p31, 428, p28, p31, 428, 428, p25};
     const int high[] = {15, kModulePeriods[0][83], kModulePeriods[0][82], 15, kModulePeriods[0][83]};
-    for (int tick = 0; tick < 8; ++tick) {
+    for (int tick = 0; tick < 9; ++tick) {
         f.runTicks(1);
         EXPECT_EQ(f.channel().playedPeriod, expected[tick]) << "tick " << tick;
         if (tick < 5) {
@@ -544,9 +552,13 @@ TEST(ModulePlayer, StartRefusesWhatItCannotPlay) {
         EXPECT_FALSE(player.start(sound, ModOutput{kRate, false, &Notes()}, 64)) << channels;
     }
     EXPECT_FALSE(player.active);
-    sound.channels = 4;
-    EXPECT_TRUE(player.start(sound, ModOutput{kRate, false, &Notes()}, 64));
-    EXPECT_TRUE(Fixture(ModuleBuilder(kMaxModuleChannels, "32CH")).player.active) << "the most channels play";
+    for (int channels : {1, 4}) {
+        sound.channels = channels;
+        EXPECT_TRUE(player.start(sound, ModOutput{kRate, false, &Notes()}, 64)) << channels;
+    }
+    Fixture most(ModuleBuilder(kMaxModuleChannels, "32CH"));
+    EXPECT_TRUE(most.player.active) << "the most channels play";
+    most.player.setMasterVolume(32);  // reaches every channel and no further
     EXPECT_FALSE(player.start(empty, ModOutput{kRate, false, &Notes()}, 64));
     EXPECT_FALSE(player.active) << "a refused start stops what played";
 }
