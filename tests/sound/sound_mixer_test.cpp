@@ -149,6 +149,8 @@ TEST(SoundMixer, OutputScalesAndClipsInBothFormats) {
     eight.stopAll();
     eight.play(quiet.get(), kAny);
     EXPECT_EQ(Render8(eight, 3), std::vector<uint8_t>(3, 128 - 63));
+    for (int i = 0; i < 4; ++i) eight.play(quiet.get(), kAny);
+    EXPECT_EQ(Render8(eight, 3), std::vector<uint8_t>(3, 0));
 }
 
 TEST(SoundMixer, VoiceVolumeIsSoundVolumeTimesMasterVolume) {
@@ -239,6 +241,11 @@ TEST(SoundMixer, VoicesStepByFrequencyAndStopOrLoopAtTheEnd) {
     mixer.play(&sound, kAny);
     EXPECT_EQ(Render16(mixer, 10),
               (std::vector<int16_t>{1280, 1280, 2560, 2560, 3840, 1280, 1280, 2560, 3840, 3840}));
+    // At 7969 Hz the step is 255/256 of a frame: the first frame plays twice.
+    sound.setPcm(pcm, false, false, 7969);
+    mixer.stopAll();
+    mixer.play(&sound, kAny);
+    EXPECT_EQ(Render16(mixer, 3), (std::vector<int16_t>{1280, 1280, 2560}));
     // At the output rate the step is one frame exactly, with no drift.
     sound.setPcm(pcm, false, false, 8000);
     sound.loop = true;
