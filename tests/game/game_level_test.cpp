@@ -583,6 +583,12 @@ TEST_F(GameLevelTest, TheActionKeyStopsTheHero) {
     for (int i = 0; i < 40; ++i) frame(0.05f, 0);
     EXPECT_EQ(hero.cell, stopped);
     EXPECT_FALSE(hero.moving || hero.stepping);
+    // Standing, a way into a wall leaves him standing.
+    int blocked = 0;
+    while (blocked < 4 && level.maze().cell(stopped.step(blocked)) == 1) ++blocked;
+    hero.requestDirection(blocked);
+    frame(0.05f, 0);
+    EXPECT_FALSE(hero.moving || hero.stepping) << blocked;
 }
 
 // A turn asked for before its opening: he walks on and takes it there.
@@ -784,9 +790,11 @@ TEST_F(GameLevelTest, GhostsRiseOneAtATimeWhileTheTombGlowsAndSettles) {
     // in the tomb, alive though the kill item struck it there.
     level.killAllGhosts();
     level.ghosts()[0]->remaining = 1.0f;  // as if struck part way through a step
+    level.ghosts()[0]->moving = true;
     for (int tick = 0; tick < 40 && !level.ghosts()[0]->visible; ++tick) level.reviveTick();
     EXPECT_EQ(risen(), (std::vector<bool>{true, false, false}));
     EXPECT_FLOAT_EQ(level.ghosts()[0]->remaining, level.maze().cellX()) << "its first step is a whole one";
+    EXPECT_FALSE(level.ghosts()[0]->moving) << "and not yet begun";
     EXPECT_EQ(level.ghosts()[0]->cell, level.ghostHome);
     EXPECT_FALSE(level.ghosts()[0]->dying);
     // A 74 from the top of its draws, which a draw of 1 ... 100 would make 75.
@@ -874,8 +882,8 @@ TEST_F(GameLevelTest, AWalledInGhostFindsAPassage) {
         EXPECT_LE(Apart(ghost.position, goal), left + 1e-3f);
     }
     EXPECT_LT(Apart(ghost.position, goal), 1e-3f);
-    // Straight along its row or its column, it faces that way.
-    for (auto [passage, way] : {std::pair{Cell{2, 1}, 2}, {Cell{2, 5}, 0}, {Cell{4, 3}, 1}}) {
+    // Along its row or its column it faces that way; across, the way of its row.
+    for (auto [passage, way] : {std::pair{Cell{2, 1}, 2}, {Cell{2, 5}, 0}, {Cell{4, 3}, 1}, {Cell{3, 4}, 1}}) {
         GameLevel& walled = makeLevel(1);
         for (int x = 0; x <= 4; ++x)
             for (int y = 1; y <= 5; ++y) walled.maze().setCell(x, y, Cell{x, y} == passage);
