@@ -10,10 +10,8 @@
 #include <utility>
 
 #include "data/text_helpers.h"
-#include "game/game_view.h"
 #include "game/level_view.h"
 #include "game_fixture.h"
-#include "render3d/camera.h"
 #include "render3d/math3d.h"
 #include "render3d/object3d.h"
 #include "render3d/scene3d.h"
@@ -468,39 +466,6 @@ TEST_F(GameLevelTest, ANinthPopupReusesTheOldest) {
     // Bigger scores show bigger, from 0.7 to 1.7 times; a popup without points 1.5.
     for (auto [points, scale] : {std::pair{0, 1.5f}, {20, 0.7f}, {200, 1.001f}, {100000, 1.7f}})
         EXPECT_NEAR(PopupScale(points), scale, 1e-3f) << points;
-}
-
-// The overhead view keeps the maze on the screen: its look-at point stays far
-// enough inside the maze that little beyond it shows, except where that would
-// push the hero out of the middle of the screen or off it.
-TEST_F(GameLevelTest, TheOverheadViewHoldsItsLookAtInsideTheMaze) {
-    for (auto [width, height] : {std::pair{240, 320}, std::pair{640, 480}}) {
-        PerspectiveCamera camera(nullptr, width, height, kNavigationNone, 50.0f, 1.0f, 150.0f);
-        for (int rows : {7, 15, 23}) {
-            const float distance = OverheadDistance(rows);
-            const OverheadReach reach = ReachOf(camera, distance);
-            SCOPED_TRACE(testing::Message() << width << "x" << height << ", " << rows << " rows");
-            ASSERT_TRUE(reach.side > 0.0f && reach.ahead > 0.0f && reach.behind > 0.0f);
-            const float half = 5.0f * float(rows - 2);
-            const float inner = half - 5.0f;  // the centre of an edge cell
-            for (float x : {-inner, -0.5f * inner, 0.0f, inner})
-                for (float z : {-inner, 0.0f, 0.5f * inner, inner}) {
-                    const Vector3 hero{x, 8.0f, z};
-                    const Vector3 look = OverheadLookAt(hero, half, reach);
-                    // Never beyond the maze, nor nearer its edges than the screen reaches where it is wide enough.
-                    EXPECT_LE(std::fabs(look.x), half) << x << "," << z;
-                    EXPECT_LE(std::fabs(look.z), half) << x << "," << z;
-                    if (reach.side <= half && std::fabs(x) < 0.5f * half) {
-                        EXPECT_LE(std::fabs(look.x), half - reach.side) << x << "," << z;
-                    }
-                    // The hero stays in the middle 60 % of the width, clear of the lives above and the status bar below.
-                    const float depthScale = 1.0f + (hero.z - look.z) * reach.depthPerAhead;
-                    EXPECT_LE(std::fabs(hero.x - look.x), 0.6f * reach.side * depthScale) << x << "," << z;
-                    EXPECT_LE(hero.z - look.z, reach.heroAhead + 0.001f) << x << "," << z;
-                    EXPECT_LE(look.z - hero.z, reach.behind) << x << "," << z;
-                }
-        }
-    }
 }
 
 // In goodtime a ghost that touches the hero dies and he gets 2000 points; a
