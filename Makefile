@@ -90,7 +90,7 @@ fuzz-long: optimised-generator
 
 # Mutation testing, not part of `make test`: the share of small faults the
 # tests catch, per module, with a table at the end. MODULE=all (the default)
-# or some of data,gif,modplayer,spanfill,window,game,gameview,render3d,mixer,wave,canvas,
+# or some of data,gif,modplayer,spanfill,window,game,gameview,levelview,render3d,mixer,wave,canvas,
 # hostinput joined by commas; SAMPLE mutants per file, SEED for the sample,
 # FILTER a gtest filter or CTEST a ctest -R expression to run fewer tests per
 # mutant; KEEP_KILLED=1 reuses earlier kills of the same mutants (sound while

@@ -114,7 +114,8 @@ TEST_F(GameLevelTest, DecorationStandsOnWallsAfterAPassage) {
 TEST_F(GameLevelTest, DirectionKeysActWhenReleasedAndOnlyTheFirst) {
     for (auto [keys, direction] : {std::pair{KeyState(key_bits::Up | key_bits::Right), 1},
                                    {key_bits::Left | key_bits::Right, 2}, {key_bits::ButtonA, 2},
-                                   {key_bits::ButtonStart, 3}, {key_bits::Action | key_bits::ButtonC, -2}})
+                                   {key_bits::ButtonStart, 3}, {key_bits::Action | key_bits::ButtonC, -2},
+                                   {key_bits::ButtonC | key_bits::ButtonA, 1}, {key_bits::ButtonB, 0}})
         EXPECT_EQ(DirectionForReleasedKeys(keys), direction) << keys;
 
     // Two keys let go in one frame, one toward a passage and one toward a

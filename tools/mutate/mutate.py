@@ -77,13 +77,21 @@ MODULES = {
         "target": "karrowen_game_tests",
         "filter": "GameLevelTest.*:Maze.*:GameRandom.*:ScoreList.*:ItemLayout.*:AutoplayerTest.*:*/AutoplayerCorridor.*",
     },
-    # How the rules are shown and steered: the view, the camera, the keys
-    # and the draws every rule depends on.
+    # How the rules are steered and looked at: the keys, the draws every rule
+    # depends on, the camera and the backdrop.
     "gameview": {
-        "files": ["src/game/game_view.cpp", "src/game/level_view.cpp", "src/game/key_steering.cpp",
-                  "src/game/game_random.cpp"],
+        "files": ["src/game/game_view.cpp", "src/game/key_steering.cpp", "src/game/game_random.cpp"],
         "target": "karrowen_game_tests",
-        "filter": "GameLevelTest.*:Maze.*:GameRandom.*:ScoreList.*:ItemLayout.*:AutoplayerTest.*:*/AutoplayerCorridor.*",
+        "filter": "GameView.*:GameLevelTest.*:Maze.*:GameRandom.*:ItemLayout.*:AutoplayerTest.*",
+    },
+    # The level as the player sees it is judged by the stored pictures of the
+    # seeded games: the mutant goes into the program, which the end-to-end
+    # tests run.
+    "levelview": {
+        "files": ["src/game/level_view.cpp", "src/game/game_view.cpp"],
+        "target": "karrowen",
+        "tests": "karrowen_e2e_game_tests",
+        "filter": "GameRuns.ASeededRunPrintsAndShowsTheGoldenGame:GameRuns.TheEnhancedStyle*",
     },
     "render3d": {
         "files": ["src/render3d/software_renderer.cpp"],
@@ -371,9 +379,10 @@ def load_equivalents():
 # ---------------------------------------------------------------- building
 
 class Runner:
-    def __init__(self, build, target, filter_, ctest, timeout_factor=5.0):
+    def __init__(self, build, target, filter_, ctest, timeout_factor=5.0, tests=None):
         self.build = build
-        self.target = target
+        self.target = target  # what the mutant is linked into
+        self.tests = tests or target  # the test binary that is run
         self.filter = filter_
         self.ctest = ctest
         self.timeout = None
@@ -386,7 +395,7 @@ class Runner:
         self.commands = {str(Path(c["file"]).resolve()): c for c in commands}
 
     def ninja(self):
-        r = subprocess.run(NICE + ["ninja", "-C", str(self.build), "-j2", self.target],
+        r = subprocess.run(NICE + ["ninja", "-C", str(self.build), "-j2", *dict.fromkeys([self.target, self.tests])],
                            stdout=subprocess.PIPE, stderr=subprocess.STDOUT, text=True)
         return r.returncode == 0, r.stdout
 
@@ -460,7 +469,7 @@ class Runner:
         return self.archives[obj]
 
     def binary(self):
-        return self.binary_path()
+        return self.build / "bin" / self.tests
 
     def list_tests(self):
         """How many tests the filter selects (None under ctest)."""
@@ -612,7 +621,7 @@ def run_module(name, args):
                 print(f"  [{m.kind}] {m.describe()}")
         return None, False
 
-    runner = Runner(build, module["target"], args.filter or module["filter"], args.ctest)
+    runner = Runner(build, module["target"], args.filter or module["filter"], args.ctest, tests=module.get("tests"))
     runner.restore()
     ok, log = runner.ninja()
     if not ok:
