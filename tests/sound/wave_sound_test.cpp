@@ -160,21 +160,6 @@ TEST(WaveSound, DecodesMsAdpcmMonoBlocksAndAFinalPartialBlock) {
     EXPECT_TRUE(out.empty());
 }
 
-TEST(WaveSound, DecodesMsAdpcmStereoWithInterleavedCodes) {
-    std::vector<uint8_t> data = {
-        0, 2,          // predictors: left 0 (256, 0), right 2 (0, 0)
-        16, 0, 32, 0,  // deltas
-        100, 0, 0xFB, 0xFF,  // sample1: 100, -5
-        50, 0, 7, 0,         // sample2: 50, 7
-        0x1F, 0x72,          // codes: left 1, right -1, left 7, right 2
-    };
-    WaveSound sound;
-    ASSERT_EQ(Load(sound, MakeWav(Adpcm(16, 4, 2), data)), kSoundOk);
-    EXPECT_TRUE(sound.stereo);
-    EXPECT_EQ(sound.frames, 4);
-    EXPECT_EQ(Samples16(sound), (std::vector<int16_t>{50, 7, 100, -5, 116, -32, 228, 56}));
-}
-
 TEST(WaveSound, MsAdpcmBlockWithAnInvalidPredictorIsDecodedWithTheFirst) {
     std::vector<uint8_t> data = {0, 16, 0, 1, 0, 2, 0, 0x00, 0x00, 0x00, 0x00,
                                  9, 16, 0, 1, 0, 2, 0, 0x10, 0x00, 0x00, 0x00,
