@@ -37,11 +37,15 @@ TEST(GameView, TheCameraLooksDownFromBehindAndEveryAppearanceZoomsOut) {
     // 30 degrees a second, up to 50, near and far kept.
     ZoomOut(camera, 0.5f);
     EXPECT_EQ(Projection(camera), std::tuple(35.0f, 1.0f, 150.0f));
-    ZoomOut(camera, 0.5f);
+    ZoomOut(camera, 1.0f);
     EXPECT_EQ(Projection(camera), std::tuple(50.0f, 1.0f, 150.0f));
     camera.setProjection(60.0f, 1.0f, 150.0f);
     ZoomOut(camera, 0.5f);
     EXPECT_EQ(std::get<0>(Projection(camera)), 60.0f) << "a wider view stays as it is";
+    // The overhead view is placed each frame, not driven.
+    AimCameraOverhead(camera);
+    EXPECT_EQ(Projection(camera), std::tuple(20.0f, 1.0f, 150.0f));
+    EXPECT_EQ(std::tuple(camera.navigationMode(), camera.followed()), std::tuple(kNavigationNone, nullptr));
 }
 
 // The view leans toward the maze's centre by where the camera stands across
@@ -53,6 +57,7 @@ TEST(GameView, TheFollowingCameraLeansTowardTheCentreAndSways) {
         AimCamera(camera, hero, 15);
         camera.setPosition({20, 40, -30});
         FollowHero(camera, halfSize, 0.05f, sway, t);
+        EXPECT_NE(camera.position(), (Vector3{20, 40, -30})) << "it follows";
         return std::tuple(camera.followDirection().x, camera.targetOffset().x, camera.target());
     };
     const auto [lean, offset, target] = followed(40.0f, false, 0.0f);
