@@ -104,6 +104,30 @@ TEST(GameView, TheOverheadViewHoldsItsLookAtInsideTheMaze) {
     }
 }
 
+// Seen from the view it sets up, a ground point as far ahead of the look-at
+// point as the reach says lies on the sky line (or, nearer, on the line the
+// hero may reach), one as far behind on the status bar's edge, and the side
+// reach at the look-at point's depth meets the screen's edge.
+TEST(GameView, TheOverheadReachMeetsTheSkyLineTheStatusBarAndTheEdge) {
+    for (auto [width, height] : {std::pair{240, 320}, std::pair{640, 480}}) {
+        PerspectiveCamera camera(nullptr, width, height, kNavigationNone, 50.0f, 1.0f, 150.0f);
+        const int rows = 23;
+        const OverheadReach reach = ReachOf(camera, OverheadDistance(rows));
+        FollowHeroOverhead(camera, {0, 8, 0}, 5.0f * float(rows - 2), rows, false, 0.0f);
+        ASSERT_EQ(camera.target(), (Vector3{0, OverheadView::kLookHeight, 0}));
+        auto screen = [&](Vector3 p) {
+            p = TransformPoint(camera.viewMatrix(), p);
+            const float scale = float(camera.focalLength()) / p.z;
+            return std::pair(0.5f * float(width) + scale * p.x, 0.5f * float(height) - scale * p.y);
+        };
+        SCOPED_TRACE(testing::Message() << width << "x" << height);
+        EXPECT_NEAR(screen({0, 0, reach.ahead}).second, OverheadView::kSkyShare * float(height), 1.0);
+        EXPECT_NEAR(screen({0, 0, reach.heroAhead}).second, OverheadView::kHeroTopShare * float(height), 1.0);
+        EXPECT_NEAR(screen({0, 0, -reach.behind}).second, (1 - OverheadView::kStatusShare) * float(height), 1.0);
+        EXPECT_NEAR(screen({reach.side, OverheadView::kLookHeight, 0}).first, width, 1.0);
+    }
+}
+
 // The hero at the maze's west edge shows the picture's left edge, at the east
 // edge its right; at the south edge its bottom, at the north edge its top.
 TEST(GameView, TheBackdropScrollsWithTheHero) {
