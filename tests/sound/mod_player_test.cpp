@@ -209,6 +209,9 @@ TEST(ModulePlayer, JumpsBreaksAndSongEndsLeadToTheirOrderAndRow) {
         EXPECT_EQ(std::tuple(f.player.active, f.player.order, f.player.row), std::tuple(true, c.order, c.row))
             << c.what;
     }
+    Fixture jumped(cases[0].song);
+    jumped.runTicks(1);
+    EXPECT_EQ(jumped.channel().volume, 0) << "a jump sets no volume";
     // Started on another song before its row ends, a player forgets the break it had met.
     Fixture again(cases[1].song);
     again.runTicks(1);
