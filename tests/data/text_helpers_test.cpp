@@ -34,6 +34,7 @@ TEST(SplitKeyValue, SplitsAtTheFirstSeparatorAndTrimsTheInnerSides) {
     ASSERT_TRUE(SplitKeyValue(u" a \t= b=c ", u'=', key, value));
     EXPECT_EQ(key, u" a");
     EXPECT_EQ(value, u"b=c ");
+    EXPECT_EQ(TrimView(u" \t a b \t", u" \t"), u"a b") << "and a view trims both its ends";
 }
 
 // Each occurrence once, the replaced text not searched again; only a
@@ -100,6 +101,7 @@ TEST(Utf8KeepingBytes, SupplementaryCharactersBecomeSurrogatePairsAndStrayBytesS
     EXPECT_EQ(DecodeUtf8KeepingBytes("\xF0\x9F\x98\x80"), units({0xD83D, 0xDE00}));
     EXPECT_EQ(DecodeUtf8KeepingBytes("\xF4\x8F\xBF\xBF"), units({0xDBFF, 0xDFFF}));
     EXPECT_EQ(DecodeUtf8KeepingBytes("\xE0\xA0\x80"), units({0x0800}));  // the first of three bytes
+    EXPECT_EQ(DecodeUtf8KeepingBytes("\xEE\x80\x80"), units({0xE000}));  // the first after the surrogates
     EXPECT_EQ(DecodeUtf8KeepingBytes("\xC2\x80\xC2\xA9"), units({0x0080, 0x00A9}));  // and the first of two
     // Bytes that are not UTF-8 (a stray continuation, overlong forms, an
     // encoded surrogate) come back unchanged from the round trip.
