@@ -340,6 +340,9 @@ TEST_F(WindowTest, ControlColourMessagesGetTheWindowsColoursExceptForDialogs) {
         intptr_t brush = SendMessage(window.handle(), message, reinterpret_cast<uintptr_t>(&dc), 0);
         const bool dialog = message == WM_CTLCOLORDLG;
         EXPECT_EQ(brush != 0, !dialog) << message;
+        if (brush) {
+            EXPECT_EQ(reinterpret_cast<const host::Brush*>(brush)->colour, MakeColorRef(255, 255, 255)) << message;
+        }
         EXPECT_EQ(dc.textColor(), dialog ? MakeColorRef(1, 2, 3) : MakeColorRef(0, 0, 0)) << message;
         EXPECT_EQ(dc.bkColor(), dialog ? MakeColorRef(4, 5, 6) : MakeColorRef(255, 255, 255)) << message;
     }
