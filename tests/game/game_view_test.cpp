@@ -20,6 +20,8 @@ std::tuple<float, float, float> Projection(const Camera& camera) {
     return {fov, nearDistance, farDistance};
 }
 
+uint32_t& Pixel(FrameBuffer& f, int x, int y) { return reinterpret_cast<uint32_t*>(f.pixels + y * f.rowStride)[x]; }
+
 }  // namespace
 
 TEST(GameView, TheCameraLooksDownFromBehindAndEveryAppearanceZoomsOut) {
@@ -115,6 +117,7 @@ TEST(GameView, TheOverheadReachMeetsTheSkyLineTheStatusBarAndTheEdge) {
         const OverheadReach reach = ReachOf(camera, OverheadDistance(rows));
         FollowHeroOverhead(camera, {0, 8, 0}, 5.0f * float(rows - 2), rows, false, 0.0f);
         ASSERT_EQ(camera.target(), (Vector3{0, OverheadView::kLookHeight, 0}));
+        // Camera::project works only inside a scene; the same projection, unrounded.
         auto screen = [&](Vector3 p) {
             p = TransformPoint(camera.viewMatrix(), p);
             const float scale = float(camera.focalLength()) / p.z;
@@ -134,11 +137,11 @@ TEST(GameView, TheBackdropScrollsWithTheHero) {
     FrameBuffer backdrop(400, 500, false), target(240, 320, false);
     for (int y = 0; y < backdrop.height; ++y)
         for (int x = 0; x < backdrop.width; ++x)
-            reinterpret_cast<uint32_t*>(backdrop.pixels + y * backdrop.rowStride)[x] = uint32_t(x << 12 | y);
+            Pixel(backdrop, x, y) = uint32_t(x << 12 | y);
     // Where the picture's pixel at the screen's top left comes from.
     auto shown = [&](float heroX, float heroZ) {
         DrawBackdrop(backdrop, target, heroX, heroZ, 50.0f);
-        const uint32_t p = *reinterpret_cast<const uint32_t*>(target.pixels);
+        const uint32_t p = Pixel(target, 0, 0);
         return std::pair(int(p >> 12), int(p & 0xFFF));
     };
     EXPECT_EQ(shown(-50, 50), std::pair(0, 0));
@@ -148,5 +151,5 @@ TEST(GameView, TheBackdropScrollsWithTheHero) {
     // A smaller picture leaves a black border, not the last frame.
     FrameBuffer small(100, 400, false);
     DrawBackdrop(small, target, 0, 0, 50.0f);
-    EXPECT_EQ(*reinterpret_cast<const uint32_t*>(target.pixels + 319 * target.rowStride), 0u);
+    EXPECT_EQ(Pixel(target, 0, 319), 0u);
 }
