@@ -139,6 +139,26 @@ TEST_F(GameRuns, ASeededRunPrintsAndShowsTheGoldenGame) {
     if (UpdatedOrCompared(pictures, &lines)) GTEST_SKIP() << "wrote the golden files";
 }
 
+// The same level on the large screen with the camera set to sway: the swaying
+// view, the large screen's pictures, and at 9 s the fallen hero's three ghosts
+// in view at once.
+TEST_F(GameRuns, TheSwayingCameraOnTheLargeScreenShowsTheStoredPictures) {
+    const fs::path tree = e2e::CopyOfTheBuild("sway");
+    const fs::path settings = tree / "resources" / "gsettings.properties";
+    std::string text = ReadText(settings);
+    const std::string steady = "mazeEffect=GUIType:checkboxGroup, selected:1";
+    const size_t at = text.find(steady);
+    ASSERT_NE(at, std::string::npos) << text;
+    text.replace(at, steady.size(), "mazeEffect=GUIType:checkboxGroup, selected:0");
+    std::ofstream(settings, std::ios::binary) << text;
+    const std::vector<std::string> pictures = {"sway-level4-6s.png", "sway-level4-9s.png"};
+    run("sway", "--seed=5 --autoplay --exit-after=9500 --screenshot=" + pictures[0] + "@6000 --screenshot=" +
+                    pictures[1] + "@9000",
+        "ARG:Level:4,Score:1000,Lifes:2", tree);
+    fs::remove_all(tree);
+    if (UpdatedOrCompared(pictures)) GTEST_SKIP() << "wrote the golden files";
+}
+
 // The Enhanced play style, seeded at levels 1, 10 and 15 on the small screen:
 // the overhead view, the ghosts in their own colours and scared in goodtime,
 // the popups near their cells. Its pictures are kept as the golden run's are,

@@ -345,6 +345,10 @@ TEST_F(CanvasTest, WithoutABackBufferEachFrameFlushesThe3DScenes) {
         c->frame();
     }
     EXPECT_EQ(std::pair(flushes[0], flushes[1]), std::pair(0, 1));
+    // A repaint of a stopped canvas flushes once it has painted, as a frame does.
+    direct->repaint();
+    canvas->repaint();
+    EXPECT_EQ(std::pair(flushes[0], flushes[1]), std::pair(0, 2));
 }
 
 // A mouse moving without a button reaches the window under it, and the canvas

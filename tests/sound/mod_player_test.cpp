@@ -449,6 +449,15 @@ TEST(ModulePlayer, ASkippedStretchLeavesTheSongWhereMixingWouldHave) {
         EXPECT_EQ(std::pair(skipping.order, skipping.row), std::pair(played.order, played.row)) << skipped;
         EXPECT_EQ(a, b) << "after " << skipped << " frames";
     }
+    // The widest module: skipping moves its last channel and none past it.
+    ModuleBuilder wide(kMaxModuleChannels, "32CH");
+    std::vector<uint8_t> wideFile = wide.sample(1, looped).cell(0, 0, kMaxModuleChannels - 1, 1, 428, 0, 0).bytes();
+    ModSound wideSound;
+    ASSERT_EQ(wideSound.loadFromMemory(wideFile.data(), wideFile.size()), kSoundOk);
+    ModPlayer widePlayer;
+    ASSERT_TRUE(widePlayer.start(wideSound, ModOutput{kRate, true, &Notes()}, 64));
+    widePlayer.skip(5000);
+    EXPECT_GT(widePlayer.channel(kMaxModuleChannels - 1).position, int64_t(90) << 16);
 }
 
 TEST(ModulePlayer, ChannelsMixedTogetherSumToEachChannelAlone) {

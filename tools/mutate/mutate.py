@@ -91,7 +91,7 @@ MODULES = {
         "files": ["src/game/level_view.cpp", "src/game/game_view.cpp"],
         "target": "karrowen",
         "tests": "karrowen_e2e_game_tests",
-        "filter": "GameRuns.ASeededRunPrintsAndShowsTheGoldenGame:GameRuns.TheEnhancedStyle*",
+        "filter": "GameRuns.ASeededRunPrintsAndShowsTheGoldenGame:GameRuns.TheEnhancedStyle*:GameRuns.TheSwaying*",
     },
     "render3d": {
         "files": ["src/render3d/software_renderer.cpp"],
