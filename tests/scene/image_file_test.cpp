@@ -7,6 +7,7 @@
 
 #include <cstdio>
 #include <cstdlib>
+#include <string>
 
 #include <jpeglib.h>
 
@@ -25,7 +26,8 @@ uint32_t QuadrantColour(int x, int y) {
     return colours[(y / 8) * 2 + x / 16];
 }
 
-// A JPEG written by libjpeg from 8-bit samples of `components` channels.
+// A JPEG written by libjpeg from 8-bit samples of `components` channels, with
+// the extra blocks a photo carries.
 std::vector<uint8_t> MakeJpeg(int width, int height, J_COLOR_SPACE space, int components,
                               const std::vector<uint8_t>& samples) {
     jpeg_compress_struct cinfo{};
@@ -42,6 +44,10 @@ std::vector<uint8_t> MakeJpeg(int width, int height, J_COLOR_SPACE space, int co
     jpeg_set_defaults(&cinfo);
     jpeg_set_quality(&cinfo, 95, TRUE);
     jpeg_start_compress(&cinfo, TRUE);
+    // A camera's block and a comment, which the decoder has to skip.
+    const std::string exif(300, 'E'), comment = "written by the test";
+    jpeg_write_marker(&cinfo, JPEG_APP0 + 1, reinterpret_cast<const JOCTET*>(exif.data()), unsigned(exif.size()));
+    jpeg_write_marker(&cinfo, JPEG_COM, reinterpret_cast<const JOCTET*>(comment.data()), unsigned(comment.size()));
     while (cinfo.next_scanline < cinfo.image_height) {
         JSAMPROW row = const_cast<JSAMPROW>(samples.data() + size_t(cinfo.next_scanline) * width * components);
         jpeg_write_scanlines(&cinfo, &row, 1);

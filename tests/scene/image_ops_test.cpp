@@ -10,11 +10,18 @@ using namespace imagetest;
 
 namespace {
 
-// The colour helpers the input pad picks its frame colours with.
+// The colour helpers (the input pad picks its frame colours by brightness).
 TEST(Colour, BrightnessAndInverse) {
     EXPECT_EQ(colour::brightness(0xFFFFFF), 254);  // 765 * 2730 >> 13
     EXPECT_EQ(colour::brightness(0x000000), 0);
     EXPECT_EQ(colour::invert(0x00FF10), 0xFF00EFu);
+    // Each channel apart: sums clamp at 255 and differences at 0, both without
+    // the lowest bit of red and green; the average halves before it adds.
+    EXPECT_EQ(colour::addSaturated(0x81C101, 0x90C001), 0xFFFF02u);
+    EXPECT_EQ(colour::addSaturated(0x112233, 0x010101), 0x102234u);
+    EXPECT_EQ(colour::subtractSaturated(0x905003, 0x81A001), 0x100002u);
+    EXPECT_EQ(colour::subtractSaturated(0x20F0F0, 0x01E1E0), 0x201010u);
+    EXPECT_EQ(colour::average(0xFF8001, 0x01FF03), 0x7FBF01u);
 }
 
 class ImageOpsTest : public ImageTest, public ::testing::WithParamInterface<int> {
@@ -61,6 +68,13 @@ TEST_P(ImageOpsTest, FillAndOutline) {
     EXPECT_EQ(count(fb, 0xFFFFFF), 48) << "a negative size means the whole buffer";
     clear(fb, 0x123456);
     EXPECT_EQ(count(fb, 0x123456), 48);
+
+    // A two-wide outline has both sides; a one-wide fill is one column.
+    clear(fb, 0);
+    fill(fb, 0x00FFFF, 1, 0, 2, 4, false);
+    EXPECT_EQ(count(fb, 0x00FFFF), 8);
+    fill(fb, 0xFF00FF, 6, 1, 1, 3, true);
+    EXPECT_EQ(count(fb, 0xFF00FF), 3);
 }
 
 TEST_P(ImageOpsTest, CopyClipsToBothBuffers) {
@@ -82,6 +96,10 @@ TEST_P(ImageOpsTest, CopyClipsToBothBuffers) {
     copyRect(*src, dst, 5, 0, -1, -1, -1, -1, true);
     copyRect(*src, dst, 0, -4, -1, -1, -1, -1, true);
     EXPECT_EQ(count(dst, 0), 25);
+    copyRect(*src, dst, 1, -2, 0, 0, 4, 4, true);  // moved up off the edge: the third row on top
+    EXPECT_EQ(At(dst, 1, 0), stored(Tag(0, 2)));
+    copyRect(*src, dst, 0, 0, 0, 0, 4, 0, true);  // no rows: nothing, not the whole source
+    EXPECT_EQ(At(dst, 0, 0), 0u);
     // From a 32-bit buffer into the screen's depth.
     FrameBuffer wide(2, 1, false);
     host::WritePixel(wide.surface(), 0, 0, 0xFF8040);
