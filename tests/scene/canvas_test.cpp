@@ -167,6 +167,14 @@ TEST_F(CanvasTest, OnlyTheTopmostVisibleSpriteSceneGetsTheStylusAndHeldKeysPress
     key(VK_DOWN, false);
     EXPECT_EQ(std::pair(canvas->keyState(), canvas->takeLastKey()), std::pair(KeyState(key_bits::Action), VK_DOWN));
     canvas->setKeyMap({});
+    // While the game holds the input the handheld's buttons have bits of their
+    // own, which no other key takes; a key without a bit changes nothing.
+    OpenDirect(nullptr, false, true);
+    for (int vk : {VK_APP2, VK_APP3, VK_APP4, VK_APP1, VK_RIGHT, VK_F1}) key(vk, true);
+    EXPECT_EQ(canvas->keyState(), key_bits::Action | key_bits::Right | key_bits::ButtonA | key_bits::ButtonB |
+                                      key_bits::ButtonC | key_bits::ButtonStart);
+    for (int vk : {VK_APP2, VK_APP3, VK_APP4, VK_APP1, VK_RIGHT, VK_F1}) key(vk, false);
+    CloseDirect();
     // Characters typed with no keyboard open go nowhere.
     SendMessage(canvas->handle(), WM_CHAR, u'q', 1);
     EXPECT_TRUE(canvas->events.empty());
