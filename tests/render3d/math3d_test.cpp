@@ -63,6 +63,11 @@ TEST(Matrix4, MultiplyIsCorrectWhenTheOutputIsAnOperand) {
     EXPECT_EQ(b, expected);
     ExpectNear(TransformPoint(expected, {0, 0, 0}), TransformPoint(Sample(), {1, 2, 3}));
     ExpectNear(RotateVector(Sample(), {0, 1, 0}), {0, 1, 0});
+    // Every entry counts: 1 to 12, row by row.
+    Matrix4 all;
+    for (int i = 0; i < 12; ++i) all.m[i] = float(i + 1);
+    ExpectNear(RotateVector(all, {1, 2, 3}), {14, 38, 62});
+    ExpectNear(TransformPoint(all, {1, 2, 3}), {18, 46, 74});
 }
 
 TEST(Matrix4, InverseUndoesAnAffineMatrixAndStaysFiniteForASingularOne) {

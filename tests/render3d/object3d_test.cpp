@@ -79,8 +79,8 @@ TEST(Normalize, CentresAndScalesOnTheFilteredMeshesIfTheyHaveAnExtent) {
     auto object = TwoMeshes();
     object->normalize(3.0f, std::u16string(u"body,tail"), std::nullopt);
     // Box of "body": (0..2, 0..4, 0..6), centre (1, 2, 3), scale 3 / 3 = 1.
-    EXPECT_EQ(object->meshAt(0)->vertices[0].x, -kOne);
-    EXPECT_EQ(object->meshAt(0)->vertices[1].z, 3 * kOne);
+    EXPECT_EQ(Positions(*object->meshAt(0)),
+              (std::vector<std::array<int32_t, 3>>{{-kOne, -2 * kOne, -3 * kOne}, {kOne, 2 * kOne, 3 * kOne}}));
     EXPECT_EQ(object->meshAt(1)->vertices[0].x, 9 * kOne);  // moved, though it did not count
     EXPECT_EQ(object->size, (Vector3{2, 4, 6}));
     EXPECT_EQ(object->radius, 3.0f);
@@ -194,6 +194,7 @@ TEST_F(ReaderTest, TemplatesBuildEveryThreeDType) {
               "b=type:Group3D, container:view, model:tet.3ds, radius:2\n"
               "c=type:Group3D, container:view, model:tet.3ds, radius:4\n"
               "d=type:Group3D, container:view, model:missing.3ds\n"
+              "e=type:Group3D, container:view\n"
               "tree=type:Group3D, container:view, model:near.3ds\n"
               "treeLod=type:LOD, container:tree, levelNum:3, segment:2.5, detailLevel:4, model:( near.3ds; far.3ds )\n"
               "noLod=type:LOD, container:nothing, model:far.3ds\n");
@@ -260,6 +261,7 @@ TEST_F(ReaderTest, TemplatesBuildEveryThreeDType) {
     EXPECT_EQ(ModelStoreOf(*canvas).size(), 3u);
     ASSERT_EQ(boxes.size(), 1u);
     EXPECT_NE(boxes[0].text.find("missing.3ds"), std::string::npos);
+    EXPECT_EQ(scene->findObject(u"e"), nullptr) << "no model, no object and no message";
 
     // Three levels asked for, two named: two levels.
     Object3D* tree = scene->findObject(u"tree");
