@@ -430,6 +430,13 @@ TEST(GifEncoder, SingleRunCompressesIntoFewCodes) {
     // A run of n equal pixels needs about sqrt(2n) codes.
     EXPECT_LT(codes.size(), 80u);
     EXPECT_EQ(codes.front() & 7, 4) << "starts with the clear code";
+    // Thirteen pixels in pairs (0 0 1 1 2 2 3 3 0 0 1 1 2) fill the table to
+    // sixteen entries with their last code, so a reader takes the end code (5)
+    // that follows in five bits. The bytes were checked by decoding them.
+    std::vector<uint8_t> pairs;
+    for (int i = 0; i < 13; ++i) pairs.push_back(uint8_t(i / 2 % 4));
+    EXPECT_EQ(EncodeGifLzw(pairs.data(), pairs.size(), 2),
+              (std::vector<uint8_t>{0x04, 0x12, 0x22, 0x33, 0x86, 0x52, 0x00}));
 }
 
 }  // namespace
