@@ -102,7 +102,9 @@ TEST(Utf8KeepingBytes, SupplementaryCharactersBecomeSurrogatePairsAndStrayBytesS
     EXPECT_EQ(DecodeUtf8KeepingBytes("\xF4\x8F\xBF\xBF"), units({0xDBFF, 0xDFFF}));
     EXPECT_EQ(DecodeUtf8KeepingBytes("\xE0\xA0\x80"), units({0x0800}));  // the first of three bytes
     EXPECT_EQ(DecodeUtf8KeepingBytes("\xEE\x80\x80"), units({0xE000}));  // the first after the surrogates
-    EXPECT_EQ(DecodeUtf8KeepingBytes("\xC2\x80\xC2\xA9"), units({0x0080, 0x00A9}));  // and the first of two
+    EXPECT_EQ(DecodeUtf8KeepingBytes("\xEF\xBF\xBD"), units({0xFFFD}));  // the last of three
+    // The first and the last of two.
+    EXPECT_EQ(DecodeUtf8KeepingBytes("\xC2\x80\xC2\xA9\xDF\xBF"), units({0x0080, 0x00A9, 0x07FF}));
     // Bytes that are not UTF-8 (a stray continuation, overlong forms, an
     // encoded surrogate) come back unchanged from the round trip.
     const std::string mixed = "a\x80\xC0\xAF\xE0\x80\xAF\xED\xA0\x80\xF0\x9F\x98\x80\xE2\x82\xAC";

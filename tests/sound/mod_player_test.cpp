@@ -611,6 +611,15 @@ TEST(ModulePlayer, SampleLengthsAndLoopsBeyondTheFileAreCut) {
     EXPECT_EQ(f.player.framesPlayed, 64 * 6 * 160);
 }
 
+// Sample 2 lies after sample 1 in the file: played alone, its own data is heard.
+TEST(ModulePlayer, EachInstrumentPlaysItsOwnData) {
+    Fixture f(ModuleBuilder().sample(1, LoopedSample(64, 100)).sample(2, LoopedSample(64, -50)).cell(0, 0, 0, 2, 428, 0, 0));
+    f.runTicks(1);
+    std::vector<int32_t> mix(64, 0);
+    f.player.mix(mix.data(), 64);
+    EXPECT_TRUE(std::all_of(mix.begin(), mix.end(), [](int32_t v) { return v < 0; }));
+}
+
 TEST(ModulePlayer, ASampleNumberWithoutANoteWaitsForTheNextNote) {
     InstrumentSample tiny;
     tiny.data.assign(4, 1);
