@@ -353,10 +353,15 @@ TEST_F(CanvasTest, WithoutABackBufferEachFrameFlushesThe3DScenes) {
         c->frame();
     }
     EXPECT_EQ(std::pair(flushes[0], flushes[1]), std::pair(0, 1));
-    // A repaint of a stopped canvas flushes once it has painted, as a frame does.
+    // A repaint of a stopped canvas flushes once it has painted, as a frame
+    // does, and so does a paint the window asks for.
     direct->repaint();
     canvas->repaint();
     EXPECT_EQ(std::pair(flushes[0], flushes[1]), std::pair(0, 2));
+    direct->invalidate();
+    canvas->invalidate();
+    pump();
+    EXPECT_EQ(std::pair(flushes[0], flushes[1]), std::pair(0, 3));
 }
 
 // A mouse moving without a button reaches the window under it, and the canvas
