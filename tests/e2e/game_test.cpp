@@ -159,8 +159,8 @@ TEST_F(GameRuns, TheSwayingCameraOnTheLargeScreenShowsTheStoredPictures) {
     if (UpdatedOrCompared(pictures)) GTEST_SKIP() << "wrote the golden files";
 }
 
-// The Enhanced play style, seeded at levels 1, 10 and 15 on the small screen:
-// the overhead view, the ghosts in their own colours and scared in goodtime,
+// The Enhanced play style, seeded at levels 1, 10 and 15 on the small screen
+// and at level 10 on the large one: the overhead view, the ghosts in their own colours and scared in goodtime,
 // the popups near their cells. Its pictures are kept as the golden run's are,
 // so that a change of what Enhanced shows is seen and looked at; the Original
 // golden run stays apart.
@@ -175,6 +175,11 @@ TEST_F(GameRuns, TheEnhancedStyleSeededAtThreeLevelsShowsTheStoredPictures) {
         run("enhanced" + std::to_string(level), "--play=enhanced --seed=5 --autoplay --screen=240x320 --exit-after=8500" + shots,
             "ARG:Level:" + std::to_string(level) + ",Score:1000,Lifes:2");
     }
+    // Level 10 once more on the large screen, whose popups are drawn larger.
+    for (int seconds : {7, 11}) pictures.push_back("enhanced-large-level10-" + std::to_string(seconds) + "s.png");
+    run("enhanced-large", "--play=enhanced --seed=5 --autoplay --exit-after=11500 --screenshot=" + pictures[6] +
+                              "@7000 --screenshot=" + pictures[7] + "@11000",
+        "ARG:Level:10,Score:1000,Lifes:2");
     if (UpdatedOrCompared(pictures)) GTEST_SKIP() << "wrote the golden files";
 }
 
