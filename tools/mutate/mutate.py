@@ -389,6 +389,10 @@ class Runner:
         self.timeout_factor = timeout_factor
         self.workdir = build / "mutate"
         self.workdir.mkdir(exist_ok=True)
+        # The tests' temporary files go here: a mutant that crashes a test
+        # before its clean-up would otherwise leave them in /tmp.
+        self.scratch = self.workdir / "tmp"
+        self.environment = dict(os.environ, TMPDIR=str(self.scratch))
         self.archives = {}
         self.link = None
         commands = json.loads((build / "compile_commands.json").read_text())
@@ -471,6 +475,10 @@ class Runner:
     def binary(self):
         return self.build / "bin" / self.tests
 
+    def fresh_scratch(self):
+        shutil.rmtree(self.scratch, ignore_errors=True)
+        self.scratch.mkdir()
+
     def list_tests(self):
         """How many tests the filter selects (None under ctest)."""
         if self.ctest:
@@ -487,9 +495,10 @@ class Runner:
         excluded = []
         for _ in range(5):
             filter_ = self.filter + ("" if not excluded else ("-" if "-" not in self.filter else ":") + ":".join(excluded))
+            self.fresh_scratch()
             proc = subprocess.Popen([str(self.binary()), f"--gtest_filter={filter_}"], stdout=subprocess.PIPE,
                                     stderr=subprocess.STDOUT, text=True, errors="replace", start_new_session=True,
-                                    cwd=self.build)
+                                    cwd=self.build, env=self.environment)
             try:
                 output, _ = proc.communicate(timeout=timeout)
             except subprocess.TimeoutExpired:
@@ -522,9 +531,10 @@ class Runner:
             cmd = ["ctest", "--test-dir", str(self.build), "-R", self.ctest, "--stop-on-failure", "-j1"]
         else:
             cmd = [str(self.binary()), f"--gtest_filter={self.filter}", "--gtest_fail_fast", "--gtest_brief=1"]
+        self.fresh_scratch()
         start = time.monotonic()
         proc = subprocess.Popen(cmd, stdout=subprocess.DEVNULL, stderr=subprocess.DEVNULL,
-                                start_new_session=True, cwd=self.build)
+                                start_new_session=True, cwd=self.build, env=self.environment)
         try:
             code = proc.wait(timeout=timeout)
         except subprocess.TimeoutExpired:
@@ -695,6 +705,7 @@ def run_module(name, args):
         interrupted = True
     finally:
         runner.restore()
+        shutil.rmtree(runner.scratch, ignore_errors=True)
         outcomes_file.write_text(json.dumps(outcomes, indent=0, sort_keys=True))
 
     print()
