@@ -842,10 +842,12 @@ TEST_F(GameLevelTest, AWalledInGhostFindsAPassage) {
     frame(0.05f, 0);
     ASSERT_EQ(ghost.cell, (Cell{1, 1}));
     EXPECT_EQ(ghost.travel, 3) << "its way, mostly south";
-    const Vector3 goal = maze.cellCenter(ghost.cell);
+    const Vector3 start = maze.cellCenter({2, 2}), goal = maze.cellCenter(ghost.cell);
     for (float left = Apart(ghost.position, goal); ghost.moving; left = Apart(ghost.position, goal)) {
         frame(0.05f, 0);
         EXPECT_LE(Apart(ghost.position, goal), left + 1e-3f);
+        const Vector3 moved = ghost.position - start, whole = goal - start;
+        EXPECT_NEAR(moved.x * whole.z - moved.z * whole.x, 0.0f, 1e-2f) << "on the straight line to the passage";
     }
     EXPECT_LT(Apart(ghost.position, goal), 1e-3f);
     // Along its row or its column it faces that way; across, the way of its row.
