@@ -192,6 +192,8 @@ TEST(ModulePlayer, JumpsBreaksAndSongEndsLeadToTheirOrderAndRow) {
         bool loop;
         int ticks, order, row;
     };
+    std::vector<int> longest(128, 1);  // pattern 0 first, which jumps to the last order
+    longest[0] = 0;
     const Case cases[] = {
         {"a forward jump", ModuleBuilder().order({0, 1, 2}).cell(0, 0, 0, 0, 0, 0xB, 0x02), false, 7, 2, 0},
         {"a break to row 15, in decimal", ModuleBuilder().order({0, 1}).cell(0, 0, 0, 0, 0, 0xD, 0x15), false, 7, 1, 15},
@@ -200,6 +202,9 @@ TEST(ModulePlayer, JumpsBreaksAndSongEndsLeadToTheirOrderAndRow) {
         {"a break on the last order", ModuleBuilder().order({0, 1}).restart(1).cell(1, 2, 0, 0, 0, 0xD, 0x00), true,
          (64 + 3) * 6 + 1, 1, 0},
         {"a restart outside the song", ModuleBuilder().order({0, 1}).restart(5), true, 2 * 64 * 6 + 1, 0, 0},
+        // 127 is no restart, even in a song long enough to have an order 127.
+        {"no restart in the longest song", ModuleBuilder().order(longest).cell(0, 0, 0, 0, 0, 0xB, 127), true,
+         6 + 64 * 6 + 1, 0, 0},
         // 27 + 162 + 15 ticks play the timed song once; the tenth tick after is row 3's first.
         {"a backward jump in a looping song", TimedSong(), true, 27 + 162 + 15 + 10, 0, 3},
     };
