@@ -17,7 +17,7 @@
 
 // Records what the owner's stylus listener sees (the widget and the message),
 // the entries left to the program, the time of the completed frame windows and
-// the templates and frames it was told of.
+// the templates, frames and clearings it was told of.
 class RecordingCanvas : public AppCanvas {
 public:
     RecordingCanvas() : AppCanvas(u"gameCanvas", true) {}
@@ -31,11 +31,13 @@ public:
     void afterTemplateLoaded() override { ++templatesLoaded; }
     void beforeDraw(float) override { ++framesDrawn; }
     void afterDraw(float) override { ++framesFinished; }
+    void beforeClear() override { ++clears; }
     std::vector<std::string> events;
     std::vector<std::u16string> custom;  // entries of a type the canvas does not know
     float windowSeconds = 0;
     int templatesLoaded = 0;
     int framesDrawn = 0, framesFinished = 0;
+    int clears = 0;
 };
 
 class CanvasTest : public testhost::HostTest {

@@ -89,8 +89,10 @@ TEST_F(CanvasTest, LoadsScenesAndSpritesInFileOrderOrSaysTheTemplateIsMissing) {
     ASSERT_NE(canvas->findFont(u"font"), nullptr);
     // A missing template says so and leaves the canvas empty, of fonts too:
     // the next page's font of the same name must not meet an old one.
+    const int clears = canvas->clears;
     load("nothere.properties");
     EXPECT_EQ(canvas->templatesLoaded, 2);  // the two above, not the missing one
+    EXPECT_EQ(canvas->clears, clears + 1);
     EXPECT_EQ(canvas->sceneCount(), 0);
     EXPECT_EQ(canvas->findFont(u"font"), nullptr);
     ASSERT_EQ(boxes.size(), 1u);
