@@ -359,6 +359,10 @@ TEST(SoundMixer, VoicesAreChosenByTheFlagsAndTheInstanceLimit) {
     mixer.stopSound(limited.get());
     mixer.stopSound(limited.get());
     EXPECT_FALSE(mixer.isPlaying(limited.get()));
+    // An instance on the first voice counts as much as one on any other.
+    limited->maxInstances = 1;
+    EXPECT_EQ(mixer.play(limited.get(), 0), 0);
+    EXPECT_EQ(mixer.play(limited.get(), kAny), kPlayRefused);
 }
 
 TEST(SoundMixer, PauseAllHoldsVoicesAndModulesInPlace) {
