@@ -122,6 +122,28 @@ bool UpdatedOrCompared(const std::vector<std::string>& pictures, const std::stri
     return false;
 }
 
+// Screenshots named "<prefix>-<N>s.png", taken at each of the seconds: adds
+// their names to `pictures` and returns the options that take them.
+std::string ShotsAt(std::vector<std::string>& pictures, const std::string& prefix, std::initializer_list<int> seconds) {
+    std::string options;
+    for (int s : seconds) {
+        pictures.push_back(prefix + "-" + std::to_string(s) + "s.png");
+        options += " --screenshot=" + pictures.back() + "@" + std::to_string(1000 * s);
+    }
+    return options;
+}
+
+// Ticks box `selected` of a settings group ("soundEffect", "mazeEffect");
+// false when the page has no such group.
+bool ChooseSetting(const fs::path& settings, const std::string& group, int selected) {
+    std::string text = ReadText(settings);
+    const std::regex entry(group + R"(=GUIType:checkboxGroup, selected:\d+)");
+    if (!std::regex_search(text, entry)) return false;
+    text = std::regex_replace(text, entry, group + "=GUIType:checkboxGroup, selected:" + std::to_string(selected));
+    std::ofstream(settings, std::ios::binary | std::ios::trunc) << text;
+    return true;
+}
+
 // The seeded game as it stands: the built-in player's run to level 3 prints
 // the stored lines, and a seeded level with ghosts, popups and a death takes
 // the stored pictures pixel for pixel. A change meant to keep behaviour (a new
@@ -131,10 +153,8 @@ bool UpdatedOrCompared(const std::vector<std::string>& pictures, const std::stri
 // and look at the pictures before committing them.
 TEST_F(GameRuns, ASeededRunPrintsAndShowsTheGoldenGame) {
     const std::string lines = run("golden", "--seed=5 --autoplay --stop-at-level=3", "ARG:");
-    const std::vector<std::string> pictures = {"level4-3s.png", "level4-6s.png", "level4-9s.png", "level4-12s.png"};
-    std::string shots;
-    for (size_t i = 0; i < pictures.size(); ++i)
-        shots += " --screenshot=" + pictures[i] + "@" + std::to_string(3000 * (i + 1));
+    std::vector<std::string> pictures;
+    const std::string shots = ShotsAt(pictures, "level4", {3, 6, 9, 12});
     run("golden-level", "--seed=5 --autoplay --screen=240x320 --exit-after=12500" + shots, "ARG:Level:4,Score:1000,Lifes:2");
     if (UpdatedOrCompared(pictures, &lines)) GTEST_SKIP() << "wrote the golden files";
 }
@@ -144,41 +164,29 @@ TEST_F(GameRuns, ASeededRunPrintsAndShowsTheGoldenGame) {
 // in view at once.
 TEST_F(GameRuns, TheSwayingCameraOnTheLargeScreenShowsTheStoredPictures) {
     const fs::path tree = e2e::CopyOfTheBuild("sway");
-    const fs::path settings = tree / "resources" / "gsettings.properties";
-    std::string text = ReadText(settings);
-    const std::string steady = "mazeEffect=GUIType:checkboxGroup, selected:1";
-    const size_t at = text.find(steady);
-    ASSERT_NE(at, std::string::npos) << text;
-    text.replace(at, steady.size(), "mazeEffect=GUIType:checkboxGroup, selected:0");
-    std::ofstream(settings, std::ios::binary) << text;
-    const std::vector<std::string> pictures = {"sway-level4-6s.png", "sway-level4-9s.png"};
-    run("sway", "--seed=5 --autoplay --exit-after=9500 --screenshot=" + pictures[0] + "@6000 --screenshot=" +
-                    pictures[1] + "@9000",
+    ASSERT_TRUE(ChooseSetting(tree / "resources" / "gsettings.properties", "mazeEffect", 0));
+    std::vector<std::string> pictures;
+    run("sway", "--seed=5 --autoplay --exit-after=9500" + ShotsAt(pictures, "sway-level4", {6, 9}),
         "ARG:Level:4,Score:1000,Lifes:2", tree);
     fs::remove_all(tree);
     if (UpdatedOrCompared(pictures)) GTEST_SKIP() << "wrote the golden files";
 }
 
 // The Enhanced play style, seeded at levels 1, 10 and 15 on the small screen
-// and at level 10 on the large one: the overhead view, the ghosts in their own colours and scared in goodtime,
-// the popups near their cells. Its pictures are kept as the golden run's are,
+// and at level 10 on the large one, whose popups are drawn larger: the
+// overhead view, the ghosts in their own colours and scared in goodtime, the
+// popups near their cells. Its pictures are kept as the golden run's are,
 // so that a change of what Enhanced shows is seen and looked at; the Original
 // golden run stays apart.
 TEST_F(GameRuns, TheEnhancedStyleSeededAtThreeLevelsShowsTheStoredPictures) {
     std::vector<std::string> pictures;
     for (int level : {1, 10, 15}) {
-        std::string shots;
-        for (int seconds : {4, 8}) {
-            pictures.push_back("enhanced-level" + std::to_string(level) + "-" + std::to_string(seconds) + "s.png");
-            shots += " --screenshot=" + pictures.back() + "@" + std::to_string(1000 * seconds);
-        }
+        const std::string shots = ShotsAt(pictures, "enhanced-level" + std::to_string(level), {4, 8});
         run("enhanced" + std::to_string(level), "--play=enhanced --seed=5 --autoplay --screen=240x320 --exit-after=8500" + shots,
             "ARG:Level:" + std::to_string(level) + ",Score:1000,Lifes:2");
     }
-    // Level 10 once more on the large screen, whose popups are drawn larger.
-    for (int seconds : {7, 11}) pictures.push_back("enhanced-large-level10-" + std::to_string(seconds) + "s.png");
-    run("enhanced-large", "--play=enhanced --seed=5 --autoplay --exit-after=11500 --screenshot=" + pictures[6] +
-                              "@7000 --screenshot=" + pictures[7] + "@11000",
+    run("enhanced-large",
+        "--play=enhanced --seed=5 --autoplay --exit-after=11500" + ShotsAt(pictures, "enhanced-large-level10", {7, 11}),
         "ARG:Level:10,Score:1000,Lifes:2");
     if (UpdatedOrCompared(pictures)) GTEST_SKIP() << "wrote the golden files";
 }
@@ -334,21 +342,14 @@ Recording ReadRecording(const fs::path& path) {
     return r;
 }
 
-void SetSoundSetting(const fs::path& settings, int selected) {
-    std::string text = ReadText(settings);
-    const std::regex group(R"(soundEffect=GUIType:checkboxGroup, selected:\d+)");
-    text = std::regex_replace(text, group, "soundEffect=GUIType:checkboxGroup, selected:" + std::to_string(selected));
-    std::ofstream(settings, std::ios::binary | std::ios::trunc) << text;
-}
-
 // The sound run goes on into the next level, and the recording holds the
 // whole run, whichever process played it.
 TEST_F(GameRuns, TheSoundSettingSilencesTheNextLevelAndBringsItBack) {
     const fs::path settings = tree_ / "resources" / "gsettings.properties";
     const std::string shots = Shots().string();
-    SetSoundSetting(settings, 1);
+    ChooseSetting(settings, "soundEffect", 1);
     run("silent", "--seed=5 --autoplay --audio=wav:" + shots + "/silent.wav --exit-after=8000 " + kQuick, "ARG:");
-    SetSoundSetting(settings, 0);
+    ChooseSetting(settings, "soundEffect", 0);
     const std::string log = run(
         "sound", "--seed=5 --autoplay --audio=wav:" + shots + "/sound.wav --exit-after=30000 " + kQuick, "ARG:");
     ASSERT_GE(LevelStarts(log).size(), 2u) << "the run reaches the next level:\n" << log;

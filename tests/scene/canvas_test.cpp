@@ -172,10 +172,11 @@ TEST_F(CanvasTest, OnlyTheTopmostVisibleSpriteSceneGetsTheStylusAndHeldKeysPress
     // While the game holds the input the handheld's buttons have bits of their
     // own, which no other key takes; a key without a bit changes nothing.
     OpenDirect(nullptr, false, true);
-    for (int vk : {VK_APP2, VK_APP3, VK_APP4, VK_APP1, VK_RIGHT, VK_F1}) key(vk, true);
+    const int held[] = {VK_APP2, VK_APP3, VK_APP4, VK_APP1, VK_RIGHT, VK_F1};
+    for (int vk : held) key(vk, true);
     EXPECT_EQ(canvas->keyState(), key_bits::Action | key_bits::Right | key_bits::ButtonA | key_bits::ButtonB |
                                       key_bits::ButtonC | key_bits::ButtonStart);
-    for (int vk : {VK_APP2, VK_APP3, VK_APP4, VK_APP1, VK_RIGHT, VK_F1}) key(vk, false);
+    for (int vk : held) key(vk, false);
     CloseDirect();
     // Characters typed with no keyboard open go nowhere.
     SendMessage(canvas->handle(), WM_CHAR, u'q', 1);
